@@ -1,0 +1,5 @@
+# One switch for AddressSanitizer plus UndefinedBehaviorSanitizer over the whole build.
+if(QUORVEL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,31 @@
+// Conversions between the engine's UTF-16 text and the byte encodings of the files Quorvel
+// reads and writes: Windows-1252 (legacy settings and worksheets) and UTF-8.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// Every byte maps to one character; the five bytes the code page leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to U+0081 ... so that any byte string round-trips.
+std::u16string DecodeWindows1252(std::string_view bytes);
+
+// The character's Windows-1252 byte, or nothing when the code page has no such character.
+std::optional<unsigned char> Windows1252Byte(char16_t ch);
+
+// The whole text in Windows-1252, or nothing when one character (or a surrogate pair) does not fit.
+std::optional<std::string> EncodeWindows1252(std::u16string_view text);
+
+bool IsValidUtf8(std::string_view bytes);
+// Invalid sequences become U+FFFD; a leading byte-order mark is kept as U+FEFF.
+std::u16string DecodeUtf8(std::string_view bytes);
+// Unpaired surrogates become U+FFFD.
+std::string EncodeUtf8(std::u16string_view text);
+
+// Files of unknown origin: a UTF-8 byte-order mark or valid UTF-8 reads as UTF-8 (the mark
+// dropped), anything else as Windows-1252.
+std::u16string DecodeUtf8OrWindows1252(std::string_view bytes);
+
+} // namespace quorvel

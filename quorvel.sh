@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# One entry point for building, starting and testing Quorvel on a fresh Debian 12 machine.
+#   ./quorvel.sh run        install what is missing, build, start Quorvel
+#   ./quorvel.sh test       install what is missing, build, run every test
+#   ./quorvel.sh sanitize   engine tests again under AddressSanitizer and UBSan
+#   ./quorvel.sh bench      Release build of the benchmarks, then run them
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev qt6-translations-l10n fonts-liberation2 xvfb xauth xdotool clang)
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_build() {   # folder, cmake options...
+    local dir=$1; shift
+    cmake -S "$root" -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+case "${1:-}" in
+    run)
+        install_packages
+        configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=OFF
+        if [ -x build/quorvel ]; then
+            exec build/quorvel
+        else
+            exec build/tools/quorvel-calc/quorvel-calc examples/beispiel.txt
+        fi
+        ;;
+    test)
+        install_packages
+        configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=ON
+        ctest --test-dir build --output-on-failure -j "$jobs"
+        ;;
+    sanitize)
+        install_packages
+        configure_build build-asan -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_GUI=OFF
+        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+            ctest --test-dir build-asan --output-on-failure -j "$jobs"
+        ;;
+    bench)
+        install_packages
+        configure_build build-release -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BENCH=ON -DQUORVEL_TESTS=OFF
+        for b in build-release/bench/*_bench; do "$b"; done
+        ;;
+    *)
+        echo "usage: $0 run|test|sanitize|bench" >&2
+        exit 2
+        ;;
+esac
