@@ -1,0 +1,98 @@
+// TEFParser: evaluates one formula text with physical units into one quantity.
+//
+// The evaluator reads the text directly, without a token list or tree. Each step cuts an
+// operand (number, name, or nothing before "(") plus the operator behind it from the front:
+//
+//   formula  := level0
+//   level L  := operand { op(level > L) right-operand }     left-associative, L = 0..3
+//   levels   :  0  end, ";"   1  "+" "-"   2  "*" "/"   3  "^" and postfix "²" "³"   4  "("
+//   operand  := number [name]      a number glued to a name is an implicit "*": «3km»
+//             | name               unit, then variable (exact case), else function name
+//             | name "(" args ")"  function call, args separated by ";"
+//             | "(" formula ")"
+//   number   := ["-"] digits ["." digits] [("E"|"e") ["+"|"-"] digits]
+//
+// There is no unary minus: "-" belongs to a following number literal («-2^2» is 4, «2^-1» is
+// 0.5) and otherwise starts a name («-x»). The character behind ")" or "²"/"³" is always taken
+// as an operator. ErrPos counts each character of the blank-free text once, as it is read, so
+// after a failure ErrPos/ErrLen mark the span to show in red.
+#pragma once
+
+#include "quantity/si_lists.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+class TEFParser;
+
+// Takes its arguments from the parser's Stack, pushes exactly one result, reports success.
+using TFuncRoutine = bool (*)(TEFParser&);
+
+struct TFuncEntry
+{
+    TFuncRoutine Routine = nullptr;
+    std::u16string Name;
+    std::int32_t ArgCount = 0;
+};
+
+class TEFParser
+{
+public:
+    // Base units, the 27 built-in functions, and the variables "Pi" and "PU".
+    TEFParser();
+
+    std::uint32_t FuncCount = 0;
+    std::array<TFuncEntry, 101> Funcs;
+    TSINumberList Stack;
+    std::u16string ErrMsg = u"OK!";
+    std::int32_t ErrPos = 1;
+    std::int32_t ErrLen = 0;
+    TSiVarList Vars;
+    TSiUnitList Units;
+
+    // Prepares formula (trimmed, blanks removed) and evaluates it. On return formula holds what
+    // was not read (empty after a complete evaluation). False with ErrMsg/ErrPos/ErrLen set on
+    // a formula error; QuorvelError for the few faults that are raised (division by zero,
+    // floating-point faults, "OK, valid ist nötig! (1)", nesting too deep).
+    bool Evaluate(TSINumber& result, std::u16string& formula);
+
+    // Raises when name is a function (any letter case) or a unit.
+    void SetVar(std::u16string_view name, const TSINumber& value);
+    // First function whose name matches, ignoring the case of A to Z; -1 if none.
+    std::int32_t FindFunction(std::u16string_view name) const;
+    std::int32_t FindUnit(std::u16string_view name) const { return Units.IndexOf(name); }
+    std::int32_t VarCount() const { return Vars.Count; }
+
+    void ClearError();
+    bool SetError(std::u16string_view text);
+    // Cuts text at ErrPos/ErrLen into the part before the mark, the mark and the rest.
+    void SplitAtError(std::u16string_view text, std::u16string& before, std::u16string& after,
+                      std::u16string& mark) const;
+
+    void AddFunction(std::u16string_view name, TFuncRoutine routine, std::int32_t argCount);
+    void Push(const TSINumber& value) { Stack.Add(value); }
+    bool Pop(TSINumber& value);
+
+    // The scanner primitives; rest is shortened from the front.
+    static bool IsOperator(char16_t ch, char16_t& op);
+    int NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op);
+    bool OPLevel(char16_t op, int& level);
+    bool GetBracket(std::u16string_view& rest, std::u16string_view& inner, char16_t& op);
+
+    bool EvalExpr(int level, TSINumber& result, std::u16string_view& rest, char16_t& op);
+
+private:
+    bool lookupOperand(std::u16string_view name, TSINumber& result, bool& valid);
+    bool continueRule(int level, char16_t op, bool& keepGoing);
+    bool callFunction(std::u16string_view name, std::int32_t bracketPos,
+                      std::u16string_view inner, TSINumber& result, bool& valid);
+
+    std::u16string m_prepared; // reused between evaluations
+    int m_depth = 0;
+};
+
+} // namespace quorvel

@@ -1,0 +1,113 @@
+// Growable arrays of quantities: the evaluator's value stack (TSINumberList), its variable
+// table (TSiVarList) and its unit table (TSiUnitList, which starts with the SI base units).
+#pragma once
+
+#include "quantity/si_number.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+struct TSIVar
+{
+    TSINumber Quantity;
+    std::u16string Name;
+    // Set when a formula names the entry; preferred units for writing results.
+    bool Used = false;
+};
+
+TSIVar SiVarSet(std::u16string_view name, const TSINumber& quantity);
+TSIVar SiVarMake(std::u16string_view name, double value, std::int32_t m, std::int32_t kg,
+                 std::int32_t s, std::int32_t k, std::int32_t a, std::int32_t mol,
+                 std::int32_t cd);
+
+[[noreturn]] void ThrowIndexError(std::int32_t index);
+
+// Slots at and beyond Count stay allocated (Capacity > Count always holds), and growth adds
+// 100 slots past the index that needed it, so pushes rarely reallocate.
+template <typename T>
+class TQuantityList
+{
+public:
+    TQuantityList() { Clear(); }
+
+    std::int32_t Count = 0;
+    std::int32_t Capacity = 0;
+    std::vector<T> Items;
+
+    void Clear()
+    {
+        Items.resize(100);
+        Capacity = 100;
+        Count = 0;
+    }
+
+    T Getitem(std::int32_t index) const { return at(index); }
+
+    // Checked access without the copy.
+    const T& at(std::int32_t index) const
+    {
+        if (index < 0 || index >= Count)
+            ThrowIndexError(index);
+        return Items[static_cast<std::size_t>(index)];
+    }
+
+    void Grow(std::int32_t index)
+    {
+        if (index >= Capacity) {
+            Capacity = index + 100;
+            Items.resize(static_cast<std::size_t>(Capacity));
+        }
+    }
+
+    void IncCount()
+    {
+        ++Count;
+        Grow(Count);
+    }
+
+protected:
+    T& slot(std::int32_t index) { return Items[static_cast<std::size_t>(index)]; }
+};
+
+class TSINumberList : public TQuantityList<TSINumber>
+{
+public:
+    void Add(const TSINumber& element)
+    {
+        IncCount();
+        slot(Count - 1) = element;
+    }
+
+    void SetCount(std::int32_t n)
+    {
+        Grow(n);
+        Count = n;
+    }
+};
+
+class TSiVarList : public TQuantityList<TSIVar>
+{
+public:
+    std::int32_t Add(const TSIVar& element);
+    void SetItem(std::int32_t index, const TSIVar& element);
+    // Exact, case-sensitive; the latest entry wins. -1 when there is none.
+    std::int32_t IndexOf(std::u16string_view name) const;
+    std::int32_t AddOrReplace(const TSIVar& element);
+    void ClearUsed();
+    // Marks an existing entry as named by a formula.
+    void SetUsed(std::int32_t index) { slot(index).Used = true; }
+};
+
+class TSiUnitList : public TSiVarList
+{
+public:
+    TSiUnitList() { SetBaseUnits(); }
+    // Entry 0 is the unnamed dimensionless unit, then m, kg, s, K, A, mol, cd.
+    void SetBaseUnits();
+};
+
+} // namespace quorvel

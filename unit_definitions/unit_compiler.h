@@ -1,0 +1,20 @@
+// Compiling the user's unit definition lines ("name = formula ; comment") into the unit table.
+#pragma once
+
+#include "formula/ef_parser.h"
+
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+// N, Pa, J, W, kW, g, h, min, mm, km, l, ml, €, Stück.
+const std::vector<std::u16string>& DefaultUnitDefinitions();
+
+// Rebuilds parser.Units from the base units and the lines in order, each formula seeing only
+// the units above it. Every non-blank line is rewritten as name " = " formula, with "; " and
+// the error text behind it when it fails. Returns true when every line compiled. Exceptions
+// out of the evaluator pass through, leaving the failing line and those below unchanged.
+bool CompileUnitDefinitions(TEFParser& parser, std::vector<std::u16string>& lines);
+
+} // namespace quorvel

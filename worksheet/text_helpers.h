@@ -1,0 +1,59 @@
+// Small text tools of the line evaluation: a bounded string array, a delimiter tokenizer and
+// the trimming and splitting that worksheet lines and unit definition lines go through.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+// Leading and trailing characters up to the blank (control characters included) removed.
+std::u16string_view Trim(std::u16string_view text);
+// Only the letters a to z change.
+std::u16string UpperCase(std::u16string_view text);
+// 1-based position of the first c, 0 if none.
+std::int32_t CharPos(char16_t c, std::u16string_view text);
+bool ContainsAnyOf(std::u16string_view chars, std::u16string_view text);
+std::u16string RemoveChar(std::u16string_view text, char16_t c);
+
+// A fixed number of string slots; count is the highest slot ever written plus one.
+class Tstrarray
+{
+public:
+    explicit Tstrarray(std::int32_t capacity);
+
+    void setitem(std::int32_t i, std::u16string_view s);
+    const std::u16string& getitem(std::int32_t i) const;
+    std::int32_t count() const { return m_count; }
+    std::int32_t capacity() const { return m_capacity; }
+
+private:
+    std::vector<std::u16string> m_items;
+    std::int32_t m_capacity;
+    std::int32_t m_count = 0;
+};
+
+// Walks a text token by token; runs of delimiters yield no empty tokens in the middle.
+class tokenObj
+{
+public:
+    explicit tokenObj(std::u16string_view text);
+
+    bool AtEnd() const { return m_position >= m_length; }
+    std::u16string_view FetchToken(std::u16string_view delimiters);
+
+private:
+    std::u16string_view m_text;
+    std::int32_t m_length;
+    std::int32_t m_start = 1;    // 1-based start of the current token
+    std::int32_t m_position = 0; // 1-based index of the delimiter that ended the last token
+};
+
+// Splits the trimmed text at the delimiters into trimmed, non-empty parts stored from slot 0;
+// slots up to 19 are cleared behind them. Returns the number of parts.
+std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters,
+                       Tstrarray& array);
+
+} // namespace quorvel
