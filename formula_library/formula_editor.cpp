@@ -1,0 +1,339 @@
+// The "Formeleditor" window and the "Ablage" menu's formula entries (Parts 5.1 and 3.3).
+#include "formula_library/formula_editor.h"
+
+#include "formula_library/formula_library_host.h"
+#include "formula_library/formula_text.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTextEdit>
+
+namespace quorvel {
+
+namespace {
+
+// Index of the first formula entry in the "Ablage" menu, behind "Bearbeiten..." and "-".
+constexpr int kFirstFormulaEntry = 2;
+
+const QString kNewTitle = QStringLiteral("Neue Formel");
+
+QFont arialFont(int pixelSize, bool bold, bool italic)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+// A title is shown as it is; "&" would otherwise turn into an accelerator mark.
+QString menuCaption(const QString& title)
+{
+    QString caption = title;
+    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return caption;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption, QWidget* parent, int left,
+                        int top, int width, int height)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(left, top, width, height);
+    return button;
+}
+
+QLabel* makeLabel(const char* name, const QString& caption, QWidget* parent, int left, int top)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QGroupBox* makeGroupBox(const char* name, const QString& caption, QWidget* parent, int left,
+                        int top)
+{
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setFont(arialFont(13, false, true)); // its buttons take this font too
+    box->setGeometry(left, top, 226, 57);
+    return box;
+}
+
+} // namespace
+
+TForm5::TForm5(FormulaLibraryHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+{
+    Q_ASSERT(m_host.ablageMenu() != nullptr);
+    FormCreate();
+}
+
+TForm5::~TForm5()
+{
+    FormDestroy();
+}
+
+void TForm5::FormCreate()
+{
+    setObjectName(QStringLiteral("Form5"));
+    setWindowTitle(QStringLiteral("Formeleditor"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setModal(false);
+    setFont(arialFont(15, true, false));
+    setFixedSize(333, 440);
+
+    ftitel = new QListWidget(this);
+    ftitel->setObjectName(QStringLiteral("ftitel"));
+    ftitel->setGeometry(8, 8, 321, 97);
+    ftitel->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    Label1 = makeLabel("Label1", QStringLiteral("Formel:"), this, 8, 109);
+
+    RichEdit1 = new QTextEdit(this);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setGeometry(8, 128, 321, 137);
+    RichEdit1->setLineWrapMode(QTextEdit::NoWrap); // lines of a formula, scrolled both ways
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    Label2 = makeLabel("Label2", QStringLiteral("Name:"), this, 8, 269);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(8, 288, 321, 26);
+
+    GroupBox2 = makeGroupBox("GroupBox2", QStringLiteral("Formel "), this, 8, 317);
+    BTSpeichern = makeButton("BTSpeichern", QStringLiteral("Merken"), GroupBox2, 8, 24, 97, 25);
+    BTSpeichern->setDefault(true);
+    BTDelete = makeButton("BTDelete", QStringLiteral("Löschen"), GroupBox2, 120, 24, 97, 25);
+
+    GroupBox1 = makeGroupBox("GroupBox1", QStringLiteral("Markierung"), this, 8, 376);
+    BtGetText = makeButton("BtGetText", QStringLiteral("Holen"), GroupBox1, 8, 24, 97, 25);
+    BtToText = makeButton("BtToText", QStringLiteral("Einsetzen"), GroupBox1, 120, 24, 97, 25);
+
+    BtEnde = makeButton("BtEnde", QStringLiteral("Ende"), this, 243, 324, 86, 109);
+
+    connect(ftitel, &QListWidget::itemClicked, this, [this] { ftitelClick(); });
+    // Keyboard moves in the list act like clicks, as in a list box.
+    connect(ftitel, &QListWidget::currentRowChanged, this, [this] {
+        if (!m_changingList)
+            ftitelClick();
+    });
+    connect(BTSpeichern, &QPushButton::clicked, this, [this] { BTSpeichernClick(); });
+    connect(BTDelete, &QPushButton::clicked, this, [this] { BTDeleteClick(); });
+    connect(BtGetText, &QPushButton::clicked, this, [this] { BtGetTextClick(); });
+    connect(BtToText, &QPushButton::clicked, this, [this] { BtToTextClick(); });
+    connect(BtEnde, &QPushButton::clicked, this, [this] { BtEndeClick(); });
+
+    // Centred on the screen whatever the parent, as the original dialog was.
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    FormulaTexts.clear();
+}
+
+void TForm5::FormDestroy()
+{
+    // The menu entries belong to the main window's menu; their connections to this window end
+    // with it, so a late click cannot reach a destroyed library.
+    FormulaTexts.clear();
+}
+
+void TForm5::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TForm5::keyPressEvent(QKeyEvent* event)
+{
+    // The original dialog had no cancel button, so Esc does not close it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TForm5::FormShow()
+{
+    focusTitle();
+}
+
+void TForm5::focusTitle()
+{
+    Edit1->setFocus();
+    Edit1->selectAll();
+}
+
+// ---- the library ----------------------------------------------------------------------------
+
+void TForm5::setFormulas(const QStringList& titles, const QStringList& encodedTexts)
+{
+    m_changingList = true;
+    ftitel->clear();
+    FormulaTexts.clear();
+    QMenu* menu = m_host.ablageMenu();
+    while (menu->actions().size() > kFirstFormulaEntry)
+        removeMenuEntry(static_cast<int>(menu->actions().size()) - 1 - kFirstFormulaEntry);
+
+    for (qsizetype k = 0; k < titles.size(); ++k) {
+        ftitel->addItem(titles.at(k));
+        FormulaTexts.append(encodedTexts.value(k));
+        appendMenuEntry(titles.at(k));
+    }
+    m_changingList = false;
+}
+
+QStringList TForm5::titles() const
+{
+    QStringList result;
+    for (int k = 0; k < ftitel->count(); ++k)
+        result.append(ftitel->item(k)->text());
+    return result;
+}
+
+QStringList TForm5::encodedTexts() const
+{
+    return FormulaTexts;
+}
+
+int TForm5::selectedIndex() const
+{
+    const QList<QListWidgetItem*> selected = ftitel->selectedItems();
+    return selected.isEmpty() ? -1 : ftitel->row(selected.first());
+}
+
+int TForm5::indexOfTitle(const QString& title) const
+{
+    for (int k = 0; k < ftitel->count(); ++k) {
+        if (QString::compare(ftitel->item(k)->text(), title, Qt::CaseInsensitive) == 0)
+            return k;
+    }
+    return -1;
+}
+
+QString TForm5::worksheetSelection() const
+{
+    const QTextEdit* editor = m_host.currentEditor();
+    return editor != nullptr ? selectedTextWithLineBreaks(*editor) : QString();
+}
+
+void TForm5::appendMenuEntry(const QString& title)
+{
+    QAction* entry = m_host.ablageMenu()->addAction(menuCaption(title));
+    connect(entry, &QAction::triggered, this, [this, entry] { FormelClick(entry); });
+}
+
+void TForm5::removeMenuEntry(int index)
+{
+    QMenu* menu = m_host.ablageMenu();
+    const QList<QAction*> entries = menu->actions();
+    const qsizetype position = index + kFirstFormulaEntry;
+    if (position < entries.size()) {
+        QAction* entry = entries.at(position);
+        menu->removeAction(entry);
+        delete entry;
+    }
+}
+
+// ---- the handlers ---------------------------------------------------------------------------
+
+void TForm5::ftitelClick()
+{
+    const int k = selectedIndex();
+    if (k < 0)
+        return;
+    Edit1->setText(ftitel->item(k)->text());
+    setTextWithLineBreaks(*RichEdit1, DecodeLineBreaks(FormulaTexts.at(k)));
+}
+
+void TForm5::BTSpeichernClick()
+{
+    const QString title = Edit1->text();
+    if (title.isEmpty()) {
+        m_host.showInfo(QStringLiteral("Kein Name eingegeben, Abbruch..."));
+        return;
+    }
+    const int k = indexOfTitle(title);
+    if (k == -1) {
+        ftitel->addItem(title);
+        FormulaTexts.append(EncodeLineBreaks(worksheetSelection()));
+        appendMenuEntry(title);
+        return;
+    }
+    if (!m_host.confirmYesNo(QStringLiteral("Formel existiert, überschreiben?")))
+        return;
+    // The "Ablage" entry keeps its caption until the menu is built again at the next start.
+    ftitel->item(k)->setText(title);
+    FormulaTexts[k] = EncodeLineBreaks(worksheetSelection());
+}
+
+void TForm5::BTDeleteClick()
+{
+    const int k = selectedIndex();
+    if (k < 0)
+        return;
+    if (!m_host.confirmYesNo(QStringLiteral("Formel löschen?")))
+        return;
+    m_changingList = true;
+    delete ftitel->takeItem(k);
+    ftitel->clearSelection(); // as in a list box, nothing is selected after a deletion
+    m_changingList = false;
+    FormulaTexts.removeAt(k);
+    removeMenuEntry(k);
+}
+
+void TForm5::BtGetTextClick()
+{
+    setTextWithLineBreaks(*RichEdit1, worksheetSelection());
+    Edit1->setText(kNewTitle);
+    focusTitle();
+}
+
+void TForm5::BtToTextClick()
+{
+    if (QTextEdit* editor = m_host.currentEditor())
+        replaceSelection(*editor, RichEdit1->toPlainText());
+}
+
+void TForm5::BtEndeClick()
+{
+    close();
+}
+
+// ---- the "Ablage" menu -----------------------------------------------------------
+
+void TForm5::Bearbeiten2Click()
+{
+    const QTextEdit* editor = m_host.currentEditor();
+    if (editor != nullptr && editor->textCursor().hasSelection()) {
+        setTextWithLineBreaks(*RichEdit1, selectedTextWithLineBreaks(*editor));
+        Edit1->setText(kNewTitle);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm5::FormelClick(QAction* entry)
+{
+    const qsizetype k = m_host.ablageMenu()->actions().indexOf(entry) - kFirstFormulaEntry;
+    if (k < 0 || k >= ftitel->count())
+        return;
+    if (QTextEdit* editor = m_host.currentEditor())
+        replaceSelection(*editor, DecodeLineBreaks(FormulaTexts.at(k)));
+}
+
+} // namespace quorvel
