@@ -43,7 +43,10 @@ QString ProgramDir()
 
 QStringList HelpFileFolders()
 {
-    QStringList folders{ProgramDir(), withSlash(QCoreApplication::applicationDirPath())};
+    const QString exeDir = withSlash(QCoreApplication::applicationDirPath());
+    // An installed program finds its data in ../share/quorvel beside bin/.
+    QStringList folders{ProgramDir(), exeDir,
+                        withSlash(QDir::cleanPath(exeDir + QStringLiteral("../share/quorvel")))};
     const QStringList dataDirs =
         QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
     for (const QString& dir : dataDirs)
