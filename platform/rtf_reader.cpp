@@ -1,0 +1,685 @@
+// The RTF reader: a group-state machine over the tokens of rtf_tokenizer.h. Every group saves the
+// character state of its parent and gets it back when it closes; destinations that hold no text
+// of the document (style sheet, document info, pictures, headers, field instructions, anything
+// marked \*) are skipped whole. Text is collected per run and inserted once per format change,
+// so reading is linear in the size of the data.
+#include "platform/rtf_reader.h"
+
+#include "platform/rtf_codepages.h"
+#include "platform/rtf_format.h"
+#include "platform/rtf_tokenizer.h"
+
+#include <QColor>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace quorvel {
+namespace {
+
+using rtf::CodePage;
+using rtf::Token;
+
+// Groups nested deeper than this share the state of the group at this depth.
+constexpr std::size_t kMaxGroupDepth = 500;
+constexpr int kDefaultHalfPoints = 24; // RTF's default size, 12 pt
+constexpr int kMaxHalfPoints = 3276;   // 1638 pt, the largest size RTF knows
+
+enum class Script : unsigned char { Normal, Super, Sub };
+
+// The character formatting of the current group, in RTF's numbers.
+struct CharState
+{
+    int font = -1; // number in the font table; -1 stands for \deff
+    int halfPoints = kDefaultHalfPoints;
+    int colour = 0; // index in the colour table; 0 is usually "automatic"
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    Script script = Script::Normal;
+    bool operator==(const CharState&) const = default;
+};
+
+enum class Destination : unsigned char { Body, FontTable, ColourTable };
+
+struct GroupState
+{
+    CharState chars;
+    int unicodeSkip = 1; // \ucN: fallback characters that follow each \uN
+    Destination destination = Destination::Body;
+};
+
+struct Font
+{
+    QString name;
+    int charset = -1;   // \fcharsetN, -1 when missing
+    int codePage = 0;   // \cpgN, 0 when missing
+    bool named = false; // the ';' that ends the name was seen
+};
+
+enum class Word : unsigned char {
+    Plain,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Colour,
+    FontSize,
+    Font,
+    Super,
+    Sub,
+    NoSuperSub,
+    Up,
+    Down,
+    Par,
+    SoftBreak, // ends a paragraph that has text: \sect, \page, \row
+    Character, // a fixed character: \tab, \emdash, \bullet ...
+    Unicode,
+    UnicodeSkip,
+    DefaultFont,
+    AnsiCodePage,
+    DocumentCodePage, // \ansi, \mac, \pc, \pca
+    FontTable,
+    ColourTable,
+    Red,
+    Green,
+    Blue,
+    FontCharset,
+    FontCodePage,
+    Skip, // a destination without document text
+};
+
+struct WordInfo
+{
+    Word word;
+    int value = 0; // Character: the character; DocumentCodePage: the code page
+};
+
+const std::unordered_map<std::string_view, WordInfo>& controlWords()
+{
+    static const std::unordered_map<std::string_view, WordInfo> words = [] {
+        std::unordered_map<std::string_view, WordInfo> table = {
+            {"plain", {Word::Plain}},
+            {"b", {Word::Bold}},
+            {"i", {Word::Italic}},
+            {"ulnone", {Word::UnderlineNone}},
+            {"cf", {Word::Colour}},
+            {"fs", {Word::FontSize}},
+            {"f", {Word::Font}},
+            {"super", {Word::Super}},
+            {"sub", {Word::Sub}},
+            {"nosupersub", {Word::NoSuperSub}},
+            {"up", {Word::Up}},
+            {"dn", {Word::Down}},
+            {"par", {Word::Par}},
+            {"line", {Word::Par}},
+            {"sect", {Word::SoftBreak}},
+            {"page", {Word::SoftBreak}},
+            {"row", {Word::SoftBreak}},
+            {"tab", {Word::Character, u'\t'}},
+            {"cell", {Word::Character, u'\t'}},
+            {"nestcell", {Word::Character, u'\t'}},
+            {"emdash", {Word::Character, u'\u2014'}},
+            {"endash", {Word::Character, u'\u2013'}},
+            {"lquote", {Word::Character, u'\u2018'}},
+            {"rquote", {Word::Character, u'\u2019'}},
+            {"ldblquote", {Word::Character, u'\u201C'}},
+            {"rdblquote", {Word::Character, u'\u201D'}},
+            {"bullet", {Word::Character, u'\u2022'}},
+            {"emspace", {Word::Character, u'\u2003'}},
+            {"enspace", {Word::Character, u'\u2002'}},
+            {"qmspace", {Word::Character, u'\u2005'}},
+            {"zwj", {Word::Character, u'\u200D'}},
+            {"zwnj", {Word::Character, u'\u200C'}},
+            {"ltrmark", {Word::Character, u'\u200E'}},
+            {"rtlmark", {Word::Character, u'\u200F'}},
+            {"u", {Word::Unicode}},
+            {"uc", {Word::UnicodeSkip}},
+            {"deff", {Word::DefaultFont}},
+            {"ansicpg", {Word::AnsiCodePage}},
+            {"ansi", {Word::DocumentCodePage, 1252}},
+            {"mac", {Word::DocumentCodePage, 10000}},
+            {"pc", {Word::DocumentCodePage, 437}},
+            {"pca", {Word::DocumentCodePage, 850}},
+            {"fonttbl", {Word::FontTable}},
+            {"colortbl", {Word::ColourTable}},
+            {"red", {Word::Red}},
+            {"green", {Word::Green}},
+            {"blue", {Word::Blue}},
+            {"fcharset", {Word::FontCharset}},
+            {"cpg", {Word::FontCodePage}},
+        };
+        // Every kind of underline reads as underline.
+        for (std::string_view name :
+             {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
+              "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
+              "ulwave"})
+            table.emplace(name, WordInfo{Word::Underline});
+        // Destinations that carry no text of the document. \fldinst is the field's code; the
+        // field's result (\fldrslt) is ordinary text.
+        // clang-format off
+        for (std::string_view name : {
+                 "stylesheet", "info", "pict", "object", "header", "headerl", "headerr",
+                 "headerf", "footer", "footerl", "footerr", "footerf", "fldinst", "footnote",
+                 "annotation", "xe", "tc", "txe", "rxe", "listtable", "listoverridetable",
+                 "revtbl", "rsidtbl", "filetbl", "generator", "pgdsctbl", "themedata",
+                 "colorschememapping", "latentstyles", "datastore", "shp", "shpinst", "shppict",
+                 "nonshppict", "do", "template", "userprops", "docvar", "xmlnstbl", "mmathPr",
+                 "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "panose", "falt",
+                 "fname", "atnid", "atnauthor", "atntime", "atnref", "bkmkstart", "bkmkend",
+                 "objdata", "pn", "pntxta", "pntxtb"})
+            table.emplace(name, WordInfo{Word::Skip});
+        // clang-format on
+        return table;
+    }();
+    return words;
+}
+
+// Characters that QTextCursor::insertText would turn into document structure.
+bool isStructureCharacter(char16_t c)
+{
+    return c == u'\n' || c == u'\r' || c == u'\u2029' || c == u'\uFDD0' || c == u'\uFDD1';
+}
+
+class Reader
+{
+public:
+    Reader(std::string_view data, QTextDocument& doc) : m_tokens(data), m_cursor(&doc) {}
+
+    void read()
+    {
+        m_cursor.beginEditBlock();
+        while (!m_done)
+            handle(m_tokens.next());
+        flushRun();
+        m_cursor.endEditBlock();
+    }
+
+private:
+    void handle(const Token& token)
+    {
+        std::string_view text = token.text;
+        if (m_pendingSkip > 0) {
+            // The fallback of a \uN: \ucN characters, where a control word, a \'hh or \binN
+            // data counts as one character; a brace ends the fallback early.
+            switch (token.kind) {
+            case Token::Kind::GroupStart:
+            case Token::Kind::GroupEnd:
+            case Token::Kind::End:
+                m_pendingSkip = 0;
+                break;
+            case Token::Kind::Text: {
+                const std::size_t skipped =
+                    std::min(text.size(), static_cast<std::size_t>(m_pendingSkip));
+                text.remove_prefix(skipped);
+                m_pendingSkip -= static_cast<int>(skipped);
+                break;
+            }
+            default:
+                --m_pendingSkip;
+                return;
+            }
+        }
+        switch (token.kind) {
+        case Token::Kind::End:
+            m_done = true;
+            break;
+        case Token::Kind::GroupStart:
+            openGroup();
+            break;
+        case Token::Kind::GroupEnd:
+            closeGroup();
+            break;
+        case Token::Kind::ControlWord:
+            controlWord(token);
+            break;
+        case Token::Kind::ControlSymbol:
+            controlSymbol(token.symbol);
+            break;
+        case Token::Kind::HexByte:
+            bytes(std::string_view(reinterpret_cast<const char*>(&token.byte), 1));
+            break;
+        case Token::Kind::Text:
+            bytes(text);
+            break;
+        case Token::Kind::Binary: // picture data and the like: never text
+            break;
+        }
+    }
+
+    void openGroup()
+    {
+        if (m_stack.size() >= kMaxGroupDepth) {
+            ++m_overflow;
+            return;
+        }
+        m_stack.push_back(m_state);
+    }
+
+    void closeGroup()
+    {
+        if (m_overflow > 0) {
+            --m_overflow;
+            return;
+        }
+        if (m_stack.empty()) {
+            m_done = true;
+            return;
+        }
+        const Destination closing = m_state.destination;
+        m_state = m_stack.back();
+        m_stack.pop_back();
+        if (closing == Destination::FontTable && m_state.destination != Destination::FontTable) {
+            for (auto& entry : m_fonts)
+                entry.second.name = entry.second.name.trimmed();
+        }
+        if (m_stack.empty()) // the closing brace of {\rtf1 ...}: the document ends here
+            m_done = true;
+    }
+
+    // Reads to the brace that closes the current group, ignoring everything inside.
+    void skipGroup()
+    {
+        std::size_t depth = 0;
+        for (;;) {
+            const Token token = m_tokens.next();
+            if (token.kind == Token::Kind::End) {
+                m_done = true;
+                return;
+            }
+            if (token.kind == Token::Kind::GroupStart) {
+                ++depth;
+            } else if (token.kind == Token::Kind::GroupEnd) {
+                if (depth == 0) {
+                    closeGroup();
+                    return;
+                }
+                --depth;
+            }
+        }
+    }
+
+    void controlSymbol(char symbol)
+    {
+        switch (symbol) {
+        case '\\':
+        case '{':
+        case '}':
+            bytes(std::string_view(&symbol, 1));
+            break;
+        case '~':
+            character(u'\u00A0');
+            break;
+        case '-':
+            character(u'\u00AD');
+            break;
+        case '_':
+            character(u'\u2011');
+            break;
+        case '*':
+            skipGroup();
+            break;
+        case '\n':
+            if (m_state.destination == Destination::Body)
+                endParagraph();
+            break;
+        default: // \| \: and a \' without hex digits
+            break;
+        }
+    }
+
+    void controlWord(const Token& token)
+    {
+        const auto& words = controlWords();
+        const auto found = words.find(token.text);
+        if (found == words.end())
+            return;
+        const WordInfo info = found->second;
+        const int param = token.parameter;
+        switch (info.word) {
+        case Word::Unicode: {
+            // A signed 16-bit UTF-16 code unit; values outside that range are not characters.
+            if (!token.hasParameter)
+                return;
+            if (param >= -32768 && param <= 65535)
+                character(static_cast<char16_t>(param < 0 ? param + 65536 : param));
+            m_pendingSkip = m_state.unicodeSkip;
+            return;
+        }
+        case Word::UnicodeSkip:
+            m_state.unicodeSkip = std::max(param, 0);
+            return;
+        case Word::Character:
+            character(static_cast<char16_t>(info.value));
+            return;
+        case Word::Skip:
+            skipGroup();
+            return;
+        case Word::DefaultFont:
+            m_defaultFont = param;
+            return;
+        case Word::AnsiCodePage:
+            m_codePage = param;
+            return;
+        case Word::DocumentCodePage:
+            m_codePage = info.value;
+            return;
+        case Word::FontTable:
+            m_state.destination = Destination::FontTable;
+            m_fontEntry = nullptr;
+            return;
+        case Word::ColourTable:
+            m_state.destination = Destination::ColourTable;
+            m_colours.clear();
+            m_colourEntry = {};
+            return;
+        default:
+            break;
+        }
+        switch (m_state.destination) {
+        case Destination::Body:
+            bodyWord(info.word, token.hasParameter, param);
+            break;
+        case Destination::FontTable:
+            fontTableWord(info.word, param);
+            break;
+        case Destination::ColourTable:
+            colourTableWord(info.word, param);
+            break;
+        }
+    }
+
+    void bodyWord(Word word, bool hasParam, int param)
+    {
+        CharState& chars = m_state.chars;
+        const bool on = !hasParam || param != 0;
+        switch (word) {
+        case Word::Plain:
+            chars = CharState{};
+            break;
+        case Word::Bold:
+            chars.bold = on;
+            break;
+        case Word::Italic:
+            chars.italic = on;
+            break;
+        case Word::Underline:
+            chars.underline = on;
+            break;
+        case Word::UnderlineNone:
+            chars.underline = false;
+            break;
+        case Word::Colour:
+            chars.colour = std::max(param, 0);
+            break;
+        case Word::FontSize:
+            chars.halfPoints =
+                hasParam && param > 0 ? std::min(param, kMaxHalfPoints) : kDefaultHalfPoints;
+            break;
+        case Word::Font:
+            chars.font = param;
+            break;
+        case Word::Super:
+            chars.script = Script::Super;
+            break;
+        case Word::Sub:
+            chars.script = Script::Sub;
+            break;
+        case Word::NoSuperSub:
+            chars.script = Script::Normal;
+            break;
+        case Word::Up: // \upN raises by N half-points (6 when N is missing)
+            chars.script = (hasParam ? param : 6) > 0 ? Script::Super : Script::Normal;
+            break;
+        case Word::Down:
+            chars.script = (hasParam ? param : 6) > 0 ? Script::Sub : Script::Normal;
+            break;
+        case Word::Par:
+            endParagraph();
+            break;
+        case Word::SoftBreak:
+            if (!m_paragraphEnded && m_blockHasText)
+                endParagraph();
+            break;
+        default:
+            break;
+        }
+    }
+
+    void fontTableWord(Word word, int param)
+    {
+        switch (word) {
+        case Word::Font:
+            m_fontEntry = &m_fonts[param];
+            *m_fontEntry = Font{};
+            break;
+        case Word::FontCharset:
+            if (m_fontEntry)
+                m_fontEntry->charset = param;
+            break;
+        case Word::FontCodePage:
+            if (m_fontEntry)
+                m_fontEntry->codePage = param;
+            break;
+        default:
+            break;
+        }
+    }
+
+    void colourTableWord(Word word, int param)
+    {
+        const int value = std::clamp(param, 0, 255);
+        switch (word) {
+        case Word::Red:
+            m_colourEntry.red = value;
+            break;
+        case Word::Green:
+            m_colourEntry.green = value;
+            break;
+        case Word::Blue:
+            m_colourEntry.blue = value;
+            break;
+        default:
+            return;
+        }
+        m_colourEntry.given = true;
+    }
+
+    // Plain text bytes and \'hh, in the code page of the current font.
+    void bytes(std::string_view data)
+    {
+        if (data.empty())
+            return;
+        switch (m_state.destination) {
+        case Destination::Body: {
+            const CodePage& page = codePageOf(fontOf(m_state.chars.font));
+            beginText();
+            for (const char c : data) {
+                const auto byte = static_cast<unsigned char>(c);
+                if (byte >= 0x20 || byte == '\t')
+                    m_run.append(QChar(page.decode(byte)));
+            }
+            break;
+        }
+        case Destination::FontTable:
+            for (const char c : data) {
+                if (!m_fontEntry || m_fontEntry->named)
+                    continue;
+                if (c == ';')
+                    m_fontEntry->named = true;
+                else
+                    m_fontEntry->name.append(
+                        QChar(codePageOf(m_fontEntry).decode(static_cast<unsigned char>(c))));
+            }
+            break;
+        case Destination::ColourTable:
+            for (const char c : data) {
+                if (c != ';')
+                    continue;
+                m_colours.push_back(
+                    m_colourEntry.given
+                        ? std::optional<QRgb>(
+                              qRgb(m_colourEntry.red, m_colourEntry.green, m_colourEntry.blue))
+                        : std::nullopt);
+                m_colourEntry = {};
+            }
+            break;
+        }
+    }
+
+    // One character given by a control word, a control symbol or \uN.
+    void character(char16_t c)
+    {
+        if (isStructureCharacter(c))
+            return;
+        if (m_state.destination == Destination::Body) {
+            beginText();
+            m_run.append(QChar(c));
+        } else if (m_state.destination == Destination::FontTable && m_fontEntry &&
+                   !m_fontEntry->named) {
+            m_fontEntry->name.append(QChar(c));
+        }
+    }
+
+    // Paragraphs. A \par ends the current paragraph; the next one begins only when text or a
+    // further \par follows. So the \par that rich-edit controls (and our writer) put after the
+    // last line does not add an empty line, and "a\par\par}" is "a" and one empty line.
+    void endParagraph()
+    {
+        flushRun();
+        if (m_paragraphEnded)
+            insertBlock();
+        else if (!m_blockHasText) // an empty line keeps the format typing there would get
+            m_cursor.setBlockCharFormat(toFormat(m_state.chars));
+        m_paragraphEnded = true;
+    }
+
+    void insertBlock()
+    {
+        m_cursor.insertBlock(QTextBlockFormat(), toFormat(m_state.chars));
+        m_blockHasText = false;
+    }
+
+    void beginText()
+    {
+        if (m_paragraphEnded) {
+            flushRun();
+            insertBlock();
+            m_paragraphEnded = false;
+        }
+        if (!m_run.isEmpty() && !(m_runFormat == m_state.chars))
+            flushRun();
+        m_runFormat = m_state.chars;
+        m_blockHasText = true;
+    }
+
+    void flushRun()
+    {
+        if (m_run.isEmpty())
+            return;
+        m_cursor.insertText(m_run, toFormat(m_runFormat));
+        m_run.clear();
+    }
+
+    const Font* fontOf(int number) const
+    {
+        const auto found = m_fonts.find(number < 0 ? m_defaultFont : number);
+        return found == m_fonts.end() ? nullptr : &found->second;
+    }
+
+    const CodePage& codePageOf(const Font* font) const
+    {
+        int page = m_codePage;
+        if (font && font->codePage > 0)
+            page = font->codePage;
+        else if (font && font->charset >= 0)
+            page = rtf::CodePageOfCharset(font->charset, m_codePage);
+        return CodePage::findOrWindows1252(page);
+    }
+
+    QTextCharFormat toFormat(const CharState& chars) const
+    {
+        QTextCharFormat format;
+        const Font* font = fontOf(chars.font);
+        if (font && !font->name.isEmpty())
+            format.setFontFamilies({font->name});
+        SetRtfCharset(format, font ? std::max(font->charset, 0) : 0);
+        format.setFontPointSize(chars.halfPoints / 2.0);
+        format.setFontWeight(chars.bold ? QFont::Bold : QFont::Normal);
+        format.setFontItalic(chars.italic);
+        format.setFontUnderline(chars.underline);
+        const auto index = static_cast<std::size_t>(chars.colour);
+        if (index < m_colours.size() && m_colours[index])
+            format.setForeground(QColor(*m_colours[index]));
+        format.setVerticalAlignment(chars.script == Script::Super
+                                        ? QTextCharFormat::AlignSuperScript
+                                    : chars.script == Script::Sub ? QTextCharFormat::AlignSubScript
+                                                                  : QTextCharFormat::AlignNormal);
+        return format;
+    }
+
+    rtf::Tokenizer m_tokens;
+    QTextCursor m_cursor;
+    bool m_done = false;
+
+    GroupState m_state;
+    std::vector<GroupState> m_stack;
+    std::size_t m_overflow = 0; // groups opened beyond kMaxGroupDepth and not yet closed
+    int m_pendingSkip = 0;      // fallback characters of a \uN still to skip
+
+    int m_codePage = rtf::kWindows1252; // \ansicpgN
+    int m_defaultFont = 0;              // \deffN
+    std::unordered_map<int, Font> m_fonts;
+    Font* m_fontEntry = nullptr; // the font table entry being read
+    std::vector<std::optional<QRgb>> m_colours;
+    struct
+    {
+        int red = 0;
+        int green = 0;
+        int blue = 0;
+        bool given = false;
+    } m_colourEntry;
+
+    QString m_run; // text of the current run, not yet inserted
+    CharState m_runFormat;
+    bool m_paragraphEnded = false; // a \par ended the last block; the next one is not begun yet
+    bool m_blockHasText = false;
+};
+
+std::string_view withoutLeadingBlanks(QByteArrayView data)
+{
+    std::string_view view(data.data(), static_cast<std::size_t>(data.size()));
+    const std::size_t start = view.find_first_not_of(" \t\r\n");
+    return start == std::string_view::npos ? std::string_view() : view.substr(start);
+}
+
+} // namespace
+
+bool IsRtf(QByteArrayView data)
+{
+    return withoutLeadingBlanks(data).starts_with("{\\rtf");
+}
+
+bool ReadRtf(QByteArrayView data, QTextDocument& doc, QString* error)
+{
+    if (!IsRtf(data)) {
+        if (error)
+            *error = QStringLiteral("Keine RTF-Datei");
+        return false;
+    }
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    doc.clear();
+    Reader(withoutLeadingBlanks(data), doc).read();
+    doc.setUndoRedoEnabled(undo);
+    if (error)
+        error->clear();
+    return true;
+}
+
+} // namespace quorvel
