@@ -4,6 +4,8 @@
 #include "platform/text_encoding.h"
 #include "settings_store/ini_values.h"
 
+#include <algorithm>
+
 namespace quorvel {
 namespace {
 
@@ -102,8 +104,14 @@ std::u16string IniDocument::toText() const
 std::string IniDocument::toBytes() const
 {
     const std::u16string text = toText();
-    if (auto legacy = EncodeWindows1252(text))
-        return std::move(*legacy);
+    if (auto legacy = EncodeWindows1252(text)) {
+        // Reading takes valid UTF-8 for UTF-8, so Windows-1252 bytes that happen to form valid
+        // UTF-8 ("Ã©") would not read back; such a text gets the byte-order mark instead.
+        const bool plainAscii = std::all_of(legacy->begin(), legacy->end(),
+                                            [](char byte) { return (byte & 0x80) == 0; });
+        if (plainAscii || !IsValidUtf8(*legacy))
+            return std::move(*legacy);
+    }
     return "\xEF\xBB\xBF" + EncodeUtf8(text);
 }
 

@@ -36,7 +36,9 @@ public:
 
     // Every section in order: "[name]", one "key=value" line per key, an empty line; CR LF.
     std::u16string toText() const;
-    // toText() in Windows-1252 when every character has a byte there, else UTF-8 with a BOM.
+    // toText() in Windows-1252 when every character has a byte there (and those bytes are not
+    // by chance valid UTF-8 with non-ASCII in it, which fromBytes would take for UTF-8), else
+    // UTF-8 with a byte-order mark.
     std::string toBytes() const;
 
     bool isEmpty() const { return m_sections.empty(); }

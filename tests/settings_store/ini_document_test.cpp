@@ -192,6 +192,15 @@ TEST(IniDocumentEncoding, Utf8WithoutBomIsReadAsUtf8)
     EXPECT_EQ(doc.toBytes(), "[S]\r\nk=Gr\xF6\xDF" "e\r\n\r\n");
 }
 
+TEST(IniDocumentEncoding, Windows1252BytesThatLookLikeUtf8GetTheByteOrderMark)
+{
+    // "Ã©" in Windows-1252 is C3 A9, valid UTF-8 for "é"; written so, it would come back as "é".
+    IniDocument doc;
+    doc.writeString(u"S", u"k", u"Ã©");
+    EXPECT_EQ(doc.toBytes(), "\xEF\xBB\xBF[S]\r\nk=\xC3\x83\xC2\xA9\r\n\r\n");
+    EXPECT_EQ(IniDocument::fromBytes(doc.toBytes()).readString(u"S", u"k", u""), u"Ã©");
+}
+
 TEST(IniDocumentRobustness, AnyBytesGiveADocument)
 {
     std::string garbage;

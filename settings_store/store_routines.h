@@ -1,0 +1,37 @@
+// The small routines that the settings code uses beside Tiniobj: the default settings file name,
+// fitting a window onto the screen, and the fixed-format texts of reals and date-times.
+#pragma once
+
+#include <QDateTime>
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace quorvel {
+
+// ProgramDir() + the running program's file name with its extension replaced by ".ini". The
+// name's first letter is made a capital: the program file is "quorvel" here, where it used to be
+// "Quorvel.exe", and the settings file must stay "Quorvel.ini" for older files to be found.
+QString ProgramIniName();
+
+// The window's frame is made to fit the available area of its screen: a window more than 20
+// pixels taller (wider) than the area becomes 20 pixels less than it; then a window reaching
+// below (right of) the area is moved up (left) until its edge meets the area's edge, even when
+// that puts its top (left) above the area. A top or left above the area is not moved down.
+void FitFormToScreen(QWidget* window);
+// The same rule on a frame rectangle and an available area, for the window above and for tests.
+QRect FitRectToScreen(QRect frame, const QRect& available);
+
+// The whole text read as a number with "." as decimal point (leading blanks allowed); 0 when it
+// is not one.
+double TextToReal(const QString& text);
+
+// "dd.mm.yyyy", followed by " hh:mm:ss" when the time of day is not midnight. The time always
+// uses the 24-hour "hh:mm:ss" form, so a file reads the same under every regional setting.
+QString DateTimeToText(const QDateTime& dateTime);
+// Reads what DateTimeToText writes (also with one-digit fields, two-digit years, and "h:m"); the
+// current local date and time when the text cannot be read.
+QDateTime TextToDateTime(const QString& text);
+
+} // namespace quorvel
