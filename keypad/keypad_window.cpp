@@ -1,0 +1,302 @@
+// TForm2: the keypad's controls, built from one table of keys, and the handlers that act on the
+// worksheet through WorksheetPort.
+#include "keypad/keypad_window.h"
+
+#include "keypad/hemisphere_button.h"
+#include "keypad/real_edit.h"
+#include "keypad/worksheet_port.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QLineEdit>
+#include <QTextBlock>
+#include <QTextEdit>
+
+
+namespace quorvel {
+
+namespace {
+
+constexpr QChar kEnter(13);
+constexpr QChar kEscape(27);
+
+// "MS Sans Serif" where it exists; elsewhere Arial's metric twin keeps the captions as wide as
+// the window was laid out for.
+QFont keypadFont(int pixels, bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans")});
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QFrame* makePanel(QWidget* parent, const char* name, const QRect& geometry)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QLatin1String(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(1);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+// Sets or clears the stay-on-top flag of a window; Qt hides a window whose flags change, so a
+// visible one is shown again.
+void setStaysOnTop(QWidget* window, bool onTop)
+{
+    if (window == nullptr || window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (visible)
+        window->show();
+}
+
+} // namespace
+
+TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_worksheet(worksheet)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Tasteneingabe"));
+    setFont(keypadFont(11, false));
+    setFixedSize(185, 247);
+
+    Panel2 = makePanel(this, "Panel2", QRect(0, 0, 185, 210));
+    ComboBox1 = new QComboBox(Panel2);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setGeometry(6, 3, 132, 28);
+    ComboBox1->setFont(keypadFont(16, true));
+    ComboBox1->setToolTip(QStringLiteral("Doppelclick -> Übernehmen"));
+    ComboBox1->lineEdit()->installEventFilter(this);
+    buildKeys();
+
+    Panel1 = makePanel(this, "Panel1", QRect(0, 210, 185, 37));
+    CBOnTop = new QCheckBox(QStringLiteral("Fenster oben / Komma"), Panel1);
+    CBOnTop->setObjectName(QStringLiteral("CBOnTop"));
+    CBOnTop->setGeometry(8, 11, 129, 17);
+    // Arial's twin runs wider than MS Sans Serif: one pixel less keeps the caption in the box.
+    CBOnTop->setFont(keypadFont(10, false));
+    connect(CBOnTop, &QCheckBox::clicked, this, &TForm2::CBOnTopClick);
+
+    Komma = new TRealSpinEdit(Panel1);
+    Komma->setObjectName(QStringLiteral("Komma"));
+    Komma->setGeometry(144, 8, 36, 24);
+    Komma->setFont(keypadFont(13, false));
+    Komma->setText(QStringLiteral("0"));
+    Komma->setKomma(0);
+    Komma->setIncrement(1);
+    Komma->setSpinwidth(15);
+    connect(Komma, &TRealEdit::clicked, this, [this] { KommaSpinClick(Komma); });
+
+    FormCreate();
+}
+
+// The keys, one row each: name, caption, position in Panel2, face colour, font and handler.
+void TForm2::buildKeys()
+{
+    using Handler = void (TForm2::*)(QObject*);
+    struct KeyDescription
+    {
+        const char* name;
+        const char* caption; // UTF-8
+        int left;
+        int top;
+        QRgb face;
+        int fontPixels;
+        bool bold;
+        Handler handler;
+        const char* hint; // UTF-8, empty for none
+    };
+    static constexpr QRgb orange = 0xffff8000; // 255, 128, 0
+    static constexpr QRgb olive = 0xff808040;  // 128, 128, 64
+    static constexpr QRgb blue = 0xff0080c0;   // 0, 128, 192
+    static constexpr QRgb brown = 0xff804000;  // 128, 64, 0
+    static const KeyDescription keys[] = {
+        {"HemisphereButton25", ">", 146, 2, 0xffff8533, 16, true, &TForm2::ComboBox1DblClick, ""},
+        {"HemisphereButton17", "^2", 8, 40, olive, 11, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton24", "^3", 40, 40, olive, 11, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton18", "sqrt", 72, 40, olive, 11, true, &TForm2::HemisphereButton18Click,
+         ""},
+        {"HemisphereButton16", "^", 112, 40, blue, 11, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton10", "C", 148, 40, brown, 13, true, &TForm2::HemisphereButton10Click,
+         ""},
+        {"hemi", "1", 8, 76, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton1", "2", 40, 76, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton2", "3", 72, 76, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton12", "/", 112, 76, blue, 11, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton22", "CL", 148, 76, brown, 13, true, &TForm2::HemisphereButton22Click,
+         ""},
+        {"HemisphereButton3", "4", 8, 108, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton4", "5", 40, 108, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton5", "6", 72, 108, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton13", "*", 112, 108, blue, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton23", "->", 148, 108, brown, 13, false, &TForm2::HemisphereButton23Click,
+         "Ans Ende springen"},
+        {"HemisphereButton6", "7", 8, 140, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton7", "8", 40, 140, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton8", "9", 72, 140, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton14", "+", 112, 140, blue, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton21", "erg", 148, 140, brown, 13, false, &TForm2::keybuttonclick,
+         "Letztes Ergebnis"},
+        {"HemisphereButton19", "π", 8, 172, olive, 16, true, &TForm2::HemisphereButton19Click, ""},
+        {"HemisphereButton9", "0", 40, 172, orange, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton11", ".", 72, 172, olive, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton15", "-", 112, 172, blue, 13, true, &TForm2::hemiClick, ""},
+        {"HemisphereButton20", "=", 148, 172, orange, 13, true, &TForm2::keybuttonclick, ""},
+    };
+
+    for (const KeyDescription& k : keys) {
+        auto* key = new THemisphereButton(Panel2);
+        key->setObjectName(QLatin1String(k.name));
+        key->setFont(keypadFont(k.fontPixels, k.bold));
+        key->setGeometry(k.left, k.top, 31, 31);
+        HemisphereLook look; // lowered outer ring, no inner ring, width 2, attenuation 1, shaded
+        look.Caption = QString::fromUtf8(k.caption);
+        look.FaceColor = QColor::fromRgb(k.face);
+        key->setLook(look);
+        key->setToolTip(QString::fromUtf8(k.hint));
+        const Handler handler = k.handler;
+        connect(key, &THemisphereButton::clicked, this, [this, handler, key] {
+            (this->*handler)(key);
+        });
+    }
+}
+
+// Fills the function list from the worksheet's "Funktionen" submenu, leaving out its first
+// entry; the text shows "sin()" until the settings are restored.
+void TForm2::FormCreate()
+{
+    const QStringList captions = m_worksheet.functionMenuCaptions();
+    if (captions.size() > 1)
+        ComboBox1->addItems(captions.mid(1));
+    ComboBox1->setCurrentIndex(-1);
+    ComboBox1->setEditText(QStringLiteral("sin()"));
+}
+
+double TForm2::KommaValue() const
+{
+    return Komma->Wert();
+}
+
+void TForm2::CBOnTopClick()
+{
+    const bool onTop = CBOnTop->isChecked();
+    setStaysOnTop(m_worksheet.mainWindow(), onTop);
+    setStaysOnTop(this, onTop);
+}
+
+void TForm2::showKeypad()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ComboBox1->lineEdit() && event->type() == QEvent::MouseButtonDblClick)
+        ComboBox1DblClick(ComboBox1);
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm2::focusWorksheet()
+{
+    QTextEdit* editor = m_worksheet.CurrentEditor();
+    editor->activateWindow();
+    editor->setFocus(Qt::OtherFocusReason);
+}
+
+// Digits, ".", operators and powers: the key's caption replaces the selection, and the worksheet
+// gets the focus (an insertion that steps nothing back).
+void TForm2::hemiClick(QObject* Sender)
+{
+    m_worksheet.InsertText(static_cast<THemisphereButton*>(Sender)->Caption(), 0);
+}
+
+void TForm2::HemisphereButton18Click(QObject*)
+{
+    m_worksheet.InsertText(QStringLiteral("sqrt()"), 1);
+}
+
+// π types "Pi" and leaves the focus where it is.
+void TForm2::HemisphereButton19Click(QObject*)
+{
+    m_worksheet.CurrentEditor()->insertPlainText(QStringLiteral("Pi"));
+}
+
+void TForm2::ComboBox1DblClick(QObject*)
+{
+    m_worksheet.InsertText(ComboBox1->currentText(), 1);
+}
+
+// "=" evaluates the line as Enter typed in the worksheet does; "erg" inserts the last result as
+// Esc does.
+void TForm2::keybuttonclick(QObject* Sender)
+{
+    const bool evaluate = static_cast<THemisphereButton*>(Sender)->Caption() == u"=";
+    m_worksheet.MemoKeyPress(evaluate ? kEnter : kEscape);
+    focusWorksheet();
+}
+
+// "C": deletes the character before the selection's start, or the first character when the
+// caret stands at the very start; the rest of a selection stays. The focus is not moved.
+void TForm2::HemisphereButton10Click(QObject*)
+{
+    QTextEdit* editor = m_worksheet.CurrentEditor();
+    QTextCursor cursor = editor->textCursor();
+    int start = cursor.selectionStart();
+    if (start > 0)
+        --start;
+    const int last = editor->document()->characterCount() - 1;
+    cursor.setPosition(start);
+    cursor.setPosition(std::min(start + 1, last), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    editor->setTextCursor(cursor);
+}
+
+// "CL": the caret's line becomes empty; the line itself stays.
+void TForm2::HemisphereButton22Click(QObject*)
+{
+    QTextEdit* editor = m_worksheet.CurrentEditor();
+    QTextCursor cursor = editor->textCursor();
+    cursor.movePosition(QTextCursor::StartOfBlock);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    editor->setTextCursor(cursor);
+    focusWorksheet();
+}
+
+// "->": the caret's line is written again with its own text, which leaves the caret at its
+// end. Like a rich-text line assignment, the written text takes the format of the line's first
+// character.
+void TForm2::HemisphereButton23Click(QObject*)
+{
+    QTextEdit* editor = m_worksheet.CurrentEditor();
+    QTextCursor cursor = editor->textCursor();
+    const QTextBlock line = cursor.block();
+    const QString text = line.text();
+    QTextCursor first(line);
+    first.movePosition(QTextCursor::NextCharacter);
+    const QTextCharFormat format = first.charFormat();
+    cursor.setPosition(line.position());
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text, format);
+    editor->setTextCursor(cursor);
+    focusWorksheet();
+}
+
+// A click into the decimal-places field resets a negative value to 0.
+void TForm2::KommaSpinClick(QObject*)
+{
+    if (!(Komma->Wert() >= 0))
+        Komma->setWert(0);
+}
+
+} // namespace quorvel

@@ -1,0 +1,67 @@
+// TForm2 "Tasteneingabe": the on-screen keypad. Its round keys type into the worksheet's active
+// page, evaluate the line, insert the last result and edit the line; its lower strip keeps both
+// windows on top and holds the number of decimal places of every result.
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+
+namespace quorvel {
+
+class THemisphereButton;
+class TRealSpinEdit;
+class WorksheetPort;
+
+class TForm2 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Reads the worksheet's function list at once, so the main window's popup menu must be
+    // complete. Pass the main window as parent: the keypad then stays a window of its own
+    // (hidden until shown) and closes with the program.
+    explicit TForm2(WorksheetPort& worksheet, QWidget* parent = nullptr);
+
+    // The value of the decimal-places field "Komma" as it stands, a real number. The line
+    // evaluation reads it afresh for every line and rounds it itself (a value beyond the 32-bit
+    // range fails there).
+    double KommaValue() const;
+
+    // Applies the stay-on-top check box to the main window and the keypad. Runs on a click of
+    // the box; the main window calls it once after restoring the settings.
+    void CBOnTopClick();
+
+    // Shows the keypad and brings it to the front ("Tastatur anzeigen", Ctrl+T).
+    void showKeypad();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildKeys();
+    void focusWorksheet();
+
+    // Handlers of the keys and fields; Sender is the key (or field) that fired.
+    void hemiClick(QObject* Sender);
+    void HemisphereButton18Click(QObject* Sender);
+    void HemisphereButton19Click(QObject* Sender);
+    void ComboBox1DblClick(QObject* Sender);
+    void keybuttonclick(QObject* Sender);
+    void HemisphereButton10Click(QObject* Sender);
+    void HemisphereButton22Click(QObject* Sender);
+    void HemisphereButton23Click(QObject* Sender);
+    void KommaSpinClick(QObject* Sender);
+
+    WorksheetPort& m_worksheet;
+    QFrame* Panel2;
+    QFrame* Panel1;
+    QComboBox* ComboBox1;
+    QCheckBox* CBOnTop;
+    TRealSpinEdit* Komma;
+};
+
+} // namespace quorvel

@@ -1,0 +1,255 @@
+// TRealEdit and TRealSpinEdit: the value lives in the text only; reading parses the text,
+// writing formats it with the edit's decimals and unit.
+#include "keypad/real_edit.h"
+
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QToolButton>
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace quorvel {
+
+double ReadRealText(const QString& text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == u' ')
+        ++i;
+    std::string number; // the accepted characters, without a leading '+'
+    auto digits = [&] {
+        qsizetype count = 0;
+        while (i < n && text[i] >= u'0' && text[i] <= u'9') {
+            number += static_cast<char>(text[i].unicode());
+            ++i;
+            ++count;
+        }
+        return count;
+    };
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        if (text[i] == u'-')
+            number += '-';
+        ++i;
+    }
+    qsizetype mantissa = digits();
+    if (i < n && text[i] == u'.') {
+        number += '.';
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return 0.0;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        number += 'e';
+        ++i;
+        if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+            number += static_cast<char>(text[i].unicode());
+            ++i;
+        }
+        if (digits() == 0)
+            return 0.0;
+    }
+    if (i != n)
+        return 0.0;
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec != std::errc() || end != number.data() + number.size())
+        return 0.0;
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TRealEdit::TRealEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void TRealEdit::setKomma(int decimals)
+{
+    m_komma = decimals;
+    setWert(Wert());
+}
+
+void TRealEdit::setEinheit(const QString& unit)
+{
+    m_einheit = unit;
+    setWert(Wert());
+}
+
+double TRealEdit::Wert() const
+{
+    if (m_einheit.isEmpty())
+        return ReadRealText(text());
+    const QString t = text().trimmed();
+    const QString u = m_einheit.trimmed();
+    const qsizetype at = u.isEmpty() ? -1 : t.indexOf(u);
+    return ReadRealText(at >= 0 ? t.left(at).trimmed() : t);
+}
+
+void TRealEdit::setWert(double value)
+{
+    QString number = QString::number(value, 'f', std::max(0, m_komma));
+    if (number.startsWith(u'-') && ReadRealText(number) == 0.0)
+        number.remove(0, 1); // no "-0"
+    setText(number + m_einheit);
+}
+
+void TRealEdit::Update()
+{
+    repaint();
+    setWert(Wert());
+    emit editingFinished();
+}
+
+// Only leaving the edit for another control normalises the text; switching windows does not.
+void TRealEdit::focusOutEvent(QFocusEvent* event)
+{
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        setWert(Wert());
+    QLineEdit::focusOutEvent(event);
+}
+
+void TRealEdit::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    QLineEdit::mousePressEvent(event);
+}
+
+void TRealEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    m_pressed = false;
+    if (click)
+        emit clicked();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// The up/down arrow control: two auto-repeating arrow buttons stacked in the control's height.
+class SpinArrows : public QWidget
+{
+public:
+    SpinArrows(QWidget* parent, QToolButton*& up, QToolButton*& down) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("arrows"));
+        setCursor(Qt::ArrowCursor);
+        up = m_up = makeButton(Qt::UpArrow, QStringLiteral("up"));
+        down = m_down = makeButton(Qt::DownArrow, QStringLiteral("down"));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        const int upper = height() / 2;
+        m_up->setGeometry(0, 0, width(), upper);
+        m_down->setGeometry(0, upper, width(), height() - upper);
+    }
+
+private:
+    QToolButton* makeButton(Qt::ArrowType arrow, const QString& name)
+    {
+        auto* b = new QToolButton(this);
+        b->setObjectName(name);
+        b->setArrowType(arrow);
+        b->setAutoRepeat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setIconSize(QSize(7, 7));
+        return b;
+    }
+
+    QToolButton* m_up;
+    QToolButton* m_down;
+};
+
+} // namespace
+
+TRealSpinEdit::TRealSpinEdit(QWidget* parent) : TRealEdit(parent)
+{
+    m_arrows = new SpinArrows(this, m_up, m_down);
+    m_arrows->setGeometry(0, 0, 15, 17);
+    connect(m_up, &QToolButton::clicked, this, [this] { step(+1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { step(-1); });
+    layoutArrows();
+}
+
+void TRealSpinEdit::setIncrement(double stepValue)
+{
+    m_increment = stepValue < 1e-20 ? 1.0 : stepValue;
+}
+
+int TRealSpinEdit::spinwidth() const
+{
+    return m_arrows->width();
+}
+
+void TRealSpinEdit::setSpinwidth(int width)
+{
+    const QRect old = m_arrows->geometry();
+    int left = old.x() + old.width() - width;
+    if (left <= 0)
+        left = 1;
+    m_arrows->setGeometry(left, old.y(), width, old.height());
+    limitTextArea();
+}
+
+// Snap to a multiple of the increment (halves to even), then move one step.
+void TRealSpinEdit::step(int direction)
+{
+    const double n = std::nearbyint(Wert() / m_increment);
+    setWert(n * m_increment + direction * m_increment);
+    emit spinClicked();
+    setFocus(Qt::OtherFocusReason);
+}
+
+// Where the edit's inner area begins: a framed edit has a two-pixel sunken edge.
+int TRealSpinEdit::clientInset() const
+{
+    return hasFrame() ? 2 : 0;
+}
+
+void TRealSpinEdit::resizeEvent(QResizeEvent* event)
+{
+    TRealEdit::resizeEvent(event);
+    if (height() < 5) {
+        resize(width(), 5);
+        return;
+    }
+    layoutArrows();
+}
+
+void TRealSpinEdit::layoutArrows()
+{
+    const int w = m_arrows->width();
+    if (hasFrame())
+        m_arrows->setGeometry(clientInset() + width() - w - 5, clientInset(), w, height() - 5);
+    else
+        m_arrows->setGeometry(width() - w, 1, w, height() - 3);
+    limitTextArea();
+}
+
+// The text stops where the arrows begin, so it never runs under them.
+void TRealSpinEdit::limitTextArea()
+{
+    QStyleOptionFrame opt;
+    initStyleOption(&opt);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &opt, this);
+    QMargins margins = textMargins();
+    margins.setRight(std::max(0, contents.x() + contents.width() - m_arrows->x()));
+    setTextMargins(margins);
+}
+
+QRect TRealSpinEdit::textArea() const
+{
+    QStyleOptionFrame opt;
+    initStyleOption(&opt);
+    return style()->subElementRect(QStyle::SE_LineEditContents, &opt, this)
+        .marginsRemoved(textMargins());
+}
+
+} // namespace quorvel

@@ -1,0 +1,87 @@
+// TRealEdit: a one-line edit holding a real number whose only state is its text, and
+// TRealSpinEdit: the same with up/down arrows inside its right edge that step the number.
+#pragma once
+
+#include <QLineEdit>
+
+class QToolButton;
+
+namespace quorvel {
+
+// Reads a number the way the edits do: "." as decimal point, optional sign and exponent, leading
+// blanks skipped; anything left over, or no number at all, gives 0.
+double ReadRealText(const QString& text);
+
+class TRealEdit : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TRealEdit(QWidget* parent = nullptr);
+
+    // Number of decimals the value is written with.
+    int Komma() const { return m_komma; }
+    void setKomma(int decimals);
+    // The value, read from the text each time; writing it rewrites the text.
+    double Wert() const;
+    void setWert(double value);
+    // Unit text written directly behind the number.
+    QString Einheit() const { return m_einheit; }
+    void setEinheit(const QString& unit);
+
+    // Repaints and normalises the text as when the focus leaves the edit, then reports the end
+    // of editing (editingFinished).
+    void Update();
+
+signals:
+    void clicked(); // a left-button click into the edit field
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int m_komma = 1;
+    QString m_einheit;
+    bool m_pressed = false;
+};
+
+class TRealSpinEdit : public TRealEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TRealSpinEdit(QWidget* parent = nullptr);
+
+    double increment() const { return m_increment; }
+    void setIncrement(double step); // steps below 1e-20 (0 and negatives too) become 1
+    int spinwidth() const;
+    void setSpinwidth(int width); // keeps the arrows' right edge in place
+
+    // The arrow control (two auto-repeating arrow buttons) and its buttons, for layout and tests.
+    QWidget* arrows() const { return m_arrows; }
+    QToolButton* upButton() const { return m_up; }
+    QToolButton* downButton() const { return m_down; }
+    // The area in which the edit draws its text; it ends left of the arrows.
+    QRect textArea() const;
+
+signals:
+    void spinClicked(); // after every arrow step
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void step(int direction);
+    void layoutArrows();
+    void limitTextArea();
+    int clientInset() const;
+
+    double m_increment = 1.0;
+    QWidget* m_arrows;
+    QToolButton* m_up;
+    QToolButton* m_down;
+};
+
+} // namespace quorvel
