@@ -15,6 +15,10 @@ double ReadRealText(const QString& text);
 class TRealEdit : public QLineEdit
 {
     Q_OBJECT
+    // Properties, so that the settings store can rewrite Wert after restoring the text.
+    Q_PROPERTY(int Komma READ Komma WRITE setKomma)
+    Q_PROPERTY(double Wert READ Wert WRITE setWert STORED false)
+    Q_PROPERTY(QString Einheit READ Einheit WRITE setEinheit)
 
 public:
     explicit TRealEdit(QWidget* parent = nullptr);
@@ -50,6 +54,8 @@ private:
 class TRealSpinEdit : public TRealEdit
 {
     Q_OBJECT
+    Q_PROPERTY(double increment READ increment WRITE setIncrement)
+    Q_PROPERTY(int spinwidth READ spinwidth WRITE setSpinwidth)
 
 public:
     explicit TRealSpinEdit(QWidget* parent = nullptr);

@@ -131,6 +131,20 @@ private slots:
         QCOMPARE(finished.count(), 1);
     }
 
+    void valueIsAPropertyThatRewritesTheText()
+    {
+        TRealSpinEdit edit;
+        edit.setKomma(2);
+        edit.setText(QStringLiteral("  1.5"));
+        QCOMPARE(edit.property("Wert").toDouble(), 1.5);
+        QVERIFY(edit.setProperty("Wert", edit.property("Wert")));
+        QCOMPARE(edit.text(), QStringLiteral("1.50"));
+        QVERIFY(edit.setProperty("Komma", 0));
+        QCOMPARE(edit.text(), QStringLiteral("2"));
+        QVERIFY(edit.setProperty("increment", 0.5));
+        QCOMPARE(edit.increment(), 0.5);
+    }
+
     void updateNormalisesTheText()
     {
         TRealEdit edit;
