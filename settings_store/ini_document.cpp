@@ -3,6 +3,7 @@
 
 #include "platform/text_encoding.h"
 #include "settings_store/ini_values.h"
+#include "worksheet/text_helpers.h"
 
 #include <algorithm>
 
@@ -58,7 +59,7 @@ IniDocument IniDocument::fromText(std::u16string_view text)
         std::size_t end = pos;
         while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        const std::u16string_view line = trimIniBlanks(text.substr(pos, end - pos));
+        const std::u16string_view line = Trim(text.substr(pos, end - pos));
         pos = end;
         if (pos < text.size() && text[pos] == u'\r')
             ++pos;
@@ -68,7 +69,7 @@ IniDocument IniDocument::fromText(std::u16string_view text)
         if (line.empty() || line.front() == u';')
             continue;
         if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
-            current = &document.sectionForWriting(trimIniBlanks(line.substr(1, line.size() - 2)));
+            current = &document.sectionForWriting(Trim(line.substr(1, line.size() - 2)));
             continue;
         }
         if (current == nullptr)
@@ -77,8 +78,8 @@ IniDocument IniDocument::fromText(std::u16string_view text)
         if (equals == std::u16string_view::npos)
             appendEntry(*current, line, {});
         else
-            appendEntry(*current, trimIniBlanks(line.substr(0, equals)),
-                        trimIniBlanks(line.substr(equals + 1)));
+            appendEntry(*current, Trim(line.substr(0, equals)),
+                        Trim(line.substr(equals + 1)));
     }
     return document;
 }

@@ -10,7 +10,8 @@
 
 namespace quorvel {
 
-// Reading: lines end at CR LF, CR or LF; each line is trimmed of blanks (see isIniBlank); empty
+// Reading: lines end at CR LF, CR or LF; each line is trimmed of blanks (every character up to
+// the space, tabs and control characters included, as Trim in worksheet/text_helpers.h); empty
 // lines and lines beginning with ";" are skipped; "[name]" opens the section `name` (trimmed),
 // and a section named again continues the earlier one; lines before the first section are
 // skipped; any other line is split at its first "=" into key and value, both trimmed, and a line

@@ -1,6 +1,8 @@
 // Locale-free number and date texts for the settings file (std::to_chars / std::from_chars only).
 #include "settings_store/ini_values.h"
 
+#include "worksheet/text_helpers.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -10,6 +12,7 @@ namespace quorvel {
 namespace {
 
 bool isDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
+bool isBlank(char16_t ch) { return ch <= u' '; }
 
 int hexDigitValue(char16_t ch)
 {
@@ -62,19 +65,6 @@ void appendTwoDigits(std::u16string& out, int value)
 }
 
 } // namespace
-
-bool isIniBlank(char16_t ch) { return ch <= u' '; }
-
-std::u16string_view trimIniBlanks(std::u16string_view text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isIniBlank(text[begin]))
-        ++begin;
-    while (end > begin && isIniBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
 
 std::optional<int> parseIniInteger(std::u16string_view text)
 {
@@ -258,7 +248,7 @@ std::u16string formatDateTimeText(const DateTimeFields& dateTime)
 
 std::optional<DateTimeFields> parseDateTimeText(std::u16string_view text, int currentYear)
 {
-    text = trimIniBlanks(text);
+    text = Trim(text);
     std::size_t pos = 0;
     DateTimeFields result;
     const auto day = readDigits(text, pos, 2);
@@ -278,9 +268,9 @@ std::optional<DateTimeFields> parseDateTimeText(std::u16string_view text, int cu
             *year += 100;
     }
     if (pos < text.size()) {
-        if (!isIniBlank(text[pos]))
+        if (!isBlank(text[pos]))
             return std::nullopt;
-        while (pos < text.size() && isIniBlank(text[pos]))
+        while (pos < text.size() && isBlank(text[pos]))
             ++pos;
         const auto hour = readDigits(text, pos, 2);
         if (!hour || !expect(text, pos, u':'))

@@ -8,11 +8,6 @@
 
 namespace quorvel {
 
-// A blank for the settings file is any character up to U+0020 (tabs and stray control
-// characters included), as the original's trimming counted them.
-bool isIniBlank(char16_t ch);
-std::u16string_view trimIniBlanks(std::u16string_view text);
-
 // Decimal with an optional sign, or "0x"/"0X" followed by up to eight significant hexadecimal
 // digits (a 32-bit pattern, so "0xFFFFFFFF" is -1). Leading blanks are skipped; anything else
 // left over, or a value beyond the 32-bit range, is not an integer.

@@ -5,7 +5,6 @@
 #include "settings_store/ini_values.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -14,10 +13,7 @@ namespace quorvel {
 
 QString ProgramIniName()
 {
-    QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    if (!name.isEmpty())
-        name[0] = name[0].toUpper();
-    return ProgramDir() + name + QStringLiteral(".ini");
+    return ProgramDir() + QCoreApplication::applicationName() + QStringLiteral(".ini");
 }
 
 QRect FitRectToScreen(QRect frame, const QRect& available)

@@ -10,9 +10,10 @@ class QWidget;
 
 namespace quorvel {
 
-// ProgramDir() + the running program's file name with its extension replaced by ".ini". The
-// name's first letter is made a capital: the program file is "quorvel" here, where it used to be
-// "Quorvel.exe", and the settings file must stay "Quorvel.ini" for older files to be found.
+// ProgramDir() + the program's name + ".ini". The name is the application name, which is the
+// program file's name without its extension unless the program sets it; Quorvel's entry sets
+// "Quorvel" (the file itself is "quorvel" here, where it used to be "Quorvel.exe"), so the
+// settings file stays "Quorvel.ini" and older files are found.
 QString ProgramIniName();
 
 // The window's frame is made to fit the available area of its screen: a window more than 20

@@ -9,13 +9,6 @@
 namespace quorvel {
 namespace {
 
-TEST(IniValues, TrimmingRemovesBlanksAndControlCharacters)
-{
-    EXPECT_EQ(trimIniBlanks(u" \t\x01 a b \r\x1F"), u"a b");
-    EXPECT_EQ(trimIniBlanks(u" \t "), u"");
-    EXPECT_EQ(trimIniBlanks(u"\u00A0x\u00A0"), u"\u00A0x\u00A0"); // no-break space is text
-}
-
 TEST(IniValues, IntegerTexts)
 {
     EXPECT_EQ(parseIniInteger(u"0"), 0);

@@ -41,11 +41,14 @@ private slots:
     void programIniNameIsTheProgramsNameInTheProgramFolder()
     {
         SetProgramDir(m_dir.path());
+        // Without a name set by the program: the program file's name.
         const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-        QString expected = exe;
-        expected[0] = expected[0].toUpper();
-        QCOMPARE(ProgramIniName(), m_dir.path() + QLatin1Char('/') + expected + ".ini");
+        QCOMPARE(ProgramIniName(), m_dir.path() + QLatin1Char('/') + exe + ".ini");
         QCOMPARE(Tiniobj().FileName(), ProgramIniName());
+        // With the name Quorvel's entry sets.
+        QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+        QCOMPARE(ProgramIniName(), m_dir.path() + QStringLiteral("/Quorvel.ini"));
+        QCoreApplication::setApplicationName(exe);
         SetProgramDir(QString());
     }
 
