@@ -10,6 +10,7 @@ namespace quorvel {
 THemisphereButton::THemisphereButton(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true); // mouseMove is reported also while no button is held
     resize(25, 25);
     RebuildImages(); // there are no stored images: the look is computed at creation
 }

@@ -268,6 +268,19 @@ private slots:
         QCOMPARE(clicks.count(), 0);
     }
 
+    void hoveringReportsMovesButPressesNothing()
+    {
+        Bench bench;
+        THemisphereButton* b = bench.key;
+        QVERIFY(b->hasMouseTracking());
+        QSignalSpy moves(b, &THemisphereButton::mouseMove);
+        QMouseEvent e(QEvent::MouseMove, QPointF(kCentre), b->mapToGlobal(QPointF(kCentre)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(b, &e);
+        QCOMPARE(moves.count(), 1);
+        QCOMPARE(b->Down(), false);
+    }
+
     void onlyTheLeftButtonPressesTheKey()
     {
         Bench bench;
