@@ -16,11 +16,11 @@ std::u16string u16(const QString& text) { return text.toStdU16String(); }
 IniDocument readDocument(const QString& fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe or a device in place of the file could deliver without end; it is no settings file.
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential()
+        || file.size() > Tiniobj::kMaxFileSize)
         return {};
-    const QByteArray bytes = file.read(Tiniobj::kMaxFileSize + 1);
-    if (bytes.size() > Tiniobj::kMaxFileSize)
-        return {};
+    const QByteArray bytes = file.readAll();
     return IniDocument::fromBytes({bytes.constData(), static_cast<std::size_t>(bytes.size())});
 }
 

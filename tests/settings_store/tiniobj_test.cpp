@@ -456,6 +456,20 @@ private slots:
         QVERIFY(clean.startsWith("[Form9]\r\n") || clean.startsWith("\xEF\xBB\xBF[Form9]\r\n"));
     }
 
+    void filesThatCannotBeSettingsGiveAnEmptyDocument()
+    {
+        const QString oversized = m_dir.filePath(QStringLiteral("oversized.ini"));
+        {
+            QFile file(oversized);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write("[Form9]\r\nCBOnTop=1\r\n") > 0);
+            QVERIFY(file.resize(Tiniobj::kMaxFileSize + 1)); // sparse: costs no disk
+        }
+        QVERIFY(Tiniobj(oversized).IniFile().isEmpty());
+        QVERIFY(Tiniobj(m_dir.path()).IniFile().isEmpty()); // a folder
+        QVERIFY(Tiniobj(m_dir.filePath(QStringLiteral("missing.ini"))).IniFile().isEmpty());
+    }
+
     void wrongTypesGiveTheDefaults()
     {
         TestWindow window;
