@@ -14,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
+#include <algorithm>
 
 namespace quorvel {
 

@@ -7,6 +7,7 @@
 #include <QStyleOptionFrame>
 #include <QToolButton>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
