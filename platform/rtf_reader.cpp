@@ -274,11 +274,9 @@ private:
         const Destination closing = m_state.destination;
         m_state = m_stack.back();
         m_stack.pop_back();
-        if (closing == Destination::FontTable && m_state.destination != Destination::FontTable) {
-            for (auto& entry : m_fonts)
-                entry.second.name = entry.second.name.trimmed();
-        }
-        if (m_stack.empty()) // the closing brace of {\rtf1 ...}: the document ends here
+        if (closing != m_state.destination)
+            m_lastFormat.reset(); // the font or colour table may have changed
+        if (m_stack.empty())      // the closing brace of {\rtf1 ...}: the document ends here
             m_done = true;
     }
 
@@ -362,6 +360,7 @@ private:
             return;
         case Word::DefaultFont:
             m_defaultFont = param;
+            m_lastFormat.reset();
             return;
         case Word::AnsiCodePage:
             m_codePage = param;
@@ -372,11 +371,13 @@ private:
         case Word::FontTable:
             m_state.destination = Destination::FontTable;
             m_fontEntry = nullptr;
+            m_lastFormat.reset();
             return;
         case Word::ColourTable:
             m_state.destination = Destination::ColourTable;
             m_colours.clear();
             m_colourEntry = {};
+            m_lastFormat.reset();
             return;
         default:
             break;
@@ -535,6 +536,10 @@ private:
     // One character given by a control word, a control symbol or \uN.
     void character(char16_t c)
     {
+        if (m_state.destination == Destination::Body && (c == u'\u2028' || c == u'\u2029')) {
+            endParagraph(); // the line and paragraph separators, like \line and \par
+            return;
+        }
         if (isStructureCharacter(c))
             return;
         if (m_state.destination == Destination::Body) {
@@ -551,25 +556,32 @@ private:
     // last line does not add an empty line, and "a\par\par}" is "a" and one empty line.
     void endParagraph()
     {
-        flushRun();
-        if (m_paragraphEnded)
-            insertBlock();
-        else if (!m_blockHasText) // an empty line keeps the format typing there would get
+        if (m_paragraphEnded) {
+            breakParagraph();
+        } else if (!m_blockHasText) { // an empty first line keeps the format typing there gets
+            flushRun();
             m_cursor.setBlockCharFormat(toFormat(m_state.chars));
+        }
         m_paragraphEnded = true;
     }
 
-    void insertBlock()
+    // Starts a new block whose own format is the current one. Where the pending run has that
+    // format too, the break goes into the run: one insertText for many lines of the same format.
+    void breakParagraph()
     {
-        m_cursor.insertBlock(QTextBlockFormat(), toFormat(m_state.chars));
+        if (!m_run.isEmpty() && m_runFormat == m_state.chars) {
+            m_run.append(QChar::ParagraphSeparator);
+        } else {
+            flushRun();
+            m_cursor.insertBlock(QTextBlockFormat(), toFormat(m_state.chars));
+        }
         m_blockHasText = false;
     }
 
     void beginText()
     {
         if (m_paragraphEnded) {
-            flushRun();
-            insertBlock();
+            breakParagraph();
             m_paragraphEnded = false;
         }
         if (!m_run.isEmpty() && !(m_runFormat == m_state.chars))
@@ -602,12 +614,15 @@ private:
         return CodePage::findOrWindows1252(page);
     }
 
-    QTextCharFormat toFormat(const CharState& chars) const
+    QTextCharFormat toFormat(const CharState& chars)
     {
+        if (m_lastFormat && m_lastFormat->first == chars)
+            return m_lastFormat->second;
         QTextCharFormat format;
         const Font* font = fontOf(chars.font);
-        if (font && !font->name.isEmpty())
-            format.setFontFamilies({font->name});
+        const QString family = font ? font->name.trimmed() : QString();
+        if (!family.isEmpty())
+            format.setFontFamilies({family});
         SetRtfCharset(format, font ? std::max(font->charset, 0) : 0);
         format.setFontPointSize(chars.halfPoints / 2.0);
         format.setFontWeight(chars.bold ? QFont::Bold : QFont::Normal);
@@ -620,6 +635,7 @@ private:
                                         ? QTextCharFormat::AlignSuperScript
                                     : chars.script == Script::Sub ? QTextCharFormat::AlignSubScript
                                                                   : QTextCharFormat::AlignNormal);
+        m_lastFormat.emplace(chars, format);
         return format;
     }
 
@@ -645,7 +661,8 @@ private:
         bool given = false;
     } m_colourEntry;
 
-    QString m_run; // text of the current run, not yet inserted
+    std::optional<std::pair<CharState, QTextCharFormat>> m_lastFormat; // toFormat's last answer
+    QString m_run; // text of the current run, not yet inserted; may span several lines
     CharState m_runFormat;
     bool m_paragraphEnded = false; // a \par ended the last block; the next one is not begun yet
     bool m_blockHasText = false;

@@ -16,7 +16,8 @@ bool IsRtf(QByteArrayView data);
 // font family, RTF character set (rtf_format.h), size, bold, italic, underline, colour and
 // superscript or subscript. A final \par ends the last paragraph rather than starting an empty
 // one, so "a\par b\par}" gives the two lines "a" and "b" (and our own files read back with as many
-// lines as they were written with). \line also starts a new paragraph: lines are paragraphs here.
+// lines as they were written with). \line (and a line or paragraph separator given as \uN) also
+// starts a new paragraph: lines are paragraphs here.
 // Damaged or hostile data never fails: what can be read is kept. Returns false, with the
 // document unchanged and *error set, only when the data is not RTF at all.
 bool ReadRtf(QByteArrayView data, QTextDocument& doc, QString* error = nullptr);

@@ -122,8 +122,8 @@ private:
             out.append("\\fnil\\fcharset");
             appendNumber(out, m_fonts[k].charset);
             bool needDelimiter = true;
-            QString name = m_fonts[k].family;
-            name.remove(u';'); // the name ends at the first ';'
+            // The name ends at the first ';', and readers drop the blanks around it.
+            const QString name = QString(m_fonts[k].family).remove(u';').trimmed();
             appendText(out, name, m_fonts[k].page, needDelimiter);
             out.append(";}");
         }

@@ -2,6 +2,7 @@
 #include "tests/platform/rtf_test_support.h"
 
 #include "platform/rtf_reader.h"
+#include "platform/rtf_writer.h"
 
 #include <QTextDocument>
 
@@ -105,9 +106,10 @@ TEST(RtfRobustness, ReadsMegabytesOfText)
 
 TEST(RtfRobustness, KeepsTheDocumentUsableAfterStructureCharacters)
 {
-    const auto doc = Read("{\\rtf1\\uc0 a\\u10 b\\u13 c\\u8233 d\\u64976 e\\u64977 f\\u0 g}");
-    EXPECT_EQ(doc->blockCount(), 1);
-    EXPECT_EQ(LinesOf(*doc), QStringList{QStringLiteral("abcdef") + QChar(0) + "g"});
+    const auto doc =
+        Read("{\\rtf1\\uc0 a\\u10 b\\u13 c\\u8233 d\\u64976 e\\u64977 f\\u0 g\\u8232 h}");
+    EXPECT_EQ(LinesOf(*doc),
+              (QStringList{"abc", QStringLiteral("def") + QChar(0) + "g", QStringLiteral("h")}));
 }
 
 // A small fuzzer in the test suite: random bytes and random RTF fragments after "{\rtf1".
@@ -132,7 +134,21 @@ TEST(RtfRobustness, SurvivesRandomInput)
         QTextDocument doc;
         ASSERT_TRUE(ReadRtf(rtf, doc)) << rtf.toHex().toStdString();
         ASSERT_GE(doc.blockCount(), 1);
+        // Whatever was read survives the writer unchanged.
+        const QByteArray written = WriteRtf(doc);
+        QTextDocument again;
+        ASSERT_TRUE(ReadRtf(written, again));
+        ASSERT_EQ(WriteRtf(again), written) << rtf.toHex().toStdString();
     }
+}
+
+TEST(RtfRobustness, FontNamesLoseSurroundingBlanks)
+{
+    const auto doc = Read("{\\rtf1{\\fonttbl{\\f0\\tab  Arial ;}}x}");
+    EXPECT_EQ(PageOf(*doc), (Page{{{.text = "x", .family = "Arial", .points = 12}}}));
+    // The writer drops them too, so that a second write equals the first.
+    const QByteArray rtf = WriteRtf(*DocumentOf({{{.text = "x", .family = "\t Arial "}}}));
+    EXPECT_TRUE(rtf.contains("\\fcharset0 Arial;}")) << rtf.toStdString();
 }
 
 } // namespace
