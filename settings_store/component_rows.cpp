@@ -17,8 +17,10 @@
 // edit) of the component library. Row 9 (an owner nested in the form, such as a frame, stored in
 // the section "Form.Name") has no counterpart: a Qt window's controls are the widgets under it in
 // the parent tree, so panels and group boxes, which match no row, are entered and their controls
-// keep the window's own section, as the original's form-owned controls did. A matched control is
-// never entered (a spin box's inner line edit is part of it).
+// keep the window's own section, as the original's form-owned controls did. A child widget that
+// is a window of its own (a dialog, a tool window, a popup) is another form and is not entered;
+// nor is a matched control (a spin box's inner line edit is part of it). Only widgets with an
+// object name get keys, and names beginning with "qt_" are Qt's own inner widgets.
 //
 // An edit whose class has a "Wert" property (TRealEdit) gets that value read and written back
 // after loading, so that the number is shown again in the edit's own format.
@@ -256,13 +258,14 @@ void loadCheckBox(Tiniobj& ini, QWidget* w, const QString& section, const QStrin
     box->setChecked(ini.ReadBool(section, name, box->isChecked()));
 }
 
+// In the order of the original rows 1, 2, 4, 5, 7 and 8.
 constexpr std::array<ComponentRow, 6> kRows = {{
-    {"TCustomMemo", isMemo, saveMemo, loadMemo},
-    {"TListBox", isListBox, saveListBox, loadListBox},
-    {"TCustomEdit", isEdit, saveEdit, loadEdit},
-    {"TDateTimePicker", isDateTimeEdit, saveDateTimeEdit, loadDateTimeEdit},
-    {"TComboBox", isComboBox, saveComboBox, loadComboBox},
-    {"TCheckBox", isCheckBox, saveCheckBox, loadCheckBox},
+    {isMemo, saveMemo, loadMemo},
+    {isListBox, saveListBox, loadListBox},
+    {isEdit, saveEdit, loadEdit},
+    {isDateTimeEdit, saveDateTimeEdit, loadDateTimeEdit},
+    {isComboBox, saveComboBox, loadComboBox},
+    {isCheckBox, saveCheckBox, loadCheckBox},
 }};
 
 } // namespace

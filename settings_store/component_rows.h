@@ -11,7 +11,6 @@ namespace quorvel {
 class Tiniobj;
 
 struct ComponentRow {
-    const char* originalClass; // the class the row stood for in the original program
     bool (*matches)(const QWidget* widget);
     void (*save)(Tiniobj& ini, QWidget* widget, const QString& section, const QString& name);
     void (*load)(Tiniobj& ini, QWidget* widget, const QString& section, const QString& name);
