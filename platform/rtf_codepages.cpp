@@ -1,6 +1,8 @@
 // Code page tables for the RTF reader and writer. Windows-1252 comes from text_encoding; the
 // others are the public Windows code page tables. Bytes a code page leaves undefined decode as
 // the C1 control of the same number below 0xA0 (as Windows-1252 does here) and as U+FFFD above.
+// Qt's QStringDecoder knows these code pages only when Qt was built with ICU (Debian's is, and
+// agrees with these tables); the tables keep the reader independent of how Qt was built.
 #include "platform/rtf_codepages.h"
 
 #include "platform/text_encoding.h"
