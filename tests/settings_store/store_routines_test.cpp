@@ -5,6 +5,7 @@
 #include "settings_store/tiniobj.h"
 
 #include "platform/program_dir.h"
+#include "tests/settings_store/test_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,15 +17,6 @@
 #include <QWidget>
 
 namespace quorvel {
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class StoreRoutinesTest : public QObject {
     Q_OBJECT
@@ -33,9 +25,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        const QString xdg = m_dir.filePath(QStringLiteral("xdg"));
-        QVERIFY(QDir().mkpath(xdg));
-        qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
+        QVERIFY(test::useTrashIn(m_dir.path()));
     }
 
     void programIniNameIsTheProgramsNameInTheProgramFolder()
@@ -134,16 +124,16 @@ private slots:
 
         // First exit: no settings file yet, so no backup either.
         QCOMPARE(ReplaceFileKeepingBackup(ini, "first"), QString());
-        QCOMPARE(readAll(ini), QByteArray("first"));
+        QCOMPARE(test::readAll(ini), QByteArray("first"));
         QVERIFY(!QFile::exists(b01));
         // Second exit: the first file is the backup now.
         QCOMPARE(ReplaceFileKeepingBackup(ini, "second"), QString());
-        QCOMPARE(readAll(ini), QByteArray("second"));
-        QCOMPARE(readAll(b01), QByteArray("first"));
+        QCOMPARE(test::readAll(ini), QByteArray("second"));
+        QCOMPARE(test::readAll(b01), QByteArray("first"));
         // Third exit: the older backup has gone to the trash.
         QCOMPARE(ReplaceFileKeepingBackup(ini, "third"), QString());
-        QCOMPARE(readAll(ini), QByteArray("third"));
-        QCOMPARE(readAll(b01), QByteArray("second"));
+        QCOMPARE(test::readAll(ini), QByteArray("third"));
+        QCOMPARE(test::readAll(b01), QByteArray("second"));
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({"Quorvel.b01", "Quorvel.ini"}));
         const QString trash = m_dir.filePath(QStringLiteral("xdg/Trash/files"));
         if (QDir(trash).exists()) // where the system has no trash, the file was deleted
@@ -162,7 +152,7 @@ private slots:
         QVERIFY(error.startsWith(QStringLiteral("Die Einstellungen konnten nicht in «")));
         QVERIFY(error.contains(QStringLiteral("no such folder")));
         QCOMPARE(WriteFileAtomically(missing, "new").isEmpty(), false);
-        QCOMPARE(readAll(ini), QByteArray("old"));
+        QCOMPARE(test::readAll(ini), QByteArray("old"));
         QVERIFY(!QFile::exists(folder + "/Quorvel.b01"));
     }
 
@@ -172,14 +162,14 @@ private slots:
         Tiniobj ini(path, Tiniobj::Start::Empty);
         ini.WriteString("Form1", "top", "1");
         QCOMPARE(ini.UpdateFile(), QString());
-        QCOMPARE(readAll(path), QByteArray("[Form1]\r\ntop=1\r\n\r\n"));
+        QCOMPARE(test::readAll(path), QByteArray("[Form1]\r\ntop=1\r\n\r\n"));
         ini.WriteString("Form1", "top", "2");
         QCOMPARE(ini.UpdateFile(), QString());
-        QCOMPARE(readAll(path), QByteArray("[Form1]\r\ntop=2\r\n\r\n"));
+        QCOMPARE(test::readAll(path), QByteArray("[Form1]\r\ntop=2\r\n\r\n"));
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("update.b01"))));
         // Creating a store reads the file but never writes it.
         { Tiniobj reader(path); reader.WriteString("Form1", "top", "3"); }
-        QCOMPARE(readAll(path), QByteArray("[Form1]\r\ntop=2\r\n\r\n"));
+        QCOMPARE(test::readAll(path), QByteArray("[Form1]\r\ntop=2\r\n\r\n"));
     }
 
 private:

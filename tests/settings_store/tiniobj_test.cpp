@@ -1,5 +1,6 @@
 // Tiniobj on a small window of its own: what SaveForm writes, and that LoadForm brings it back.
 #include "settings_store/tiniobj.h"
+#include "tests/settings_store/test_files.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -110,18 +111,7 @@ QStringList sectionKeys(const Tiniobj& ini, const QString& section)
     return keys;
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -132,10 +122,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        // Trashed backups go to a trash inside the temporary folder, not the user's.
-        const QString xdg = m_dir.filePath(QStringLiteral("xdg"));
-        QVERIFY(QDir().mkpath(xdg));
-        qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
+        QVERIFY(test::useTrashIn(m_dir.path()));
     }
 
     void saveFormWritesKeysInCreationOrder()
@@ -198,7 +185,7 @@ private slots:
             QCOMPARE(ini.UpdateFile(), QString());
         }
         // "Ω" and "α" have no Windows-1252 byte, so the file is UTF-8 with a byte-order mark.
-        QVERIFY(readAll(path).startsWith("\xEF\xBB\xBF[Form9]\r\n"));
+        QVERIFY(test::readAll(path).startsWith("\xEF\xBB\xBF[Form9]\r\n"));
 
         TestWindow window;
         Tiniobj ini(path);
@@ -309,7 +296,7 @@ private slots:
         QCOMPARE(ini.ReadReal("X", "missing", 0.1), 0.1);
         QCOMPARE(ini.ReadString("Formel", "text0", ""), QStringLiteral("a\u008D\u0160b"));
         QCOMPARE(ini.UpdateFile(), QString());
-        QCOMPARE(readAll(ini.FileName()), QByteArray("[Form1]\r\ntop=-17\r\n\r\n[Form2]\r\nvisible=1"
+        QCOMPARE(test::readAll(ini.FileName()), QByteArray("[Form1]\r\ntop=-17\r\n\r\n[Form2]\r\nvisible=1"
                                                      "\r\n\r\n[X]\r\nr=2.5\r\n\r\n[Formel]\r\n"
                                                      "text0=a\x8D\x8A" "b\r\n\r\n"));
         QVERIFY(!Tiniobj().FileName().isEmpty());
@@ -338,9 +325,9 @@ private slots:
         auto* siListBox = make<QTextEdit>(&form4, "SiListBox");
         make<QPushButton>(make<QFrame>(&form4, "Panel1"), "BTHelp");
 
-        const QByteArray legacy = readAll(QStringLiteral(QUORVEL_SETTINGS_TEST_DATA "/legacy_quorvel.ini"));
+        const QByteArray legacy = test::readAll(QStringLiteral(QUORVEL_SETTINGS_TEST_DATA "/legacy_quorvel.ini"));
         const QString path = m_dir.filePath(QStringLiteral("Quorvel.ini"));
-        writeAll(path, legacy);
+        QVERIFY(test::writeAll(path, legacy));
         QVariantList values;
         {
             Tiniobj ini(path);
@@ -384,8 +371,8 @@ private slots:
             ini.WriteString("Formel", QStringLiteral("text%1").arg(k), values.takeFirst().toString());
         }
         QCOMPARE(ini.UpdateFileKeepingBackup(), QString());
-        QCOMPARE(readAll(path), legacy);
-        QCOMPARE(readAll(m_dir.filePath(QStringLiteral("Quorvel.b01"))), legacy);
+        QCOMPARE(test::readAll(path), legacy);
+        QCOMPARE(test::readAll(m_dir.filePath(QStringLiteral("Quorvel.b01"))), legacy);
     }
 
     // Damaged files: the controls keep their state where a value cannot be read, nothing
@@ -427,7 +414,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         const QString path = m_dir.filePath(QStringLiteral("damaged.ini"));
-        writeAll(path, bytes);
+        QVERIFY(test::writeAll(path, bytes));
 
         TestWindow window;
         QElapsedTimer timer;
@@ -449,8 +436,8 @@ private slots:
         save.SaveMemos = true;
         save.SaveForm(window.form.get());
         QCOMPARE(save.UpdateFileKeepingBackup(), QString());
-        QCOMPARE(readAll(m_dir.filePath(QStringLiteral("damaged.b01"))), bytes);
-        const QByteArray clean = readAll(path);
+        QCOMPARE(test::readAll(m_dir.filePath(QStringLiteral("damaged.b01"))), bytes);
+        const QByteArray clean = test::readAll(path);
         QCOMPARE(QByteArray::fromStdString(IniDocument::fromBytes(clean.toStdString()).toBytes()),
                  clean);
         QVERIFY(clean.startsWith("[Form9]\r\n") || clean.startsWith("\xEF\xBB\xBF[Form9]\r\n"));
@@ -475,8 +462,8 @@ private slots:
         TestWindow window;
         window.fill();
         const QString path = m_dir.filePath(QStringLiteral("types.ini"));
-        writeAll(path, "[Form9]\r\nCBOnTop=ja\r\nComboBox1=eins\r\nSpinEdit1=\"viele\"\r\n"
-                       "DateTime1=gestern\r\n");
+        QVERIFY(test::writeAll(path, "[Form9]\r\nCBOnTop=ja\r\nComboBox1=eins\r\n"
+                                     "SpinEdit1=\"viele\"\r\nDateTime1=gestern\r\n"));
         Tiniobj ini(path);
         ini.LoadForm(window.form.get());
         QVERIFY(window.check->isChecked());

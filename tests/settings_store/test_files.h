@@ -1,0 +1,30 @@
+// File helpers shared by the settings store's window tests.
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+namespace quorvel::test {
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Trashed backups go to a trash inside the test's folder, not the user's.
+inline bool useTrashIn(const QString& folder)
+{
+    const QString xdg = folder + QStringLiteral("/xdg");
+    return QDir().mkpath(xdg) && qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
+}
+
+} // namespace quorvel::test
