@@ -186,6 +186,12 @@ bool isStructureCharacter(char16_t c)
     return c == u'\n' || c == u'\r' || c == u'\u2029' || c == u'\uFDD0' || c == u'\uFDD1';
 }
 
+// Font names keep no control characters and no line breaks.
+bool belongsInFontName(char16_t c)
+{
+    return c >= 0x20 && c != u'\u2028' && !isStructureCharacter(c);
+}
+
 class Reader
 {
 public:
@@ -514,8 +520,7 @@ private:
                 if (c == ';')
                     m_fontEntry->named = true;
                 else
-                    m_fontEntry->name.append(
-                        QChar(codePageOf(m_fontEntry).decode(static_cast<unsigned char>(c))));
+                    character(codePageOf(m_fontEntry).decode(static_cast<unsigned char>(c)));
             }
             break;
         case Destination::ColourTable:
@@ -546,7 +551,7 @@ private:
             beginText();
             m_run.append(QChar(c));
         } else if (m_state.destination == Destination::FontTable && m_fontEntry &&
-                   !m_fontEntry->named) {
+                   !m_fontEntry->named && belongsInFontName(c)) {
             m_fontEntry->name.append(QChar(c));
         }
     }

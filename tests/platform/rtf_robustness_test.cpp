@@ -142,10 +142,13 @@ TEST(RtfRobustness, SurvivesRandomInput)
     }
 }
 
-TEST(RtfRobustness, FontNamesLoseSurroundingBlanks)
+TEST(RtfRobustness, FontNamesLoseSurroundingBlanksAndControlCharacters)
 {
     const auto doc = Read("{\\rtf1{\\fonttbl{\\f0\\tab  Arial ;}}x}");
     EXPECT_EQ(PageOf(*doc), (Page{{{.text = "x", .family = "Arial", .points = 12}}}));
+    const auto controls =
+        Read("{\\rtf1{\\fonttbl{\\f0 Ar\\'0d\\u13?\\u8232?\\u1?\\tab\\line i\\'09al;}}x}");
+    EXPECT_EQ(PageOf(*controls), (Page{{{.text = "x", .family = "Arial", .points = 12}}}));
     // The writer drops them too, so that a second write equals the first.
     const QByteArray rtf = WriteRtf(*DocumentOf({{{.text = "x", .family = "\t Arial "}}}));
     EXPECT_TRUE(rtf.contains("\\fcharset0 Arial;}")) << rtf.toStdString();
