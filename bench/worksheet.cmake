@@ -1,0 +1,7 @@
+# The worksheet's editor side: F9 on a long sheet and Enter on the last line of a long page,
+# on the real main window under the offscreen platform.
+if(TARGET quorvel_gui)
+  add_executable(worksheet_bench ${CMAKE_CURRENT_LIST_DIR}/worksheet_bench.cpp)
+  target_link_libraries(worksheet_bench PRIVATE quorvel_gui benchmark::benchmark)
+  quorvel_target_warnings(worksheet_bench)
+endif()

@@ -1,0 +1,131 @@
+// Benchmarks of the editor side of the worksheet (not timed tests): F9 over a whole sheet, and
+// Enter on the last line of a page, each on pages of two lengths so that the growth shows.
+// Runs on the offscreen platform with the program's windows; the time includes the repaint that
+// follows the key.
+#include "worksheet/program_windows.h"
+
+#include <QApplication>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using quorvel::ProgramWindows;
+
+// A sheet of n lines in a repeating mix: assignments, expressions with units, a labelled line,
+// prose. Names repeat every 100 groups, as on a real sheet, so that the variable table stays
+// small and the editor's share is what grows with the page.
+QString sheetText(int n)
+{
+    QStringList lines;
+    lines.reserve(n);
+    for (int i = 0; lines.size() < n; ++i) {
+        const QString v = QStringLiteral("v%1").arg(i % 100);
+        lines << QStringLiteral("%1 = %2m").arg(v).arg(i + 1);
+        lines << QStringLiteral("%1*2+3km").arg(v);
+        lines << QStringLiteral("Zeit: t%1 = %2/(2m/s)").arg(i % 100).arg(v);
+        lines << QStringLiteral("Beschreibung von Schritt %1").arg(i);
+    }
+    lines.resize(n);
+    return lines.join(QLatin1Char('\n'));
+}
+
+struct Sheet
+{
+    explicit Sheet(int lines)
+    {
+        memo = windows.form1.CurrentEditor();
+        memo->setPlainText(sheetText(lines));
+        windows.form1.show();
+        QCoreApplication::processEvents();
+    }
+
+    ProgramWindows windows;
+    QTextEdit* memo = nullptr;
+};
+
+// F9 on a sheet whose lines all change: each run starts from the unevaluated text.
+void BM_RecalcSheetAllLinesChange(benchmark::State& state)
+{
+    Sheet sheet(static_cast<int>(state.range(0)));
+    const QString text = sheetText(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        sheet.memo->setPlainText(text);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        sheet.windows.form1.RecalcSheet();
+        QCoreApplication::processEvents();
+    }
+    state.counters["lines"] = static_cast<double>(sheet.memo->document()->blockCount());
+}
+BENCHMARK(BM_RecalcSheetAllLinesChange)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// F9 again on a sheet that is up to date (the usual case: one line was edited).
+void BM_RecalcSheet(benchmark::State& state)
+{
+    Sheet sheet(static_cast<int>(state.range(0)));
+    sheet.windows.form1.RecalcSheet(); // the first run writes the results behind the formulas
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        sheet.windows.form1.RecalcSheet();
+        QCoreApplication::processEvents();
+    }
+    state.counters["lines"] = static_cast<double>(sheet.memo->document()->blockCount());
+}
+BENCHMARK(BM_RecalcSheet)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// For comparison: the same lines through the engine alone, without the editor.
+void BM_RecalcEngineOnly(benchmark::State& state)
+{
+    Sheet sheet(static_cast<int>(state.range(0)));
+    sheet.windows.form1.RecalcSheet();
+    std::vector<std::u16string> lines;
+    for (const QString& line : sheet.memo->toPlainText().split(QLatin1Char('\n')))
+        lines.push_back(line.toStdU16String());
+    quorvel::TEFParser& parser = sheet.windows.form1.parser();
+    quorvel::LineEvaluator& evaluator = sheet.windows.form1.lineEvaluator();
+    for (auto _ : state) {
+        parser.Vars.Clear();
+        for (const std::u16string& line : lines)
+            benchmark::DoNotOptimize(evaluator.EvalSheetLine(line, 0));
+    }
+}
+BENCHMARK(BM_RecalcEngineOnly)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_EnterOnLastLine(benchmark::State& state)
+{
+    Sheet sheet(static_cast<int>(state.range(0)));
+    sheet.windows.form1.RecalcSheet(); // defines the variables; the caret on the empty last line
+    QCoreApplication::processEvents();
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTextCursor c = sheet.memo->textCursor();
+        c.insertText(QStringLiteral("v%1*3+1km").arg(i++ % 100));
+        sheet.memo->setTextCursor(c);
+        state.ResumeTiming();
+        sheet.windows.form1.MemoKeyPress(QChar(13));
+        QCoreApplication::processEvents();
+    }
+    state.counters["lines"] = static_cast<double>(sheet.memo->document()->blockCount());
+}
+BENCHMARK(BM_EnterOnLastLine)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

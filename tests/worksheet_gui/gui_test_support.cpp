@@ -1,0 +1,223 @@
+// Window test helpers; see gui_test_support.h.
+#include "gui_test_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace quorvel::test {
+
+Windows::Windows()
+{
+    form1.show();
+    if (!QTest::qWaitForWindowExposed(&form1))
+        qWarning("main window not exposed");
+    QCoreApplication::processEvents(); // the first showing's check
+    memo1()->setFocus();
+}
+
+Windows::~Windows()
+{
+    form4.hide();
+    form5.hide();
+    form2.hide();
+}
+
+QTextEdit* Windows::memo1() const
+{
+    return form1.findChild<QTextEdit*>(QStringLiteral("Memo1"));
+}
+
+QTextEdit* Windows::memo2() const
+{
+    return form1.findChild<QTextEdit*>(QStringLiteral("Memo2"));
+}
+
+QStringList pageLines(const QTextEdit& memo)
+{
+    QStringList lines;
+    for (QTextBlock b = memo.document()->begin(); b.isValid(); b = b.next())
+        lines << b.text();
+    return lines;
+}
+
+void setPageLines(QTextEdit& memo, const QStringList& lines)
+{
+    memo.clear();
+    QTextCursor c(memo.document());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            c.insertBlock();
+        c.insertText(lines[i]);
+    }
+    memo.moveCursor(QTextCursor::Start);
+}
+
+void setCaret(QTextEdit& memo, int row, int column)
+{
+    QTextCursor c(memo.document()->findBlockByNumber(row));
+    c.setPosition(c.position() + column);
+    memo.setTextCursor(c);
+}
+
+int caretRow(const QTextEdit& memo)
+{
+    return memo.textCursor().blockNumber();
+}
+
+int caretColumn(const QTextEdit& memo)
+{
+    return memo.textCursor().positionInBlock();
+}
+
+QList<Run> lineRuns(const QTextEdit& memo, int i)
+{
+    QList<Run> runs;
+    const QTextBlock block = memo.document()->findBlockByNumber(i);
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment f = it.fragment();
+        const QTextCharFormat format = f.charFormat();
+        const QColor color = format.hasProperty(QTextFormat::ForegroundBrush)
+                                 ? format.foreground().color()
+                                 : memo.palette().color(QPalette::Text);
+        if (!runs.isEmpty() && runs.back().color.rgb() == color.rgb())
+            runs.back().text += f.text();
+        else
+            runs.append({f.text(), color});
+    }
+    return runs;
+}
+
+QString describe(const QList<Run>& runs)
+{
+    QStringList parts;
+    for (const Run& r : runs)
+        parts << QStringLiteral("[%1|%2]").arg(r.text, r.color.name());
+    return parts.join(QLatin1Char(' '));
+}
+
+QAction* findAction(const QObject& root, const QString& nameOrCaption)
+{
+    const QList<QAction*> actions = root.findChildren<QAction*>();
+    for (QAction* a : actions)
+        if (a->objectName() == nameOrCaption || a->text() == nameOrCaption)
+            return a;
+    return nullptr;
+}
+
+QAction* findAction(const QMenu& menu, const QString& caption)
+{
+    const QList<QAction*> actions = menu.actions();
+    for (QAction* a : actions)
+        if (a->text() == caption)
+            return a;
+    return nullptr;
+}
+
+ModalDriver::ModalDriver()
+{
+    connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
+    m_timer.start(5);
+}
+
+void ModalDriver::then(Step step)
+{
+    m_steps.push_back(std::move(step));
+}
+
+void ModalDriver::thenClickButton(const QString& buttonText)
+{
+    then([this, buttonText](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box) {
+            qWarning("expected a message box, got %s", w->metaObject()->className());
+            w->close();
+            return;
+        }
+        for (QAbstractButton* b : box->buttons()) {
+            QString plain = b->text();
+            plain.remove(QLatin1Char('&'));
+            if (plain == buttonText) {
+                b->click();
+                return;
+            }
+        }
+        qWarning("no button %s", qPrintable(buttonText));
+        box->close();
+    });
+}
+
+void ModalDriver::thenPressYes()
+{
+    thenClickButton(QStringLiteral("Ja"));
+}
+
+void ModalDriver::thenPressNo()
+{
+    thenClickButton(QStringLiteral("Nein"));
+}
+
+void ModalDriver::thenPressOk()
+{
+    thenClickButton(QStringLiteral("OK"));
+}
+
+bool ModalDriver::waitDone(int timeoutMs)
+{
+    return QTest::qWaitFor([this] { return done(); }, timeoutMs);
+}
+
+void ModalDriver::poll()
+{
+    QWidget* active = QApplication::activeModalWidget();
+    if (!active || (!m_last.isNull() && m_last.data() == active) || m_steps.empty())
+        return;
+    if (!active->isVisible())
+        return;
+    m_last = active;
+    if (auto* box = qobject_cast<QMessageBox*>(active)) {
+        seen << box->text();
+        QStringList buttons;
+        for (QAbstractButton* b : box->buttons())
+            buttons << b->text().remove(QLatin1Char('&'));
+        buttons.sort();
+        seenButtons << buttons.join(QLatin1Char(','));
+    }
+    Step step = std::move(m_steps.front());
+    m_steps.pop_front();
+    step(active);
+}
+
+} // namespace quorvel::test
+
+namespace quorvel::test {
+
+QString markedLine(const QTextEdit& memo, int i)
+{
+    QString result;
+    for (const Run& run : lineRuns(memo, i)) {
+        if (run.color.rgb() == kBlack.rgb())
+            result += run.text;
+        else if (run.color.rgb() == kRed.rgb())
+            result += QLatin1Char('[') + run.text + QLatin1Char(']');
+        else
+            result += QLatin1Char('{') + run.text + QLatin1Char('}');
+    }
+    return result;
+}
+
+QStringList markedPage(const QTextEdit& memo)
+{
+    QStringList lines;
+    for (int i = 0; i < memo.document()->blockCount(); ++i)
+        lines << markedLine(memo, i);
+    return lines;
+}
+
+} // namespace quorvel::test

@@ -1,0 +1,208 @@
+// The main menu `MainMenu1` and the popup menu `PM` (Part 3.3): captions exactly as specified
+// (the blanks inside them included), the function list built once, and the variable and unit
+// lists rebuilt at every opening of the popup.
+#include "worksheet/main_window.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace quorvel {
+namespace {
+
+constexpr int kFunctionsIndex = 2;
+constexpr int kVariablesIndex = 3;
+constexpr int kUnitsIndex = 4;
+
+QString functionCaption(const TFuncEntry& f)
+{
+    const QString name = QString::fromStdU16String(f.Name);
+    switch (f.ArgCount) {
+    case 1:
+        return name + QStringLiteral("()");
+    case 2:
+        return name + QStringLiteral("(;)");
+    default:
+        return name + QStringLiteral("(...)");
+    }
+}
+
+} // namespace
+
+void TForm1::CreateMainMenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    // Menus use the system font, not the window's bold Arial: every attribute is set
+    // explicitly, since unset ones would be inherited from the window.
+    QFont menuFont = QApplication::font();
+    menuFont.setFamilies(menuFont.families().isEmpty() ? QStringList{menuFont.family()}
+                                                       : menuFont.families());
+    menuFont.setPointSizeF(menuFont.pointSizeF());
+    menuFont.setWeight(QFont::Normal);
+    menuFont.setItalic(false);
+    bar->setFont(menuFont);
+
+    // Entries with a handler; the others ("Neue Seite", "holen", "zurück", and the document
+    // commands that the settings and documents issue connects) have none yet.
+    auto entry = [this](QMenu* menu, const char* name, const QString& caption,
+                        void (TForm1::*handler)() = nullptr) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        if (handler)
+            connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    QMenu* datei = bar->addMenu(QStringLiteral("Datei"));
+    datei->setObjectName(QStringLiteral("Datei1"));
+    entry(datei, "Textladen1", QStringLiteral("Text laden"));
+    entry(datei, "Dateispeichern1", QStringLiteral("Text speichern"));
+    datei->addSeparator();
+    entry(datei, "NeueSeite1", QStringLiteral("Neue Seite"));
+    datei->addSeparator();
+    QAction* ende = entry(datei, "Ende1", QStringLiteral("Ende"));
+    connect(ende, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* bearbeiten = bar->addMenu(QStringLiteral("Bearbeiten"));
+    bearbeiten->setObjectName(QStringLiteral("Bearbeiten1"));
+    entry(bearbeiten, "Undo1", QStringLiteral("Undo                         ^Z"),
+          &TForm1::Undo1Click);
+    bearbeiten->addSeparator();
+    entry(bearbeiten, "Alleskopieren1", QStringLiteral("Alles kopieren"),
+          &TForm1::Alleskopieren1Click);
+    entry(bearbeiten, "Kopieren1", QStringLiteral("Kopieren                   ^C"),
+          &TForm1::Kopieren1Click);
+    entry(bearbeiten, "Einfgen1", QStringLiteral("Einfügen                   ^V"),
+          &TForm1::Einfgen1Click);
+    bearbeiten->addSeparator();
+    entry(bearbeiten, "BlattLschen1", QStringLiteral("Blatt Löschen"), &TForm1::BlattLschen1Click);
+    bearbeiten->addSeparator();
+    entry(bearbeiten, "Blattneuberechnen1", QStringLiteral("Blatt neu berechnen   F9"),
+          &TForm1::Blattneuberechnen1Click);
+    entry(bearbeiten, "AlleVariablenlschen1", QStringLiteral("Alle Variablen löschen"),
+          &TForm1::AlleVariablenlschen1Click);
+    bearbeiten->addSeparator();
+    entry(bearbeiten, "holen1", QStringLiteral("holen"));
+    entry(bearbeiten, "zurck1", QStringLiteral("zurück"));
+
+    QMenu* optionen = bar->addMenu(QStringLiteral("Optionen"));
+    optionen->setObjectName(QStringLiteral("Optionen1"));
+    entry(optionen, "Schrifart1", QStringLiteral("Schrifart...                ^F"),
+          &TForm1::FontDialog);
+    entry(optionen, "StandardSchrift1", QStringLiteral("StandardSchrift         ^N"),
+          &TForm1::StandardFont);
+    connect(entry(optionen, "Fett1", QStringLiteral("Fett                           ^B")),
+            &QAction::triggered, this, [this] { AddStyle(StyleBold); });
+    connect(entry(optionen, "Kursiv1", QStringLiteral("Kursiv                        ^K")),
+            &QAction::triggered, this, [this] { AddStyle(StyleItalic); });
+    connect(entry(optionen, "Unterstrichen1", QStringLiteral("Unterstrichen            ^U")),
+            &QAction::triggered, this, [this] { AddStyle(StyleUnderline); });
+    optionen->addSeparator();
+    entry(optionen, "Tastaturanzeigen1", QStringLiteral("Tastatur anzeigen     ^T"),
+          &TForm1::ShowKeypad);
+    entry(optionen, "Einheiteneditieren1", QStringLiteral("Einheiten editieren    ^E"),
+          &TForm1::ShowUnitDefinitions);
+
+    EigeneFormeln1 = bar->addMenu(QStringLiteral("Ablage"));
+    EigeneFormeln1->setObjectName(QStringLiteral("EigeneFormeln1"));
+    entry(EigeneFormeln1, "Bearbeiten2", QStringLiteral("Bearbeiten..."),
+          &TForm1::Bearbeiten2Click);
+    EigeneFormeln1->addSeparator();
+
+    // A title without entries: clicking it acts.
+    QAction* hilfe = bar->addAction(QStringLiteral("Hilfe"));
+    hilfe->setObjectName(QStringLiteral("Hilfe1"));
+    connect(hilfe, &QAction::triggered, this, [this] { ShowHelp(QStringLiteral("ZIV.hlp")); });
+}
+
+void TForm1::CreatePopupMenu()
+{
+    PM = new QMenu(this);
+    PM->setObjectName(QStringLiteral("PM"));
+    QAction* einfuegen = PM->addAction(QStringLiteral("Einfügen"));
+    einfuegen->setObjectName(QStringLiteral("Einfgen2"));
+    einfuegen->setEnabled(false);
+    PM->addSeparator();
+    m_functions = PM->addMenu(QStringLiteral("Funktionen"));
+    m_functions->setObjectName(QStringLiteral("Funktionen1"));
+    m_variables = PM->addMenu(QStringLiteral("Variablen"));
+    m_variables->setObjectName(QStringLiteral("Variablen1"));
+    m_units = PM->addMenu(QStringLiteral("Einheiten"));
+    m_units->setObjectName(QStringLiteral("Einheiten1"));
+    connect(PM, &QMenu::aboutToShow, this, &TForm1::PMPopup);
+}
+
+QMenu* TForm1::popupSubmenu(int index) const
+{
+    switch (index) {
+    case kFunctionsIndex:
+        return m_functions;
+    case kVariablesIndex:
+        return m_variables;
+    case kUnitsIndex:
+        return m_units;
+    default:
+        return nullptr;
+    }
+}
+
+QAction* TForm1::AddPopupItem(const QString& caption, int index)
+{
+    QMenu* menu = popupSubmenu(index);
+    if (!menu)
+        return nullptr;
+    if (caption == QStringLiteral("-")) {
+        QAction* separator = menu->addSeparator();
+        separator->setEnabled(false);
+        return separator;
+    }
+    QAction* action = menu->addAction(caption);
+    connect(action, &QAction::triggered, this, [this, action] { popClick(action); });
+    return action;
+}
+
+void TForm1::BuildFunctionList()
+{
+    m_functions->clear();
+    for (std::uint32_t i = 0; i < m_parser.FuncCount; ++i)
+        AddPopupItem(functionCaption(m_parser.Funcs[i]), kFunctionsIndex);
+}
+
+void TForm1::PMPopup()
+{
+    m_variables->clear();
+    QAction* clearAll = AddPopupItem(QStringLiteral("Variablen löschen"), kVariablesIndex);
+    disconnect(clearAll, nullptr, this, nullptr);
+    connect(clearAll, &QAction::triggered, this, &TForm1::AlleVariablenlschen1Click);
+    AddPopupItem(QStringLiteral("-"), kVariablesIndex);
+    AddPopupItem(QStringLiteral("Vars"), kVariablesIndex);
+    AddPopupItem(QStringLiteral("-"), kVariablesIndex);
+    for (std::int32_t i = 0; i < m_parser.VarCount(); ++i)
+        AddPopupItem(QString::fromStdU16String(m_parser.Vars.at(i).Name), kVariablesIndex);
+
+    m_units->clear();
+    AddPopupItem(QStringLiteral("Units"), kUnitsIndex);
+    AddPopupItem(QStringLiteral("-"), kUnitsIndex);
+    for (std::int32_t i = 0; i < m_parser.Units.Count; ++i)
+        AddPopupItem(QString::fromStdU16String(m_parser.Units.at(i).Name), kUnitsIndex);
+}
+
+QStringList TForm1::functionMenuCaptions() const
+{
+    QStringList result;
+    for (const QAction* action : m_functions->actions())
+        result << action->text();
+    return result;
+}
+
+void TForm1::popClick(QAction* entry)
+{
+    QString caption = entry->text();
+    const qsizetype amp = caption.indexOf(QLatin1Char('&'));
+    if (amp >= 0)
+        caption.remove(amp, 1);
+    InsertText(caption, caption.contains(QLatin1Char('(')) ? 1 : 0);
+}
+
+} // namespace quorvel

@@ -1,0 +1,160 @@
+// TForm1, the main window: two worksheet pages, the main menu and the popup menu, and the one
+// evaluator of the program. This class holds the window and wires things up; its work lives in
+// files of its own:
+//   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the key tables of Part 3.2
+//   sheet_evaluation.cpp  EvalSheetLine, RecalcSheet, ListQuantities on the editor (Part 3.1)
+//   sheet_commands.cpp    InsertText, the formatting and "Bearbeiten" commands (Part 3.2)
+//   main_menus.cpp        MainMenu1 and PM with their run-time entries (Part 3.3)
+//
+// Road of one line: key -> MemoKeyPress -> EvalSheetLine -> LineEvaluator::EvalSheetLine ->
+// TEFParser::Evaluate -> Strwandeln -> the line rewritten by SheetEditor::replaceLine.
+#pragma once
+
+#include "formula/ef_parser.h"
+#include "formula_library/formula_library_host.h"
+#include "keypad/worksheet_port.h"
+#include "worksheet/line_evaluation.h"
+#include "worksheet/sheet_editor.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QTabWidget;
+class QTextEdit;
+
+namespace quorvel {
+
+class TForm2;
+class TForm4;
+class TForm5;
+class TForm6;
+
+// The keypad reaches the worksheet through WorksheetPort, the formula library through
+// FormulaLibraryHost; both are implemented here.
+class TForm1 : public QMainWindow, public WorksheetPort, public FormulaLibraryHost
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    TEFParser& parser() { return m_parser; }
+    LineEvaluator& lineEvaluator() { return m_lines; }
+    const std::u16string& LastResult() const { return m_lines.LastResult; }
+
+    // The windows created after the main window (Part 3.4): the keypad (Ctrl+T, the decimal
+    // places, the first showing), the formula editor ("Bearbeiten..."), the help window ("Hilfe"
+    // and "Help") and the unit definitions window (Ctrl+E, the first showing). ProgramWindows
+    // connects them.
+    void setKeypad(TForm2* keypad) { m_keypad = keypad; }
+    void setFormulaEditor(TForm5* editor) { m_formulaEditor = editor; }
+    void setHelpWindow(TForm6* help) { m_help = help; }
+    void setUnitDefinitionsWindow(TForm4* window);
+
+    // `CurrentEditor`: the editor of the active page, and the editor layer over it.
+    QTextEdit* CurrentEditor() const override;
+    SheetEditor& currentSheet();
+
+    // Keys (sheet_keys.cpp). Both return true when they consumed the key. The keypad calls
+    // MemoKeyPress with '\r' for "=" and with the Esc character for "erg".
+    bool MemoKeyPress(QChar key) override;
+    bool MemoKeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+    // Line evaluation on the active page (sheet_evaluation.cpp).
+    void EvalSheetLine(int i);
+    void RecalcSheet();
+    void ListQuantities(const TSiVarList& list);
+
+    // Editing (sheet_commands.cpp).
+    void InsertText(const QString& text, int back) override;
+    void ToggleStyle(int style);
+    void AddStyle(int style);
+    void SetScript(ScriptPosition position);
+    void StandardFont();
+    void FontDialog();
+    void ChangeFontSize(int delta);
+    void InsertEmptyLine();
+    void InsertLastResult();
+
+    // Menus (main_menus.cpp).
+    QAction* AddPopupItem(const QString& caption, int index);
+    void PMPopup();
+    void popClick(QAction* entry);
+    QMenu* popupMenu() const { return PM; }
+    QMenu* functionMenu() const { return m_functions; }
+    QMenu* ablageMenu() const override { return EigeneFormeln1; }
+
+    // The rest of WorksheetPort and FormulaLibraryHost.
+    QStringList functionMenuCaptions() const override;
+    QWidget* mainWindow() override { return this; }
+    QTextEdit* currentEditor() const override { return CurrentEditor(); }
+    bool confirmYesNo(const QString& text) override;
+    void showInfo(const QString& text) override;
+
+    // "Bearbeiten" menu commands (sheet_commands.cpp).
+    void Undo1Click();
+    void Alleskopieren1Click();
+    void Kopieren1Click();
+    void Einfgen1Click();
+    void BlattLschen1Click();
+    void Blattneuberechnen1Click();
+    void AlleVariablenlschen1Click();
+
+    // "Einheiten editieren": the unit definitions window, not modal.
+    void ShowUnitDefinitions();
+
+    // The other windows, each reached through one function.
+    // The decimal-places value of the keypad's field `Komma` (0 without a keypad).
+    double Decimals() const;
+    // "Tastatur anzeigen" / Ctrl+T.
+    void ShowKeypad();
+    // "Hilfe" and the unit definitions window's "Help": the help window with that file.
+    void ShowHelp(const QString& fileName);
+    // "Ablage" -> "Bearbeiten...": the formula editor.
+    void Bearbeiten2Click();
+
+    bool FirstShow = true;
+    bool KeypadVisible = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    // The first showing: keypad state and the unit definitions check (Part 3.4).
+    void FormShow();
+    QTextEdit* createPage(const QString& objectName, const QString& caption);
+    void PageControl1Change(int index);
+
+    void CreateMainMenu();
+    void CreatePopupMenu();
+    void BuildFunctionList();
+    QMenu* popupSubmenu(int index) const;
+
+    TEFParser m_parser;
+    LineEvaluator m_lines{m_parser};
+    TForm2* m_keypad = nullptr;
+    TForm5* m_formulaEditor = nullptr;
+    TForm6* m_help = nullptr;
+    TForm4* m_unitWindow = nullptr;
+
+    QTabWidget* PageControl1 = nullptr;
+    QTextEdit* Memo1 = nullptr;
+    QTextEdit* Memo2 = nullptr;
+    std::unique_ptr<SheetEditor> m_sheet1;
+    std::unique_ptr<SheetEditor> m_sheet2;
+    QTextEdit* m_current = nullptr;
+
+    QMenu* PM = nullptr;
+    QMenu* m_functions = nullptr;
+    QMenu* m_variables = nullptr;
+    QMenu* m_units = nullptr;
+    QMenu* EigeneFormeln1 = nullptr;
+};
+
+} // namespace quorvel

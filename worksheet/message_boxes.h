@@ -1,0 +1,26 @@
+// The question and information boxes of Part 3.2 (`ConfirmYesNo`, `ShowInfo`), the box that
+// stands in for the application's standard error box, and the German Qt translation that gives
+// their buttons "Ja", "Nein" and "OK".
+#pragma once
+
+#include <QString>
+
+class QCoreApplication;
+class QWidget;
+
+namespace quorvel {
+
+// A confirmation box with "Ja" and "Nein"; true only for "Ja" (closing the box is "Nein").
+bool ConfirmYesNo(const QString& text, QWidget* parent = nullptr);
+
+// An information box with a single "OK".
+void ShowInfo(const QString& text, QWidget* parent = nullptr);
+
+// The message of an exception that no handler expects, as the application's standard error
+// box showed it: the text and an "OK".
+void ShowErrorMessage(const QString& text, QWidget* parent = nullptr);
+
+// Loads Qt's own German texts (qtbase_de) into the application. False when they are missing.
+bool InstallGermanTranslations(QCoreApplication& app);
+
+} // namespace quorvel

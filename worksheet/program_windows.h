@@ -1,0 +1,29 @@
+// The program's windows, created in the order of Part 3.4 (main window, keypad, formula editor,
+// help window, unit definitions window) and connected to each other. The program entry holds
+// one; the window tests use the same wiring.
+#pragma once
+
+#include "formula_library/formula_editor.h"
+#include "formula_library/help_window.h"
+#include "keypad/keypad_window.h"
+#include "unit_definitions/unit_definitions_window.h"
+#include "worksheet/main_window.h"
+
+namespace quorvel {
+
+struct ProgramWindows
+{
+    ProgramWindows();
+    ProgramWindows(const ProgramWindows&) = delete;
+    ProgramWindows& operator=(const ProgramWindows&) = delete;
+
+    // Declaration order is creation order: the keypad reads the popup menu's function list,
+    // the formula editor finds "Bearbeiten..." in the "Ablage" menu.
+    TForm1 form1;
+    TForm2 form2{form1, &form1};
+    TForm5 form5{form1};
+    TForm6 form6;
+    TForm4 form4{form1.parser()};
+};
+
+} // namespace quorvel
