@@ -5,6 +5,7 @@ if(TARGET Qt6::Gui)
     ${CMAKE_CURRENT_LIST_DIR}/rtf_reader_fuzz.cpp
     ${PROJECT_SOURCE_DIR}/platform/rtf_reader.cpp
     ${PROJECT_SOURCE_DIR}/platform/rtf_tokenizer.cpp
+    ${PROJECT_SOURCE_DIR}/platform/rtf_control_words.cpp
     ${PROJECT_SOURCE_DIR}/platform/rtf_codepages.cpp
     ${PROJECT_SOURCE_DIR}/platform/rtf_writer.cpp
     ${PROJECT_SOURCE_DIR}/platform/text_encoding.cpp)
