@@ -55,6 +55,10 @@ public:
     void setHelpWindow(TForm6* help) { m_help = help; }
     void setUnitDefinitionsWindow(TForm4* window);
 
+    // The two pages: 0 "Berechnung" (Memo1), 1 "Notizen" (Memo2).
+    QTextEdit* page(int index) const { return index == 1 ? Memo2 : Memo1; }
+    QTabWidget* pageControl() const { return PageControl1; }
+
     // `CurrentEditor`: the editor of the active page, and the editor layer over it.
     QTextEdit* CurrentEditor() const override;
     SheetEditor& currentSheet();

@@ -7,6 +7,7 @@
 #include "formula_library/help_window.h"
 #include "keypad/keypad_window.h"
 #include "unit_definitions/unit_definitions_window.h"
+#include "worksheet/documents.h"
 #include "worksheet/main_window.h"
 
 namespace quorvel {
@@ -24,6 +25,8 @@ struct ProgramWindows
     TForm5 form5{form1};
     TForm6 form6;
     TForm4 form4{form1.parser()};
+    // "Text laden" and "Text speichern".
+    DocumentCommands documents{form1};
 };
 
 } // namespace quorvel
