@@ -1,0 +1,206 @@
+// Child processes for the command-line tests: fork/exec with pipes, or forkpty.
+#include "process_runner.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <cstdlib>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace quorvel::testing {
+namespace {
+
+std::vector<char*> argvPointers(const std::vector<std::string>& argv)
+{
+    std::vector<char*> pointers;
+    for (const std::string& arg : argv)
+        pointers.push_back(const_cast<char*>(arg.c_str()));
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+int exitStatus(pid_t pid)
+{
+    int raw = 0;
+    while (waitpid(pid, &raw, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+[[noreturn]] void execOrDie(const std::vector<std::string>& argv)
+{
+    std::vector<char*> pointers = argvPointers(argv);
+    execv(pointers[0], pointers.data());
+    _exit(127);
+}
+
+} // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& stdinBytes)
+{
+    std::signal(SIGPIPE, SIG_IGN); // a child that stops reading must not end the test
+    int in[2];
+    int out[2];
+    int err[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        execOrDie(argv);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+
+    ProcessResult result;
+    std::size_t written = 0;
+    int inFd = in[1];
+    if (stdinBytes.empty()) {
+        close(inFd);
+        inFd = -1;
+    } else {
+        fcntl(inFd, F_SETFL, O_NONBLOCK);
+    }
+    bool outOpen = true;
+    bool errOpen = true;
+    char buffer[65536];
+    while (outOpen || errOpen || inFd >= 0) {
+        pollfd fds[3] = {{outOpen ? out[0] : -1, POLLIN, 0},
+                         {errOpen ? err[0] : -1, POLLIN, 0},
+                         {inFd, POLLOUT, 0}};
+        if (poll(fds, 3, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        for (int k = 0; k < 2; ++k) {
+            if (fds[k].revents == 0)
+                continue;
+            const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                (k == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
+            } else {
+                (k == 0 ? outOpen : errOpen) = false;
+            }
+        }
+        if (inFd >= 0 && fds[2].revents != 0) {
+            const ssize_t n = write(inFd, stdinBytes.data() + written, stdinBytes.size() - written);
+            if (n > 0)
+                written += static_cast<std::size_t>(n);
+            if (n < 0 || written == stdinBytes.size()) {
+                close(inFd);
+                inFd = -1;
+            }
+        }
+    }
+    close(out[0]);
+    close(err[0]);
+    result.status = exitStatus(pid);
+    return result;
+}
+
+bool TerminalAvailable()
+{
+    const int fd = posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+ProcessResult RunInTerminal(const std::vector<std::string>& argv)
+{
+    // The parent keeps the slave side open too: otherwise reading the master fails with EIO
+    // as soon as the child exits, possibly before the terminal has passed on its last output.
+    termios raw{};
+    cfmakeraw(&raw);
+    int master = -1;
+    int slave = -1;
+    if (openpty(&master, &slave, nullptr, &raw, nullptr) != 0)
+        throw std::runtime_error("openpty failed");
+    const pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        close(master);
+        setsid();
+        ioctl(slave, TIOCSCTTY, 0);
+        dup2(slave, STDIN_FILENO);
+        dup2(slave, STDOUT_FILENO);
+        dup2(slave, STDERR_FILENO);
+        if (slave > STDERR_FILENO)
+            close(slave);
+        execOrDie(argv);
+    }
+
+    ProcessResult result;
+    char buffer[65536];
+    bool exited = false;
+    int rawStatus = 0;
+    for (;;) {
+        // While the child runs, wait for output; once it has exited, take what is still in
+        // flight and stop when the terminal stays quiet.
+        pollfd fds{master, POLLIN, 0};
+        const int ready = poll(&fds, 1, exited ? 200 : 50);
+        if (ready > 0) {
+            const ssize_t n = read(master, buffer, sizeof buffer);
+            if (n > 0) {
+                result.out.append(buffer, static_cast<std::size_t>(n));
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            break;
+        }
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (exited)
+            break;
+        exited = waitpid(pid, &rawStatus, WNOHANG) == pid;
+    }
+    close(master);
+    close(slave);
+    if (!exited)
+        waitpid(pid, &rawStatus, 0);
+    result.status = WIFEXITED(rawStatus) ? WEXITSTATUS(rawStatus) : -1;
+    return result;
+}
+
+TempFile::TempFile(const std::string& bytes, const std::string& name)
+{
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quorvel-calc-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    m_dir = pattern;
+    m_path = m_dir + "/" + name;
+    std::FILE* file = std::fopen(m_path.c_str(), "wb");
+    if (file == nullptr)
+        throw std::runtime_error("cannot write " + m_path);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+TempFile::~TempFile()
+{
+    std::remove(m_path.c_str());
+    rmdir(m_dir.c_str());
+}
+
+} // namespace quorvel::testing

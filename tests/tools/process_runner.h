@@ -1,0 +1,43 @@
+// Runs a program as a child process and collects what it writes: through pipes (as a script
+// or another program would call it) or on a pseudo-terminal (as a user at a terminal sees it).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quorvel::testing {
+
+struct ProcessResult
+{
+    int status = -1; // exit status; -1 when the child did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// argv[0] is the program's path. stdinBytes is fed to its standard input.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& stdinBytes = {});
+
+// Whether this machine can open a pseudo-terminal at all (containers may lack /dev/ptmx).
+bool TerminalAvailable();
+
+// Standard output and error on one raw pseudo-terminal (no newline translation), standard
+// input empty. Everything written ends up in out.
+ProcessResult RunInTerminal(const std::vector<std::string>& argv);
+
+// A file in a fresh temporary folder that is removed with the object.
+class TempFile
+{
+public:
+    explicit TempFile(const std::string& bytes, const std::string& name = "sheet.txt");
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_dir;
+    std::string m_path;
+};
+
+} // namespace quorvel::testing

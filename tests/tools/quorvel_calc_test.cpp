@@ -1,0 +1,275 @@
+// quorvel-calc: line splitting, options, rendering, and the program's behaviour at its edges
+// (encodings, standard input, exit statuses, unit definition files). What the lines evaluate
+// to is pinned by the golden files.
+#include "process_runner.h"
+
+#include "platform/text_encoding.h"
+#include "tools/quorvel-calc/command_line.h"
+#include "tools/quorvel-calc/sheet_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace quorvel::testing {
+namespace {
+
+using calc::ExitFailure;
+using calc::ExitLineFailed;
+using calc::ExitOk;
+
+const std::string kCalc = QUORVEL_CALC_PATH;
+
+ProcessResult calc(std::vector<std::string> args, const std::string& input = {})
+{
+    args.insert(args.begin(), kCalc);
+    return RunProcess(args, input);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+calc::ParsedCommandLine parse(std::vector<std::string_view> args)
+{
+    return calc::ParseCommandLine(args);
+}
+
+TEST(SheetLines, SplitAtLineFeedsWithoutInventingLines)
+{
+    using Lines = std::vector<std::u16string>;
+    EXPECT_EQ(calc::SplitSheetLines(u""), Lines{});
+    EXPECT_EQ(calc::SplitSheetLines(u"a"), Lines{u"a"}) << "last line without newline";
+    EXPECT_EQ(calc::SplitSheetLines(u"a\n"), Lines{u"a"}) << "no empty line after the last";
+    EXPECT_EQ(calc::SplitSheetLines(u"a\n\nb"), (Lines{u"a", u"", u"b"}));
+    EXPECT_EQ(calc::SplitSheetLines(u"\n"), Lines{u""});
+    EXPECT_EQ(calc::SplitSheetLines(u"a\r\nb\r\n"), (Lines{u"a", u"b"})) << "CR LF";
+    EXPECT_EQ(calc::SplitSheetLines(u"a\rb\r"), Lines{u"a\rb\r"}) << "a lone CR is text";
+    EXPECT_EQ(calc::SplitSheetLines(u"a\r\r\n"), Lines{u"a\r"}) << "only the CR before LF goes";
+}
+
+TEST(CommandLine, DecimalsAreRealNumbersWithoutLocale)
+{
+    EXPECT_EQ(calc::ParseDecimals("2"), 2.0);
+    EXPECT_EQ(calc::ParseDecimals("-2"), -2.0);
+    EXPECT_EQ(calc::ParseDecimals("1.5"), 1.5);
+    EXPECT_EQ(calc::ParseDecimals("+3"), 3.0);
+    EXPECT_EQ(calc::ParseDecimals("1e1"), 10.0);
+    EXPECT_EQ(calc::ParseDecimals("0"), 0.0);
+    for (const char* bad : {"", "abc", "1,5", "2x", " 2", "2 ", "nan", "inf", "-", "+", "1e10",
+                            "-3000000000", "0x10"})
+        EXPECT_FALSE(calc::ParseDecimals(bad)) << bad;
+}
+
+TEST(CommandLine, OptionsAndFile)
+{
+    auto p = parse({});
+    ASSERT_TRUE(p.options);
+    EXPECT_EQ(p.options->decimals, 0.0);
+    EXPECT_FALSE(p.options->sheetFile);
+    EXPECT_FALSE(p.options->unitsFile);
+    EXPECT_FALSE(p.options->help);
+
+    p = parse({"--decimals", "-2", "--units", "u.txt", "blatt.txt"});
+    ASSERT_TRUE(p.options);
+    EXPECT_EQ(p.options->decimals, -2.0);
+    EXPECT_EQ(p.options->unitsFile, "u.txt");
+    EXPECT_EQ(p.options->sheetFile, "blatt.txt");
+
+    p = parse({"blatt.txt", "--decimals=1.5", "--units=e.txt"});
+    ASSERT_TRUE(p.options);
+    EXPECT_EQ(p.options->decimals, 1.5);
+    EXPECT_EQ(p.options->unitsFile, "e.txt");
+    EXPECT_EQ(p.options->sheetFile, "blatt.txt");
+
+    p = parse({"-"});
+    ASSERT_TRUE(p.options);
+    EXPECT_EQ(p.options->sheetFile, "-") << "standard input";
+
+    p = parse({"--", "--decimals"});
+    ASSERT_TRUE(p.options);
+    EXPECT_EQ(p.options->sheetFile, "--decimals") << "a file after --";
+
+    p = parse({"--help"});
+    ASSERT_TRUE(p.options);
+    EXPECT_TRUE(p.options->help);
+}
+
+TEST(CommandLine, BadUsageIsRefusedWithAReason)
+{
+    const std::vector<std::vector<std::string_view>> bad = {
+        {"--decimals"},     {"--decimals", "zwei"}, {"--decimals=1,5"},
+        {"--units"},        {"--frobnicate"},       {"-x"},
+        {"a.txt", "b.txt"}, {"--decimalsX=2"},      {"--decimals", "nan"}};
+    for (const auto& args : bad) {
+        const auto p = parse(args);
+        EXPECT_FALSE(p.options) << args.front();
+        EXPECT_FALSE(p.error.empty()) << args.front();
+    }
+}
+
+TEST(RenderLine, MarksTheSpanInRedOnlyWhenAsked)
+{
+    const LineOutput failed{false, u"Fl\u00E4che: 3m+2s = unit confilct", 10, 1};
+    EXPECT_EQ(calc::RenderLine(failed, false), "Fl\xC3\xA4"
+                                               "che: 3m+2s = unit confilct\n");
+    EXPECT_EQ(calc::RenderLine(failed, true), "Fl\xC3\xA4"
+                                              "che: 3m\x1b[31m+\x1b[0m"
+                                              "2s = unit confilct\n");
+
+    const LineOutput unmarked{false, u"2+ = OK!", 3, 0};
+    EXPECT_EQ(calc::RenderLine(unmarked, true), "2+ = OK!\n") << "nothing to colour";
+    const LineOutput ok{true, u"a = 3", 0, 0};
+    EXPECT_EQ(calc::RenderLine(ok, true), "a = 3\n");
+}
+
+TEST(Program, HelpIsGerman)
+{
+    const ProcessResult r = calc({"--help"});
+    EXPECT_EQ(r.status, ExitOk);
+    EXPECT_TRUE(r.out.starts_with("Aufruf: quorvel-calc [--decimals N] [--units DATEI] [DATEI]"))
+        << r.out;
+    EXPECT_NE(r.out.find("Rückgabewert"), std::string::npos);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(Program, BadUsageExitsWithTwo)
+{
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--decimals", "x"}, {"--bogus"}, {"a", "b"}, {"--units"}}) {
+        const ProcessResult r = calc(args, "1+1\n");
+        EXPECT_EQ(r.status, ExitFailure) << args.front();
+        EXPECT_EQ(r.out, "") << args.front();
+        EXPECT_TRUE(r.err.starts_with("quorvel-calc: ")) << r.err;
+        EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    }
+}
+
+TEST(Program, UnreadableFilesExitWithTwo)
+{
+    ProcessResult r = calc({"/nonexistent/blatt.txt"});
+    EXPECT_EQ(r.status, ExitFailure);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("/nonexistent/blatt.txt"), std::string::npos) << r.err;
+
+    r = calc({"/tmp"});
+    EXPECT_EQ(r.status, ExitFailure) << "a folder is no sheet";
+
+    r = calc({"--units", "/nonexistent/einheiten.txt"}, "1+1\n");
+    EXPECT_EQ(r.status, ExitFailure);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("/nonexistent/einheiten.txt"), std::string::npos) << r.err;
+}
+
+TEST(Program, ReadsStandardInputWithoutFileOrWithDash)
+{
+    EXPECT_EQ(calc({}, "a = 3\nb = a * 2\n").out, "a = 3\nb = a*2 = 6\n");
+    EXPECT_EQ(calc({"-"}, "2+3*4\n").out, "2+3*4 = 14\n");
+    const ProcessResult empty = calc({});
+    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(empty.status, ExitOk);
+}
+
+TEST(Program, LinesAsInTheFile)
+{
+    EXPECT_EQ(calc({}, "1+1\r\n2+2\r\n").out, "1+1 = 2\n2+2 = 4\n") << "CR LF";
+    EXPECT_EQ(calc({}, "1+1\n2+2").out, "1+1 = 2\n2+2 = 4\n") << "no final newline";
+    EXPECT_EQ(calc({}, "\n\n1+1\n\n").out, "\n\n1+1 = 2\n\n") << "empty lines stay";
+    EXPECT_EQ(calc({}, "  \t\n").out, "  \t\n") << "blank lines stay as typed";
+}
+
+TEST(Program, DecodesUtf8OrWindows1252AndWritesUtf8)
+{
+    // "Fläche: 5€" in Windows-1252 (ä = E4, € = 80) comes out in UTF-8.
+    EXPECT_EQ(calc({}, "Fl\xE4"
+                       "che: 5\x80\n")
+                  .out,
+              "Fl\xC3\xA4"
+              "che: 5\xE2\x82\xAC = 5\xE2\x82\xAC\n");
+    EXPECT_EQ(calc({}, "Fl\xC3\xA4"
+                       "che: 5\xE2\x82\xAC\n")
+                  .out,
+              "Fl\xC3\xA4"
+              "che: 5\xE2\x82\xAC = 5\xE2\x82\xAC\n");
+    EXPECT_EQ(calc({}, "\xEF\xBB\xBF"
+                       "1+1\n")
+                  .out,
+              "1+1 = 2\n")
+        << "byte-order mark dropped";
+    // "²" as the single byte B2 is the square operator.
+    EXPECT_EQ(calc({}, "(3m)\xB2\n").out, "(3m)\xC2\xB2 = 9m\xC2\xB2\n");
+}
+
+TEST(Program, ExitStatusTellsWhetherALineFailed)
+{
+    EXPECT_EQ(calc({}, "1+1\nText mit Worten\n").status, ExitOk);
+    const ProcessResult r = calc({}, "3m+2s\n1+1\n");
+    EXPECT_EQ(r.status, ExitLineFailed);
+    EXPECT_EQ(r.out, "3m+2s = unit confilct\n1+1 = 2\n") << "plain text when not a terminal";
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(calc({}, "1/0\n").status, ExitOk) << "a fault leaves the line as typed, no error";
+}
+
+TEST(Program, DecimalsFollowTheKeypadRule)
+{
+    EXPECT_EQ(calc({"--decimals", "2"}, "1/3\n2.5m\n").out, "1/3 = 0.33\n2.5m = 2.5m\n");
+    EXPECT_EQ(calc({"--decimals", "-2"}, "2.5m\n").out, "2.5m = 2.50m\n");
+    EXPECT_EQ(calc({"--decimals", "1.6"}, "1/3\n").out, "1/3 = 0.33\n") << "rounded to 2";
+    EXPECT_EQ(calc({"--decimals=-1.6"}, "2.5m\n").out, "2.5m = 2.50m\n") << "rounded to -2";
+}
+
+TEST(Program, UnitDefinitionsFromAFile)
+{
+    const TempFile units("N = kg*m/s\xC2\xB2\n\n  \nkp = 9.81N ; Kilopond\n", "einheiten.txt");
+    ProcessResult r = calc({"--units", units.path()}, "2kp\n3km\n");
+    EXPECT_EQ(r.out, "2kp = 2kp\n3km = Variable not found\n") << "only the file's units";
+    EXPECT_EQ(r.status, ExitLineFailed);
+
+    // Windows-1252 unit file: "Stück = 1".
+    const TempFile legacy("St\xFC"
+                          "ck = 1\n",
+                          "einheiten.txt");
+    r = calc({"--units", legacy.path()}, "5St\xC3\xBC"
+                                         "ck\n");
+    EXPECT_EQ(r.out, "5St\xC3\xBC"
+                     "ck = 5St\xC3\xBC"
+                     "ck\n");
+}
+
+TEST(Program, FailingUnitDefinitionsExitWithTwo)
+{
+    const TempFile units("W = J/s ; zu fr\xC3\xBCh\nJ = kg*m\xC2\xB2/s\xC2\xB2\nabc\n",
+                         "einheiten.txt");
+    const ProcessResult r = calc({"--units", units.path()}, "1+1\n");
+    EXPECT_EQ(r.status, ExitFailure);
+    EXPECT_EQ(r.out, "") << "no sheet output";
+    EXPECT_EQ(r.err, "W = J/s; Variable not found\n"
+                     "J = kg*m\xC2\xB2/s\xC2\xB2\n"
+                     "abc = ; OK!\n"
+                     "Fehler bei Einheitendefinition\n");
+}
+
+TEST(Program, FaultInAUnitDefinitionExitsWithTwo)
+{
+    const TempFile units("z = 1m/0\n", "einheiten.txt");
+    const ProcessResult r = calc({"--units", units.path()}, "1+1\n");
+    EXPECT_EQ(r.status, ExitFailure);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Division by zero in SiDiv"), std::string::npos) << r.err;
+}
+
+TEST(Program, ExampleSheet)
+{
+    const ProcessResult r = calc({std::string(QUORVEL_SOURCE_DIR) + "/examples/beispiel.txt"});
+    EXPECT_EQ(r.status, ExitLineFailed) << "the example shows one error";
+    EXPECT_EQ(r.out, readFile(std::string(QUORVEL_TEST_DIR) + "/beispiel.expected"));
+    EXPECT_EQ(r.err, "");
+}
+
+} // namespace
+} // namespace quorvel::testing

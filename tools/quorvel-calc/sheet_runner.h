@@ -1,0 +1,74 @@
+// Running a whole worksheet as Enter on every line from top to bottom would, and writing the
+// result as text: the core of quorvel-calc, shared with its tests.
+//
+// bytes -> DecodeUtf8OrWindows1252 -> SplitSheetLines -> SheetRunner (VARS/UNITS listing, or
+// LineEvaluator::EvalSheetLine) -> RenderLine (UTF-8, red mark on a terminal)
+#pragma once
+
+#include "formula/ef_parser.h"
+#include "worksheet/line_evaluation.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel::calc {
+
+// The lines of a text: split at LF, a CR before the LF dropped. The last line counts even
+// without a newline behind it; a final newline does not start another line.
+template <typename LineFunction> void ForEachSheetLine(std::u16string_view text, LineFunction&& f)
+{
+    while (!text.empty()) {
+        const std::size_t lf = text.find(u'\n');
+        std::u16string_view line = text.substr(0, lf);
+        if (lf != std::u16string_view::npos && line.ends_with(u'\r'))
+            line.remove_suffix(1);
+        f(line);
+        text.remove_prefix(lf == std::u16string_view::npos ? text.size() : lf + 1);
+    }
+}
+std::vector<std::u16string> SplitSheetLines(std::u16string_view text);
+
+// Enter on each line in turn, with one evaluator whose variables carry from line to line.
+class SheetRunner
+{
+public:
+    explicit SheetRunner(TEFParser& parser);
+
+    // Appends what the worksheet holds after Enter on line: the evaluated line, or for
+    // "VARS"/"UNITS" the line as typed followed by one line per table entry.
+    void EnterLine(std::u16string_view line, double decimals, std::vector<LineOutput>& out);
+
+    std::vector<LineOutput> Run(const std::vector<std::u16string>& lines, double decimals);
+
+private:
+    LineEvaluator m_evaluator;
+};
+
+// "\x1b[31m" and "\x1b[0m" around the marked span when colour is on.
+inline constexpr std::u16string_view kRedOn = u"\x1b[31m";
+inline constexpr std::u16string_view kRedOff = u"\x1b[0m";
+
+// One output line with its "\n" appended to out; the marked span of a failed line in red when
+// asked. The whole output is encoded to UTF-8 once, at the end.
+void AppendRendered(std::u16string& out, const LineOutput& line, bool colour);
+// The same for a single line, in UTF-8.
+std::string RenderLine(const LineOutput& line, bool colour);
+
+// Exit statuses of quorvel-calc.
+enum ExitStatus : int { ExitOk = 0, ExitLineFailed = 1, ExitFailure = 2 };
+
+struct CalcResult
+{
+    int status = ExitOk;
+    std::string out; // UTF-8, for standard output
+    std::string err; // UTF-8, for standard error
+};
+
+// The program after its arguments and files are read: a fresh evaluator, the unit lines
+// compiled (on failure the rewritten lines and "Fehler bei Einheitendefinition", status 2),
+// then the sheet given as bytes (UTF-8, else Windows-1252) evaluated line by line.
+CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unitLines,
+                   double decimals, bool colour);
+
+} // namespace quorvel::calc
