@@ -45,8 +45,12 @@ void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
 
 std::int32_t TSiVarList::IndexOf(std::u16string_view name) const
 {
+    // Most names are one or two characters long: compare the first one before the rest.
+    const char16_t first = name.empty() ? u'\0' : name.front();
     for (std::int32_t i = Count - 1; i >= 0; --i) {
-        if (Items[static_cast<std::size_t>(i)].Name == name)
+        const std::u16string& candidate = Items[static_cast<std::size_t>(i)].Name;
+        if (candidate.size() == name.size() && (name.empty() || candidate.front() == first) &&
+            candidate == name)
             return i;
     }
     return -1;

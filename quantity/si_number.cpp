@@ -63,11 +63,6 @@ TSINumber SiUnitPower(const TSINumber& a, std::int32_t n)
     return r;
 }
 
-bool SiSameUnit(const TSINumber& a, const TSINumber& b)
-{
-    return a.Exponents == b.Exponents;
-}
-
 int SiUnitCount(const TSINumber& a)
 {
     int n = 0;

@@ -36,7 +36,11 @@ void SiUnitDiv(const TSINumber& a, const TSINumber& b, TSINumber& out);
 // Copy of a with every exponent multiplied by n; the Value is left for the caller to raise.
 TSINumber SiUnitPower(const TSINumber& a, std::int32_t n);
 
-bool SiSameUnit(const TSINumber& a, const TSINumber& b);
+// Inline: the unit search calls it for every table entry.
+inline bool SiSameUnit(const TSINumber& a, const TSINumber& b)
+{
+    return a.Exponents == b.Exponents;
+}
 int SiUnitCount(const TSINumber& a);
 int SiPosCount(const TSINumber& a);
 int SiNegCount(const TSINumber& a);
