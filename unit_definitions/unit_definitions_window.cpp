@@ -1,4 +1,4 @@
-// The unit definitions window: design values of Part 4.1, the compile over the memo's lines and
+// The unit definitions window: design values, the compile over the memo's lines and
 // the close query that keeps the window open while a line fails.
 #include "unit_definitions/unit_definitions_window.h"
 

@@ -1,4 +1,4 @@
-// TForm4, "Einheit eingeben" (Part 4.1): the user's unit definition lines in the memo
+// TForm4, "Einheit eingeben": the user's unit definition lines in the memo
 // `SiListBox`, compiled into the evaluator's unit table on every attempt to close the window
 // and at the main window's first showing.
 #pragma once

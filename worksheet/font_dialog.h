@@ -1,4 +1,4 @@
-// The font dialog of Ctrl+F and "Schrifart..." (Part 3.2): Qt's font chooser plus what the
+// The font dialog of Ctrl+F and "Schrifart...": Qt's font chooser plus what the
 // original dialog also offered and QFontDialog lacks, the colour and the character set.
 #pragma once
 

@@ -1,4 +1,4 @@
-// The main menu `MainMenu1` and the popup menu `PM` (Part 3.3): captions exactly as specified
+// The main menu `MainMenu1` and the popup menu `PM`: captions exactly as users know them
 // (the blanks inside them included), the function list built once, and the variable and unit
 // lists rebuilt at every opening of the popup.
 #include "worksheet/main_window.h"

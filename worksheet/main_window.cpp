@@ -1,4 +1,4 @@
-// TForm1's creation (FormCreate, design values of Part 3.4), its pages, the first showing, and
+// TForm1's creation (FormCreate, design values), its pages, the first showing, and
 // the seams through which the keypad, formula library and help windows will be connected.
 #include "worksheet/main_window.h"
 

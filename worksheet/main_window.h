@@ -1,10 +1,10 @@
 // TForm1, the main window: two worksheet pages, the main menu and the popup menu, and the one
 // evaluator of the program. This class holds the window and wires things up; its work lives in
 // files of its own:
-//   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the key tables of Part 3.2
-//   sheet_evaluation.cpp  EvalSheetLine, RecalcSheet, ListQuantities on the editor (Part 3.1)
-//   sheet_commands.cpp    InsertText, the formatting and "Bearbeiten" commands (Part 3.2)
-//   main_menus.cpp        MainMenu1 and PM with their run-time entries (Part 3.3)
+//   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the key tables
+//   sheet_evaluation.cpp  EvalSheetLine, RecalcSheet, ListQuantities on the editor
+//   sheet_commands.cpp    InsertText, the formatting and "Bearbeiten" commands
+//   main_menus.cpp        MainMenu1 and PM with their run-time entries
 //
 // Road of one line: key -> MemoKeyPress -> EvalSheetLine -> LineEvaluator::EvalSheetLine ->
 // TEFParser::Evaluate -> Strwandeln -> the line rewritten by SheetEditor::replaceLine.
@@ -46,7 +46,7 @@ public:
     LineEvaluator& lineEvaluator() { return m_lines; }
     const std::u16string& LastResult() const { return m_lines.LastResult; }
 
-    // The windows created after the main window (Part 3.4): the keypad (Ctrl+T, the decimal
+    // The windows created after the main window: the keypad (Ctrl+T, the decimal
     // places, the first showing), the formula editor ("Bearbeiten..."), the help window ("Hilfe"
     // and "Help") and the unit definitions window (Ctrl+E, the first showing). ProgramWindows
     // connects them.
@@ -130,7 +130,7 @@ protected:
 
 private:
     void FormCreate();
-    // The first showing: keypad state and the unit definitions check (Part 3.4).
+    // The first showing: keypad state and the unit definitions check.
     void FormShow();
     QTextEdit* createPage(const QString& objectName, const QString& caption);
     void PageControl1Change(int index);

@@ -1,5 +1,5 @@
 // Message boxes built as QMessageBox objects (not the static helpers), so that the buttons are
-// exactly the ones the specification names.
+// exactly the ones the program has always shown.
 #include "worksheet/message_boxes.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-// The question and information boxes of Part 3.2 (`ConfirmYesNo`, `ShowInfo`), the box that
+// The question and information boxes (`ConfirmYesNo`, `ShowInfo`), the box that
 // stands in for the application's standard error box, and the German Qt translation that gives
 // their buttons "Ja", "Nein" and "OK".
 #pragma once

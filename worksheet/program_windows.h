@@ -1,4 +1,4 @@
-// The program's windows, created in the order of Part 3.4 (main window, keypad, formula editor,
+// The program's windows, created in their start-up order (main window, keypad, formula editor,
 // help window, unit definitions window) and connected to each other. The program entry holds
 // one; the window tests use the same wiring.
 #pragma once

@@ -1,4 +1,4 @@
-// The editing commands of Part 3.2 on the active page: insertion at the caret, the character
+// The editing commands on the active page: insertion at the caret, the character
 // formats (styles, script position, size, standard font, font dialog) and the "Bearbeiten"
 // menu's commands.
 #include "worksheet/main_window.h"

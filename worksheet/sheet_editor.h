@@ -22,7 +22,7 @@ struct TextRun
 
 enum class ScriptPosition { Normal, Superscript, Subscript };
 
-// The style set of Part 3.2: bits 0, 1, 2.
+// The style set: bits 0, 1, 2.
 enum FontStyle : int { StyleBold = 1, StyleItalic = 2, StyleUnderline = 4 };
 
 // The character format of the selection as the commands see it, every field resolved (a field

@@ -1,4 +1,4 @@
-// Line evaluation on the editor (Part 3.1 EvalSheetLine, Part 3.2 RecalcSheet and
+// Line evaluation on the editor (EvalSheetLine, RecalcSheet and
 // ListQuantities): the engine computes the new line; this file writes it with its colours and
 // moves the caret to the start of the next line.
 #include "worksheet/main_window.h"

@@ -1,4 +1,4 @@
-// The key tables of Part 3.2 for both pages. The event filter lets them act before the editor:
+// The key tables for both pages. The event filter lets them act before the editor:
 // a consumed key never reaches QTextEdit (Enter never splits a line, Ctrl+Insert never copies).
 #include "worksheet/main_window.h"
 

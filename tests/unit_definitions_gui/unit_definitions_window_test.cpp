@@ -1,6 +1,6 @@
-// TForm4 "Einheit eingeben" (Part 4.1): design values, compiling on every close attempt, the
+// TForm4 "Einheit eingeben": design values, compiling on every close attempt, the
 // window staying open while a line fails or the evaluator raises, and the first showing's
-// check of the main window (Part 3.4).
+// check of the main window.
 #include "gui_test_support.h"
 
 #include "worksheet/message_boxes.h"

@@ -1,4 +1,4 @@
-// The Ctrl key table and Insert of Part 3.2 on the real pages: formats of the selection, the
+// The Ctrl key table and Insert on the real pages: formats of the selection, the
 // consumed keys, and the keys left to the editor.
 #include "gui_test_support.h"
 

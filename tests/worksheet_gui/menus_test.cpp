@@ -1,4 +1,4 @@
-// The main menu and the popup menu (Part 3.3) and the commands behind them (Part 3.2): exact
+// The main menu and the popup menu and the commands behind them: exact
 // captions, the run-time lists, the insertion click, and the commands with their questions.
 #include "gui_test_support.h"
 
