@@ -25,32 +25,23 @@ double degrees(double v)
     return static_cast<double>(v * kDeg);
 }
 
-// One dimensionless argument in, a value with the argument's exponents out.
-template <double (*F)(double)>
-bool noUnits(TEFParser& p)
-{
-    TSINumber x;
-    if (!p.Pop(x))
-        return false;
-    TSINumber r = x;
-    r.Value = finite(F(x.Value));
-    p.Push(r);
-    if (SiUnitCount(x) > 0)
-        return p.SetError(u"No units allowed");
-    return true;
-}
+// One argument in, a value with the argument's exponents out. A dimension is refused with
+// "No units allowed", or without a message of its own where Silent says so. Where the function
+// has poles, an infinite result is a division by zero.
+enum class Refusal { Message, Silent };
 
-// Like noUnits, but a dimension is refused without a message of its own.
-template <double (*F)(double)>
-bool silentNoUnits(TEFParser& p)
+template <double (*F)(double), Refusal R = Refusal::Message, Infinity I = Infinity::Overflow>
+bool oneArgument(TEFParser& p)
 {
     TSINumber x;
     if (!p.Pop(x))
         return false;
     TSINumber r = x;
-    r.Value = finite(F(x.Value));
+    r.Value = finite(F(x.Value), I);
     p.Push(r);
-    return SiUnitCount(x) == 0;
+    if (SiUnitCount(x) == 0)
+        return true;
+    return R == Refusal::Message ? p.SetError(u"No units allowed") : false;
 }
 
 double sinF(double v) { return std::sin(v); }
@@ -76,20 +67,6 @@ double coshF(double v)
 }
 double fracF(double v) { return v - std::trunc(v); }
 
-// The logarithms and the cotangent have poles: an infinite result there is a division by zero.
-template <double (*F)(double)>
-bool withPole(TEFParser& p)
-{
-    TSINumber x;
-    if (!p.Pop(x))
-        return false;
-    TSINumber r = x;
-    r.Value = finite(F(x.Value), Infinity::Pole);
-    p.Push(r);
-    if (SiUnitCount(x) > 0)
-        return p.SetError(u"No units allowed");
-    return true;
-}
 double lnF(double v) { return std::log(v); }
 double log10F(double v) { return std::log10(v); }
 double cotanF(double v) { return 1 / std::tan(v); }
@@ -190,28 +167,28 @@ bool rhoLuftFn(TEFParser& p)
 
 void RegisterBuiltinFunctions(TEFParser& parser)
 {
-    parser.AddFunction(u"SIN", noUnits<sinF>, 1);
-    parser.AddFunction(u"COS", noUnits<cosF>, 1);
-    parser.AddFunction(u"TAN", noUnits<tanF>, 1);
-    parser.AddFunction(u"SINR", noUnits<sinrF>, 1);
-    parser.AddFunction(u"COSR", noUnits<cosrF>, 1);
-    parser.AddFunction(u"TANR", noUnits<tanrF>, 1);
-    parser.AddFunction(u"ARCSIN", noUnits<arcsinF>, 1);
-    parser.AddFunction(u"ARCCOS", noUnits<arccosF>, 1);
-    parser.AddFunction(u"ARCTAN", noUnits<arctanF>, 1);
-    parser.AddFunction(u"COTAN", withPole<cotanF>, 1);
-    parser.AddFunction(u"RAD", silentNoUnits<radF>, 1);
-    parser.AddFunction(u"GRAD", silentNoUnits<gradF>, 1);
-    parser.AddFunction(u"LN", withPole<lnF>, 1);
-    parser.AddFunction(u"LOG10", withPole<log10F>, 1);
-    parser.AddFunction(u"SINH", noUnits<sinhF>, 1);
-    parser.AddFunction(u"COSH", noUnits<coshF>, 1);
-    parser.AddFunction(u"EXP", noUnits<expF>, 1);
-    parser.AddFunction(u"EXP10", noUnits<exp10F>, 1);
+    parser.AddFunction(u"SIN", oneArgument<sinF>, 1);
+    parser.AddFunction(u"COS", oneArgument<cosF>, 1);
+    parser.AddFunction(u"TAN", oneArgument<tanF>, 1);
+    parser.AddFunction(u"SINR", oneArgument<sinrF>, 1);
+    parser.AddFunction(u"COSR", oneArgument<cosrF>, 1);
+    parser.AddFunction(u"TANR", oneArgument<tanrF>, 1);
+    parser.AddFunction(u"ARCSIN", oneArgument<arcsinF>, 1);
+    parser.AddFunction(u"ARCCOS", oneArgument<arccosF>, 1);
+    parser.AddFunction(u"ARCTAN", oneArgument<arctanF>, 1);
+    parser.AddFunction(u"COTAN", oneArgument<cotanF, Refusal::Message, Infinity::Pole>, 1);
+    parser.AddFunction(u"RAD", oneArgument<radF, Refusal::Silent>, 1);
+    parser.AddFunction(u"GRAD", oneArgument<gradF, Refusal::Silent>, 1);
+    parser.AddFunction(u"LN", oneArgument<lnF, Refusal::Message, Infinity::Pole>, 1);
+    parser.AddFunction(u"LOG10", oneArgument<log10F, Refusal::Message, Infinity::Pole>, 1);
+    parser.AddFunction(u"SINH", oneArgument<sinhF>, 1);
+    parser.AddFunction(u"COSH", oneArgument<coshF>, 1);
+    parser.AddFunction(u"EXP", oneArgument<expF>, 1);
+    parser.AddFunction(u"EXP10", oneArgument<exp10F>, 1);
     parser.AddFunction(u"SQRT", sqrtFn, 1);
     parser.AddFunction(u"ABS", absFn, 1);
     parser.AddFunction(u"TRUNC", truncFn, 1);
-    parser.AddFunction(u"FRAC", silentNoUnits<fracF>, 1);
+    parser.AddFunction(u"FRAC", oneArgument<fracF, Refusal::Silent>, 1);
     parser.AddFunction(u"SIGN", signFn, 1);
     parser.AddFunction(u"MAX", extremeFn<true>, 2);
     parser.AddFunction(u"MIN", extremeFn<false>, 2);
