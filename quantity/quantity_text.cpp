@@ -143,12 +143,18 @@ double IntPow(std::int32_t n, double x)
 {
     if (x == 0.0)
         return 0.0;
+    // Exponents can reach billions; a factor of magnitude 1 stays put and any other one reaches
+    // 0 or infinity long before, so the loop stops there instead of freezing the program.
+    if (x == 1.0)
+        return 1.0;
+    if (x == -1.0)
+        return n % 2 == 0 ? 1.0 : -1.0;
     double r = 1.0;
     if (n > 0) {
-        for (std::int32_t i = 0; i < n; ++i)
+        for (std::int32_t i = 0; i < n && r != 0.0 && std::isfinite(r); ++i)
             r *= x;
     } else {
-        for (std::int32_t i = 0; i > n; --i)
+        for (std::int32_t i = 0; i > n && r != 0.0 && std::isfinite(r); --i)
             r /= x;
     }
     return r;

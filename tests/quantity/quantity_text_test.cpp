@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace quorvel;
 
 namespace {
@@ -133,4 +135,11 @@ TEST(QuantityText, IntPow)
     EXPECT_EQ(IntPow(0, 5), 1);
     EXPECT_EQ(IntPow(0, 0), 0);
     EXPECT_EQ(IntPow(-1, 0), 0);
+    EXPECT_EQ(IntPow(-3, -1), -1);
+    // Huge exponents come back at once.
+    EXPECT_EQ(IntPow(2000000000, 1), 1);
+    EXPECT_EQ(IntPow(-2000000001, 1), 1);
+    EXPECT_EQ(IntPow(2000000001, -1), -1);
+    EXPECT_EQ(IntPow(2000000000, 0.001), 0);
+    EXPECT_TRUE(std::isinf(IntPow(2000000000, 1000)));
 }

@@ -4,9 +4,10 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
+#include <string_view>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -149,35 +150,39 @@ ProcessResult RunInTerminal(const std::vector<std::string>& argv)
         execOrDie(argv);
     }
 
+    // Output written to a terminal arrives in order. Once the child has exited, the parent
+    // writes a sentinel through the slave side; when it shows up on the master side, all the
+    // child wrote has been read.
+    constexpr std::string_view sentinel = "\x02quorvel-test-end\x03";
     ProcessResult result;
     char buffer[65536];
     bool exited = false;
     int rawStatus = 0;
-    for (;;) {
-        // While the child runs, wait for output; once it has exited, take what is still in
-        // flight and stop when the terminal stays quiet.
+    while (!(exited && result.out.ends_with(sentinel))) {
         pollfd fds{master, POLLIN, 0};
-        const int ready = poll(&fds, 1, exited ? 200 : 50);
+        const int ready = poll(&fds, 1, 5);
         if (ready > 0) {
             const ssize_t n = read(master, buffer, sizeof buffer);
-            if (n > 0) {
+            if (n > 0)
                 result.out.append(buffer, static_cast<std::size_t>(n));
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
+            else if (!(n < 0 && errno == EINTR))
+                break;
+        } else if (ready < 0 && errno != EINTR) {
             break;
         }
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (exited)
-            break;
-        exited = waitpid(pid, &rawStatus, WNOHANG) == pid;
+        if (!exited && waitpid(pid, &rawStatus, WNOHANG) == pid) {
+            exited = true;
+            if (write(slave, sentinel.data(), sentinel.size()) !=
+                static_cast<ssize_t>(sentinel.size()))
+                break;
+        }
     }
     close(master);
     close(slave);
     if (!exited)
         waitpid(pid, &rawStatus, 0);
+    if (result.out.ends_with(sentinel))
+        result.out.resize(result.out.size() - sentinel.size());
     result.status = WIFEXITED(rawStatus) ? WEXITSTATUS(rawStatus) : -1;
     return result;
 }
