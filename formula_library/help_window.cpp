@@ -1,10 +1,8 @@
 #include "formula_library/help_window.h"
 
 #include "platform/program_dir.h"
-#include "platform/rtf_reader.h"
-#include "platform/text_encoding.h"
+#include "worksheet/documents.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -36,20 +34,13 @@ TForm6::TForm6(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void TForm6::ShowHelp(const QString& name)
 {
+    // Loaded the way worksheet documents are: RTF with its formatting, anything else as text.
     for (const QString& folder : HelpFileFolders()) {
-        QFile file(folder + name);
-        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray bytes = file.readAll();
-        if (IsRtf(bytes)) {
-            ReadRtf(bytes, *RichEdit1->document());
-        } else {
-            const std::u16string text = DecodeUtf8OrWindows1252(
-                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-            RichEdit1->setPlainText(QString::fromStdU16String(text));
+        const QString path = folder + name;
+        if (QFileInfo(path).isFile() && LoadDocument(*RichEdit1, path, nullptr)) {
+            RichEdit1->moveCursor(QTextCursor::Start);
+            break;
         }
-        RichEdit1->moveCursor(QTextCursor::Start);
-        break;
     }
     show();
     raise();
