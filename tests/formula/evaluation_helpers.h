@@ -2,6 +2,7 @@
 #pragma once
 
 #include "formula/ef_parser.h"
+#include "quantity/quorvel_error.h"
 
 #include <string>
 
@@ -26,6 +27,17 @@ inline Outcome evaluate(TEFParser& parser, std::u16string formula)
     o.errLen = parser.ErrLen;
     o.rest = formula;
     return o;
+}
+
+// The message of the engine exception the evaluation raises, or a marker when none is raised.
+inline std::u16string raised(TEFParser& parser, std::u16string formula)
+{
+    try {
+        evaluate(parser, std::move(formula));
+    } catch (const QuorvelError& e) {
+        return e.message();
+    }
+    return u"(nothing raised)";
 }
 
 inline TSINumber dims(std::int32_t m, std::int32_t kg, std::int32_t s)

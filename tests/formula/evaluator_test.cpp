@@ -22,15 +22,7 @@ protected:
         return o.value.Value;
     }
 
-    std::u16string raised(std::u16string formula)
-    {
-        try {
-            evaluate(parser, std::move(formula));
-        } catch (const QuorvelError& e) {
-            return e.message();
-        }
-        return u"(nothing raised)";
-    }
+    std::u16string raised(std::u16string formula) { return quorvel::testing::raised(parser, std::move(formula)); }
 };
 
 } // namespace
