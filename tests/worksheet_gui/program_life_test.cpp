@@ -8,6 +8,7 @@
 #include "worksheet/program_settings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -103,6 +104,57 @@ private slots:
             QVERIFY(SaveSettings(w));
         }
         QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), firstIni);
+    }
+
+    // A file as the original program wrote it (Windows-1252, CR LF, "€" in a unit, a formula with
+    // the line break bytes 141 and 138) starts the real windows as it was meant, and an exit
+    // without changes writes it back unchanged.
+    void legacySettingsFileStartsTheProgramAndComesBackUnchanged()
+    {
+        QFile source(QStringLiteral(QUORVEL_SETTINGS_TEST_DATA "/legacy_quorvel.ini"));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray legacy = source.readAll();
+        writeFile(QStringLiteral("Quorvel.ini"), legacy);
+
+        ProgramWindows w;
+        LoadSettings(w);
+        w.form1.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form1));
+        QCoreApplication::processEvents(); // the first showing: keypad, unit check
+        QVERIFY(!w.form4.isVisible());     // the units compiled, no error window
+
+        QCOMPARE(w.form1.pos(), QPoint(141, 177));
+        QCOMPARE(w.form1.size(), QSize(525, 437));
+        QTRY_VERIFY(w.form2.isVisible());
+        QCOMPARE(w.form2.pos(), QPoint(409, 290));
+        QVERIFY(w.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
+        QVERIFY(w.form2.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(w.form2.KommaValue(), 2.0);
+        const auto* functions = w.form2.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+        QCOMPARE(functions->count(), 3);
+        QCOMPARE(functions->currentText(), QStringLiteral("sin()"));
+
+        QTextEdit& memo = *w.form1.page(0);
+        memo.setFocus();
+        setPageLines(memo, {QStringLiteral("3\u20AC*2+1St\u00FCck"), QStringLiteral("1l/3")});
+        for (int row : {0, 1}) {
+            setCaret(memo, row, 0);
+            QTest::keyClick(&memo, Qt::Key_Return);
+        }
+        QCOMPARE(pageLines(memo).mid(0, 2),
+                 QStringList({QStringLiteral("3\u20AC*2+1St\u00FCck = 7\u20AC"),
+                              QStringLiteral("1l/3 = 0.33l")}));
+
+        setPageLines(memo, {QString()});
+        w.form5.FormelClick(findAction(w.form1, QStringLiteral("Kreisfl\u00E4che")));
+        QCOMPARE(pageLines(memo),
+                 QStringList({QStringLiteral("A = Pi*r\u00B2"), QStringLiteral("U = 2*Pi*r")}));
+
+        memo.clear(); // the pages are not part of the settings file
+        QVERIFY(SaveSettings(w));
+        QCOMPARE(readFile(QStringLiteral("Quorvel.ini")), legacy);
+        QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), legacy);
+        w.form2.hide();
     }
 
     void brokenSettingsStartWithDefaultsAndTheNextExitWritesACleanFile()
