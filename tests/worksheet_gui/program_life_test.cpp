@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -195,6 +196,16 @@ private slots:
         docs.Textladen1Click();
         QCOMPARE(presetSeen, statik); // the save dialog's name presets the open dialog
         QCOMPARE(pageLines(*w.memo1()), QStringList({QStringLiteral("a = 3"), QStringLiteral("b = \u00E4")}));
+        // The loaded page is a page like before: its font, no undo back to the old text, Enter
+        // evaluates, and the replaced text is not kept anywhere.
+        QCOMPARE(w.memo1()->document()->defaultFont().family(), QStringLiteral("Courier New"));
+        QVERIFY(w.memo1()->document()->defaultFont().bold());
+        QVERIFY(!w.memo1()->document()->isUndoAvailable());
+        QCOMPARE(w.memo1()->findChildren<QTextDocument*>().size(), 1);
+        setCaret(*w.memo1(), 0, 0);
+        QTest::keyClick(w.memo1(), Qt::Key_Return);
+        QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("a = 3"));
+        QCOMPARE(caretRow(*w.memo1()), 1);
 
         // Plain text files load as text, in Windows-1252 when they are not UTF-8.
         const QString plain = m_folder->filePath(QStringLiteral("alt.txt"));
