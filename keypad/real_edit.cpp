@@ -2,67 +2,17 @@
 // writing formats it with the edit's decimals and unit.
 #include "keypad/real_edit.h"
 
+#include "settings_store/store_routines.h"
+
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QToolButton>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <string>
 
 namespace quorvel {
-
-double ReadRealText(const QString& text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && text[i] == u' ')
-        ++i;
-    std::string number; // the accepted characters, without a leading '+'
-    auto digits = [&] {
-        qsizetype count = 0;
-        while (i < n && text[i] >= u'0' && text[i] <= u'9') {
-            number += static_cast<char>(text[i].unicode());
-            ++i;
-            ++count;
-        }
-        return count;
-    };
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        if (text[i] == u'-')
-            number += '-';
-        ++i;
-    }
-    qsizetype mantissa = digits();
-    if (i < n && text[i] == u'.') {
-        number += '.';
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return 0.0;
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        number += 'e';
-        ++i;
-        if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-            number += static_cast<char>(text[i].unicode());
-            ++i;
-        }
-        if (digits() == 0)
-            return 0.0;
-    }
-    if (i != n)
-        return 0.0;
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (ec != std::errc() || end != number.data() + number.size())
-        return 0.0;
-    return value;
-}
-
-// ---------------------------------------------------------------------------------------------
 
 TRealEdit::TRealEdit(QWidget* parent) : QLineEdit(parent) {}
 
@@ -81,17 +31,17 @@ void TRealEdit::setEinheit(const QString& unit)
 double TRealEdit::Wert() const
 {
     if (m_einheit.isEmpty())
-        return ReadRealText(text());
+        return TextToReal(text());
     const QString t = text().trimmed();
     const QString u = m_einheit.trimmed();
     const qsizetype at = u.isEmpty() ? -1 : t.indexOf(u);
-    return ReadRealText(at >= 0 ? t.left(at).trimmed() : t);
+    return TextToReal(at >= 0 ? t.left(at).trimmed() : t);
 }
 
 void TRealEdit::setWert(double value)
 {
     QString number = QString::number(value, 'f', std::max(0, m_komma));
-    if (number.startsWith(u'-') && ReadRealText(number) == 0.0)
+    if (number.startsWith(u'-') && TextToReal(number) == 0.0)
         number.remove(0, 1); // no "-0"
     setText(number + m_einheit);
 }

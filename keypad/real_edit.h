@@ -8,10 +8,6 @@ class QToolButton;
 
 namespace quorvel {
 
-// Reads a number the way the edits do: "." as decimal point, optional sign and exponent, leading
-// blanks skipped; anything left over, or no number at all, gives 0.
-double ReadRealText(const QString& text);
-
 class TRealEdit : public QLineEdit
 {
     Q_OBJECT

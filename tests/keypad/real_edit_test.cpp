@@ -1,6 +1,7 @@
 // TRealEdit and TRealSpinEdit: reading and writing the value through the text, the arrow steps,
 // and the layout of the arrows.
 #include "keypad/real_edit.h"
+#include "settings_store/store_routines.h"
 
 #include <QSignalSpy>
 #include <QToolButton>
@@ -71,7 +72,7 @@ private slots:
         TRealEdit edit;
         edit.setText(text);
         QCOMPARE(edit.Wert(), value);
-        QCOMPARE(ReadRealText(text), value);
+        QCOMPARE(TextToReal(text), value);
     }
 
     void readingWithAUnit_data()
