@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 namespace quorvel {
 namespace {
@@ -40,7 +41,10 @@ QString BackupFileName(const QString& fileName)
 
 QString RemoveToTrash(const QString& path)
 {
-    if (QFile::moveToTrash(path))
+    // Without the per-user data folder, Qt 6.4 sets up its trash folders ("files", "info") in
+    // the working directory; making the folder first keeps the trash where the desktop looks.
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!dataHome.isEmpty() && QDir().mkpath(dataHome) && QFile::moveToTrash(path))
         return {};
     QFile file(path);
     if (file.remove())

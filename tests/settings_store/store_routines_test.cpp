@@ -140,6 +140,26 @@ private slots:
             QVERIFY(!QDir(trash).entryList({"Quorvel*.b01"}, QDir::Files).isEmpty());
     }
 
+    // A home without its data folder (fresh accounts, build machines) must not get trash
+    // folders in whatever directory the program was started from.
+    void aMissingDataFolderPutsNoTrashIntoTheWorkingDirectory()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("nodata"));
+        const QString work = m_dir.filePath(QStringLiteral("work"));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(work));
+        const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("home/.local/share")).toLocal8Bit());
+        const QString started = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work));
+        const QString ini = folder + "/Quorvel.ini";
+        for (const char* content : {"1", "2", "3"})
+            QCOMPARE(ReplaceFileKeepingBackup(ini, content), QString());
+        QDir::setCurrent(started);
+        qputenv("XDG_DATA_HOME", xdg);
+        QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(test::readAll(folder + "/Quorvel.b01"), QByteArray("2"));
+    }
+
     void aFailedWriteMovesNothing()
     {
         const QString folder = m_dir.filePath(QStringLiteral("failing"));
