@@ -2,6 +2,8 @@
 
 #include "quantity/quorvel_error.h"
 
+#include <algorithm>
+
 namespace quorvel {
 
 std::u16string_view Trim(std::u16string_view text)
@@ -59,6 +61,16 @@ void Tstrarray::setitem(std::int32_t i, std::u16string_view s)
         m_count = i + 1;
 }
 
+void Tstrarray::clearItems(std::int32_t from, std::int32_t to)
+{
+    if (from < 0 || to > m_capacity)
+        throw QuorvelError(u"Arraygrenzen \u00FCberschritten in strarray.setitem");
+    // Slots past the count are empty already; most lines leave all but a few untouched.
+    for (std::int32_t i = from; i < std::min(to, m_count); ++i)
+        m_items[static_cast<std::size_t>(i)].clear();
+    m_count = std::max(m_count, to);
+}
+
 const std::u16string& Tstrarray::getitem(std::int32_t i) const
 {
     if (i < 0 || i >= m_count)
@@ -105,8 +117,7 @@ std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters,
         if (!part.empty())
             ++j;
     }
-    for (std::int32_t i = j; i < 20; ++i)
-        array.setitem(i, {});
+    array.clearItems(j, 20);
     return j;
 }
 

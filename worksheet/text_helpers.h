@@ -25,6 +25,8 @@ public:
     explicit Tstrarray(std::int32_t capacity);
 
     void setitem(std::int32_t i, std::u16string_view s);
+    // setitem(i, "") for every i in [from, to).
+    void clearItems(std::int32_t from, std::int32_t to);
     const std::u16string& getitem(std::int32_t i) const;
     std::int32_t count() const { return m_count; }
     std::int32_t capacity() const { return m_capacity; }
