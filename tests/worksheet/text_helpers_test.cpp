@@ -46,6 +46,12 @@ TEST(TextHelpers, SplitLineCountsNonEmptyTrimmedParts)
     EXPECT_EQ(parts.count(), 20);
     EXPECT_EQ(SplitLine(u"==", u"=", parts), 0);
     EXPECT_EQ(parts.getitem(0), u"");
+    // Slots up to 19 are emptied; those beyond keep what a longer line left there.
+    EXPECT_EQ(SplitLine(u"a=b=c=d=e=f=g=h=i=j=k=l=m=n=o=p=q=r=s=t=u=v=w", u"=", parts), 23);
+    EXPECT_EQ(SplitLine(u"x=y", u"=", parts), 2);
+    EXPECT_EQ(parts.getitem(5), u"");
+    EXPECT_EQ(parts.getitem(22), u"w");
+    EXPECT_EQ(parts.count(), 23);
 
     std::u16string many;
     for (int i = 0; i < 51; ++i)
