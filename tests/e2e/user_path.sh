@@ -12,7 +12,7 @@ config=${3:-}
 step="preparing"
 app_pid="" main="" keypad=""
 reported=""
-work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-e2e.XXXXXX")
+work=$(mktemp -d -t quorvel-e2e.XXXXXX)
 
 fail() {
   reported=1
@@ -28,7 +28,7 @@ cleanup() {
   fi
   if ((rc != 0)); then
     [[ -n $reported ]] || echo "FAILED while ${step} (exit code ${rc})" >&2
-    for f in "$work/app.log" "${data_dir:-/nonexistent}/QV1.rtf"; do
+    for f in "$work/app.log" ${data_dir:+"$data_dir/QV1.rtf"}; do
       [[ -s $f ]] && { echo "--- ${f##*/}:"; cat "$f"; } >&2
     done
   fi
