@@ -10,6 +10,7 @@
 #include "worksheet/message_boxes.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLocale>
 #include <QMenuBar>
 #include <QShowEvent>
@@ -129,6 +130,12 @@ void TForm1::showEvent(QShowEvent* event)
     // After the show has finished, so that the modal unit definitions window opens over a
     // main window that is already on the screen.
     QMetaObject::invokeMethod(this, &TForm1::FormShow, Qt::QueuedConnection);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    KeypadVisible = m_keypad != nullptr && m_keypad->isVisible();
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::FormShow()

@@ -122,11 +122,14 @@ public:
     void Bearbeiten2Click();
 
     bool FirstShow = true;
+    // Whether the keypad is shown: read from the settings for the first showing, and taken
+    // again when the main window closes, since the application then closes the keypad too.
     bool KeypadVisible = false;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();

@@ -100,7 +100,11 @@ bool SaveSettings(ProgramWindows& windows)
 
         ini.SaveForm(&windows.form2);
         savePosition(ini, windows.form2, kForm2, false);
-        ini.WriteBool(kForm2, QStringLiteral("visible"), windows.form2.isVisible());
+        // Once the main window has closed, the keypad is closed as well; its state from just
+        // before counts.
+        const bool keypadShown = windows.form1.isVisible() ? windows.form2.isVisible()
+                                                           : windows.form1.KeypadVisible;
+        ini.WriteBool(kForm2, QStringLiteral("visible"), keypadShown);
 
         ini.SaveMemos = true;
         ini.SaveForm(&windows.form4);

@@ -168,19 +168,15 @@ grep -q '^\[Form1\]' "$data_dir/Quorvel.ini" || fail "Quorvel.ini lacks [Form1]"
 [[ ! -e $data_dir/Quorvel.b01 ]] || fail "a backup Quorvel.b01 exists after the first run"
 [[ ! -e $other_dir/QV1.rtf ]] || fail "the pages went to $other_dir instead of $data_dir"
 cp "$data_dir/Quorvel.ini" "$work/first.ini"
-# The keypad was open at the exit; whether it comes back decides what the second start shows.
-keypad_saved=$(tr -d '\r' <"$work/first.ini" | grep -cx 'visible=1' || true)
-((keypad_saved > 0)) ||
-  echo "note: the keypad was open at the exit, but Quorvel.ini says it was closed" >&2
+tr -d '\r' <"$work/first.ini" | grep -qx 'visible=1' ||
+  fail "the keypad was open at the exit, but Quorvel.ini says it was closed"
 
 # F*3 is only known when the page came back and F9 recalculated it from its text.
 step="the second run: starting"
 start_program
-if ((keypad_saved > 0)); then
-  # The restored keypad takes the focus once it is shown; let it, then type into the sheet.
-  find_window keypad '^Tasteneingabe$'
-  wait_for 10 focus_is "$keypad" || true
-fi
+# The keypad comes back and takes the focus once it is shown; let it, then type into the sheet.
+find_window keypad '^Tasteneingabe$'
+wait_for 10 focus_is "$keypad" || true
 focus "$main"
 
 step="the second run: recalculating the loaded sheet"

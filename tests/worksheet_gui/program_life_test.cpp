@@ -158,6 +158,29 @@ private slots:
         w.form2.hide();
     }
 
+    // Ending the program closes every window before the settings are written; a keypad that
+    // was open at that moment is open again at the next start.
+    void aKeypadOpenWhenTheProgramEndsIsOpenAtTheNextStart()
+    {
+        {
+            Windows w;
+            LoadSettings(w);
+            w.form2.show();
+            QVERIFY(w.form1.close());
+            w.form2.close(); // what the application does once its main window has closed
+            QVERIFY(SaveSettings(w));
+        }
+        QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("visible=1"));
+        {
+            Windows w;
+            LoadSettings(w);
+            QVERIFY(w.form1.KeypadVisible);
+            QVERIFY(w.form1.close()); // the keypad not shown at the end: it stays closed
+            QVERIFY(SaveSettings(w));
+        }
+        QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("visible=0"));
+    }
+
     void brokenSettingsStartWithDefaultsAndTheNextExitWritesACleanFile()
     {
         writeFile(QStringLiteral("Quorvel.ini"),
