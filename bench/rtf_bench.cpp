@@ -3,6 +3,7 @@
 // the difference to ReadRtf is the layout's own work, not the reader's.
 #include "platform/rtf_reader.h"
 #include "platform/rtf_writer.h"
+#include "qt_bench_main.h"
 
 #include <QGuiApplication>
 #include <QTextCursor>
@@ -140,14 +141,5 @@ BENCHMARK(BM_ReadRtfWithLayout)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    // Fonts for the layout need a GUI application; no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quorvel::bench::RunQtBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -3,6 +3,7 @@
 // Runs on the offscreen platform with the program's windows; the time includes the repaint that
 // follows the key.
 #include "bench_sheet.h"
+#include "qt_bench_main.h"
 #include "worksheet/program_windows.h"
 
 #include <QApplication>
@@ -103,13 +104,5 @@ BENCHMARK(BM_EnterOnLastLine)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecon
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quorvel::bench::RunQtBenchmarks<QApplication>(argc, argv);
 }
