@@ -12,6 +12,7 @@
 //   exit → saved     from the end of the message loop to the files written (SaveSettings)
 //   exit → gone      the same to the end of the process
 #include "bench_sheet.h"
+#include "qt_bench_main.h"
 #include "platform/program_dir.h"
 #include "worksheet/program_settings.h"
 #include "worksheet/program_windows.h"
@@ -142,8 +143,7 @@ int runParent(int argc, char** argv, int runs)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    quorvel::bench::UseOffscreenUnlessChosen();
     if (argc == 3 && std::string(argv[1]) == "--child")
         return runChild(argc, argv, QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && std::string(argv[1]) == "--prepare") {

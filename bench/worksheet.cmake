@@ -9,6 +9,6 @@ endif()
 # The program's life with a 10,000-line page: start to first paint, exit to files written.
 if(TARGET quorvel_gui)
   add_executable(startup_bench ${CMAKE_CURRENT_LIST_DIR}/startup_bench.cpp)
-  target_link_libraries(startup_bench PRIVATE quorvel_gui)
+  target_link_libraries(startup_bench PRIVATE quorvel_gui benchmark::benchmark)
   quorvel_target_warnings(startup_bench)
 endif()
