@@ -2,13 +2,13 @@
 // EvalLine over the 10,000-line sheet under 15 ms. The corpus comes from make_corpus; pass
 // --corpus=DIR to use another folder.
 #include "formula/ef_parser.h"
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "quantity/quantity_text.h"
-#include "quantity/quorvel_error.h"
+#include "base/quorvel_error.h"
 #include "unit_definitions/unit_compiler.h"
 #include "worksheet/line_evaluation.h"
 #ifdef QUORVEL_BENCH_CALC
-#include "tools/quorvel-calc/sheet_runner.h"
+#include "sheet_runner.h"
 #endif
 
 #include <benchmark/benchmark.h>

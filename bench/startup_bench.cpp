@@ -14,8 +14,8 @@
 #include "bench_sheet.h"
 #include "qt_bench_main.h"
 #include "platform/program_dir.h"
-#include "worksheet/program_settings.h"
-#include "worksheet/program_windows.h"
+#include "program_settings.h"
+#include "program_windows.h"
 
 #include <QApplication>
 #include <QFileInfo>

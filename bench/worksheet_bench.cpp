@@ -4,7 +4,7 @@
 // follows the key.
 #include "bench_sheet.h"
 #include "qt_bench_main.h"
-#include "worksheet/program_windows.h"
+#include "program_windows.h"
 
 #include <QApplication>
 #include <QTextCursor>

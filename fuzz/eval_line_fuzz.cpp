@@ -6,7 +6,7 @@
 // EvalLine); anything else - a crash, an escaping exception, a mark outside the line, a hang,
 // a leak or undefined behaviour - is a finding.
 #include "formula/ef_parser.h"
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "unit_definitions/unit_compiler.h"
 #include "worksheet/line_evaluation.h"
 

@@ -1,7 +1,7 @@
 // The golden file format: see golden_file.h.
 #include "golden_file.h"
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -5,9 +5,9 @@
 #include "golden_file.h"
 #include "process_runner.h"
 
-#include "platform/text_encoding.h"
-#include "tools/quorvel-calc/command_line.h"
-#include "tools/quorvel-calc/sheet_runner.h"
+#include "base/text_encoding.h"
+#include "command_line.h"
+#include "sheet_runner.h"
 #include "unit_definitions/unit_compiler.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // to is pinned by the golden files.
 #include "process_runner.h"
 
-#include "platform/text_encoding.h"
-#include "tools/quorvel-calc/command_line.h"
-#include "tools/quorvel-calc/sheet_runner.h"
+#include "base/text_encoding.h"
+#include "command_line.h"
+#include "sheet_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Reading the options of quorvel-calc. Numbers go through std::from_chars, never through the
 // C locale.
-#include "tools/quorvel-calc/command_line.h"
+#include "command_line.h"
 
-#include "quantity/quorvel_error.h"
+#include "base/quorvel_error.h"
 #include "worksheet/line_evaluation.h"
 
 #include <charconv>

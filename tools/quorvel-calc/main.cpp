@@ -1,9 +1,9 @@
 // quorvel-calc: evaluates a worksheet given as text, as Enter on each line from top to bottom
 // would, and prints the result. Reads the arguments and files; sheet_runner does the rest.
-#include "tools/quorvel-calc/command_line.h"
-#include "tools/quorvel-calc/sheet_runner.h"
+#include "command_line.h"
+#include "sheet_runner.h"
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "unit_definitions/unit_compiler.h"
 
 #include <cstdio>

@@ -1,0 +1,12 @@
+#include "base/quorvel_error.h"
+
+#include "base/text_encoding.h"
+
+namespace quorvel {
+
+QuorvelError::QuorvelError(std::u16string message)
+    : std::runtime_error(EncodeUtf8(message)), m_message(std::move(message))
+{
+}
+
+} // namespace quorvel

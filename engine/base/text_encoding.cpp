@@ -1,0 +1,179 @@
+// Windows-1252 and UTF-8 conversion for the engine, without any locale involvement.
+#include "base/text_encoding.h"
+
+#include <array>
+
+namespace quorvel {
+namespace {
+
+// 0x80..0x9F; the rest of the code page is identical to Latin-1.
+constexpr std::array<char16_t, 32> kHighControls = {
+    u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+    u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+    u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+    u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178'};
+
+constexpr char16_t kReplacement = u'\uFFFD';
+
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+void appendUtf16(std::u16string& out, char32_t cp)
+{
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+    } else {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    }
+}
+
+// Decodes one UTF-8 sequence at bytes[i]; returns its length, or 0 when it is not valid
+// (overlong forms, surrogates and values above U+10FFFF are not valid).
+std::size_t decodeUtf8At(std::string_view bytes, std::size_t i, char32_t& cp)
+{
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    std::size_t len = 0;
+    char32_t min = 0;
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    }
+    if ((b0 & 0xE0) == 0xC0) {
+        len = 2;
+        cp = b0 & 0x1Fu;
+        min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3;
+        cp = b0 & 0x0Fu;
+        min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4;
+        cp = b0 & 0x07u;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > bytes.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(bytes[i + k]);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3Fu);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+} // namespace
+
+std::u16string DecodeWindows1252(std::string_view bytes)
+{
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        out.push_back(b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80u] : char16_t{b});
+    }
+    return out;
+}
+
+std::optional<unsigned char> Windows1252Byte(char16_t ch)
+{
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+        return static_cast<unsigned char>(ch);
+    for (std::size_t k = 0; k < kHighControls.size(); ++k) {
+        if (kHighControls[k] == ch)
+            return static_cast<unsigned char>(0x80 + k);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> EncodeWindows1252(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t ch : text) {
+        const auto byte = Windows1252Byte(ch);
+        if (!byte)
+            return std::nullopt;
+        out.push_back(static_cast<char>(*byte));
+    }
+    return out;
+}
+
+bool IsValidUtf8(std::string_view bytes)
+{
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        const std::size_t len = decodeUtf8At(bytes, i, cp);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+std::u16string DecodeUtf8(std::string_view bytes)
+{
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        const std::size_t len = decodeUtf8At(bytes, i, cp);
+        if (len == 0) {
+            out.push_back(kReplacement);
+            ++i;
+        } else {
+            appendUtf16(out, cp);
+            i += len;
+        }
+    }
+    return out;
+}
+
+std::string EncodeUtf8(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+            ++i;
+        } else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i])) {
+            cp = kReplacement;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::u16string DecodeUtf8OrWindows1252(std::string_view bytes)
+{
+    constexpr std::string_view bom = "\xEF\xBB\xBF";
+    if (bytes.starts_with(bom))
+        return DecodeUtf8(bytes.substr(bom.size()));
+    if (IsValidUtf8(bytes))
+        return DecodeUtf8(bytes);
+    return DecodeWindows1252(bytes);
+}
+
+} // namespace quorvel

@@ -1,0 +1,124 @@
+#include "base/text_helpers.h"
+
+#include "base/quorvel_error.h"
+
+#include <algorithm>
+
+namespace quorvel {
+
+std::u16string_view Trim(std::u16string_view text)
+{
+    while (!text.empty() && text.front() <= u' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() <= u' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+std::u16string UpperCase(std::u16string_view text)
+{
+    std::u16string upper(text);
+    for (char16_t& c : upper) {
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - (u'a' - u'A'));
+    }
+    return upper;
+}
+
+std::int32_t CharPos(char16_t c, std::u16string_view text)
+{
+    const std::size_t i = text.find(c);
+    return i == std::u16string_view::npos ? 0 : static_cast<std::int32_t>(i + 1);
+}
+
+bool ContainsAnyOf(std::u16string_view chars, std::u16string_view text)
+{
+    return text.find_first_of(chars) != std::u16string_view::npos;
+}
+
+std::u16string RemoveChar(std::u16string_view text, char16_t c)
+{
+    std::u16string result;
+    result.reserve(text.size());
+    for (char16_t ch : text) {
+        if (ch != c)
+            result.push_back(ch);
+    }
+    return result;
+}
+
+Tstrarray::Tstrarray(std::int32_t capacity)
+    : m_items(static_cast<std::size_t>(capacity) + 1), m_capacity(capacity)
+{
+}
+
+void Tstrarray::setitem(std::int32_t i, std::u16string_view s)
+{
+    if (i < 0 || i >= m_capacity)
+        throw QuorvelError(u"Arraygrenzen \u00FCberschritten in strarray.setitem");
+    m_items[static_cast<std::size_t>(i)].assign(s);
+    if (m_count < i + 1)
+        m_count = i + 1;
+}
+
+void Tstrarray::clearItems(std::int32_t from, std::int32_t to)
+{
+    if (from < 0 || to > m_capacity)
+        throw QuorvelError(u"Arraygrenzen \u00FCberschritten in strarray.setitem");
+    // Slots past the count are empty already; most lines leave all but a few untouched.
+    for (std::int32_t i = from; i < std::min(to, m_count); ++i)
+        m_items[static_cast<std::size_t>(i)].clear();
+    m_count = std::max(m_count, to);
+}
+
+const std::u16string& Tstrarray::getitem(std::int32_t i) const
+{
+    if (i < 0 || i >= m_count)
+        throw QuorvelError(u"Arraygrenzen \u00FCberschritten in strarray.getitem");
+    return m_items[static_cast<std::size_t>(i)];
+}
+
+tokenObj::tokenObj(std::u16string_view text)
+    : m_text(text), m_length(static_cast<std::int32_t>(text.size()))
+{
+}
+
+std::u16string_view tokenObj::FetchToken(std::u16string_view delimiters)
+{
+    if (m_position >= m_length)
+        return {};
+    const auto isDelimiter = [&](std::int32_t i) {
+        return delimiters.find(m_text[static_cast<std::size_t>(i - 1)]) !=
+               std::u16string_view::npos;
+    };
+    m_start = m_position + 1;
+    while (isDelimiter(m_start)) {
+        ++m_start;
+        if (m_start > m_length) {
+            m_position = m_start;
+            return {};
+        }
+    }
+    m_position = m_start;
+    while (m_position <= m_length && !isDelimiter(m_position))
+        ++m_position;
+    return m_text.substr(static_cast<std::size_t>(m_start - 1),
+                         static_cast<std::size_t>(m_position - m_start));
+}
+
+std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters,
+                       Tstrarray& array)
+{
+    tokenObj tokens(Trim(text));
+    std::int32_t j = 0;
+    while (!tokens.AtEnd()) {
+        const std::u16string_view part = Trim(tokens.FetchToken(delimiters));
+        array.setitem(j, part);
+        if (!part.empty())
+            ++j;
+    }
+    array.clearItems(j, 20);
+    return j;
+}
+
+} // namespace quorvel

@@ -1,0 +1,180 @@
+// Deciding what a worksheet line is and writing its result.
+#include "worksheet/line_evaluation.h"
+
+#include "formula/number_literal.h"
+#include "quantity/quantity_text.h"
+#include "base/quorvel_error.h"
+
+#include <cmath>
+
+namespace quorvel {
+namespace {
+
+constexpr std::u16string_view kOperatorChars = u"+-*/^(;)\u00B2\u00B3";
+constexpr std::u16string_view kSeparator = u" = ";
+
+std::int32_t length32(std::u16string_view text)
+{
+    return static_cast<std::int32_t>(text.size());
+}
+
+} // namespace
+
+LabelSplit SplitLabel(std::u16string_view line)
+{
+    std::size_t p = line.find(u':');
+    if (p == std::u16string_view::npos) {
+        if (line.empty() || (line.front() != u'\t' && line.front() != u' '))
+            return {{}, line};
+        p = 0;
+    }
+    // p is the 0-based index of the last character that belongs to the prefix.
+    while (p + 1 < line.size() && (line[p + 1] == u'\t' || line[p + 1] == u' '))
+        ++p;
+    // The whole rest is evaluated: cutting long lines would lose what the user typed.
+    return {line.substr(0, p + 1), line.substr(p + 1)};
+}
+
+ListCommand ListCommandOf(std::u16string_view line)
+{
+    const std::u16string t = UpperCase(Trim(line));
+    if (t == u"VARS")
+        return ListCommand::Vars;
+    if (t == u"UNITS")
+        return ListCommand::Units;
+    return ListCommand::None;
+}
+
+std::vector<std::u16string> ListQuantities(const TSiVarList& list)
+{
+    std::vector<std::u16string> lines;
+    lines.reserve(static_cast<std::size_t>(list.Count));
+    for (std::int32_t k = 0; k < list.Count; ++k) {
+        const TSIVar& entry = list.at(k);
+        lines.push_back(entry.Name + std::u16string(kSeparator) + RealToText(entry.Quantity.Value) +
+                        SiUnitToStr(entry.Quantity));
+    }
+    return lines;
+}
+
+std::int32_t RoundDecimals(double decimals)
+{
+    const double rounded = std::nearbyint(decimals);
+    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
+        throw QuorvelError(u"Range check error");
+    return static_cast<std::int32_t>(rounded);
+}
+
+LineEvaluator::LineEvaluator(TEFParser& parser) : m_parser(parser) {}
+
+bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16string& output)
+{
+    bool ok = true;
+    try {
+        if (evalLineSteps(line, decimals, output, ok))
+            return ok;
+    } catch (const QuorvelError&) {
+        // Faults leave the line as the user typed it.
+    }
+    output.assign(line);
+    return ok;
+}
+
+// Returns false when the line stays as typed.
+bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals,
+                                  std::u16string& output, bool& ok)
+{
+    TEFParser& p = m_parser;
+    p.Units.ClearUsed();
+    const std::u16string s = RemoveChar(line, u' ');
+    const std::int32_t a = SplitLine(s, u"=", m_eqTokens);
+    const std::u16string& p0 = m_eqTokens.getitem(0);
+    const std::u16string& p1 = m_eqTokens.getitem(1);
+    const std::u16string& p2 = m_eqTokens.getitem(2);
+
+    if (a == 0)
+        return false;
+    bool expression = true;
+    if (a == 1) {
+        const std::int32_t w = SplitLine(Trim(line), u" ", m_auxTokens);
+        if (w > 1 && m_auxTokens.getitem(1) != u"=")
+            return false; // prose
+    } else {
+        expression = ContainsAnyOf(kOperatorChars, p0) || NumberLength(p0) > 0 ||
+                     Trim(p1) == u"Variablenotfound";
+    }
+
+    TSINumber result;
+    TSINumber scratch;
+    if (expression) {
+        std::u16string formula = p0;
+        ok = p.Evaluate(result, formula);
+        if (ok) {
+            if (a == 2) {
+                p.Units.ClearUsed();
+                std::u16string units = p1; // only the Used marks it leaves count
+                p.Evaluate(scratch, units);
+            }
+            LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
+            output = p0 + std::u16string(kSeparator) + LastResult;
+        } else {
+            output = p0 + std::u16string(kSeparator) + p.ErrMsg;
+        }
+        return true;
+    }
+
+    if (p.FindFunction(p0) >= 0 || p.FindUnit(p0) >= 0) {
+        output = p0 + std::u16string(kSeparator) + p1;
+        ok = p.SetError(u"illegal variable name");
+        p.ErrPos = 1;
+        p.ErrLen = length32(p0);
+        output += std::u16string(kSeparator) + p.ErrMsg;
+        return true;
+    }
+    std::u16string formula = p1;
+    ok = p.Evaluate(result, formula);
+    if (ok) {
+        if (a == 3) {
+            p.Units.ClearUsed();
+            std::u16string units = p2;
+            p.Evaluate(scratch, units);
+        }
+        LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
+        p.SetVar(p0, result);
+        const std::int32_t n = SplitLine(p1, kOperatorChars, m_auxTokens);
+        if (n > 1 && Trim(p1) != Trim(LastResult))
+            output = p0 + std::u16string(kSeparator) + p1 + std::u16string(kSeparator) + LastResult;
+        else
+            output = p0 + std::u16string(kSeparator) + LastResult;
+    } else {
+        output = p0 + std::u16string(kSeparator) + p1 + std::u16string(kSeparator) + p.ErrMsg;
+    }
+    p.ErrPos += length32(p0) + length32(kSeparator);
+    return true;
+}
+
+LineOutput LineEvaluator::EvalSheetLine(std::u16string_view line, double decimals)
+{
+    LineOutput out;
+    if (Trim(line).empty()) {
+        out.text.assign(line);
+        return out;
+    }
+    const LabelSplit split = SplitLabel(line);
+    std::u16string evaluated;
+    out.ok = EvalLine(split.rest, decimals, evaluated);
+    out.text.reserve(split.prefix.size() + evaluated.size());
+    out.text.assign(split.prefix);
+    out.text += evaluated;
+    if (!out.ok) {
+        std::u16string before;
+        std::u16string mark;
+        std::u16string after;
+        m_parser.SplitAtError(evaluated, before, after, mark);
+        out.markStart = length32(split.prefix) + length32(before);
+        out.markLength = length32(mark);
+    }
+    return out;
+}
+
+} // namespace quorvel

@@ -1,0 +1,76 @@
+// Worksheet lines as text: what a line is (prose, expression, assignment), its evaluation, and
+// the text that replaces it. Shared by the main window and quorvel-calc.
+//
+// Road of one line: key -> MemoKeyPress -> EvalSheetLine -> SplitLabel + EvalLine ->
+// TEFParser::Evaluate -> Strwandeln -> the line rewritten (formula " = " result, or the
+// message with its span marked red).
+#pragma once
+
+#include "formula/ef_parser.h"
+#include "base/text_helpers.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+// The new text of a line; when ok is false, [markStart, markStart + markLength) is the span to
+// show in red (0-based, possibly empty).
+struct LineOutput
+{
+    bool ok = true;
+    std::u16string text;
+    std::int32_t markStart = 0;
+    std::int32_t markLength = 0;
+};
+
+// A label before the first ":" (with the blanks and tabs behind it), or the indentation of a
+// line that starts with a blank or tab, stays in front of the evaluated rest.
+struct LabelSplit
+{
+    std::u16string_view prefix;
+    std::u16string_view rest;
+};
+LabelSplit SplitLabel(std::u16string_view line);
+
+// "VARS" or "UNITS" in any letter case, blanks around allowed.
+enum class ListCommand { None, Vars, Units };
+ListCommand ListCommandOf(std::u16string_view line);
+
+// One line per entry: name " = " value in SI base units and the unit in base units.
+std::vector<std::u16string> ListQuantities(const TSiVarList& list);
+
+// The decimal-places setting as the keypad field holds it (a real number), rounded to the
+// nearest integer; raises when it is no number or lies beyond the 32-bit range.
+std::int32_t RoundDecimals(double decimals);
+
+class LineEvaluator
+{
+public:
+    explicit LineEvaluator(TEFParser& parser);
+
+    // Result text of the last successful evaluation; Esc inserts it.
+    std::u16string LastResult;
+
+    // One worksheet line without its label. output is what replaces it; on failure the
+    // parser's ErrPos/ErrLen mark the span in output. Never raises.
+    bool EvalLine(std::u16string_view line, double decimals, std::u16string& output);
+
+    // A whole line as Enter treats it (label kept, rest evaluated). Lines that are empty or
+    // blank come back unchanged with ok true.
+    LineOutput EvalSheetLine(std::u16string_view line, double decimals);
+
+    TEFParser& parser() { return m_parser; }
+
+private:
+    bool evalLineSteps(std::u16string_view line, double decimals, std::u16string& output,
+                       bool& ok);
+
+    TEFParser& m_parser;
+    Tstrarray m_eqTokens{50};
+    Tstrarray m_auxTokens{50};
+};
+
+} // namespace quorvel

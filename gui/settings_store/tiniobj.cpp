@@ -1,0 +1,147 @@
+// Tiniobj: the walk over a window's widgets and the typed reads and writes of the ini document.
+#include "settings_store/tiniobj.h"
+
+#include "settings_store/component_rows.h"
+#include "platform/settings_file.h"
+#include "settings_store/store_routines.h"
+
+#include <QFile>
+#include <QWidget>
+
+namespace quorvel {
+namespace {
+
+std::u16string u16(const QString& text) { return text.toStdU16String(); }
+
+IniDocument readDocument(const QString& fileName)
+{
+    QFile file(fileName);
+    // A pipe or a device in place of the file could deliver without end; it is no settings file.
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential()
+        || file.size() > Tiniobj::kMaxFileSize)
+        return {};
+    const QByteArray bytes = file.readAll();
+    return IniDocument::fromBytes({bytes.constData(), static_cast<std::size_t>(bytes.size())});
+}
+
+QByteArray documentBytes(const IniDocument& document)
+{
+    const std::string bytes = document.toBytes();
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The name a widget's keys are made of; empty for unnamed widgets and for Qt's own inner
+// widgets ("qt_spinbox_lineedit", "qt_scrollarea_viewport", ...), which get no keys.
+QString keyName(const QWidget* widget)
+{
+    const QString name = widget->objectName();
+    return name.startsWith(QLatin1String("qt_")) ? QString() : name;
+}
+
+enum class Pass { Save, Load };
+
+void walk(Tiniobj& ini, QObject* owner, const QString& section, Pass pass)
+{
+    // A copy: restoring a control may create widgets under the owner.
+    const QObjectList children = owner->children();
+    for (QObject* child : children) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        // A child window (a dialog or a tool window parented to this one) is a form of its own.
+        if (widget == nullptr || widget->isWindow())
+            continue;
+        const ComponentRow* row = FindComponentRow(widget);
+        if (row == nullptr) {
+            walk(ini, widget, section, pass);
+            continue;
+        }
+        const QString name = keyName(widget);
+        if (name.isEmpty())
+            continue;
+        if (pass == Pass::Save)
+            row->save(ini, widget, section, name);
+        else
+            row->load(ini, widget, section, name);
+    }
+}
+
+} // namespace
+
+Tiniobj::Tiniobj(const QString& fileName, Start start)
+    : m_fileName(fileName.isEmpty() ? ProgramIniName() : fileName)
+{
+    if (start == Start::FromFile)
+        m_iniFile = readDocument(m_fileName);
+}
+
+void Tiniobj::SaveForm(QWidget* form) { SaveComponents(form, form->objectName()); }
+
+void Tiniobj::LoadForm(QWidget* form)
+{
+    LoadComponents(form, form->objectName());
+    form->repaint();
+}
+
+void Tiniobj::SaveComponents(QObject* owner, const QString& section)
+{
+    walk(*this, owner, section, Pass::Save);
+}
+
+void Tiniobj::LoadComponents(QObject* owner, const QString& section)
+{
+    walk(*this, owner, section, Pass::Load);
+}
+
+bool Tiniobj::ValueExists(const QString& section, const QString& key) const
+{
+    return m_iniFile.keyExists(u16(section), u16(key));
+}
+
+QString Tiniobj::ReadString(const QString& section, const QString& key,
+                            const QString& fallback) const
+{
+    return QString::fromStdU16String(m_iniFile.readString(u16(section), u16(key), u16(fallback)));
+}
+
+void Tiniobj::WriteString(const QString& section, const QString& key, const QString& value)
+{
+    m_iniFile.writeString(u16(section), u16(key), u16(value));
+}
+
+int Tiniobj::ReadInteger(const QString& section, const QString& key, int fallback) const
+{
+    return m_iniFile.readInteger(u16(section), u16(key), fallback);
+}
+
+void Tiniobj::WriteInteger(const QString& section, const QString& key, int value)
+{
+    m_iniFile.writeInteger(u16(section), u16(key), value);
+}
+
+bool Tiniobj::ReadBool(const QString& section, const QString& key, bool fallback) const
+{
+    return m_iniFile.readBool(u16(section), u16(key), fallback);
+}
+
+void Tiniobj::WriteBool(const QString& section, const QString& key, bool value)
+{
+    m_iniFile.writeBool(u16(section), u16(key), value);
+}
+
+double Tiniobj::ReadReal(const QString& section, const QString& key, double fallback) const
+{
+    return m_iniFile.readReal(u16(section), u16(key), fallback);
+}
+
+void Tiniobj::WriteReal(const QString& section, const QString& key, double value)
+{
+    m_iniFile.writeReal(u16(section), u16(key), value);
+}
+
+QString Tiniobj::UpdateFile() { return WriteFileAtomically(m_fileName, documentBytes(m_iniFile)); }
+
+QString Tiniobj::UpdateFileKeepingBackup()
+{
+    return ReplaceFileKeepingBackup(m_fileName, documentBytes(m_iniFile));
+}
+
+} // namespace quorvel

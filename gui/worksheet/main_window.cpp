@@ -1,0 +1,199 @@
+// TForm1's creation (FormCreate, design values), its pages, the first showing, and
+// the seams through which the keypad, formula library and help windows will be connected.
+#include "worksheet/main_window.h"
+
+#include "formula_library/formula_editor.h"
+#include "formula_library/help_window.h"
+#include "keypad/keypad_window.h"
+#include "base/quorvel_error.h"
+#include "unit_definitions/unit_definitions_window.h"
+#include "platform/message_boxes.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLocale>
+#include <QMenuBar>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace quorvel {
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+{
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quorvel V5.2"));
+    QFont windowFont(QStringLiteral("Arial"));
+    windowFont.setPixelSize(15);
+    windowFont.setBold(true);
+    setFont(windowFont);
+    setMinimumSize(50, 120);
+    resize(525, 437);
+    move(441, 177);
+
+    FirstShow = true;
+    // Numbers read "." whatever the regional settings say.
+    QLocale::setDefault(QLocale::c());
+    KeypadVisible = false;
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setTabPosition(QTabWidget::South);
+    PageControl1->setDocumentMode(true);
+    Memo1 = createPage(QStringLiteral("Memo1"), QStringLiteral("Berechnung"));
+    Memo2 = createPage(QStringLiteral("Memo2"), QStringLiteral("Notizen"));
+    m_sheet1 = std::make_unique<SheetEditor>(*Memo1);
+    m_sheet2 = std::make_unique<SheetEditor>(*Memo2);
+    setCentralWidget(PageControl1);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+
+    CreateMainMenu();
+    CreatePopupMenu();
+    BuildFunctionList();
+
+    m_current = Memo1;
+    PageControl1->setCurrentIndex(0);
+    Memo1->setFocus(); // typing goes to the page as soon as the window is active
+}
+
+QTextEdit* TForm1::createPage(const QString& objectName, const QString& caption)
+{
+    auto* memo = new QTextEdit(PageControl1);
+    memo->setObjectName(objectName);
+    // "Courier New" 11 pt bold black; fontconfig gives its metric twin Liberation Mono.
+    QFont font(QStringLiteral("Courier New"), 11);
+    font.setBold(true);
+    memo->setFont(font);
+    memo->document()->setDefaultFont(font);
+    QPalette palette = memo->palette();
+    palette.setColor(QPalette::Text, Qt::black);
+    memo->setPalette(palette);
+    memo->setTextColor(Qt::black);
+    memo->setLineWrapMode(QTextEdit::NoWrap);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    memo->setTabChangesFocus(false);
+    memo->setAcceptRichText(true);
+    memo->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(memo, &QWidget::customContextMenuRequested, this,
+            [this, memo](const QPoint& pos) { PM->popup(memo->viewport()->mapToGlobal(pos)); });
+    memo->installEventFilter(this);
+    PageControl1->addTab(memo, caption);
+    return memo;
+}
+
+void TForm1::PageControl1Change(int index)
+{
+    m_current = index == 1 ? Memo2 : Memo1;
+}
+
+QTextEdit* TForm1::CurrentEditor() const
+{
+    return m_current;
+}
+
+SheetEditor& TForm1::currentSheet()
+{
+    return m_current == Memo2 ? *m_sheet2 : *m_sheet1;
+}
+
+void TForm1::setUnitDefinitionsWindow(TForm4* window)
+{
+    m_unitWindow = window;
+    if (window)
+        connect(window, &TForm4::helpRequested, this, &TForm1::ShowHelp);
+}
+
+void TForm1::ShowUnitDefinitions()
+{
+    if (!m_unitWindow)
+        return;
+    m_unitWindow->show();
+    m_unitWindow->raise();
+    m_unitWindow->activateWindow();
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!FirstShow)
+        return;
+    FirstShow = false;
+    // After the show has finished, so that the modal unit definitions window opens over a
+    // main window that is already on the screen.
+    QMetaObject::invokeMethod(this, &TForm1::FormShow, Qt::QueuedConnection);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    KeypadVisible = m_keypad != nullptr && m_keypad->isVisible();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormShow()
+{
+    if (m_keypad) {
+        m_keypad->CBOnTopClick(); // the check box as the settings left it
+        if (KeypadVisible)
+            m_keypad->showKeypad();
+    }
+    if (!m_unitWindow)
+        return;
+    bool ok = false;
+    try {
+        ok = m_unitWindow->CompileUnitDefinitions();
+    } catch (const QuorvelError& e) {
+        ShowErrorMessage(QString::fromStdU16String(e.message()), this);
+        return;
+    }
+    if (ok)
+        return;
+    ShowInfo(QStringLiteral("Fehler bei Einheitendefinition"), this);
+    if (!m_unitWindow->isVisible())
+        m_unitWindow->exec();
+}
+
+// --- The other windows: each is reached here and nowhere else. ---
+
+double TForm1::Decimals() const
+{
+    return m_keypad ? m_keypad->KommaValue() : 0.0;
+}
+
+void TForm1::ShowKeypad()
+{
+    if (m_keypad)
+        m_keypad->showKeypad();
+}
+
+void TForm1::ShowHelp(const QString& fileName)
+{
+    if (m_help)
+        m_help->ShowHelp(fileName);
+}
+
+void TForm1::Bearbeiten2Click()
+{
+    if (m_formulaEditor)
+        m_formulaEditor->Bearbeiten2Click();
+}
+
+bool TForm1::confirmYesNo(const QString& text)
+{
+    return ConfirmYesNo(text, this);
+}
+
+void TForm1::showInfo(const QString& text)
+{
+    ShowInfo(text, this);
+}
+
+} // namespace quorvel

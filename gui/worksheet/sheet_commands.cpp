@@ -1,0 +1,131 @@
+// The editing commands on the active page: insertion at the caret, the character
+// formats (styles, script position, size, standard font, font dialog) and the "Bearbeiten"
+// menu's commands.
+#include "worksheet/main_window.h"
+
+#include "base/quorvel_error.h"
+#include "worksheet/font_dialog.h"
+#include "platform/message_boxes.h"
+
+#include <QTextEdit>
+
+namespace quorvel {
+namespace {
+
+const QColor kBlack(0, 0, 0);
+
+} // namespace
+
+void TForm1::InsertText(const QString& text, int back)
+{
+    SheetEditor& sheet = currentSheet();
+    sheet.replaceSelection(text);
+    const int p = sheet.caretPosition();
+    CurrentEditor()->setFocus();
+    sheet.setCaretPosition(p - back);
+}
+
+void TForm1::InsertLastResult()
+{
+    currentSheet().setSelectionColor(kBlack);
+    currentSheet().replaceSelection(QString::fromStdU16String(LastResult()), kBlack);
+}
+
+void TForm1::InsertEmptyLine()
+{
+    SheetEditor& sheet = currentSheet();
+    sheet.insertLineBefore(sheet.caretRow());
+}
+
+void TForm1::ToggleStyle(int style)
+{
+    SheetEditor& sheet = currentSheet();
+    sheet.setSelectionStyle(sheet.selectionFormat().style ^ style);
+}
+
+void TForm1::AddStyle(int style)
+{
+    SheetEditor& sheet = currentSheet();
+    sheet.setSelectionStyle(sheet.selectionFormat().style | style);
+}
+
+void TForm1::SetScript(ScriptPosition position)
+{
+    currentSheet().setSelectionScript(position);
+}
+
+void TForm1::ChangeFontSize(int delta)
+{
+    SheetEditor& sheet = currentSheet();
+    const int size = sheet.selectionFormat().size;
+    if (delta > 0)
+        sheet.setSelectionSize(size + delta);
+    else if (size > 5)
+        sheet.setSelectionSize(size - 1);
+}
+
+void TForm1::StandardFont()
+{
+    SheetEditor& sheet = currentSheet();
+    CharFormat format = sheet.selectionFormat();
+    format.name = QStringLiteral("Arial");
+    format.size = 11;
+    format.style = StyleBold;
+    format.color = kBlack;
+    sheet.setSelectionFormat(format);
+    SetScript(ScriptPosition::Normal);
+}
+
+void TForm1::FontDialog()
+{
+    SheetEditor& sheet = currentSheet();
+    SheetFontDialog dialog(this);
+    dialog.setCharFormat(sheet.selectionFormat());
+    if (dialog.exec() == QDialog::Accepted)
+        sheet.setSelectionFormat(dialog.charFormat());
+}
+
+void TForm1::Undo1Click()
+{
+    currentSheet().undo();
+}
+
+void TForm1::Alleskopieren1Click()
+{
+    currentSheet().selectAll();
+    currentSheet().copy();
+}
+
+void TForm1::Kopieren1Click()
+{
+    currentSheet().copy();
+}
+
+void TForm1::Einfgen1Click()
+{
+    currentSheet().paste();
+}
+
+void TForm1::BlattLschen1Click()
+{
+    if (ConfirmYesNo(QStringLiteral("Wollen Sie das aktuelle Arbeitsblatt löschen?"), this))
+        currentSheet().clear();
+}
+
+void TForm1::Blattneuberechnen1Click()
+{
+    RecalcSheet();
+}
+
+void TForm1::AlleVariablenlschen1Click()
+{
+    if (ConfirmYesNo(QStringLiteral("Wollen Sie alle Variablen löschen?"), this))
+        m_parser.Vars.Clear();
+    try {
+        m_parser.SetVar(u"Pi", TSINumber{3.141592653589793, {}});
+    } catch (const QuorvelError& e) { // "Pi" made a unit by the user's definitions
+        ShowErrorMessage(QString::fromStdU16String(e.message()), this);
+    }
+}
+
+} // namespace quorvel

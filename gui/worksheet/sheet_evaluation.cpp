@@ -1,0 +1,98 @@
+// Line evaluation on the editor (EvalSheetLine, RecalcSheet and
+// ListQuantities): the engine computes the new line; this file writes it with its colours and
+// moves the caret to the start of the next line.
+#include "worksheet/main_window.h"
+
+#include "base/text_helpers.h"
+
+#include <QColor>
+
+#include <string_view>
+
+namespace quorvel {
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kRed(255, 0, 0);
+
+std::u16string_view viewOf(const QString& text)
+{
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+// Black text with the span [markStart, markStart + markLength) in red when the line failed.
+QList<TextRun> runsOf(const LineOutput& out)
+{
+    const QString text = QString::fromStdU16String(out.text);
+    if (out.ok)
+        return {{text, kBlack}};
+    const qsizetype start = qBound(qsizetype{0}, qsizetype{out.markStart}, text.size());
+    const qsizetype length = qBound(qsizetype{0}, qsizetype{out.markLength}, text.size() - start);
+    return {{text.left(start), kBlack},
+            {text.mid(start, length), kRed},
+            {text.mid(start + length), kBlack}};
+}
+
+} // namespace
+
+void TForm1::EvalSheetLine(int i)
+{
+    SheetEditor& sheet = currentSheet();
+    const QString t = sheet.line(i);
+    sheet.beginBatch();
+    if (Trim(viewOf(t)).empty()) {
+        // The caret moves on to the next line; an empty last line gets a line behind it.
+        if (!sheet.isLastLine(i))
+            sheet.setCaret(i + 1, 0);
+        else if (t.isEmpty()) {
+            sheet.appendLine();
+            sheet.setCaret(i + 1, 0);
+        } else
+            sheet.setCaret(i, static_cast<int>(t.size()));
+    } else {
+        const LineOutput out = m_lines.EvalSheetLine(viewOf(t), Decimals());
+        sheet.replaceLine(i, runsOf(out));
+        if (sheet.isLastLine(i))
+            sheet.appendLine();
+        sheet.setCaret(i + 1, 0);
+    }
+    sheet.endBatch();
+}
+
+void TForm1::RecalcSheet()
+{
+    m_parser.Vars.Clear();
+    SheetEditor& sheet = currentSheet();
+    sheet.beginBatch();
+    const int n = sheet.lineCount();
+    for (int i = 0; i < n; ++i) {
+        if (!sheet.line(i).isEmpty())
+            EvalSheetLine(i);
+    }
+    sheet.endBatch();
+}
+
+void TForm1::ListQuantities(const TSiVarList& list)
+{
+    SheetEditor& sheet = currentSheet();
+    sheet.setSelectionColor(kBlack);
+    const std::vector<std::u16string> texts = quorvel::ListQuantities(list);
+    sheet.beginBatch();
+    const int r = sheet.caretRow();
+    int last = r;
+    for (const std::u16string& entry : texts) {
+        const QString text = QString::fromStdU16String(entry);
+        ++last;
+        if (last < sheet.lineCount())
+            sheet.replaceLine(last, {{text, kBlack}});
+        else
+            sheet.appendLine(text);
+    }
+    if (sheet.isLastLine(last))
+        sheet.appendLine();
+    sheet.setCaret(last + 1, 0);
+    sheet.endBatch();
+    sheet.setSelectionColor(kBlack);
+}
+
+} // namespace quorvel

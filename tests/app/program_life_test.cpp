@@ -1,0 +1,279 @@
+// The program's life across runs: settings and page files written at exit and read at start,
+// the backup of the previous settings file, and "Text laden" / "Text speichern".
+#include "gui_test_support.h"
+
+#include "keypad/real_edit.h"
+#include "platform/program_dir.h"
+#include "worksheet/documents.h"
+#include "program_settings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QtTest>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+void typeLine(QTextEdit& memo, const QString& text)
+{
+    // keyClicks takes Latin-1 only; the text goes in as typed text would.
+    memo.textCursor().insertText(text);
+    QTest::keyClick(&memo, Qt::Key_Return);
+}
+
+} // namespace
+
+class ProgramLifeTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Quorvel")); }
+
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_folder->isValid());
+        SetProgramDir(m_folder->path());
+    }
+
+    void cleanup() { SetProgramDir(QString()); }
+
+    void firstRunWritesSettingsAndPagesAndTheSecondRunRestoresThem()
+    {
+        {
+            Windows w;
+            LoadSettings(w);
+            w.form1.page(0)->setFocus();
+            typeLine(*w.memo1(), QStringLiteral("kraft = 2kg*9.81m/s\u00B2"));
+            typeLine(*w.memo1(), QStringLiteral("3m+2s"));
+            w.form1.pageControl()->setCurrentIndex(1);
+            typeLine(*w.memo2(), QStringLiteral("Notiz \u03A9 \u2264 3"));
+            w.form1.move(120, 90);
+            w.form2.findChild<TRealSpinEdit*>(QStringLiteral("Komma"))->setText(QStringLiteral("2"));
+            w.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->setChecked(true);
+            w.form2.show();
+            QStringList units = w.form4.lines();
+            units << QStringLiteral("kN\u03A9 = 1000N");
+            w.form4.setLines(units);
+            w.form5.setFormulas({QStringLiteral("Kreis"), QStringLiteral("\u03B1-Formel")},
+                                {QStringLiteral("A = Pi*r\u00B2\u008D\u0160U = 2Pi*r"),
+                                 QStringLiteral("x = 1")});
+            QVERIFY(SaveSettings(w));
+        }
+        for (const char* name : {"Quorvel.ini", "QV1.rtf", "QV2.rtf"})
+            QVERIFY2(QFile::exists(m_folder->filePath(QString::fromLatin1(name))), name);
+        QVERIFY(!QFile::exists(m_folder->filePath(QStringLiteral("Quorvel.b01"))));
+        const QByteArray firstIni = readFile(QStringLiteral("Quorvel.ini"));
+        QVERIFY(firstIni.contains("[Form1]"));
+        QVERIFY(firstIni.contains("[Formel]"));
+        QVERIFY(firstIni.contains("count=2"));
+
+        {
+            Windows w;
+            LoadSettings(w);
+            QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("kraft = 2kg*9.81m/s\u00B2 = 19.62N"));
+            QCOMPARE(describe(lineRuns(*w.memo1(), 1)),
+                     describe({{QStringLiteral("3m"), kBlack},
+                               {QStringLiteral("+"), kRed},
+                               {QStringLiteral("2s = unit confilct"), kBlack}}));
+            QCOMPARE(pageLines(*w.memo2()).value(0), QStringLiteral("Notiz \u03A9 \u2264 3"));
+            QCOMPARE(w.form1.pos(), QPoint(120, 90));
+            QVERIFY(w.form1.KeypadVisible);
+            QVERIFY(w.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
+            QCOMPARE(w.form2.KommaValue(), 2.0);
+            QVERIFY(w.form4.lines().contains(QStringLiteral("kN\u03A9 = 1000N")));
+            QCOMPARE(w.form5.titles(),
+                     QStringList({QStringLiteral("Kreis"), QStringLiteral("\u03B1-Formel")}));
+            QCOMPARE(w.form5.encodedTexts().value(0),
+                     QStringLiteral("A = Pi*r\u00B2\u008D\u0160U = 2Pi*r"));
+
+            // The new unit and the decimals act on a line after the unit check has run.
+            QVERIFY(w.form4.CompileUnitDefinitions());
+            w.form1.pageControl()->setCurrentIndex(0);
+            setPageLines(*w.memo1(), {QStringLiteral("1/3*1kN\u03A9")});
+            setCaret(*w.memo1(), 0, 0);
+            QTest::keyClick(w.memo1(), Qt::Key_Return);
+            QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("1/3*1kN\u03A9 = 0.33kN\u03A9"));
+            QVERIFY(SaveSettings(w));
+        }
+        QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), firstIni);
+    }
+
+    // A file as the original program wrote it (Windows-1252, CR LF, "€" in a unit, a formula with
+    // the line break bytes 141 and 138) starts the real windows as it was meant, and an exit
+    // without changes writes it back unchanged.
+    void legacySettingsFileStartsTheProgramAndComesBackUnchanged()
+    {
+        QFile source(QStringLiteral(QUORVEL_SETTINGS_TEST_DATA "/legacy_quorvel.ini"));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray legacy = source.readAll();
+        writeFile(QStringLiteral("Quorvel.ini"), legacy);
+
+        ProgramWindows w;
+        LoadSettings(w);
+        w.form1.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form1));
+        QCoreApplication::processEvents(); // the first showing: keypad, unit check
+        QVERIFY(!w.form4.isVisible());     // the units compiled, no error window
+
+        QCOMPARE(w.form1.pos(), QPoint(141, 177));
+        QCOMPARE(w.form1.size(), QSize(525, 437));
+        QTRY_VERIFY(w.form2.isVisible());
+        QCOMPARE(w.form2.pos(), QPoint(409, 290));
+        QVERIFY(w.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
+        QVERIFY(w.form2.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(w.form2.KommaValue(), 2.0);
+        const auto* functions = w.form2.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+        QCOMPARE(functions->count(), 3);
+        QCOMPARE(functions->currentText(), QStringLiteral("sin()"));
+
+        QTextEdit& memo = *w.form1.page(0);
+        memo.setFocus();
+        setPageLines(memo, {QStringLiteral("3\u20AC*2+1St\u00FCck"), QStringLiteral("1l/3")});
+        for (int row : {0, 1}) {
+            setCaret(memo, row, 0);
+            QTest::keyClick(&memo, Qt::Key_Return);
+        }
+        QCOMPARE(pageLines(memo).mid(0, 2),
+                 QStringList({QStringLiteral("3\u20AC*2+1St\u00FCck = 7\u20AC"),
+                              QStringLiteral("1l/3 = 0.33l")}));
+
+        setPageLines(memo, {QString()});
+        w.form5.FormelClick(findAction(w.form1, QStringLiteral("Kreisfl\u00E4che")));
+        QCOMPARE(pageLines(memo),
+                 QStringList({QStringLiteral("A = Pi*r\u00B2"), QStringLiteral("U = 2*Pi*r")}));
+
+        memo.clear(); // the pages are not part of the settings file
+        QVERIFY(SaveSettings(w));
+        QCOMPARE(readFile(QStringLiteral("Quorvel.ini")), legacy);
+        QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), legacy);
+        w.form2.hide();
+    }
+
+    // Ending the program closes every window before the settings are written; a keypad that
+    // was open at that moment is open again at the next start.
+    void aKeypadOpenWhenTheProgramEndsIsOpenAtTheNextStart()
+    {
+        {
+            Windows w;
+            LoadSettings(w);
+            w.form2.show();
+            QVERIFY(w.form1.close());
+            w.form2.close(); // what the application does once its main window has closed
+            QVERIFY(SaveSettings(w));
+        }
+        QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("visible=1"));
+        {
+            Windows w;
+            LoadSettings(w);
+            QVERIFY(w.form1.KeypadVisible);
+            QVERIFY(w.form1.close()); // the keypad not shown at the end: it stays closed
+            QVERIFY(SaveSettings(w));
+        }
+        QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("visible=0"));
+    }
+
+    void brokenSettingsStartWithDefaultsAndTheNextExitWritesACleanFile()
+    {
+        writeFile(QStringLiteral("Quorvel.ini"),
+                  "[Formel]\r\ncount=2000000000\r\ntitel0=A\r\n[Form1]\r\ntop=abc\r\n\xff\xfe\x00garbage");
+        Windows w;
+        LoadSettings(w);
+        QCOMPARE(w.form5.titles().value(0), QStringLiteral("A"));
+        QVERIFY(w.form5.titles().size() <= 3);
+        QVERIFY(SaveSettings(w));
+        QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("count="));
+        QVERIFY(readFile(QStringLiteral("Quorvel.b01")).contains("count=2000000000"));
+    }
+
+    void documentsLoadAndSaveTheBerechnungPage()
+    {
+        Windows w;
+        DocumentCommands& docs = w.documents;
+        const QString statik = m_folder->filePath(QStringLiteral("Statik.rtf"));
+        setPageLines(*w.memo1(), {QStringLiteral("a = 3"), QStringLiteral("b = \u00E4")});
+        w.form1.pageControl()->setCurrentIndex(1);
+        QString presetSeen = QStringLiteral("(none)");
+        docs.runSaveDialog = [&](const QString& preset) {
+            presetSeen = preset;
+            return statik;
+        };
+        docs.Dateispeichern1Click();
+        QCOMPARE(w.form1.pageControl()->currentIndex(), 0);
+        QCOMPARE(w.form1.pageControl()->tabText(0), QStringLiteral("Statik"));
+        QVERIFY(QFile::exists(statik));
+
+        setPageLines(*w.memo1(), {QStringLiteral("leer")});
+        docs.runOpenDialog = [&](const QString& preset) {
+            presetSeen = preset;
+            return statik;
+        };
+        docs.Textladen1Click();
+        QCOMPARE(presetSeen, statik); // the save dialog's name presets the open dialog
+        QCOMPARE(pageLines(*w.memo1()), QStringList({QStringLiteral("a = 3"), QStringLiteral("b = \u00E4")}));
+        // The loaded page is a page like before: its font, no undo back to the old text, Enter
+        // evaluates, and the replaced text is not kept anywhere.
+        QCOMPARE(w.memo1()->document()->defaultFont().family(), QStringLiteral("Courier New"));
+        QVERIFY(w.memo1()->document()->defaultFont().bold());
+        QVERIFY(!w.memo1()->document()->isUndoAvailable());
+        QCOMPARE(w.memo1()->findChildren<QTextDocument*>().size(), 1);
+        setCaret(*w.memo1(), 0, 0);
+        QTest::keyClick(w.memo1(), Qt::Key_Return);
+        QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("a = 3"));
+        QCOMPARE(caretRow(*w.memo1()), 1);
+
+        // Plain text files load as text, in Windows-1252 when they are not UTF-8.
+        const QString plain = m_folder->filePath(QStringLiteral("alt.txt"));
+        writeFile(QStringLiteral("alt.txt"), "x = 5 \x80");
+        docs.runOpenDialog = [&](const QString&) { return plain; };
+        docs.Textladen1Click();
+        QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("x = 5 \u20AC"));
+        QCOMPARE(w.form1.pageControl()->tabText(0), QStringLiteral("alt"));
+
+        // A file that cannot be read changes nothing (the box is answered by the driver).
+        QString error;
+        QVERIFY(!LoadDocument(*w.memo1(), m_folder->filePath(QStringLiteral("fehlt.rtf")), &error));
+        QVERIFY(error.contains(QStringLiteral("fehlt.rtf")));
+        QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("x = 5 \u20AC"));
+    }
+
+    void aFailedPageWriteKeepsTheOldFile()
+    {
+        Windows w;
+        const QString target = m_folder->filePath(QStringLiteral("sub/QV1.rtf"));
+        QVERIFY(!SaveDocument(*w.memo1(), target).isEmpty()); // no such folder
+        writeFile(QStringLiteral("QV1.rtf"), "{\\rtf1 alt\\par}");
+        QFile::setPermissions(m_folder->path(), QFile::ReadOwner | QFile::ExeOwner);
+        const QString error = SaveDocument(*w.memo1(), m_folder->filePath(QStringLiteral("QV1.rtf")));
+        QFile::setPermissions(m_folder->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (error.isEmpty())
+            QSKIP("running as a user who may write anywhere");
+        QCOMPARE(readFile(QStringLiteral("QV1.rtf")), QByteArray("{\\rtf1 alt\\par}"));
+    }
+
+private:
+    QByteArray readFile(const QString& name)
+    {
+        QFile file(m_folder->filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void writeFile(const QString& name, const QByteArray& data)
+    {
+        QFile file(m_folder->filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(data);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+QTEST_MAIN(ProgramLifeTest)
+#include "program_life_test.moc"

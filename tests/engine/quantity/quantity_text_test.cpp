@@ -1,0 +1,145 @@
+#include "quantity/quantity_text.h"
+#include "base/quorvel_error.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace quorvel;
+
+namespace {
+
+TSiUnitList unitsWith(std::initializer_list<TSIVar> extra)
+{
+    TSiUnitList units;
+    for (const TSIVar& u : extra)
+        units.Add(u);
+    return units;
+}
+
+} // namespace
+
+TEST(QuantityText, ExponentSuffixes)
+{
+    EXPECT_EQ(ExponentStr(1), u"");
+    EXPECT_EQ(ExponentStr(2), u"\u00B2");
+    EXPECT_EQ(ExponentStr(3), u"\u00B3");
+    EXPECT_EQ(ExponentStr(4), u"^4");
+    EXPECT_EQ(ExponentStr(-5), u"^-5");
+}
+
+TEST(QuantityText, BaseUnitTextPutsKgFirstAndNegativesBehindTheSlash)
+{
+    EXPECT_EQ(SiUnitToStr(SiSet(1, 1, 1, -2, 0, 0, 0, 0)), u"kgm/s\u00B2");
+    EXPECT_EQ(SiUnitToStr(SiSet(1, 2, 1, -2, -1, 0, 0, 0)), u"kgm\u00B2/(s\u00B2K)");
+    EXPECT_EQ(SiUnitToStr(SiSet(1, 0, 0, -1, 0, 0, 0, 0)), u"*1/s");
+    EXPECT_EQ(SiUnitToStr(SiSet(1, 1, 0, -1, 0, 0, 0, 0)), u"m/s");
+    EXPECT_EQ(SiUnitToStr(SiSet(1, 4, 0, 0, 0, 0, 0, 0)), u"m^4");
+    EXPECT_EQ(SiUnitToStr(SiSet(1, 0, 0, 1, 0, 1, 0, 0)), u"sA");
+    EXPECT_EQ(SiUnitToStr(SiSet(1, -1, 1, -1, -1, -1, 0, 0)), u"kg/(msKA)");
+    EXPECT_EQ(SiUnitToStr(SiOne), u"");
+}
+
+TEST(QuantityText, RealToTextHasUpToTenDecimals)
+{
+    EXPECT_EQ(RealToText(2.5), u"2.5");
+    EXPECT_EQ(RealToText(3), u"3");
+    EXPECT_EQ(RealToText(1234.5678), u"1234.5678");
+    EXPECT_EQ(RealToText(0.00000000004), u"0");
+    EXPECT_EQ(RealToText(0.00000000001), u"0");
+    EXPECT_EQ(RealToText(-2.25), u"-2.25");
+    EXPECT_EQ(RealToText(-0.00000000001), u"0") << "no sign on a value that shows as zero";
+    EXPECT_EQ(RealToText(1.0 / 3), u"0.3333333333");
+    EXPECT_EQ(RealToText(1e20), u"100000000000000000000");
+}
+
+TEST(QuantityText, UsedUnitsWinOverBaseUnitsAndTheFirstDefinedWins)
+{
+    TSiUnitList units = unitsWith({SiVarMake(u"mm", 0.001, 1, 0, 0, 0, 0, 0, 0),
+                                   SiVarMake(u"km", 1000, 1, 0, 0, 0, 0, 0, 0)});
+    const TSINumber length = SiSet(1500, 1, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(Strwandeln(units, length, 0), u"1500m");
+    units.SetUsed(9); // km
+    EXPECT_EQ(Strwandeln(units, length, 0), u"1.5km");
+    units.SetUsed(8); // mm as well: defined first
+    EXPECT_EQ(Strwandeln(units, length, 0), u"1500000mm");
+    units.SetUsed(1); // m stands before both
+    EXPECT_EQ(Strwandeln(units, length, 0), u"1500m");
+
+    TSIVar chosen;
+    EXPECT_TRUE(FindSameUnit(units, length, chosen));
+    EXPECT_EQ(chosen.Name, u"m");
+    EXPECT_FALSE(FindSameUnit(units, SiSet(1, 1, 0, 1, 0, 0, 0, 0), chosen));
+    EXPECT_TRUE(chosen.Name.empty());
+    EXPECT_EQ(chosen.Quantity.Value, 1);
+}
+
+TEST(QuantityText, DimensionlessResults)
+{
+    TSiUnitList units = unitsWith({SiVarMake(u"\u20AC", 1, 0, 0, 0, 0, 0, 0, 0)});
+    EXPECT_EQ(Strwandeln(units, SiSet(0.5, 0, 0, 0, 0, 0, 0, 0), 0), u"0.5");
+    units.SetUsed(8);
+    EXPECT_EQ(Strwandeln(units, SiSet(7, 0, 0, 0, 0, 0, 0, 0), 0), u"7\u20AC");
+}
+
+TEST(QuantityText, ComposedUnitsUsePreferredUnitsOfEachBaseDimension)
+{
+    TSiUnitList units = unitsWith({SiVarMake(u"g", 0.001, 0, 1, 0, 0, 0, 0, 0)});
+    units.SetUsed(8);
+    EXPECT_EQ(Strwandeln(units, SiSet(1500, -3, 1, 0, 0, 0, 0, 0), 0), u"1500000g/m\u00B3");
+    EXPECT_EQ(Strwandeln(units, SiSet(2, 0, 0, 1, 0, 1, 0, 0), 0), u"2sA");
+    EXPECT_EQ(Strwandeln(units, SiSet(5, 0, 0, -1, 0, 0, 0, 0), 0), u"5*1/s");
+
+    double divisor = 0;
+    std::u16string text;
+    UsedUnitToStr(units, SiSet(1, 0, 0, 1, 0, 1, 0, 0), divisor, text);
+    EXPECT_EQ(divisor, 1);
+    EXPECT_EQ(text, u"sA");
+}
+
+TEST(QuantityText, DecimalPlaces)
+{
+    TSiUnitList units;
+    const auto metres = [](double v) { return SiSet(v, 1, 0, 0, 0, 0, 0, 0); };
+    EXPECT_EQ(Strwandeln(units, metres(1.0 / 3), 2), u"0.33m");
+    EXPECT_EQ(Strwandeln(units, metres(2.5), 2), u"2.5m");
+    EXPECT_EQ(Strwandeln(units, metres(2.5), -2), u"2.50m");
+    EXPECT_EQ(Strwandeln(units, metres(2.999), 2), u"3.00m");
+    EXPECT_EQ(Strwandeln(units, metres(3), 2), u"3m");
+    EXPECT_EQ(Strwandeln(units, metres(0.00000000001), 0), u"0m");
+    EXPECT_EQ(Strwandeln(units, metres(1.0 / 3), -2147483647 - 1).size(), 21u) << "capped";
+}
+
+TEST(QuantityText, ZeroUnitsRaise)
+{
+    TSiUnitList units = unitsWith({SiVarMake(u"z", 0, 1, 0, 0, 0, 0, 0, 0)});
+    units.SetUsed(8);
+    try {
+        Strwandeln(units, SiSet(3, 1, 0, 0, 0, 0, 0, 0), 0);
+        FAIL();
+    } catch (const QuorvelError& e) {
+        EXPECT_EQ(e.message(), u"Zero Unit in Strwandeln");
+    }
+    try {
+        Strwandeln(units, SiSet(3, 2, 0, 0, 0, 0, 0, 0), 0);
+        FAIL();
+    } catch (const QuorvelError& e) {
+        EXPECT_EQ(e.message(), u"Zero Unit in UsedUnitToStr");
+    }
+}
+
+TEST(QuantityText, IntPow)
+{
+    EXPECT_EQ(IntPow(3, 2), 8);
+    EXPECT_EQ(IntPow(-2, 2), 0.25);
+    EXPECT_EQ(IntPow(0, 5), 1);
+    EXPECT_EQ(IntPow(0, 0), 0);
+    EXPECT_EQ(IntPow(-1, 0), 0);
+    EXPECT_EQ(IntPow(-3, -1), -1);
+    // Huge exponents come back at once.
+    EXPECT_EQ(IntPow(2000000000, 1), 1);
+    EXPECT_EQ(IntPow(-2000000001, 1), 1);
+    EXPECT_EQ(IntPow(2000000001, -1), -1);
+    EXPECT_EQ(IntPow(2000000000, 0.001), 0);
+    EXPECT_TRUE(std::isinf(IntPow(2000000000, 1000)));
+}

@@ -1,0 +1,89 @@
+#include "base/quorvel_error.h"
+#include "quantity/si_lists.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvel;
+
+TEST(SiLists, UnitTableStartsWithTheBaseUnits)
+{
+    TSiUnitList units;
+    EXPECT_EQ(units.Count, 8);
+    EXPECT_EQ(units.IndexOf(u"kg"), 2);
+    EXPECT_EQ(units.IndexOf(u""), 0);
+    EXPECT_EQ(units.IndexOf(u"KG"), -1);
+    EXPECT_EQ(units.IndexOf(u"cd"), 7);
+    EXPECT_EQ(units.at(3).Quantity.Exponents[S], 1);
+    for (int i = 0; i < units.Count; ++i)
+        EXPECT_FALSE(units.at(i).Used);
+}
+
+TEST(SiLists, GrowthKeepsElementsAndStaysAheadOfCount)
+{
+    TSiVarList vars;
+    for (int i = 0; i < 100; ++i)
+        vars.Add(SiVarMake(u"v" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)), i, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(vars.Capacity, 200);
+    EXPECT_GT(vars.Capacity, vars.Count);
+    EXPECT_EQ(vars.at(99).Quantity.Value, 99);
+    EXPECT_EQ(vars.at(0).Quantity.Value, 0);
+
+    TSINumberList stack;
+    for (int i = 0; i < 250; ++i)
+        stack.Add(SiSet(i, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(stack.Getitem(249).Value, 249);
+    EXPECT_GT(stack.Capacity, stack.Count);
+}
+
+TEST(SiLists, AddOrReplaceKeepsThePlaceOfARedefinedName)
+{
+    TSiUnitList units;
+    const int first = units.AddOrReplace(SiVarMake(u"N", 1, 1, 1, -2, 0, 0, 0, 0));
+    units.AddOrReplace(SiVarMake(u"km", 1000, 1, 0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(units.AddOrReplace(SiVarMake(u"N", 2, 1, 1, -2, 0, 0, 0, 0)), first);
+    EXPECT_EQ(units.Count, 10);
+    EXPECT_EQ(units.at(first).Quantity.Value, 2);
+    EXPECT_EQ(units.AddOrReplace(SiVarMake(u"m", 5, 1, 0, 0, 0, 0, 0, 0)), 1);
+}
+
+TEST(SiLists, GetitemOutsideTheElementsRaisesWithTheIndex)
+{
+    TSiVarList vars;
+    vars.Add(SiVarMake(u"a", 1, 0, 0, 0, 0, 0, 0, 0));
+    for (int index : {1, -1, 7}) {
+        try {
+            vars.Getitem(index);
+            FAIL();
+        } catch (const QuorvelError& e) {
+            EXPECT_EQ(e.message(), u"Obj not set in ShortStrObjList.Getitem, index " +
+                                       std::u16string(index == 1 ? u"1" : index == -1 ? u"-1" : u"7"));
+        }
+    }
+    TSINumberList empty;
+    EXPECT_THROW(empty.Getitem(0), QuorvelError);
+}
+
+TEST(SiLists, SetItemBeyondCountFillsWithEmptyEntries)
+{
+    TSiVarList vars;
+    vars.SetItem(5, SiVarMake(u"x", 3, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(vars.Count, 6);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(vars.at(i).Name.empty());
+        EXPECT_EQ(vars.at(i).Quantity.Value, 0);
+    }
+    TSiVarList empty;
+    empty.ClearUsed();
+    EXPECT_EQ(empty.Count, 0);
+}
+
+TEST(SiLists, LatestEntryWinsAndClearUsedResetsMarks)
+{
+    TSiVarList vars;
+    vars.Add(SiVarMake(u"x", 1, 0, 0, 0, 0, 0, 0, 0));
+    vars.Add(SiVarMake(u"x", 2, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(vars.IndexOf(u"x"), 1);
+    vars.SetUsed(0);
+    vars.ClearUsed();
+    EXPECT_FALSE(vars.at(0).Used);
+}

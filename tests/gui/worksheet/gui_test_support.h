@@ -1,0 +1,105 @@
+// Helpers for the window tests: a main window wired as the program wires it, reading a page's
+// lines with their colour runs, and a driver that answers modal boxes and dialogs.
+#pragma once
+
+#include "program_windows.h"
+
+#include <QColor>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QTextEdit;
+
+namespace quorvel::test {
+
+// The windows as the program entry creates them; the main window shown, and the first
+// showing's unit definitions check done (the default lines compile, so no box appears).
+struct Windows : ProgramWindows
+{
+    Windows();
+    ~Windows();
+
+    QTextEdit* memo1() const;
+    QTextEdit* memo2() const;
+};
+
+// The page's text: one entry per line.
+QStringList pageLines(const QTextEdit& memo);
+// Replaces the page's text by these lines in the editor's default format; the caret at the start.
+void setPageLines(QTextEdit& memo, const QStringList& lines);
+void setCaret(QTextEdit& memo, int row, int column);
+int caretRow(const QTextEdit& memo);
+int caretColumn(const QTextEdit& memo);
+
+// The colour runs of line i, neighbours of one colour joined: {"3*4 = 12", black}.
+struct Run
+{
+    QString text;
+    QColor color;
+    bool operator==(const Run& other) const
+    {
+        return text == other.text && color.rgb() == other.color.rgb();
+    }
+};
+QList<Run> lineRuns(const QTextEdit& memo, int i);
+QString describe(const QList<Run>& runs); // for failure messages
+
+inline const QColor kBlack{0, 0, 0};
+inline const QColor kRed{255, 0, 0};
+
+// The action with this object name or exact caption below the widget.
+QAction* findAction(const QObject& root, const QString& nameOrCaption);
+QAction* findAction(const QMenu& menu, const QString& caption);
+
+// Answers the modal windows that open while a test runs, one step per window, in order. A step
+// gets the window; the texts of message boxes are collected in seen.
+class ModalDriver : public QObject
+{
+public:
+    using Step = std::function<void(QWidget*)>;
+
+    ModalDriver();
+    void then(Step step);
+    // Clicks the message box button with this text ("&Ja", "Nein", "OK", ...) or role.
+    void thenClickButton(const QString& buttonText);
+    void thenPressYes();
+    void thenPressNo();
+    void thenPressOk();
+
+    bool done() const { return m_steps.empty(); }
+    // Waits until every step ran (at most timeoutMs).
+    bool waitDone(int timeoutMs = 5000);
+
+    QStringList seen;        // message box texts
+    QStringList seenButtons; // button texts of the message boxes
+
+private:
+    void poll();
+
+    std::deque<Step> m_steps;
+    QPointer<QWidget> m_last;
+    QTimer m_timer;
+};
+
+} // namespace quorvel::test
+
+namespace quorvel::test {
+
+// Line i with its red runs in [brackets] and runs of any other colour than black in {braces}:
+// «3m[+]2s = unit confilct».
+QString markedLine(const QTextEdit& memo, int i);
+
+// Every line of the page as markedLine gives it.
+QStringList markedPage(const QTextEdit& memo);
+
+} // namespace quorvel::test

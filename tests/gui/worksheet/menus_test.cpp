@@ -1,0 +1,427 @@
+// The main menu and the popup menu and the commands behind them: exact
+// captions, the run-time lists, the insertion click, and the commands with their questions.
+#include "gui_test_support.h"
+
+#include "platform/message_boxes.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+// Captions of a menu's entries, separators as "-".
+QStringList captions(const QMenu& menu)
+{
+    QStringList result;
+    for (const QAction* a : menu.actions())
+        result << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return result;
+}
+
+QMenu* topMenu(TForm1& form, const QString& title)
+{
+    for (QAction* a : form.menuBar()->actions())
+        if (a->text() == title)
+            return a->menu();
+    return nullptr;
+}
+
+void openPopup(TForm1& form)
+{
+    form.popupMenu()->popup(form.mapToGlobal(QPoint(50, 80)));
+    QVERIFY(form.popupMenu()->isVisible());
+    form.popupMenu()->hide();
+}
+
+void trigger(QMenu& menu, const QString& caption)
+{
+    QAction* action = findAction(menu, caption);
+    QVERIFY2(action, qPrintable(caption));
+    action->trigger();
+}
+
+} // namespace
+
+class MenusTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
+
+    void windowDesignValues();
+    void theBerechnungPageHasTheFocusAtStart();
+    void mainMenuCaptions();
+    void popupMenuStructure();
+    void functionListFromTheFunctionTable();
+    void popupOpeningTwiceDoesNotDuplicate();
+    void rightClickOpensThePopup();
+    void insertingAFunctionPlacesTheCaretInsideTheBrackets_data();
+    void insertingAFunctionPlacesTheCaretInsideTheBrackets();
+    void insertingANameReplacesTheSelection();
+    void insertingVarsThenEnterListsThem();
+    void variablenLoeschenEntryRunsTheCommand();
+    void alleVariablenLoeschenAnsweredNoStillRedefinesPi();
+    void blattLoeschenAsksFirst();
+    void blattNeuBerechnenRecalculates();
+    void copyPasteAndUndoCommands();
+    void formatCommandsOnlyAdd();
+    void standardSchriftAndEinheitenEditieren();
+    void commandsWithoutActionDoNothing();
+    void endeClosesTheWindow();
+};
+
+void MenusTest::windowDesignValues()
+{
+    Windows w;
+    QCOMPARE(w.form1.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(w.form1.windowTitle(), QStringLiteral("Quorvel V5.2"));
+    QCOMPARE(w.form1.size(), QSize(525, 437));
+    QCOMPARE(w.form1.minimumSize(), QSize(50, 120));
+    QCOMPARE(w.form1.font().family(), QStringLiteral("Arial"));
+    QCOMPARE(w.form1.font().pixelSize(), 15);
+    QVERIFY(w.form1.font().bold());
+
+    auto* pages = w.form1.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    QVERIFY(pages);
+    QCOMPARE(pages->tabPosition(), QTabWidget::South);
+    QCOMPARE(pages->count(), 2);
+    QCOMPARE(pages->tabText(0), QStringLiteral("Berechnung"));
+    QCOMPARE(pages->tabText(1), QStringLiteral("Notizen"));
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(w.form1.CurrentEditor(), w.memo1());
+    for (QTextEdit* memo : {w.memo1(), w.memo2()}) {
+        QCOMPARE(memo->font().family(), QStringLiteral("Courier New"));
+        QCOMPARE(memo->font().pointSize(), 11);
+        QVERIFY(memo->font().bold());
+        QCOMPARE(memo->palette().color(QPalette::Text), QColor(Qt::black));
+        QCOMPARE(memo->lineWrapMode(), QTextEdit::NoWrap);
+        QCOMPARE(memo->contextMenuPolicy(), Qt::CustomContextMenu);
+    }
+    QCOMPARE(w.form1.menuBar()->objectName(), QStringLiteral("MainMenu1"));
+    QCOMPARE(w.form1.popupMenu()->objectName(), QStringLiteral("PM"));
+    QCOMPARE(QLocale().decimalPoint(), QStringLiteral("."));
+}
+
+void MenusTest::theBerechnungPageHasTheFocusAtStart()
+{
+    ProgramWindows windows;
+    windows.form1.show();
+    QVERIFY(QTest::qWaitForWindowActive(&windows.form1));
+    QCOMPARE(QApplication::focusWidget(), windows.form1.CurrentEditor());
+    QCOMPARE(windows.form1.CurrentEditor()->objectName(), QStringLiteral("Memo1"));
+}
+
+void MenusTest::mainMenuCaptions()
+{
+    Windows w;
+    QStringList titles;
+    for (const QAction* a : w.form1.menuBar()->actions())
+        titles << a->text();
+    QCOMPARE(titles, (QStringList{"Datei", "Bearbeiten", "Optionen", "Ablage", "Hilfe"}));
+
+    QCOMPARE(captions(*topMenu(w.form1, "Datei")),
+             (QStringList{"Text laden", "Text speichern", "-", "Neue Seite", "-", "Ende"}));
+    QCOMPARE(captions(*topMenu(w.form1, "Bearbeiten")),
+             (QStringList{"Undo                         ^Z", "-", "Alles kopieren",
+                          "Kopieren                   ^C", "Einf\u00FCgen                   ^V",
+                          "-", "Blatt L\u00F6schen", "-", "Blatt neu berechnen   F9",
+                          "Alle Variablen l\u00F6schen", "-", "holen", "zur\u00FCck"}));
+    QCOMPARE(captions(*topMenu(w.form1, "Optionen")),
+             (QStringList{"Schrifart...                ^F", "StandardSchrift         ^N",
+                          "Fett                           ^B", "Kursiv                        ^K",
+                          "Unterstrichen            ^U", "-", "Tastatur anzeigen     ^T",
+                          "Einheiten editieren    ^E"}));
+    QMenu* ablage = topMenu(w.form1, "Ablage");
+    QCOMPARE(ablage, w.form1.ablageMenu());
+    QCOMPARE(ablage->objectName(), QStringLiteral("EigeneFormeln1"));
+    QCOMPARE(captions(*ablage), (QStringList{"Bearbeiten...", "-"}));
+    QCOMPARE(topMenu(w.form1, "Hilfe"), nullptr); // a title that acts by itself
+}
+
+void MenusTest::popupMenuStructure()
+{
+    Windows w;
+    QMenu& pm = *w.form1.popupMenu();
+    QCOMPARE(captions(pm),
+             (QStringList{"Einf\u00FCgen", "-", "Funktionen", "Variablen", "Einheiten"}));
+    QVERIFY(!pm.actions()[0]->isEnabled());
+    QVERIFY(pm.actions()[2]->menu());
+    QVERIFY(pm.actions()[3]->menu());
+    QVERIFY(pm.actions()[4]->menu());
+}
+
+void MenusTest::functionListFromTheFunctionTable()
+{
+    Windows w;
+    const QStringList list = captions(*w.form1.functionMenu());
+    QCOMPARE(list.size(), int(w.form1.parser().FuncCount));
+    QCOMPARE(list.first(), QStringLiteral("SIN()"));
+    QVERIFY(list.contains(QStringLiteral("SIGN()")));
+    QCOMPARE(list.mid(list.size() - 4),
+             (QStringList{"MAX(;)", "MIN(;)", "POWER(;)", "RhoLuft(;)"}));
+}
+
+void MenusTest::popupOpeningTwiceDoesNotDuplicate()
+{
+    Windows w;
+    w.form1.parser().SetVar(u"Masse", TSINumber{2.0, {0, 1, 0, 0, 0, 0, 0}});
+    QMenu& vars = *findAction(*w.form1.popupMenu(), "Variablen")->menu();
+    QMenu& units = *findAction(*w.form1.popupMenu(), "Einheiten")->menu();
+    const QStringList expectedVars{"Variablen l\u00F6schen", "-", "Vars", "-", "Pi", "PU", "Masse"};
+
+    openPopup(w.form1);
+    QCOMPARE(captions(vars), expectedVars);
+    const QStringList firstUnits = captions(units);
+    openPopup(w.form1);
+    QCOMPARE(captions(vars), expectedVars);
+    QCOMPARE(captions(units), firstUnits);
+
+    QCOMPARE(firstUnits.size(), 2 + 22);
+    QCOMPARE(firstUnits.mid(0, 4), (QStringList{"Units", "-", "", "m"}));
+    QCOMPARE(firstUnits.last(), QStringLiteral("St\u00FCck"));
+
+    // A new variable appears at the next opening.
+    w.form1.parser().SetVar(u"v2", TSINumber{1.0, {}});
+    openPopup(w.form1);
+    QCOMPARE(captions(vars).last(), QStringLiteral("v2"));
+}
+
+void MenusTest::rightClickOpensThePopup()
+{
+    Windows w;
+    QWidget* viewport = w.memo2()->viewport();
+    w.form1.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            viewport->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(viewport, &event);
+    QVERIFY(w.form1.popupMenu()->isVisible());
+    QCOMPARE(captions(*findAction(*w.form1.popupMenu(), "Variablen")->menu()).value(2),
+             QStringLiteral("Vars"));
+    w.form1.popupMenu()->hide();
+}
+
+void MenusTest::insertingAFunctionPlacesTheCaretInsideTheBrackets_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("caret");
+    QTest::newRow("one argument") << "SIN()"
+                                  << "x = SIN() + 1" << 8;
+    QTest::newRow("two arguments") << "MAX(;)"
+                                   << "x = MAX(;) + 1" << 9;
+}
+
+void MenusTest::insertingAFunctionPlacesTheCaretInsideTheBrackets()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, line);
+    QFETCH(int, caret);
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"x = abc + 1"});
+    QTextCursor c(memo.document());
+    c.setPosition(4);
+    c.setPosition(7, QTextCursor::KeepAnchor);
+    memo.setTextCursor(c);
+
+    trigger(*w.form1.functionMenu(), caption);
+
+    QCOMPARE(pageLines(memo), QStringList{line});
+    QCOMPARE(caretColumn(memo), caret);
+    QVERIFY(!memo.textCursor().hasSelection());
+}
+
+void MenusTest::insertingANameReplacesTheSelection()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"2*"});
+    setCaret(memo, 0, 2);
+    openPopup(w.form1);
+    trigger(*findAction(*w.form1.popupMenu(), "Variablen")->menu(), "Pi");
+    QCOMPARE(pageLines(memo), QStringList{"2*Pi"});
+    QCOMPARE(caretColumn(memo), 4);
+    trigger(*findAction(*w.form1.popupMenu(), "Einheiten")->menu(), "km");
+    QCOMPARE(pageLines(memo), QStringList{"2*Pikm"});
+    QCOMPARE(caretColumn(memo), 6);
+}
+
+void MenusTest::insertingVarsThenEnterListsThem()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    openPopup(w.form1);
+    trigger(*findAction(*w.form1.popupMenu(), "Variablen")->menu(), "Vars");
+    QCOMPARE(pageLines(memo), QStringList{"Vars"});
+    QTest::keyClick(&memo, Qt::Key_Return);
+    QCOMPARE(pageLines(memo).value(1), QStringLiteral("Pi = 3.1415926536"));
+}
+
+void MenusTest::variablenLoeschenEntryRunsTheCommand()
+{
+    Windows w;
+    w.form1.parser().SetVar(u"Pi", TSINumber{5.0, {}});
+    w.form1.parser().SetVar(u"a", TSINumber{1.0, {}});
+    openPopup(w.form1);
+    ModalDriver driver;
+    driver.thenPressYes();
+    trigger(*findAction(*w.form1.popupMenu(), "Variablen")->menu(), "Variablen l\u00F6schen");
+    QVERIFY(driver.waitDone());
+    QCOMPARE(driver.seen, QStringList{"Wollen Sie alle Variablen l\u00F6schen?"});
+    QCOMPARE(driver.seenButtons, QStringList{"Ja,Nein"});
+    QCOMPARE(pageLines(*w.memo1()), QStringList{""}); // nothing inserted
+
+    openPopup(w.form1);
+    QCOMPARE(captions(*findAction(*w.form1.popupMenu(), "Variablen")->menu()),
+             (QStringList{"Variablen l\u00F6schen", "-", "Vars", "-", "Pi"}));
+    QCOMPARE(w.form1.parser().Vars.at(0).Quantity.Value, 3.141592653589793);
+}
+
+void MenusTest::alleVariablenLoeschenAnsweredNoStillRedefinesPi()
+{
+    Windows w;
+    w.form1.parser().SetVar(u"Pi", TSINumber{5.0, {}});
+    w.form1.parser().SetVar(u"a", TSINumber{1.0, {}});
+    ModalDriver driver;
+    driver.thenPressNo();
+    findAction(w.form1, "AlleVariablenlschen1")->trigger();
+    QVERIFY(driver.waitDone());
+    const TSiVarList& vars = w.form1.parser().Vars;
+    QCOMPARE(vars.Count, 3); // Pi, PU, a
+    QCOMPARE(vars.at(vars.IndexOf(u"Pi")).Quantity.Value, 3.141592653589793);
+    QVERIFY(vars.IndexOf(u"a") >= 0);
+}
+
+void MenusTest::blattLoeschenAsksFirst()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"eins", "zwei"});
+    ModalDriver driver;
+    driver.thenPressNo();
+    driver.thenPressYes();
+    findAction(w.form1, "BlattLschen1")->trigger();
+    QCOMPARE(pageLines(memo), (QStringList{"eins", "zwei"}));
+    findAction(w.form1, "BlattLschen1")->trigger();
+    QVERIFY(driver.waitDone());
+    QCOMPARE(pageLines(memo), QStringList{""});
+    QCOMPARE(driver.seen.value(0),
+             QStringLiteral("Wollen Sie das aktuelle Arbeitsblatt l\u00F6schen?"));
+
+    // Typed text after clearing is in the page's font and black.
+    QTest::keyClicks(&memo, "1+1");
+    QCOMPARE(markedLine(memo, 0), QStringLiteral("1+1"));
+}
+
+void MenusTest::blattNeuBerechnenRecalculates()
+{
+    Windows w;
+    setPageLines(*w.memo1(), {"a = 4", "a/2"});
+    findAction(w.form1, "Blattneuberechnen1")->trigger();
+    QCOMPARE(pageLines(*w.memo1()), (QStringList{"a = 4", "a/2 = 2", ""}));
+}
+
+void MenusTest::copyPasteAndUndoCommands()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"eins", "zwei"});
+    memo.document()->clearUndoRedoStacks();
+    findAction(w.form1, "Alleskopieren1")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("eins\nzwei"));
+
+    QTextCursor c(memo.document());
+    c.setPosition(0);
+    c.setPosition(4, QTextCursor::KeepAnchor);
+    memo.setTextCursor(c);
+    findAction(w.form1, "Kopieren1")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("eins"));
+    setCaret(memo, 1, 4);
+    findAction(w.form1, "Einfgen1")->trigger();
+    QCOMPARE(pageLines(memo), (QStringList{"eins", "zweieins"}));
+    findAction(w.form1, "Undo1")->trigger();
+    QCOMPARE(pageLines(memo), (QStringList{"eins", "zwei"}));
+
+    // Undo takes back an evaluated line as a whole.
+    setPageLines(memo, {"2+3"});
+    memo.document()->clearUndoRedoStacks();
+    QTest::keyClick(&memo, Qt::Key_Return);
+    QCOMPARE(pageLines(memo), (QStringList{"2+3 = 5", ""}));
+    findAction(w.form1, "Undo1")->trigger();
+    QCOMPARE(pageLines(memo), QStringList{"2+3"});
+}
+
+void MenusTest::formatCommandsOnlyAdd()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"abc"});
+    w.form1.currentSheet().selectAll();
+    findAction(w.form1, "Fett1")->trigger();
+    QCOMPARE(w.form1.currentSheet().selectionFormat().style, int(StyleBold));
+    findAction(w.form1, "Fett1")->trigger(); // "Fett" twice keeps bold
+    QCOMPARE(w.form1.currentSheet().selectionFormat().style, int(StyleBold));
+    findAction(w.form1, "Kursiv1")->trigger();
+    findAction(w.form1, "Unterstrichen1")->trigger();
+    QCOMPARE(w.form1.currentSheet().selectionFormat().style,
+             int(StyleBold | StyleItalic | StyleUnderline));
+    findAction(w.form1, "Kursiv1")->trigger();
+    QCOMPARE(w.form1.currentSheet().selectionFormat().style,
+             int(StyleBold | StyleItalic | StyleUnderline));
+}
+
+void MenusTest::standardSchriftAndEinheitenEditieren()
+{
+    Windows w;
+    setPageLines(*w.memo1(), {"abc"});
+    w.form1.currentSheet().selectAll();
+    w.form1.currentSheet().setSelectionSize(30);
+    w.form1.currentSheet().setSelectionScript(ScriptPosition::Subscript);
+    findAction(w.form1, "StandardSchrift1")->trigger();
+    const CharFormat f = w.form1.currentSheet().selectionFormat();
+    QCOMPARE(f.name, QStringLiteral("Arial"));
+    QCOMPARE(f.size, 11);
+    QCOMPARE(f.script, ScriptPosition::Normal);
+
+    findAction(w.form1, "Einheiteneditieren1")->trigger();
+    QVERIFY(w.form4.isVisible());
+    QVERIFY(!w.form4.isModal());
+}
+
+void MenusTest::commandsWithoutActionDoNothing()
+{
+    Windows w;
+    setPageLines(*w.memo1(), {"abc"});
+    for (const char* name : {"NeueSeite1", "holen1", "zurck1"}) {
+        QAction* action = findAction(w.form1, QString::fromLatin1(name));
+        QVERIFY2(action, name);
+        action->trigger();
+    }
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QCOMPARE(pageLines(*w.memo1()), QStringList{"abc"});
+    QVERIFY(w.form1.isVisible());
+}
+
+void MenusTest::endeClosesTheWindow()
+{
+    Windows w;
+    QVERIFY(w.form1.isVisible());
+    findAction(w.form1, "Ende1")->trigger();
+    QVERIFY(!w.form1.isVisible());
+}
+
+QTEST_MAIN(MenusTest)
+#include "menus_test.moc"

@@ -1,0 +1,200 @@
+// The main window's connections to the keypad and the formula library: Ctrl+T and "Tastatur
+// anzeigen", the decimal places read from the keypad at every evaluation, the keypad's state at
+// the first showing, "Bearbeiten..." and the formula entries of "Ablage".
+#include "gui_test_support.h"
+
+#include "keypad/real_edit.h"
+#include "platform/program_dir.h"
+#include "platform/message_boxes.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+class OtherWindowsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
+
+    void ctrlTAndMenuShowTheKeypad();
+    void decimalPlacesComeFromTheKeypad();
+    void keypadTypesIntoTheWorksheet();
+    void keypadListsThePopupFunctions();
+    void firstShowingAppliesTheKeypadState();
+    void bearbeitenOpensTheFormulaEditorWithTheSelection();
+    void formulaEntryInsertsItsText();
+    void hilfeAndHelpShowTheHelpWindow();
+    void closingTheMainWindowEndsTheProgram();
+};
+
+void OtherWindowsTest::ctrlTAndMenuShowTheKeypad()
+{
+    Windows w;
+    QVERIFY(!w.form2.isVisible());
+    QTest::keyClick(w.memo1(), Qt::Key_T, Qt::ControlModifier);
+    QVERIFY(w.form2.isVisible());
+    QCOMPARE(pageLines(*w.memo1()), QStringList{""});
+    w.form2.hide();
+    findAction(w.form1, "Tastaturanzeigen1")->trigger();
+    QVERIFY(w.form2.isVisible());
+}
+
+void OtherWindowsTest::decimalPlacesComeFromTheKeypad()
+{
+    Windows w;
+    auto* komma = w.form2.findChild<TRealSpinEdit*>(QStringLiteral("Komma"));
+    QVERIFY(komma);
+    QCOMPARE(w.form1.Decimals(), 0.0);
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"1/3", "1/3", "5/2"});
+    QTest::keyClick(&memo, Qt::Key_Return);
+    komma->setWert(2);
+    QCOMPARE(w.form1.Decimals(), 2.0);
+    QTest::keyClick(&memo, Qt::Key_Return);
+    komma->setWert(-2);
+    QTest::keyClick(&memo, Qt::Key_Return);
+    QCOMPARE(pageLines(memo), (QStringList{"1/3 = 0.3333333333", "1/3 = 0.33", "5/2 = 2.50", ""}));
+}
+
+void OtherWindowsTest::keypadTypesIntoTheWorksheet()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"6*7"});
+    setCaret(memo, 0, 3);
+    // The keypad's "=" key and "erg" key go through MemoKeyPress.
+    QVERIFY(w.form1.MemoKeyPress(QChar(13)));
+    QVERIFY(!w.form1.MemoKeyPress(QChar(27)));
+    QCOMPARE(pageLines(memo), (QStringList{"6*7 = 42", "42"}));
+    w.form1.InsertText(QStringLiteral("SQRT()"), 1);
+    QCOMPARE(pageLines(memo).value(1), QStringLiteral("42SQRT()"));
+    QCOMPARE(caretColumn(memo), 7);
+    QCOMPARE(QApplication::focusWidget(), &memo);
+}
+
+void OtherWindowsTest::keypadListsThePopupFunctions()
+{
+    Windows w;
+    const QStringList captions = w.form1.functionMenuCaptions();
+    QCOMPARE(captions.first(), QStringLiteral("SIN()"));
+    auto* combo = w.form2.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    QVERIFY(combo);
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    QCOMPARE(items, captions.mid(1));
+}
+
+void OtherWindowsTest::firstShowingAppliesTheKeypadState()
+{
+    ProgramWindows windows;
+    auto* onTop = windows.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"));
+    QVERIFY(onTop);
+    onTop->setChecked(true); // as the settings would restore it
+    windows.form1.KeypadVisible = true;
+    windows.form1.show();
+    QVERIFY(QTest::qWaitFor([&] { return windows.form2.isVisible(); }));
+    QVERIFY(windows.form1.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(windows.form2.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    windows.form2.hide();
+
+    ProgramWindows plain;
+    plain.form1.show();
+    QTest::qWait(20);
+    QVERIFY(!plain.form2.isVisible());
+    QVERIFY(!plain.form1.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+void OtherWindowsTest::bearbeitenOpensTheFormulaEditorWithTheSelection()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"A = Pi*r\u00B2"});
+    w.form1.currentSheet().selectAll();
+    findAction(w.form1, "Bearbeiten2")->trigger();
+    QVERIFY(w.form5.isVisible());
+    QVERIFY(!w.form5.isModal());
+    auto* text = w.form5.findChild<QTextEdit*>(QStringLiteral("RichEdit1"));
+    auto* title = w.form5.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    QVERIFY(text && title);
+    QCOMPARE(text->toPlainText(), QStringLiteral("A = Pi*r\u00B2"));
+    QCOMPARE(title->text(), QStringLiteral("Neue Formel"));
+    w.form5.hide();
+}
+
+void OtherWindowsTest::formulaEntryInsertsItsText()
+{
+    Windows w;
+    w.form5.setFormulas({"Kreis"}, {"A = Pi*r\u00B2"});
+    QCOMPARE(w.form1.ablageMenu()->actions().size(), 3);
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"Fl\u00E4che: "});
+    setCaret(memo, 0, 8);
+    w.form1.ablageMenu()->actions().at(2)->trigger();
+    QCOMPARE(pageLines(memo), QStringList{"Fl\u00E4che: A = Pi*r\u00B2"});
+}
+
+void OtherWindowsTest::hilfeAndHelpShowTheHelpWindow()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    SetProgramDir(folder.path());
+    {
+        QFile file(folder.filePath(QStringLiteral("ZIV.hlp")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Hilfe zum Rechner");
+    }
+    Windows w;
+    auto* text = w.form6.findChild<QTextEdit*>(QStringLiteral("RichEdit1"));
+    QVERIFY(text);
+    QCOMPARE(text->toPlainText(), QStringLiteral("Keine Hilfe verf\u00FCgbar...."));
+
+    findAction(w.form1, "Hilfe1")->trigger();
+    QVERIFY(w.form6.isVisible());
+    QCOMPARE(text->toPlainText(), QStringLiteral("Hilfe zum Rechner"));
+
+    // "Help" of the unit definitions window asks for "QVE.hlp", which is missing here: the
+    // window shows again with the text it had.
+    w.form6.hide();
+    w.form1.ShowUnitDefinitions();
+    QTest::mouseClick(w.form4.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    QVERIFY(w.form6.isVisible());
+    QCOMPARE(text->toPlainText(), QStringLiteral("Hilfe zum Rechner"));
+    w.form6.hide();
+    SetProgramDir(QString());
+}
+
+void OtherWindowsTest::closingTheMainWindowEndsTheProgram()
+{
+    Windows w;
+    w.form1.ShowKeypad();
+    w.form1.ShowUnitDefinitions();
+    w.form1.ShowHelp(QStringLiteral("ZIV.hlp"));
+    w.form1.Bearbeiten2Click();
+    bool timedOut = false;
+    QTimer::singleShot(50, &w.form1, [&] { w.form1.close(); });
+    QTimer guard; // ends a loop that the closing did not end
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(3000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!timedOut);
+}
+
+QTEST_MAIN(OtherWindowsTest)
+#include "other_windows_test.moc"

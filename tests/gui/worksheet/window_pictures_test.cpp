@@ -1,0 +1,103 @@
+// Pictures of the windows as a user sees them (offscreen, without the window manager's frame):
+// the main window with evaluated lines (one an error), the popup menu open on its "Variablen"
+// list, and the unit definitions window. Written as PNG files into the folder named by
+// QUORVEL_PICTURE_DIR (default: this test's build folder) for a person to look at; the test
+// itself checks only that the marks are where they belong.
+#include "gui_test_support.h"
+
+#include "platform/message_boxes.h"
+
+#include <QDir>
+#include <QImage>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QTest>
+#include <QTextEdit>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+QString pictureDir()
+{
+    const QString dir = qEnvironmentVariable("QUORVEL_PICTURE_DIR", QStringLiteral(PICTURE_DIR));
+    QDir().mkpath(dir);
+    return dir;
+}
+
+void typeSheet(TForm1& form, QTextEdit& memo, const QStringList& lines)
+{
+    setPageLines(memo, lines);
+    setCaret(memo, 0, 0);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        form.MemoKeyPress(QChar(13));
+}
+
+int countPixels(const QImage& image, QRgb rgb)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixel(x, y) == rgb ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+class WindowPicturesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
+    void pictures();
+};
+
+void WindowPicturesTest::pictures()
+{
+    Windows w;
+    w.form1.move(0, 0);
+    QTextEdit& memo = *w.memo1();
+    typeSheet(w.form1, memo,
+              {"Masse: ma = 1500kg", "Geschwindigkeit: v = 100km/(3600s) = 0m/s",
+               "Energie: E = ma*v\u00B2/2 = 0J", "Leistung: P = E/(8s) = 0kW", "Fehler: 3m+2s",
+               "Zylinder aus Stahl", "radius = 0.2m", "hoehe = 1.5m",
+               "Volumen: V = Pi*radius\u00B2*hoehe = 0l", "y*2"});
+    setCaret(memo, 10, 0);
+    QCOMPARE(markedLine(memo, 4), QStringLiteral("Fehler: 3m[+]2s = unit confilct"));
+    QCOMPARE(markedLine(memo, 9), QStringLiteral("[y]*2 = Variable not found"));
+
+    const QImage main = w.form1.grab().toImage();
+    QVERIFY(main.save(pictureDir() + "/main-window.png"));
+    QVERIFY(countPixels(main, qRgb(255, 0, 0)) > 20); // the red marks are drawn
+
+    // The popup menu opened over the page, its "Variablen" list unfolded.
+    const QPoint at = memo.viewport()->mapTo(&w.form1, QPoint(150, 60));
+    QMenu& pm = *w.form1.popupMenu();
+    pm.popup(w.form1.mapToGlobal(at));
+    QAction* vars = findAction(pm, "Variablen");
+    pm.setActiveAction(vars);
+    QMenu& varsMenu = *vars->menu();
+    const QRect item = pm.actionGeometry(vars);
+    varsMenu.popup(pm.mapToGlobal(item.topRight()));
+    QTest::qWait(20);
+    QImage popup = main.copy();
+    {
+        QPainter painter(&popup);
+        painter.drawPixmap(at, pm.grab());
+        painter.drawPixmap(at + item.topRight(), varsMenu.grab());
+    }
+    QVERIFY(popup.save(pictureDir() + "/popup-menu.png"));
+    varsMenu.hide();
+    pm.hide();
+
+    w.form4.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form4));
+    QVERIFY(w.form4.grab().toImage().save(pictureDir() + "/unit-definitions.png"));
+    w.form4.hide();
+}
+
+QTEST_MAIN(WindowPicturesTest)
+#include "window_pictures_test.moc"
