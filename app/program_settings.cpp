@@ -1,11 +1,11 @@
 #include "program_settings.h"
 
+#include "platform/message_boxes.h"
 #include "platform/program_dir.h"
+#include "program_windows.h"
 #include "settings_store/store_routines.h"
 #include "settings_store/tiniobj.h"
 #include "worksheet/documents.h"
-#include "platform/message_boxes.h"
-#include "program_windows.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -102,8 +102,8 @@ bool SaveSettings(ProgramWindows& windows)
         savePosition(ini, windows.form2, kForm2, false);
         // Once the main window has closed, the keypad is closed as well; its state from just
         // before counts.
-        const bool keypadShown = windows.form1.isVisible() ? windows.form2.isVisible()
-                                                           : windows.form1.KeypadVisible;
+        const bool keypadShown =
+            windows.form1.isVisible() ? windows.form2.isVisible() : windows.form1.KeypadVisible;
         ini.WriteBool(kForm2, QStringLiteral("visible"), keypadShown);
 
         ini.SaveMemos = true;

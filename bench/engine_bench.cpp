@@ -1,10 +1,10 @@
 // Engine benchmarks. Targets (issue 2): Evaluate + Strwandeln at most 1 µs per formula;
 // EvalLine over the 10,000-line sheet under 15 ms. The corpus comes from make_corpus; pass
 // --corpus=DIR to use another folder.
-#include "formula/ef_parser.h"
-#include "base/text_encoding.h"
-#include "quantity/quantity_text.h"
 #include "base/quorvel_error.h"
+#include "base/text_encoding.h"
+#include "formula/ef_parser.h"
+#include "quantity/quantity_text.h"
 #include "unit_definitions/unit_compiler.h"
 #include "worksheet/line_evaluation.h"
 #ifdef QUORVEL_BENCH_CALC

@@ -14,8 +14,7 @@ inline void UseOffscreenUnlessChosen()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-template <typename Application>
-int RunQtBenchmarks(int argc, char** argv)
+template <typename Application> int RunQtBenchmarks(int argc, char** argv)
 {
     UseOffscreenUnlessChosen();
     Application app(argc, argv);

@@ -12,10 +12,10 @@
 //   exit → saved     from the end of the message loop to the files written (SaveSettings)
 //   exit → gone      the same to the end of the process
 #include "bench_sheet.h"
-#include "qt_bench_main.h"
 #include "platform/program_dir.h"
 #include "program_settings.h"
 #include "program_windows.h"
+#include "qt_bench_main.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -103,9 +103,9 @@ int runParent(int argc, char** argv, int runs)
         std::fprintf(stderr, "cannot prepare the program folder\n");
         return 1;
     }
-    std::printf("QV1.rtf: %lld bytes, 10000 lines; %d runs\n",
-                static_cast<long long>(QFileInfo(folder.filePath(QStringLiteral("QV1.rtf"))).size()),
-                runs);
+    std::printf(
+        "QV1.rtf: %lld bytes, 10000 lines; %d runs\n",
+        static_cast<long long>(QFileInfo(folder.filePath(QStringLiteral("QV1.rtf"))).size()), runs);
 
     std::map<std::string, std::vector<double>> figures;
     for (int run = 0; run < runs; ++run) {
@@ -125,7 +125,9 @@ int runParent(int argc, char** argv, int runs)
             if (parts.size() == 2)
                 stamp[QString::fromLatin1(parts[0])] = parts[1].toLongLong();
         }
-        const auto ms = [](long long from, long long to) { return static_cast<double>(to - from) / 1e6; };
+        const auto ms = [](long long from, long long to) {
+            return static_cast<double>(to - from) / 1e6;
+        };
         figures["launch -> shown"].push_back(ms(launch, stamp["shown"]));
         figures["main -> shown"].push_back(ms(stamp["main"], stamp["shown"]));
         figures["exit -> saved"].push_back(ms(stamp["quit"], stamp["saved"]));

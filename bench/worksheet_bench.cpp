@@ -3,8 +3,8 @@
 // Runs on the offscreen platform with the program's windows; the time includes the repaint that
 // follows the key.
 #include "bench_sheet.h"
-#include "qt_bench_main.h"
 #include "program_windows.h"
+#include "qt_bench_main.h"
 
 #include <QApplication>
 #include <QTextCursor>

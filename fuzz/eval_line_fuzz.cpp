@@ -5,8 +5,8 @@
 // Every line must end in an output line (the engine catches its own exceptions inside
 // EvalLine); anything else - a crash, an escaping exception, a mark outside the line, a hang,
 // a leak or undefined behaviour - is a finding.
-#include "formula/ef_parser.h"
 #include "base/text_encoding.h"
+#include "formula/ef_parser.h"
 #include "unit_definitions/unit_compiler.h"
 #include "worksheet/line_evaluation.h"
 

@@ -15,8 +15,14 @@ constexpr std::array<char16_t, 32> kHighControls = {
 
 constexpr char16_t kReplacement = u'\uFFFD';
 
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool isHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 void appendUtf16(std::u16string& out, char32_t cp)
 {

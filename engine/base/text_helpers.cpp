@@ -106,8 +106,7 @@ std::u16string_view tokenObj::FetchToken(std::u16string_view delimiters)
                          static_cast<std::size_t>(m_position - m_start));
 }
 
-std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters,
-                       Tstrarray& array)
+std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters, Tstrarray& array)
 {
     tokenObj tokens(Trim(text));
     std::int32_t j = 0;

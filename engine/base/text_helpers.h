@@ -55,7 +55,6 @@ private:
 
 // Splits the trimmed text at the delimiters into trimmed, non-empty parts stored from slot 0;
 // slots up to 19 are cleared behind them. Returns the number of parts.
-std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters,
-                       Tstrarray& array);
+std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters, Tstrarray& array);
 
 } // namespace quorvel

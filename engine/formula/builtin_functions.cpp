@@ -2,9 +2,9 @@
 // reports whether it accepts the arguments' dimensions.
 #include "formula/builtin_functions.h"
 
+#include "base/quorvel_error.h"
 #include "formula/ef_parser.h"
 #include "formula/float_faults.h"
-#include "base/quorvel_error.h"
 
 #include <cmath>
 
@@ -44,19 +44,58 @@ bool oneArgument(TEFParser& p)
     return R == Refusal::Message ? p.SetError(u"No units allowed") : false;
 }
 
-double sinF(double v) { return std::sin(v); }
-double cosF(double v) { return std::cos(v); }
-double tanF(double v) { return std::tan(v); }
-double sinrF(double v) { return std::sin(degrees(v)); }
-double cosrF(double v) { return std::cos(degrees(v)); }
-double tanrF(double v) { return std::tan(degrees(v)); }
-double arcsinF(double v) { return std::atan2(v, std::sqrt(1 - v * v)); }
-double arccosF(double v) { return std::atan2(std::sqrt(1 - v * v), v); }
-double arctanF(double v) { return std::atan(v); }
-double radF(double v) { return degrees(v); }
-double gradF(double v) { return static_cast<double>(v / kDeg); }
-double expF(double v) { return std::exp(v); }
-double exp10F(double v) { return std::exp(v * std::log(10.0)); }
+double sinF(double v)
+{
+    return std::sin(v);
+}
+double cosF(double v)
+{
+    return std::cos(v);
+}
+double tanF(double v)
+{
+    return std::tan(v);
+}
+double sinrF(double v)
+{
+    return std::sin(degrees(v));
+}
+double cosrF(double v)
+{
+    return std::cos(degrees(v));
+}
+double tanrF(double v)
+{
+    return std::tan(degrees(v));
+}
+double arcsinF(double v)
+{
+    return std::atan2(v, std::sqrt(1 - v * v));
+}
+double arccosF(double v)
+{
+    return std::atan2(std::sqrt(1 - v * v), v);
+}
+double arctanF(double v)
+{
+    return std::atan(v);
+}
+double radF(double v)
+{
+    return degrees(v);
+}
+double gradF(double v)
+{
+    return static_cast<double>(v / kDeg);
+}
+double expF(double v)
+{
+    return std::exp(v);
+}
+double exp10F(double v)
+{
+    return std::exp(v * std::log(10.0));
+}
 double sinhF(double v)
 {
     return std::fabs(v) <= 1e-16 ? 0.0 : (std::exp(v) - std::exp(-v)) / 2;
@@ -65,11 +104,23 @@ double coshF(double v)
 {
     return std::fabs(v) <= 1e-16 ? 1.0 : (std::exp(v) + std::exp(-v)) / 2;
 }
-double fracF(double v) { return v - std::trunc(v); }
+double fracF(double v)
+{
+    return v - std::trunc(v);
+}
 
-double lnF(double v) { return std::log(v); }
-double log10F(double v) { return std::log10(v); }
-double cotanF(double v) { return 1 / std::tan(v); }
+double lnF(double v)
+{
+    return std::log(v);
+}
+double log10F(double v)
+{
+    return std::log10(v);
+}
+double cotanF(double v)
+{
+    return 1 / std::tan(v);
+}
 
 bool sqrtFn(TEFParser& p)
 {
@@ -123,8 +174,7 @@ bool signFn(TEFParser& p)
     return SiUnitCount(x) == 0;
 }
 
-template <bool Larger>
-bool extremeFn(TEFParser& p)
+template <bool Larger> bool extremeFn(TEFParser& p)
 {
     TSINumber b;
     TSINumber a;
@@ -158,8 +208,9 @@ bool rhoLuftFn(TEFParser& p)
         return false;
     const long double kelvin = static_cast<long double>(celsius.Value) + 273;
     const long double rho = pressure.Value / (kelvin * 287);
-    p.Push(SiSet(finite(static_cast<double>(rho), kelvin == 0 ? Infinity::Pole : Infinity::Overflow), -3, 1, 0, 0,
-                 0, 0, 0));
+    p.Push(
+        SiSet(finite(static_cast<double>(rho), kelvin == 0 ? Infinity::Pole : Infinity::Overflow),
+              -3, 1, 0, 0, 0, 0, 0));
     return true;
 }
 

@@ -1,10 +1,10 @@
 // The recursive evaluator: one EvalExpr call per operator level, working on the text itself.
 #include "formula/ef_parser.h"
 
+#include "base/quorvel_error.h"
 #include "formula/builtin_functions.h"
 #include "formula/float_faults.h"
 #include "formula/number_literal.h"
-#include "base/quorvel_error.h"
 
 #include <cmath>
 #include <limits>
@@ -125,15 +125,16 @@ void TEFParser::SplitAtError(std::u16string_view text, std::u16string& before,
                              std::u16string& after, std::u16string& mark) const
 {
     const std::size_t size = text.size();
-    const std::size_t start = ErrPos > 1 ? std::min<std::size_t>(static_cast<std::size_t>(ErrPos) - 1, size) : 0;
-    const std::size_t length = ErrLen > 0 ? std::min<std::size_t>(static_cast<std::size_t>(ErrLen), size - start) : 0;
+    const std::size_t start =
+        ErrPos > 1 ? std::min<std::size_t>(static_cast<std::size_t>(ErrPos) - 1, size) : 0;
+    const std::size_t length =
+        ErrLen > 0 ? std::min<std::size_t>(static_cast<std::size_t>(ErrLen), size - start) : 0;
     before.assign(text.substr(0, start));
     mark.assign(text.substr(start, length));
     after.assign(text.substr(start + length));
 }
 
-void TEFParser::AddFunction(std::u16string_view name, TFuncRoutine routine,
-                            std::int32_t argCount)
+void TEFParser::AddFunction(std::u16string_view name, TFuncRoutine routine, std::int32_t argCount)
 {
     if (FuncCount >= Funcs.size())
         return;

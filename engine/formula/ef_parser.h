@@ -88,8 +88,8 @@ public:
 private:
     bool lookupOperand(std::u16string_view name, TSINumber& result, bool& valid);
     bool continueRule(int level, char16_t op, bool& keepGoing);
-    bool callFunction(std::u16string_view name, std::int32_t bracketPos,
-                      std::u16string_view inner, TSINumber& result, bool& valid);
+    bool callFunction(std::u16string_view name, std::int32_t bracketPos, std::u16string_view inner,
+                      TSINumber& result, bool& valid);
 
     std::u16string m_prepared; // reused between evaluations
     int m_depth = 0;

@@ -11,7 +11,10 @@
 namespace quorvel {
 namespace {
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // Whether an out-of-range literal is too large (rather than too small) for a double: the
 // decimal exponent of its first significant digit is positive.
@@ -24,7 +27,7 @@ bool overflows(std::string_view literal)
     if (first == std::string_view::npos)
         return false;
     const long long magnitude = first < point ? static_cast<long long>(point - first) - 1
-                                        : -static_cast<long long>(first - point);
+                                              : -static_cast<long long>(first - point);
     long long exponent = 0;
     if (exponentAt != std::string_view::npos && exponentAt + 1 < literal.size()) {
         const char* from = literal.data() + exponentAt + 1;

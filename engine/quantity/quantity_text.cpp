@@ -12,8 +12,8 @@ namespace {
 
 constexpr std::array<BaseUnit, BaseUnitCount> kTextOrder = {KG, M, S, KELVIN, AMPERE, MOL, CD};
 // Symbols indexed by storage order.
-constexpr std::array<std::u16string_view, BaseUnitCount> kSymbols = {u"m",  u"kg",  u"s", u"K",
-                                                                    u"A", u"mol", u"cd"};
+constexpr std::array<std::u16string_view, BaseUnitCount> kSymbols = {u"m", u"kg",  u"s", u"K",
+                                                                     u"A", u"mol", u"cd"};
 
 constexpr int kMaxFixedDecimals = 18;
 
@@ -122,7 +122,8 @@ std::u16string RealToText(double v)
 
 std::u16string FixedText(double v, std::int32_t decimals)
 {
-    const int precision = decimals < 0 ? 0 : (decimals > kMaxFixedDecimals ? kMaxFixedDecimals : decimals);
+    const int precision =
+        decimals < 0 ? 0 : (decimals > kMaxFixedDecimals ? kMaxFixedDecimals : decimals);
     char buffer[400];
     char* end =
         std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, precision).ptr;
@@ -203,7 +204,8 @@ std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int3
     if (digits == 0) {
         number = RealToText(v);
     } else {
-        const std::int32_t n = digits < 0 ? (digits < -kMaxFixedDecimals ? kMaxFixedDecimals : -digits) : digits;
+        const std::int32_t n =
+            digits < 0 ? (digits < -kMaxFixedDecimals ? kMaxFixedDecimals : -digits) : digits;
         std::u16string fixed = FixedText(v, n);
         if (digits < 0) {
             number = std::move(fixed);

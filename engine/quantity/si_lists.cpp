@@ -13,8 +13,7 @@ TSIVar SiVarSet(std::u16string_view name, const TSINumber& quantity)
 }
 
 TSIVar SiVarMake(std::u16string_view name, double value, std::int32_t m, std::int32_t kg,
-                 std::int32_t s, std::int32_t k, std::int32_t a, std::int32_t mol,
-                 std::int32_t cd)
+                 std::int32_t s, std::int32_t k, std::int32_t a, std::int32_t mol, std::int32_t cd)
 {
     return SiVarSet(name, SiSet(value, m, kg, s, k, a, mol, cd));
 }

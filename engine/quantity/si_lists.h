@@ -21,15 +21,13 @@ struct TSIVar
 
 TSIVar SiVarSet(std::u16string_view name, const TSINumber& quantity);
 TSIVar SiVarMake(std::u16string_view name, double value, std::int32_t m, std::int32_t kg,
-                 std::int32_t s, std::int32_t k, std::int32_t a, std::int32_t mol,
-                 std::int32_t cd);
+                 std::int32_t s, std::int32_t k, std::int32_t a, std::int32_t mol, std::int32_t cd);
 
 [[noreturn]] void ThrowIndexError(std::int32_t index);
 
 // Slots at and beyond Count stay allocated (Capacity > Count always holds), and growth adds
 // 100 slots past the index that needed it, so pushes rarely reallocate.
-template <typename T>
-class TQuantityList
+template <typename T> class TQuantityList
 {
 public:
     TQuantityList() { Clear(); }

@@ -2,8 +2,8 @@
 #include "settings_store/ini_document.h"
 
 #include "base/text_encoding.h"
-#include "settings_store/ini_values.h"
 #include "base/text_helpers.h"
+#include "settings_store/ini_values.h"
 
 #include <algorithm>
 
@@ -16,16 +16,16 @@ char16_t foldChar(char16_t ch)
 {
     if (ch < 0x80)
         return ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch + 32) : ch;
-    if ((ch >= 0xC0 && ch <= 0xDE && ch != 0xD7) // Latin-1 À..Þ without ×
+    if ((ch >= 0xC0 && ch <= 0xDE && ch != 0xD7)       // Latin-1 À..Þ without ×
         || (ch >= 0x391 && ch <= 0x3AB && ch != 0x3A2) // Greek Α..Ϋ
-        || (ch >= 0x410 && ch <= 0x42F)) // Cyrillic А..Я
+        || (ch >= 0x410 && ch <= 0x42F))               // Cyrillic А..Я
         return static_cast<char16_t>(ch + 32);
     if (ch >= 0x400 && ch <= 0x40F) // Cyrillic Ѐ..Џ
         return static_cast<char16_t>(ch + 80);
     if (ch == 0x178) // Ÿ
         return 0xFF;
-    if (ch >= 0x100 && ch <= 0x17F && ch != 0x130 && ch != 0x131 && ch != 0x138 && ch != 0x149
-        && ch != 0x17F) {
+    if (ch >= 0x100 && ch <= 0x17F && ch != 0x130 && ch != 0x131 && ch != 0x138 && ch != 0x149 &&
+        ch != 0x17F) {
         // Latin Extended-A pairs capital and small letter as even/odd, except in the two runs
         // Ĺ..ň and Ź..ž, where the capital is the odd one.
         const bool oddCapitals = (ch >= 0x139 && ch <= 0x148) || (ch >= 0x179 && ch <= 0x17E);
@@ -78,8 +78,7 @@ IniDocument IniDocument::fromText(std::u16string_view text)
         if (equals == std::u16string_view::npos)
             appendEntry(*current, line, {});
         else
-            appendEntry(*current, Trim(line.substr(0, equals)),
-                        Trim(line.substr(equals + 1)));
+            appendEntry(*current, Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
     }
     return document;
 }

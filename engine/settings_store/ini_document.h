@@ -26,7 +26,8 @@ namespace quorvel {
 // Lookups go through a hash index per section, so reading and writing stay linear in the size of
 // the file. Keys and values must not contain CR or LF: such a value would come back as two lines
 // (stored formula texts use the line-break marks instead).
-class IniDocument {
+class IniDocument
+{
 public:
     IniDocument() = default;
 
@@ -73,11 +74,13 @@ public:
     void writeReal(std::u16string_view section, std::u16string_view key, double value);
 
 private:
-    struct Entry {
+    struct Entry
+    {
         std::u16string key;
         std::u16string value;
     };
-    struct Section {
+    struct Section
+    {
         std::u16string name;
         std::vector<Entry> entries;
         std::unordered_map<std::u16string, std::size_t> keyIndex; // folded key -> first entry

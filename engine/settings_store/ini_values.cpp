@@ -11,8 +11,14 @@
 namespace quorvel {
 namespace {
 
-bool isDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
-bool isBlank(char16_t ch) { return ch <= u' '; }
+bool isDigit(char16_t ch)
+{
+    return ch >= u'0' && ch <= u'9';
+}
+bool isBlank(char16_t ch)
+{
+    return ch <= u' ';
+}
 
 int hexDigitValue(char16_t ch)
 {
@@ -25,7 +31,10 @@ int hexDigitValue(char16_t ch)
     return -1;
 }
 
-std::u16string fromAscii(std::string_view text) { return {text.begin(), text.end()}; }
+std::u16string fromAscii(std::string_view text)
+{
+    return {text.begin(), text.end()};
+}
 
 // Reads 1 to maxDigits decimal digits at text[pos]; advances pos.
 std::optional<int> readDigits(std::u16string_view text, std::size_t& pos, std::size_t maxDigits)
@@ -50,7 +59,10 @@ bool expect(std::u16string_view text, std::size_t& pos, char16_t ch)
     return true;
 }
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month)
 {
@@ -126,7 +138,8 @@ std::u16string formatGeneralReal(double value)
     std::array<char, 40> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                       std::chars_format::scientific, 14);
-    const std::string_view text(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+    const std::string_view text(buffer.data(),
+                                static_cast<std::size_t>(result.ptr - buffer.data()));
     const std::size_t ePos = text.find('e');
     std::string_view mantissa = text.substr(0, ePos);
     const bool negative = mantissa.front() == '-';
@@ -292,8 +305,8 @@ std::optional<DateTimeFields> parseDateTimeText(std::u16string_view text, int cu
         result.minute = *minute;
         result.second = *second;
     }
-    if (*year < 1 || *year > 9999 || *month < 1 || *month > 12 || *day < 1
-        || *day > daysInMonth(*year, *month))
+    if (*year < 1 || *year > 9999 || *month < 1 || *month > 12 || *day < 1 ||
+        *day > daysInMonth(*year, *month))
         return std::nullopt;
     result.year = *year;
     result.month = *month;

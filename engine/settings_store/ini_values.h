@@ -25,7 +25,8 @@ std::u16string formatGeneralReal(double value);
 std::optional<double> parseRealText(std::u16string_view text);
 
 // A calendar date with a time of day, as the date conversions of the settings store see it.
-struct DateTimeFields {
+struct DateTimeFields
+{
     int year = 1;
     int month = 1;
     int day = 1;

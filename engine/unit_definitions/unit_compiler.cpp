@@ -7,9 +7,10 @@ namespace quorvel {
 const std::vector<std::u16string>& DefaultUnitDefinitions()
 {
     static const std::vector<std::u16string> lines = {
-        u"N = kg*m/s\u00B2", u"Pa = N/m\u00B2",  u"J = kg*m\u00B2/s\u00B2", u"W = J/s",
-        u"kW = 1000W",       u"g = 0.001kg",     u"h = 3600s",              u"min = 60s",
-        u"mm = 0.001m",      u"km = 1000m",      u"l = m\u00B3/1000",       u"ml = l/1000",
+        u"N = kg*m/s\u00B2", u"Pa = N/m\u00B2",   u"J = kg*m\u00B2/s\u00B2",
+        u"W = J/s",          u"kW = 1000W",       u"g = 0.001kg",
+        u"h = 3600s",        u"min = 60s",        u"mm = 0.001m",
+        u"km = 1000m",       u"l = m\u00B3/1000", u"ml = l/1000",
         u"\u20AC = 1",       u"St\u00FCck = 1"};
     return lines;
 }

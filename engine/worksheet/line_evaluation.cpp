@@ -1,9 +1,9 @@
 // Deciding what a worksheet line is and writing its result.
 #include "worksheet/line_evaluation.h"
 
+#include "base/quorvel_error.h"
 #include "formula/number_literal.h"
 #include "quantity/quantity_text.h"
-#include "base/quorvel_error.h"
 
 #include <cmath>
 
@@ -81,8 +81,8 @@ bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16
 }
 
 // Returns false when the line stays as typed.
-bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals,
-                                  std::u16string& output, bool& ok)
+bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std::u16string& output,
+                                  bool& ok)
 {
     TEFParser& p = m_parser;
     p.Units.ClearUsed();

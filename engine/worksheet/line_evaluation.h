@@ -6,8 +6,8 @@
 // message with its span marked red).
 #pragma once
 
-#include "formula/ef_parser.h"
 #include "base/text_helpers.h"
+#include "formula/ef_parser.h"
 
 #include <cstdint>
 #include <string>
@@ -65,8 +65,7 @@ public:
     TEFParser& parser() { return m_parser; }
 
 private:
-    bool evalLineSteps(std::u16string_view line, double decimals, std::u16string& output,
-                       bool& ok);
+    bool evalLineSteps(std::u16string_view line, double decimals, std::u16string& output, bool& ok);
 
     TEFParser& m_parser;
     Tstrarray m_eqTokens{50};

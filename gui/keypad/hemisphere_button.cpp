@@ -15,8 +15,7 @@ THemisphereButton::THemisphereButton(QWidget* parent) : QWidget(parent)
     RebuildImages(); // there are no stored images: the look is computed at creation
 }
 
-template <typename T>
-void THemisphereButton::setLookValue(T HemisphereLook::*field, const T& value)
+template <typename T> void THemisphereButton::setLookValue(T HemisphereLook::*field, const T& value)
 {
     if (m_look.*field == value)
         return;

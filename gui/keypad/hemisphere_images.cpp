@@ -50,10 +50,7 @@ public:
     }
 
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_w && y < m_h; }
-    QRgb& operator()(int x, int y)
-    {
-        return reinterpret_cast<QRgb*>(m_bits + y * m_stride)[x];
-    }
+    QRgb& operator()(int x, int y) { return reinterpret_cast<QRgb*>(m_bits + y * m_stride)[x]; }
     int width() const { return m_w; }
     int height() const { return m_h; }
 
@@ -135,7 +132,7 @@ void keepOnly(QImage& img, const Shape& shape, bool keepInside)
 // The glyph pixel that falls on a face pixel, if any.
 struct GlyphSource
 {
-    QImage image; // Format_RGB32
+    QImage image;  // Format_RGB32
     int width = 0; // of one picture
     int height = 0;
     int start = 0; // left edge of the chosen picture
@@ -280,8 +277,8 @@ void drawBorder(const HemisphereLook& look, QSize size, int inset, QImage& img)
     QPainter p(&img);
     p.setPen(QPen(look.BorderColor, 1));
     p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QRectF(inset, inset, size.width() - 2 * inset - 1,
-                         size.height() - 2 * inset - 1));
+    p.drawEllipse(
+        QRectF(inset, inset, size.width() - 2 * inset - 1, size.height() - 2 * inset - 1));
 }
 
 void orInto(QImage& img, const QImage& ring)
@@ -309,8 +306,8 @@ QImage BevelRingImage(QSize size, int inset, bool raised, int width)
 
     auto level = [&](double dx, double dy) {
         const double d = std::sqrt(dx * dx + dy * dy);
-        const double nDotL = (sign * dx * -kLight + sign * dy * -kLight + d * kLight) /
-                             (std::numbers::sqrt2 * d);
+        const double nDotL =
+            (sign * dx * -kLight + sign * dy * -kLight + d * kLight) / (std::numbers::sqrt2 * d);
         return clampByte(128 + roundEven(128 * nDotL));
     };
     Pixels pixels(ring);

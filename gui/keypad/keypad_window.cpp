@@ -126,8 +126,7 @@ void TForm2::buildKeys()
         {"HemisphereButton18", "sqrt", 72, 40, olive, 11, true, &TForm2::HemisphereButton18Click,
          ""},
         {"HemisphereButton16", "^", 112, 40, blue, 11, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton10", "C", 148, 40, brown, 13, true, &TForm2::HemisphereButton10Click,
-         ""},
+        {"HemisphereButton10", "C", 148, 40, brown, 13, true, &TForm2::HemisphereButton10Click, ""},
         {"hemi", "1", 8, 76, orange, 13, true, &TForm2::hemiClick, ""},
         {"HemisphereButton1", "2", 40, 76, orange, 13, true, &TForm2::hemiClick, ""},
         {"HemisphereButton2", "3", 72, 76, orange, 13, true, &TForm2::hemiClick, ""},
@@ -164,9 +163,8 @@ void TForm2::buildKeys()
         key->setLook(look);
         key->setToolTip(QString::fromUtf8(k.hint));
         const Handler handler = k.handler;
-        connect(key, &THemisphereButton::clicked, this, [this, handler, key] {
-            (this->*handler)(key);
-        });
+        connect(key, &THemisphereButton::clicked, this,
+                [this, handler, key] { (this->*handler)(key); });
     }
 }
 

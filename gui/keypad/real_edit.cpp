@@ -199,7 +199,8 @@ QRect TRealSpinEdit::textArea() const
 {
     QStyleOptionFrame opt;
     initStyleOption(&opt);
-    return style()->subElementRect(QStyle::SE_LineEditContents, &opt, this)
+    return style()
+        ->subElementRect(QStyle::SE_LineEditContents, &opt, this)
         .marginsRemoved(textMargins());
 }
 

@@ -47,8 +47,7 @@ QStringList HelpFileFolders()
     // An installed program finds its data in ../share/quorvel beside bin/.
     QStringList folders{ProgramDir(), exeDir,
                         withSlash(QDir::cleanPath(exeDir + QStringLiteral("../share/quorvel")))};
-    const QStringList dataDirs =
-        QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
+    const QStringList dataDirs = QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
     for (const QString& dir : dataDirs)
         folders << withSlash(dir);
     folders.removeDuplicates();

@@ -9,7 +9,10 @@
 namespace quorvel {
 namespace {
 
-QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 QString writeError(const QString& path, const QString& reason)
 {
@@ -49,7 +52,8 @@ QString RemoveToTrash(const QString& path)
     QFile file(path);
     if (file.remove())
         return {};
-    return QStringLiteral("«%1» konnte nicht gelöscht werden: %2").arg(shown(path), file.errorString());
+    return QStringLiteral("«%1» konnte nicht gelöscht werden: %2")
+        .arg(shown(path), file.errorString());
 }
 
 QString WriteFileAtomically(const QString& path, const QByteArray& bytes)

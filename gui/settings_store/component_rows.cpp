@@ -87,8 +87,8 @@ QTextDocument* memoDocument(QWidget* widget)
 
 bool isMemo(const QWidget* w)
 {
-    return qobject_cast<const QTextEdit*>(w) != nullptr
-        || qobject_cast<const QPlainTextEdit*>(w) != nullptr;
+    return qobject_cast<const QTextEdit*>(w) != nullptr ||
+           qobject_cast<const QPlainTextEdit*>(w) != nullptr;
 }
 
 void saveMemo(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
@@ -119,7 +119,10 @@ void loadMemo(Tiniobj& ini, QWidget* w, const QString& section, const QString& n
 
 // Row 2: list boxes.
 
-bool isListBox(const QWidget* w) { return qobject_cast<const QListWidget*>(w) != nullptr; }
+bool isListBox(const QWidget* w)
+{
+    return qobject_cast<const QListWidget*>(w) != nullptr;
+}
 
 void saveListBox(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
 {
@@ -143,9 +146,9 @@ void loadListBox(Tiniobj& ini, QWidget* w, const QString& section, const QString
 
 bool isEdit(const QWidget* w)
 {
-    return qobject_cast<const QLineEdit*>(w) != nullptr
-        || (qobject_cast<const QAbstractSpinBox*>(w) != nullptr
-            && qobject_cast<const QDateTimeEdit*>(w) == nullptr);
+    return qobject_cast<const QLineEdit*>(w) != nullptr ||
+           (qobject_cast<const QAbstractSpinBox*>(w) != nullptr &&
+            qobject_cast<const QDateTimeEdit*>(w) == nullptr);
 }
 
 QString editText(const QWidget* w)
@@ -195,7 +198,10 @@ void loadEdit(Tiniobj& ini, QWidget* w, const QString& section, const QString& n
 
 // Row 5: date and time edits.
 
-bool isDateTimeEdit(const QWidget* w) { return qobject_cast<const QDateTimeEdit*>(w) != nullptr; }
+bool isDateTimeEdit(const QWidget* w)
+{
+    return qobject_cast<const QDateTimeEdit*>(w) != nullptr;
+}
 
 void saveDateTimeEdit(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
 {
@@ -211,7 +217,10 @@ void loadDateTimeEdit(Tiniobj& ini, QWidget* w, const QString& section, const QS
 
 // Row 7: combo boxes.
 
-bool isComboBox(const QWidget* w) { return qobject_cast<const QComboBox*>(w) != nullptr; }
+bool isComboBox(const QWidget* w)
+{
+    return qobject_cast<const QComboBox*>(w) != nullptr;
+}
 
 void saveComboBox(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
 {
@@ -245,7 +254,10 @@ void loadComboBox(Tiniobj& ini, QWidget* w, const QString& section, const QStrin
 
 // Row 8: check boxes.
 
-bool isCheckBox(const QWidget* w) { return qobject_cast<const QCheckBox*>(w) != nullptr; }
+bool isCheckBox(const QWidget* w)
+{
+    return qobject_cast<const QCheckBox*>(w) != nullptr;
+}
 
 void saveCheckBox(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
 {

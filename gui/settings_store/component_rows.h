@@ -10,7 +10,8 @@ namespace quorvel {
 
 class Tiniobj;
 
-struct ComponentRow {
+struct ComponentRow
+{
     bool (*matches)(const QWidget* widget);
     void (*save)(Tiniobj& ini, QWidget* widget, const QString& section, const QString& name);
     void (*load)(Tiniobj& ini, QWidget* widget, const QString& section, const QString& name);

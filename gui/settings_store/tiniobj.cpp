@@ -1,8 +1,8 @@
 // Tiniobj: the walk over a window's widgets and the typed reads and writes of the ini document.
 #include "settings_store/tiniobj.h"
 
-#include "settings_store/component_rows.h"
 #include "platform/settings_file.h"
+#include "settings_store/component_rows.h"
 #include "settings_store/store_routines.h"
 
 #include <QFile>
@@ -11,14 +11,17 @@
 namespace quorvel {
 namespace {
 
-std::u16string u16(const QString& text) { return text.toStdU16String(); }
+std::u16string u16(const QString& text)
+{
+    return text.toStdU16String();
+}
 
 IniDocument readDocument(const QString& fileName)
 {
     QFile file(fileName);
     // A pipe or a device in place of the file could deliver without end; it is no settings file.
-    if (!file.open(QIODevice::ReadOnly) || file.isSequential()
-        || file.size() > Tiniobj::kMaxFileSize)
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential() ||
+        file.size() > Tiniobj::kMaxFileSize)
         return {};
     const QByteArray bytes = file.readAll();
     return IniDocument::fromBytes({bytes.constData(), static_cast<std::size_t>(bytes.size())});
@@ -73,7 +76,10 @@ Tiniobj::Tiniobj(const QString& fileName, Start start)
         m_iniFile = readDocument(m_fileName);
 }
 
-void Tiniobj::SaveForm(QWidget* form) { SaveComponents(form, form->objectName()); }
+void Tiniobj::SaveForm(QWidget* form)
+{
+    SaveComponents(form, form->objectName());
+}
 
 void Tiniobj::LoadForm(QWidget* form)
 {
@@ -137,7 +143,10 @@ void Tiniobj::WriteReal(const QString& section, const QString& key, double value
     m_iniFile.writeReal(u16(section), u16(key), value);
 }
 
-QString Tiniobj::UpdateFile() { return WriteFileAtomically(m_fileName, documentBytes(m_iniFile)); }
+QString Tiniobj::UpdateFile()
+{
+    return WriteFileAtomically(m_fileName, documentBytes(m_iniFile));
+}
 
 QString Tiniobj::UpdateFileKeepingBackup()
 {

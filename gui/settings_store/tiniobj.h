@@ -13,7 +13,8 @@ class QWidget;
 
 namespace quorvel {
 
-class Tiniobj {
+class Tiniobj
+{
 public:
     // FromFile reads the whole file into the document (a missing, unreadable or absurdly large
     // file gives an empty one); Empty starts from nothing, for the exit's save pass, which

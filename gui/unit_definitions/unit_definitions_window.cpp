@@ -3,8 +3,8 @@
 #include "unit_definitions/unit_definitions_window.h"
 
 #include "base/quorvel_error.h"
-#include "unit_definitions/unit_compiler.h"
 #include "platform/message_boxes.h"
+#include "unit_definitions/unit_compiler.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 #include "worksheet/documents.h"
 
+#include "base/text_encoding.h"
+#include "platform/message_boxes.h"
 #include "platform/rtf_reader.h"
 #include "platform/rtf_writer.h"
-#include "base/text_encoding.h"
 #include "worksheet/main_window.h"
-#include "platform/message_boxes.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -94,8 +94,8 @@ DocumentCommands::DocumentCommands(TForm1& form) : m_form(form)
 
 void DocumentCommands::Textladen1Click()
 {
-    const QString path = runOpenDialog(SaveDialogFileName.isEmpty() ? OpenDialogFileName
-                                                                    : SaveDialogFileName);
+    const QString path =
+        runOpenDialog(SaveDialogFileName.isEmpty() ? OpenDialogFileName : SaveDialogFileName);
     if (path.isEmpty())
         return;
     OpenDialogFileName = path;

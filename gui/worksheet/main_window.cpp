@@ -2,12 +2,12 @@
 // the seams through which the keypad, formula library and help windows will be connected.
 #include "worksheet/main_window.h"
 
+#include "base/quorvel_error.h"
 #include "formula_library/formula_editor.h"
 #include "formula_library/help_window.h"
 #include "keypad/keypad_window.h"
-#include "base/quorvel_error.h"
-#include "unit_definitions/unit_definitions_window.h"
 #include "platform/message_boxes.h"
+#include "unit_definitions/unit_definitions_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>

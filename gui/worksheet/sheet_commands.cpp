@@ -4,8 +4,8 @@
 #include "worksheet/main_window.h"
 
 #include "base/quorvel_error.h"
-#include "worksheet/font_dialog.h"
 #include "platform/message_boxes.h"
+#include "worksheet/font_dialog.h"
 
 #include <QTextEdit>
 

@@ -4,8 +4,8 @@
 
 #include "keypad/real_edit.h"
 #include "platform/program_dir.h"
-#include "worksheet/documents.h"
 #include "program_settings.h"
+#include "worksheet/documents.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -57,15 +57,16 @@ private slots:
             w.form1.pageControl()->setCurrentIndex(1);
             typeLine(*w.memo2(), QStringLiteral("Notiz \u03A9 \u2264 3"));
             w.form1.move(120, 90);
-            w.form2.findChild<TRealSpinEdit*>(QStringLiteral("Komma"))->setText(QStringLiteral("2"));
+            w.form2.findChild<TRealSpinEdit*>(QStringLiteral("Komma"))
+                ->setText(QStringLiteral("2"));
             w.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->setChecked(true);
             w.form2.show();
             QStringList units = w.form4.lines();
             units << QStringLiteral("kN\u03A9 = 1000N");
             w.form4.setLines(units);
-            w.form5.setFormulas({QStringLiteral("Kreis"), QStringLiteral("\u03B1-Formel")},
-                                {QStringLiteral("A = Pi*r\u00B2\u008D\u0160U = 2Pi*r"),
-                                 QStringLiteral("x = 1")});
+            w.form5.setFormulas(
+                {QStringLiteral("Kreis"), QStringLiteral("\u03B1-Formel")},
+                {QStringLiteral("A = Pi*r\u00B2\u008D\u0160U = 2Pi*r"), QStringLiteral("x = 1")});
             QVERIFY(SaveSettings(w));
         }
         for (const char* name : {"Quorvel.ini", "QV1.rtf", "QV2.rtf"})
@@ -79,7 +80,8 @@ private slots:
         {
             Windows w;
             LoadSettings(w);
-            QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("kraft = 2kg*9.81m/s\u00B2 = 19.62N"));
+            QCOMPARE(pageLines(*w.memo1()).value(0),
+                     QStringLiteral("kraft = 2kg*9.81m/s\u00B2 = 19.62N"));
             QCOMPARE(describe(lineRuns(*w.memo1(), 1)),
                      describe({{QStringLiteral("3m"), kBlack},
                                {QStringLiteral("+"), kRed},
@@ -101,7 +103,8 @@ private slots:
             setPageLines(*w.memo1(), {QStringLiteral("1/3*1kN\u03A9")});
             setCaret(*w.memo1(), 0, 0);
             QTest::keyClick(w.memo1(), Qt::Key_Return);
-            QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("1/3*1kN\u03A9 = 0.33kN\u03A9"));
+            QCOMPARE(pageLines(*w.memo1()).value(0),
+                     QStringLiteral("1/3*1kN\u03A9 = 0.33kN\u03A9"));
             QVERIFY(SaveSettings(w));
         }
         QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), firstIni);
@@ -183,8 +186,8 @@ private slots:
 
     void brokenSettingsStartWithDefaultsAndTheNextExitWritesACleanFile()
     {
-        writeFile(QStringLiteral("Quorvel.ini"),
-                  "[Formel]\r\ncount=2000000000\r\ntitel0=A\r\n[Form1]\r\ntop=abc\r\n\xff\xfe\x00garbage");
+        writeFile(QStringLiteral("Quorvel.ini"), "[Formel]\r\ncount=2000000000\r\ntitel0=A\r\n["
+                                                 "Form1]\r\ntop=abc\r\n\xff\xfe\x00garbage");
         Windows w;
         LoadSettings(w);
         QCOMPARE(w.form5.titles().value(0), QStringLiteral("A"));
@@ -218,7 +221,8 @@ private slots:
         };
         docs.Textladen1Click();
         QCOMPARE(presetSeen, statik); // the save dialog's name presets the open dialog
-        QCOMPARE(pageLines(*w.memo1()), QStringList({QStringLiteral("a = 3"), QStringLiteral("b = \u00E4")}));
+        QCOMPARE(pageLines(*w.memo1()),
+                 QStringList({QStringLiteral("a = 3"), QStringLiteral("b = \u00E4")}));
         // The loaded page is a page like before: its font, no undo back to the old text, Enter
         // evaluates, and the replaced text is not kept anywhere.
         QCOMPARE(w.memo1()->document()->defaultFont().family(), QStringLiteral("Courier New"));
@@ -252,8 +256,10 @@ private slots:
         QVERIFY(!SaveDocument(*w.memo1(), target).isEmpty()); // no such folder
         writeFile(QStringLiteral("QV1.rtf"), "{\\rtf1 alt\\par}");
         QFile::setPermissions(m_folder->path(), QFile::ReadOwner | QFile::ExeOwner);
-        const QString error = SaveDocument(*w.memo1(), m_folder->filePath(QStringLiteral("QV1.rtf")));
-        QFile::setPermissions(m_folder->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString error =
+            SaveDocument(*w.memo1(), m_folder->filePath(QStringLiteral("QV1.rtf")));
+        QFile::setPermissions(m_folder->path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (error.isEmpty())
             QSKIP("running as a user who may write anywhere");
         QCOMPARE(readFile(QStringLiteral("QV1.rtf")), QByteArray("{\\rtf1 alt\\par}"));

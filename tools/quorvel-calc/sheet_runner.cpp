@@ -1,8 +1,8 @@
 // The worksheet run of quorvel-calc.
 #include "sheet_runner.h"
 
-#include "base/text_encoding.h"
 #include "base/quorvel_error.h"
+#include "base/text_encoding.h"
 #include "unit_definitions/unit_compiler.h"
 
 namespace quorvel::calc {

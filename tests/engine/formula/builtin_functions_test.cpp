@@ -1,5 +1,5 @@
-#include "evaluation_helpers.h"
 #include "base/quorvel_error.h"
+#include "evaluation_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,10 @@ protected:
         return o;
     }
 
-    std::u16string raised(std::u16string formula) { return quorvel::testing::raised(parser, std::move(formula)); }
+    std::u16string raised(std::u16string formula)
+    {
+        return quorvel::testing::raised(parser, std::move(formula));
+    }
 };
 
 } // namespace
@@ -37,11 +40,10 @@ protected:
 TEST_F(Functions, TableOrderAndNames)
 {
     ASSERT_EQ(parser.FuncCount, 27u);
-    const char16_t* names[] = {u"SIN",  u"COS",  u"TAN",   u"SINR",    u"COSR", u"TANR",
-                               u"ARCSIN", u"ARCCOS", u"ARCTAN", u"COTAN", u"RAD", u"GRAD",
-                               u"LN",   u"LOG10", u"SINH", u"COSH",    u"EXP",  u"EXP10",
-                               u"SQRT", u"ABS",  u"TRUNC", u"FRAC",    u"SIGN", u"MAX",
-                               u"MIN",  u"POWER", u"RhoLuft"};
+    const char16_t* names[] = {
+        u"SIN",   u"COS", u"TAN",   u"SINR", u"COSR",  u"TANR", u"ARCSIN", u"ARCCOS", u"ARCTAN",
+        u"COTAN", u"RAD", u"GRAD",  u"LN",   u"LOG10", u"SINH", u"COSH",   u"EXP",    u"EXP10",
+        u"SQRT",  u"ABS", u"TRUNC", u"FRAC", u"SIGN",  u"MAX",  u"MIN",    u"POWER",  u"RhoLuft"};
     for (std::size_t i = 0; i < 27; ++i) {
         EXPECT_EQ(parser.Funcs[i].Name, names[i]);
         EXPECT_EQ(parser.Funcs[i].ArgCount, i >= 23 ? 2 : 1);

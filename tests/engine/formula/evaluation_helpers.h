@@ -1,8 +1,8 @@
 // Shared by the formula tests: evaluate a text and look at value, dimension and error state.
 #pragma once
 
-#include "formula/ef_parser.h"
 #include "base/quorvel_error.h"
+#include "formula/ef_parser.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
-#include "evaluation_helpers.h"
 #include "base/quorvel_error.h"
+#include "evaluation_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,10 @@ protected:
         return o.value.Value;
     }
 
-    std::u16string raised(std::u16string formula) { return quorvel::testing::raised(parser, std::move(formula)); }
+    std::u16string raised(std::u16string formula)
+    {
+        return quorvel::testing::raised(parser, std::move(formula));
+    }
 };
 
 } // namespace

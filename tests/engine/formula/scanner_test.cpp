@@ -10,10 +10,9 @@ using namespace quorvel;
 TEST(NumberLiteral, Length)
 {
     const std::pair<std::u16string, std::size_t> cases[] = {
-        {u"3km", 1},   {u"-2.5m", 4}, {u".5", 2},      {u"1.2.3", 3}, {u"2e3", 3},
-        {u"2.5E-3s", 6}, {u"2e", 1},  {u"-", 0},       {u"-x", 0},    {u"x1", 0},
-        {u"", 0},      {u".", 0},     {u"-.", 2},      {u"2E+5", 4},  {u"2e+", 1},
-        {u"1e5.5", 5}, {u"1.5e5.5", 5}};
+        {u"3km", 1}, {u"-2.5m", 4}, {u".5", 2},  {u"1.2.3", 3}, {u"2e3", 3},    {u"2.5E-3s", 6},
+        {u"2e", 1},  {u"-", 0},     {u"-x", 0},  {u"x1", 0},    {u"", 0},       {u".", 0},
+        {u"-.", 2},  {u"2E+5", 4},  {u"2e+", 1}, {u"1e5.5", 5}, {u"1.5e5.5", 5}};
     for (const auto& [text, length] : cases)
         EXPECT_EQ(NumberLength(text), length) << std::string(text.begin(), text.end());
 }

@@ -1,5 +1,5 @@
-#include "quantity/quantity_text.h"
 #include "base/quorvel_error.h"
+#include "quantity/quantity_text.h"
 
 #include <gtest/gtest.h>
 

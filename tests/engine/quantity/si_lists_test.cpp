@@ -22,7 +22,8 @@ TEST(SiLists, GrowthKeepsElementsAndStaysAheadOfCount)
 {
     TSiVarList vars;
     for (int i = 0; i < 100; ++i)
-        vars.Add(SiVarMake(u"v" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)), i, 0, 0, 0, 0, 0, 0, 0));
+        vars.Add(SiVarMake(u"v" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)), i, 0, 0,
+                           0, 0, 0, 0, 0));
     EXPECT_EQ(vars.Capacity, 200);
     EXPECT_GT(vars.Capacity, vars.Count);
     EXPECT_EQ(vars.at(99).Quantity.Value, 99);
@@ -56,7 +57,9 @@ TEST(SiLists, GetitemOutsideTheElementsRaisesWithTheIndex)
             FAIL();
         } catch (const QuorvelError& e) {
             EXPECT_EQ(e.message(), u"Obj not set in ShortStrObjList.Getitem, index " +
-                                       std::u16string(index == 1 ? u"1" : index == -1 ? u"-1" : u"7"));
+                                       std::u16string(index == 1    ? u"1"
+                                                      : index == -1 ? u"-1"
+                                                                    : u"7"));
         }
     }
     TSINumberList empty;

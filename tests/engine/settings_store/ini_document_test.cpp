@@ -12,7 +12,10 @@ namespace {
 
 using namespace std::string_literals;
 
-IniDocument parse(std::u16string_view text) { return IniDocument::fromText(text); }
+IniDocument parse(std::u16string_view text)
+{
+    return IniDocument::fromText(text);
+}
 
 TEST(IniDocumentReading, TrimsSkipsCommentsAndSplitsAtTheFirstEquals)
 {
@@ -125,8 +128,8 @@ TEST(IniDocumentValues, IntegersInDecimalAndHexadecimal)
     EXPECT_EQ(doc.readInteger(u"S", u"small", 0), -2147483647 - 1);
     EXPECT_EQ(doc.readInteger(u"S", u"count", 0), 2000000000);
     EXPECT_EQ(doc.readInteger(u"S", u"negative", 0), -5);
-    for (const char16_t* key : {u"bare", u"word", u"empty", u"big", u"comma", u"toolong",
-                                u"missing"})
+    for (const char16_t* key :
+         {u"bare", u"word", u"empty", u"big", u"comma", u"toolong", u"missing"})
         EXPECT_EQ(doc.readInteger(u"S", key, 123), 123) << std::string(key, key + 1);
     doc.writeInteger(u"S", u"new", -17);
     EXPECT_EQ(doc.readString(u"S", u"new", u""), u"-17");
@@ -189,9 +192,11 @@ TEST(IniDocumentEncoding, Windows1252WhenEveryCharacterFitsElseUtf8WithBom)
 
 TEST(IniDocumentEncoding, Utf8WithoutBomIsReadAsUtf8)
 {
-    const IniDocument doc = IniDocument::fromBytes("[S]\nk=Gr\xC3\xB6\xC3\x9F" "e\n");
+    const IniDocument doc = IniDocument::fromBytes("[S]\nk=Gr\xC3\xB6\xC3\x9F"
+                                                   "e\n");
     EXPECT_EQ(doc.readString(u"S", u"k", u""), u"Größe");
-    EXPECT_EQ(doc.toBytes(), "[S]\r\nk=Gr\xF6\xDF" "e\r\n\r\n");
+    EXPECT_EQ(doc.toBytes(), "[S]\r\nk=Gr\xF6\xDF"
+                             "e\r\n\r\n");
 }
 
 TEST(IniDocumentEncoding, Windows1252BytesThatLookLikeUtf8GetTheByteOrderMark)

@@ -26,7 +26,8 @@ TEST(IniValues, IntegerTexts)
 
 TEST(IniValues, GeneralRealFormat)
 {
-    const struct {
+    const struct
+    {
         double value;
         const char16_t* text;
     } cases[] = {
@@ -69,9 +70,9 @@ TEST(IniValues, RealTexts)
     EXPECT_EQ(parseRealText(u"1E3"), 1000.0);
     EXPECT_EQ(parseRealText(u"1e-3"), 0.001);
     EXPECT_EQ(parseRealText(u"1.7976931348623E308"), 1.7976931348623e308);
-    for (const char16_t* text : {u"", u" ", u"2,5", u"2.5 ", u"NAN", u"nan", u"INF", u"inf",
-                                 u"0x10", u"1e", u"e5", u".", u"-", u"1.2.3", u"1e999",
-                                 u"\t2.5", u"2.5mm"})
+    for (const char16_t* text :
+         {u"", u" ", u"2,5", u"2.5 ", u"NAN", u"nan", u"INF", u"inf", u"0x10", u"1e", u"e5", u".",
+          u"-", u"1.2.3", u"1e999", u"\t2.5", u"2.5mm"})
         EXPECT_FALSE(parseRealText(text).has_value());
     for (double value : {0.1, 1.0 / 3.0, -2.5e-9, 6.02214076e23, 123456.789})
         EXPECT_NEAR(*parseRealText(formatGeneralReal(value)), value, std::abs(value) * 1e-14);
@@ -99,9 +100,9 @@ TEST(IniValues, DateTimeTexts)
           u"2024-01-01", u"1.1.", u"1.1.20245", u"123.1.2024", u"1.1.2024 12:00:00:00",
           u"1.1.2024 1:2:"})
         EXPECT_FALSE(parseDateTimeText(text, 2025).has_value()) << std::u16string(text).size();
-    for (const DateTimeFields& fields : {DateTimeFields{2024, 2, 29, 13, 5, 0},
-                                         DateTimeFields{1, 1, 1, 0, 0, 0},
-                                         DateTimeFields{9999, 12, 31, 23, 59, 59}})
+    for (const DateTimeFields& fields :
+         {DateTimeFields{2024, 2, 29, 13, 5, 0}, DateTimeFields{1, 1, 1, 0, 0, 0},
+          DateTimeFields{9999, 12, 31, 23, 59, 59}})
         EXPECT_EQ(parseDateTimeText(formatDateTimeText(fields), 2025), fields);
 }
 

@@ -12,7 +12,7 @@ TEST(UnitCompiler, DefaultLinesBuildTheUnitTable)
     EXPECT_TRUE(CompileUnitDefinitions(parser, lines));
     EXPECT_EQ(lines, DefaultUnitDefinitions()) << "valid lines are written back unchanged";
     ASSERT_EQ(parser.Units.Count, 22);
-    const char16_t* names[] = {u"N", u"Pa", u"J", u"W", u"kW", u"g", u"h",
+    const char16_t* names[] = {u"N",   u"Pa", u"J",  u"W", u"kW", u"g",      u"h",
                                u"min", u"mm", u"km", u"l", u"ml", u"\u20AC", u"St\u00FCck"};
     for (int i = 0; i < 14; ++i)
         EXPECT_EQ(parser.Units.at(8 + i).Name, names[i]);
@@ -23,9 +23,13 @@ TEST(UnitCompiler, DefaultLinesBuildTheUnitTable)
 TEST(UnitCompiler, LinesAreNormalisedAndFailuresMarkedInPlace)
 {
     TEFParser parser;
-    std::vector<std::u16string> lines = {
-        u"kW=1000 W ; kilowatt", u"W = J/s", u"J = kg*m\u00B2/s\u00B2", u"   ", u"abc",
-        u"== x = 2m", u"fixed = 3m; Variable not found"};
+    std::vector<std::u16string> lines = {u"kW=1000 W ; kilowatt",
+                                         u"W = J/s",
+                                         u"J = kg*m\u00B2/s\u00B2",
+                                         u"   ",
+                                         u"abc",
+                                         u"== x = 2m",
+                                         u"fixed = 3m; Variable not found"};
     EXPECT_FALSE(CompileUnitDefinitions(parser, lines));
     EXPECT_EQ(lines[0], u"kW = 1000W; Variable not found");
     EXPECT_EQ(lines[1], u"W = J/s; Variable not found");

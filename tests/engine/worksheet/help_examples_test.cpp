@@ -68,7 +68,8 @@ TEST(HelpExamples, StatedResultsAndMessagesAreWhatEnterWrites)
         if (parts.size() < 2 || (parts.size() == 2 && !isExpression(parts[0])))
             continue; // a definition such as «a = 3», or no line at all
         const std::u16string_view last = parts.back();
-        const bool statesResult = !last.empty() && (last[0] == u'-' || (last[0] >= u'0' && last[0] <= u'9'));
+        const bool statesResult =
+            !last.empty() && (last[0] == u'-' || (last[0] >= u'0' && last[0] <= u'9'));
         const bool statesMessage = last.find(u' ') != last.npos;
         if (!statesResult && !statesMessage)
             continue; // a unit behind "=" that asks for a conversion

@@ -44,7 +44,8 @@ protected:
     LineEvaluator evaluator{parser};
 };
 
-#define EXPECT_LINE(input, expected) EXPECT_EQ(narrow(enter(input)), narrow(expected)) << narrow(input)
+#define EXPECT_LINE(input, expected)                                                               \
+    EXPECT_EQ(narrow(enter(input)), narrow(expected)) << narrow(input)
 
 } // namespace
 

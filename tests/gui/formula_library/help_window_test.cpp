@@ -32,8 +32,8 @@ private slots:
 
     void aMissingFileShowsTheTextShownBefore()
     {
-        writeFile(QStringLiteral("ZIV.hlp"),
-                  "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}}\\f0 Hilfe f\\'fcr {\\b alles}\\par}");
+        writeFile(QStringLiteral("ZIV.hlp"), "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 "
+                                             "Arial;}}\\f0 Hilfe f\\'fcr {\\b alles}\\par}");
         TForm6 help;
         help.ShowHelp(QStringLiteral("ZIV.hlp"));
         QCOMPARE(help.RichEdit1->toPlainText(), QStringLiteral("Hilfe f\u00FCr alles"));

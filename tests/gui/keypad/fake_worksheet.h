@@ -71,6 +71,6 @@ public:
     QTextEdit* editor;
     QList<QChar> keys;
     QString lastResult;
-    QStringList functions{QStringLiteral("SIN()"), QStringLiteral("COS()"),
-                          QStringLiteral("TAN()"), QStringLiteral("MAX(;)")};
+    QStringList functions{QStringLiteral("SIN()"), QStringLiteral("COS()"), QStringLiteral("TAN()"),
+                          QStringLiteral("MAX(;)")};
 };

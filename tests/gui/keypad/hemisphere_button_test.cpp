@@ -232,8 +232,7 @@ private slots:
         Bench bench;
         THemisphereButton* b = bench.key;
         bool downDuringClick = false;
-        QObject::connect(b, &THemisphereButton::clicked, b,
-                         [&] { downDuringClick = b->Down(); });
+        QObject::connect(b, &THemisphereButton::clicked, b, [&] { downDuringClick = b->Down(); });
         QSignalSpy clicks(b, &THemisphereButton::clicked);
         QSignalSpy ups(b, &THemisphereButton::mouseUp);
         press(b, kCentre);

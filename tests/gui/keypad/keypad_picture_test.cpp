@@ -35,8 +35,7 @@ private slots:
         auto at = [&](int x, int y) { return picture.pixelColor(QPoint(x, y) * ratio); };
         const QColor lit = at(8 + 9, 76 + 9);
         const QColor shade = at(8 + 22, 76 + 22);
-        QVERIFY2(lit.red() == 255 && lit.green() > 150 && lit.blue() < 60,
-                 qPrintable(lit.name()));
+        QVERIFY2(lit.red() == 255 && lit.green() > 150 && lit.blue() < 60, qPrintable(lit.name()));
         QVERIFY2(shade.red() < lit.red() || shade.green() < lit.green(), qPrintable(shade.name()));
         const QColor panel = at(107, 100); // between the keys
         QCOMPARE(at(8, 76), panel);
@@ -47,8 +46,8 @@ private slots:
         QVERIFY2(clear.red() > clear.blue() && clear.green() < clear.red(),
                  qPrintable(clear.name()));
 
-        const QString name = ratio > 1 ? QStringLiteral("keypad@%1x.png").arg(ratio)
-                                       : QStringLiteral("keypad.png");
+        const QString name =
+            ratio > 1 ? QStringLiteral("keypad@%1x.png").arg(ratio) : QStringLiteral("keypad.png");
         QVERIFY(picture.save(QDir::current().filePath(name)));
         qInfo("keypad picture: %s", qPrintable(QDir::current().filePath(name)));
     }

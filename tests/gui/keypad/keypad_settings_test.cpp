@@ -41,8 +41,7 @@ private slots:
                               "ComboBox1.item1", "ComboBox1.item2", "CBOnTop", "Komma"}));
         QCOMPARE(ini.ReadInteger(s, QStringLiteral("ComboBox1"), 99), -1);
         QCOMPARE(ini.ReadString(s, QStringLiteral("ComboBox1.text"), {}), QStringLiteral("sin()"));
-        QCOMPARE(ini.ReadString(s, QStringLiteral("ComboBox1.item0"), {}),
-                 QStringLiteral("COS()"));
+        QCOMPARE(ini.ReadString(s, QStringLiteral("ComboBox1.item0"), {}), QStringLiteral("COS()"));
         QCOMPARE(ini.ReadBool(s, QStringLiteral("CBOnTop"), true), false);
         QCOMPARE(ini.ReadString(s, QStringLiteral("Komma"), {}), QStringLiteral("\"0\""));
     }

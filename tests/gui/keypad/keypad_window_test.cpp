@@ -40,10 +40,7 @@ struct Keypad
     }
     QComboBox* combo() const { return form.findChild<QComboBox*>(QStringLiteral("ComboBox1")); }
     QCheckBox* onTop() const { return form.findChild<QCheckBox*>(QStringLiteral("CBOnTop")); }
-    TRealSpinEdit* komma() const
-    {
-        return form.findChild<TRealSpinEdit*>(QStringLiteral("Komma"));
-    }
+    TRealSpinEdit* komma() const { return form.findChild<TRealSpinEdit*>(QStringLiteral("Komma")); }
 
     void click(const char* name) const
     {

@@ -162,12 +162,24 @@ private slots:
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("up");
         QTest::addColumn<QString>("down");
-        QTest::newRow("whole numbers") << 0 << 1.0 << "2" << "3" << "1";
-        QTest::newRow("below zero") << 0 << 1.0 << "0" << "1" << "-1";
-        QTest::newRow("half snaps to even") << 0 << 1.0 << "2.5" << "3" << "1";
-        QTest::newRow("other half") << 0 << 1.0 << "3.5" << "5" << "3";
-        QTest::newRow("snaps to the increment") << 1 << 0.5 << "1.3" << "2.0" << "1.0";
-        QTest::newRow("not a number reads 0") << 0 << 1.0 << "x" << "1" << "-1";
+        QTest::newRow("whole numbers") << 0 << 1.0 << "2"
+                                       << "3"
+                                       << "1";
+        QTest::newRow("below zero") << 0 << 1.0 << "0"
+                                    << "1"
+                                    << "-1";
+        QTest::newRow("half snaps to even") << 0 << 1.0 << "2.5"
+                                            << "3"
+                                            << "1";
+        QTest::newRow("other half") << 0 << 1.0 << "3.5"
+                                    << "5"
+                                    << "3";
+        QTest::newRow("snaps to the increment") << 1 << 0.5 << "1.3"
+                                                << "2.0"
+                                                << "1.0";
+        QTest::newRow("not a number reads 0") << 0 << 1.0 << "x"
+                                              << "1"
+                                              << "-1";
     }
 
     void arrowSteps()

@@ -18,7 +18,8 @@
 
 namespace quorvel {
 
-class StoreRoutinesTest : public QObject {
+class StoreRoutinesTest : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -101,7 +102,8 @@ private slots:
                  QStringLiteral("01.03.2024"));
         QCOMPARE(TextToDateTime(QStringLiteral("29.02.2024 13:05:00")), afternoon);
         QCOMPARE(TextToDateTime(QStringLiteral("29.2.2024 13:05")), afternoon);
-        QCOMPARE(TextToDateTime(QStringLiteral("1.3.2024")), QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
+        QCOMPARE(TextToDateTime(QStringLiteral("1.3.2024")),
+                 QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
         for (const char* text : {"", "gestern", "30.02.2024", "2024-03-01"}) {
             const QDateTime now = TextToDateTime(QLatin1String(text));
             QVERIFY(qAbs(now.secsTo(QDateTime::currentDateTime())) < 120);
@@ -188,7 +190,10 @@ private slots:
         QCOMPARE(test::readAll(path), QByteArray("[Form1]\r\ntop=2\r\n\r\n"));
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("update.b01"))));
         // Creating a store reads the file but never writes it.
-        { Tiniobj reader(path); reader.WriteString("Form1", "top", "3"); }
+        {
+            Tiniobj reader(path);
+            reader.WriteString("Form1", "top", "3");
+        }
         QCOMPARE(test::readAll(path), QByteArray("[Form1]\r\ntop=2\r\n\r\n"));
     }
 

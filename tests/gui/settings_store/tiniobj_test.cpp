@@ -26,7 +26,8 @@ namespace {
 
 // Stands in for TRealEdit: a line edit whose "Wert" property reads the number from the text and
 // writes it back with two decimals.
-class RealEdit : public QLineEdit {
+class RealEdit : public QLineEdit
+{
     Q_OBJECT
     Q_PROPERTY(double Wert READ wert WRITE setWert)
 public:
@@ -35,8 +36,7 @@ public:
     void setWert(double value) { setText(QString::number(value, 'f', 2)); }
 };
 
-template <typename T>
-T* make(QWidget* parent, const char* name)
+template <typename T> T* make(QWidget* parent, const char* name)
 {
     auto* widget = new T(parent);
     widget->setObjectName(QLatin1String(name));
@@ -44,7 +44,8 @@ T* make(QWidget* parent, const char* name)
 }
 
 // Nested panels, every kind of control the store knows, and some it passes over.
-struct TestWindow {
+struct TestWindow
+{
     std::unique_ptr<QWidget> form = std::make_unique<QWidget>();
     QLineEdit* edit;
     QFrame* outerPanel;
@@ -111,11 +112,10 @@ QStringList sectionKeys(const Tiniobj& ini, const QString& section)
     return keys;
 }
 
-
-
 } // namespace
 
-class TiniobjTest : public QObject {
+class TiniobjTest : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -134,16 +134,18 @@ private slots:
         ini.SaveForm(window.form.get());
         ini.WriteInteger(QStringLiteral("Form9"), QStringLiteral("top"), 177);
         const QStringList expected = {
-            "Edit1", "CBOnTop", "ComboBox1", "ComboBox1.text", "ComboBox1.count",
-            "ComboBox1.item0", "ComboBox1.item1", "ComboBox1.item2", "Komma", "Memo1.count",
-            "Memo1.line0", "Memo1.line1", "Memo1.line2", "Memo1.line3", "Memo2.count",
-            "Memo2.line0", "Memo2.line1", "ListBox1.count", "ListBox1.item0", "ListBox1.item1",
-            "ListBox1.item2", "SpinEdit1", "DateTime1", "top"};
+            "Edit1",           "CBOnTop",         "ComboBox1",       "ComboBox1.text",
+            "ComboBox1.count", "ComboBox1.item0", "ComboBox1.item1", "ComboBox1.item2",
+            "Komma",           "Memo1.count",     "Memo1.line0",     "Memo1.line1",
+            "Memo1.line2",     "Memo1.line3",     "Memo2.count",     "Memo2.line0",
+            "Memo2.line1",     "ListBox1.count",  "ListBox1.item0",  "ListBox1.item1",
+            "ListBox1.item2",  "SpinEdit1",       "DateTime1",       "top"};
         QCOMPARE(sectionKeys(ini, QStringLiteral("Form9")), expected);
         // The tool window is a form of its own: nothing of it lands in Form9 or anywhere else.
         QCOMPARE(ini.IniFile().sectionNames().size(), std::size_t{1});
 
-        QCOMPARE(ini.ReadString("Form9", "Edit1", ""), QStringLiteral("\"  Blanks at both ends  \""));
+        QCOMPARE(ini.ReadString("Form9", "Edit1", ""),
+                 QStringLiteral("\"  Blanks at both ends  \""));
         QCOMPARE(ini.ReadString("Form9", "CBOnTop", ""), QStringLiteral("1"));
         QCOMPARE(ini.ReadString("Form9", "ComboBox1", ""), QStringLiteral("2"));
         QCOMPARE(ini.ReadString("Form9", "ComboBox1.text", ""), QStringLiteral("typed"));
@@ -247,13 +249,20 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("text");
-        QTest::newRow("quoted blanks") << "\"  a b  \"" << "  a b  ";
-        QTest::newRow("unquoted") << "a b" << "a b";
-        QTest::newRow("two quotes") << "\"\"" << "";
-        QTest::newRow("one quote") << "\"" << "";
-        QTest::newRow("no closing quote") << "\"abc" << "ab";
-        QTest::newRow("quote inside") << "a\"b\"" << "a\"b\"";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("quoted blanks") << "\"  a b  \""
+                                       << "  a b  ";
+        QTest::newRow("unquoted") << "a b"
+                                  << "a b";
+        QTest::newRow("two quotes") << "\"\""
+                                    << "";
+        QTest::newRow("one quote") << "\""
+                                   << "";
+        QTest::newRow("no closing quote") << "\"abc"
+                                          << "ab";
+        QTest::newRow("quote inside") << "a\"b\""
+                                      << "a\"b\"";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void storedEditValues()
@@ -296,9 +305,11 @@ private slots:
         QCOMPARE(ini.ReadReal("X", "missing", 0.1), 0.1);
         QCOMPARE(ini.ReadString("Formel", "text0", ""), QStringLiteral("a\u008D\u0160b"));
         QCOMPARE(ini.UpdateFile(), QString());
-        QCOMPARE(test::readAll(ini.FileName()), QByteArray("[Form1]\r\ntop=-17\r\n\r\n[Form2]\r\nvisible=1"
-                                                     "\r\n\r\n[X]\r\nr=2.5\r\n\r\n[Formel]\r\n"
-                                                     "text0=a\x8D\x8A" "b\r\n\r\n"));
+        QCOMPARE(test::readAll(ini.FileName()),
+                 QByteArray("[Form1]\r\ntop=-17\r\n\r\n[Form2]\r\nvisible=1"
+                            "\r\n\r\n[X]\r\nr=2.5\r\n\r\n[Formel]\r\n"
+                            "text0=a\x8D\x8A"
+                            "b\r\n\r\n"));
         QVERIFY(!Tiniobj().FileName().isEmpty());
     }
 
@@ -325,7 +336,8 @@ private slots:
         auto* siListBox = make<QTextEdit>(&form4, "SiListBox");
         make<QPushButton>(make<QFrame>(&form4, "Panel1"), "BTHelp");
 
-        const QByteArray legacy = test::readAll(QStringLiteral(QUORVEL_SETTINGS_TEST_DATA "/legacy_quorvel.ini"));
+        const QByteArray legacy =
+            test::readAll(QStringLiteral(QUORVEL_SETTINGS_TEST_DATA "/legacy_quorvel.ini"));
         const QString path = m_dir.filePath(QStringLiteral("Quorvel.ini"));
         QVERIFY(test::writeAll(path, legacy));
         QVariantList values;
@@ -367,8 +379,10 @@ private slots:
         const int count = values.takeFirst().toInt();
         ini.WriteInteger("Formel", "count", count);
         for (int k = 0; k < count; ++k) {
-            ini.WriteString("Formel", QStringLiteral("titel%1").arg(k), values.takeFirst().toString());
-            ini.WriteString("Formel", QStringLiteral("text%1").arg(k), values.takeFirst().toString());
+            ini.WriteString("Formel", QStringLiteral("titel%1").arg(k),
+                            values.takeFirst().toString());
+            ini.WriteString("Formel", QStringLiteral("text%1").arg(k),
+                            values.takeFirst().toString());
         }
         QCOMPARE(ini.UpdateFileKeepingBackup(), QString());
         QCOMPARE(test::readAll(path), legacy);
@@ -429,7 +443,8 @@ private slots:
         QVERIFY2(timer.elapsed() < 60'000, "loading a damaged file must not take long");
         QVERIFY(window.memo->document()->blockCount() <= 100'000);
         QVERIFY(window.list->count() <= 2);
-        QVERIFY(window.combo->currentIndex() >= -1 && window.combo->currentIndex() < window.combo->count());
+        QVERIFY(window.combo->currentIndex() >= -1 &&
+                window.combo->currentIndex() < window.combo->count());
 
         // The next save rebuilds the file from the windows alone and reads back the same.
         Tiniobj save(path, Tiniobj::Start::Empty);

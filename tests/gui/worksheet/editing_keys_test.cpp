@@ -2,8 +2,8 @@
 // consumed keys, and the keys left to the editor.
 #include "gui_test_support.h"
 
-#include "worksheet/font_dialog.h"
 #include "platform/message_boxes.h"
+#include "worksheet/font_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>

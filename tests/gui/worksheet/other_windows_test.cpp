@@ -4,8 +4,8 @@
 #include "gui_test_support.h"
 
 #include "keypad/real_edit.h"
-#include "platform/program_dir.h"
 #include "platform/message_boxes.h"
+#include "platform/program_dir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
