@@ -177,4 +177,22 @@ LineOutput LineEvaluator::EvalSheetLine(std::u16string_view line, double decimal
     return out;
 }
 
+LineEvaluator::EnterOutcome LineEvaluator::Enter(std::u16string_view line, double decimals)
+{
+    EnterOutcome outcome;
+    outcome.listing = ListCommandOf(line);
+    switch (outcome.listing) {
+    case ListCommand::None:
+        outcome.line = EvalSheetLine(line, decimals);
+        break;
+    case ListCommand::Vars:
+        outcome.entries = ListQuantities(m_parser.Vars);
+        break;
+    case ListCommand::Units:
+        outcome.entries = ListQuantities(m_parser.Units);
+        break;
+    }
+    return outcome;
+}
+
 } // namespace quorvel

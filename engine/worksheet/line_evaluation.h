@@ -1,7 +1,7 @@
 // Worksheet lines as text: what a line is (prose, expression, assignment), its evaluation, and
 // the text that replaces it. Shared by the main window and quorvel-calc.
 //
-// Road of one line: key -> MemoKeyPress -> EvalSheetLine -> SplitLabel + EvalLine ->
+// Road of one line: key -> MemoKeyPress -> Enter -> EvalSheetLine -> SplitLabel + EvalLine ->
 // TEFParser::Evaluate -> Strwandeln -> the line rewritten (formula " = " result, or the
 // message with its span marked red).
 #pragma once
@@ -61,6 +61,16 @@ public:
     // A whole line as Enter treats it (label kept, rest evaluated). Lines that are empty or
     // blank come back unchanged with ok true.
     LineOutput EvalSheetLine(std::u16string_view line, double decimals);
+
+    // What Enter does with a line: "VARS" and "UNITS" list a table, every other line is
+    // evaluated. Where the listing goes is the front end's business.
+    struct EnterOutcome
+    {
+        ListCommand listing = ListCommand::None;
+        LineOutput line;                     // the evaluated line, when listing is None
+        std::vector<std::u16string> entries; // the table's lines otherwise
+    };
+    EnterOutcome Enter(std::u16string_view line, double decimals);
 
     TEFParser& parser() { return m_parser; }
 

@@ -2,12 +2,12 @@
 // evaluator of the program. This class holds the window and wires things up; its work lives in
 // files of its own:
 //   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the key tables
-//   sheet_evaluation.cpp  EvalSheetLine, RecalcSheet, ListQuantities on the editor
+//   sheet_evaluation.cpp  EvalSheetLine, ShowLine, RecalcSheet, ListQuantities on the editor
 //   sheet_commands.cpp    InsertText, the formatting and "Bearbeiten" commands
 //   main_menus.cpp        MainMenu1 and PM with their run-time entries
 //
-// Road of one line: key -> MemoKeyPress -> EvalSheetLine -> LineEvaluator::EvalSheetLine ->
-// TEFParser::Evaluate -> Strwandeln -> the line rewritten by SheetEditor::replaceLine.
+// Road of one line: key -> MemoKeyPress -> LineEvaluator::Enter -> EvalSheetLine -> EvalLine ->
+// TEFParser::Evaluate -> Strwandeln -> ShowLine -> the line rewritten by SheetEditor::replaceLine.
 #pragma once
 
 #include "formula/ef_parser.h"
@@ -68,10 +68,12 @@ public:
     bool MemoKeyPress(QChar key) override;
     bool MemoKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
-    // Line evaluation on the active page (sheet_evaluation.cpp).
+    // Line evaluation on the active page (sheet_evaluation.cpp). ShowLine writes an evaluated
+    // line i; ListQuantities writes a table's lines below the caret's line.
     void EvalSheetLine(int i);
+    void ShowLine(int i, const LineOutput& out);
     void RecalcSheet();
-    void ListQuantities(const TSiVarList& list);
+    void ListQuantities(const std::vector<std::u16string>& texts);
 
     // Editing (sheet_commands.cpp).
     void InsertText(const QString& text, int back) override;

@@ -1,6 +1,6 @@
-// Line evaluation on the editor (EvalSheetLine, RecalcSheet and
-// ListQuantities): the engine computes the new line; this file writes it with its colours and
-// moves the caret to the start of the next line.
+// Line evaluation on the editor (EvalSheetLine, ShowLine, RecalcSheet and ListQuantities): the
+// engine computes the new line or listing; this file writes it with its colours and moves the
+// caret to the start of the next line.
 #include "worksheet/main_window.h"
 
 #include "base/text_helpers.h"
@@ -37,6 +37,12 @@ QList<TextRun> runsOf(const LineOutput& out)
 
 void TForm1::EvalSheetLine(int i)
 {
+    const QString t = currentSheet().line(i);
+    ShowLine(i, m_lines.EvalSheetLine(viewOf(t), Decimals()));
+}
+
+void TForm1::ShowLine(int i, const LineOutput& out)
+{
     SheetEditor& sheet = currentSheet();
     const QString t = sheet.line(i);
     sheet.beginBatch();
@@ -50,7 +56,6 @@ void TForm1::EvalSheetLine(int i)
         } else
             sheet.setCaret(i, static_cast<int>(t.size()));
     } else {
-        const LineOutput out = m_lines.EvalSheetLine(viewOf(t), Decimals());
         sheet.replaceLine(i, runsOf(out));
         if (sheet.isLastLine(i))
             sheet.appendLine();
@@ -72,11 +77,10 @@ void TForm1::RecalcSheet()
     sheet.endBatch();
 }
 
-void TForm1::ListQuantities(const TSiVarList& list)
+void TForm1::ListQuantities(const std::vector<std::u16string>& texts)
 {
     SheetEditor& sheet = currentSheet();
     sheet.setSelectionColor(kBlack);
-    const std::vector<std::u16string> texts = quorvel::ListQuantities(list);
     sheet.beginBatch();
     const int r = sheet.caretRow();
     int last = r;

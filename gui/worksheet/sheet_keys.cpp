@@ -43,17 +43,13 @@ bool TForm1::MemoKeyPress(QChar key)
     if (key == QChar(kEnter)) {
         SheetEditor& sheet = currentSheet();
         const int row = sheet.caretRow();
-        switch (ListCommandOf(sheet.line(row).toStdU16String())) {
-        case ListCommand::Vars:
-            ListQuantities(m_parser.Vars);
-            break;
-        case ListCommand::Units:
-            ListQuantities(m_parser.Units);
-            break;
-        case ListCommand::None:
-            EvalSheetLine(row);
-            break;
-        }
+        const QString text = sheet.line(row);
+        const LineEvaluator::EnterOutcome outcome =
+            m_lines.Enter(text.toStdU16String(), Decimals());
+        if (outcome.listing == ListCommand::None)
+            ShowLine(row, outcome.line);
+        else
+            ListQuantities(outcome.entries);
         return true;
     }
     if (key == QChar(kEsc))

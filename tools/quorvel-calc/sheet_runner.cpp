@@ -18,16 +18,14 @@ SheetRunner::SheetRunner(TEFParser& parser) : m_evaluator(parser) {}
 
 void SheetRunner::EnterLine(std::u16string_view line, double decimals, std::vector<LineOutput>& out)
 {
-    const ListCommand command = ListCommandOf(line);
-    if (command == ListCommand::None) {
-        out.push_back(m_evaluator.EvalSheetLine(line, decimals));
+    LineEvaluator::EnterOutcome outcome = m_evaluator.Enter(line, decimals);
+    if (outcome.listing == ListCommand::None) {
+        out.push_back(std::move(outcome.line));
         return;
     }
+    // On the page the listing goes below the line as typed; here it follows it.
     out.push_back(LineOutput{true, std::u16string(line), 0, 0});
-    TEFParser& parser = m_evaluator.parser();
-    const TSiVarList& list =
-        command == ListCommand::Vars ? static_cast<const TSiVarList&>(parser.Vars) : parser.Units;
-    for (std::u16string& text : ListQuantities(list))
+    for (std::u16string& text : outcome.entries)
         out.push_back(LineOutput{true, std::move(text), 0, 0});
 }
 
