@@ -18,10 +18,8 @@ std::u16string_view Trim(std::u16string_view text)
 std::u16string UpperCase(std::u16string_view text)
 {
     std::u16string upper(text);
-    for (char16_t& c : upper) {
-        if (c >= u'a' && c <= u'z')
-            c = static_cast<char16_t>(c - (u'a' - u'A'));
-    }
+    for (char16_t& c : upper)
+        c = UpperAscii(c);
     return upper;
 }
 

@@ -13,6 +13,15 @@ namespace quorvel {
 std::u16string_view Trim(std::u16string_view text);
 // Only the letters a to z change.
 std::u16string UpperCase(std::u16string_view text);
+inline char16_t UpperAscii(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
+}
+// A text's length as the 32-bit positions ErrPos and ErrLen count it.
+inline std::int32_t Length32(std::u16string_view text)
+{
+    return static_cast<std::int32_t>(text.size());
+}
 // 1-based position of the first c, 0 if none.
 std::int32_t CharPos(char16_t c, std::u16string_view text);
 bool ContainsAnyOf(std::u16string_view chars, std::u16string_view text);

@@ -2,6 +2,7 @@
 #include "formula/ef_parser.h"
 
 #include "base/quorvel_error.h"
+#include "base/text_helpers.h"
 #include "formula/builtin_functions.h"
 #include "formula/float_faults.h"
 #include "formula/number_literal.h"
@@ -11,8 +12,6 @@
 
 namespace quorvel {
 namespace {
-
-constexpr std::u16string_view kOperators = u"+-*/^(;)\u00B2\u00B3";
 
 // Deep enough for any formula a person writes; shallow enough that the machine stack (also
 // under sanitizers) never runs out. Beyond it the evaluation is refused like a fault.
@@ -36,16 +35,6 @@ private:
     int& m_depth;
 };
 
-std::int32_t length32(std::u16string_view text)
-{
-    return static_cast<std::int32_t>(text.size());
-}
-
-char16_t upperAscii(char16_t c)
-{
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
-}
-
 } // namespace
 
 TEFParser::TEFParser()
@@ -62,13 +51,8 @@ bool TEFParser::Evaluate(TSINumber& result, std::u16string& formula)
     // Arguments of failed calls are never read again; dropping them keeps the stack small.
     Stack.SetCount(0);
 
-    std::u16string_view text = formula;
-    while (!text.empty() && text.front() <= u' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() <= u' ')
-        text.remove_suffix(1);
     m_prepared.clear();
-    for (char16_t c : text) {
+    for (char16_t c : Trim(formula)) {
         if (c != u' ')
             m_prepared.push_back(c);
     }
@@ -101,7 +85,7 @@ std::int32_t TEFParser::FindFunction(std::u16string_view name) const
             continue;
         bool same = true;
         for (std::size_t k = 0; k < name.size() && same; ++k)
-            same = upperAscii(candidate[k]) == upperAscii(name[k]);
+            same = UpperAscii(candidate[k]) == UpperAscii(name[k]);
         if (same)
             return static_cast<std::int32_t>(i);
     }
@@ -153,111 +137,11 @@ bool TEFParser::Pop(TSINumber& value)
     return true;
 }
 
-bool TEFParser::IsOperator(char16_t ch, char16_t& op)
-{
-    if (kOperators.find(ch) == std::u16string_view::npos)
-        return false;
-    op = ch;
-    return true;
-}
-
-int TEFParser::NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op)
-{
-    const std::size_t n = rest.size();
-    const std::size_t k = NumberLength(rest);
-    if (rest.front() == u'(') {
-        op = u'(';
-        operand = {};
-        rest.remove_prefix(1);
-        return 0;
-    }
-    op = 0;
-    // 0-based index of the first operator; the first character never counts as one, so a
-    // leading sign stays with its operand.
-    std::size_t p = n;
-    for (std::size_t i = k > 0 ? k : 1; i < n; ++i) {
-        if (IsOperator(rest[i], op)) {
-            p = i;
-            break;
-        }
-    }
-    if (k > 0 && p > k) {
-        // A number glued to what follows: «3km» is 3 * km. The "*" is not in the text, so the
-        // count its case adds is taken back here.
-        operand = rest.substr(0, k);
-        op = u'*';
-        --ErrPos;
-        rest.remove_prefix(k);
-        return 1;
-    }
-    operand = rest.substr(0, p);
-    rest.remove_prefix(p < n ? p + 1 : n);
-    return k > 0 ? 1 : 2;
-}
-
-bool TEFParser::OPLevel(char16_t op, int& level)
-{
-    switch (op) {
-    case 0:
-    case u';':
-        level = 0;
-        return true;
-    case u'+':
-    case u'-':
-        level = 1;
-        return true;
-    case u'*':
-    case u'/':
-        level = 2;
-        return true;
-    case u'^':
-    case u'\u00B2':
-    case u'\u00B3':
-        level = 3;
-        return true;
-    case u'(':
-        level = 4;
-        return true;
-    case u')':
-        return SetError(u"\")\" nicht erlaubt in Routine OPLevel");
-    default:
-        return SetError(std::u16string(u"Unbekannter Operator ") + op + u" in Routine OPLevel");
-    }
-}
-
-bool TEFParser::GetBracket(std::u16string_view& rest, std::u16string_view& inner, char16_t& op)
-{
-    const std::size_t n = rest.size();
-    int depth = 1;
-    std::size_t i = 0; // characters scanned; rest[i - 1] is the last one
-    while (i < n) {
-        const char16_t c = rest[i++];
-        if (c == u'(')
-            ++depth;
-        else if (c == u')' && --depth < 1)
-            break;
-    }
-    if (depth >= 1) {
-        SetError(u"Klammerfehler");
-        ErrLen = 0;
-        return false;
-    }
-    inner = rest.substr(0, i - 1);
-    if (i < n) {
-        op = rest[i];
-        rest.remove_prefix(i + 1);
-    } else {
-        op = 0;
-        rest = {};
-    }
-    return true;
-}
-
 bool TEFParser::lookupOperand(std::u16string_view name, TSINumber& result, bool& valid)
 {
     std::int32_t i = Units.IndexOf(name);
     if (i >= 1) {
-        ErrPos += length32(name);
+        ErrPos += Length32(name);
         result = Units.at(i).Quantity;
         Units.SetUsed(i);
         valid = true;
@@ -268,13 +152,13 @@ bool TEFParser::lookupOperand(std::u16string_view name, TSINumber& result, bool&
         result = Vars.at(i).Quantity;
         Vars.SetUsed(i);
         valid = true;
-        ErrPos += length32(name);
+        ErrPos += Length32(name);
         return true;
     }
     if (FindFunction(name) >= 0)
         return true; // applied when its bracket is read
     SetError(u"Variable not found");
-    ErrLen = length32(name);
+    ErrLen = Length32(name);
     return false;
 }
 
@@ -296,10 +180,10 @@ bool TEFParser::callFunction(std::u16string_view name, std::int32_t bracketPos,
     if (f < 0) {
         SetError(u"unknown function " + std::u16string(name) + u"()");
         ErrPos = bracketPos;
-        ErrLen = length32(name);
+        ErrLen = Length32(name);
         return false;
     }
-    ErrPos += length32(name);
+    ErrPos += Length32(name);
     std::int32_t argc = 0;
     char16_t op = 0;
     do {
@@ -315,7 +199,7 @@ bool TEFParser::callFunction(std::u16string_view name, std::int32_t bracketPos,
     if (entry.ArgCount != argc) {
         SetError(u"wrong number of arguments for " + entry.Name);
         ErrPos = bracketPos;
-        ErrLen = length32(name);
+        ErrLen = Length32(name);
         return false;
     }
     const bool ok = entry.Routine(*this);
@@ -324,7 +208,7 @@ bool TEFParser::callFunction(std::u16string_view name, std::int32_t bracketPos,
     ++ErrPos; // the ")"
     if (!ok) {
         ErrPos = bracketPos;
-        ErrLen = length32(name);
+        ErrLen = Length32(name);
         return false;
     }
     return true;
@@ -341,7 +225,7 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
     const int kind = NextToken(rest, operand, op);
     bool valid = false;
     if (kind == 1) {
-        ErrPos += length32(operand);
+        ErrPos += Length32(operand);
         result = TSINumber{StrToReal(operand), {}};
         valid = true;
     } else if (kind == 2) {
@@ -362,127 +246,167 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
     for (;;) {
         if (rest.empty() && op == 0)
             return true;
-        char16_t next = 0;
+        bool applied = false;
         switch (op) {
         case u';':
             return valid;
         case u'+':
-        case u'-': {
-            const std::int32_t p0 = ErrPos;
-            ++ErrPos;
-            if (!valid) {
-                SetError(u"syntax error");
-                throw QuorvelError(u"OK, valid ist n\u00F6tig! (1)");
-            }
-            TSINumber right;
-            if (!EvalExpr(1, right, rest, next))
-                return false;
-            if (!SiSameUnit(result, right)) {
-                ErrPos = p0;
-                SetError(u"unit confilct");
-                ErrLen = 1;
-                return false;
-            }
-            result = op == u'+' ? SiAdd(result, right) : SiSub(result, right);
-            CheckFinite(result.Value);
-            op = next;
-            if (op == u')')
-                return SetError(u"bracket error");
+        case u'-':
+            applied = applyAdditive(valid, result, rest, op);
             break;
-        }
         case u'*':
-        case u'/': {
-            ++ErrPos;
-            if (!valid)
-                return SetError(u"syntax error");
-            TSINumber right;
-            if (!EvalExpr(2, right, rest, next))
-                return false;
-            result = op == u'*' ? SiMul(result, right) : SiDiv(result, right);
-            CheckFinite(result.Value);
-            op = next;
-            if (op == u')') {
-                SetError(u"bracket error");
-                ErrLen = 1;
-                return false;
-            }
+        case u'/':
+            applied = applyMultiplicative(valid, result, rest, op);
             break;
-        }
-        case u'^': {
-            ++ErrPos;
-            if (!valid)
-                return SetError(u"syntax error");
-            TSINumber right;
-            if (!EvalExpr(3, right, rest, next))
-                return false;
-            if (SiUnitCount(right) > 0)
-                return SetError(u"units in exponent not allowed");
-            const double base = result.Value;
-            if (SiUnitCount(result) > 0) {
-                if (right.Value != std::trunc(right.Value))
-                    return SetError(u"only integer exponents for physical base");
-                const double whole = std::nearbyint(right.Value);
-                if (!(std::fabs(whole) <= 2147483647.0))
-                    throw QuorvelError(u"Range check error");
-                result = SiUnitPower(result, static_cast<std::int32_t>(whole));
-            }
-            result.Value = CheckFinite(Power(base, right.Value),
-                                       base == 0.0 ? Infinity::Pole : Infinity::Overflow);
-            op = next;
-            if (op == u')')
-                return SetError(u"bracket error");
+        case u'^':
+            applied = applyPower(valid, result, rest, op);
             break;
-        }
         case u'\u00B2':
-        case u'\u00B3': {
-            ++ErrPos;
-            if (!valid)
-                return SetError(u"syntax error");
-            const double v = result.Value;
-            if (op == u'\u00B2') {
-                result = SiUnitPower(result, 2);
-                result.Value = CheckFinite(v * v);
-            } else {
-                result = SiUnitPower(result, 3);
-                result.Value = CheckFinite(v * v * v);
-            }
-            if (rest.empty()) {
-                op = 0;
-                return true;
-            }
-            op = rest.front();
-            rest.remove_prefix(1);
+        case u'\u00B3':
+            applied = applySquare(valid, result, rest, op);
             break;
-        }
-        case u'(': {
-            const std::int32_t p0 = ErrPos;
-            ++ErrPos;
-            std::u16string_view inner;
-            if (!GetBracket(rest, inner, next))
-                return false;
-            if (operand.empty()) {
-                valid = EvalExpr(0, result, inner, op);
-                if (!valid)
-                    return false;
-                if (op != 0 || !inner.empty())
-                    return SetError(u"syntax error ");
-                ++ErrPos; // the ")"
-            } else if (!callFunction(operand, p0, inner, result, valid)) {
-                return false;
-            }
-            op = next;
+        case u'(':
+            applied = applyBracket(operand, valid, result, rest, op);
             break;
-        }
         default:
             // Only operator characters reach the loop: the continue rule refuses the rest.
             return false;
         }
+        if (!applied)
+            return false;
         bool keepGoing = false;
         if (!continueRule(level, op, keepGoing))
             return false;
         if (!keepGoing)
             return true;
     }
+}
+
+// The skeleton of the binary operators: the operator's character is counted, a left operand
+// must be there, and the right operand is read at the operator's own level, which leaves the
+// operator behind it in next.
+bool TEFParser::readRightOperand(int level, bool valid, TSINumber& right, std::u16string_view& rest,
+                                 char16_t& next)
+{
+    ++ErrPos;
+    if (!valid)
+        return SetError(u"syntax error");
+    return EvalExpr(level, right, rest, next);
+}
+
+// Level 1: "+" and "-" need the same unit on both sides.
+bool TEFParser::applyAdditive(bool valid, TSINumber& result, std::u16string_view& rest,
+                              char16_t& op)
+{
+    const std::int32_t p0 = ErrPos;
+    TSINumber right;
+    char16_t next = 0;
+    if (!readRightOperand(1, valid, right, rest, next)) {
+        if (!valid)
+            throw QuorvelError(u"OK, valid ist n\u00F6tig! (1)");
+        return false;
+    }
+    if (!SiSameUnit(result, right)) {
+        ErrPos = p0;
+        SetError(u"unit confilct");
+        ErrLen = 1;
+        return false;
+    }
+    result = op == u'+' ? SiAdd(result, right) : SiSub(result, right);
+    CheckFinite(result.Value);
+    op = next;
+    return op != u')' || SetError(u"bracket error");
+}
+
+// Level 2: "*" and "/" combine the units.
+bool TEFParser::applyMultiplicative(bool valid, TSINumber& result, std::u16string_view& rest,
+                                    char16_t& op)
+{
+    TSINumber right;
+    char16_t next = 0;
+    if (!readRightOperand(2, valid, right, rest, next))
+        return false;
+    result = op == u'*' ? SiMul(result, right) : SiDiv(result, right);
+    CheckFinite(result.Value);
+    op = next;
+    if (op == u')') {
+        SetError(u"bracket error");
+        ErrLen = 1;
+        return false;
+    }
+    return true;
+}
+
+// Level 3: "^" takes a plain number as exponent, and a whole one when the base has a unit.
+bool TEFParser::applyPower(bool valid, TSINumber& result, std::u16string_view& rest, char16_t& op)
+{
+    TSINumber right;
+    char16_t next = 0;
+    if (!readRightOperand(3, valid, right, rest, next))
+        return false;
+    if (SiUnitCount(right) > 0)
+        return SetError(u"units in exponent not allowed");
+    const double base = result.Value;
+    if (SiUnitCount(result) > 0) {
+        if (right.Value != std::trunc(right.Value))
+            return SetError(u"only integer exponents for physical base");
+        const double whole = std::nearbyint(right.Value);
+        if (!(std::fabs(whole) <= 2147483647.0))
+            throw QuorvelError(u"Range check error");
+        result = SiUnitPower(result, static_cast<std::int32_t>(whole));
+    }
+    result.Value =
+        CheckFinite(Power(base, right.Value), base == 0.0 ? Infinity::Pole : Infinity::Overflow);
+    op = next;
+    return op != u')' || SetError(u"bracket error");
+}
+
+// Level 3, postfix: "²" and "³" have no right operand; the character behind them is always
+// the next operator.
+bool TEFParser::applySquare(bool valid, TSINumber& result, std::u16string_view& rest, char16_t& op)
+{
+    ++ErrPos;
+    if (!valid)
+        return SetError(u"syntax error");
+    const double v = result.Value;
+    if (op == u'\u00B2') {
+        result = SiUnitPower(result, 2);
+        result.Value = CheckFinite(v * v);
+    } else {
+        result = SiUnitPower(result, 3);
+        result.Value = CheckFinite(v * v * v);
+    }
+    if (rest.empty()) {
+        op = 0;
+    } else {
+        op = rest.front();
+        rest.remove_prefix(1);
+    }
+    return true;
+}
+
+// Level 4: a bracket, either grouping (no operand before it) or a function's argument list.
+bool TEFParser::applyBracket(std::u16string_view operand, bool& valid, TSINumber& result,
+                             std::u16string_view& rest, char16_t& op)
+{
+    const std::int32_t p0 = ErrPos;
+    ++ErrPos;
+    std::u16string_view inner;
+    char16_t next = 0;
+    if (!GetBracket(rest, inner, next))
+        return false;
+    if (operand.empty()) {
+        valid = EvalExpr(0, result, inner, op);
+        if (!valid)
+            return false;
+        if (op != 0 || !inner.empty())
+            return SetError(u"syntax error ");
+        ++ErrPos; // the ")"
+    } else if (!callFunction(operand, p0, inner, result, valid)) {
+        return false;
+    }
+    op = next;
+    return true;
 }
 
 } // namespace quorvel

@@ -91,6 +91,18 @@ private:
     bool callFunction(std::u16string_view name, std::int32_t bracketPos, std::u16string_view inner,
                       TSINumber& result, bool& valid);
 
+    // One routine per operator level of EvalExpr's loop. Each applies op to result, reading
+    // what it needs from rest, and leaves the next operator in op.
+    bool readRightOperand(int level, bool valid, TSINumber& right, std::u16string_view& rest,
+                          char16_t& next);
+    bool applyAdditive(bool valid, TSINumber& result, std::u16string_view& rest, char16_t& op);
+    bool applyMultiplicative(bool valid, TSINumber& result, std::u16string_view& rest,
+                             char16_t& op);
+    bool applyPower(bool valid, TSINumber& result, std::u16string_view& rest, char16_t& op);
+    bool applySquare(bool valid, TSINumber& result, std::u16string_view& rest, char16_t& op);
+    bool applyBracket(std::u16string_view operand, bool& valid, TSINumber& result,
+                      std::u16string_view& rest, char16_t& op);
+
     std::u16string m_prepared; // reused between evaluations
     int m_depth = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "base/quorvel_error.h"
 #include "formula/number_literal.h"
+#include "formula/scanner.h"
 #include "quantity/quantity_text.h"
 
 #include <cmath>
@@ -10,13 +11,7 @@
 namespace quorvel {
 namespace {
 
-constexpr std::u16string_view kOperatorChars = u"+-*/^(;)\u00B2\u00B3";
 constexpr std::u16string_view kSeparator = u" = ";
-
-std::int32_t length32(std::u16string_view text)
-{
-    return static_cast<std::int32_t>(text.size());
-}
 
 } // namespace
 
@@ -127,7 +122,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
         output = p0 + std::u16string(kSeparator) + p1;
         ok = p.SetError(u"illegal variable name");
         p.ErrPos = 1;
-        p.ErrLen = length32(p0);
+        p.ErrLen = Length32(p0);
         output += std::u16string(kSeparator) + p.ErrMsg;
         return true;
     }
@@ -149,7 +144,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
     } else {
         output = p0 + std::u16string(kSeparator) + p1 + std::u16string(kSeparator) + p.ErrMsg;
     }
-    p.ErrPos += length32(p0) + length32(kSeparator);
+    p.ErrPos += Length32(p0) + Length32(kSeparator);
     return true;
 }
 
@@ -171,8 +166,8 @@ LineOutput LineEvaluator::EvalSheetLine(std::u16string_view line, double decimal
         std::u16string mark;
         std::u16string after;
         m_parser.SplitAtError(evaluated, before, after, mark);
-        out.markStart = length32(split.prefix) + length32(before);
-        out.markLength = length32(mark);
+        out.markStart = Length32(split.prefix) + Length32(before);
+        out.markLength = Length32(mark);
     }
     return out;
 }

@@ -1,0 +1,111 @@
+// The scanner: it cuts one operand and the operator behind it from the front of the formula
+// text, tells an operator's level, and finds the end of a bracket.
+#include "formula/scanner.h"
+
+#include "base/text_helpers.h"
+#include "formula/ef_parser.h"
+#include "formula/number_literal.h"
+
+namespace quorvel {
+
+bool TEFParser::IsOperator(char16_t ch, char16_t& op)
+{
+    if (kOperatorChars.find(ch) == std::u16string_view::npos)
+        return false;
+    op = ch;
+    return true;
+}
+
+int TEFParser::NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op)
+{
+    const std::size_t n = rest.size();
+    const std::size_t k = NumberLength(rest);
+    if (rest.front() == u'(') {
+        op = u'(';
+        operand = {};
+        rest.remove_prefix(1);
+        return 0;
+    }
+    op = 0;
+    // 0-based index of the first operator; the first character never counts as one, so a
+    // leading sign stays with its operand.
+    std::size_t p = n;
+    for (std::size_t i = k > 0 ? k : 1; i < n; ++i) {
+        if (IsOperator(rest[i], op)) {
+            p = i;
+            break;
+        }
+    }
+    if (k > 0 && p > k) {
+        // A number glued to what follows: «3km» is 3 * km. The "*" is not in the text, so the
+        // count its case adds is taken back here.
+        operand = rest.substr(0, k);
+        op = u'*';
+        --ErrPos;
+        rest.remove_prefix(k);
+        return 1;
+    }
+    operand = rest.substr(0, p);
+    rest.remove_prefix(p < n ? p + 1 : n);
+    return k > 0 ? 1 : 2;
+}
+
+bool TEFParser::OPLevel(char16_t op, int& level)
+{
+    switch (op) {
+    case 0:
+    case u';':
+        level = 0;
+        return true;
+    case u'+':
+    case u'-':
+        level = 1;
+        return true;
+    case u'*':
+    case u'/':
+        level = 2;
+        return true;
+    case u'^':
+    case u'\u00B2':
+    case u'\u00B3':
+        level = 3;
+        return true;
+    case u'(':
+        level = 4;
+        return true;
+    case u')':
+        return SetError(u"\")\" nicht erlaubt in Routine OPLevel");
+    default:
+        return SetError(std::u16string(u"Unbekannter Operator ") + op + u" in Routine OPLevel");
+    }
+}
+
+bool TEFParser::GetBracket(std::u16string_view& rest, std::u16string_view& inner, char16_t& op)
+{
+    const std::size_t n = rest.size();
+    int depth = 1;
+    std::size_t i = 0; // characters scanned; rest[i - 1] is the last one
+    while (i < n) {
+        const char16_t c = rest[i++];
+        if (c == u'(')
+            ++depth;
+        else if (c == u')' && --depth < 1)
+            break;
+    }
+    if (depth >= 1) {
+        SetError(u"Klammerfehler");
+        ErrLen = 0;
+        return false;
+    }
+    inner = rest.substr(0, i - 1);
+    if (i < n) {
+        op = rest[i];
+        rest.remove_prefix(i + 1);
+    } else {
+        op = 0;
+        rest = {};
+    }
+    return true;
+}
+
+} // namespace quorvel
