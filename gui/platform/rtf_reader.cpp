@@ -32,8 +32,6 @@ constexpr std::size_t kMaxGroupDepth = 500;
 constexpr int kDefaultHalfPoints = 24; // RTF's default size, 12 pt
 constexpr int kMaxHalfPoints = 3276;   // 1638 pt, the largest size RTF knows
 
-enum class Script : unsigned char { Normal, Super, Sub };
-
 // The character formatting of the current group, in RTF's numbers.
 struct CharState
 {
@@ -43,7 +41,7 @@ struct CharState
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    Script script = Script::Normal;
+    ScriptPosition script = ScriptPosition::Normal;
     bool operator==(const CharState&) const = default;
 };
 
@@ -315,19 +313,21 @@ private:
             chars.font = param;
             break;
         case Word::Super:
-            chars.script = Script::Super;
+            chars.script = ScriptPosition::Superscript;
             break;
         case Word::Sub:
-            chars.script = Script::Sub;
+            chars.script = ScriptPosition::Subscript;
             break;
         case Word::NoSuperSub:
-            chars.script = Script::Normal;
+            chars.script = ScriptPosition::Normal;
             break;
         case Word::Up: // \upN raises by N half-points (6 when N is missing)
-            chars.script = (hasParam ? param : 6) > 0 ? Script::Super : Script::Normal;
+            chars.script =
+                (hasParam ? param : 6) > 0 ? ScriptPosition::Superscript : ScriptPosition::Normal;
             break;
         case Word::Down:
-            chars.script = (hasParam ? param : 6) > 0 ? Script::Sub : Script::Normal;
+            chars.script =
+                (hasParam ? param : 6) > 0 ? ScriptPosition::Subscript : ScriptPosition::Normal;
             break;
         case Word::Par:
             endParagraph();
@@ -519,10 +519,7 @@ private:
         const auto index = static_cast<std::size_t>(chars.colour);
         if (index < m_colours.size() && m_colours[index])
             format.setForeground(QColor(*m_colours[index]));
-        format.setVerticalAlignment(chars.script == Script::Super
-                                        ? QTextCharFormat::AlignSuperScript
-                                    : chars.script == Script::Sub ? QTextCharFormat::AlignSubScript
-                                                                  : QTextCharFormat::AlignNormal);
+        SetScript(format, chars.script);
         m_lastFormat.emplace(chars, format);
         return format;
     }

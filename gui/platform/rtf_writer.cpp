@@ -18,8 +18,6 @@
 namespace quorvel {
 namespace {
 
-enum class Script : unsigned char { Normal, Super, Sub };
-
 // A run's format in RTF's numbers. The initial values are RTF's defaults after \pard.
 struct RunFormat
 {
@@ -29,7 +27,7 @@ struct RunFormat
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    Script script = Script::Normal;
+    ScriptPosition script = ScriptPosition::Normal;
 };
 
 struct FontEntry
@@ -195,16 +193,7 @@ private:
             format.foreground().style() != Qt::NoBrush)
             run.colour = colourIndex(format.foreground().color().rgb());
 
-        switch (format.verticalAlignment()) {
-        case QTextCharFormat::AlignSuperScript:
-            run.script = Script::Super;
-            break;
-        case QTextCharFormat::AlignSubScript:
-            run.script = Script::Sub;
-            break;
-        default:
-            break;
-        }
+        run.script = ScriptOf(format);
         return run;
     }
 
@@ -237,9 +226,9 @@ private:
         if (run.colour != m_written.colour)
             word("\\cf", run.colour);
         if (run.script != m_written.script)
-            word(run.script == Script::Super ? "\\super"
-                 : run.script == Script::Sub ? "\\sub"
-                                             : "\\nosupersub");
+            word(run.script == ScriptPosition::Superscript ? "\\super"
+                 : run.script == ScriptPosition::Subscript ? "\\sub"
+                                                           : "\\nosupersub");
         m_written = run;
     }
 

@@ -257,18 +257,8 @@ CharFormat SheetEditor::selectionFormat() const
     result.color = f.hasProperty(QTextFormat::ForegroundBrush)
                        ? f.foreground().color()
                        : m_edit.palette().color(QPalette::Text);
-    result.charset = f.hasProperty(CharsetProperty) ? f.intProperty(CharsetProperty) : 1;
-    switch (f.verticalAlignment()) {
-    case QTextCharFormat::AlignSuperScript:
-        result.script = ScriptPosition::Superscript;
-        break;
-    case QTextCharFormat::AlignSubScript:
-        result.script = ScriptPosition::Subscript;
-        break;
-    default:
-        result.script = ScriptPosition::Normal;
-        break;
-    }
+    result.charset = RtfCharset(f);
+    result.script = ScriptOf(f);
     return result;
 }
 
@@ -281,7 +271,7 @@ void SheetEditor::setSelectionFormat(const CharFormat& format)
     m.setFontItalic((format.style & StyleItalic) != 0);
     m.setFontUnderline((format.style & StyleUnderline) != 0);
     m.setForeground(format.color);
-    m.setProperty(CharsetProperty, format.charset);
+    SetRtfCharset(m, format.charset);
     m_edit.mergeCurrentCharFormat(m);
 }
 
@@ -311,17 +301,7 @@ void SheetEditor::setSelectionColor(const QColor& color)
 void SheetEditor::setSelectionScript(ScriptPosition script)
 {
     QTextCharFormat m;
-    switch (script) {
-    case ScriptPosition::Superscript:
-        m.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
-        break;
-    case ScriptPosition::Subscript:
-        m.setVerticalAlignment(QTextCharFormat::AlignSubScript);
-        break;
-    case ScriptPosition::Normal:
-        m.setVerticalAlignment(QTextCharFormat::AlignNormal);
-        break;
-    }
+    SetScript(m, script);
     m_edit.mergeCurrentCharFormat(m);
 }
 

@@ -3,6 +3,8 @@
 // undo, clipboard), on top of a QTextEdit whose blocks are the lines.
 #pragma once
 
+#include "platform/rtf_format.h"
+
 #include <QColor>
 #include <QList>
 #include <QString>
@@ -20,8 +22,6 @@ struct TextRun
     QColor color;
 };
 
-enum class ScriptPosition { Normal, Superscript, Subscript };
-
 // The style set: bits 0, 1, 2.
 enum FontStyle : int { StyleBold = 1, StyleItalic = 2, StyleUnderline = 4 };
 
@@ -33,16 +33,13 @@ struct CharFormat
     int size = 0;  // whole points, as the original editor reported them
     int style = 0; // FontStyle bits
     QColor color;
-    int charset = 1; // the Windows character set number; 1 (DEFAULT_CHARSET) unless set
+    int charset = kDefaultRtfCharset; // the Windows character set number
     ScriptPosition script = ScriptPosition::Normal;
 };
 
 class SheetEditor
 {
 public:
-    // The character set lives in the text format under this property (Qt fonts have none).
-    static constexpr int CharsetProperty = QTextFormat::UserProperty + 0x51;
-
     explicit SheetEditor(QTextEdit& edit);
 
     QTextEdit& widget() const { return m_edit; }

@@ -6,12 +6,14 @@
 #include "platform/program_dir.h"
 #include "program_settings.h"
 #include "worksheet/documents.h"
+#include "worksheet/font_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QtTest>
@@ -108,6 +110,51 @@ private slots:
             QVERIFY(SaveSettings(w));
         }
         QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), firstIni);
+    }
+
+    // The character set chosen in the font dialog reaches the page file at exit, and the next
+    // start shows it preloaded in the dialog.
+    void aCharacterSetChosenInTheFontDialogComesBackAtTheNextStart()
+    {
+        const auto selectFirstLine = [](QTextEdit& memo) {
+            QTextCursor cursor(memo.document());
+            cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+            memo.setTextCursor(cursor);
+        };
+        {
+            Windows w;
+            LoadSettings(w);
+            setPageLines(*w.memo1(), {QStringLiteral("Winkel")});
+            selectFirstLine(*w.memo1());
+            ModalDriver driver;
+            driver.then([](QWidget* window) {
+                auto* dialog = qobject_cast<SheetFontDialog*>(window);
+                QVERIFY(dialog);
+                QComboBox& charsets = *dialog->charsetBox();
+                charsets.setCurrentIndex(charsets.findData(161)); // "Griechisch"
+                dialog->accept();
+            });
+            w.form1.FontDialog();
+            QVERIFY(driver.waitDone());
+            QVERIFY(SaveSettings(w));
+        }
+        QVERIFY(readFile(QStringLiteral("QV1.rtf")).contains("\\fcharset161"));
+        {
+            Windows w;
+            LoadSettings(w);
+            selectFirstLine(*w.memo1());
+            int preloaded = -1;
+            ModalDriver driver;
+            driver.then([&preloaded](QWidget* window) {
+                auto* dialog = qobject_cast<SheetFontDialog*>(window);
+                QVERIFY(dialog);
+                preloaded = dialog->charsetBox()->currentData().toInt();
+                dialog->reject();
+            });
+            w.form1.FontDialog();
+            QVERIFY(driver.waitDone());
+            QCOMPARE(preloaded, 161);
+        }
     }
 
     // A file as the original program wrote it (Windows-1252, CR LF, "€" in a unit, a formula with
