@@ -4,6 +4,7 @@
 #   ./quorvel.sh test       install what is missing, build, run every test
 #   ./quorvel.sh sanitize   engine tests again under AddressSanitizer and UBSan
 #   ./quorvel.sh bench      Release build of the benchmarks, then run them
+#   ./quorvel.sh lint       formatting check, and clang-tidy over the sources when it is installed
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -25,9 +26,10 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Warnings are errors in the builds of this script; a plain cmake build keeps them warnings.
 configure_build() {   # folder, cmake options...
     local dir=$1; shift
-    cmake -S "$root" -B "$dir" "$@" >/dev/null
+    cmake -S "$root" -B "$dir" -DQUORVEL_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
 }
 
@@ -57,8 +59,23 @@ case "${1:-}" in
         configure_build build-release -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BENCH=ON -DQUORVEL_TESTS=OFF
         for b in build-release/bench/*_bench; do "$b"; done
         ;;
+    lint)
+        packages+=(clang-format)
+        install_packages
+        git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+        echo "Formatting: every file as .clang-format wants it"
+        if command -v clang-tidy >/dev/null; then
+            # The test command's build: its compile commands, and the headers moc made.
+            configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=ON
+            git ls-files 'engine/*.cpp' 'gui/*.cpp' 'app/*.cpp' 'tools/*.cpp' |
+                xargs -P "$jobs" -n 8 clang-tidy -p build --quiet
+            echo "clang-tidy: no findings"
+        else
+            echo "clang-tidy is not installed: its checks are left out"
+        fi
+        ;;
     *)
-        echo "usage: $0 run|test|sanitize|bench" >&2
+        echo "usage: $0 run|test|sanitize|bench|lint" >&2
         exit 2
         ;;
 esac

@@ -1,7 +1,7 @@
 # Engine benchmarks (Google Benchmark, Release build): formulas, a 10,000-line sheet, start-up.
 # The corpus is generated into the build folder by make_corpus (bench/make_corpus.cpp).
 add_executable(make_corpus ${CMAKE_CURRENT_LIST_DIR}/make_corpus.cpp)
-quorvel_target_warnings(make_corpus)
+quorvel_target_options(make_corpus)
 
 set(quorvel_corpus_dir ${CMAKE_CURRENT_BINARY_DIR}/corpus)
 add_custom_command(
@@ -21,4 +21,4 @@ if(TARGET quorvel_calc)
 endif()
 target_compile_definitions(engine_bench PRIVATE QUORVEL_CORPUS_DIR="${quorvel_corpus_dir}")
 add_dependencies(engine_bench engine_corpus)
-quorvel_target_warnings(engine_bench)
+quorvel_target_options(engine_bench)

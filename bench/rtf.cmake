@@ -3,5 +3,5 @@
 if(TARGET quorvel_gui)
   add_executable(rtf_bench ${CMAKE_CURRENT_LIST_DIR}/rtf_bench.cpp)
   target_link_libraries(rtf_bench PRIVATE quorvel_gui benchmark::benchmark)
-  quorvel_target_warnings(rtf_bench)
+  quorvel_target_options(rtf_bench)
 endif()

@@ -3,12 +3,12 @@
 if(TARGET quorvel_gui)
   add_executable(worksheet_bench ${CMAKE_CURRENT_LIST_DIR}/worksheet_bench.cpp)
   target_link_libraries(worksheet_bench PRIVATE quorvel_app benchmark::benchmark)
-  quorvel_target_warnings(worksheet_bench)
+  quorvel_target_options(worksheet_bench)
 endif()
 
 # The program's life with a 10,000-line page: start to first paint, exit to files written.
 if(TARGET quorvel_gui)
   add_executable(startup_bench ${CMAKE_CURRENT_LIST_DIR}/startup_bench.cpp)
   target_link_libraries(startup_bench PRIVATE quorvel_app benchmark::benchmark)
-  quorvel_target_warnings(startup_bench)
+  quorvel_target_options(startup_bench)
 endif()

@@ -1,11 +1,14 @@
-# One switch for AddressSanitizer plus UndefinedBehaviorSanitizer over the whole build.
-if(QUORVEL_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-  add_link_options(-fsanitize=address,undefined)
-endif()
-
-# Fuzzing builds give the libraries coverage feedback too, not only the fuzz targets.
-if(QUORVEL_FUZZ)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
-endif()
+# AddressSanitizer plus UndefinedBehaviorSanitizer (QUORVEL_SANITIZE), or the fuzzing build's
+# coverage feedback with the same sanitizers (QUORVEL_FUZZ), for one target. Libraries get the
+# instrumentation too, not only the executables, so a fault inside the engine is caught there.
+function(quorvel_target_sanitizers target)
+  if(QUORVEL_SANITIZE)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  elseif(QUORVEL_FUZZ)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()

@@ -46,7 +46,7 @@ enum class Pass { Save, Load };
 void walk(Tiniobj& ini, QObject* owner, const QString& section, Pass pass)
 {
     // A copy: restoring a control may create widgets under the owner.
-    const QObjectList children = owner->children();
+    const QObjectList children = owner->children(); // NOLINT(performance-unnecessary-copy-*)
     for (QObject* child : children) {
         auto* widget = qobject_cast<QWidget*>(child);
         // A child window (a dialog or a tool window parented to this one) is a form of its own.

@@ -64,7 +64,7 @@ public:
     [[nodiscard]] QString UpdateFileKeepingBackup();
 
     // The largest settings file that is read; a bigger one cannot be one the program wrote.
-    static constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = qint64{64} * 1024 * 1024;
 
 private:
     IniDocument m_iniFile;
