@@ -96,8 +96,8 @@ GoldenFile ReadGoldenFile(const std::string& path)
             current.expected.push_back(GoldenLine{text, true, 0, 0, number});
             break;
         case 'x':
-            current.faults += "Zeile " + std::to_string(current.input.size()) + ": " +
-                              payload(line) + "\n";
+            current.faults +=
+                "Zeile " + std::to_string(current.input.size()) + ": " + payload(line) + "\n";
             break;
         case '!': {
             GoldenLine expected;

@@ -106,10 +106,12 @@ TEST(CommandLine, OptionsAndFile)
 TEST(CommandLine, BadUsageIsRefusedWithAReason)
 {
     const std::vector<std::vector<std::string_view>> bad = {
-        {"--decimals"},     {"--decimals", "zwei"}, {"--decimals=1,5"},
-        {"--units"},        {"--frobnicate"},       {"-x"},
-        {"a.txt", "b.txt"}, {"--decimalsX=2"},      {"--decimals", "nan"},
-        {"-e"},             {"--farbe=bunt"},       {"-e", "1+1", "blatt.txt"},
+        {"--decimals"},        {"--decimals", "zwei"},
+        {"--decimals=1,5"},    {"--units"},
+        {"--frobnicate"},      {"-x"},
+        {"a.txt", "b.txt"},    {"--decimalsX=2"},
+        {"--decimals", "nan"}, {"-e"},
+        {"--farbe=bunt"},      {"-e", "1+1", "blatt.txt"},
         {"--json=ja"}};
     for (const auto& args : bad) {
         const auto p = parse(args);
@@ -226,11 +228,10 @@ TEST(Program, FaultsLeaveTheLineAndAreReportedOnStandardError)
     for (int i = 0; i < 1000; ++i)
         deep = '(' + deep + ')';
     deep = "1+" + deep;
-    const ProcessResult r =
-        calc({}, "x = 1/0\n1+1\n" + deep + "\nVARS\n");
+    const ProcessResult r = calc({}, "x = 1/0\n1+1\n" + deep + "\nVARS\n");
     EXPECT_EQ(r.status, ExitLineFailed);
-    EXPECT_EQ(r.out, "x = 1/0\n1+1 = 2\n" + deep +
-                         "\nVARS\nPi = 3.1415926536\nPU = 101300kg/(ms\u00B2)\n")
+    EXPECT_EQ(r.out,
+              "x = 1/0\n1+1 = 2\n" + deep + "\nVARS\nPi = 3.1415926536\nPU = 101300kg/(ms\u00B2)\n")
         << "stdout as it always was";
     EXPECT_EQ(r.err, "Zeile 1: Division by zero in SiDiv\n"
                      "Zeile 3: Stack overflow\n")
@@ -268,7 +269,9 @@ TEST(Program, JsonOneObjectPerInputLine)
     EXPECT_EQ(objects[2]["ausgabe"], "1/0");
     EXPECT_EQ(objects[2]["erfolg"], false);
     EXPECT_EQ(objects[2]["meldung"], "Division by zero in SiDiv");
-    EXPECT_EQ(objects[3]["ausgabe"], "VARS\nPi = 3.1415926536\nPU = 101300kg/(ms\u00B2)\na = 12m\u00B2") << "the listing joined";
+    EXPECT_EQ(objects[3]["ausgabe"],
+              "VARS\nPi = 3.1415926536\nPU = 101300kg/(ms\u00B2)\na = 12m\u00B2")
+        << "the listing joined";
     EXPECT_EQ(objects[3]["erfolg"], true);
     EXPECT_EQ(objects[4]["zeile"], 5);
     EXPECT_EQ(r.err, "Zeile 3: Division by zero in SiDiv\n");

@@ -133,8 +133,8 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)
         default:
             // An unknown option, or a value given to one that takes none ("--json=1").
             if (optopt != 0 && !given.starts_with("--"))
-                return {std::nullopt, "unbekannte Option " + quoted(std::string("-") +
-                                                                    static_cast<char>(optopt))};
+                return {std::nullopt, "unbekannte Option " +
+                                          quoted(std::string("-") + static_cast<char>(optopt))};
             return {std::nullopt, "unbekannte Option " + quoted(given)};
         }
     }
@@ -145,7 +145,8 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)
         options.sheetFile = std::string(arg);
     }
     if (options.sheetFile && !options.expressions.empty())
-        return {std::nullopt, "-e und eine Datei zugleich angegeben: " + quoted(*options.sheetFile)};
+        return {std::nullopt,
+                "-e und eine Datei zugleich angegeben: " + quoted(*options.sheetFile)};
     return {options, {}};
 }
 

@@ -104,11 +104,11 @@ void SheetPrintingTest::pdfHoldsThePageAsShown()
     const QString text = pdfText(pdf);
     // Every line in order, with its result. Blanks may widen in the extracted layout.
     qsizetype from = 0;
-    for (const QString& expected :
-         {QStringLiteral("Fl\u00E4che: a = 3m*4m = 12m\u00B2"), QStringLiteral("b = a*2 = 24m\u00B2"),
-          QStringLiteral("Einger\u00FCckt: 2km+500m = 2500m"),
-          QStringLiteral("Unbekannterwert = Variable not found"),
-          QStringLiteral("Text mit Worten"), QStringLiteral("b/a = 2")}) {
+    for (const QString& expected : {QStringLiteral("Fl\u00E4che: a = 3m*4m = 12m\u00B2"),
+                                    QStringLiteral("b = a*2 = 24m\u00B2"),
+                                    QStringLiteral("Einger\u00FCckt: 2km+500m = 2500m"),
+                                    QStringLiteral("Unbekannterwert = Variable not found"),
+                                    QStringLiteral("Text mit Worten"), QStringLiteral("b/a = 2")}) {
         QRegularExpression line(QRegularExpression::escape(expected).replace(
             QStringLiteral("\\ "), QStringLiteral("\\s+")));
         const QRegularExpressionMatch m = line.match(text, from);
@@ -124,9 +124,9 @@ void SheetPrintingTest::pdfHoldsThePageAsShown()
 
     // The red mark stays red: the name is drawn in pure red, the rest in black.
     const QString prefix = m_dir.filePath(QStringLiteral("sheet"));
-    run(QStringLiteral(PDFTOPPM), {QStringLiteral("-r"), QStringLiteral("100"),
-                                   QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf,
-                                   prefix});
+    run(QStringLiteral(PDFTOPPM),
+        {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+         QStringLiteral("-singlefile"), pdf, prefix});
     const QImage image(prefix + QStringLiteral(".png"));
     QVERIFY(!image.isNull());
     int red = 0;
@@ -175,8 +175,10 @@ void SheetPrintingTest::previewWithCtrlP()
 {
     Windows w;
     const QStringList sheet{
-        QStringLiteral("Kraft: F = 80kg*9.81m/s\u00B2"), QStringLiteral("Weg: d = 1.5m"),
-        QStringLiteral("Arbeit: E = F*d"), QStringLiteral("Leistung: P = E/(30s) = W"),
+        QStringLiteral("Kraft: F = 80kg*9.81m/s\u00B2"),
+        QStringLiteral("Weg: d = 1.5m"),
+        QStringLiteral("Arbeit: E = F*d"),
+        QStringLiteral("Leistung: P = E/(30s) = W"),
         QStringLiteral("Probe: 3m+2s"),
         QStringLiteral("Gesamtl\u00E4nge: L = 12.5m+7.25m+3.125m+18m+0.75m+250mm+1.5km+"
                        "2.25m+4.5m+0.125km+9m")};
@@ -191,7 +193,8 @@ void SheetPrintingTest::previewWithCtrlP()
         previewSheets = preview->pageCount();
         preview->setZoomMode(QPrintPreviewWidget::FitInView);
         QTest::qWait(100);
-        const QString dir = qEnvironmentVariable("QUORVEL_PICTURE_DIR", QStringLiteral(PICTURE_DIR));
+        const QString dir =
+            qEnvironmentVariable("QUORVEL_PICTURE_DIR", QStringLiteral(PICTURE_DIR));
         QDir().mkpath(dir);
         QVERIFY(dialog.grab().save(dir + QStringLiteral("/print-preview.png")));
         dialog.close();
