@@ -21,6 +21,11 @@ ProgramWindows::ProgramWindows()
     if (auto* save = form1.findChild<QAction*>(QStringLiteral("Dateispeichern1")))
         QObject::connect(save, &QAction::triggered, &documents,
                          &DocumentCommands::Dateispeichern1Click);
+    if (auto* print = form1.findChild<QAction*>(QStringLiteral("Drucken1")))
+        QObject::connect(print, &QAction::triggered, &printing, &SheetPrinting::Drucken1Click);
+    if (auto* pdf = form1.findChild<QAction*>(QStringLiteral("AlsPDFspeichern1")))
+        QObject::connect(pdf, &QAction::triggered, &printing,
+                         &SheetPrinting::AlsPDFspeichern1Click);
 }
 
 } // namespace quorvel

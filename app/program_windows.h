@@ -9,6 +9,7 @@
 #include "unit_definitions/unit_definitions_window.h"
 #include "worksheet/documents.h"
 #include "worksheet/main_window.h"
+#include "worksheet/sheet_printing.h"
 
 namespace quorvel {
 
@@ -27,6 +28,8 @@ struct ProgramWindows
     TForm4 form4{form1.parser()};
     // "Text laden" and "Text speichern".
     DocumentCommands documents{form1};
+    // "Drucken..." and "Als PDF speichern...".
+    SheetPrinting printing{form1};
 };
 
 } // namespace quorvel

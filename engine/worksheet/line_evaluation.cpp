@@ -65,11 +65,13 @@ LineEvaluator::LineEvaluator(TEFParser& parser) : m_parser(parser) {}
 bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16string& output)
 {
     bool ok = true;
+    LastFault.clear();
     try {
         if (evalLineSteps(line, decimals, output, ok))
             return ok;
-    } catch (const QuorvelError&) {
+    } catch (const QuorvelError& fault) {
         // Faults leave the line as the user typed it.
+        LastFault = fault.message();
     }
     output.assign(line);
     return ok;

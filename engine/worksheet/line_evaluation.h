@@ -53,6 +53,9 @@ public:
 
     // Result text of the last successful evaluation; Esc inserts it.
     std::u16string LastResult;
+    // The message of the fault that left the last evaluated line as typed ("Stack overflow",
+    // "Floating point division by zero", ...); empty when its evaluation raised nothing.
+    std::u16string LastFault;
 
     // One worksheet line without its label. output is what replaces it; on failure the
     // parser's ErrPos/ErrLen mark the span in output. Never raises.

@@ -58,6 +58,8 @@ void TForm1::CreateMainMenu()
     datei->setObjectName(QStringLiteral("Datei1"));
     entry(datei, "Textladen1", QStringLiteral("Text laden"));
     entry(datei, "Dateispeichern1", QStringLiteral("Text speichern"));
+    entry(datei, "Drucken1", QStringLiteral("Drucken..."))->setShortcut(Qt::CTRL | Qt::Key_P);
+    entry(datei, "AlsPDFspeichern1", QStringLiteral("Als PDF speichern..."));
     datei->addSeparator();
     entry(datei, "NeueSeite1", QStringLiteral("Neue Seite"));
     datei->addSeparator();

@@ -95,6 +95,10 @@ GoldenFile ReadGoldenFile(const std::string& path)
         case '<':
             current.expected.push_back(GoldenLine{text, true, 0, 0, number});
             break;
+        case 'x':
+            current.faults +=
+                "Zeile " + std::to_string(current.input.size()) + ": " + payload(line) + "\n";
+            break;
         case '!': {
             GoldenLine expected;
             expected.fileLine = number;

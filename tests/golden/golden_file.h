@@ -8,6 +8,8 @@
 //   < a = 3                        an expected output line that evaluated without failure
 //   ! 3m[+]2s = unit confilct      an expected failed line; "[...]" encloses the span shown in
 //                                  red and is not part of the text; "[]" when nothing is marked
+//   x Division by zero in SiDiv    the fault the last ">" line raised: the line stays as typed,
+//                                  quorvel-calc reports "Zeile N: <message>" on stderr
 //
 // Input and expected lines may be interleaved for readability; the expected lines of a case,
 // in order, are the whole output of its run. Every text starts after "> ", "< " or "! ".
@@ -38,6 +40,8 @@ struct GoldenCase
     std::vector<std::u16string> units;
     std::vector<std::u16string> input;
     std::vector<GoldenLine> expected;
+    // The expected standard error: "Zeile N: <message>" lines for the raised faults.
+    std::string faults;
 };
 
 struct GoldenFile

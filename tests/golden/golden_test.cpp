@@ -54,6 +54,8 @@ std::string joinedInput(const GoldenCase& c)
 
 int expectedStatus(const GoldenCase& c)
 {
+    if (!c.faults.empty())
+        return calc::ExitLineFailed;
     for (const GoldenLine& line : c.expected) {
         if (!line.ok)
             return calc::ExitLineFailed;
@@ -139,7 +141,7 @@ TEST_P(GoldenSheet, Program)
         for (const GoldenLine& line : c.expected)
             expected += EncodeUtf8(line.text) + "\n";
         EXPECT_EQ(expected, run.out);
-        EXPECT_EQ("", run.err);
+        EXPECT_EQ(c.faults, run.err);
         EXPECT_EQ(expectedStatus(c), run.status);
     }
 }
@@ -167,6 +169,7 @@ TEST_P(GoldenSheet, Terminal)
             }
             expected += "\n";
         }
+        expected += c.faults; // standard error shares the terminal, written after the sheet
         EXPECT_EQ(expected, run.out);
         EXPECT_EQ(expectedStatus(c), run.status);
     }

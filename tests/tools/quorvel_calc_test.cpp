@@ -8,9 +8,12 @@
 #include "sheet_runner.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fstream>
 #include <sstream>
+
+#include <stdlib.h>
 
 namespace quorvel::testing {
 namespace {
@@ -103,9 +106,13 @@ TEST(CommandLine, OptionsAndFile)
 TEST(CommandLine, BadUsageIsRefusedWithAReason)
 {
     const std::vector<std::vector<std::string_view>> bad = {
-        {"--decimals"},     {"--decimals", "zwei"}, {"--decimals=1,5"},
-        {"--units"},        {"--frobnicate"},       {"-x"},
-        {"a.txt", "b.txt"}, {"--decimalsX=2"},      {"--decimals", "nan"}};
+        {"--decimals"},        {"--decimals", "zwei"},
+        {"--decimals=1,5"},    {"--units"},
+        {"--frobnicate"},      {"-x"},
+        {"a.txt", "b.txt"},    {"--decimalsX=2"},
+        {"--decimals", "nan"}, {"-e"},
+        {"--farbe=bunt"},      {"-e", "1+1", "blatt.txt"},
+        {"--json=ja"}};
     for (const auto& args : bad) {
         const auto p = parse(args);
         EXPECT_FALSE(p.options) << args.front();
@@ -132,9 +139,10 @@ TEST(Program, HelpIsGerman)
 {
     const ProcessResult r = calc({"--help"});
     EXPECT_EQ(r.status, ExitOk);
-    EXPECT_TRUE(r.out.starts_with("Aufruf: quorvel-calc [--decimals N] [--units DATEI] [DATEI]"))
-        << r.out;
-    EXPECT_NE(r.out.find("Rückgabewert"), std::string::npos);
+    EXPECT_TRUE(r.out.starts_with("Aufruf: quorvel-calc [OPTION...] [DATEI]")) << r.out;
+    for (const char* option : {"--ausdruck", "-e,", "--decimals", "--units", "--json", "--farbe",
+                               "NO_COLOR", "--help", "--version", "Rückgabewert"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
     EXPECT_EQ(r.err, "");
 }
 
@@ -212,7 +220,90 @@ TEST(Program, ExitStatusTellsWhetherALineFailed)
     EXPECT_EQ(r.status, ExitLineFailed);
     EXPECT_EQ(r.out, "3m+2s = unit confilct\n1+1 = 2\n") << "plain text when not a terminal";
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(calc({}, "1/0\n").status, ExitOk) << "a fault leaves the line as typed, no error";
+}
+
+TEST(Program, FaultsLeaveTheLineAndAreReportedOnStandardError)
+{
+    std::string deep = "1";
+    for (int i = 0; i < 1000; ++i)
+        deep = '(' + deep + ')';
+    deep = "1+" + deep;
+    const ProcessResult r = calc({}, "x = 1/0\n1+1\n" + deep + "\nVARS\n");
+    EXPECT_EQ(r.status, ExitLineFailed);
+    EXPECT_EQ(r.out,
+              "x = 1/0\n1+1 = 2\n" + deep + "\nVARS\nPi = 3.1415926536\nPU = 101300kg/(ms\u00B2)\n")
+        << "stdout as it always was";
+    EXPECT_EQ(r.err, "Zeile 1: Division by zero in SiDiv\n"
+                     "Zeile 3: Stack overflow\n")
+        << "the listing after a fault carries no old fault";
+}
+
+TEST(Program, ExpressionsOnTheCommandLine)
+{
+    ProcessResult r = calc({"-e", "a = 3", "--ausdruck", "b = a * 2", "--ausdruck=b/a", "-e3m+2s"});
+    EXPECT_EQ(r.out, "a = 3\nb = a*2 = 6\nb/a = 2\n3m+2s = unit confilct\n");
+    EXPECT_EQ(r.status, ExitLineFailed);
+    r = calc({"-e", "1+1"}, "2+2\n");
+    EXPECT_EQ(r.out, "1+1 = 2\n") << "standard input is not read";
+}
+
+TEST(Program, JsonOneObjectPerInputLine)
+{
+    const ProcessResult r =
+        calc({"--json"}, "Fl\u00E4che: a = 3m*4m\n\u03A9x\n1/0\nVARS\nText mit Worten\n");
+    EXPECT_EQ(r.status, ExitLineFailed);
+    std::vector<nlohmann::json> objects;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        objects.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(objects.size(), 5u) << r.out;
+
+    EXPECT_EQ(objects[0], nlohmann::json::parse(R"({"zeile": 1, "eingabe": "Fläche: a = 3m*4m",
+        "ausgabe": "Fläche: a = 3m*4m = 12m²", "erfolg": true, "meldung": "",
+        "markierung": {"position": 0, "laenge": 0}})"));
+    // The mark counts characters: the Greek capital is one, as "Ωx" has two.
+    EXPECT_EQ(objects[1]["ausgabe"], "\u03A9x = Variable not found");
+    EXPECT_EQ(objects[1]["erfolg"], false);
+    EXPECT_EQ(objects[1]["meldung"], "Variable not found");
+    EXPECT_EQ(objects[1]["markierung"], nlohmann::json::parse(R"({"position": 0, "laenge": 2})"));
+    EXPECT_EQ(objects[2]["ausgabe"], "1/0");
+    EXPECT_EQ(objects[2]["erfolg"], false);
+    EXPECT_EQ(objects[2]["meldung"], "Division by zero in SiDiv");
+    EXPECT_EQ(objects[3]["ausgabe"],
+              "VARS\nPi = 3.1415926536\nPU = 101300kg/(ms\u00B2)\na = 12m\u00B2")
+        << "the listing joined";
+    EXPECT_EQ(objects[3]["erfolg"], true);
+    EXPECT_EQ(objects[4]["zeile"], 5);
+    EXPECT_EQ(r.err, "Zeile 3: Division by zero in SiDiv\n");
+}
+
+TEST(Program, ColourOnTerminalsUnlessRefused)
+{
+    const std::string red = "3m\x1b[31m+\x1b[0m2s = unit confilct\n";
+    EXPECT_EQ(calc({"--farbe=immer", "-e", "3m+2s"}).out, red) << "through a pipe";
+    EXPECT_EQ(calc({"--farbe", "nie", "-e", "3m+2s"}).out, "3m+2s = unit confilct\n");
+    if (!TerminalAvailable())
+        GTEST_SKIP() << "no pseudo-terminal here";
+    auto terminal = [](std::vector<std::string> args) {
+        args.insert(args.begin(), kCalc);
+        return RunInTerminal(args).out;
+    };
+    EXPECT_EQ(terminal({"-e", "3m+2s"}), red);
+    EXPECT_EQ(terminal({"--farbe=nie", "-e", "3m+2s"}), "3m+2s = unit confilct\n");
+    ::setenv("NO_COLOR", "1", 1);
+    const std::string noColor = terminal({"-e", "3m+2s"});
+    const std::string forced = terminal({"--farbe=immer", "-e", "3m+2s"});
+    ::unsetenv("NO_COLOR");
+    EXPECT_EQ(noColor, "3m+2s = unit confilct\n") << "NO_COLOR";
+    EXPECT_EQ(forced, red) << "an explicit --farbe wins over NO_COLOR";
+}
+
+TEST(Program, Version)
+{
+    const ProcessResult r = calc({"--version"});
+    EXPECT_EQ(r.status, ExitOk);
+    EXPECT_TRUE(r.out.starts_with("quorvel-calc ")) << r.out;
+    EXPECT_NE(r.out.find(QUORVEL_VERSION), std::string::npos) << r.out;
 }
 
 TEST(Program, DecimalsFollowTheKeypadRule)

@@ -1,5 +1,6 @@
-// Reading the options of quorvel-calc. Numbers go through std::from_chars, never through the
-// C locale.
+// Reading the options of quorvel-calc with getopt_long, which the shell user knows: options
+// before or after the file, "--name=value" or "--name value", unambiguous abbreviations.
+// Numbers go through std::from_chars, never through the C locale.
 #include "command_line.h"
 
 #include "base/quorvel_error.h"
@@ -8,25 +9,40 @@
 #include <charconv>
 #include <cmath>
 
+#include <getopt.h>
+
 namespace quorvel::calc {
 namespace {
 
-constexpr std::string_view kDecimals = "--decimals";
-constexpr std::string_view kUnits = "--units";
+enum LongOnly : int { OptDecimals = 256, OptUnits, OptJson, OptColour, OptHelp, OptVersion };
 
-// The option with a value that arg names, as "--name" or "--name=value"; empty if none.
-std::string_view optionName(std::string_view arg)
-{
-    for (const std::string_view name : {kDecimals, kUnits}) {
-        if (arg.starts_with(name) && (arg.size() == name.size() || arg[name.size()] == '='))
-            return name;
-    }
-    return {};
-}
+constexpr option kOptions[] = {
+    {"decimals", required_argument, nullptr, OptDecimals},
+    {"units", required_argument, nullptr, OptUnits},
+    {"ausdruck", required_argument, nullptr, 'e'},
+    {"json", no_argument, nullptr, OptJson},
+    {"farbe", required_argument, nullptr, OptColour},
+    {"help", no_argument, nullptr, OptHelp},
+    {"version", no_argument, nullptr, OptVersion},
+    {nullptr, 0, nullptr, 0},
+};
+// The leading ":" makes a missing value its own case; getopt's own (English) messages are off.
+constexpr const char* kShortOptions = ":e:h";
 
 std::string quoted(std::string_view text)
 {
     return "\u201E" + std::string(text) + "\u201C";
+}
+
+std::optional<ColourMode> parseColour(std::string_view text)
+{
+    if (text == "auto")
+        return ColourMode::Auto;
+    if (text == "immer")
+        return ColourMode::Always;
+    if (text == "nie")
+        return ColourMode::Never;
+    return std::nullopt;
 }
 
 } // namespace
@@ -49,74 +65,130 @@ std::optional<double> ParseDecimals(std::string_view text)
     return value;
 }
 
+bool UseColour(ColourMode mode, bool terminal, const char* noColor)
+{
+    switch (mode) {
+    case ColourMode::Always:
+        return true;
+    case ColourMode::Never:
+        return false;
+    case ColourMode::Auto:
+        break;
+    }
+    return terminal && (noColor == nullptr || *noColor == '\0');
+}
+
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)
 {
+    // getopt_long works on a C argument vector, which it reorders: give it copies.
+    std::vector<std::string> storage{"quorvel-calc"};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : storage)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
+
     CalcOptions options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg.front() == '-';
-        if (!isOption) {
-            if (options.sheetFile)
-                return {std::nullopt, "mehr als eine Datei angegeben: " + quoted(arg)};
-            options.sheetFile = std::string(arg);
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            continue;
-        }
-        const std::string_view name = optionName(arg);
-        if (name.empty())
-            return {std::nullopt, "unbekannte Option " + quoted(arg)};
-        std::string_view value;
-        if (arg.size() > name.size())
-            value = arg.substr(name.size() + 1); // "--name=value"
-        else if (i + 1 < args.size())
-            value = args[++i]; // may begin with "-": "--decimals -2"
-        else
-            return {std::nullopt, "Option " + std::string(name) + " ohne Wert"};
-        if (name == kUnits) {
-            options.unitsFile = std::string(value);
-        } else {
+    optind = 0; // 0, not 1: the GNU getopt then forgets the state of an earlier parse
+    opterr = 0;
+    int c = 0;
+    while ((c = getopt_long(argc, argv.data(), kShortOptions, kOptions, nullptr)) != -1) {
+        const std::string_view value = optarg != nullptr ? optarg : "";
+        const std::string_view given = argv[static_cast<std::size_t>(optind - 1)];
+        switch (c) {
+        case OptDecimals: {
             const std::optional<double> decimals = ParseDecimals(value);
             if (!decimals)
                 return {std::nullopt, "ungültige Zahl für --decimals: " + quoted(value)};
             options.decimals = *decimals;
+            break;
+        }
+        case OptUnits:
+            options.unitsFile = std::string(value);
+            break;
+        case 'e':
+            options.expressions.emplace_back(value);
+            break;
+        case OptJson:
+            options.json = true;
+            break;
+        case OptColour: {
+            const std::optional<ColourMode> mode = parseColour(value);
+            if (!mode)
+                return {std::nullopt, "ungültiger Wert für --farbe: " + quoted(value) +
+                                          " (auto, immer oder nie)"};
+            options.colour = *mode;
+            break;
+        }
+        case 'h':
+        case OptHelp:
+            options.help = true;
+            break;
+        case OptVersion:
+            options.version = true;
+            break;
+        case ':':
+            return {std::nullopt, "Option " + quoted(given) + " ohne Wert"};
+        default:
+            // An unknown option, or a value given to one that takes none ("--json=1").
+            if (optopt != 0 && !given.starts_with("--"))
+                return {std::nullopt, "unbekannte Option " +
+                                          quoted(std::string("-") + static_cast<char>(optopt))};
+            return {std::nullopt, "unbekannte Option " + quoted(given)};
         }
     }
+    for (int i = optind; i < argc; ++i) {
+        const std::string_view arg = argv[static_cast<std::size_t>(i)];
+        if (options.sheetFile)
+            return {std::nullopt, "mehr als eine Datei angegeben: " + quoted(arg)};
+        options.sheetFile = std::string(arg);
+    }
+    if (options.sheetFile && !options.expressions.empty())
+        return {std::nullopt,
+                "-e und eine Datei zugleich angegeben: " + quoted(*options.sheetFile)};
     return {options, {}};
 }
 
 std::string_view UsageText()
 {
-    return "Aufruf: quorvel-calc [--decimals N] [--units DATEI] [DATEI]\n"
+    return "Aufruf: quorvel-calc [OPTION...] [DATEI]\n"
+           "        quorvel-calc [OPTION...] -e FORMEL [-e FORMEL...]\n"
            "\n"
            "Berechnet ein Quorvel-Arbeitsblatt, das als Text vorliegt, Zeile für Zeile von oben\n"
            "nach unten, so wie die Eingabetaste im Programm jede Zeile auswertet, und gibt das\n"
-           "Blatt mit den Ergebnissen aus (UTF-8). Auf einem Terminal ist die fehlerhafte Stelle\n"
-           "einer Zeile rot markiert.\n"
+           "Blatt mit den Ergebnissen aus (UTF-8).\n"
            "\n"
-           "  DATEI           das Arbeitsblatt (UTF-8, sonst Windows-1252); ohne DATEI oder\n"
-           "                  mit \"-\" liest quorvel-calc die Standardeingabe\n"
-           "  --decimals N    Nachkommastellen wie im Feld der Tastatur (Standard 0):\n"
-           "                  0 so viele wie nötig (höchstens zehn), -n genau n,\n"
-           "                  n höchstens n; N darf eine Dezimalzahl sein (\"1.5\")\n"
-           "  --units DATEI   Einheitendefinitionen (Zeilen \"Name = Formel\") aus DATEI statt\n"
-           "                  der vorgegebenen (N, Pa, J, W, kW, g, h, min, mm, km, l, ml, €,\n"
-           "                  Stück)\n"
-           "  --help          diese Hilfe\n"
+           "  DATEI                  das Arbeitsblatt (UTF-8, sonst Windows-1252); ohne DATEI\n"
+           "                         oder mit \"-\" liest quorvel-calc die Standardeingabe\n"
+           "  -e, --ausdruck FORMEL  FORMEL als Zeile des Blatts statt einer Datei; mehrfach\n"
+           "                         angegeben, Zeile für Zeile in dieser Reihenfolge\n"
+           "  --decimals N           Nachkommastellen wie im Feld der Tastatur (Standard 0):\n"
+           "                         0 so viele wie nötig (höchstens zehn), -n genau n,\n"
+           "                         n höchstens n; N darf eine Dezimalzahl sein (\"1.5\")\n"
+           "  --units DATEI          Einheitendefinitionen (Zeilen \"Name = Formel\") aus DATEI\n"
+           "                         statt der vorgegebenen (N, Pa, J, W, kW, g, h, min, mm,\n"
+           "                         km, l, ml, €, Stück)\n"
+           "  --json                 je Eingabezeile ein JSON-Objekt in einer Zeile: zeile,\n"
+           "                         eingabe, ausgabe, erfolg, meldung und markierung\n"
+           "                         (position, laenge; ab 0, in Zeichen)\n"
+           "  --farbe=WANN           die fehlerhafte Stelle rot markieren: auto (Standard; nur\n"
+           "                         auf einem Terminal und ohne NO_COLOR), immer oder nie\n"
+           "  -h, --help             diese Hilfe\n"
+           "  --version              Programmname und Version\n"
            "\n"
            "Zeilen \"VARS\" und \"UNITS\" werden von der Liste der Variablen bzw. Einheiten\n"
-           "gefolgt.\n"
+           "gefolgt. Bricht die Berechnung einer Zeile ab (etwa \"1/0\"), bleibt die Zeile\n"
+           "unverändert, und auf der Standardfehlerausgabe steht \"Zeile N: Meldung\".\n"
            "\n"
            "Rückgabewert: 0, wenn keine Zeile einen Fehler zeigt; 1, wenn mindestens eine Zeile\n"
-           "einen Fehler zeigt; 2 bei falschem Aufruf, unlesbarer Datei oder fehlerhaften\n"
-           "Einheitendefinitionen.\n";
+           "einen Fehler zeigt oder abbricht; 2 bei falschem Aufruf, unlesbarer Datei oder\n"
+           "fehlerhaften Einheitendefinitionen.\n";
+}
+
+std::string VersionText()
+{
+    return std::string("quorvel-calc ") + QUORVEL_VERSION + "\n";
 }
 
 } // namespace quorvel::calc

@@ -1,12 +1,17 @@
-// The options of quorvel-calc: `quorvel-calc [--decimals N] [--units FILE] [FILE]`.
+// The options of quorvel-calc: `quorvel-calc [OPTION...] [FILE]` or `quorvel-calc [OPTION...]
+// -e FORMULA...`.
 #pragma once
 
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel::calc {
+
+// When the red mark is written as a terminal colour.
+enum class ColourMode { Auto, Always, Never };
 
 struct CalcOptions
 {
@@ -16,8 +21,17 @@ struct CalcOptions
     std::optional<std::string> unitsFile;
     // The worksheet; standard input when absent or "-".
     std::optional<std::string> sheetFile;
+    // Lines given with -e/--ausdruck, in order; they stand in for the file.
+    std::vector<std::string> expressions;
+    bool json = false;
+    ColourMode colour = ColourMode::Auto;
     bool help = false;
+    bool version = false;
 };
+
+// Whether the red mark is coloured: Auto colours only a terminal, and only when NO_COLOR is
+// unset or empty.
+bool UseColour(ColourMode mode, bool terminal, const char* noColor);
 
 struct ParsedCommandLine
 {
@@ -26,7 +40,7 @@ struct ParsedCommandLine
     std::string error;
 };
 
-// args without the program name.
+// args without the program name. Options may stand before or after the file; "--" ends them.
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args);
 
 // A real number as the keypad field takes it ("2", "-2", "1.5", "1e1"), independent of the
@@ -36,5 +50,8 @@ std::optional<double> ParseDecimals(std::string_view text);
 
 // The German usage text for --help.
 std::string_view UsageText();
+
+// "quorvel-calc" and the version, for --version.
+std::string VersionText();
 
 } // namespace quorvel::calc

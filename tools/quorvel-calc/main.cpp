@@ -7,6 +7,7 @@
 #include "unit_definitions/unit_compiler.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <string>
@@ -64,6 +65,10 @@ int run(const std::vector<std::string_view>& args)
         write(stdout, UsageText());
         return ExitOk;
     }
+    if (options.version) {
+        write(stdout, VersionText());
+        return ExitOk;
+    }
 
     std::vector<std::u16string> unitLines = DefaultUnitDefinitions();
     if (options.unitsFile) {
@@ -72,13 +77,22 @@ int run(const std::vector<std::string_view>& args)
             return refuse("Einheitendatei nicht lesbar: " + *options.unitsFile);
         unitLines = SplitSheetLines(DecodeUtf8OrWindows1252(*bytes));
     }
-    const std::string sheetPath = options.sheetFile.value_or("-");
-    const std::optional<std::string> sheet = readAll(sheetPath);
-    if (!sheet)
-        return refuse("Datei nicht lesbar: " + sheetPath);
+    std::optional<std::string> sheet;
+    if (options.expressions.empty()) {
+        const std::string sheetPath = options.sheetFile.value_or("-");
+        sheet = readAll(sheetPath);
+        if (!sheet)
+            return refuse("Datei nicht lesbar: " + sheetPath);
+    } else {
+        sheet.emplace();
+        for (const std::string& line : options.expressions)
+            *sheet += line + '\n';
+    }
 
+    const bool colour =
+        UseColour(options.colour, isatty(STDOUT_FILENO) == 1, std::getenv("NO_COLOR"));
     const CalcResult result =
-        RunCalc(*sheet, std::move(unitLines), options.decimals, isatty(STDOUT_FILENO) == 1);
+        RunCalc(*sheet, std::move(unitLines), options.decimals, colour, options.json);
     write(stdout, result.out);
     write(stderr, result.err);
     if (std::fflush(stdout) != 0)

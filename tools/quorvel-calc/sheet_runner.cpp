@@ -5,6 +5,10 @@
 #include "base/text_encoding.h"
 #include "unit_definitions/unit_compiler.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
 namespace quorvel::calc {
 
 std::vector<std::u16string> SplitSheetLines(std::u16string_view text)
@@ -27,6 +31,15 @@ void SheetRunner::EnterLine(std::u16string_view line, double decimals, std::vect
     out.push_back(LineOutput{true, std::u16string(line), 0, 0});
     for (std::u16string& text : outcome.entries)
         out.push_back(LineOutput{true, std::move(text), 0, 0});
+}
+
+std::u16string SheetRunner::EnterLineReportingFault(std::u16string_view line, double decimals,
+                                                    std::vector<LineOutput>& out)
+{
+    // A listing line evaluates nothing, so an older fault must not stick to it.
+    m_evaluator.LastFault.clear();
+    EnterLine(line, decimals, out);
+    return m_evaluator.LastFault;
 }
 
 std::vector<LineOutput> SheetRunner::Run(const std::vector<std::u16string>& lines, double decimals)
@@ -62,8 +75,54 @@ std::string RenderLine(const LineOutput& line, bool colour)
     return EncodeUtf8(text);
 }
 
+namespace {
+
+// Code points before position (in UTF-16 code units) of text: what a script counts as characters.
+std::int64_t characters(std::u16string_view text, std::size_t position)
+{
+    const std::u16string_view before = text.substr(0, std::min(position, text.size()));
+    return static_cast<std::int64_t>(before.size()) -
+           std::count_if(before.begin(), before.end(),
+                         [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; });
+}
+
+} // namespace
+
+std::string JsonLine(std::size_t number, std::u16string_view input,
+                     const std::vector<LineOutput>& outputs, std::u16string_view message)
+{
+    std::u16string output;
+    bool marked = false;
+    std::int64_t markPosition = 0;
+    std::int64_t markLength = 0;
+    for (const LineOutput& line : outputs) {
+        if (&line != &outputs.front())
+            output += u'\n';
+        if (!line.ok && !marked) {
+            const auto start = static_cast<std::size_t>(std::max(0, line.markStart));
+            const std::size_t end = start + static_cast<std::size_t>(std::max(0, line.markLength));
+            markPosition = characters(line.text, start);
+            markLength = characters(line.text, end) - markPosition;
+            marked = true;
+        }
+        output += line.text;
+    }
+    const bool ok = !marked && message.empty();
+    const nlohmann::ordered_json object = {
+        {"zeile", number},
+        {"eingabe", EncodeUtf8(input)},
+        {"ausgabe", EncodeUtf8(output)},
+        {"erfolg", ok},
+        {"meldung", ok ? std::string() : EncodeUtf8(message)},
+        {"markierung", {{"position", markPosition}, {"laenge", markLength}}},
+    };
+    // Text that is no valid UTF-16 (a lone surrogate) is written with replacement characters
+    // rather than refused.
+    return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unitLines,
-                   double decimals, bool colour)
+                   double decimals, bool colour, bool json)
 {
     CalcResult result;
     TEFParser parser;
@@ -87,17 +146,31 @@ CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unit
     SheetRunner runner(parser);
     std::vector<LineOutput> outputs;
     std::u16string text;
-    text.reserve(sheet.size() + sheet.size() / 2);
+    if (!json)
+        text.reserve(sheet.size() + sheet.size() / 2);
+    std::size_t number = 0;
     ForEachSheetLine(sheet, [&](std::u16string_view line) {
+        ++number;
         outputs.clear();
-        runner.EnterLine(line, decimals, outputs);
+        const std::u16string fault = runner.EnterLineReportingFault(line, decimals, outputs);
+        bool failed = !fault.empty();
+        if (failed)
+            result.err += "Zeile " + std::to_string(number) + ": " + EncodeUtf8(fault) + '\n';
         for (const LineOutput& output : outputs) {
-            AppendRendered(text, output, colour);
-            if (!output.ok)
-                result.status = ExitLineFailed;
+            failed = failed || !output.ok;
+            if (!json)
+                AppendRendered(text, output, colour);
+        }
+        if (failed)
+            result.status = ExitLineFailed;
+        if (json) {
+            const bool shown = std::any_of(outputs.begin(), outputs.end(),
+                                           [](const LineOutput& o) { return !o.ok; });
+            result.out += JsonLine(number, line, outputs, shown ? parser.ErrMsg : fault) + '\n';
         }
     });
-    result.out = EncodeUtf8(text);
+    if (!json)
+        result.out = EncodeUtf8(text);
     return result;
 }
 

@@ -39,6 +39,11 @@ public:
     // "VARS"/"UNITS" the line as typed followed by one line per table entry.
     void EnterLine(std::u16string_view line, double decimals, std::vector<LineOutput>& out);
 
+    // EnterLine, and the message of the fault that made the engine leave the line as typed
+    // ("Floating point division by zero", "Stack overflow", ...); empty when nothing raised.
+    std::u16string EnterLineReportingFault(std::u16string_view line, double decimals,
+                                           std::vector<LineOutput>& out);
+
     std::vector<LineOutput> Run(const std::vector<std::u16string>& lines, double decimals);
 
 private:
@@ -67,8 +72,16 @@ struct CalcResult
 
 // The program after its arguments and files are read: a fresh evaluator, the unit lines
 // compiled (on failure the rewritten lines and "Fehler bei Einheitendefinition", status 2),
-// then the sheet given as bytes (UTF-8, else Windows-1252) evaluated line by line.
+// then the sheet given as bytes (UTF-8, else Windows-1252) evaluated line by line. A line whose
+// evaluation raised is reported on err as "Zeile N: message" and makes the status 1, as a line
+// showing an error does. With json, out holds one JSON object per input line instead of the text.
 CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unitLines,
-                   double decimals, bool colour);
+                   double decimals, bool colour, bool json = false);
+
+// The JSON line (without "\n") for input line number of the sheet: what it read, what Enter
+// made of it (several lines joined by "\n" for a listing), whether it succeeded, the engine's
+// message, and the red mark in characters from 0.
+std::string JsonLine(std::size_t number, std::u16string_view input,
+                     const std::vector<LineOutput>& outputs, std::u16string_view message);
 
 } // namespace quorvel::calc

@@ -133,7 +133,8 @@ void MenusTest::mainMenuCaptions()
     QCOMPARE(titles, (QStringList{"Datei", "Bearbeiten", "Optionen", "Ablage", "Hilfe"}));
 
     QCOMPARE(captions(*topMenu(w.form1, "Datei")),
-             (QStringList{"Text laden", "Text speichern", "-", "Neue Seite", "-", "Ende"}));
+             (QStringList{"Text laden", "Text speichern", "Drucken...", "Als PDF speichern...", "-",
+                          "Neue Seite", "-", "Ende"}));
     QCOMPARE(captions(*topMenu(w.form1, "Bearbeiten")),
              (QStringList{"Undo                         ^Z", "-", "Alles kopieren",
                           "Kopieren                   ^C", "Einf\u00FCgen                   ^V",

@@ -1,0 +1,165 @@
+#include "worksheet/sheet_printing.h"
+
+#include "platform/message_boxes.h"
+#include "worksheet/main_window.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextOption>
+
+#include <memory>
+
+namespace quorvel {
+namespace {
+
+const QMarginsF kPaperMargins(20.0, 15.0, 15.0, 15.0); // millimetres; the left one for a binder
+
+QFont footerFont()
+{
+    return QFont(QStringLiteral("Arial"), 8);
+}
+
+void drawFooter(QPainter& painter, const QRectF& area, const QString& name, const QDate& date,
+                int sheet, int sheets)
+{
+    painter.save();
+    painter.setFont(footerFont());
+    painter.setPen(Qt::black);
+    const int flags = Qt::AlignBottom | Qt::TextSingleLine;
+    painter.drawText(area, flags | Qt::AlignLeft, name);
+    painter.drawText(area, flags | Qt::AlignHCenter, date.toString(QStringLiteral("dd.MM.yyyy")));
+    painter.drawText(area, flags | Qt::AlignRight,
+                     QStringLiteral("Seite %1 von %2").arg(sheet).arg(sheets));
+    painter.restore();
+}
+
+} // namespace
+
+int PrintPage(const QTextDocument& page, const QString& name, const QDate& date,
+              QPagedPaintDevice& device)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return 0;
+
+    // The painter's origin is the top left corner of the printable area.
+    const QRectF printable(
+        QPointF(0, 0), device.pageLayout().paintRectPixels(device.logicalDpiX()).size().toSizeF());
+    const QFontMetricsF footerMetrics(footerFont(), &device);
+    const qreal footerHeight = footerMetrics.height() * 2.0; // one empty line above the footer
+    const QSizeF body(printable.width(), printable.height() - footerHeight);
+
+    // A copy laid out for the device: fonts keep their point sizes at the paper's resolution,
+    // and the page height makes the layout move a line that would be cut onto the next sheet.
+    std::unique_ptr<QTextDocument> doc(page.clone());
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    layout->setPaintDevice(&device);
+    QTextOption option = doc->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    doc->setDefaultTextOption(option);
+    doc->setDocumentMargin(0);
+    doc->setPageSize(body);
+    const int sheets = std::max(1, doc->pageCount());
+
+    // Text without a colour of its own is black on paper, whatever the desktop's palette.
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, Qt::black);
+    for (int i = 0; i < sheets; ++i) {
+        if (i > 0)
+            device.newPage();
+        const QRectF view(QPointF(0, i * body.height()), body);
+        painter.save();
+        painter.translate(0, -view.top());
+        painter.setClipRect(view);
+        // The layout draws every line that touches the clip, so a line ending exactly at the
+        // sheet's edge would be drawn (invisibly) on the next sheet too, and its text would be
+        // found there: one device pixel inside the sheet keeps each line on one sheet.
+        context.clip = view.adjusted(0, 1, 0, -1);
+        layout->draw(&painter, context);
+        painter.restore();
+        drawFooter(painter, printable, name, date, i + 1, sheets);
+    }
+    painter.end();
+    return sheets;
+}
+
+QString WritePdf(const QTextDocument& page, const QString& name, const QString& path,
+                 const QDate& date)
+{
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        QPdfWriter writer(&file);
+        writer.setTitle(name);
+        writer.setCreator(QStringLiteral("Quorvel V5.2"));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         kPaperMargins, QPageLayout::Millimeter));
+        written = PrintPage(page, name, date, writer) > 0;
+    }
+    if (!written || !file.commit()) {
+        return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
+            .arg(QDir::toNativeSeparators(path), file.errorString());
+    }
+    return {};
+}
+
+SheetPrinting::SheetPrinting(TForm1& form) : m_form(form)
+{
+    runPdfDialog = [this](const QString& preset) {
+        QFileDialog dialog(&m_form, QStringLiteral("Als PDF speichern"), m_pdfFolder,
+                           QStringLiteral("*.pdf (*.pdf);;*.* (*)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        dialog.selectFile(preset);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    runPreview = [](QPrintPreviewDialog& dialog) { dialog.exec(); };
+}
+
+QString SheetPrinting::activePageName() const
+{
+    const QTabWidget* pages = m_form.pageControl();
+    return pages->tabText(pages->currentIndex());
+}
+
+void SheetPrinting::Drucken1Click()
+{
+    const QString name = activePageName();
+    const QTextDocument& page = *m_form.CurrentEditor()->document();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(name);
+    printer.setPageMargins(kPaperMargins, QPageLayout::Millimeter);
+    QPrintPreviewDialog dialog(&printer, &m_form);
+    dialog.setObjectName(QStringLiteral("PrintPreview"));
+    // The date is taken once, so that a preview left open over midnight prints what it shows.
+    const QDate date = QDate::currentDate();
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [&page, &name, &date](QPrinter* device) { PrintPage(page, name, date, *device); });
+    runPreview(dialog);
+}
+
+void SheetPrinting::AlsPDFspeichern1Click()
+{
+    const QString name = activePageName();
+    const QString path = runPdfDialog(name + QStringLiteral(".pdf"));
+    if (path.isEmpty())
+        return;
+    m_pdfFolder = QFileInfo(path).absolutePath();
+    const QString error = WritePdf(*m_form.CurrentEditor()->document(), name, path);
+    if (!error.isEmpty())
+        ShowInfo(error, &m_form);
+}
+
+} // namespace quorvel

@@ -1,0 +1,54 @@
+// Printing a worksheet page: "Drucken..." (a print preview with the system's printers) and
+// "Als PDF speichern...". Paper shows the page as the screen does, with two differences the
+// medium asks for: a line wider than the paper is wrapped instead of running off its edge, and
+// every sheet carries a footer with the page's name, the date and "Seite n von m".
+#pragma once
+
+#include <QDate>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QPagedPaintDevice;
+class QPrintPreviewDialog;
+class QTextDocument;
+
+namespace quorvel {
+
+class TForm1;
+
+// Lays the page out on the device's sheets and paints them, each with its footer. The page's
+// own document is not touched. Returns the number of sheets, 0 when the device cannot be painted.
+int PrintPage(const QTextDocument& page, const QString& name, const QDate& date,
+              QPagedPaintDevice& device);
+
+// The page as a PDF on A4 paper, written atomically: a failed write leaves an older file intact.
+// Returns an empty text on success, else the German reason naming the file.
+QString WritePdf(const QTextDocument& page, const QString& name, const QString& path,
+                 const QDate& date = QDate::currentDate());
+
+// The two "Datei" entries. Both work on the active page.
+class SheetPrinting : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SheetPrinting(TForm1& form);
+
+    void Drucken1Click();
+    void AlsPDFspeichern1Click();
+
+    // The dialogs, replaceable in tests: the PDF file dialog gets the preset name and gives the
+    // chosen file or nothing; the preview is shown modally by runPreview.
+    std::function<QString(const QString&)> runPdfDialog;
+    std::function<void(QPrintPreviewDialog&)> runPreview;
+
+private:
+    QString activePageName() const;
+
+    TForm1& m_form;
+    QString m_pdfFolder;
+};
+
+} // namespace quorvel

@@ -1,0 +1,209 @@
+// "Drucken..." and "Als PDF speichern..." as a user meets them: the PDF of the active page read
+// back with poppler's pdftotext, pdfinfo and pdftoppm (text in order, wrapped long lines, the
+// red mark, sheets and footers), and the print preview opened with Ctrl+P, whose picture is
+// written for the README like the other window pictures.
+#include "gui_test_support.h"
+
+#include "platform/message_boxes.h"
+
+#include <QDate>
+#include <QDir>
+#include <QImage>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qWarning() << program << args << process.readAllStandardError();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The PDF's text, one entry per extracted line, sheets separated by form feeds as in the file.
+QString pdfText(const QString& pdf, int sheet = 0)
+{
+    QStringList args{QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8")};
+    if (sheet > 0)
+        args << QStringLiteral("-f") << QString::number(sheet) << QStringLiteral("-l")
+             << QString::number(sheet);
+    return run(QStringLiteral(PDFTOTEXT), args << pdf << QStringLiteral("-"));
+}
+
+int pdfPages(const QString& pdf)
+{
+    const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)"),
+                                   QRegularExpression::MultilineOption);
+    return pages.match(run(QStringLiteral(PDFINFO), {pdf})).captured(1).toInt();
+}
+
+// Lines written by Enter, as the user would have typed and evaluated them.
+void typeSheet(TForm1& form, QTextEdit& memo, const QStringList& lines)
+{
+    setPageLines(memo, lines);
+    setCaret(memo, 0, 0);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        form.MemoKeyPress(QChar(13));
+}
+
+// The page saved through the menu entry, the file dialog answered with path.
+void savePdf(Windows& w, const QString& path)
+{
+    QString preset;
+    w.printing.runPdfDialog = [&](const QString& name) {
+        preset = name;
+        return path;
+    };
+    findAction(w.form1, QStringLiteral("AlsPDFspeichern1"))->trigger();
+    QCOMPARE(preset, w.form1.pageControl()->tabText(w.form1.pageControl()->currentIndex()) +
+                         QStringLiteral(".pdf"));
+}
+
+} // namespace
+
+class SheetPrintingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
+    void pdfHoldsThePageAsShown();
+    void sheetsAndFooters();
+    void previewWithCtrlP();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void SheetPrintingTest::pdfHoldsThePageAsShown()
+{
+    Windows w;
+    QString longFormula;
+    for (int i = 0; i < 120; ++i)
+        longFormula += QStringLiteral("1+");
+    longFormula += QStringLiteral("1");
+    typeSheet(w.form1, *w.memo1(),
+              {QStringLiteral("Fl\u00E4che: a = 3m*4m"), QStringLiteral("b = a * 2"),
+               QStringLiteral("\tEinger\u00FCckt: 2km+500m"), QStringLiteral("Unbekannterwert"),
+               QStringLiteral("Text mit Worten"), longFormula, QStringLiteral("b/a")});
+    const QString pdf = m_dir.filePath(QStringLiteral("Berechnung.pdf"));
+    savePdf(w, pdf);
+
+    const QString text = pdfText(pdf);
+    // Every line in order, with its result. Blanks may widen in the extracted layout.
+    qsizetype from = 0;
+    for (const QString& expected : {QStringLiteral("Fl\u00E4che: a = 3m*4m = 12m\u00B2"),
+                                    QStringLiteral("b = a*2 = 24m\u00B2"),
+                                    QStringLiteral("Einger\u00FCckt: 2km+500m = 2500m"),
+                                    QStringLiteral("Unbekannterwert = Variable not found"),
+                                    QStringLiteral("Text mit Worten"), QStringLiteral("b/a = 2")}) {
+        QRegularExpression line(QRegularExpression::escape(expected).replace(
+            QStringLiteral("\\ "), QStringLiteral("\\s+")));
+        const QRegularExpressionMatch m = line.match(text, from);
+        QVERIFY2(m.hasMatch(), qPrintable(expected + QStringLiteral(" in\n") + text));
+        from = m.capturedEnd();
+    }
+
+    // The long line is wrapped onto further lines, none of its characters cut off.
+    QString joined = text;
+    joined.remove(QRegularExpression(QStringLiteral("\\s")));
+    QVERIFY2(joined.contains(longFormula + QStringLiteral("=121")), qPrintable(text));
+    QVERIFY(!text.contains(longFormula));
+
+    // The red mark stays red: the name is drawn in pure red, the rest in black.
+    const QString prefix = m_dir.filePath(QStringLiteral("sheet"));
+    run(QStringLiteral(PDFTOPPM),
+        {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+         QStringLiteral("-singlefile"), pdf, prefix});
+    const QImage image(prefix + QStringLiteral(".png"));
+    QVERIFY(!image.isNull());
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red += c.red() > 200 && c.green() < 60 && c.blue() < 60 ? 1 : 0;
+        }
+    QVERIFY2(red > 50, qPrintable(QString::number(red)));
+}
+
+void SheetPrintingTest::sheetsAndFooters()
+{
+    Windows w;
+    QStringList lines;
+    for (int i = 1; i <= 200; ++i)
+        lines << QStringLiteral("Zeile%1 = %1").arg(i);
+    setPageLines(*w.memo2(), lines);
+    w.form1.pageControl()->setCurrentIndex(1); // the active page is printed
+    const QString pdf = m_dir.filePath(QStringLiteral("Notizen.pdf"));
+    savePdf(w, pdf);
+
+    const int sheets = pdfPages(pdf);
+    QVERIFY2(sheets >= 3, qPrintable(QString::number(sheets)));
+    const QString date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    int lastLine = 0;
+    for (int n = 1; n <= sheets; ++n) {
+        const QString text = pdfText(pdf, n);
+        const QRegularExpression footer(QStringLiteral("Notizen\\s+%1\\s+Seite %2 von %3\\s*$")
+                                            .arg(QRegularExpression::escape(date))
+                                            .arg(n)
+                                            .arg(sheets));
+        QVERIFY2(footer.match(text).hasMatch(), qPrintable(text));
+        // Sheets follow each other without a line lost or doubled at the break.
+        auto it = QRegularExpression(QStringLiteral("Zeile(\\d+) = ")).globalMatch(text);
+        while (it.hasNext()) {
+            const int number = it.next().captured(1).toInt();
+            QCOMPARE(number, lastLine + 1);
+            lastLine = number;
+        }
+    }
+    QCOMPARE(lastLine, 200);
+}
+
+void SheetPrintingTest::previewWithCtrlP()
+{
+    Windows w;
+    const QStringList sheet{
+        QStringLiteral("Kraft: F = 80kg*9.81m/s\u00B2"),
+        QStringLiteral("Weg: d = 1.5m"),
+        QStringLiteral("Arbeit: E = F*d"),
+        QStringLiteral("Leistung: P = E/(30s) = W"),
+        QStringLiteral("Probe: 3m+2s"),
+        QStringLiteral("Gesamtl\u00E4nge: L = 12.5m+7.25m+3.125m+18m+0.75m+250mm+1.5km+"
+                       "2.25m+4.5m+0.125km+9m")};
+    typeSheet(w.form1, *w.memo1(), sheet);
+    int previewSheets = 0;
+    w.printing.runPreview = [&](QPrintPreviewDialog& dialog) {
+        dialog.resize(640, 860);
+        dialog.show();
+        auto* preview = dialog.findChild<QPrintPreviewWidget*>();
+        QVERIFY(preview);
+        QTRY_VERIFY(preview->pageCount() > 0);
+        previewSheets = preview->pageCount();
+        preview->setZoomMode(QPrintPreviewWidget::FitInView);
+        QTest::qWait(100);
+        const QString dir =
+            qEnvironmentVariable("QUORVEL_PICTURE_DIR", QStringLiteral(PICTURE_DIR));
+        QDir().mkpath(dir);
+        QVERIFY(dialog.grab().save(dir + QStringLiteral("/print-preview.png")));
+        dialog.close();
+    };
+    w.memo1()->setFocus();
+    QTest::keyClick(w.memo1(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(previewSheets, 1);
+    QCOMPARE(pageLines(*w.memo1()).size(), sheet.size() + 1); // the page itself is unchanged
+}
+
+QTEST_MAIN(SheetPrintingTest)
+#include "sheet_printing_test.moc"
