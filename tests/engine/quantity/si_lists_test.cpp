@@ -21,9 +21,10 @@ TEST(SiLists, UnitTableStartsWithTheBaseUnits)
 TEST(SiLists, GrowthKeepsElementsAndStaysAheadOfCount)
 {
     TSiVarList vars;
-    for (int i = 0; i < 100; ++i)
-        vars.Add(SiVarMake(u"v" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)), i, 0, 0,
-                           0, 0, 0, 0, 0));
+    for (int i = 0; i < 100; ++i) {
+        const char16_t name[] = {u'v', static_cast<char16_t>(u'A' + i % 26), 0};
+        vars.Add(SiVarMake(name, i, 0, 0, 0, 0, 0, 0, 0));
+    }
     EXPECT_EQ(vars.Capacity, 200);
     EXPECT_GT(vars.Capacity, vars.Count);
     EXPECT_EQ(vars.at(99).Quantity.Value, 99);

@@ -33,10 +33,16 @@ protected:
         const LineOutput out = evaluator.EvalSheetLine(line, decimals);
         if (out.ok)
             return out.text;
-        std::u16string marked = out.text;
+        const std::u16string_view text = out.text;
         const auto start = static_cast<std::size_t>(out.markStart);
-        marked.insert(start + static_cast<std::size_t>(out.markLength), u"]");
-        marked.insert(start, u"[");
+        const auto end = start + static_cast<std::size_t>(out.markLength);
+        std::u16string marked;
+        marked.reserve(text.size() + 2);
+        marked.append(text.substr(0, start))
+            .append(1, u'[')
+            .append(text.substr(start, end - start))
+            .append(1, u']')
+            .append(text.substr(end));
         return marked;
     }
 
