@@ -1,0 +1,2 @@
+// Must not compile: the engine's include path has no window code on it.
+#include "worksheet/sheet_editor.h"
