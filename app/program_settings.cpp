@@ -5,7 +5,7 @@
 #include "program_windows.h"
 #include "settings_store/store_routines.h"
 #include "settings_store/tiniobj.h"
-#include "worksheet/documents.h"
+#include "platform/page_files.h"
 
 #include <QApplication>
 #include <QFileInfo>

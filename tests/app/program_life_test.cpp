@@ -3,6 +3,7 @@
 #include "gui_test_support.h"
 
 #include "keypad/real_edit.h"
+#include "platform/page_files.h"
 #include "platform/program_dir.h"
 #include "program_settings.h"
 #include "worksheet/documents.h"
