@@ -3,10 +3,10 @@
 #include "base/text_encoding.h"
 #include "platform/rtf_reader.h"
 #include "platform/rtf_writer.h"
+#include "platform/settings_file.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -43,7 +43,7 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
         if (!ReadRtf(data, *loaded, error))
             return false;
     } else {
-        const std::u16string text = DecodeUtf8OrWindows1252(
+        const std::u16string text = DecodeTextFile(
             std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
         loaded->setPlainText(QString::fromStdU16String(text));
     }
@@ -53,13 +53,11 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
 
 QString SaveDocument(const QTextEdit& page, const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(WriteRtf(*page.document())) < 0 ||
-        !file.commit()) {
-        return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
-            .arg(QDir::toNativeSeparators(path), file.errorString());
-    }
-    return {};
+    const QString reason = WriteFileReason(path, WriteRtf(*page.document()));
+    if (reason.isEmpty())
+        return {};
+    return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
+        .arg(QDir::toNativeSeparators(path), reason);
 }
 
 } // namespace quorvel
