@@ -9,7 +9,8 @@ class QTextEdit;
 namespace quorvel {
 
 // Replaces the page's text by the file: RTF with its formatting, any other file as plain text
-// (UTF-8 when valid, else Windows-1252). On failure the page is unchanged and *error says why.
+// (UTF-16 by its byte-order mark, UTF-8 when valid, else Windows-1252). On failure the page is
+// unchanged and *error says why.
 bool LoadDocument(QTextEdit& page, const QString& path, QString* error);
 
 // Writes the page as RTF, atomically: the old file stays intact when writing fails. Returns an
