@@ -1,12 +1,12 @@
 #include "program_settings.h"
 
 #include "platform/message_boxes.h"
+#include "platform/page_files.h"
 #include "platform/program_dir.h"
 #include "program_windows.h"
 #include "settings_store/store_routines.h"
 #include "settings_store/tiniobj.h"
 #include "termination_signals.h"
-#include "platform/page_files.h"
 
 #include <QApplication>
 #include <QFileInfo>

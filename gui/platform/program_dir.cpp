@@ -89,9 +89,9 @@ ProgramDirChoice ChooseProgramDir(const QString& exeDir, const QString& userDir,
 QString ProgramDir()
 {
     if (!decided()) {
-        decided() = ChooseProgramDir(
-            QCoreApplication::applicationDirPath(),
-            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        decided() =
+            ChooseProgramDir(QCoreApplication::applicationDirPath(),
+                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     }
     return decided()->folder;
 }

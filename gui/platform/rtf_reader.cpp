@@ -573,7 +573,7 @@ private:
     int m_codePage = rtf::kWindows1252; // \ansicpgN
     int m_decoderPage = 0;              // the code page m_decoder was made for
     std::unique_ptr<QStringDecoder> m_decoder;
-    int m_defaultFont = 0;              // \deffN
+    int m_defaultFont = 0; // \deffN
     std::unordered_map<int, Font> m_fonts;
     Font* m_fontEntry = nullptr; // the font table entry being read
     std::vector<std::optional<QRgb>> m_colours;

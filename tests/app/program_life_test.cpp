@@ -296,15 +296,15 @@ private slots:
             QDir().mkpath(user);
             writeFile(QStringLiteral("user/QV2.rtf"), "eigen");
         }
-        const ProgramDirChoice choice =
-            ChooseProgramDir(exe, user, [&](const QString& folder) {
-                return folder == exe ? exeWritable : userWritable;
-            });
+        const ProgramDirChoice choice = ChooseProgramDir(exe, user, [&](const QString& folder) {
+            return folder == exe ? exeWritable : userWritable;
+        });
         QCOMPARE(choice.folder, chosen == QLatin1String("exe") ? exe : user);
         // Copied once, never moved, never over the user's own files.
         QCOMPARE(readFile(QStringLiteral("exe/QV1.rtf")), QByteArray("alt"));
         const bool copied = !exeWritable && userWritable && !userHasFiles;
-        QCOMPARE(readFile(QStringLiteral("user/QV1.rtf")), copied ? QByteArray("alt") : QByteArray());
+        QCOMPARE(readFile(QStringLiteral("user/QV1.rtf")),
+                 copied ? QByteArray("alt") : QByteArray());
         QCOMPARE(QFile::exists(user + QStringLiteral("Quorvel.ini")), copied);
         if (exeWritable || userWritable) {
             QVERIFY(choice.problem.isEmpty());

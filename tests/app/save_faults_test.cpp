@@ -5,8 +5,8 @@
 #include "gui_test_support.h"
 
 #include "platform/page_files.h"
-#include "program_settings.h"
 #include "platform/program_dir.h"
+#include "program_settings.h"
 #include "worksheet/documents.h"
 
 #include <QDir>
@@ -106,7 +106,8 @@ private slots:
         QFETCH(int, freeKb);
         QTemporaryDir mountPoint;
         if (!mountSmall(mountPoint.path(), 2048))
-            QSKIP("a small tmpfs cannot be mounted here (needs root); the full-disk runs are skipped");
+            QSKIP("a small tmpfs cannot be mounted here (needs root); the full-disk runs are "
+                  "skipped");
         writeOldFiles(mountPoint.path());
         const QMap<QString, QByteArray> old = filesIn(mountPoint.path());
         leaveFree(mountPoint.path(), freeKb);
@@ -118,11 +119,12 @@ private slots:
             const bool isNew = now == m_newFiles.value(name);
             QVERIFY2(isNew || now == old.value(name), qPrintable(name + " is cut or missing"));
             if (!isNew)
-                QVERIFY2(messages.join(u'\n').contains(name),
-                         qPrintable(name + " stayed old without a message: " + messages.join(u'|')));
+                QVERIFY2(
+                    messages.join(u'\n').contains(name),
+                    qPrintable(name + " stayed old without a message: " + messages.join(u'|')));
         }
-        std::printf("free %4d KB: %s; messages: %lld\n", freeKb,
-                    qPrintable(outcome(after, old)), static_cast<long long>(messages.size()));
+        std::printf("free %4d KB: %s; messages: %lld\n", freeKb, qPrintable(outcome(after, old)),
+                    static_cast<long long>(messages.size()));
     }
 
     void fullDiskAtTextSpeichern_data() { freeSizes(); }
@@ -131,7 +133,8 @@ private slots:
         QFETCH(int, freeKb);
         QTemporaryDir mountPoint;
         if (!mountSmall(mountPoint.path(), 2048))
-            QSKIP("a small tmpfs cannot be mounted here (needs root); the full-disk runs are skipped");
+            QSKIP("a small tmpfs cannot be mounted here (needs root); the full-disk runs are "
+                  "skipped");
         const QString path = mountPoint.path() + QStringLiteral("/Statik.rtf");
         const QByteArray old = "{\\rtf1 alt\\par}";
         writeAll(path, old);
@@ -172,8 +175,7 @@ private slots:
             QElapsedTimer clock;
             clock.start();
             if (killAfterMs >= 0) {
-                while (clock.elapsed() < killAfterMs &&
-                       child.state() != QProcess::NotRunning)
+                while (clock.elapsed() < killAfterMs && child.state() != QProcess::NotRunning)
                     child.waitForFinished(1);
                 child.kill();
             }
@@ -213,7 +215,8 @@ private slots:
                     backup == old.value(QStringLiteral("Quorvel.ini")));
             ++outcomes[outcome(after, old)];
         }
-        std::printf("exit without kill: %lld ms; %d kills:\n", static_cast<long long>(exitMs), runs);
+        std::printf("exit without kill: %lld ms; %d kills:\n", static_cast<long long>(exitMs),
+                    runs);
         for (auto it = outcomes.cbegin(); it != outcomes.cend(); ++it)
             std::printf("  %2d x %s\n", it.value(), qPrintable(it.key()));
     }
