@@ -4,6 +4,7 @@
 #   ./quorvel.sh test       install what is missing, build, run every test
 #   ./quorvel.sh sanitize   engine tests again under AddressSanitizer and UBSan
 #   ./quorvel.sh bench      Release build of the benchmarks, then run them
+#   ./quorvel.sh faults     only the saves under faults: full disk (as root) and kills during exit
 #   ./quorvel.sh lint       formatting check, and clang-tidy over the sources when it is installed
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -55,6 +56,11 @@ case "${1:-}" in
         ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
             ctest --test-dir build-asan --output-on-failure -j "$jobs"
         ;;
+    faults)
+        install_packages
+        configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=ON
+        ctest --test-dir build --output-on-failure --verbose -L faults
+        ;;
     bench)
         install_packages
         configure_build build-release -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BENCH=ON -DQUORVEL_TESTS=OFF
@@ -76,7 +82,7 @@ case "${1:-}" in
         fi
         ;;
     *)
-        echo "usage: $0 run|test|sanitize|bench|lint" >&2
+        echo "usage: $0 run|test|sanitize|bench|faults|lint" >&2
         exit 2
         ;;
 esac

@@ -1,11 +1,12 @@
 #include "program_settings.h"
 
 #include "platform/message_boxes.h"
+#include "platform/page_files.h"
 #include "platform/program_dir.h"
 #include "program_windows.h"
 #include "settings_store/store_routines.h"
 #include "settings_store/tiniobj.h"
-#include "worksheet/documents.h"
+#include "termination_signals.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -91,6 +92,10 @@ void LoadSettings(ProgramWindows& windows)
 
 bool SaveSettings(ProgramWindows& windows)
 {
+    if (const QString problem = ProgramDirProblem(); !problem.isEmpty()) {
+        ShowInfo(problem, &windows.form1);
+        return false;
+    }
     bool ok = true;
     {
         Tiniobj ini(QString(), Tiniobj::Start::Empty);
@@ -140,6 +145,7 @@ int RunQuorvel(QApplication& app, const QString& folder)
         SetProgramDir(folder);
     InstallGermanTranslations(app);
     ProgramWindows windows;
+    EndOnTerminationSignals(windows.form1);
     LoadSettings(windows);
     windows.form1.show();
     const int result = QApplication::exec();

@@ -175,11 +175,30 @@ std::string EncodeUtf8(std::u16string_view text)
 std::u16string DecodeUtf8OrWindows1252(std::string_view bytes)
 {
     constexpr std::string_view bom = "\xEF\xBB\xBF";
+    // The mark only says what the writer meant: an editor that added it to a Windows-1252 file
+    // left bytes that UTF-8 would turn into U+FFFD.
     if (bytes.starts_with(bom))
-        return DecodeUtf8(bytes.substr(bom.size()));
+        bytes.remove_prefix(bom.size());
     if (IsValidUtf8(bytes))
         return DecodeUtf8(bytes);
     return DecodeWindows1252(bytes);
+}
+
+std::u16string DecodeTextFile(std::string_view bytes)
+{
+    const bool little = bytes.starts_with("\xFF\xFE");
+    if (!little && !bytes.starts_with("\xFE\xFF"))
+        return DecodeUtf8OrWindows1252(bytes);
+    std::u16string text;
+    text.reserve(bytes.size() / 2);
+    // A last odd byte is half a character; it is dropped.
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        text.push_back(little ? static_cast<char16_t>(first | second << 8)
+                              : static_cast<char16_t>(first << 8 | second));
+    }
+    return text;
 }
 
 } // namespace quorvel

@@ -24,8 +24,12 @@ std::u16string DecodeUtf8(std::string_view bytes);
 // Unpaired surrogates become U+FFFD.
 std::string EncodeUtf8(std::u16string_view text);
 
-// Files of unknown origin: a UTF-8 byte-order mark or valid UTF-8 reads as UTF-8 (the mark
-// dropped), anything else as Windows-1252.
+// Files of unknown origin: valid UTF-8 reads as UTF-8, anything else as Windows-1252; a UTF-8
+// byte-order mark is dropped first.
 std::u16string DecodeUtf8OrWindows1252(std::string_view bytes);
+
+// Text files and settings files: UTF-16 little or big endian by their byte-order marks (the mark
+// dropped), anything else as DecodeUtf8OrWindows1252.
+std::u16string DecodeTextFile(std::string_view bytes);
 
 } // namespace quorvel

@@ -47,7 +47,7 @@ std::u16string foldCase(std::u16string_view text)
 
 IniDocument IniDocument::fromBytes(std::string_view bytes)
 {
-    return fromText(DecodeUtf8OrWindows1252(bytes));
+    return fromText(DecodeTextFile(bytes));
 }
 
 IniDocument IniDocument::fromText(std::u16string_view text)

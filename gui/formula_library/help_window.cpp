@@ -1,7 +1,7 @@
 #include "formula_library/help_window.h"
 
+#include "platform/page_files.h"
 #include "platform/program_dir.h"
-#include "worksheet/documents.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

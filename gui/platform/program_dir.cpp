@@ -5,14 +5,18 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <optional>
 
 namespace quorvel {
 namespace {
 
-QString& programDirOverride()
+std::optional<ProgramDirChoice>& decided()
 {
-    static QString folder;
-    return folder;
+    static std::optional<ProgramDirChoice> choice;
+    return choice;
 }
 
 QString withSlash(QString folder)
@@ -22,23 +26,80 @@ QString withSlash(QString folder)
     return folder;
 }
 
+// The permission bits do not tell about read-only mounts, and root passes them all; creating a
+// file is the only sure test.
+bool canCreateFiles(const QString& folder)
+{
+    QTemporaryFile probe(withSlash(folder) + QStringLiteral("quorvel-probe-XXXXXX"));
+    return probe.open();
+}
+
+bool holdsProgramFiles(const QString& folder)
+{
+    const QStringList names = ProgramFileNames();
+    return std::any_of(names.begin(), names.end(),
+                       [&](const QString& name) { return QFileInfo::exists(folder + name); });
+}
+
 } // namespace
 
 void SetProgramDir(const QString& folder)
 {
-    programDirOverride() = folder.isEmpty() ? QString() : withSlash(folder);
+    if (folder.isEmpty())
+        decided().reset();
+    else
+        decided() = ProgramDirChoice{withSlash(folder), QString()};
+}
+
+QStringList ProgramFileNames()
+{
+    return {QCoreApplication::applicationName() + QStringLiteral(".ini"), QStringLiteral("QV1.rtf"),
+            QStringLiteral("QV2.rtf")};
+}
+
+ProgramDirChoice ChooseProgramDir(const QString& exeDir, const QString& userDir,
+                                  const std::function<bool(const QString&)>& writable)
+{
+    const auto canWrite = writable ? writable : canCreateFiles;
+    const QString exe = withSlash(exeDir);
+    if (canWrite(exe))
+        return {exe, QString()};
+    const QString user = withSlash(userDir);
+    if (!userDir.isEmpty() && QDir().mkpath(user) && canWrite(user)) {
+        // An installation that was used before it became read-only: its pages and settings
+        // carry over, once.
+        if (!holdsProgramFiles(user)) {
+            for (const QString& name : ProgramFileNames()) {
+                if (QFileInfo::exists(exe + name))
+                    QFile::copy(exe + name, user + name);
+            }
+        }
+        return {user, QString()};
+    }
+    QStringList files;
+    for (const QString& name : ProgramFileNames())
+        files << QStringLiteral("«%1»").arg(name);
+    const QString problem =
+        QStringLiteral("Der Programmordner «%1» ist schreibgeschützt, und der Ordner «%2» kann "
+                       "nicht angelegt werden. %3 wurden nicht gespeichert.")
+            .arg(QDir::toNativeSeparators(exe), QDir::toNativeSeparators(user), files.join(u", "));
+    return {exe, problem};
 }
 
 QString ProgramDir()
 {
-    if (!programDirOverride().isEmpty())
-        return programDirOverride();
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    if (QFileInfo(exeDir).isWritable())
-        return withSlash(exeDir);
-    const QString userDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(userDir);
-    return withSlash(userDir);
+    if (!decided()) {
+        decided() =
+            ChooseProgramDir(QCoreApplication::applicationDirPath(),
+                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    }
+    return decided()->folder;
+}
+
+QString ProgramDirProblem()
+{
+    ProgramDir();
+    return decided()->problem;
 }
 
 QStringList HelpFileFolders()

@@ -2,15 +2,39 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace quorvel {
 
-// The executable's folder when it is writable; otherwise (an installed, read-only location)
-// the per-user application data folder, created on demand. Always ends with '/'.
+// The program folder, decided once per run by ChooseProgramDir for the executable's folder and
+// the per-user application data folder. Always ends with '/'.
 QString ProgramDir();
 
 // Lets tests and the start-up sequence point the program at another folder.
 void SetProgramDir(const QString& folder);
+
+// Empty when the program folder can be written, else the sentence for the message box that says
+// so and names the files that therefore are not saved.
+QString ProgramDirProblem();
+
+struct ProgramDirChoice
+{
+    QString folder;  // ends with '/'
+    QString problem; // as ProgramDirProblem()
+};
+
+// The executable's folder when it is writable. Otherwise the per-user folder, created on demand;
+// when it holds none of the program's files yet but the executable's folder does, it starts
+// from copies of them (the originals stay where they are). When neither can be written, the
+// executable's folder, so that at least its files are read, with the problem named.
+ProgramDirChoice ChooseProgramDir(
+    const QString& exeDir, const QString& userDir,
+    const std::function<bool(const QString&)>& writable = std::function<bool(const QString&)>());
+
+// The files of the program folder that outlive a run: the settings file and the two page files.
+QStringList ProgramFileNames();
 
 // Where help files may lie, in the order they are tried: the program folder, the folder of the
 // executable, and the installed data folders.

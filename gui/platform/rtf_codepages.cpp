@@ -171,6 +171,22 @@ int CodePageOfCharset(int charset, int documentCodePage)
     return 0; // 2 Symbol and anything unknown
 }
 
+const char* DoubleByteCodecName(int codePage)
+{
+    switch (codePage) {
+    case 932:
+        return "windows-932";
+    case 936:
+        return "windows-936";
+    case 949:
+        return "windows-949";
+    case 950:
+        return "windows-950";
+    default:
+        return nullptr;
+    }
+}
+
 const CodePage* CodePage::find(int number)
 {
     for (const CodePage& page : codePages()) {

@@ -1,5 +1,6 @@
-// The single-byte Windows code pages that RTF's \ansicpgN, \fcharsetN and \cpgN select, for
-// reading \'hh escapes and for writing characters as \'hh.
+// The Windows code pages that RTF's \ansicpgN, \fcharsetN and \cpgN select: tables of the
+// single-byte ones, for reading \'hh escapes and for writing characters as \'hh, and the names
+// of the double-byte ones, which the reader decodes through Qt.
 #pragma once
 
 #include <array>
@@ -13,6 +14,11 @@ inline constexpr int kWindows1252 = 1252;
 // is the document's code page, 161 Greek 1253, 204 Cyrillic 1251, 238 Central European 1250 ...
 // Returns 0 for character sets without a code page of their own (2 Symbol) or unknown ones.
 int CodePageOfCharset(int charset, int documentCodePage);
+
+// The name under which QStringDecoder knows one of the double-byte code pages of East Asian
+// RTF (932 Japanese, 936 Simplified Chinese, 949 Korean, 950 Traditional Chinese), or nullptr
+// for every other code page. In them a byte at or above 0x80 may begin a two-byte character.
+const char* DoubleByteCodecName(int codePage);
 
 // One code page with a table here: 1250, 1251, 1252, 1253, 1254, 1257. Bytes below 0x80 are ASCII.
 class CodePage

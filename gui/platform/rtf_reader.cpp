@@ -11,10 +11,12 @@
 #include "platform/rtf_tokenizer.h"
 
 #include <QColor>
+#include <QStringDecoder>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -387,8 +389,22 @@ private:
             return;
         switch (m_state.destination) {
         case Destination::Body: {
-            const CodePage& page = codePageOf(fontOf(m_state.chars.font));
+            const int number = codePageNumberOf(fontOf(m_state.chars.font));
             beginText();
+            if (QStringDecoder* decoder = doubleByteDecoder(number)) {
+                // Lead and trail byte may come in different tokens (\'83\'41, or \'83A); the
+                // decoder keeps a lead byte until its trail arrives.
+                QByteArray kept;
+                kept.reserve(static_cast<qsizetype>(data.size()));
+                for (const char c : data) {
+                    const auto byte = static_cast<unsigned char>(c);
+                    if (byte >= 0x20 || byte == '\t')
+                        kept.append(c);
+                }
+                m_run.append(decoder->decode(kept));
+                break;
+            }
+            const CodePage& page = CodePage::findOrWindows1252(number);
             for (const char c : data) {
                 const auto byte = static_cast<unsigned char>(c);
                 if (byte >= 0x20 || byte == '\t')
@@ -492,14 +508,32 @@ private:
         return found == m_fonts.end() ? nullptr : &found->second;
     }
 
+    int codePageNumberOf(const Font* font) const
+    {
+        if (font && font->codePage > 0)
+            return font->codePage;
+        if (font && font->charset >= 0)
+            return rtf::CodePageOfCharset(font->charset, m_codePage);
+        return m_codePage;
+    }
+
     const CodePage& codePageOf(const Font* font) const
     {
-        int page = m_codePage;
-        if (font && font->codePage > 0)
-            page = font->codePage;
-        else if (font && font->charset >= 0)
-            page = rtf::CodePageOfCharset(font->charset, m_codePage);
-        return CodePage::findOrWindows1252(page);
+        return CodePage::findOrWindows1252(codePageNumberOf(font));
+    }
+
+    // The decoder of a double-byte code page, kept while the text stays in it; nullptr for
+    // single-byte code pages and where Qt does not know the code page (then Windows-1252 reads).
+    QStringDecoder* doubleByteDecoder(int number)
+    {
+        if (number != m_decoderPage) {
+            m_decoderPage = number;
+            const char* name = rtf::DoubleByteCodecName(number);
+            m_decoder = name ? std::make_unique<QStringDecoder>(name) : nullptr;
+            if (m_decoder && !m_decoder->isValid())
+                m_decoder.reset();
+        }
+        return m_decoder.get();
     }
 
     QTextCharFormat toFormat(const CharState& chars)
@@ -534,7 +568,9 @@ private:
     int m_pendingSkip = 0;      // fallback characters of a \uN still to skip
 
     int m_codePage = rtf::kWindows1252; // \ansicpgN
-    int m_defaultFont = 0;              // \deffN
+    int m_decoderPage = 0;              // the code page m_decoder was made for
+    std::unique_ptr<QStringDecoder> m_decoder;
+    int m_defaultFont = 0; // \deffN
     std::unordered_map<int, Font> m_fonts;
     Font* m_fontEntry = nullptr; // the font table entry being read
     std::vector<std::optional<QRgb>> m_colours;

@@ -1,10 +1,15 @@
-// Atomic writing and the trash-and-rename backup of the settings file.
+// Atomic writing of the program's files and the trash-and-replace backup of the settings file.
 #include "platform/settings_file.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace quorvel {
 namespace {
@@ -14,23 +19,49 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-QString writeError(const QString& path, const QString& reason)
+QString settingsError(const QString& path, const QString& reason)
 {
     return QStringLiteral("Die Einstellungen konnten nicht in «%1» gespeichert werden: %2")
         .arg(shown(path), reason);
 }
 
-// Opens the save file and writes the bytes to its temporary file; commit() finishes it.
-QString prepare(QSaveFile& file, const QByteArray& bytes)
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Writes the bytes into the save file's temporary file and makes sure they reached the disk:
+// a full disk shows up as a short count, at flush() (the bytes sit in Qt's buffer until then)
+// or, on some file systems, only at fsync(). Nothing has replaced the target yet; on failure
+// the temporary file is discarded and the reason returned.
+QString writeAndSync(QSaveFile& file, const QByteArray& bytes)
 {
     if (!file.open(QIODevice::WriteOnly))
-        return writeError(file.fileName(), file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+        return file.errorString();
+    QString reason;
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        reason = file.errorString();
+    else if (::fsync(file.handle()) != 0)
+        reason = systemReason(errno);
+    if (!reason.isEmpty())
         file.cancelWriting();
-        return writeError(file.fileName(), reason);
-    }
-    return {};
+    return reason;
+}
+
+// A second name for the file's present content, on the way to becoming the backup: a hard link
+// costs no space, so a full disk cannot stop it; a copy serves where the link cannot be made
+// (another file system, a file system without links).
+QString linkOrCopy(const QString& from, const QString& to)
+{
+    QFile::remove(to);
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return {};
+    QFile source(from);
+    if (source.copy(to))
+        return {};
+    QFile::remove(to);
+    return QStringLiteral("Die Sicherung «%1» konnte nicht angelegt werden: %2")
+        .arg(shown(to), source.errorString());
 }
 
 } // namespace
@@ -56,41 +87,49 @@ QString RemoveToTrash(const QString& path)
         .arg(shown(path), file.errorString());
 }
 
+QString WriteFileReason(const QString& path, const QByteArray& bytes)
+{
+    // QSaveFile writes through a link to its target, so a linked file stays linked.
+    QSaveFile file(path);
+    if (QString reason = writeAndSync(file, bytes); !reason.isEmpty())
+        return reason;
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
 QString WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (QString error = prepare(file, bytes); !error.isEmpty())
-        return error;
-    if (!file.commit())
-        return writeError(path, file.errorString());
-    return {};
+    const QString reason = WriteFileReason(path, bytes);
+    return reason.isEmpty() ? QString() : settingsError(path, reason);
 }
 
 QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
-    if (QString error = prepare(file, bytes); !error.isEmpty())
-        return error;
+    if (QString reason = writeAndSync(file, bytes); !reason.isEmpty())
+        return settingsError(path, reason);
 
+    // The previous file stays in place until the new one replaces it in one rename, so that no
+    // moment of the exit, a kill included, finds the settings file missing. The backup is a
+    // second name for it, made first under a name of its own.
     const QString backup = BackupFileName(path);
     QString backupError;
-    if (QFile::exists(backup))
-        backupError = RemoveToTrash(backup);
-    bool renamed = false;
-    if (backupError.isEmpty() && QFile::exists(path)) {
-        QFile previous(path);
-        renamed = previous.rename(backup);
-        if (!renamed)
+    const QFileInfo current(path);
+    if (current.exists()) {
+        const QString fresh = backup + QStringLiteral(".neu");
+        backupError = linkOrCopy(current.canonicalFilePath(), fresh);
+        if (backupError.isEmpty() && QFile::exists(backup))
+            backupError = RemoveToTrash(backup);
+        if (backupError.isEmpty() && ::rename(QFile::encodeName(fresh).constData(),
+                                              QFile::encodeName(backup).constData()) != 0)
             backupError = QStringLiteral("«%1» konnte nicht in «%2» umbenannt werden: %3")
-                              .arg(shown(path), shown(backup), previous.errorString());
+                              .arg(shown(fresh), shown(backup), systemReason(errno));
+        QFile::remove(fresh);
     }
 
-    if (!file.commit()) {
-        const QString error = writeError(path, file.errorString());
-        if (renamed)
-            QFile::rename(backup, path);
-        return error;
-    }
+    if (!file.commit())
+        return settingsError(path, file.errorString());
     return backupError;
 }
 

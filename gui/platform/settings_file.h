@@ -14,15 +14,21 @@ QString BackupFileName(const QString& fileName);
 // Moves the file to the trash, or deletes it where the system has no trash for it.
 QString RemoveToTrash(const QString& path);
 
-// Writes the bytes through a temporary file that replaces `path` only when complete.
+// Writes the bytes through a temporary file that replaces `path` only when every byte is on the
+// disk (write count, flush and fsync checked); a link at `path` is written through to its target.
+// Returns only the reason (the system's words), for callers that name the file themselves.
+QString WriteFileReason(const QString& path, const QByteArray& bytes);
+
+// WriteFileReason, with the reason in a sentence naming the settings file.
 QString WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
-// The exit's replacement of the settings file: the old BackupFileName(path) goes to the trash,
-// the file at `path` is renamed to it, and the bytes become the new file at `path`, written
-// atomically. The new content is written to its temporary file before anything is moved, so a
-// full disk leaves both old files as they were; should the final step still fail, the previous
-// file is renamed back. When only the backup fails, the new file is written all the same (the
-// current settings matter more than the previous ones) and the backup's failure is reported.
+// The exit's replacement of the settings file. The bytes are written and synced to a temporary
+// file first, so a full disk leaves everything as it was. Then the present file gets a second
+// name (hard link, else copy) that replaces the old BackupFileName(path), which goes to the
+// trash; only then does the new file replace `path`, in one rename. `path` therefore never
+// vanishes, not even when the program is killed halfway. When only the backup fails, the new
+// file is written all the same (the current settings matter more than the previous ones) and
+// the backup's failure is reported.
 QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes);
 
 } // namespace quorvel

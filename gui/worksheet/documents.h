@@ -1,5 +1,5 @@
-// Worksheet documents: the page files kept from run to run and the "Datei" menu's
-// "Text laden" and "Text speichern", all as RTF through the platform reader and writer.
+// The "Datei" menu's "Text laden" and "Text speichern" of the main window, as RTF through
+// the page files of the platform layer.
 #pragma once
 
 #include <QObject>
@@ -12,14 +12,6 @@ class QTextEdit;
 namespace quorvel {
 
 class TForm1;
-
-// Replaces the page's text by the file: RTF with its formatting, any other file as plain text
-// (UTF-8 when valid, else Windows-1252). On failure the page is unchanged and *error says why.
-bool LoadDocument(QTextEdit& page, const QString& path, QString* error);
-
-// Writes the page as RTF, atomically: the old file stays intact when writing fails. Returns an
-// empty text on success, else the German reason naming the file.
-QString SaveDocument(const QTextEdit& page, const QString& path);
 
 // "Text laden" and "Text speichern" of the main window. They always work on "Berechnung".
 class DocumentCommands : public QObject

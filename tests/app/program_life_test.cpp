@@ -3,6 +3,7 @@
 #include "gui_test_support.h"
 
 #include "keypad/real_edit.h"
+#include "platform/page_files.h"
 #include "platform/program_dir.h"
 #include "program_settings.h"
 #include "worksheet/documents.h"
@@ -10,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -17,6 +19,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -310,6 +314,95 @@ private slots:
         if (error.isEmpty())
             QSKIP("running as a user who may write anywhere");
         QCOMPARE(readFile(QStringLiteral("QV1.rtf")), QByteArray("{\\rtf1 alt\\par}"));
+    }
+
+    void programFolderChoice_data()
+    {
+        QTest::addColumn<bool>("exeWritable");
+        QTest::addColumn<bool>("userWritable");
+        QTest::addColumn<bool>("userHasFiles");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("own folder writable") << true << true << false << "exe";
+        QTest::newRow("read-only installation, first start") << false << true << false << "user";
+        QTest::newRow("read-only installation, later start") << false << true << true << "user";
+        QTest::newRow("nothing writable") << false << false << false << "exe";
+    }
+
+    void programFolderChoice()
+    {
+        QFETCH(bool, exeWritable);
+        QFETCH(bool, userWritable);
+        QFETCH(bool, userHasFiles);
+        QFETCH(QString, chosen);
+        const QString exe = m_folder->filePath(QStringLiteral("exe/"));
+        const QString user = m_folder->filePath(QStringLiteral("user/"));
+        QDir().mkpath(exe);
+        writeFile(QStringLiteral("exe/Quorvel.ini"), "[Form1]\r\ntop=5\r\n");
+        writeFile(QStringLiteral("exe/QV1.rtf"), "alt");
+        if (userHasFiles) {
+            QDir().mkpath(user);
+            writeFile(QStringLiteral("user/QV2.rtf"), "eigen");
+        }
+        const ProgramDirChoice choice = ChooseProgramDir(exe, user, [&](const QString& folder) {
+            return folder == exe ? exeWritable : userWritable;
+        });
+        QCOMPARE(choice.folder, chosen == QLatin1String("exe") ? exe : user);
+        // Copied once, never moved, never over the user's own files.
+        QCOMPARE(readFile(QStringLiteral("exe/QV1.rtf")), QByteArray("alt"));
+        const bool copied = !exeWritable && userWritable && !userHasFiles;
+        QCOMPARE(readFile(QStringLiteral("user/QV1.rtf")),
+                 copied ? QByteArray("alt") : QByteArray());
+        QCOMPARE(QFile::exists(user + QStringLiteral("Quorvel.ini")), copied);
+        if (exeWritable || userWritable) {
+            QVERIFY(choice.problem.isEmpty());
+        } else {
+            QVERIFY2(choice.problem.startsWith(QStringLiteral("Der Programmordner «")),
+                     qPrintable(choice.problem));
+            QVERIFY(choice.problem.contains(QStringLiteral("ist schreibgeschützt")));
+            QVERIFY(choice.problem.contains(QStringLiteral("«QV1.rtf»")));
+        }
+    }
+
+    void aLinkedSettingsFileStaysALinkToItsTarget()
+    {
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("meine.ini"));
+        {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Form1]\r\nleft=7\r\n");
+        }
+        QVERIFY(QFile::link(target, m_folder->filePath(QStringLiteral("Quorvel.ini"))));
+        for (const int left : {33, 34}) {
+            Windows w;
+            LoadSettings(w);
+            QCOMPARE(w.form1.x(), left == 33 ? 7 : 33);
+            w.form1.move(left, 44);
+            QVERIFY(SaveSettings(w));
+        }
+        QVERIFY(QFileInfo(m_folder->filePath(QStringLiteral("Quorvel.ini"))).isSymLink());
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains("left=34"));
+        QVERIFY(readFile(QStringLiteral("Quorvel.b01")).contains("left=33"));
+    }
+
+    void terminationSignalsEndTheProgramLikeEnde_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+
+    void terminationSignalsEndTheProgramLikeEnde()
+    {
+        QFETCH(int, signal);
+        writeFile(QStringLiteral("QV1.rtf"), "x = 5\n");
+        QTimer::singleShot(300, [signal] { std::raise(signal); });
+        const int result = RunQuorvel(*qApp, m_folder->path());
+        QCOMPARE(result, 0);
+        QVERIFY(readFile(QStringLiteral("QV1.rtf")).startsWith("{\\rtf1"));
+        QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("[Form1]"));
     }
 
 private:

@@ -64,6 +64,10 @@ TEST(TextEncoding, FilesOfUnknownOrigin)
     EXPECT_EQ(DecodeUtf8OrWindows1252("\xEF\xBB\xBFm\xC2\xB2"), u"m²");
     EXPECT_EQ(DecodeUtf8OrWindows1252("m\xC2\xB2"), u"m²");
     EXPECT_EQ(DecodeUtf8OrWindows1252("m\xB2 \xE4"), u"m² ä");
+    EXPECT_EQ(DecodeUtf8OrWindows1252("\xEF\xBB\xBFm\xB2"), u"m²");
+    EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFEm\0\xB2\0\xAC\x20\n\0", 10)), u"m²€\n");
+    EXPECT_EQ(DecodeTextFile(std::string("\xFE\xFF\0m\0\xB2\x20\xAC\0", 9)), u"m²€");
+    EXPECT_EQ(DecodeTextFile("m\xB2"), u"m²");
 }
 
 } // namespace

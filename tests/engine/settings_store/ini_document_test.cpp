@@ -199,6 +199,14 @@ TEST(IniDocumentEncoding, Utf8WithoutBomIsReadAsUtf8)
                              "e\r\n\r\n");
 }
 
+TEST(IniDocumentEncoding, ByteOrderMarkBeforeWindows1252BytesReadsAsWindows1252)
+{
+    // An editor added the mark to a file of the older installations; "²" must survive, or every
+    // unit definition with a square fails.
+    const IniDocument doc = IniDocument::fromBytes("\xEF\xBB\xBF[Form4]\nSiListBox.line0=m\xB2\n");
+    EXPECT_EQ(doc.readString(u"Form4", u"SiListBox.line0", u""), u"m²");
+}
+
 TEST(IniDocumentEncoding, Windows1252BytesThatLookLikeUtf8GetTheByteOrderMark)
 {
     // "Ã©" in Windows-1252 is C3 A9, valid UTF-8 for "é"; written so, it would come back as "é".

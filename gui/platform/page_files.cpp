@@ -1,0 +1,63 @@
+#include "platform/page_files.h"
+
+#include "base/text_encoding.h"
+#include "platform/rtf_reader.h"
+#include "platform/rtf_writer.h"
+#include "platform/settings_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <memory>
+
+namespace quorvel {
+
+bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    // The text goes into a new document that then replaces the page's: filling the document
+    // on screen made the editor lay all of it out twice, and a long page loaded four times
+    // slower. The new one keeps the page's settings and has the owner that deletes the old.
+    const QTextDocument& current = *page.document();
+    auto loaded = std::make_unique<QTextDocument>(current.parent());
+    loaded->setDefaultFont(current.defaultFont());
+    loaded->setDefaultTextOption(current.defaultTextOption());
+    loaded->setDocumentMargin(current.documentMargin());
+    loaded->setIndentWidth(current.indentWidth());
+    if (IsRtf(data)) {
+        if (!ReadRtf(data, *loaded, error))
+            return false;
+    } else {
+        const std::u16string text = DecodeTextFile(
+            std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+        loaded->setPlainText(QString::fromStdU16String(text));
+    }
+    page.setDocument(loaded.release());
+    return true;
+}
+
+QString SaveDocument(const QTextEdit& page, const QString& path)
+{
+    const QString reason = WriteFileReason(path, WriteRtf(*page.document()));
+    if (reason.isEmpty())
+        return {};
+    return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+} // namespace quorvel

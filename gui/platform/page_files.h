@@ -1,0 +1,20 @@
+// Pages as files: reading a file into a text page and writing a page as RTF. Shared by the
+// worksheet's documents, the page files kept from run to run, and the help window.
+#pragma once
+
+#include <QString>
+
+class QTextEdit;
+
+namespace quorvel {
+
+// Replaces the page's text by the file: RTF with its formatting, any other file as plain text
+// (UTF-16 by its byte-order mark, UTF-8 when valid, else Windows-1252). On failure the page is
+// unchanged and *error says why.
+bool LoadDocument(QTextEdit& page, const QString& path, QString* error);
+
+// Writes the page as RTF, atomically: the old file stays intact when writing fails. Returns an
+// empty text on success, else the German reason naming the file.
+QString SaveDocument(const QTextEdit& page, const QString& path);
+
+} // namespace quorvel
