@@ -7,6 +7,7 @@
 #include "formula_library/help_window.h"
 #include "keypad/keypad_window.h"
 #include "platform/message_boxes.h"
+#include "platform/paper_palette.h"
 #include "unit_definitions/unit_definitions_window.h"
 
 #include <QApplication>
@@ -73,9 +74,7 @@ QTextEdit* TForm1::createPage(const QString& objectName, const QString& caption)
     font.setBold(true);
     memo->setFont(font);
     memo->document()->setDefaultFont(font);
-    QPalette palette = memo->palette();
-    palette.setColor(QPalette::Text, Qt::black);
-    memo->setPalette(palette);
+    MakePaper(*memo);
     memo->setTextColor(Qt::black);
     memo->setLineWrapMode(QTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
