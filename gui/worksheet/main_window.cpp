@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLocale>
 #include <QMenuBar>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -31,7 +30,7 @@ TForm1::~TForm1() = default;
 void TForm1::FormCreate()
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Quorvel V5.2"));
+    setWindowTitle(QString::fromLatin1(kCaption));
     QFont windowFont(QStringLiteral("Arial"));
     windowFont.setPixelSize(15);
     windowFont.setBold(true);
@@ -41,8 +40,6 @@ void TForm1::FormCreate()
     move(441, 177);
 
     FirstShow = true;
-    // Numbers read "." whatever the regional settings say.
-    QLocale::setDefault(QLocale::c());
     KeypadVisible = false;
 
     PageControl1 = new QTabWidget(this);
