@@ -12,8 +12,8 @@ root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-translations-l10n fonts-liberation2 xvfb xauth xdotool
-          nlohmann-json3-dev poppler-utils appstream desktop-file-utils)
+          qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-liberation2 xvfb xauth xdotool
+          openbox nlohmann-json3-dev poppler-utils appstream desktop-file-utils)
 
 install_packages() {
     local missing=()

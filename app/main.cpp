@@ -1,11 +1,19 @@
-// The program entry: the application, then the program's whole life in its order.
+// The program entry: the answers that need no window, the application, then the program's whole
+// life in its order.
 #include "program_settings.h"
+#include "program_start.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
+    if (const auto answer = quorvel::AnswerCommandLine(argc, argv)) {
+        std::fputs(answer->text.c_str(), stdout);
+        return answer->exitCode;
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    quorvel::PrepareApplication();
     return quorvel::RunQuorvel(app);
 }

@@ -5,6 +5,7 @@
 #include "platform/program_dir.h"
 #include "program_windows.h"
 #include "settings_store/store_routines.h"
+#include "single_instance.h"
 #include "settings_store/tiniobj.h"
 #include "termination_signals.h"
 
@@ -13,6 +14,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace quorvel {
 namespace {
@@ -143,9 +145,21 @@ int RunQuorvel(QApplication& app, const QString& folder)
 {
     if (!folder.isEmpty())
         SetProgramDir(folder);
+    SingleInstance instance(ProgramDir());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Claimed:
+        break;
+    case SingleInstance::Claim::HandedOver:
+        return 0;
+    case SingleInstance::Claim::Unreachable:
+        std::fputs("Quorvel l\u00E4uft bereits mit diesem Programmordner, antwortet aber nicht.\n",
+                   stderr);
+        return 1;
+    }
     InstallGermanTranslations(app);
     ProgramWindows windows;
     EndOnTerminationSignals(windows.form1);
+    instance.setWindow(&windows.form1);
     LoadSettings(windows);
     windows.form1.show();
     const int result = QApplication::exec();

@@ -1,6 +1,7 @@
 #include "formula_library/help_window.h"
 
 #include "platform/page_files.h"
+#include "platform/paper_palette.h"
 #include "platform/program_dir.h"
 
 #include <QFileInfo>
@@ -20,6 +21,7 @@ TForm6::TForm6(QWidget* parent) : QWidget(parent, Qt::Window)
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setReadOnly(true);
+    MakePaper(*RichEdit1);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setPlainText(QStringLiteral("Keine Hilfe verf\u00FCgbar...."));

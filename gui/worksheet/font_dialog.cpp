@@ -8,6 +8,7 @@
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPixmap>
 #include <QVBoxLayout>
 
@@ -55,8 +56,24 @@ SheetFontDialog::SheetFontDialog(QWidget* parent) : QDialog(parent)
     m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setSizeGripEnabled(false);
-    m_fonts->installEventFilter(this);
     m_fonts->setVisible(true);
+    // The chooser's writing-system filter looks like a second character set selector beside
+    // ours, which is the one that reaches the text.
+    for (QComboBox* box : m_fonts->findChildren<QComboBox*>()) {
+        box->hide();
+        for (QLabel* label : m_fonts->findChildren<QLabel*>())
+            if (label->buddy() == box)
+                label->hide();
+    }
+    // Enter and Esc must act on our dialog from every field: the embedded chooser is a dialog
+    // of its own and would otherwise close itself, leaving our frame without its controls.
+    m_fonts->installEventFilter(this);
+    for (QWidget* child : m_fonts->findChildren<QWidget*>())
+        child->installEventFilter(this);
+    connect(m_fonts, &QDialog::finished, this, [this](int result) {
+        m_fonts->setVisible(true);
+        done(result);
+    });
 
     m_colors = new QComboBox(this);
     m_colors->setObjectName(QStringLiteral("Farbe"));
@@ -79,6 +96,9 @@ SheetFontDialog::SheetFontDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_fonts);
     layout->addLayout(extras);
     layout->addWidget(buttons);
+
+    for (QWidget* field : {static_cast<QWidget*>(m_colors), static_cast<QWidget*>(m_charsets)})
+        field->installEventFilter(this);
 }
 
 int SheetFontDialog::addOrFind(QComboBox& box, const QString& caption, const QVariant& value)
@@ -139,11 +159,18 @@ CharFormat SheetFontDialog::charFormat() const
 
 bool SheetFontDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    // The embedded chooser is a dialog of its own: Esc would hide it instead of closing ours.
-    if (watched == m_fonts && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        reject();
-        return true;
+    // Only the fields in the dialog itself: in an open list of a combo box Enter picks the entry.
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::KeyPress && widget && widget->window() == this) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            accept();
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            reject();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -1,11 +1,19 @@
 // The main menu `MainMenu1` and the popup menu `PM`: captions exactly as users know them
 // (the blanks inside them included), the function list built once, and the variable and unit
 // lists rebuilt at every opening of the popup.
+//
+// The "&" in a caption only marks the letter that Alt (or, in an open menu, the letter alone)
+// reaches; it is not part of what the entry reads. The shortcuts given here are the free ones
+// beside the key table of the pages (sheet_keys.cpp), which none of them may change.
 #include "worksheet/main_window.h"
+
+#include "worksheet/documents.h"
+#include "worksheet/sheet_printing.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTextEdit>
 
 namespace quorvel {
 namespace {
@@ -43,8 +51,7 @@ void TForm1::CreateMainMenu()
     menuFont.setItalic(false);
     bar->setFont(menuFont);
 
-    // Entries with a handler; the others ("Neue Seite", "holen", "zurück", and the document
-    // commands that the settings and documents issue connects) have none yet.
+    // An entry and, where it has one, its handler; "Neue Seite", "&holen" and "&zurück" have none.
     auto entry = [this](QMenu* menu, const char* name, const QString& caption,
                         void (TForm1::*handler)() = nullptr) {
         QAction* action = menu->addAction(caption);
@@ -54,67 +61,88 @@ void TForm1::CreateMainMenu()
         return action;
     };
 
-    QMenu* datei = bar->addMenu(QStringLiteral("Datei"));
+    QMenu* datei = bar->addMenu(QStringLiteral("&Datei"));
     datei->setObjectName(QStringLiteral("Datei1"));
-    entry(datei, "Textladen1", QStringLiteral("Text laden"));
-    entry(datei, "Dateispeichern1", QStringLiteral("Text speichern"));
-    entry(datei, "Drucken1", QStringLiteral("Drucken..."))->setShortcut(Qt::CTRL | Qt::Key_P);
-    entry(datei, "AlsPDFspeichern1", QStringLiteral("Als PDF speichern..."));
+    QAction* laden = entry(datei, "Textladen1", QStringLiteral("Text &laden"));
+    laden->setShortcut(QKeySequence::Open);
+    connect(laden, &QAction::triggered, this, [this] {
+        if (m_documents)
+            m_documents->Textladen1Click();
+    });
+    QAction* speichern = entry(datei, "Dateispeichern1", QStringLiteral("Text &speichern"));
+    speichern->setShortcut(QKeySequence::Save);
+    connect(speichern, &QAction::triggered, this, [this] {
+        if (m_documents)
+            m_documents->Dateispeichern1Click();
+    });
+    QAction* drucken = entry(datei, "Drucken1", QStringLiteral("&Drucken..."));
+    drucken->setShortcut(Qt::CTRL | Qt::Key_P);
+    connect(drucken, &QAction::triggered, this, [this] {
+        if (m_printing)
+            m_printing->Drucken1Click();
+    });
+    QAction* pdf = entry(datei, "AlsPDFspeichern1", QStringLiteral("Als &PDF speichern..."));
+    connect(pdf, &QAction::triggered, this, [this] {
+        if (m_printing)
+            m_printing->AlsPDFspeichern1Click();
+    });
     datei->addSeparator();
-    entry(datei, "NeueSeite1", QStringLiteral("Neue Seite"));
+    entry(datei, "NeueSeite1", QStringLiteral("&Neue Seite"));
     datei->addSeparator();
-    QAction* ende = entry(datei, "Ende1", QStringLiteral("Ende"));
+    QAction* ende = entry(datei, "Ende1", QStringLiteral("&Ende"));
+    ende->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(ende, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* bearbeiten = bar->addMenu(QStringLiteral("Bearbeiten"));
+    QMenu* bearbeiten = bar->addMenu(QStringLiteral("&Bearbeiten"));
     bearbeiten->setObjectName(QStringLiteral("Bearbeiten1"));
-    entry(bearbeiten, "Undo1", QStringLiteral("Undo                         ^Z"),
+    entry(bearbeiten, "Undo1", QStringLiteral("&Undo                         ^Z"),
           &TForm1::Undo1Click);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "Alleskopieren1", QStringLiteral("Alles kopieren"),
+    entry(bearbeiten, "Alleskopieren1", QStringLiteral("&Alles kopieren"),
           &TForm1::Alleskopieren1Click);
-    entry(bearbeiten, "Kopieren1", QStringLiteral("Kopieren                   ^C"),
+    entry(bearbeiten, "Kopieren1", QStringLiteral("&Kopieren                   ^C"),
           &TForm1::Kopieren1Click);
-    entry(bearbeiten, "Einfgen1", QStringLiteral("Einfügen                   ^V"),
+    entry(bearbeiten, "Einfgen1", QStringLiteral("&Einfügen                   ^V"),
           &TForm1::Einfgen1Click);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "BlattLschen1", QStringLiteral("Blatt Löschen"), &TForm1::BlattLschen1Click);
+    entry(bearbeiten, "BlattLschen1", QStringLiteral("Blatt &Löschen"), &TForm1::BlattLschen1Click);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "Blattneuberechnen1", QStringLiteral("Blatt neu berechnen   F9"),
+    entry(bearbeiten, "Blattneuberechnen1", QStringLiteral("Blatt neu &berechnen   F9"),
           &TForm1::Blattneuberechnen1Click);
-    entry(bearbeiten, "AlleVariablenlschen1", QStringLiteral("Alle Variablen löschen"),
+    entry(bearbeiten, "AlleVariablenlschen1", QStringLiteral("Alle &Variablen löschen"),
           &TForm1::AlleVariablenlschen1Click);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "holen1", QStringLiteral("holen"));
-    entry(bearbeiten, "zurck1", QStringLiteral("zurück"));
+    entry(bearbeiten, "holen1", QStringLiteral("&holen"));
+    entry(bearbeiten, "zurck1", QStringLiteral("&zurück"));
 
-    QMenu* optionen = bar->addMenu(QStringLiteral("Optionen"));
+    QMenu* optionen = bar->addMenu(QStringLiteral("&Optionen"));
     optionen->setObjectName(QStringLiteral("Optionen1"));
-    entry(optionen, "Schrifart1", QStringLiteral("Schrifart...                ^F"),
+    entry(optionen, "Schrifart1", QStringLiteral("&Schrifart...                ^F"),
           &TForm1::FontDialog);
-    entry(optionen, "StandardSchrift1", QStringLiteral("StandardSchrift         ^N"),
+    entry(optionen, "StandardSchrift1", QStringLiteral("Sta&ndardSchrift         ^N"),
           &TForm1::StandardFont);
-    connect(entry(optionen, "Fett1", QStringLiteral("Fett                           ^B")),
+    connect(entry(optionen, "Fett1", QStringLiteral("&Fett                           ^B")),
             &QAction::triggered, this, [this] { AddStyle(StyleBold); });
-    connect(entry(optionen, "Kursiv1", QStringLiteral("Kursiv                        ^K")),
+    connect(entry(optionen, "Kursiv1", QStringLiteral("&Kursiv                        ^K")),
             &QAction::triggered, this, [this] { AddStyle(StyleItalic); });
-    connect(entry(optionen, "Unterstrichen1", QStringLiteral("Unterstrichen            ^U")),
+    connect(entry(optionen, "Unterstrichen1", QStringLiteral("&Unterstrichen            ^U")),
             &QAction::triggered, this, [this] { AddStyle(StyleUnderline); });
     optionen->addSeparator();
-    entry(optionen, "Tastaturanzeigen1", QStringLiteral("Tastatur anzeigen     ^T"),
+    entry(optionen, "Tastaturanzeigen1", QStringLiteral("&Tastatur anzeigen     ^T"),
           &TForm1::ShowKeypad);
-    entry(optionen, "Einheiteneditieren1", QStringLiteral("Einheiten editieren    ^E"),
+    entry(optionen, "Einheiteneditieren1", QStringLiteral("&Einheiten editieren    ^E"),
           &TForm1::ShowUnitDefinitions);
 
-    EigeneFormeln1 = bar->addMenu(QStringLiteral("Ablage"));
+    EigeneFormeln1 = bar->addMenu(QStringLiteral("&Ablage"));
     EigeneFormeln1->setObjectName(QStringLiteral("EigeneFormeln1"));
-    entry(EigeneFormeln1, "Bearbeiten2", QStringLiteral("Bearbeiten..."),
+    entry(EigeneFormeln1, "Bearbeiten2", QStringLiteral("&Bearbeiten..."),
           &TForm1::Bearbeiten2Click);
     EigeneFormeln1->addSeparator();
 
     // A title without entries: clicking it acts.
-    QAction* hilfe = bar->addAction(QStringLiteral("Hilfe"));
+    QAction* hilfe = bar->addAction(QStringLiteral("&Hilfe"));
     hilfe->setObjectName(QStringLiteral("Hilfe1"));
+    hilfe->setShortcut(QKeySequence::HelpContents);
     connect(hilfe, &QAction::triggered, this, [this] { ShowHelp(QStringLiteral("ZIV.hlp")); });
 }
 
@@ -126,13 +154,25 @@ void TForm1::CreatePopupMenu()
     einfuegen->setObjectName(QStringLiteral("Einfgen2"));
     einfuegen->setEnabled(false);
     PM->addSeparator();
-    m_functions = PM->addMenu(QStringLiteral("Funktionen"));
+    m_functions = PM->addMenu(QStringLiteral("&Funktionen"));
     m_functions->setObjectName(QStringLiteral("Funktionen1"));
-    m_variables = PM->addMenu(QStringLiteral("Variablen"));
+    m_variables = PM->addMenu(QStringLiteral("&Variablen"));
     m_variables->setObjectName(QStringLiteral("Variablen1"));
-    m_units = PM->addMenu(QStringLiteral("Einheiten"));
+    m_units = PM->addMenu(QStringLiteral("&Einheiten"));
     m_units->setObjectName(QStringLiteral("Einheiten1"));
     connect(PM, &QMenu::aboutToShow, this, &TForm1::PMPopup);
+
+    auto* popupKey = new QAction(this);
+    popupKey->setObjectName(QStringLiteral("PopupKey"));
+    popupKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    addAction(popupKey);
+    connect(popupKey, &QAction::triggered, this, &TForm1::showPopupAtCaret);
+}
+
+void TForm1::showPopupAtCaret()
+{
+    QTextEdit* page = CurrentEditor();
+    PM->popup(page->viewport()->mapToGlobal(page->cursorRect().bottomLeft()));
 }
 
 QMenu* TForm1::popupSubmenu(int index) const

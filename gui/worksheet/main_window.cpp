@@ -7,11 +7,11 @@
 #include "formula_library/help_window.h"
 #include "keypad/keypad_window.h"
 #include "platform/message_boxes.h"
+#include "platform/paper_palette.h"
 #include "unit_definitions/unit_definitions_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLocale>
 #include <QMenuBar>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -30,7 +30,7 @@ TForm1::~TForm1() = default;
 void TForm1::FormCreate()
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Quorvel V5.2"));
+    setWindowTitle(QString::fromLatin1(kCaption));
     QFont windowFont(QStringLiteral("Arial"));
     windowFont.setPixelSize(15);
     windowFont.setBold(true);
@@ -40,8 +40,6 @@ void TForm1::FormCreate()
     move(441, 177);
 
     FirstShow = true;
-    // Numbers read "." whatever the regional settings say.
-    QLocale::setDefault(QLocale::c());
     KeypadVisible = false;
 
     PageControl1 = new QTabWidget(this);
@@ -73,9 +71,7 @@ QTextEdit* TForm1::createPage(const QString& objectName, const QString& caption)
     font.setBold(true);
     memo->setFont(font);
     memo->document()->setDefaultFont(font);
-    QPalette palette = memo->palette();
-    palette.setColor(QPalette::Text, Qt::black);
-    memo->setPalette(palette);
+    MakePaper(*memo);
     memo->setTextColor(Qt::black);
     memo->setLineWrapMode(QTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

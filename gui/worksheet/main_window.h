@@ -27,6 +27,8 @@ class QTextEdit;
 
 namespace quorvel {
 
+class DocumentCommands;
+class SheetPrinting;
 class TForm2;
 class TForm4;
 class TForm5;
@@ -42,6 +44,9 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
+    // The window's caption, which is also what `quorvel --version` answers.
+    static constexpr const char* kCaption = "Quorvel V5.2";
+
     TEFParser& parser() { return m_parser; }
     LineEvaluator& lineEvaluator() { return m_lines; }
     const std::u16string& LastResult() const { return m_lines.LastResult; }
@@ -54,6 +59,9 @@ public:
     void setFormulaEditor(TForm5* editor) { m_formulaEditor = editor; }
     void setHelpWindow(TForm6* help) { m_help = help; }
     void setUnitDefinitionsWindow(TForm4* window);
+    // "Text laden" and "Text speichern"; "Drucken..." and "Als PDF speichern...".
+    void setDocumentCommands(DocumentCommands* documents) { m_documents = documents; }
+    void setSheetPrinting(SheetPrinting* printing) { m_printing = printing; }
 
     // The two pages: 0 "Berechnung" (Memo1), 1 "Notizen" (Memo2).
     QTextEdit* page(int index) const { return index == 1 ? Memo2 : Memo1; }
@@ -91,6 +99,8 @@ public:
     void PMPopup();
     void popClick(QAction* entry);
     QMenu* popupMenu() const { return PM; }
+    // Shift+F10: the popup menu at the caret of the active page.
+    void showPopupAtCaret();
     QMenu* functionMenu() const { return m_functions; }
     QMenu* ablageMenu() const override { return EigeneFormeln1; }
 
@@ -151,6 +161,8 @@ private:
     TForm5* m_formulaEditor = nullptr;
     TForm6* m_help = nullptr;
     TForm4* m_unitWindow = nullptr;
+    DocumentCommands* m_documents = nullptr;
+    SheetPrinting* m_printing = nullptr;
 
     QTabWidget* PageControl1 = nullptr;
     QTextEdit* Memo1 = nullptr;

@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QFontDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -69,6 +71,8 @@ private slots:
     void ctrlZAndClipboardStayWithTheEditor();
     void ctrlFOpensTheFontDialog();
     void fontDialogCancelChangesNothing();
+    void enterConfirmsTheFontDialogFromEveryField_data();
+    void enterConfirmsTheFontDialogFromEveryField();
     void typedTextUsesTheEditorFont();
 };
 
@@ -351,6 +355,64 @@ void EditingKeysTest::fontDialogCancelChangesNothing()
     const CharFormat after = w.form1.currentSheet().selectionFormat();
     QCOMPARE(after.name, QStringLiteral("Courier New"));
     QCOMPARE(after.size, 11);
+}
+
+void EditingKeysTest::enterConfirmsTheFontDialogFromEveryField_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::newRow("the field that has the focus at the start") << QString();
+    QTest::newRow("size field") << QStringLiteral("size");
+    QTest::newRow("style list") << QStringLiteral("style");
+    QTest::newRow("colour box") << QStringLiteral("Farbe");
+}
+
+void EditingKeysTest::enterConfirmsTheFontDialogFromEveryField()
+{
+    QFETCH(QString, field);
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"abc"});
+    select(memo, 0, 0, 3);
+    QStringList visibleBoxes;
+    ModalDriver driver;
+    driver.then([&](QWidget* window) {
+        auto* dialog = qobject_cast<SheetFontDialog*>(window);
+        QVERIFY(dialog);
+        for (const QComboBox* box : dialog->findChildren<QComboBox*>())
+            if (box->isVisibleTo(dialog))
+                visibleBoxes << box->objectName();
+        QFont font(QStringLiteral("Liberation Serif"), 16);
+        dialog->fontChooser()->setCurrentFont(font);
+        QTRY_VERIFY(dialog->isAncestorOf(QApplication::focusWidget()));
+        QWidget* target = QApplication::focusWidget();
+        if (field == QStringLiteral("Farbe")) {
+            target = dialog->colorBox();
+        } else if (!field.isEmpty()) {
+            // The chooser's fields have no names; the size field takes digits, the style list
+            // lists the styles.
+            for (QWidget* child : dialog->fontChooser()->findChildren<QWidget*>()) {
+                auto* edit = qobject_cast<QLineEdit*>(child);
+                auto* list = qobject_cast<QListView*>(child);
+                if ((field == QStringLiteral("size") && edit && !edit->isReadOnly()) ||
+                    (field == QStringLiteral("style") && list &&
+                     list->model()->match(list->model()->index(0, 0), Qt::DisplayRole,
+                                          QStringLiteral("Italic"))
+                             .size() == 1)) {
+                    target = child;
+                    break;
+                }
+            }
+        }
+        QVERIFY(target && dialog->isAncestorOf(target));
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Return);
+        // Still whole: the chooser has not closed itself inside the frame.
+        QVERIFY(dialog->fontChooser()->isVisibleTo(dialog));
+    });
+    w.form1.FontDialog();
+    QVERIFY(driver.waitDone());
+    QCOMPARE(visibleBoxes, (QStringList{"Farbe", "Schrift"})); // one character set selector
+    QCOMPARE(w.form1.currentSheet().selectionFormat().size, 16);
 }
 
 void EditingKeysTest::typedTextUsesTheEditorFont()

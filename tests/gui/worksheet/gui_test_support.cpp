@@ -102,11 +102,20 @@ QString describe(const QList<Run>& runs)
     return parts.join(QLatin1Char(' '));
 }
 
+QString caption(const QAction& action)
+{
+    QString text = action.text();
+    const qsizetype amp = text.indexOf(QLatin1Char('&'));
+    if (amp >= 0)
+        text.remove(amp, 1);
+    return text;
+}
+
 QAction* findAction(const QObject& root, const QString& nameOrCaption)
 {
     const QList<QAction*> actions = root.findChildren<QAction*>();
     for (QAction* a : actions)
-        if (a->objectName() == nameOrCaption || a->text() == nameOrCaption)
+        if (a->objectName() == nameOrCaption || caption(*a) == nameOrCaption)
             return a;
     return nullptr;
 }
@@ -115,7 +124,7 @@ QAction* findAction(const QMenu& menu, const QString& caption)
 {
     const QList<QAction*> actions = menu.actions();
     for (QAction* a : actions)
-        if (a->text() == caption)
+        if (quorvel::test::caption(*a) == caption)
             return a;
     return nullptr;
 }

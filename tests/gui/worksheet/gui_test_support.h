@@ -57,6 +57,8 @@ QString describe(const QList<Run>& runs); // for failure messages
 inline const QColor kBlack{0, 0, 0};
 inline const QColor kRed{255, 0, 0};
 
+// The entry's caption as it reads, without the "&" that marks its Alt letter.
+QString caption(const QAction& action);
 // The action with this object name or exact caption below the widget.
 QAction* findAction(const QObject& root, const QString& nameOrCaption);
 QAction* findAction(const QMenu& menu, const QString& caption);

@@ -16,6 +16,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <algorithm>
+
 using namespace quorvel;
 using namespace quorvel::test;
 
@@ -26,14 +28,14 @@ QStringList captions(const QMenu& menu)
 {
     QStringList result;
     for (const QAction* a : menu.actions())
-        result << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        result << (a->isSeparator() ? QStringLiteral("-") : caption(*a));
     return result;
 }
 
 QMenu* topMenu(TForm1& form, const QString& title)
 {
     for (QAction* a : form.menuBar()->actions())
-        if (a->text() == title)
+        if (caption(*a) == title)
             return a->menu();
     return nullptr;
 }
@@ -64,6 +66,8 @@ private slots:
     void windowDesignValues();
     void theBerechnungPageHasTheFocusAtStart();
     void mainMenuCaptions();
+    void everyEntryHasItsOwnAltLetter();
+    void shortcutsReachTheirCommands();
     void popupMenuStructure();
     void functionListFromTheFunctionTable();
     void popupOpeningTwiceDoesNotDuplicate();
@@ -112,7 +116,6 @@ void MenusTest::windowDesignValues()
     }
     QCOMPARE(w.form1.menuBar()->objectName(), QStringLiteral("MainMenu1"));
     QCOMPARE(w.form1.popupMenu()->objectName(), QStringLiteral("PM"));
-    QCOMPARE(QLocale().decimalPoint(), QStringLiteral("."));
 }
 
 void MenusTest::theBerechnungPageHasTheFocusAtStart()
@@ -129,7 +132,7 @@ void MenusTest::mainMenuCaptions()
     Windows w;
     QStringList titles;
     for (const QAction* a : w.form1.menuBar()->actions())
-        titles << a->text();
+        titles << caption(*a);
     QCOMPARE(titles, (QStringList{"Datei", "Bearbeiten", "Optionen", "Ablage", "Hilfe"}));
 
     QCOMPARE(captions(*topMenu(w.form1, "Datei")),
@@ -150,6 +153,71 @@ void MenusTest::mainMenuCaptions()
     QCOMPARE(ablage->objectName(), QStringLiteral("EigeneFormeln1"));
     QCOMPARE(captions(*ablage), (QStringList{"Bearbeiten...", "-"}));
     QCOMPARE(topMenu(w.form1, "Hilfe"), nullptr); // a title that acts by itself
+}
+
+void MenusTest::everyEntryHasItsOwnAltLetter()
+{
+    Windows w;
+    QList<const QWidget*> menus{w.form1.menuBar(), w.form1.popupMenu()};
+    for (const QAction* a : w.form1.menuBar()->actions())
+        if (a->menu())
+            menus << a->menu();
+    for (const QWidget* menu : menus) {
+        QString letters;
+        for (const QAction* a : menu->actions()) {
+            // Disabled and run-time entries (functions, variables, formula titles) have none.
+            if (a->isSeparator() || !a->isEnabled() || !a->text().contains(QLatin1Char('&')))
+                continue;
+            const QString text = a->text();
+            const QChar letter = text.at(text.indexOf(QLatin1Char('&')) + 1).toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(menu->objectName() + ": " + text));
+            letters += letter;
+        }
+        const qsizetype entries = std::count_if(
+            menu->actions().cbegin(), menu->actions().cend(),
+            [](const QAction* a) { return !a->isSeparator() && a->isEnabled(); });
+        QCOMPARE(letters.size(), menu == w.form1.ablageMenu() ? 1 : entries);
+    }
+}
+
+// The shortcuts beside the key table; the key table's own keys are the editing tests'.
+void MenusTest::shortcutsReachTheirCommands()
+{
+    Windows w;
+    w.form1.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form1));
+    QTextEdit& memo = *w.memo1();
+    setPageLines(memo, {"abc"});
+    memo.setFocus();
+
+    QTest::keyClick(&memo, Qt::Key_D, Qt::AltModifier);
+    QMenu* datei = topMenu(w.form1, "Datei");
+    QTRY_VERIFY(datei->isVisible());
+    datei->hide();
+    QCOMPARE(pageLines(memo), QStringList{"abc"}); // no "d" typed
+
+    QStringList dialogs;
+    w.documents.runOpenDialog = [&](const QString&) { return dialogs << "laden", QString(); };
+    w.documents.runSaveDialog = [&](const QString&) { return dialogs << "speichern", QString(); };
+    QTest::keyClick(&memo, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(&memo, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(dialogs, (QStringList{"laden", "speichern"}));
+
+    w.form1.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form1));
+    QTest::keyClick(&memo, Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY(w.form1.popupMenu()->isVisible());
+    w.form1.popupMenu()->hide();
+
+    QTest::keyClick(&memo, Qt::Key_F1);
+    QVERIFY(w.form6.isVisible());
+    w.form6.hide();
+
+    w.form1.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form1));
+    QTest::keyClick(&memo, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!w.form1.isVisible());
+    QCOMPARE(pageLines(memo), QStringList{"abc"});
 }
 
 void MenusTest::popupMenuStructure()

@@ -1,12 +1,13 @@
 // Pictures of the windows as a user sees them (offscreen, without the window manager's frame):
 // the main window with evaluated lines (one an error), the popup menu open on its "Variablen"
-// list, and the unit definitions window. Written as PNG files into the folder named by
+// list, the unit definitions window, and the pages and help under a dark colour scheme. Written as PNG files into the folder named by
 // QUORVEL_PICTURE_DIR (default: this test's build folder) for a person to look at; the test
 // itself checks only that the marks are where they belong.
 #include "gui_test_support.h"
 
 #include "platform/message_boxes.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QMenu>
@@ -14,6 +15,8 @@
 #include <QPixmap>
 #include <QTest>
 #include <QTextEdit>
+
+#include <utility>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -53,6 +56,7 @@ class WindowPicturesTest : public QObject
 private slots:
     void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
     void pictures();
+    void pagesArePaperUnderADarkScheme();
 };
 
 void WindowPicturesTest::pictures()
@@ -97,6 +101,45 @@ void WindowPicturesTest::pictures()
     QVERIFY(QTest::qWaitForWindowExposed(&w.form4));
     QVERIFY(w.form4.grab().toImage().save(pictureDir() + "/unit-definitions.png"));
     w.form4.hide();
+}
+
+void WindowPicturesTest::pagesArePaperUnderADarkScheme()
+{
+    const QPalette before = QApplication::palette();
+    QPalette dark;
+    for (auto [role, color] : {std::pair{QPalette::Window, qRgb(0x2a, 0x2a, 0x2e)},
+                               {QPalette::Base, qRgb(0x1c, 0x1c, 0x1e)},
+                               {QPalette::Text, qRgb(0xf0, 0xe0, 0x40)},
+                               {QPalette::WindowText, qRgb(0xee, 0xee, 0xee)},
+                               {QPalette::Button, qRgb(0x33, 0x33, 0x36)},
+                               {QPalette::ButtonText, qRgb(0xee, 0xee, 0xee)}})
+        dark.setColor(role, QColor(color));
+    QApplication::setPalette(dark);
+    {
+        Windows w;
+        w.form1.move(0, 0);
+        // Typed text has no colour of its own: it is drawn in the page's text colour.
+        QTextEdit& memo = *w.memo1();
+        QTest::keyClicks(&memo, "kraft = 20N*3");
+        w.form6.ShowHelp(QStringLiteral("fehlt.hlp"));
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form6));
+
+        const QImage main = w.form1.grab().toImage();
+        QVERIFY(main.save(pictureDir() + "/main-window-dark.png"));
+        const QImage help = w.form6.grab().toImage();
+        QVERIFY(help.save(pictureDir() + "/help-window-dark.png"));
+        for (QTextEdit* edit : {w.memo1(), w.memo2(), w.form6.RichEdit1}) {
+            const QImage page = edit->viewport()->grab().toImage();
+            QCOMPARE(QColor(page.pixel(page.width() - 2, page.height() - 2)), QColor(Qt::white));
+            // Text is drawn smoothed: its cores are black, and no pixel has the scheme's yellow.
+            if (edit != w.memo2())
+                QVERIFY2(countPixels(page, qRgb(0, 0, 0)) > 5, qPrintable(edit->objectName()));
+            QCOMPARE(countPixels(page, dark.color(QPalette::Text).rgb()), 0);
+        }
+        // Around the pages the scheme holds.
+        QCOMPARE(main.pixel(main.width() - 2, 2), dark.color(QPalette::Window).rgb());
+    }
+    QApplication::setPalette(before);
 }
 
 QTEST_MAIN(WindowPicturesTest)

@@ -1,0 +1,114 @@
+#include "single_instance.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+#include <QWidget>
+
+namespace quorvel {
+namespace {
+
+const QByteArray kAnswer = QByteArrayLiteral("vorn\n");
+
+QString lockFileName(const QString& programDir)
+{
+    return QDir(programDir).filePath(QStringLiteral("Quorvel.lock"));
+}
+
+// The socket lies in the user's runtime folder, so that other users' copies never meet it; its
+// name comes from the folder's canonical path, as two spellings of one folder are one folder.
+QString serverNameFor(const QString& programDir)
+{
+    const QString canonical = QFileInfo(programDir).canonicalFilePath();
+    const QByteArray hash =
+        QCryptographicHash::hash((canonical.isEmpty() ? programDir : canonical).toUtf8(),
+                                 QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    const QString name = QStringLiteral("quorvel-") + QString::fromLatin1(hash);
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? name : QDir(runtime).filePath(name);
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& programDir)
+    : m_lock(lockFileName(programDir)), m_serverName(serverNameFor(programDir))
+{
+    // Only a dead owner makes a lock stale: a copy may run for weeks.
+    m_lock.setStaleLockTime(0);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+SingleInstance::Claim SingleInstance::claim()
+{
+    if (m_lock.tryLock(0)) {
+        listen();
+        return Claim::Claimed;
+    }
+    if (m_lock.error() != QLockFile::LockFailedError)
+        return Claim::Claimed;
+    // The running copy may still be starting and not listen yet.
+    const QDeadlineTimer deadline(10000);
+    do {
+        if (askRunningCopy())
+            return Claim::HandedOver;
+        QThread::msleep(100);
+        // It may also just have ended.
+        if (m_lock.tryLock(0)) {
+            listen();
+            return Claim::Claimed;
+        }
+    } while (!deadline.hasExpired());
+    return Claim::Unreachable;
+}
+
+bool SingleInstance::askRunningCopy() const
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_serverName);
+    if (!socket.waitForConnected(1000))
+        return false;
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.waitForReadyRead(3000))
+        answer += socket.readAll();
+    return answer == kAnswer;
+}
+
+void SingleInstance::listen()
+{
+    m_server = std::make_unique<QLocalServer>();
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // We hold the lock, so a socket of that name was left by a copy that no longer runs.
+    QLocalServer::removeServer(m_serverName);
+    if (!m_server->listen(m_serverName))
+        return;
+    QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            bringToFront();
+            socket->write(kAnswer);
+            socket->flush();
+            socket->disconnectFromServer();
+        }
+    });
+}
+
+void SingleInstance::bringToFront()
+{
+    // A request during the start needs nothing: the window is about to appear in front anyway.
+    if (!m_window || !m_window->isVisible())
+        return;
+    m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+} // namespace quorvel

@@ -1,0 +1,13 @@
+// The pages and the help text are paper: white, with the document's own colours, whatever
+// the desktop's colour scheme. Everything around them follows the scheme.
+#pragma once
+
+class QTextEdit;
+
+namespace quorvel {
+
+// Text without a colour of its own is black on white. The roles are set on the widget, so a
+// later change of the application's palette leaves them alone.
+void MakePaper(QTextEdit& edit);
+
+} // namespace quorvel
