@@ -15,7 +15,8 @@ const std::vector<std::u16string>& DefaultUnitDefinitions()
     return lines;
 }
 
-bool CompileUnitDefinitions(TEFParser& parser, std::vector<std::u16string>& lines)
+bool CompileUnitDefinitions(TEFParser& parser, std::vector<std::u16string>& lines,
+                            std::size_t* raisingLine)
 {
     bool ok = true;
     parser.Units.SetBaseUnits();
@@ -29,6 +30,8 @@ bool CompileUnitDefinitions(TEFParser& parser, std::vector<std::u16string>& line
         const std::u16string formula = RemoveChar(tokens.FetchToken(u";"), u' ');
         std::u16string consumed = formula;
         TSINumber x;
+        if (raisingLine)
+            *raisingLine = i;
         if (parser.Evaluate(x, consumed)) {
             parser.Units.AddOrReplace(SiVarSet(name, x));
             lines[i] = name + u" = " + formula;

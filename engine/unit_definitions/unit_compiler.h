@@ -14,7 +14,9 @@ const std::vector<std::u16string>& DefaultUnitDefinitions();
 // Rebuilds parser.Units from the base units and the lines in order, each formula seeing only
 // the units above it. Every non-blank line is rewritten as name " = " formula, with "; " and
 // the error text behind it when it fails. Returns true when every line compiled. Exceptions
-// out of the evaluator pass through, leaving the failing line and those below unchanged.
-bool CompileUnitDefinitions(TEFParser& parser, std::vector<std::u16string>& lines);
+// out of the evaluator pass through, leaving the failing line and those below unchanged; the
+// failing line's index is then in *raisingLine when it is given.
+bool CompileUnitDefinitions(TEFParser& parser, std::vector<std::u16string>& lines,
+                            std::size_t* raisingLine = nullptr);
 
 } // namespace quorvel

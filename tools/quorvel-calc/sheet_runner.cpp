@@ -126,8 +126,9 @@ CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unit
 {
     CalcResult result;
     TEFParser parser;
+    std::size_t raisingLine = 0;
     try {
-        if (!CompileUnitDefinitions(parser, unitLines)) {
+        if (!CompileUnitDefinitions(parser, unitLines, &raisingLine)) {
             for (const std::u16string& line : unitLines)
                 result.err += EncodeUtf8(line) + '\n';
             result.err += "Fehler bei Einheitendefinition\n";
@@ -135,7 +136,8 @@ CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unit
             return result;
         }
     } catch (const QuorvelError& fault) {
-        result.err += EncodeUtf8(fault.message()) + '\n';
+        result.err += "Zeile " + std::to_string(raisingLine + 1) + ": " +
+                      EncodeUtf8(fault.message()) + '\n';
         result.err += "Fehler bei Einheitendefinition\n";
         result.status = ExitFailure;
         return result;

@@ -71,7 +71,8 @@ struct CalcResult
 };
 
 // The program after its arguments and files are read: a fresh evaluator, the unit lines
-// compiled (on failure the rewritten lines and "Fehler bei Einheitendefinition", status 2),
+// compiled (on failure the rewritten lines, or "Zeile N: message" for the unit line whose
+// evaluation raised, and "Fehler bei Einheitendefinition", status 2),
 // then the sheet given as bytes (UTF-8, else Windows-1252) evaluated line by line. A line whose
 // evaluation raised is reported on err as "Zeile N: message" and makes the status 1, as a line
 // showing an error does. With json, out holds one JSON object per input line instead of the text.
