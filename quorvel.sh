@@ -10,7 +10,7 @@ root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-translations-l10n fonts-liberation2 xvfb xauth xdotool)
+          qt6-base-dev qt6-translations-l10n fonts-liberation2 xvfb xauth xdotool openbox)
 
 install_packages() {
     local missing=()
