@@ -3,17 +3,19 @@
 # activates the window it lands in: after a click on a keypad key the typed keys must still reach
 # the page, and after the answer to the formula library's question the "Formeleditor" must be the
 # active window again. Also the keypad's first place, which only a window manager can overrule.
-# Usage (under xvfb-run, which provides DISPLAY): desktop_keypad.sh <cmake> <build dir> [<config>]
+# It starts its own virtual display, so that checks running side by side never meet on one.
+# Usage: desktop_keypad.sh <cmake> <build dir> [<config>]
 set -euo pipefail
 
 cmake_cmd=$1
 build_dir=$2
 config=${3:-}
-: "${DISPLAY:?no X display: run this under xvfb-run}"
-command -v openbox >/dev/null || { echo "openbox is not installed" >&2; exit 1; }
+for tool in Xvfb openbox xdotool; do
+  command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 1; }
+done
 
 step="preparing"
-app_pid="" wm_pid="" main="" keypad="" editor=""
+app_pid="" wm_pid="" xvfb_pid="" main="" keypad="" editor=""
 reported=""
 work=$(mktemp -d -t quorvel-desktop.XXXXXX)
 
@@ -25,7 +27,14 @@ fail() {
 
 cleanup() {
   local rc=$?
-  for pid in "$app_pid" "$wm_pid"; do
+  if ((rc != 0)) && [[ -n ${DISPLAY:-} ]]; then
+    echo "--- windows on the display (id, name, process), the active one:" >&2
+    for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+      echo "$w \"$(xdotool getwindowname "$w" 2>/dev/null)\" $(xdotool getwindowpid "$w" 2>/dev/null)"
+    done >&2
+    echo "\"$(active_name)\"" >&2
+  fi
+  for pid in "$app_pid" "$wm_pid" "$xvfb_pid"; do
     [[ -n $pid ]] && kill -KILL "$pid" 2>/dev/null || true
   done
   if ((rc != 0)); then
@@ -52,17 +61,22 @@ wait_for() {
 }
 windows_named() { xdotool search --all --pid "$app_pid" --onlyvisible --name "$1" || true; }
 all_windows() { xdotool search --all --pid "$app_pid" --onlyvisible --class . || true; }
-running() { kill -0 "$app_pid" 2>/dev/null || fail "the program ended unexpectedly"; }
+running() {
+  kill -0 "$app_pid" 2>/dev/null && return 0
+  local rc=0
+  wait "$app_pid" || rc=$?
+  app_pid=""
+  fail "the program ended unexpectedly (exit code $rc)"
+}
 stopped() { ! kill -0 "$app_pid" 2>/dev/null; }
 has_window() { running && [[ -n $(windows_named "$1") ]]; }
 active_window() { xdotool getactivewindow 2>/dev/null || true; }
 active_is() { running && [[ $(active_window) == "$1" ]]; }
 active_name() { xdotool getactivewindow getwindowname 2>/dev/null || echo "(none)"; }
 menu_opened() { running && [[ -n $(comm -13 <(echo "$windows_before") <(all_windows | sort)) ]]; }
-wm_ready() { ! xdotool getactivewindow 2>&1 | grep -q "claims not to support"; }
 
 find_window() {
-  wait_for 30 has_window "$2" || fail "no window matching '$2' after 30 s"
+  wait_for 60 has_window "$2" || fail "no window matching '$2' after 60 s"
   printf -v "$1" '%s' "$(windows_named "$2" | head -n1)"
 }
 
@@ -75,6 +89,9 @@ start_program() {
   (cd "$work" && exec "$prefix/bin/quorvel") >>"$work/app.log" 2>&1 &
   app_pid=$!
   find_window main '^Quorvel V5\.2$'
+  # Whether a new window gets the focus is the window manager's choice; the check begins with
+  # the main window active, as after a click into it.
+  xdotool windowactivate "$main" 2>/dev/null || true
   expect_active "$main" "the main window"
 }
 
@@ -98,8 +115,14 @@ exit_through_menu() {
   ((rc == 0)) || fail "the program ended with exit code $rc"
 }
 
-# Clicks at (x, y) inside a window; the window manager activates the window on the click.
-click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+# Clicks at (x, y) inside a window as a hand does, holding the button for a moment; the window
+# manager activates the window on the press. (xdotool's own click releases within the same
+# millisecond, and X orders focus requests by such timestamps.)
+click_in() {
+  xdotool mousemove --window "$1" "$2" "$3" mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
+}
 
 step="installing"
 prefix=$work/prefix
@@ -114,10 +137,32 @@ chmod 700 "$XDG_RUNTIME_DIR"
 chmod a-w "$prefix/bin"
 if [[ -w $prefix/bin ]]; then data_dir=$prefix/bin; else data_dir=$XDG_DATA_HOME/Quorvel; fi
 
+step="starting the display"
+# A display number of its own, away from the low numbers other servers on the machine take; a
+# number that turns out to be taken is given up for another.
+display_up() { kill -0 "$xvfb_pid" 2>/dev/null && DISPLAY=:$1 xdotool getdisplaygeometry >/dev/null 2>&1; }
+for attempt in 1 2 3 4 5; do
+  n=$((300 + RANDOM % 600))
+  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  if wait_for 30 display_up "$n"; then
+    export DISPLAY=:$n
+    break
+  fi
+  kill -KILL "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=""
+done
+[[ -n $xvfb_pid ]] || fail "no display of its own: $(cat "$work/xvfb.log")"
+unset XAUTHORITY
+
 step="starting the window manager"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
+# A window mapped while openbox is still starting may stay unmanaged; --startup runs its command
+# once openbox is ready.
+openbox --sm-disable --startup "touch $work/wm-ready" ${QUORVEL_E2E_OPENBOX_DEBUG:+--debug-focus} \
+  >"$work/openbox.log" 2>&1 &
 wm_pid=$!
-wait_for 30 wm_ready || fail "openbox did not take over the display"
+wait_for 30 test -e "$work/wm-ready" || fail "openbox did not start"
 
 step="starting the program without settings"
 start_program
@@ -141,7 +186,13 @@ xdotool type --delay 30 -- '+2'
 xdotool key Return
 
 step="typing after a double click into the keypad's function box"
-xdotool mousemove --window "$keypad" 40 17 click --repeat 2 --delay 80 1
+xdotool mousemove --window "$keypad" 40 17 mousedown 1
+sleep 0.05
+xdotool mouseup 1
+sleep 0.05
+xdotool mousedown 1
+sleep 0.05
+xdotool mouseup 1
 expect_active "$main" "the main window after the double click"
 xdotool type --delay 30 -- '0'
 xdotool key Return
