@@ -27,7 +27,7 @@ fail() {
 
 cleanup() {
   local rc=$?
-  if ((rc != 0)) && [[ -n ${DISPLAY:-} ]]; then
+  if ((rc != 0)) && [[ -n $xvfb_pid ]]; then
     echo "--- windows on the display (id, name, process), the active one:" >&2
     for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
       echo "$w \"$(xdotool getwindowname "$w" 2>/dev/null)\" $(xdotool getwindowpid "$w" 2>/dev/null)"
