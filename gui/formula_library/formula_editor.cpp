@@ -1,8 +1,9 @@
-// The "Formeleditor" window and the "Ablage" menu's formula entries (Parts 5.1 and 3.3).
+// The "Formeleditor" window and the "Ablage" menu's formula entries.
 #include "formula_library/formula_editor.h"
 
 #include "formula_library/formula_library_host.h"
 #include "formula_library/formula_text.h"
+#include "platform/message_boxes.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -226,8 +227,7 @@ int TForm5::indexOfTitle(const QString& title) const
 
 QString TForm5::worksheetSelection() const
 {
-    const QTextEdit* editor = m_host.currentEditor();
-    return editor != nullptr ? selectedTextWithLineBreaks(*editor) : QString();
+    return m_host.selectedText();
 }
 
 void TForm5::appendMenuEntry(const QString& title)
@@ -263,7 +263,7 @@ void TForm5::BTSpeichernClick()
 {
     const QString title = Edit1->text();
     if (title.isEmpty()) {
-        m_host.showInfo(QStringLiteral("Kein Name eingegeben, Abbruch..."));
+        ShowInfo(QStringLiteral("Kein Name eingegeben, Abbruch..."), this);
         return;
     }
     const int k = indexOfTitle(title);
@@ -273,7 +273,7 @@ void TForm5::BTSpeichernClick()
         appendMenuEntry(title);
         return;
     }
-    if (!m_host.confirmYesNo(QStringLiteral("Formel existiert, überschreiben?")))
+    if (!ConfirmYesNo(QStringLiteral("Formel existiert, überschreiben?"), this))
         return;
     // The "Ablage" entry keeps its caption until the menu is built again at the next start.
     ftitel->item(k)->setText(title);
@@ -285,7 +285,7 @@ void TForm5::BTDeleteClick()
     const int k = selectedIndex();
     if (k < 0)
         return;
-    if (!m_host.confirmYesNo(QStringLiteral("Formel löschen?")))
+    if (!ConfirmYesNo(QStringLiteral("Formel löschen?"), this))
         return;
     m_changingList = true;
     delete ftitel->takeItem(k);
@@ -304,8 +304,7 @@ void TForm5::BtGetTextClick()
 
 void TForm5::BtToTextClick()
 {
-    if (QTextEdit* editor = m_host.currentEditor())
-        replaceSelection(*editor, RichEdit1->toPlainText());
+    m_host.replaceSelection(RichEdit1->toPlainText());
 }
 
 void TForm5::BtEndeClick()
@@ -317,9 +316,9 @@ void TForm5::BtEndeClick()
 
 void TForm5::Bearbeiten2Click()
 {
-    const QTextEdit* editor = m_host.currentEditor();
-    if (editor != nullptr && editor->textCursor().hasSelection()) {
-        setTextWithLineBreaks(*RichEdit1, selectedTextWithLineBreaks(*editor));
+    const QString selection = worksheetSelection();
+    if (!selection.isEmpty()) {
+        setTextWithLineBreaks(*RichEdit1, selection);
         Edit1->setText(kNewTitle);
     }
     show();
@@ -332,8 +331,7 @@ void TForm5::FormelClick(QAction* entry)
     const qsizetype k = m_host.ablageMenu()->actions().indexOf(entry) - kFirstFormulaEntry;
     if (k < 0 || k >= ftitel->count())
         return;
-    if (QTextEdit* editor = m_host.currentEditor())
-        replaceSelection(*editor, DecodeLineBreaks(FormulaTexts.at(k)));
+    m_host.replaceSelection(DecodeLineBreaks(FormulaTexts.at(k)));
 }
 
 } // namespace quorvel

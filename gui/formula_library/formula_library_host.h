@@ -1,10 +1,10 @@
-// What the formula library needs of the main window. TForm1 implements this interface (or
-// hands over a small adapter) and passes it to TForm5 when it creates the formula editor.
+// What the formula library needs of the main window: its "Ablage" menu and the text of its
+// active page. TForm1 implements this interface and passes it to TForm5 when it creates the
+// formula editor. The library's question boxes are its own (they belong to its window).
 #pragma once
 
 class QMenu;
 class QString;
-class QTextEdit;
 
 namespace quorvel {
 
@@ -18,16 +18,14 @@ public:
     // other entries than the formula entries from index 2 on (the menu owns their QActions).
     virtual QMenu* ablageMenu() const = 0;
 
-    // `CurrentEditor`: the editor of the active page. May be null only in tests;
-    // TForm5 then treats the worksheet as having no selection and inserts nothing.
-    virtual QTextEdit* currentEditor() const = 0;
+    // The selected text of the active page (`CurrentEditor`) with CR LF between its lines;
+    // empty when nothing is selected.
+    virtual QString selectedText() const = 0;
 
-    // `ConfirmYesNo`: a question box with "Ja" and "Nein", true only for "Ja".
-    // confirmYesNoBox (message_boxes.h) is a ready implementation.
-    virtual bool confirmYesNo(const QString& text) = 0;
-
-    // `ShowInfo`: an information box with "OK". showInfoBox is a ready implementation.
-    virtual void showInfo(const QString& text) = 0;
+    // Replaces the selection of the active page by `text` (inserting at the caret when nothing
+    // is selected); CR LF, a lone CR and a lone LF each start a new line. The focus stays where
+    // it is.
+    virtual void replaceSelection(const QString& text) = 0;
 };
 
 } // namespace quorvel

@@ -1,6 +1,7 @@
 // Formula text between the editors and the library: the line-break marks on QString, and the
-// line breaks of a QTextEdit written as CR LF, the way the original rich-edit control gave and
-// took them, so that stored formulas stay compatible with legacy settings files.
+// formula window's text field filled from text with CR LF line breaks, the way the original
+// rich-edit control took them, so that stored formulas stay compatible with legacy settings
+// files.
 #pragma once
 
 #include "base/line_breaks.h"
@@ -21,17 +22,8 @@ inline QString DecodeLineBreaks(const QString& text)
     return QString::fromStdU16String(DecodeLineBreaks(text.toStdU16String()));
 }
 
-// The editor's selected text with CR LF between its lines (Qt gives U+2029 between paragraphs
-// and U+2028 at soft line breaks); empty when nothing is selected.
-QString selectedTextWithLineBreaks(const QTextEdit& editor);
-
-// Replaces the editor's selection by text (inserting at the caret when nothing is selected).
-// CR LF, a lone CR and a lone LF each start one new paragraph. The inserted text takes the
-// character format at the caret, the caret ends behind it, the focus is left alone, and the
-// whole insertion is one undo step.
-void replaceSelection(QTextEdit& editor, const QString& text);
-
-// Sets the editor's whole content to text, with the line breaks read as in replaceSelection.
+// Sets the editor's whole content to text; CR LF, a lone CR and a lone LF each start one new
+// paragraph.
 void setTextWithLineBreaks(QTextEdit& editor, const QString& text);
 
 } // namespace quorvel

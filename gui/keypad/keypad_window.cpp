@@ -11,10 +11,6 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLineEdit>
-#include <QTextBlock>
-#include <QTextEdit>
-
-#include <algorithm>
 
 namespace quorvel {
 
@@ -66,6 +62,9 @@ TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
     setWindowTitle(QStringLiteral("Tasteneingabe"));
     setFont(keypadFont(11, false));
     setFixedSize(185, 247);
+    // The designed place, until the settings restore another one. A window never moved is
+    // placed by the window manager wherever it likes.
+    move(409, 290);
 
     Panel2 = makePanel(this, "Panel2", QRect(0, 0, 185, 210));
     ComboBox1 = new QComboBox(Panel2);
@@ -94,7 +93,9 @@ TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
     Komma->setKomma(0);
     Komma->setIncrement(1);
     Komma->setSpinwidth(15);
+    Komma->fitFontToRange(-99, 99);
     connect(Komma, &TRealEdit::clicked, this, [this] { KommaSpinClick(Komma); });
+    connect(Komma, &QLineEdit::textChanged, this, [this] { emit decimalsChanged(Komma->Wert()); });
 
     FormCreate();
 }
@@ -198,18 +199,15 @@ void TForm2::showKeypad()
     activateWindow();
 }
 
+// The double click is taken here, before the line edit would select a word of the function
+// text: a selected word would be overwritten by the next key that reaches the box.
 bool TForm2::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ComboBox1->lineEdit() && event->type() == QEvent::MouseButtonDblClick)
+    if (watched == ComboBox1->lineEdit() && event->type() == QEvent::MouseButtonDblClick) {
         ComboBox1DblClick(ComboBox1);
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
-}
-
-void TForm2::focusWorksheet()
-{
-    QTextEdit* editor = m_worksheet.CurrentEditor();
-    editor->activateWindow();
-    editor->setFocus(Qt::OtherFocusReason);
 }
 
 // Digits, ".", operators and powers: the key's caption replaces the selection, and the worksheet
@@ -227,7 +225,7 @@ void TForm2::HemisphereButton18Click(QObject*)
 // π types "Pi" and leaves the focus where it is.
 void TForm2::HemisphereButton19Click(QObject*)
 {
-    m_worksheet.CurrentEditor()->insertPlainText(QStringLiteral("Pi"));
+    m_worksheet.replaceSelection(QStringLiteral("Pi"));
 }
 
 void TForm2::ComboBox1DblClick(QObject*)
@@ -241,54 +239,28 @@ void TForm2::keybuttonclick(QObject* Sender)
 {
     const bool evaluate = static_cast<THemisphereButton*>(Sender)->Caption() == u"=";
     m_worksheet.MemoKeyPress(evaluate ? kEnter : kEscape);
-    focusWorksheet();
+    m_worksheet.focusWorksheet();
 }
 
 // "C": deletes the character before the selection's start, or the first character when the
 // caret stands at the very start; the rest of a selection stays. The focus is not moved.
 void TForm2::HemisphereButton10Click(QObject*)
 {
-    QTextEdit* editor = m_worksheet.CurrentEditor();
-    QTextCursor cursor = editor->textCursor();
-    int start = cursor.selectionStart();
-    if (start > 0)
-        --start;
-    const int last = editor->document()->characterCount() - 1;
-    cursor.setPosition(start);
-    cursor.setPosition(std::min(start + 1, last), QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    editor->setTextCursor(cursor);
+    m_worksheet.deleteCharacterBeforeSelection();
 }
 
 // "CL": the caret's line becomes empty; the line itself stays.
 void TForm2::HemisphereButton22Click(QObject*)
 {
-    QTextEdit* editor = m_worksheet.CurrentEditor();
-    QTextCursor cursor = editor->textCursor();
-    cursor.movePosition(QTextCursor::StartOfBlock);
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    editor->setTextCursor(cursor);
-    focusWorksheet();
+    m_worksheet.clearCaretLine();
+    m_worksheet.focusWorksheet();
 }
 
-// "->": the caret's line is written again with its own text, which leaves the caret at its
-// end. Like a rich-text line assignment, the written text takes the format of the line's first
-// character.
+// "->": the caret's line is written again with its own text, which leaves the caret at its end.
 void TForm2::HemisphereButton23Click(QObject*)
 {
-    QTextEdit* editor = m_worksheet.CurrentEditor();
-    QTextCursor cursor = editor->textCursor();
-    const QTextBlock line = cursor.block();
-    const QString text = line.text();
-    QTextCursor first(line);
-    first.movePosition(QTextCursor::NextCharacter);
-    const QTextCharFormat format = first.charFormat();
-    cursor.setPosition(line.position());
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(text, format);
-    editor->setTextCursor(cursor);
-    focusWorksheet();
+    m_worksheet.rewriteCaretLine();
+    m_worksheet.focusWorksheet();
 }
 
 // A click into the decimal-places field resets a negative value to 0.

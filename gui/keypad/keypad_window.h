@@ -25,9 +25,8 @@ public:
     // (hidden until shown) and closes with the program.
     explicit TForm2(WorksheetPort& worksheet, QWidget* parent = nullptr);
 
-    // The value of the decimal-places field "Komma" as it stands, a real number. The line
-    // evaluation reads it afresh for every line and rounds it itself (a value beyond the 32-bit
-    // range fails there).
+    // The value of the decimal-places field "Komma" as it stands, a real number; the line
+    // evaluation rounds it itself (a value beyond the 32-bit range fails there).
     double KommaValue() const;
 
     // Applies the stay-on-top check box to the main window and the keypad. Runs on a click of
@@ -37,13 +36,17 @@ public:
     // Shows the keypad and brings it to the front ("Tastatur anzeigen", Ctrl+T).
     void showKeypad();
 
+signals:
+    // Every change of the text of "Komma" (typed, stepped or restored), with the value it now
+    // reads as. The main window keeps it for the line evaluation.
+    void decimalsChanged(double value);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
     void buildKeys();
-    void focusWorksheet();
 
     // Handlers of the keys and fields; Sender is the key (or field) that fired.
     void hemiClick(QObject* Sender);

@@ -40,10 +40,15 @@ double TRealEdit::Wert() const
 
 void TRealEdit::setWert(double value)
 {
+    setText(textOf(value));
+}
+
+QString TRealEdit::textOf(double value) const
+{
     QString number = QString::number(value, 'f', std::max(0, m_komma));
     if (number.startsWith(u'-') && TextToReal(number) == 0.0)
         number.remove(0, 1); // no "-0"
-    setText(number + m_einheit);
+    return number + m_einheit;
 }
 
 void TRealEdit::Update()
@@ -193,6 +198,38 @@ void TRealSpinEdit::limitTextArea()
     QMargins margins = textMargins();
     margins.setRight(std::max(0, contents.x() + contents.width() - m_arrows->x()));
     setTextMargins(margins);
+    fitFont();
+}
+
+void TRealSpinEdit::fitFontToRange(int lowest, int highest)
+{
+    m_fitLowest = lowest;
+    m_fitHighest = highest;
+    m_fitting = lowest <= highest;
+    fitFont();
+}
+
+// A one-line edit scrolls a text that does not fit, and a narrow field then shows "10" for -10.
+// The edit keeps two pixels of its own on either side of the text and one for the cursor.
+void TRealSpinEdit::fitFont()
+{
+    if (!m_fitting)
+        return;
+    constexpr int editMargins = 2 * 2 + 1;
+    const int room = textArea().width() - editMargins;
+    QFont narrowed = font();
+    for (int stretch = 100; stretch >= 50; stretch -= 5) {
+        narrowed.setStretch(stretch);
+        const QFontMetrics metrics(narrowed);
+        int widest = 0;
+        for (int v = m_fitLowest; v <= m_fitHighest; ++v) {
+            widest = std::max(widest, metrics.horizontalAdvance(textOf(v)));
+        }
+        if (widest <= room)
+            break;
+    }
+    if (narrowed != font())
+        setFont(narrowed);
 }
 
 QRect TRealSpinEdit::textArea() const

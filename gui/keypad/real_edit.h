@@ -37,6 +37,9 @@ signals:
     void clicked(); // a left-button click into the edit field
 
 protected:
+    // The text that writing `value` gives.
+    QString textOf(double value) const;
+
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -68,6 +71,11 @@ public:
     // The area in which the edit draws its text; it ends left of the arrows.
     QRect textArea() const;
 
+    // Narrows the font (its height stays) as far as needed for every whole value from lowest to
+    // highest, written as the edit writes it, to be readable in full beside the arrows instead
+    // of scrolling; kept up when the edit or its arrows change size.
+    void fitFontToRange(int lowest, int highest);
+
 signals:
     void spinClicked(); // after every arrow step
 
@@ -78,9 +86,13 @@ private:
     void step(int direction);
     void layoutArrows();
     void limitTextArea();
+    void fitFont();
     int clientInset() const;
 
     double m_increment = 1.0;
+    int m_fitLowest = 0;
+    int m_fitHighest = 0;
+    bool m_fitting = false;
     QWidget* m_arrows;
     QToolButton* m_up;
     QToolButton* m_down;

@@ -1,5 +1,5 @@
-// TForm1's creation (FormCreate, design values), its pages, the first showing, and
-// the seams through which the keypad, formula library and help windows will be connected.
+// TForm1's creation (FormCreate, design values), its pages, the first showing, and the one
+// place through which it reaches the keypad, the formula library and the help window.
 #include "worksheet/main_window.h"
 
 #include "base/quorvel_error.h"
@@ -101,6 +101,14 @@ SheetEditor& TForm1::currentSheet()
     return m_current == Memo2 ? *m_sheet2 : *m_sheet1;
 }
 
+void TForm1::setKeypad(TForm2* keypad)
+{
+    m_keypad = keypad;
+    if (keypad)
+        connect(keypad, &TForm2::decimalsChanged, this,
+                [this](double value) { m_decimals = value; });
+}
+
 void TForm1::setUnitDefinitionsWindow(TForm4* window)
 {
     m_unitWindow = window;
@@ -159,11 +167,6 @@ void TForm1::FormShow()
 
 // --- The other windows: each is reached here and nowhere else. ---
 
-double TForm1::Decimals() const
-{
-    return m_keypad ? m_keypad->KommaValue() : 0.0;
-}
-
 void TForm1::ShowKeypad()
 {
     if (m_keypad)
@@ -180,16 +183,6 @@ void TForm1::Bearbeiten2Click()
 {
     if (m_formulaEditor)
         m_formulaEditor->Bearbeiten2Click();
-}
-
-bool TForm1::confirmYesNo(const QString& text)
-{
-    return ConfirmYesNo(text, this);
-}
-
-void TForm1::showInfo(const QString& text)
-{
-    ShowInfo(text, this);
 }
 
 } // namespace quorvel

@@ -51,11 +51,11 @@ public:
     LineEvaluator& lineEvaluator() { return m_lines; }
     const std::u16string& LastResult() const { return m_lines.LastResult; }
 
-    // The windows created after the main window: the keypad (Ctrl+T, the decimal
-    // places, the first showing), the formula editor ("Bearbeiten..."), the help window ("Hilfe"
-    // and "Help") and the unit definitions window (Ctrl+E, the first showing). ProgramWindows
-    // connects them.
-    void setKeypad(TForm2* keypad) { m_keypad = keypad; }
+    // The windows created after the main window: the keypad (Ctrl+T, the first showing; it
+    // reports the decimal places), the formula editor ("Bearbeiten..."), the help window
+    // ("Hilfe" and "Help") and the unit definitions window (Ctrl+E, the first showing).
+    // ProgramWindows hands them over.
+    void setKeypad(TForm2* keypad);
     void setFormulaEditor(TForm5* editor) { m_formulaEditor = editor; }
     void setHelpWindow(TForm6* help) { m_help = help; }
     void setUnitDefinitionsWindow(TForm4* window);
@@ -68,7 +68,7 @@ public:
     QTabWidget* pageControl() const { return PageControl1; }
 
     // `CurrentEditor`: the editor of the active page, and the editor layer over it.
-    QTextEdit* CurrentEditor() const override;
+    QTextEdit* CurrentEditor() const;
     SheetEditor& currentSheet();
 
     // Keys (sheet_keys.cpp). Both return true when they consumed the key. The keypad calls
@@ -104,12 +104,16 @@ public:
     QMenu* functionMenu() const { return m_functions; }
     QMenu* ablageMenu() const override { return EigeneFormeln1; }
 
-    // The rest of WorksheetPort and FormulaLibraryHost.
+    // The rest of WorksheetPort and FormulaLibraryHost: the active page's editing operations
+    // for the keypad and the formula library.
+    void focusWorksheet() override;
+    void replaceSelection(const QString& text) override;
+    QString selectedText() const override;
+    void deleteCharacterBeforeSelection() override;
+    void clearCaretLine() override;
+    void rewriteCaretLine() override;
     QStringList functionMenuCaptions() const override;
     QWidget* mainWindow() override { return this; }
-    QTextEdit* currentEditor() const override { return CurrentEditor(); }
-    bool confirmYesNo(const QString& text) override;
-    void showInfo(const QString& text) override;
 
     // "Bearbeiten" menu commands (sheet_commands.cpp).
     void Undo1Click();
@@ -124,8 +128,9 @@ public:
     void ShowUnitDefinitions();
 
     // The other windows, each reached through one function.
-    // The decimal-places value of the keypad's field `Komma` (0 without a keypad).
-    double Decimals() const;
+    // The decimal-places value of the keypad's field `Komma` as the keypad last reported it
+    // (0 without a keypad).
+    double Decimals() const { return m_decimals; }
     // "Tastatur anzeigen" / Ctrl+T.
     void ShowKeypad();
     // "Hilfe" and the unit definitions window's "Help": the help window with that file.
@@ -158,6 +163,7 @@ private:
     TEFParser m_parser;
     LineEvaluator m_lines{m_parser};
     TForm2* m_keypad = nullptr;
+    double m_decimals = 0.0;
     TForm5* m_formulaEditor = nullptr;
     TForm6* m_help = nullptr;
     TForm4* m_unitWindow = nullptr;

@@ -21,8 +21,43 @@ void TForm1::InsertText(const QString& text, int back)
     SheetEditor& sheet = currentSheet();
     sheet.replaceSelection(text);
     const int p = sheet.caretPosition();
-    CurrentEditor()->setFocus();
+    focusWorksheet();
     sheet.setCaretPosition(p - back);
+}
+
+// A click into the keypad makes it the active window; the page's focus alone would wait there
+// until the main window is activated again, and the next typed key would go to the keypad.
+void TForm1::focusWorksheet()
+{
+    activateWindow();
+    CurrentEditor()->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::replaceSelection(const QString& text)
+{
+    currentSheet().replaceSelection(text);
+}
+
+QString TForm1::selectedText() const
+{
+    return m_current == Memo2 ? m_sheet2->selectedText() : m_sheet1->selectedText();
+}
+
+void TForm1::deleteCharacterBeforeSelection()
+{
+    currentSheet().deleteCharacterBeforeSelection();
+}
+
+void TForm1::clearCaretLine()
+{
+    SheetEditor& sheet = currentSheet();
+    sheet.replaceLine(sheet.caretRow(), {});
+}
+
+void TForm1::rewriteCaretLine()
+{
+    SheetEditor& sheet = currentSheet();
+    sheet.rewriteLine(sheet.caretRow());
 }
 
 void TForm1::InsertLastResult()

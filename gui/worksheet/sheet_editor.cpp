@@ -149,6 +149,18 @@ void SheetEditor::insertLineBefore(int i)
     putCaret(c);
 }
 
+void SheetEditor::rewriteLine(int i)
+{
+    const QTextBlock block = m_edit.document()->findBlockByNumber(i);
+    if (!block.isValid())
+        return;
+    const QTextCharFormat first = firstCharFormat(block);
+    const QColor color = first.hasProperty(QTextFormat::ForegroundBrush)
+                             ? first.foreground().color()
+                             : m_edit.palette().color(QPalette::Text);
+    replaceLine(i, {TextRun{block.text(), color}});
+}
+
 QTextCursor SheetEditor::caret() const
 {
     return m_batchDepth > 0 ? m_batchCaret : m_edit.textCursor();
@@ -237,6 +249,26 @@ void SheetEditor::replaceSelection(const QString& text, const QColor& color)
         format.setForeground(color);
     QTextCursor c = m_edit.textCursor();
     c.insertText(text, format);
+    m_edit.setTextCursor(c);
+}
+
+QString SheetEditor::selectedText() const
+{
+    // Qt marks paragraph ends with U+2029 and soft line breaks with U+2028.
+    QString text = m_edit.textCursor().selectedText();
+    text.replace(QChar(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
+    text.replace(QChar(QChar::LineSeparator), QStringLiteral("\r\n"));
+    return text;
+}
+
+void SheetEditor::deleteCharacterBeforeSelection()
+{
+    QTextCursor c = m_edit.textCursor();
+    const int start = qMax(0, c.selectionStart() - 1);
+    const int last = m_edit.document()->characterCount() - 1;
+    c.setPosition(start);
+    c.setPosition(qMin(start + 1, last), QTextCursor::KeepAnchor);
+    c.removeSelectedText();
     m_edit.setTextCursor(c);
 }
 

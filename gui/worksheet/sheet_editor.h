@@ -55,6 +55,9 @@ public:
     void appendLine(const QString& text = {});
     // An empty line in front of line i; the caret goes onto it.
     void insertLineBefore(int i);
+    // Writes line i again with its own text, as a line assignment of the original control did:
+    // the whole line takes the format of its first character and the caret ends behind it.
+    void rewriteLine(int i);
 
     // Caret. setCaret clamps the column to the line.
     int caretRow() const;
@@ -73,6 +76,12 @@ public:
     // The new text takes the format of the selection's first character (or of the insertion
     // point), in the given colour when one is given.
     void replaceSelection(const QString& text, const QColor& color = QColor());
+    // The selected text with CR LF between its lines, as the original control gave it; empty
+    // without a selection.
+    QString selectedText() const;
+    // Deletes the character before the selection's start, or the first character when the
+    // caret stands at the very start; the rest of a selection stays.
+    void deleteCharacterBeforeSelection();
     void selectAll();
     CharFormat selectionFormat() const;
     // Name, size, style, colour and character set; the script position stays.

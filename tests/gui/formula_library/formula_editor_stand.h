@@ -1,12 +1,13 @@
-// The test stand of the formula library: a real QMenu and a real QTextEdit stand in for the
-// main window's "Ablage" menu and active page, the question boxes are real message boxes answered
-// by clicking their buttons, and the helpers drive TForm5 through its real widgets.
+// The test stand of the formula library: a real QMenu and a real page (a QTextEdit under the
+// worksheet's editor layer) stand in for the main window's "Ablage" menu and active page, the
+// question boxes are the program's own, answered by clicking their buttons, and the helpers drive
+// TForm5 through its real widgets.
 #pragma once
 
 #include "formula_library/formula_editor.h"
 #include "formula_library/formula_library_host.h"
-#include "formula_library/message_boxes.h"
 #include "message_box_driver.h"
+#include "worksheet/sheet_editor.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -23,23 +24,23 @@
 inline const QString CR = QStringLiteral("\u008D"); // the stored carriage-return mark (byte 141)
 inline const QString LF = QStringLiteral("\u0160"); // the stored line-feed mark (byte 138)
 
-// What the main window will be for the formula library: its "Ablage" menu, its active page
-// and its question boxes.
+// What the main window is for the formula library: its "Ablage" menu and its active page.
 class FakeMainWindow : public quorvel::FormulaLibraryHost
 {
 public:
     FakeMainWindow()
     {
+        page.setWindowTitle(QStringLiteral("Quorvel V5.2"));
         menu.addAction(QStringLiteral("Bearbeiten..."));
         menu.addSeparator();
     }
     QMenu* ablageMenu() const override { return &menu; }
-    QTextEdit* currentEditor() const override { return &page; }
-    bool confirmYesNo(const QString& text) override { return quorvel::confirmYesNoBox(text); }
-    void showInfo(const QString& text) override { quorvel::showInfoBox(text); }
+    QString selectedText() const override { return sheet.selectedText(); }
+    void replaceSelection(const QString& text) override { sheet.replaceSelection(text); }
 
     mutable QMenu menu{QStringLiteral("Ablage")};
-    mutable QTextEdit page;
+    QTextEdit page;
+    quorvel::SheetEditor sheet{page};
 };
 
 // A test class derives from this and calls setUpStand() in init() and tearDownStand() in
@@ -146,6 +147,7 @@ protected:
 template <typename Test> int runGermanQtTest(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvel")); // as the program entry names it
     QTranslator german;
     if (german.load(QStringLiteral("qtbase_de"),
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -74,7 +74,8 @@ void FormulaLibraryTest::refusesAnEmptyTitle()
     titleField()->clear();
     m_boxes->answer(QStringLiteral("OK"));
     click("BTSpeichern");
-    QCOMPARE(m_boxes->seen(), QStringList{"Kein Name eingegeben, Abbruch... [OK]"});
+    QCOMPARE(m_boxes->seen(),
+             QStringList{"Quorvel | Kein Name eingegeben, Abbruch... [OK] | Formeleditor"});
     expectLibrary({}, {}, {});
 }
 
@@ -99,7 +100,9 @@ void FormulaLibraryTest::overwritesAfterYes()
     store(first, QStringLiteral("y = 2"));
     m_boxes->answer(QStringLiteral("Ja"));
     store(second, QStringLiteral("z = 3"));
-    QCOMPARE(m_boxes->seen(), QStringList{"Formel existiert, überschreiben? [Ja|Nein]"});
+    QCOMPARE(
+        m_boxes->seen(),
+        QStringList{"Bestätigung | Formel existiert, überschreiben? [Ja|Nein] | Formeleditor"});
     // The list takes the new spelling, the menu entry keeps the old one until the next start.
     expectLibrary({"vorne", second}, {"x = 1", "z = 3"}, {"vorne", first});
 }
@@ -110,7 +113,9 @@ void FormulaLibraryTest::decliningOverwriteKeepsTheLibrary()
     store(QStringLiteral("ABC"), QStringLiteral("x = 1"));
     m_boxes->answer(QStringLiteral("Nein"));
     store(QStringLiteral("abc"), QStringLiteral("y = 2"));
-    QCOMPARE(m_boxes->seen(), QStringList{"Formel existiert, überschreiben? [Ja|Nein]"});
+    QCOMPARE(
+        m_boxes->seen(),
+        QStringList{"Bestätigung | Formel existiert, überschreiben? [Ja|Nein] | Formeleditor"});
     expectLibrary({"ABC"}, {"x = 1"}, {"ABC"});
 }
 
@@ -140,7 +145,8 @@ void FormulaLibraryTest::deleteAsksAndRemovesFromAllThree()
     textField()->setPlainText(QStringLiteral("angesehen"));
     m_boxes->answer(QStringLiteral("Ja"));
     click("BTDelete");
-    QCOMPARE(m_boxes->seen(), QStringList{"Formel löschen? [Ja|Nein]"});
+    QCOMPARE(m_boxes->seen(),
+             QStringList{"Bestätigung | Formel löschen? [Ja|Nein] | Formeleditor"});
     expectLibrary({"eins", "drei"}, {"e = 1", "d = 3"}, {"eins", "drei"});
     // Deleting shows no other formula: the fields keep what they held.
     QCOMPARE(textField()->toPlainText(), QStringLiteral("angesehen"));
@@ -156,7 +162,8 @@ void FormulaLibraryTest::decliningDeleteKeepsTheLibrary()
     clickTitle(0);
     m_boxes->answer(QStringLiteral("Nein"));
     click("BTDelete");
-    QCOMPARE(m_boxes->seen(), QStringList{"Formel löschen? [Ja|Nein]"});
+    QCOMPARE(m_boxes->seen(),
+             QStringList{"Bestätigung | Formel löschen? [Ja|Nein] | Formeleditor"});
     expectLibrary({"eins", "zwei"}, {"e = 1", "z = 2"}, {"eins", "zwei"});
 }
 

@@ -1,7 +1,8 @@
 // Answers the real message boxes that a window under test opens, the way a user would: it
-// watches for the application's modal message box, notes its text and buttons, and clicks the
-// button with the caption the test queued. A box that nobody expected is closed (Esc, which is
-// "Nein" for a question) and noted, so that a wrong box never hangs a test.
+// watches for the application's modal message box, notes its title, text, buttons and the
+// window it belongs to, and clicks the button with the caption the test queued. A box that nobody
+// expected is closed (Esc, which is "Nein" for a question) and noted, so that a wrong box never
+// hangs a test.
 #pragma once
 
 #include <QAbstractButton>
@@ -25,7 +26,8 @@ public:
     // The next box is answered with the button of this caption ("Ja", "Nein", "OK").
     void answer(const QString& caption) { m_answers.enqueue(caption); }
 
-    // Every box seen, in order, as «text [buttons in alphabetical order]».
+    // Every box seen, in order, as «title | text [buttons in alphabetical order] | the title of
+    // the window the box belongs to».
     const QStringList& seen() const { return m_seen; }
     bool allAnswered() const { return m_answers.isEmpty(); }
 
@@ -45,8 +47,11 @@ private:
                 chosen = button;
         }
         std::sort(captions.begin(), captions.end());
-        m_seen.append(box->text() + QStringLiteral(" [") + captions.join(QLatin1Char('|')) +
-                      QLatin1Char(']'));
+        const QWidget* owner = box->parentWidget();
+        m_seen.append(box->windowTitle() + QStringLiteral(" | ") + box->text() +
+                      QStringLiteral(" [") + captions.join(QLatin1Char('|')) +
+                      QStringLiteral("] | ") +
+                      (owner != nullptr ? owner->window()->windowTitle() : QStringLiteral("-")));
         if (chosen != nullptr) {
             chosen->click();
         } else {

@@ -1,8 +1,10 @@
-// A stand-in for the main window: one editor in a window of its own, insertion as the worksheet
-// does it, and a record of the keys the keypad hands to the worksheet's key handling.
+// A stand-in for the main window: one page in a window of its own, edited through the
+// worksheet's editor layer as the main window does, and a record of the keys the keypad hands to
+// the worksheet's key handling.
 #pragma once
 
 #include "keypad/worksheet_port.h"
+#include "worksheet/sheet_editor.h"
 
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -14,25 +16,29 @@ public:
     FakeWorksheet()
     {
         window.setObjectName(QStringLiteral("Form1"));
-        editor = new QTextEdit(&window);
         editor->setObjectName(QStringLiteral("Memo1"));
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(editor);
         window.resize(300, 200);
     }
 
-    QTextEdit* CurrentEditor() const override { return editor; }
-
     void InsertText(const QString& text, int back) override
     {
-        QTextCursor cursor = editor->textCursor();
-        cursor.insertText(text);
-        const int p = cursor.position();
-        editor->activateWindow();
-        editor->setFocus();
-        cursor.setPosition(std::max(0, p - back));
-        editor->setTextCursor(cursor);
+        sheet.replaceSelection(text);
+        const int p = sheet.caretPosition();
+        focusWorksheet();
+        sheet.setCaretPosition(p - back);
     }
+
+    void focusWorksheet() override
+    {
+        window.activateWindow();
+        editor->setFocus();
+    }
+    void replaceSelection(const QString& text) override { sheet.replaceSelection(text); }
+    void deleteCharacterBeforeSelection() override { sheet.deleteCharacterBeforeSelection(); }
+    void clearCaretLine() override { sheet.replaceLine(sheet.caretRow(), {}); }
+    void rewriteCaretLine() override { sheet.rewriteLine(sheet.caretRow()); }
 
     // Enter is only recorded (the line evaluation is not the keypad's business); Esc inserts the
     // last result as the worksheet does.
@@ -40,7 +46,7 @@ public:
     {
         keys.append(key);
         if (key == QChar(27))
-            editor->insertPlainText(lastResult);
+            sheet.replaceSelection(lastResult);
         return key == QChar(13);
     }
 
@@ -68,7 +74,8 @@ public:
     int caret() const { return editor->textCursor().position(); }
 
     QWidget window;
-    QTextEdit* editor;
+    QTextEdit* editor = new QTextEdit(&window);
+    quorvel::SheetEditor sheet{*editor};
     QList<QChar> keys;
     QString lastResult;
     QStringList functions{QStringLiteral("SIN()"), QStringLiteral("COS()"), QStringLiteral("TAN()"),

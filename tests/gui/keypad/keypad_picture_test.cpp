@@ -5,6 +5,7 @@
 
 #include "fake_worksheet.h"
 #include "keypad/hemisphere_button.h"
+#include "keypad/real_edit.h"
 
 #include <QDir>
 #include <QtTest>
@@ -22,6 +23,8 @@ private slots:
         TForm2 form(sheet);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // The widest value the decimal-places field is meant for, to be read in full.
+        form.findChild<TRealSpinEdit*>(QStringLiteral("Komma"))->setWert(-99);
         const qreal ratio = form.devicePixelRatioF();
         const QImage picture = form.grab().toImage();
         QCOMPARE(picture.size(), QSize(185, 247) * ratio);

@@ -79,6 +79,7 @@ private slots:
         QCOMPARE(k.form.objectName(), QStringLiteral("Form2"));
         QCOMPARE(k.form.windowTitle(), QStringLiteral("Tasteneingabe"));
         QCOMPARE(k.form.size(), QSize(185, 247));
+        QCOMPARE(k.form.pos(), QPoint(409, 290));             // until the settings say otherwise
         QCOMPARE(k.form.minimumSize(), k.form.maximumSize()); // not resizable
         QCOMPARE(k.form.findChild<QFrame*>(QStringLiteral("Panel2"))->geometry(),
                  QRect(0, 0, 185, 210));
@@ -296,6 +297,10 @@ private slots:
         QTest::mouseDClick(k.combo()->lineEdit(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         QCOMPARE(k.sheet.text(), QStringLiteral("COS()"));
         QCOMPARE(k.sheet.caret(), 4);
+        QTRY_VERIFY(k.worksheetHasFocus());
+        // No word of the box is left selected for a later key to overwrite.
+        QVERIFY(!k.combo()->lineEdit()->hasSelectedText());
+        QCOMPARE(k.combo()->currentText(), QStringLiteral("COS()"));
     }
 
     void equalsEvaluatesThroughTheWorksheetsEnterHandling()
@@ -446,6 +451,24 @@ private slots:
             QTest::mouseClick(k.komma()->downButton(), Qt::LeftButton);
         QCOMPARE(k.komma()->text(), QStringLiteral("-2"));
         QCOMPARE(k.form.KommaValue(), -2.0); // stays in force
+    }
+
+    // A value that does not fit scrolls the field, and then the view changes with the caret:
+    // at the end "-10" shows as "10".
+    void kommaShowsEveryValueInFull()
+    {
+        Keypad k;
+        TRealSpinEdit* komma = k.komma();
+        QCOMPARE(komma->size(), QSize(36, 24));
+        QCOMPARE(komma->font().pixelSize(), 13);
+        for (int v = -99; v <= 99; ++v) {
+            komma->setWert(v);
+            komma->end(false);
+            const QImage atEnd = komma->grab().toImage();
+            komma->home(false);
+            const QImage atStart = komma->grab().toImage();
+            QVERIFY2(atEnd == atStart, qPrintable(komma->text()));
+        }
     }
 
     void clickIntoKommaResetsANegativeValue()

@@ -3,6 +3,7 @@
 // the first showing, "Bearbeiten..." and the formula entries of "Ablage".
 #include "gui_test_support.h"
 
+#include "keypad/hemisphere_button.h"
 #include "keypad/real_edit.h"
 #include "platform/message_boxes.h"
 #include "platform/program_dir.h"
@@ -31,6 +32,8 @@ private slots:
     void ctrlTAndMenuShowTheKeypad();
     void decimalPlacesComeFromTheKeypad();
     void keypadTypesIntoTheWorksheet();
+    void keypadKeysGiveTheKeyboardBackToThePage_data();
+    void keypadKeysGiveTheKeyboardBackToThePage();
     void keypadListsThePopupFunctions();
     void firstShowingAppliesTheKeypadState();
     void bearbeitenOpensTheFormulaEditorWithTheSelection();
@@ -82,6 +85,51 @@ void OtherWindowsTest::keypadTypesIntoTheWorksheet()
     QCOMPARE(pageLines(memo).value(1), QStringLiteral("42SQRT()"));
     QCOMPARE(caretColumn(memo), 7);
     QCOMPARE(QApplication::focusWidget(), &memo);
+}
+
+// A click into the keypad makes it the active window, as on any desktop; the key's text lands in
+// the page, and so must the next typed key.
+void OtherWindowsTest::keypadKeysGiveTheKeyboardBackToThePage_data()
+{
+    QTest::addColumn<QString>("key");  // empty: a double click into the function box
+    QTest::addColumn<QString>("page"); // lines joined by "|"
+    QTest::newRow("digit") << "hemi"
+                           << "1x";
+    QTest::newRow("operator") << "HemisphereButton14"
+                              << "+x";
+    QTest::newRow("sqrt") << "HemisphereButton18"
+                          << "sqrt(x)";
+    QTest::newRow("function key") << "HemisphereButton25"
+                                  << "sin(x)";
+    QTest::newRow("double click in the function box") << ""
+                                                      << "sin(x)";
+    QTest::newRow("equals") << "HemisphereButton20"
+                            << "|x"; // Enter moved on to a new line
+    QTest::newRow("clear line") << "HemisphereButton22"
+                                << "x";
+}
+
+void OtherWindowsTest::keypadKeysGiveTheKeyboardBackToThePage()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, page);
+    Windows w;
+    w.form1.ShowKeypad();
+    QTRY_COMPARE(QApplication::activeWindow(), &w.form2);
+    auto* combo = w.form2.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    QVERIFY(combo);
+    if (key.isEmpty()) {
+        QTest::mouseDClick(combo->lineEdit(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    } else {
+        auto* button = w.form2.findChild<THemisphereButton*>(key);
+        QVERIFY(button);
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(15, 15));
+    }
+    QTRY_COMPARE(QApplication::activeWindow(), &w.form1);
+    QCOMPARE(QApplication::focusWidget(), w.memo1());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+    QCOMPARE(pageLines(*w.memo1()).join(QLatin1Char('|')), page);
+    QCOMPARE(combo->currentText(), QStringLiteral("sin()"));
 }
 
 void OtherWindowsTest::keypadListsThePopupFunctions()
