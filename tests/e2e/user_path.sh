@@ -4,136 +4,18 @@
 # Usage (under xvfb-run, which provides DISPLAY): user_path.sh <cmake> <build dir> [<config>]
 set -euo pipefail
 
-cmake_cmd=$1
-build_dir=$2
-config=${3:-}
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
+e2e_begin quorvel-e2e "$@"
 : "${DISPLAY:?no X display: run this under xvfb-run}"
+keypad=""
 
-step="preparing"
-app_pid="" main="" keypad=""
-reported=""
-work=$(mktemp -d -t quorvel-e2e.XXXXXX)
-
-fail() {
-  reported=1
-  echo "FAILED while ${step}: $*" >&2
-  exit 1
-}
-
-cleanup() {
-  local rc=$?
-  # A program left running would hold the display and the test's folder.
-  if [[ -n $app_pid ]] && kill -0 "$app_pid" 2>/dev/null; then
-    kill -KILL "$app_pid" 2>/dev/null || true
-  fi
-  if ((rc != 0)); then
-    [[ -n $reported ]] || echo "FAILED while ${step} (exit code ${rc})" >&2
-    for f in "$work/app.log" ${data_dir:+"$data_dir/QV1.rtf"}; do
-      [[ -s $f ]] && { echo "--- ${f##*/}:"; cat "$f"; } >&2
-    done
-  fi
-  chmod -R u+w "$work" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'fail "interrupted"' INT TERM
-
-# Polls a condition; a busy machine gets its time, a dead program ends the wait at once.
-wait_for() {
-  local seconds=$1
-  shift
-  local end=$((SECONDS + seconds))
-  until "$@"; do
-    ((SECONDS < end)) || return 1
-    sleep 0.2
-  done
-}
-# The program's own visible windows; xdotool fails when there is none. Menus have a class but
-# no plain window name.
-windows_named() { xdotool search --all --pid "$app_pid" --onlyvisible --name "$1" || true; }
-all_windows() { xdotool search --all --pid "$app_pid" --onlyvisible --class . || true; }
-running() { kill -0 "$app_pid" 2>/dev/null || fail "the program ended unexpectedly"; }
-stopped() { ! kill -0 "$app_pid" 2>/dev/null; }
-has_window() { running && [[ -n $(windows_named "$1") ]]; }
-focus_is() { [[ $(xdotool getwindowfocus 2>/dev/null || true) == "$1" ]]; }
-menu_opened() { running && [[ -n $(comm -13 <(echo "$windows_before") <(all_windows | sort)) ]]; }
-
-# find_window VARIABLE TITLE-REGEX: waits for the window and stores its id.
-find_window() {
-  wait_for 30 has_window "$2" || fail "no window matching '$2' after 30 s"
-  printf -v "$1" '%s' "$(windows_named "$2" | head -n1)"
-}
-
-focus() {
-  xdotool windowfocus "$1"
-  wait_for 10 focus_is "$1" || fail "window $1 did not get the keyboard focus"
-}
-
-start_program() {
-  (cd "$work" && exec "$prefix/bin/quorvel") >>"$work/app.log" 2>&1 &
-  app_pid=$!
-  find_window main '^Quorvel V5\.2$'
-}
-
-# "Datei" is the menu bar's first title, and (20, 10) lies on it at any usual font size; Up then
-# selects the menu's last entry, "Ende". Without a window manager Alt+F4 does nothing, and only
-# the normal exit runs the code that writes the settings and the pages.
-exit_through_menu() {
-  windows_before=$(all_windows | sort)
-  xdotool mousemove --window "$main" 20 10 click 1
-  # The menu is a window of its own; keys sent before it is there would edit the sheet.
-  wait_for 30 menu_opened || fail "the menu \"Datei\" did not open"
-  xdotool key Up Return
-  wait_for 30 stopped || fail "the program did not end after \"Datei\" -> \"Ende\""
-  local rc=0
-  wait "$app_pid" || rc=$?
-  app_pid=""
-  ((rc == 0)) || fail "the program ended with exit code $rc"
-}
-
-type_lines() {
-  local line
-  for line in "$@"; do
-    xdotool type --delay 30 -- "$line"
-    xdotool key Return
-  done
-}
-
-# Plain ASCII lines stand in the page file as typed; "\par" ends each, so a line that only
-# begins as expected does not pass.
-expect_lines() {
-  local file=$1 line
-  shift
-  [[ -f $file ]] || fail "${file##*/} was not written"
-  for line in "$@"; do
-    grep -qF -- "$line\\par" "$file" || fail "${file##*/} lacks the line \"$line\""
-  done
-}
-
-step="installing"
-prefix=$work/prefix
-"$cmake_cmd" --install "$build_dir" --prefix "$prefix" ${config:+--config "$config"} \
-  >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
+install_program
 for f in bin/quorvel share/quorvel/ZIV.hlp share/quorvel/QVE.hlp \
   share/applications/quorvel.desktop share/icons/hicolor/scalable/apps/quorvel.svg; do
   [[ -e $prefix/$f ]] || fail "the install lacks $f"
 done
 
-# Nothing of the user's own home may be touched; the program finds its per-user folder here.
-export HOME=$work/home XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
-export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-# An installed program may not write beside itself, so it keeps its files per user. Root passes
-# every write check even on a read-only folder, and the program then rightly stays beside its
-# executable; the shell's -w makes the same check, so it tells which folder must hold the files.
-chmod a-w "$prefix/bin"
-if [[ -w $prefix/bin ]]; then
-  data_dir=$prefix/bin other_dir=$XDG_DATA_HOME/Quorvel
-else
-  data_dir=$XDG_DATA_HOME/Quorvel other_dir=$prefix/bin
-fi
+private_user
 
 step="the first run: starting"
 start_program
