@@ -1,28 +1,39 @@
-// Start-up and exit of the whole program with a 10,000-line page file: the real program life
+// Start-up and exit of the whole program with a long page file: the real program life
 // (RunQuorvel) runs in a child process against a prepared folder, so every figure includes
 // loading the libraries, the settings file, the RTF page and the first paint.
 //
-//   startup_bench [--runs N]        prepares the folder, starts N children, prints the figures
-//   startup_bench --child FOLDER    one program life; prints its time stamps
-//   startup_bench --prepare FOLDER  only writes the folder, e.g. to profile one child
+//   startup_bench [--runs N]        the 10,000-line worked sheet: start, then the window closes
+//   startup_bench --big [--runs N]  pages of 1,000,000 short lines and of 1,000,000 empty lines:
+//                                   start, then Ctrl+End, a typed character and closing, the way
+//                                   a user reaches the end of a long page and leaves
+//   startup_bench --child FOLDER [--end]   one program life; prints its time stamps
+//   startup_bench --prepare FOLDER [short|empty]   only writes the folder, e.g. to profile a child
 //
 // Figures (milliseconds, wall clock, realtime clock shared by parent and child):
 //   launch → shown   from starting the process to the first paint of the page
 //   main → shown     the same from the child's main(), without process creation
 //   exit → saved     from the end of the message loop to the files written (SaveSettings)
 //   exit → gone      the same to the end of the process
+//   end → gone       (--big) from Ctrl+End, 3 s after the first paint, to the end of the process
+//   peak MB          (--big) the child's peak resident memory
 #include "bench_sheet.h"
 #include "platform/program_dir.h"
+#include "platform/rtf_writer.h"
+#include "platform/settings_file.h"
 #include "program_settings.h"
 #include "program_windows.h"
 #include "qt_bench_main.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -40,12 +51,20 @@ long long nowNs()
     return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-// Ends the message loop once the page has been painted for the first time.
+// How long the user looks at a big page before Ctrl+End: long enough for a background layout of
+// the page to get far into it, which is where the page once stopped answering.
+constexpr int kLookAtThePageMs = 3000;
+
+// Once the page has been painted for the first time: ends the message loop, or (goToEnd)
+// sends Ctrl+End and a character to the page and closes the window, as posted events that
+// wait their turn in the message loop like a user's keys do.
 class FirstPaintWatch : public QObject
 {
 public:
+    bool goToEnd = false;
     long long shown = 0;
     long long quit = 0;
+    long long end = 0;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -53,38 +72,81 @@ protected:
         if (shown == 0 && event->type() == QEvent::Paint && watched->parent() != nullptr &&
             watched->parent()->objectName() == QLatin1String("Memo1")) {
             shown = -1;
+            QObject* page = watched->parent();
             // After the paint itself and whatever the first showing queued before it.
-            QTimer::singleShot(0, this, [this] {
+            QTimer::singleShot(goToEnd ? kLookAtThePageMs : 0, this, [this, page] {
                 shown = nowNs();
-                quit = nowNs();
-                QCoreApplication::quit();
+                if (!goToEnd) {
+                    quit = nowNs();
+                    QCoreApplication::quit();
+                    return;
+                }
+                end = nowNs();
+                QCoreApplication::postEvent(
+                    page, new QKeyEvent(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier));
+                QCoreApplication::postEvent(page,
+                                            new QKeyEvent(QEvent::KeyPress, Qt::Key_X,
+                                                          Qt::NoModifier, QStringLiteral("x")));
+                QWidget* window = qobject_cast<QWidget*>(page)->window();
+                QMetaObject::invokeMethod(
+                    window,
+                    [this, window] {
+                        quit = nowNs();
+                        window->close();
+                    },
+                    Qt::QueuedConnection);
             });
         }
         return false;
     }
 };
 
-int runChild(int argc, char** argv, const QString& folder)
+int runChild(int argc, char** argv, const QString& folder, bool goToEnd)
 {
     const long long mainEntry = nowNs();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     FirstPaintWatch watch;
+    watch.goToEnd = goToEnd;
     app.installEventFilter(&watch);
     quorvel::RunQuorvel(app, folder);
     const long long saved = nowNs();
-    std::printf("main %lld\nshown %lld\nquit %lld\nsaved %lld\n", mainEntry, watch.shown,
-                watch.quit, saved);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("main %lld\nshown %lld\nquit %lld\nsaved %lld\nend %lld\npeakkb %ld\n", mainEntry,
+                watch.shown, watch.quit, saved, watch.end, usage.ru_maxrss);
     return watch.shown > 0 ? 0 : 1;
 }
 
-bool prepareFolder(const QString& folder)
+enum class Page { Sheet, Short, Empty };
+constexpr int kBigLines = 1000000;
+
+// The settings and both pages as the program leaves them. A big page is written straight as
+// RTF, in the page's default font, so that preparing it lays nothing out.
+bool prepareFolder(const QString& folder, Page kind)
 {
+    QApplication::setApplicationName(QStringLiteral("Quorvel")); // the child's settings file
     quorvel::SetProgramDir(folder);
-    quorvel::ProgramWindows windows;
-    windows.form1.CurrentEditor()->setPlainText(quorvel::bench::sheetText(10000));
-    windows.form1.RecalcSheet(); // results and red marks, as a worked sheet has them
-    const bool ok = quorvel::SaveSettings(windows);
+    bool ok = false;
+    {
+        quorvel::ProgramWindows windows;
+        windows.form1.CurrentEditor()->setPlainText(quorvel::bench::sheetText(10000));
+        windows.form1.RecalcSheet(); // results and red marks, as a worked sheet has them
+        ok = quorvel::SaveSettings(windows);
+        if (ok && kind != Page::Sheet) {
+            QTextDocument big;
+            big.setDefaultFont(windows.form1.page(0)->document()->defaultFont());
+            QStringList lines;
+            lines.reserve(kBigLines);
+            for (int i = 0; i < kBigLines; ++i)
+                lines << (kind == Page::Empty ? QString()
+                                              : QStringLiteral("x%1 = %2m").arg(i % 100).arg(i));
+            big.setPlainText(lines.join(QLatin1Char('\n')));
+            ok = quorvel::WriteFileReason(folder + QStringLiteral("/QV1.rtf"),
+                                          quorvel::WriteRtf(big))
+                     .isEmpty();
+        }
+    }
     quorvel::SetProgramDir(QString());
     return ok;
 }
@@ -95,16 +157,23 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-int runParent(int argc, char** argv, int runs)
+// Runs the children on one prepared folder and prints the medians of their figures.
+bool runSeries(const QString& title, Page kind, int runs)
 {
-    QApplication app(argc, argv);
     QTemporaryDir folder;
-    if (!folder.isValid() || !prepareFolder(folder.path())) {
+    // Prepared in a process of its own: a child's peak memory counts its parent's from before
+    // the exec, and the parent stays small.
+    const char* kinds[] = {"sheet", "short", "empty"};
+    if (!folder.isValid() ||
+        QProcess::execute(QCoreApplication::applicationFilePath(),
+                          {QStringLiteral("--prepare"), folder.path(),
+                           QString::fromLatin1(kinds[static_cast<int>(kind)])}) != 0) {
         std::fprintf(stderr, "cannot prepare the program folder\n");
-        return 1;
+        return false;
     }
+    const bool goToEnd = kind != Page::Sheet;
     std::printf(
-        "QV1.rtf: %lld bytes, 10000 lines; %d runs\n",
+        "\n%s: QV1.rtf %lld bytes; %d runs\n", title.toLocal8Bit().constData(),
         static_cast<long long>(QFileInfo(folder.filePath(QStringLiteral("QV1.rtf"))).size()), runs);
 
     std::map<std::string, std::vector<double>> figures;
@@ -112,11 +181,13 @@ int runParent(int argc, char** argv, int runs)
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         const long long launch = nowNs();
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--child"), folder.path()});
-        if (!child.waitForFinished(120000) || child.exitCode() != 0) {
+        QStringList arguments{QStringLiteral("--child"), folder.path()};
+        if (goToEnd)
+            arguments << QStringLiteral("--end");
+        child.start(QCoreApplication::applicationFilePath(), arguments);
+        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
             std::fprintf(stderr, "run %d failed\n", run);
-            return 1;
+            return false;
         }
         const long long gone = nowNs();
         std::map<QString, long long> stamp;
@@ -132,13 +203,26 @@ int runParent(int argc, char** argv, int runs)
         figures["main -> shown"].push_back(ms(stamp["main"], stamp["shown"]));
         figures["exit -> saved"].push_back(ms(stamp["quit"], stamp["saved"]));
         figures["exit -> gone"].push_back(ms(stamp["quit"], gone));
+        if (goToEnd) {
+            figures["end -> gone"].push_back(ms(stamp["end"], gone));
+            figures["peak MB"].push_back(static_cast<double>(stamp["peakkb"]) / 1024.0);
+        }
     }
     std::printf("%-16s %9s %9s %9s\n", "ms", "min", "median", "max");
     for (const auto& [name, values] : figures)
         std::printf("%-16s %9.1f %9.1f %9.1f\n", name.c_str(),
                     *std::min_element(values.begin(), values.end()), median(values),
                     *std::max_element(values.begin(), values.end()));
-    return 0;
+    return true;
+}
+
+int runParent(int argc, char** argv, bool big, int runs)
+{
+    QApplication app(argc, argv);
+    const bool ok = big ? runSeries(QStringLiteral("1,000,000 short lines"), Page::Short, runs) &&
+                              runSeries(QStringLiteral("1,000,000 empty lines"), Page::Empty, runs)
+                        : runSeries(QStringLiteral("10,000-line sheet"), Page::Sheet, runs);
+    return ok ? 0 : 1;
 }
 
 } // namespace
@@ -146,14 +230,23 @@ int runParent(int argc, char** argv, int runs)
 int main(int argc, char** argv)
 {
     quorvel::bench::UseOffscreenUnlessChosen();
-    if (argc == 3 && std::string(argv[1]) == "--child")
-        return runChild(argc, argv, QString::fromLocal8Bit(argv[2]));
-    if (argc == 3 && std::string(argv[1]) == "--prepare") {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto has = [&args](std::size_t k, const char* word) {
+        return args.size() > k && args[k] == word;
+    };
+    if (has(0, "--child") && args.size() >= 2)
+        return runChild(argc, argv, QString::fromLocal8Bit(argv[2]), has(2, "--end"));
+    if (has(0, "--prepare") && args.size() >= 2) {
         QApplication app(argc, argv);
-        return prepareFolder(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+        const Page kind = has(2, "short")   ? Page::Short
+                          : has(2, "empty") ? Page::Empty
+                                            : Page::Sheet;
+        return prepareFolder(QString::fromLocal8Bit(argv[2]), kind) ? 0 : 1;
     }
-    int runs = 15;
-    if (argc == 3 && std::string(argv[1]) == "--runs")
-        runs = std::max(1, std::atoi(argv[2]));
-    return runParent(argc, argv, runs);
+    const bool big = has(0, "--big");
+    const std::size_t at = big ? 1 : 0;
+    int runs = big ? 3 : 15;
+    if (has(at, "--runs") && args.size() > at + 1)
+        runs = std::max(1, std::atoi(args[at + 1].c_str()));
+    return runParent(argc, argv, big, runs);
 }

@@ -1,6 +1,7 @@
 #include "platform/page_files.h"
 
 #include "base/text_encoding.h"
+#include "platform/long_page_layout.h"
 #include "platform/rtf_reader.h"
 #include "platform/rtf_writer.h"
 #include "platform/settings_file.h"
@@ -47,6 +48,8 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
             std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
         loaded->setPlainText(QString::fromStdU16String(text));
     }
+    if (loaded->blockCount() > kLongPageLines)
+        loaded->setDocumentLayout(new LongPageLayout(loaded.get()));
     page.setDocument(loaded.release());
     return true;
 }
