@@ -48,7 +48,9 @@ case "${1:-}" in
     test)
         install_packages
         configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=ON
-        ctest --test-dir build --output-on-failure -j "$jobs"
+        # The saves under faults kill and starve the real program at chosen moments; their
+        # timing depends on the machine, so they have an entry of their own (faults).
+        ctest --test-dir build --output-on-failure -j "$jobs" -LE faults
         ;;
     sanitize)
         install_packages
