@@ -8,7 +8,9 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace quorvel {
@@ -64,6 +66,31 @@ QString linkOrCopy(const QString& from, const QString& to)
         .arg(shown(to), source.errorString());
 }
 
+QString renameError(const QString& from, const QString& to)
+{
+    return QStringLiteral("«%1» konnte nicht in «%2» umbenannt werden: %3")
+        .arg(shown(from), shown(to), systemReason(errno));
+}
+
+// Gives the file at `from` the name `to`. An old file at `to` trades places with it in one step
+// and is left at `from`; where the file system cannot exchange names, it goes to the trash first.
+QString putInPlace(const QString& from, const QString& to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (QFile::exists(to)) {
+        if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                        RENAME_EXCHANGE) == 0)
+            return {};
+        if (errno != EINVAL && errno != ENOSYS)
+            return renameError(from, to);
+        if (QString reason = RemoveToTrash(to); !reason.isEmpty())
+            return reason;
+    }
+    return ::rename(source.constData(), target.constData()) == 0 ? QString()
+                                                                 : renameError(from, to);
+}
+
 } // namespace
 
 QString BackupFileName(const QString& fileName)
@@ -112,20 +139,23 @@ QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes)
 
     // The previous file stays in place until the new one replaces it in one rename, so that no
     // moment of the exit, a kill included, finds the settings file missing. The backup is a
-    // second name for it, made first under a name of its own.
+    // second name for it, made first in a side folder under the backup's own name; it then
+    // trades places with the old backup in one step, so that the backup's name always holds
+    // the old backup or the previous file, and the old backup goes to the trash from there.
     const QString backup = BackupFileName(path);
     QString backupError;
     const QFileInfo current(path);
     if (current.exists()) {
-        const QString fresh = backup + QStringLiteral(".neu");
+        const QString side = backup + QStringLiteral(".neu");
+        const QString fresh = side + QLatin1Char('/') + QFileInfo(backup).fileName();
+        QDir().mkpath(side);
         backupError = linkOrCopy(current.canonicalFilePath(), fresh);
-        if (backupError.isEmpty() && QFile::exists(backup))
-            backupError = RemoveToTrash(backup);
-        if (backupError.isEmpty() && ::rename(QFile::encodeName(fresh).constData(),
-                                              QFile::encodeName(backup).constData()) != 0)
-            backupError = QStringLiteral("«%1» konnte nicht in «%2» umbenannt werden: %3")
-                              .arg(shown(fresh), shown(backup), systemReason(errno));
+        if (backupError.isEmpty())
+            backupError = putInPlace(fresh, backup);
+        if (backupError.isEmpty() && QFile::exists(fresh))
+            backupError = RemoveToTrash(fresh);
         QFile::remove(fresh);
+        QDir().rmdir(side);
     }
 
     if (!file.commit())
