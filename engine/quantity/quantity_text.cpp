@@ -3,7 +3,9 @@
 
 #include "base/quorvel_error.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <string_view>
 
@@ -35,6 +37,51 @@ void dropNegativeZero(char* begin, char*& end)
     --end;
 }
 
+// Below 2^19 a double lies within less than half of 1e-10 of its shortest round-trip decimal,
+// so when that decimal has at most ten decimals it is exactly what fixed-point with ten
+// decimals rounds to. Whole numbers below 2^53 are their own text. Both are far cheaper than the
+// exact ten-decimal conversion, which is kept for the rest.
+constexpr double kShortestExact = 524288.0;
+constexpr double kWholeExact = 9007199254740992.0;
+constexpr int kGeneralDecimals = 10;
+
+// RealToText's characters: fixed-point with ten decimals, trailing zeros and point removed.
+char* generalText(char* begin, char* last, double v)
+{
+    char* end = nullptr;
+    const double magnitude = std::fabs(v);
+    if (magnitude < kWholeExact && v == std::trunc(v)) {
+        end = std::to_chars(begin, last, static_cast<std::int64_t>(v)).ptr;
+        return end; // a whole zero is written "0", with no sign
+    }
+    if (magnitude < kShortestExact) {
+        end = std::to_chars(begin, last, v, std::chars_format::fixed).ptr;
+        const char* point = std::find(begin, end, '.');
+        if (end - point <= kGeneralDecimals + 1) {
+            dropNegativeZero(begin, end);
+            return end;
+        }
+    }
+    end = std::to_chars(begin, last, v, std::chars_format::fixed, kGeneralDecimals).ptr;
+    // Ten decimals always produce a point; strip the zeros behind it, then the point.
+    while (end[-1] == '0')
+        --end;
+    if (end[-1] == '.')
+        --end;
+    dropNegativeZero(begin, end);
+    return end;
+}
+
+// FixedText's characters.
+char* fixedText(char* begin, char* last, double v, std::int32_t decimals)
+{
+    const int precision =
+        decimals < 0 ? 0 : (decimals > kMaxFixedDecimals ? kMaxFixedDecimals : decimals);
+    char* end = std::to_chars(begin, last, v, std::chars_format::fixed, precision).ptr;
+    dropNegativeZero(begin, end);
+    return end;
+}
+
 // Writes the unit terms for exponents x with names[b] standing for base unit b.
 std::u16string composeUnit(const TSINumber& x,
                            const std::array<std::u16string_view, BaseUnitCount>& names)
@@ -64,6 +111,22 @@ std::u16string composeUnit(const TSINumber& x,
             text += u')';
     }
     return text;
+}
+
+// The base unit b when x has the dimension of b alone (exponent 1, all others 0), else
+// BaseUnitCount.
+BaseUnit pureBaseUnit(const TSINumber& x)
+{
+    BaseUnit found = BaseUnitCount;
+    for (std::size_t b = 0; b < BaseUnitCount; ++b) {
+        const std::int32_t e = x.Exponents[b];
+        if (e == 0)
+            continue;
+        if (e != 1 || found != BaseUnitCount)
+            return BaseUnitCount;
+        found = static_cast<BaseUnit>(b);
+    }
+    return found;
 }
 
 const TSIVar* findSameUnitEntry(const TSiVarList& table, const TSINumber& x)
@@ -108,13 +171,7 @@ std::u16string SiUnitToStr(const TSINumber& x)
 std::u16string RealToText(double v)
 {
     char buffer[400];
-    char* end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 10).ptr;
-    // Ten decimals always produce a point; strip the zeros behind it, then the point.
-    while (end[-1] == '0')
-        --end;
-    if (end[-1] == '.')
-        --end;
-    dropNegativeZero(buffer, end);
+    char* end = generalText(buffer, buffer + sizeof buffer, v);
     std::u16string text;
     appendAscii(text, buffer, end);
     return text;
@@ -122,12 +179,8 @@ std::u16string RealToText(double v)
 
 std::u16string FixedText(double v, std::int32_t decimals)
 {
-    const int precision =
-        decimals < 0 ? 0 : (decimals > kMaxFixedDecimals ? kMaxFixedDecimals : decimals);
     char buffer[400];
-    char* end =
-        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, precision).ptr;
-    dropNegativeZero(buffer, end);
+    char* end = fixedText(buffer, buffer + sizeof buffer, v, decimals);
     std::u16string text;
     appendAscii(text, buffer, end);
     return text;
@@ -165,14 +218,22 @@ void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
                    std::u16string& text)
 {
     static const TSIVar unnamed{SiOne, {}, false};
+    // The preferred unit of each base dimension, found in one walk over the table instead of one
+    // per base unit: the first Used entry of that pure dimension, else the first of it.
+    std::array<const TSIVar*, BaseUnitCount> preferred{};
+    for (std::int32_t i = 0; i < table.Count; ++i) {
+        const TSIVar& entry = table.Items[static_cast<std::size_t>(i)];
+        const BaseUnit b = pureBaseUnit(entry.Quantity);
+        if (b == BaseUnitCount)
+            continue;
+        const TSIVar*& chosen = preferred[b];
+        if (chosen == nullptr || (entry.Used && !chosen->Used))
+            chosen = &entry;
+    }
     std::array<std::u16string_view, BaseUnitCount> names{};
     long double product = 1.0L;
     for (BaseUnit b : kTextOrder) {
-        TSINumber probe = SiOne;
-        probe.Exponents[b] = 1;
-        const TSIVar* unit = findSameUnitEntry(table, probe);
-        if (unit == nullptr)
-            unit = &unnamed;
+        const TSIVar* unit = preferred[b] != nullptr ? preferred[b] : &unnamed;
         const double factor = IntPow(x.Exponents[b], unit->Quantity.Value);
         if (std::fabs(factor) < 1e-22)
             throw QuorvelError(u"Zero Unit in UsedUnitToStr");
@@ -187,7 +248,8 @@ void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
 
 std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits)
 {
-    std::u16string unit;
+    std::u16string composed;
+    std::u16string_view unit;
     double divisor = 1.0;
     if (const TSIVar* u = findSameUnitEntry(table, x)) {
         unit = u->Name;
@@ -195,26 +257,33 @@ std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int3
         if (divisor == 0.0)
             throw QuorvelError(u"Zero Unit in Strwandeln");
     } else {
-        UsedUnitToStr(table, x, divisor, unit);
+        UsedUnitToStr(table, x, divisor, composed);
+        unit = composed;
     }
     const double v = x.Value / divisor;
     if (!std::isfinite(v))
         throw QuorvelError(u"Floating point overflow");
-    std::u16string number;
+
+    char buffer[400];
+    char* end = nullptr;
     if (digits == 0) {
-        number = RealToText(v);
+        end = generalText(buffer, buffer + sizeof buffer, v);
     } else {
         const std::int32_t n =
             digits < 0 ? (digits < -kMaxFixedDecimals ? kMaxFixedDecimals : -digits) : digits;
-        std::u16string fixed = FixedText(v, n);
-        if (digits < 0) {
-            number = std::move(fixed);
-        } else {
-            std::u16string general = RealToText(v);
-            number = fixed.size() < general.size() ? std::move(fixed) : std::move(general);
+        end = fixedText(buffer, buffer + sizeof buffer, v, n);
+        if (digits > 0) {
+            char general[400];
+            char* generalEnd = generalText(general, general + sizeof general, v);
+            if (end - buffer >= generalEnd - general)
+                end = std::copy(general, generalEnd, buffer);
         }
     }
-    return number + unit;
+    std::u16string text;
+    text.reserve(static_cast<std::size_t>(end - buffer) + unit.size());
+    appendAscii(text, buffer, end);
+    text += unit;
+    return text;
 }
 
 } // namespace quorvel
