@@ -27,32 +27,43 @@ void ThrowIndexError(std::int32_t index)
     throw QuorvelError(std::move(message));
 }
 
+void TSiVarList::Clear()
+{
+    TQuantityList<TSIVar>::Clear();
+    m_index.clear();
+}
+
 std::int32_t TSiVarList::Add(const TSIVar& element)
 {
     IncCount();
     slot(Count - 1) = element;
+    indexName(element.Name, Count - 1);
     return Count - 1;
 }
 
 void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
 {
     Grow(index);
-    if (index >= Count)
+    if (index >= Count) {
+        // The slots in between come back with what they held before; rare enough to index anew.
         Count = index + 1;
+        slot(index) = element;
+        rebuildIndex();
+        return;
+    }
+    if (slot(index).Name != element.Name) {
+        unindexSlot(index);
+        slot(index) = element;
+        indexName(element.Name, index);
+        return;
+    }
     slot(index) = element;
 }
 
 std::int32_t TSiVarList::IndexOf(std::u16string_view name) const
 {
-    // Most names are one or two characters long: compare the first one before the rest.
-    const char16_t first = name.empty() ? u'\0' : name.front();
-    for (std::int32_t i = Count - 1; i >= 0; --i) {
-        const std::u16string& candidate = Items[static_cast<std::size_t>(i)].Name;
-        if (candidate.size() == name.size() && (name.empty() || candidate.front() == first) &&
-            candidate == name)
-            return i;
-    }
-    return -1;
+    const auto found = m_index.find(name);
+    return found == m_index.end() ? -1 : found->second;
 }
 
 std::int32_t TSiVarList::AddOrReplace(const TSIVar& element)
@@ -62,6 +73,37 @@ std::int32_t TSiVarList::AddOrReplace(const TSIVar& element)
         return Add(element);
     SetItem(i, element);
     return i;
+}
+
+// The index holds the last entry of each name.
+void TSiVarList::indexName(const std::u16string& name, std::int32_t index)
+{
+    const auto [entry, added] = m_index.try_emplace(name, index);
+    if (!added && entry->second < index)
+        entry->second = index;
+}
+
+// Before slot index takes another name: its old name falls back to an earlier entry, if any.
+void TSiVarList::unindexSlot(std::int32_t index)
+{
+    const std::u16string& name = slot(index).Name;
+    const auto entry = m_index.find(name);
+    if (entry == m_index.end() || entry->second != index)
+        return;
+    for (std::int32_t i = index - 1; i >= 0; --i) {
+        if (slot(i).Name == name) {
+            entry->second = i;
+            return;
+        }
+    }
+    m_index.erase(entry);
+}
+
+void TSiVarList::rebuildIndex()
+{
+    m_index.clear();
+    for (std::int32_t i = 0; i < Count; ++i)
+        indexName(slot(i).Name, i);
 }
 
 void TSiVarList::ClearUsed()

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace quorvel {
@@ -87,9 +88,12 @@ public:
     }
 };
 
+// Items and Count are written only through the operations below: they keep an index from each
+// name to its last entry, so that a lookup does not walk a table of hundreds of variables.
 class TSiVarList : public TQuantityList<TSIVar>
 {
 public:
+    void Clear();
     std::int32_t Add(const TSIVar& element);
     void SetItem(std::int32_t index, const TSIVar& element);
     // Exact, case-sensitive; the latest entry wins. -1 when there is none.
@@ -98,6 +102,26 @@ public:
     void ClearUsed();
     // Marks an existing entry as named by a formula.
     void SetUsed(std::int32_t index) { slot(index).Used = true; }
+
+private:
+    struct NameHash
+    {
+        using is_transparent = void;
+        // Names are short; a multiply-and-add over the characters costs less than hashing
+        // their bytes.
+        std::size_t operator()(std::u16string_view name) const noexcept
+        {
+            std::size_t h = name.size();
+            for (char16_t c : name)
+                h = h * 131 + c;
+            return h ^ (h >> 17);
+        }
+    };
+    void indexName(const std::u16string& name, std::int32_t index);
+    void unindexSlot(std::int32_t index);
+    void rebuildIndex();
+
+    std::unordered_map<std::u16string, std::int32_t, NameHash, std::equal_to<>> m_index;
 };
 
 class TSiUnitList : public TSiVarList
