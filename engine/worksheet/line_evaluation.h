@@ -80,6 +80,8 @@ private:
     TEFParser& m_parser;
     Tstrarray m_eqTokens{50};
     Tstrarray m_auxTokens{50};
+    std::u16string m_blankFree; // the line without blanks
+    std::u16string m_formula;   // the part Evaluate consumes
 };
 
 } // namespace quorvel
