@@ -3,6 +3,7 @@
 
 #include "base/quorvel_error.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace quorvel {
@@ -27,43 +28,61 @@ void ThrowIndexError(std::int32_t index)
     throw QuorvelError(std::move(message));
 }
 
+namespace {
+
+constexpr std::size_t kMinSlots = 64;
+
+// Names are short: a multiply-and-add over the characters, then the high bits folded down
+// for the power-of-two table.
+std::size_t hashName(std::u16string_view name)
+{
+    std::uint64_t h = name.size();
+    for (char16_t c : name)
+        h = h * 131 + c;
+    h *= 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+} // namespace
+
 void TSiVarList::Clear()
 {
     TQuantityList<TSIVar>::Clear();
-    m_index.clear();
+    std::fill(m_slots.begin(), m_slots.end(), -1);
+    m_indexed = 0;
 }
 
 std::int32_t TSiVarList::Add(const TSIVar& element)
 {
     IncCount();
     slot(Count - 1) = element;
-    indexName(element.Name, Count - 1);
+    indexName(Count - 1);
     return Count - 1;
 }
 
 void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
 {
     Grow(index);
-    if (index >= Count) {
-        // The slots in between come back with what they held before; rare enough to index anew.
-        Count = index + 1;
-        slot(index) = element;
-        rebuildIndex();
-        return;
-    }
-    if (slot(index).Name != element.Name) {
-        unindexSlot(index);
-        slot(index) = element;
-        indexName(element.Name, index);
-        return;
-    }
+    const bool renamed = index >= Count || slot(index).Name != element.Name;
+    if (index >= Count)
+        Count = index + 1; // the slots in between come back with what they held before
     slot(index) = element;
+    if (renamed)
+        rebuildIndex();
 }
 
 std::int32_t TSiVarList::IndexOf(std::u16string_view name) const
 {
-    const auto found = m_index.find(name);
-    return found == m_index.end() ? -1 : found->second;
+    if (m_slots.empty())
+        return -1;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
+        const std::int32_t i = m_slots[s];
+        if (i < 0)
+            return -1;
+        if (Items[static_cast<std::size_t>(i)].Name == name)
+            return i;
+    }
 }
 
 std::int32_t TSiVarList::AddOrReplace(const TSIVar& element)
@@ -76,34 +95,37 @@ std::int32_t TSiVarList::AddOrReplace(const TSIVar& element)
 }
 
 // The index holds the last entry of each name.
-void TSiVarList::indexName(const std::u16string& name, std::int32_t index)
+void TSiVarList::indexName(std::int32_t index)
 {
-    const auto [entry, added] = m_index.try_emplace(name, index);
-    if (!added && entry->second < index)
-        entry->second = index;
-}
-
-// Before slot index takes another name: its old name falls back to an earlier entry, if any.
-void TSiVarList::unindexSlot(std::int32_t index)
-{
-    const std::u16string& name = slot(index).Name;
-    const auto entry = m_index.find(name);
-    if (entry == m_index.end() || entry->second != index)
+    if (2 * (static_cast<std::size_t>(m_indexed) + 1) > m_slots.size()) {
+        rebuildIndex(); // entry index is already in the table, so this indexes it too
         return;
-    for (std::int32_t i = index - 1; i >= 0; --i) {
+    }
+    const std::u16string& name = slot(index).Name;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
+        std::int32_t& i = m_slots[s];
+        if (i < 0) {
+            i = index;
+            ++m_indexed;
+            return;
+        }
         if (slot(i).Name == name) {
-            entry->second = i;
+            i = std::max(i, index);
             return;
         }
     }
-    m_index.erase(entry);
 }
 
 void TSiVarList::rebuildIndex()
 {
-    m_index.clear();
+    std::size_t size = kMinSlots;
+    while (size < 2 * (static_cast<std::size_t>(Count) + 1))
+        size *= 2;
+    m_slots.assign(size, -1);
+    m_indexed = 0;
     for (std::int32_t i = 0; i < Count; ++i)
-        indexName(slot(i).Name, i);
+        indexName(i);
 }
 
 void TSiVarList::ClearUsed()

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace quorvel {
@@ -104,24 +103,13 @@ public:
     void SetUsed(std::int32_t index) { slot(index).Used = true; }
 
 private:
-    struct NameHash
-    {
-        using is_transparent = void;
-        // Names are short; a multiply-and-add over the characters costs less than hashing
-        // their bytes.
-        std::size_t operator()(std::u16string_view name) const noexcept
-        {
-            std::size_t h = name.size();
-            for (char16_t c : name)
-                h = h * 131 + c;
-            return h ^ (h >> 17);
-        }
-    };
-    void indexName(const std::u16string& name, std::int32_t index);
-    void unindexSlot(std::int32_t index);
+    void indexName(std::int32_t index);
     void rebuildIndex();
 
-    std::unordered_map<std::u16string, std::int32_t, NameHash, std::equal_to<>> m_index;
+    // Open addressing over entry indexes (-1: empty), a power of two in size and at most half
+    // full. A renamed entry or a slot that comes back into use rebuilds it; both are rare.
+    std::vector<std::int32_t> m_slots;
+    std::int32_t m_indexed = 0;
 };
 
 class TSiUnitList : public TSiVarList
