@@ -4,6 +4,7 @@
 #include "base/quorvel_error.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cmath>
@@ -37,39 +38,74 @@ void dropNegativeZero(char* begin, char*& end)
     --end;
 }
 
-// Below 2^19 a double lies within less than half of 1e-10 of its shortest round-trip decimal,
-// so when that decimal has at most ten decimals it is exactly what fixed-point with ten
-// decimals rounds to. Whole numbers below 2^53 are their own text. Both are far cheaper than the
-// exact ten-decimal conversion, which is kept for the rest.
-constexpr double kShortestExact = 524288.0;
-constexpr double kWholeExact = 9007199254740992.0;
+constexpr double kWholeExact = 9007199254740992.0; // 2^53: every double beyond is whole
 constexpr int kGeneralDecimals = 10;
+constexpr std::uint64_t kGeneralScale = 10'000'000'000; // 10^kGeneralDecimals
+
+__extension__ using Uint128 = unsigned __int128;
+
+// round(f * 10^10) for 0 <= f < 1, exactly and with ties to even, as the exact fixed-point
+// conversion rounds. f is m * 2^-shift; the product m * 10^10 fits in 87 bits.
+std::uint64_t scaledFraction(double f)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(f);
+    const int biased = static_cast<int>(bits >> 52);
+    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+    int shift = 1074;
+    if (biased != 0) {
+        m |= std::uint64_t{1} << 52;
+        shift = 1075 - biased;
+    }
+    if (shift >= 128)
+        return 0; // below 2^-75: far less than half of the last decimal
+    const Uint128 n = Uint128{m} * kGeneralScale;
+    auto q = static_cast<std::uint64_t>(n >> shift);
+    const Uint128 rest = n - (Uint128{q} << shift);
+    const Uint128 half = Uint128{1} << (shift - 1);
+    if (rest > half || (rest == half && (q & 1) != 0))
+        ++q;
+    return q;
+}
 
 // RealToText's characters: fixed-point with ten decimals, trailing zeros and point removed.
+// Below 2^53 the whole part and the ten decimals are computed in integers, far cheaper than the
+// general exact conversion that the rest goes through.
 char* generalText(char* begin, char* last, double v)
 {
-    char* end = nullptr;
     const double magnitude = std::fabs(v);
-    if (magnitude < kWholeExact && v == std::trunc(v)) {
-        end = std::to_chars(begin, last, static_cast<std::int64_t>(v)).ptr;
-        return end; // a whole zero is written "0", with no sign
+    if (!(magnitude < kWholeExact)) {
+        char* end = std::to_chars(begin, last, v, std::chars_format::fixed, kGeneralDecimals).ptr;
+        // Ten decimals always produce a point; strip the zeros behind it, then the point.
+        while (end[-1] == '0')
+            --end;
+        if (end[-1] == '.')
+            --end;
+        dropNegativeZero(begin, end);
+        return end;
     }
-    if (magnitude < kShortestExact) {
-        end = std::to_chars(begin, last, v, std::chars_format::fixed).ptr;
-        const char* point = std::find(begin, end, '.');
-        if (end - point <= kGeneralDecimals + 1) {
-            dropNegativeZero(begin, end);
-            return end;
+    double whole = std::trunc(magnitude);
+    std::uint64_t fraction = scaledFraction(magnitude - whole);
+    if (fraction == kGeneralScale) {
+        whole += 1.0;
+        fraction = 0;
+    }
+    char* p = begin;
+    if (v < 0 && (whole != 0.0 || fraction != 0))
+        *p++ = '-'; // a value that rounds to zero is written without its sign
+    p = std::to_chars(p, last, static_cast<std::uint64_t>(whole)).ptr;
+    if (fraction != 0) {
+        char digits[kGeneralDecimals];
+        for (int i = kGeneralDecimals - 1; i >= 0; --i) {
+            digits[i] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
         }
+        int used = kGeneralDecimals;
+        while (digits[used - 1] == '0')
+            --used;
+        *p++ = '.';
+        p = std::copy(digits, digits + used, p);
     }
-    end = std::to_chars(begin, last, v, std::chars_format::fixed, kGeneralDecimals).ptr;
-    // Ten decimals always produce a point; strip the zeros behind it, then the point.
-    while (end[-1] == '0')
-        --end;
-    if (end[-1] == '.')
-        --end;
-    dropNegativeZero(begin, end);
-    return end;
+    return p;
 }
 
 // FixedText's characters.
