@@ -169,35 +169,48 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
 LineOutput LineEvaluator::EvalSheetLine(std::u16string_view line, double decimals)
 {
     LineOutput out;
+    EvalSheetLine(line, decimals, out);
+    return out;
+}
+
+void LineEvaluator::EvalSheetLine(std::u16string_view line, double decimals, LineOutput& out)
+{
+    out.ok = true;
+    out.markStart = 0;
+    out.markLength = 0;
     if (Trim(line).empty()) {
         out.text.assign(line);
-        return out;
+        return;
     }
     const LabelSplit split = SplitLabel(line);
     if (split.prefix.empty()) {
         out.ok = EvalLine(split.rest, decimals, out.text);
     } else {
-        std::u16string evaluated;
-        out.ok = EvalLine(split.rest, decimals, evaluated);
-        out.text.reserve(split.prefix.size() + evaluated.size());
+        out.ok = EvalLine(split.rest, decimals, m_evaluated);
         out.text.assign(split.prefix);
-        out.text += evaluated;
+        out.text += m_evaluated;
     }
     if (!out.ok) {
         const TEFParser::Span mark = m_parser.ErrorSpan(out.text.size() - split.prefix.size());
         out.markStart = Length32(split.prefix) + mark.start;
         out.markLength = mark.length;
     }
-    return out;
 }
 
 LineEvaluator::EnterOutcome LineEvaluator::Enter(std::u16string_view line, double decimals)
 {
     EnterOutcome outcome;
+    Enter(line, decimals, outcome);
+    return outcome;
+}
+
+void LineEvaluator::Enter(std::u16string_view line, double decimals, EnterOutcome& outcome)
+{
     outcome.listing = ListCommandOf(line);
+    outcome.entries.clear();
     switch (outcome.listing) {
     case ListCommand::None:
-        outcome.line = EvalSheetLine(line, decimals);
+        EvalSheetLine(line, decimals, outcome.line);
         break;
     case ListCommand::Vars:
         outcome.entries = ListQuantities(m_parser.Vars);
@@ -206,7 +219,6 @@ LineEvaluator::EnterOutcome LineEvaluator::Enter(std::u16string_view line, doubl
         outcome.entries = ListQuantities(m_parser.Units);
         break;
     }
-    return outcome;
 }
 
 } // namespace quorvel

@@ -61,6 +61,8 @@ public:
     // A whole line as Enter treats it (label kept, rest evaluated). Lines that are empty or
     // blank come back unchanged with ok true.
     LineOutput EvalSheetLine(std::u16string_view line, double decimals);
+    // The same into out, whose text keeps its room from line to line; line must not lie in it.
+    void EvalSheetLine(std::u16string_view line, double decimals, LineOutput& out);
 
     // What Enter does with a line: "VARS" and "UNITS" list a table, every other line is
     // evaluated. Where the listing goes is the front end's business.
@@ -71,6 +73,7 @@ public:
         std::vector<std::u16string> entries; // the table's lines otherwise
     };
     EnterOutcome Enter(std::u16string_view line, double decimals);
+    void Enter(std::u16string_view line, double decimals, EnterOutcome& outcome);
 
     TEFParser& parser() { return m_parser; }
 
@@ -82,6 +85,7 @@ private:
     Tstrarray m_auxTokens{50};
     std::u16string m_blankFree; // the line without blanks
     std::u16string m_formula;   // the part Evaluate consumes
+    std::u16string m_evaluated; // the output of a labelled line before its label goes in front
 };
 
 } // namespace quorvel

@@ -16,25 +16,12 @@ std::vector<std::u16string> SplitSheetLines(std::u16string_view text)
 
 SheetRunner::SheetRunner(TEFParser& parser) : m_evaluator(parser) {}
 
-void SheetRunner::EnterLine(std::u16string_view line, double decimals, std::vector<LineOutput>& out)
-{
-    LineEvaluator::EnterOutcome outcome = m_evaluator.Enter(line, decimals);
-    if (outcome.listing == ListCommand::None) {
-        out.push_back(std::move(outcome.line));
-        return;
-    }
-    // On the page the listing goes below the line as typed; here it follows it.
-    out.push_back(LineOutput{true, std::u16string(line), 0, 0});
-    for (std::u16string& text : outcome.entries)
-        out.push_back(LineOutput{true, std::move(text), 0, 0});
-}
-
 std::vector<LineOutput> SheetRunner::Run(const std::vector<std::u16string>& lines, double decimals)
 {
     std::vector<LineOutput> out;
     out.reserve(lines.size());
     for (const std::u16string& line : lines)
-        EnterLine(line, decimals, out);
+        EnterLine(line, decimals, [&out](const LineOutput& output) { out.push_back(output); });
     return out;
 }
 
@@ -85,17 +72,14 @@ CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unit
     // Each line is rendered as soon as it is evaluated; no list of outputs piles up.
     const std::u16string sheet = DecodeUtf8OrWindows1252(sheetBytes);
     SheetRunner runner(parser);
-    std::vector<LineOutput> outputs;
     std::u16string text;
     text.reserve(sheet.size() + sheet.size() / 2);
     ForEachSheetLine(sheet, [&](std::u16string_view line) {
-        outputs.clear();
-        runner.EnterLine(line, decimals, outputs);
-        for (const LineOutput& output : outputs) {
+        runner.EnterLine(line, decimals, [&](const LineOutput& output) {
             AppendRendered(text, output, colour);
             if (!output.ok)
                 result.status = ExitLineFailed;
-        }
+        });
     });
     result.out = EncodeUtf8(text);
     return result;
