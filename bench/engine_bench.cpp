@@ -1,4 +1,4 @@
-// Engine benchmarks. Targets (issue 2): Evaluate + Strwandeln at most 1 µs per formula;
+// Engine benchmarks. Targets: Evaluate + Strwandeln at most 1 µs per formula;
 // EvalLine over the 10,000-line sheet under 15 ms. The corpus comes from make_corpus; pass
 // --corpus=DIR to use another folder.
 #include "base/quorvel_error.h"

@@ -1,9 +1,16 @@
-# The engine under arbitrary bytes: worksheet lines through EvalLine (eval_line_fuzz.cpp).
-#   ./eval_line_fuzz -dict=eval_line.dict -max_len=4096 corpus/ eval_line_seeds/
-quorvel_fuzz_target(eval_line_fuzz ${CMAKE_CURRENT_LIST_DIR}/eval_line_fuzz.cpp)
-target_link_libraries(eval_line_fuzz PRIVATE quorvel_engine)
-# Undefined behaviour must stop the run, not only print a line.
-target_compile_options(eval_line_fuzz PRIVATE -fno-sanitize-recover=all)
+# The engine under arbitrary bytes, one target per way in:
+#   eval_line_fuzz      worksheet lines through EvalSheetLine with the default units
+#   sheet_fuzz          a whole sheet through Enter, with its own unit definitions above "%%"
+#   unit_compiler_fuzz  unit definition lines through the compiler, then written as results
+# Run from the build folder, with the seeds kept in the repository (fuzz/corpus/<target>/):
+#   fuzz/sheet_fuzz -dict=fuzz/eval_line.dict -max_len=4096 new/ ../fuzz/corpus/sheet_fuzz/
+foreach(target eval_line_fuzz sheet_fuzz unit_compiler_fuzz)
+  quorvel_fuzz_target(${target} ${CMAKE_CURRENT_LIST_DIR}/${target}.cpp)
+  target_link_libraries(${target} PRIVATE quorvel_engine)
+  quorvel_target_warnings(${target})
+  # Undefined behaviour must stop the run, not only print a line.
+  target_compile_options(${target} PRIVATE -fno-sanitize-recover=all)
+endforeach()
 
 # cmake/sanitizers.cmake instruments the engine for coverage and the sanitizers; undefined
 # behaviour inside the engine must stop the run there too.
@@ -41,7 +48,7 @@ set(quorvel_dict_words
   "\\xE2\\x82\\xAC" "\\x80" "St\\xC3\\xBCck" "Pi" "PU" "VARS" "UNITS" "Variable not found"
   "SIN" "COS" "TAN" "SINR" "COSR" "TANR" "ARCSIN" "ARCCOS" "ARCTAN" "COTAN" "RAD" "GRAD" "LN"
   "LOG10" "SINH" "COSH" "EXP" "EXP10" "SQRT" "ABS" "TRUNC" "FRAC" "SIGN" "MAX" "MIN" "POWER"
-  "RhoLuft" "1E308" "2147483648" "0.5" " = ")
+  "RhoLuft" "1E308" "2147483648" "0.5" " = " "\\x0A%%\\x0A" "1E-300" "0m")
 set(quorvel_dict "")
 foreach(word IN LISTS quorvel_dict_words)
   string(APPEND quorvel_dict "\"${word}\"\n")

@@ -114,6 +114,10 @@ std::optional<std::string> EncodeWindows1252(std::u16string_view text)
 bool IsValidUtf8(std::string_view bytes)
 {
     for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         char32_t cp = 0;
         const std::size_t len = decodeUtf8At(bytes, i, cp);
         if (len == 0)
@@ -128,6 +132,12 @@ std::u16string DecodeUtf8(std::string_view bytes)
     std::u16string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
+        // ASCII, most of any sheet, needs no decoding.
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            out.push_back(static_cast<char16_t>(bytes[i]));
+            ++i;
+            continue;
+        }
         char32_t cp = 0;
         const std::size_t len = decodeUtf8At(bytes, i, cp);
         if (len == 0) {
@@ -143,32 +153,38 @@ std::u16string DecodeUtf8(std::string_view bytes)
 
 std::string EncodeUtf8(std::u16string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
+    // Written through a pointer into room for the longest case (three bytes per code unit; a
+    // surrogate pair takes four for two): a whole sheet's output goes through here at once.
+    std::string out(text.size() * 3, '\0');
+    char* p = out.data();
+    const auto put = [&p](char32_t byte) { *p++ = static_cast<char>(byte); };
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t cp = text[i];
+        if (cp < 0x80) {
+            put(cp);
+            continue;
+        }
         if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
             ++i;
         } else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i])) {
             cp = kReplacement;
         }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        if (cp < 0x800) {
+            put(0xC0 | (cp >> 6));
+            put(0x80 | (cp & 0x3F));
         } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            put(0xE0 | (cp >> 12));
+            put(0x80 | ((cp >> 6) & 0x3F));
+            put(0x80 | (cp & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            put(0xF0 | (cp >> 18));
+            put(0x80 | ((cp >> 12) & 0x3F));
+            put(0x80 | ((cp >> 6) & 0x3F));
+            put(0x80 | (cp & 0x3F));
         }
     }
+    out.resize(static_cast<std::size_t>(p - out.data()));
     return out;
 }
 

@@ -15,14 +15,6 @@ std::u16string_view Trim(std::u16string_view text)
     return text;
 }
 
-std::u16string UpperCase(std::u16string_view text)
-{
-    std::u16string upper(text);
-    for (char16_t& c : upper)
-        c = UpperAscii(c);
-    return upper;
-}
-
 std::int32_t CharPos(char16_t c, std::u16string_view text)
 {
     const std::size_t i = text.find(c);
@@ -37,12 +29,15 @@ bool ContainsAnyOf(std::u16string_view chars, std::u16string_view text)
 std::u16string RemoveChar(std::u16string_view text, char16_t c)
 {
     std::u16string result;
-    result.reserve(text.size());
-    for (char16_t ch : text) {
-        if (ch != c)
-            result.push_back(ch);
-    }
+    RemoveCharInto(result, text, c);
     return result;
+}
+
+void RemoveCharInto(std::u16string& out, std::u16string_view text, char16_t c)
+{
+    out.resize(text.size());
+    char16_t* end = std::remove_copy(text.begin(), text.end(), out.data(), c);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 Tstrarray::Tstrarray(std::int32_t capacity)
@@ -57,15 +52,19 @@ void Tstrarray::setitem(std::int32_t i, std::u16string_view s)
     m_items[static_cast<std::size_t>(i)].assign(s);
     if (m_count < i + 1)
         m_count = i + 1;
+    if (!s.empty() && m_filled < i + 1)
+        m_filled = i + 1;
 }
 
 void Tstrarray::clearItems(std::int32_t from, std::int32_t to)
 {
     if (from < 0 || to > m_capacity)
         throw QuorvelError(u"Arraygrenzen \u00FCberschritten in strarray.setitem");
-    // Slots past the count are empty already; most lines leave all but a few untouched.
-    for (std::int32_t i = from; i < std::min(to, m_count); ++i)
+    // Slots past the last one filled are empty already; most lines fill only a few.
+    for (std::int32_t i = from; i < std::min(to, m_filled); ++i)
         m_items[static_cast<std::size_t>(i)].clear();
+    if (to >= m_filled)
+        m_filled = std::min(m_filled, from);
     m_count = std::max(m_count, to);
 }
 
@@ -85,9 +84,11 @@ std::u16string_view tokenObj::FetchToken(std::u16string_view delimiters)
 {
     if (m_position >= m_length)
         return {};
+    // Most splits are at one character ("=" or the blank).
+    const char16_t single = delimiters.size() == 1 ? delimiters.front() : u'\0';
     const auto isDelimiter = [&](std::int32_t i) {
-        return delimiters.find(m_text[static_cast<std::size_t>(i - 1)]) !=
-               std::u16string_view::npos;
+        const char16_t c = m_text[static_cast<std::size_t>(i - 1)];
+        return single != u'\0' ? c == single : delimiters.find(c) != std::u16string_view::npos;
     };
     m_start = m_position + 1;
     while (isDelimiter(m_start)) {

@@ -12,7 +12,6 @@ namespace quorvel {
 // Leading and trailing characters up to the blank (control characters included) removed.
 std::u16string_view Trim(std::u16string_view text);
 // Only the letters a to z change.
-std::u16string UpperCase(std::u16string_view text);
 inline char16_t UpperAscii(char16_t c)
 {
     return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
@@ -26,6 +25,8 @@ inline std::int32_t Length32(std::u16string_view text)
 std::int32_t CharPos(char16_t c, std::u16string_view text);
 bool ContainsAnyOf(std::u16string_view chars, std::u16string_view text);
 std::u16string RemoveChar(std::u16string_view text, char16_t c);
+// The same into a buffer that is reused from line to line.
+void RemoveCharInto(std::u16string& out, std::u16string_view text, char16_t c);
 
 // A fixed number of string slots; count is the highest slot ever written plus one.
 class Tstrarray
@@ -44,6 +45,8 @@ private:
     std::vector<std::u16string> m_items;
     std::int32_t m_capacity;
     std::int32_t m_count = 0;
+    // Slots at and beyond it are empty: clearing stops there.
+    std::int32_t m_filled = 0;
 };
 
 // Walks a text token by token; runs of delimiters yield no empty tokens in the middle.

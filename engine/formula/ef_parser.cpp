@@ -51,11 +51,7 @@ bool TEFParser::Evaluate(TSINumber& result, std::u16string& formula)
     // Arguments of failed calls are never read again; dropping them keeps the stack small.
     Stack.SetCount(0);
 
-    m_prepared.clear();
-    for (char16_t c : Trim(formula)) {
-        if (c != u' ')
-            m_prepared.push_back(c);
-    }
+    RemoveCharInto(m_prepared, Trim(formula), u' ');
 
     std::u16string_view rest = m_prepared;
     char16_t op = 0;
@@ -105,14 +101,21 @@ bool TEFParser::SetError(std::u16string_view text)
     return false;
 }
 
-void TEFParser::SplitAtError(std::u16string_view text, std::u16string& before,
-                             std::u16string& after, std::u16string& mark) const
+TEFParser::Span TEFParser::ErrorSpan(std::size_t size) const
 {
-    const std::size_t size = text.size();
     const std::size_t start =
         ErrPos > 1 ? std::min<std::size_t>(static_cast<std::size_t>(ErrPos) - 1, size) : 0;
     const std::size_t length =
         ErrLen > 0 ? std::min<std::size_t>(static_cast<std::size_t>(ErrLen), size - start) : 0;
+    return {static_cast<std::int32_t>(start), static_cast<std::int32_t>(length)};
+}
+
+void TEFParser::SplitAtError(std::u16string_view text, std::u16string& before,
+                             std::u16string& after, std::u16string& mark) const
+{
+    const Span span = ErrorSpan(text.size());
+    const auto start = static_cast<std::size_t>(span.start);
+    const auto length = static_cast<std::size_t>(span.length);
     before.assign(text.substr(0, start));
     mark.assign(text.substr(start, length));
     after.assign(text.substr(start + length));

@@ -72,6 +72,13 @@ public:
     // Cuts text at ErrPos/ErrLen into the part before the mark, the mark and the rest.
     void SplitAtError(std::u16string_view text, std::u16string& before, std::u16string& after,
                       std::u16string& mark) const;
+    // The mark SplitAtError cuts out of a text of that size: 0-based start and length.
+    struct Span
+    {
+        std::int32_t start = 0;
+        std::int32_t length = 0;
+    };
+    Span ErrorSpan(std::size_t size) const;
 
     void AddFunction(std::u16string_view name, TFuncRoutine routine, std::int32_t argCount);
     void Push(const TSINumber& value) { Stack.Add(value); }

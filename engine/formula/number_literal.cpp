@@ -4,6 +4,8 @@
 #include "base/quorvel_error.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <charconv>
 #include <string>
 #include <system_error>
@@ -38,6 +40,41 @@ bool overflows(std::string_view literal)
             exponent = *from == '-' ? -(1LL << 40) : (1LL << 40);
     }
     return magnitude + exponent > 0;
+}
+
+// Literals as people type them ("12", "-2.5", "0.001"): at most 15 digits with an optional
+// fraction. The digits as a whole number are exact in a double, and so is the power of ten, so
+// the one division rounds exactly as the full conversion would. Anything else returns false.
+bool convertShortDecimal(std::u16string_view text, double& value)
+{
+    constexpr std::array<double, 16> kPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr std::size_t kMaxDigits = 15;
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == u'-';
+    if (negative)
+        ++i;
+    std::uint64_t digits = 0;
+    std::size_t count = 0;
+    std::size_t fraction = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (isDigit(c)) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - u'0');
+            ++count;
+            fraction += point ? 1 : 0;
+        } else if (c == u'.' && !point && count > 0) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0 || count > kMaxDigits || (point && fraction == 0))
+        return false;
+    const double magnitude = static_cast<double>(digits) / kPowersOfTen[fraction];
+    value = negative ? -magnitude : magnitude;
+    return true;
 }
 
 } // namespace
@@ -79,6 +116,8 @@ std::size_t NumberLength(std::u16string_view text)
 
 double StrToReal(std::u16string_view text)
 {
+    if (double value = 0.0; convertShortDecimal(text, value))
+        return value;
     // Literals are plain ASCII; anything else does not convert.
     std::string ascii;
     ascii.reserve(text.size());

@@ -6,11 +6,30 @@
 #include "formula/ef_parser.h"
 #include "formula/number_literal.h"
 
+#include <array>
+
 namespace quorvel {
+
+namespace {
+
+// The ASCII operator characters as a table: the scanner asks about every character it passes.
+constexpr std::array<bool, 128> kAsciiOperators = [] {
+    std::array<bool, 128> table{};
+    for (char16_t c : kOperatorChars) {
+        if (c < table.size())
+            table[c] = true;
+    }
+    return table;
+}();
+
+} // namespace
 
 bool TEFParser::IsOperator(char16_t ch, char16_t& op)
 {
-    if (kOperatorChars.find(ch) == std::u16string_view::npos)
+    const bool is = ch < kAsciiOperators.size()
+                        ? kAsciiOperators[ch]
+                        : kOperatorChars.find(ch) != std::u16string_view::npos;
+    if (!is)
         return false;
     op = ch;
     return true;

@@ -3,7 +3,10 @@
 
 #include "base/quorvel_error.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <string_view>
 
@@ -35,6 +38,86 @@ void dropNegativeZero(char* begin, char*& end)
     --end;
 }
 
+constexpr double kWholeExact = 9007199254740992.0; // 2^53: every double beyond is whole
+constexpr int kGeneralDecimals = 10;
+constexpr std::uint64_t kGeneralScale = 10'000'000'000; // 10^kGeneralDecimals
+
+__extension__ using Uint128 = unsigned __int128;
+
+// round(f * 10^10) for 0 <= f < 1, exactly and with ties to even, as the exact fixed-point
+// conversion rounds. f is m * 2^-shift; the product m * 10^10 fits in 87 bits.
+std::uint64_t scaledFraction(double f)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(f);
+    const int biased = static_cast<int>(bits >> 52);
+    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+    int shift = 1074;
+    if (biased != 0) {
+        m |= std::uint64_t{1} << 52;
+        shift = 1075 - biased;
+    }
+    if (shift >= 128)
+        return 0; // below 2^-75: far less than half of the last decimal
+    const Uint128 n = Uint128{m} * kGeneralScale;
+    auto q = static_cast<std::uint64_t>(n >> shift);
+    const Uint128 rest = n - (Uint128{q} << shift);
+    const Uint128 half = Uint128{1} << (shift - 1);
+    if (rest > half || (rest == half && (q & 1) != 0))
+        ++q;
+    return q;
+}
+
+// RealToText's characters: fixed-point with ten decimals, trailing zeros and point removed.
+// Below 2^53 the whole part and the ten decimals are computed in integers, far cheaper than the
+// general exact conversion that the rest goes through.
+char* generalText(char* begin, char* last, double v)
+{
+    const double magnitude = std::fabs(v);
+    if (!(magnitude < kWholeExact)) {
+        char* end = std::to_chars(begin, last, v, std::chars_format::fixed, kGeneralDecimals).ptr;
+        // Ten decimals always produce a point; strip the zeros behind it, then the point.
+        while (end[-1] == '0')
+            --end;
+        if (end[-1] == '.')
+            --end;
+        dropNegativeZero(begin, end);
+        return end;
+    }
+    double whole = std::trunc(magnitude);
+    std::uint64_t fraction = scaledFraction(magnitude - whole);
+    if (fraction == kGeneralScale) {
+        whole += 1.0;
+        fraction = 0;
+    }
+    char* p = begin;
+    if (v < 0 && (whole != 0.0 || fraction != 0))
+        *p++ = '-'; // a value that rounds to zero is written without its sign
+    p = std::to_chars(p, last, static_cast<std::uint64_t>(whole)).ptr;
+    if (fraction != 0) {
+        char digits[kGeneralDecimals];
+        for (int i = kGeneralDecimals - 1; i >= 0; --i) {
+            digits[i] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
+        }
+        int used = kGeneralDecimals;
+        while (digits[used - 1] == '0')
+            --used;
+        *p++ = '.';
+        p = std::copy(digits, digits + used, p);
+    }
+    return p;
+}
+
+// FixedText's characters.
+char* fixedText(char* begin, char* last, double v, std::int32_t decimals)
+{
+    const int precision =
+        decimals < 0 ? 0 : (decimals > kMaxFixedDecimals ? kMaxFixedDecimals : decimals);
+    char* end = std::to_chars(begin, last, v, std::chars_format::fixed, precision).ptr;
+    dropNegativeZero(begin, end);
+    return end;
+}
+
 // Writes the unit terms for exponents x with names[b] standing for base unit b.
 std::u16string composeUnit(const TSINumber& x,
                            const std::array<std::u16string_view, BaseUnitCount>& names)
@@ -64,6 +147,22 @@ std::u16string composeUnit(const TSINumber& x,
             text += u')';
     }
     return text;
+}
+
+// The base unit b when x has the dimension of b alone (exponent 1, all others 0), else
+// BaseUnitCount.
+BaseUnit pureBaseUnit(const TSINumber& x)
+{
+    BaseUnit found = BaseUnitCount;
+    for (std::size_t b = 0; b < BaseUnitCount; ++b) {
+        const std::int32_t e = x.Exponents[b];
+        if (e == 0)
+            continue;
+        if (e != 1 || found != BaseUnitCount)
+            return BaseUnitCount;
+        found = static_cast<BaseUnit>(b);
+    }
+    return found;
 }
 
 const TSIVar* findSameUnitEntry(const TSiVarList& table, const TSINumber& x)
@@ -108,13 +207,7 @@ std::u16string SiUnitToStr(const TSINumber& x)
 std::u16string RealToText(double v)
 {
     char buffer[400];
-    char* end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 10).ptr;
-    // Ten decimals always produce a point; strip the zeros behind it, then the point.
-    while (end[-1] == '0')
-        --end;
-    if (end[-1] == '.')
-        --end;
-    dropNegativeZero(buffer, end);
+    char* end = generalText(buffer, buffer + sizeof buffer, v);
     std::u16string text;
     appendAscii(text, buffer, end);
     return text;
@@ -122,12 +215,8 @@ std::u16string RealToText(double v)
 
 std::u16string FixedText(double v, std::int32_t decimals)
 {
-    const int precision =
-        decimals < 0 ? 0 : (decimals > kMaxFixedDecimals ? kMaxFixedDecimals : decimals);
     char buffer[400];
-    char* end =
-        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, precision).ptr;
-    dropNegativeZero(buffer, end);
+    char* end = fixedText(buffer, buffer + sizeof buffer, v, decimals);
     std::u16string text;
     appendAscii(text, buffer, end);
     return text;
@@ -165,14 +254,22 @@ void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
                    std::u16string& text)
 {
     static const TSIVar unnamed{SiOne, {}, false};
+    // The preferred unit of each base dimension, found in one walk over the table instead of one
+    // per base unit: the first Used entry of that pure dimension, else the first of it.
+    std::array<const TSIVar*, BaseUnitCount> preferred{};
+    for (std::int32_t i = 0; i < table.Count; ++i) {
+        const TSIVar& entry = table.Items[static_cast<std::size_t>(i)];
+        const BaseUnit b = pureBaseUnit(entry.Quantity);
+        if (b == BaseUnitCount)
+            continue;
+        const TSIVar*& chosen = preferred[b];
+        if (chosen == nullptr || (entry.Used && !chosen->Used))
+            chosen = &entry;
+    }
     std::array<std::u16string_view, BaseUnitCount> names{};
     long double product = 1.0L;
     for (BaseUnit b : kTextOrder) {
-        TSINumber probe = SiOne;
-        probe.Exponents[b] = 1;
-        const TSIVar* unit = findSameUnitEntry(table, probe);
-        if (unit == nullptr)
-            unit = &unnamed;
+        const TSIVar* unit = preferred[b] != nullptr ? preferred[b] : &unnamed;
         const double factor = IntPow(x.Exponents[b], unit->Quantity.Value);
         if (std::fabs(factor) < 1e-22)
             throw QuorvelError(u"Zero Unit in UsedUnitToStr");
@@ -187,7 +284,8 @@ void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
 
 std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits)
 {
-    std::u16string unit;
+    std::u16string composed;
+    std::u16string_view unit;
     double divisor = 1.0;
     if (const TSIVar* u = findSameUnitEntry(table, x)) {
         unit = u->Name;
@@ -195,26 +293,33 @@ std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int3
         if (divisor == 0.0)
             throw QuorvelError(u"Zero Unit in Strwandeln");
     } else {
-        UsedUnitToStr(table, x, divisor, unit);
+        UsedUnitToStr(table, x, divisor, composed);
+        unit = composed;
     }
     const double v = x.Value / divisor;
     if (!std::isfinite(v))
         throw QuorvelError(u"Floating point overflow");
-    std::u16string number;
+
+    char buffer[400];
+    char* end = nullptr;
     if (digits == 0) {
-        number = RealToText(v);
+        end = generalText(buffer, buffer + sizeof buffer, v);
     } else {
         const std::int32_t n =
             digits < 0 ? (digits < -kMaxFixedDecimals ? kMaxFixedDecimals : -digits) : digits;
-        std::u16string fixed = FixedText(v, n);
-        if (digits < 0) {
-            number = std::move(fixed);
-        } else {
-            std::u16string general = RealToText(v);
-            number = fixed.size() < general.size() ? std::move(fixed) : std::move(general);
+        end = fixedText(buffer, buffer + sizeof buffer, v, n);
+        if (digits > 0) {
+            char general[400];
+            char* generalEnd = generalText(general, general + sizeof general, v);
+            if (end - buffer >= generalEnd - general)
+                end = std::copy(general, generalEnd, buffer);
         }
     }
-    return number + unit;
+    std::u16string text;
+    text.reserve(static_cast<std::size_t>(end - buffer) + unit.size());
+    appendAscii(text, buffer, end);
+    text += unit;
+    return text;
 }
 
 } // namespace quorvel

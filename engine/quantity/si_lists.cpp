@@ -3,6 +3,7 @@
 
 #include "base/quorvel_error.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace quorvel {
@@ -27,32 +28,61 @@ void ThrowIndexError(std::int32_t index)
     throw QuorvelError(std::move(message));
 }
 
+namespace {
+
+constexpr std::size_t kMinSlots = 64;
+
+// Names are short: a multiply-and-add over the characters, then the high bits folded down
+// for the power-of-two table.
+std::size_t hashName(std::u16string_view name)
+{
+    std::uint64_t h = name.size();
+    for (char16_t c : name)
+        h = h * 131 + c;
+    h *= 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+} // namespace
+
+void TSiVarList::Clear()
+{
+    TQuantityList<TSIVar>::Clear();
+    std::fill(m_slots.begin(), m_slots.end(), -1);
+    m_indexed = 0;
+}
+
 std::int32_t TSiVarList::Add(const TSIVar& element)
 {
     IncCount();
     slot(Count - 1) = element;
+    indexName(Count - 1);
     return Count - 1;
 }
 
 void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
 {
     Grow(index);
+    const bool renamed = index >= Count || slot(index).Name != element.Name;
     if (index >= Count)
-        Count = index + 1;
+        Count = index + 1; // the slots in between come back with what they held before
     slot(index) = element;
+    if (renamed)
+        rebuildIndex();
 }
 
 std::int32_t TSiVarList::IndexOf(std::u16string_view name) const
 {
-    // Most names are one or two characters long: compare the first one before the rest.
-    const char16_t first = name.empty() ? u'\0' : name.front();
-    for (std::int32_t i = Count - 1; i >= 0; --i) {
-        const std::u16string& candidate = Items[static_cast<std::size_t>(i)].Name;
-        if (candidate.size() == name.size() && (name.empty() || candidate.front() == first) &&
-            candidate == name)
+    if (m_slots.empty())
+        return -1;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
+        const std::int32_t i = m_slots[s];
+        if (i < 0)
+            return -1;
+        if (Items[static_cast<std::size_t>(i)].Name == name)
             return i;
     }
-    return -1;
 }
 
 std::int32_t TSiVarList::AddOrReplace(const TSIVar& element)
@@ -62,6 +92,40 @@ std::int32_t TSiVarList::AddOrReplace(const TSIVar& element)
         return Add(element);
     SetItem(i, element);
     return i;
+}
+
+// The index holds the last entry of each name.
+void TSiVarList::indexName(std::int32_t index)
+{
+    if (2 * (static_cast<std::size_t>(m_indexed) + 1) > m_slots.size()) {
+        rebuildIndex(); // entry index is already in the table, so this indexes it too
+        return;
+    }
+    const std::u16string& name = slot(index).Name;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
+        std::int32_t& i = m_slots[s];
+        if (i < 0) {
+            i = index;
+            ++m_indexed;
+            return;
+        }
+        if (slot(i).Name == name) {
+            i = std::max(i, index);
+            return;
+        }
+    }
+}
+
+void TSiVarList::rebuildIndex()
+{
+    std::size_t size = kMinSlots;
+    while (size < 2 * (static_cast<std::size_t>(Count) + 1))
+        size *= 2;
+    m_slots.assign(size, -1);
+    m_indexed = 0;
+    for (std::int32_t i = 0; i < Count; ++i)
+        indexName(i);
 }
 
 void TSiVarList::ClearUsed()

@@ -87,9 +87,12 @@ public:
     }
 };
 
+// Items and Count are written only through the operations below: they keep an index from each
+// name to its last entry, so that a lookup does not walk a table of hundreds of variables.
 class TSiVarList : public TQuantityList<TSIVar>
 {
 public:
+    void Clear();
     std::int32_t Add(const TSIVar& element);
     void SetItem(std::int32_t index, const TSIVar& element);
     // Exact, case-sensitive; the latest entry wins. -1 when there is none.
@@ -98,6 +101,15 @@ public:
     void ClearUsed();
     // Marks an existing entry as named by a formula.
     void SetUsed(std::int32_t index) { slot(index).Used = true; }
+
+private:
+    void indexName(std::int32_t index);
+    void rebuildIndex();
+
+    // Open addressing over entry indexes (-1: empty), a power of two in size and at most half
+    // full. A renamed entry or a slot that comes back into use rebuilds it; both are rare.
+    std::vector<std::int32_t> m_slots;
+    std::int32_t m_indexed = 0;
 };
 
 class TSiUnitList : public TSiVarList

@@ -36,10 +36,15 @@ void SiUnitDiv(const TSINumber& a, const TSINumber& b, TSINumber& out);
 // Copy of a with every exponent multiplied by n; the Value is left for the caller to raise.
 TSINumber SiUnitPower(const TSINumber& a, std::int32_t n);
 
-// Inline: the unit search calls it for every table entry.
+// Inline: the unit search calls it for every table entry. Most entries differ in the first
+// exponent already, so comparing one by one beats a call to memcmp.
 inline bool SiSameUnit(const TSINumber& a, const TSINumber& b)
 {
-    return a.Exponents == b.Exponents;
+    for (std::size_t i = 0; i < BaseUnitCount; ++i) {
+        if (a.Exponents[i] != b.Exponents[i])
+            return false;
+    }
+    return true;
 }
 int SiUnitCount(const TSINumber& a);
 int SiPosCount(const TSINumber& a);

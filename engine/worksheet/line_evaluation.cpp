@@ -6,6 +6,7 @@
 #include "formula/scanner.h"
 #include "quantity/quantity_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quorvel {
@@ -32,10 +33,15 @@ LabelSplit SplitLabel(std::u16string_view line)
 
 ListCommand ListCommandOf(std::u16string_view line)
 {
-    const std::u16string t = UpperCase(Trim(line));
-    if (t == u"VARS")
+    const std::u16string_view t = Trim(line);
+    const auto is = [t](std::u16string_view word) {
+        return t.size() == word.size() &&
+               std::equal(t.begin(), t.end(), word.begin(),
+                          [](char16_t a, char16_t b) { return UpperAscii(a) == b; });
+    };
+    if (is(u"VARS"))
         return ListCommand::Vars;
-    if (t == u"UNITS")
+    if (is(u"UNITS"))
         return ListCommand::Units;
     return ListCommand::None;
 }
@@ -65,13 +71,13 @@ LineEvaluator::LineEvaluator(TEFParser& parser) : m_parser(parser) {}
 bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16string& output)
 {
     bool ok = true;
-    LastFault.clear();
+    m_fault.clear();
     try {
         if (evalLineSteps(line, decimals, output, ok))
             return ok;
     } catch (const QuorvelError& fault) {
         // Faults leave the line as the user typed it.
-        LastFault = fault.message();
+        m_fault = fault.message();
     }
     output.assign(line);
     return ok;
@@ -83,8 +89,8 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
 {
     TEFParser& p = m_parser;
     p.Units.ClearUsed();
-    const std::u16string s = RemoveChar(line, u' ');
-    const std::int32_t a = SplitLine(s, u"=", m_eqTokens);
+    RemoveCharInto(m_blankFree, line, u' ');
+    const std::int32_t a = SplitLine(m_blankFree, u"=", m_eqTokens);
     const std::u16string& p0 = m_eqTokens.getitem(0);
     const std::u16string& p1 = m_eqTokens.getitem(1);
     const std::u16string& p2 = m_eqTokens.getitem(2);
@@ -101,50 +107,62 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
                      Trim(p1) == u"Variablenotfound";
     }
 
+    // Evaluate consumes its text, so it gets a copy; one buffer serves every line.
+    const auto evaluate = [&](TSINumber& x, const std::u16string& part) {
+        m_formula.assign(part);
+        return p.Evaluate(x, m_formula);
+    };
+    // The parts joined by " = ".
+    const auto join = [&output](std::initializer_list<std::u16string_view> parts) {
+        output.clear();
+        bool first = true;
+        for (const std::u16string_view part : parts) {
+            if (!first)
+                output += kSeparator;
+            output += part;
+            first = false;
+        }
+    };
+
     TSINumber result;
     TSINumber scratch;
     if (expression) {
-        std::u16string formula = p0;
-        ok = p.Evaluate(result, formula);
+        ok = evaluate(result, p0);
         if (ok) {
             if (a == 2) {
                 p.Units.ClearUsed();
-                std::u16string units = p1; // only the Used marks it leaves count
-                p.Evaluate(scratch, units);
+                evaluate(scratch, p1); // only the Used marks it leaves count
             }
             LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
-            output = p0 + std::u16string(kSeparator) + LastResult;
+            join({p0, LastResult});
         } else {
-            output = p0 + std::u16string(kSeparator) + p.ErrMsg;
+            join({p0, p.ErrMsg});
         }
         return true;
     }
 
     if (p.FindFunction(p0) >= 0 || p.FindUnit(p0) >= 0) {
-        output = p0 + std::u16string(kSeparator) + p1;
         ok = p.SetError(u"illegal variable name");
         p.ErrPos = 1;
         p.ErrLen = Length32(p0);
-        output += std::u16string(kSeparator) + p.ErrMsg;
+        join({p0, p1, p.ErrMsg});
         return true;
     }
-    std::u16string formula = p1;
-    ok = p.Evaluate(result, formula);
+    ok = evaluate(result, p1);
     if (ok) {
         if (a == 3) {
             p.Units.ClearUsed();
-            std::u16string units = p2;
-            p.Evaluate(scratch, units);
+            evaluate(scratch, p2);
         }
         LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
         p.SetVar(p0, result);
         const std::int32_t n = SplitLine(p1, kOperatorChars, m_auxTokens);
         if (n > 1 && Trim(p1) != Trim(LastResult))
-            output = p0 + std::u16string(kSeparator) + p1 + std::u16string(kSeparator) + LastResult;
+            join({p0, p1, LastResult});
         else
-            output = p0 + std::u16string(kSeparator) + LastResult;
+            join({p0, LastResult});
     } else {
-        output = p0 + std::u16string(kSeparator) + p1 + std::u16string(kSeparator) + p.ErrMsg;
+        join({p0, p1, p.ErrMsg});
     }
     p.ErrPos += Length32(p0) + Length32(kSeparator);
     return true;
@@ -153,34 +171,50 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
 LineOutput LineEvaluator::EvalSheetLine(std::u16string_view line, double decimals)
 {
     LineOutput out;
+    EvalSheetLine(line, decimals, out);
+    return out;
+}
+
+void LineEvaluator::EvalSheetLine(std::u16string_view line, double decimals, LineOutput& out)
+{
+    out.ok = true;
+    out.markStart = 0;
+    out.markLength = 0;
+    out.fault.clear();
     if (Trim(line).empty()) {
         out.text.assign(line);
-        return out;
+        return;
     }
     const LabelSplit split = SplitLabel(line);
-    std::u16string evaluated;
-    out.ok = EvalLine(split.rest, decimals, evaluated);
-    out.text.reserve(split.prefix.size() + evaluated.size());
-    out.text.assign(split.prefix);
-    out.text += evaluated;
-    if (!out.ok) {
-        std::u16string before;
-        std::u16string mark;
-        std::u16string after;
-        m_parser.SplitAtError(evaluated, before, after, mark);
-        out.markStart = Length32(split.prefix) + Length32(before);
-        out.markLength = Length32(mark);
+    if (split.prefix.empty()) {
+        out.ok = EvalLine(split.rest, decimals, out.text);
+    } else {
+        out.ok = EvalLine(split.rest, decimals, m_evaluated);
+        out.text.assign(split.prefix);
+        out.text += m_evaluated;
     }
-    return out;
+    out.fault = m_fault;
+    if (!out.ok) {
+        const TEFParser::Span mark = m_parser.ErrorSpan(out.text.size() - split.prefix.size());
+        out.markStart = Length32(split.prefix) + mark.start;
+        out.markLength = mark.length;
+    }
 }
 
 LineEvaluator::EnterOutcome LineEvaluator::Enter(std::u16string_view line, double decimals)
 {
     EnterOutcome outcome;
+    Enter(line, decimals, outcome);
+    return outcome;
+}
+
+void LineEvaluator::Enter(std::u16string_view line, double decimals, EnterOutcome& outcome)
+{
     outcome.listing = ListCommandOf(line);
+    outcome.entries.clear();
     switch (outcome.listing) {
     case ListCommand::None:
-        outcome.line = EvalSheetLine(line, decimals);
+        EvalSheetLine(line, decimals, outcome.line);
         break;
     case ListCommand::Vars:
         outcome.entries = ListQuantities(m_parser.Vars);
@@ -189,7 +223,6 @@ LineEvaluator::EnterOutcome LineEvaluator::Enter(std::u16string_view line, doubl
         outcome.entries = ListQuantities(m_parser.Units);
         break;
     }
-    return outcome;
 }
 
 } // namespace quorvel

@@ -24,6 +24,9 @@ struct LineOutput
     std::u16string text;
     std::int32_t markStart = 0;
     std::int32_t markLength = 0;
+    // The engine's message when a fault ("Stack overflow", "Floating point division by zero",
+    // ...) left the line as typed; empty otherwise.
+    std::u16string fault;
 };
 
 // A label before the first ":" (with the blanks and tabs behind it), or the indentation of a
@@ -53,10 +56,6 @@ public:
 
     // Result text of the last successful evaluation; Esc inserts it.
     std::u16string LastResult;
-    // The message of the fault that left the last evaluated line as typed ("Stack overflow",
-    // "Floating point division by zero", ...); empty when its evaluation raised nothing.
-    std::u16string LastFault;
-
     // One worksheet line without its label. output is what replaces it; on failure the
     // parser's ErrPos/ErrLen mark the span in output. Never raises.
     bool EvalLine(std::u16string_view line, double decimals, std::u16string& output);
@@ -64,6 +63,8 @@ public:
     // A whole line as Enter treats it (label kept, rest evaluated). Lines that are empty or
     // blank come back unchanged with ok true.
     LineOutput EvalSheetLine(std::u16string_view line, double decimals);
+    // The same into out, whose text keeps its room from line to line; line must not lie in it.
+    void EvalSheetLine(std::u16string_view line, double decimals, LineOutput& out);
 
     // What Enter does with a line: "VARS" and "UNITS" list a table, every other line is
     // evaluated. Where the listing goes is the front end's business.
@@ -74,6 +75,7 @@ public:
         std::vector<std::u16string> entries; // the table's lines otherwise
     };
     EnterOutcome Enter(std::u16string_view line, double decimals);
+    void Enter(std::u16string_view line, double decimals, EnterOutcome& outcome);
 
     TEFParser& parser() { return m_parser; }
 
@@ -83,6 +85,10 @@ private:
     TEFParser& m_parser;
     Tstrarray m_eqTokens{50};
     Tstrarray m_auxTokens{50};
+    std::u16string m_blankFree; // the line without blanks
+    std::u16string m_formula;   // the part Evaluate consumes
+    std::u16string m_evaluated; // the output of a labelled line before its label goes in front
+    std::u16string m_fault;     // the message of the fault that left the last line as typed
 };
 
 } // namespace quorvel

@@ -20,34 +20,12 @@ std::vector<std::u16string> SplitSheetLines(std::u16string_view text)
 
 SheetRunner::SheetRunner(TEFParser& parser) : m_evaluator(parser) {}
 
-void SheetRunner::EnterLine(std::u16string_view line, double decimals, std::vector<LineOutput>& out)
-{
-    LineEvaluator::EnterOutcome outcome = m_evaluator.Enter(line, decimals);
-    if (outcome.listing == ListCommand::None) {
-        out.push_back(std::move(outcome.line));
-        return;
-    }
-    // On the page the listing goes below the line as typed; here it follows it.
-    out.push_back(LineOutput{true, std::u16string(line), 0, 0});
-    for (std::u16string& text : outcome.entries)
-        out.push_back(LineOutput{true, std::move(text), 0, 0});
-}
-
-std::u16string SheetRunner::EnterLineReportingFault(std::u16string_view line, double decimals,
-                                                    std::vector<LineOutput>& out)
-{
-    // A listing line evaluates nothing, so an older fault must not stick to it.
-    m_evaluator.LastFault.clear();
-    EnterLine(line, decimals, out);
-    return m_evaluator.LastFault;
-}
-
 std::vector<LineOutput> SheetRunner::Run(const std::vector<std::u16string>& lines, double decimals)
 {
     std::vector<LineOutput> out;
     out.reserve(lines.size());
     for (const std::u16string& line : lines)
-        EnterLine(line, decimals, out);
+        EnterLine(line, decimals, [&out](const LineOutput& output) { out.push_back(output); });
     return out;
 }
 
@@ -146,29 +124,35 @@ CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unit
     // Each line is rendered as soon as it is evaluated; no list of outputs piles up.
     const std::u16string sheet = DecodeUtf8OrWindows1252(sheetBytes);
     SheetRunner runner(parser);
-    std::vector<LineOutput> outputs;
+    std::vector<LineOutput> outputs; // one line's, for its JSON object
     std::u16string text;
     if (!json)
         text.reserve(sheet.size() + sheet.size() / 2);
     std::size_t number = 0;
     ForEachSheetLine(sheet, [&](std::u16string_view line) {
         ++number;
+        bool failed = false;
+        std::u16string fault;
         outputs.clear();
-        const std::u16string fault = runner.EnterLineReportingFault(line, decimals, outputs);
-        bool failed = !fault.empty();
-        if (failed)
-            result.err += "Zeile " + std::to_string(number) + ": " + EncodeUtf8(fault) + '\n';
-        for (const LineOutput& output : outputs) {
-            failed = failed || !output.ok;
-            if (!json)
+        runner.EnterLine(line, decimals, [&](const LineOutput& output) {
+            if (!output.fault.empty()) {
+                fault = output.fault;
+                result.err += "Zeile " + std::to_string(number) + ": " + EncodeUtf8(fault) + '
+';
+            }
+            failed = failed || !output.ok || !output.fault.empty();
+            if (json)
+                outputs.push_back(output);
+            else
                 AppendRendered(text, output, colour);
-        }
+        });
         if (failed)
             result.status = ExitLineFailed;
         if (json) {
             const bool shown = std::any_of(outputs.begin(), outputs.end(),
                                            [](const LineOutput& o) { return !o.ok; });
-            result.out += JsonLine(number, line, outputs, shown ? parser.ErrMsg : fault) + '\n';
+            result.out += JsonLine(number, line, outputs, shown ? parser.ErrMsg : fault) + '
+';
         }
     });
     if (!json)

@@ -35,19 +35,26 @@ class SheetRunner
 public:
     explicit SheetRunner(TEFParser& parser);
 
-    // Appends what the worksheet holds after Enter on line: the evaluated line, or for
-    // "VARS"/"UNITS" the line as typed followed by one line per table entry.
-    void EnterLine(std::u16string_view line, double decimals, std::vector<LineOutput>& out);
-
-    // EnterLine, and the message of the fault that made the engine leave the line as typed
-    // ("Floating point division by zero", "Stack overflow", ...); empty when nothing raised.
-    std::u16string EnterLineReportingFault(std::u16string_view line, double decimals,
-                                           std::vector<LineOutput>& out);
+    // Hands sink, in order, what the worksheet holds after Enter on line: the evaluated line,
+    // or for "VARS"/"UNITS" the line as typed followed by one line per table entry.
+    template <typename Sink> void EnterLine(std::u16string_view line, double decimals, Sink&& sink)
+    {
+        m_evaluator.Enter(line, decimals, m_outcome);
+        if (m_outcome.listing == ListCommand::None) {
+            sink(m_outcome.line);
+            return;
+        }
+        // On the page the listing goes below the line as typed; here it follows it.
+        sink(LineOutput{true, std::u16string(line), 0, 0});
+        for (const std::u16string& text : m_outcome.entries)
+            sink(LineOutput{true, text, 0, 0});
+    }
 
     std::vector<LineOutput> Run(const std::vector<std::u16string>& lines, double decimals);
 
 private:
     LineEvaluator m_evaluator;
+    LineEvaluator::EnterOutcome m_outcome; // reused, so that its texts keep their room
 };
 
 // "\x1b[31m" and "\x1b[0m" around the marked span when colour is on.

@@ -9,7 +9,8 @@ TEST(TextHelpers, TrimAndFriends)
 {
     EXPECT_EQ(Trim(u" \t a b \r\n"), u"a b");
     EXPECT_EQ(Trim(u"   "), u"");
-    EXPECT_EQ(UpperCase(u"vars\u00E4"), u"VARS\u00E4");
+    EXPECT_EQ(UpperAscii(u'v'), u'V');
+    EXPECT_EQ(UpperAscii(u'\u00E4'), u'\u00E4');
     EXPECT_EQ(CharPos(u':', u"ab:c:"), 3);
     EXPECT_EQ(CharPos(u':', u"abc"), 0);
     EXPECT_TRUE(ContainsAnyOf(u"+-", u"a-b"));

@@ -51,6 +51,15 @@ TEST(QuantityText, RealToTextHasUpToTenDecimals)
     EXPECT_EQ(RealToText(-0.00000000001), u"0") << "no sign on a value that shows as zero";
     EXPECT_EQ(RealToText(1.0 / 3), u"0.3333333333");
     EXPECT_EQ(RealToText(1e20), u"100000000000000000000");
+    // Exact halfway cases round to the even last decimal.
+    EXPECT_EQ(RealToText(0.00048828125), u"0.0004882812");
+    EXPECT_EQ(RealToText(0.00146484375), u"0.0014648438");
+    // Rounding up carries into the whole part.
+    EXPECT_EQ(RealToText(0.99999999996), u"1");
+    EXPECT_EQ(RealToText(-1.99999999999), u"-2");
+    // The last doubles with a fraction, and the first without one.
+    EXPECT_EQ(RealToText(4503599627370495.5), u"4503599627370495.5");
+    EXPECT_EQ(RealToText(9007199254740993.0), u"9007199254740992");
 }
 
 TEST(QuantityText, UsedUnitsWinOverBaseUnitsAndTheFirstDefinedWins)

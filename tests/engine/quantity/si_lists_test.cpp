@@ -90,4 +90,34 @@ TEST(SiLists, LatestEntryWinsAndClearUsedResetsMarks)
     vars.SetUsed(0);
     vars.ClearUsed();
     EXPECT_FALSE(vars.at(0).Used);
+
+    // Renaming the last "x" leaves the earlier one to be found.
+    vars.SetItem(1, SiVarMake(u"y", 2, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(vars.IndexOf(u"x"), 0);
+    EXPECT_EQ(vars.IndexOf(u"y"), 1);
+    // Clear keeps the old slots; a SetItem past Count brings them back, names included.
+    vars.Clear();
+    EXPECT_EQ(vars.IndexOf(u"x"), -1);
+    vars.SetItem(2, SiVarMake(u"z", 3, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(vars.IndexOf(u"x"), 0);
+    EXPECT_EQ(vars.IndexOf(u"y"), 1);
+    EXPECT_EQ(vars.IndexOf(u"z"), 2);
+}
+
+TEST(SiLists, LookupsStayRightInLargeTables)
+{
+    TSiVarList vars;
+    for (int i = 0; i < 5000; ++i)
+        vars.AddOrReplace(SiVarSet(u"v" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+                                       std::u16string(1, static_cast<char16_t>(0x4E00 + i / 26)),
+                                   SiOne));
+    EXPECT_EQ(vars.Count, 5000);
+    for (int i = 0; i < 5000; i += 7) {
+        const std::u16string name = u"v" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+                                    std::u16string(1, static_cast<char16_t>(0x4E00 + i / 26));
+        EXPECT_EQ(vars.IndexOf(name), i);
+    }
+    EXPECT_EQ(vars.IndexOf(u"v"), -1);
+    const TSiVarList copy = vars;
+    EXPECT_EQ(copy.IndexOf(u"va\u4E00"), 0);
 }
