@@ -122,16 +122,16 @@ TEST(CommandLine, BadUsageIsRefusedWithAReason)
 
 TEST(RenderLine, MarksTheSpanInRedOnlyWhenAsked)
 {
-    const LineOutput failed{false, u"Fl\u00E4che: 3m+2s = unit confilct", 10, 1};
+    const LineOutput failed{false, u"Fl\u00E4che: 3m+2s = unit confilct", 10, 1, {}};
     EXPECT_EQ(calc::RenderLine(failed, false), "Fl\xC3\xA4"
                                                "che: 3m+2s = unit confilct\n");
     EXPECT_EQ(calc::RenderLine(failed, true), "Fl\xC3\xA4"
                                               "che: 3m\x1b[31m+\x1b[0m"
                                               "2s = unit confilct\n");
 
-    const LineOutput unmarked{false, u"2+ = OK!", 3, 0};
+    const LineOutput unmarked{false, u"2+ = OK!", 3, 0, {}};
     EXPECT_EQ(calc::RenderLine(unmarked, true), "2+ = OK!\n") << "nothing to colour";
-    const LineOutput ok{true, u"a = 3", 0, 0};
+    const LineOutput ok{true, u"a = 3", 0, 0, {}};
     EXPECT_EQ(calc::RenderLine(ok, true), "a = 3\n");
 }
 

@@ -137,8 +137,7 @@ CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unit
         runner.EnterLine(line, decimals, [&](const LineOutput& output) {
             if (!output.fault.empty()) {
                 fault = output.fault;
-                result.err += "Zeile " + std::to_string(number) + ": " + EncodeUtf8(fault) + '
-';
+                result.err += "Zeile " + std::to_string(number) + ": " + EncodeUtf8(fault) + '\n';
             }
             failed = failed || !output.ok || !output.fault.empty();
             if (json)
@@ -151,8 +150,7 @@ CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unit
         if (json) {
             const bool shown = std::any_of(outputs.begin(), outputs.end(),
                                            [](const LineOutput& o) { return !o.ok; });
-            result.out += JsonLine(number, line, outputs, shown ? parser.ErrMsg : fault) + '
-';
+            result.out += JsonLine(number, line, outputs, shown ? parser.ErrMsg : fault) + '\n';
         }
     });
     if (!json)

@@ -45,9 +45,9 @@ public:
             return;
         }
         // On the page the listing goes below the line as typed; here it follows it.
-        sink(LineOutput{true, std::u16string(line), 0, 0});
+        sink(LineOutput{true, std::u16string(line), 0, 0, {}});
         for (const std::u16string& text : m_outcome.entries)
-            sink(LineOutput{true, text, 0, 0});
+            sink(LineOutput{true, text, 0, 0, {}});
     }
 
     std::vector<LineOutput> Run(const std::vector<std::u16string>& lines, double decimals);
