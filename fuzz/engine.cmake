@@ -7,7 +7,7 @@
 foreach(target eval_line_fuzz sheet_fuzz unit_compiler_fuzz)
   quorvel_fuzz_target(${target} ${CMAKE_CURRENT_LIST_DIR}/${target}.cpp)
   target_link_libraries(${target} PRIVATE quorvel_engine)
-  quorvel_target_warnings(${target})
+  quorvel_target_options(${target})
   # Undefined behaviour must stop the run, not only print a line.
   target_compile_options(${target} PRIVATE -fno-sanitize-recover=all)
 endforeach()

@@ -5,6 +5,8 @@
 // Every line must end in an output line (the engine catches its own exceptions inside
 // EvalLine); anything else - a crash, an escaping exception, a mark outside the line, a hang,
 // a leak or undefined behaviour - is a finding.
+#include "fuzz_checks.h"
+
 #include "base/text_encoding.h"
 #include "formula/ef_parser.h"
 #include "unit_definitions/unit_compiler.h"
@@ -49,11 +51,7 @@ void resetVariables(TEFParser& parser)
         parser.Vars.Add(var);
 }
 
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
+using fuzz::check;
 
 // The decimal places rotate through the keypad's rules: general, at most n, exactly n, a
 // value beyond the fixed-point limit, and a real number that is rounded.
@@ -89,13 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         const LineOutput out = lines.EvalSheetLine(line, kDecimals[index++ % std::size(kDecimals)]);
-        check(out.markStart >= 0 && out.markLength >= 0);
-        check(static_cast<std::size_t>(out.markStart) + static_cast<std::size_t>(out.markLength) <=
-              out.text.size());
-        check(out.ok || !out.text.empty());
-        if (out.ok)
-            check(out.markLength == 0);
-        EncodeUtf8(out.text); // what quorvel-calc writes
+        fuzz::checkLineOutput(out);
     }
     return 0;
 }

@@ -5,6 +5,8 @@
 // and the last result carry from line to line.
 // Findings: a crash, an escaping exception, a mark outside its line, a failed line without
 // text, a listing whose length differs from its table, a hang, a leak or undefined behaviour.
+#include "fuzz_checks.h"
+
 #include "base/quorvel_error.h"
 #include "base/text_encoding.h"
 #include "formula/ef_parser.h"
@@ -20,11 +22,7 @@ namespace {
 
 using namespace quorvel;
 
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
+using fuzz::check;
 
 // The decimal places rotate through the keypad's rules: general, at most n, exactly n, a value
 // beyond the fixed-point limit, and a real number that is rounded.
@@ -82,13 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         const LineOutput& out = outcome.line;
-        check(out.markStart >= 0 && out.markLength >= 0);
-        check(static_cast<std::size_t>(out.markStart) + static_cast<std::size_t>(out.markLength) <=
-              out.text.size());
-        check(out.ok || !out.text.empty());
-        if (out.ok)
-            check(out.markLength == 0);
-        EncodeUtf8(out.text); // what quorvel-calc writes
+        fuzz::checkLineOutput(out);
     }
     return 0;
 }

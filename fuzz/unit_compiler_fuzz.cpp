@@ -6,6 +6,8 @@
 // the text routines only through here.
 // Findings: a crash, an exception other than the engine's own, two compiles that differ, a line
 // count that changed, a hang, a leak or undefined behaviour.
+#include "fuzz_checks.h"
+
 #include "base/quorvel_error.h"
 #include "base/text_encoding.h"
 #include "formula/ef_parser.h"
@@ -23,11 +25,7 @@ namespace {
 
 using namespace quorvel;
 
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
+using fuzz::check;
 
 struct Compiled
 {
@@ -101,7 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (marked)
                     fresh.Units.SetUsed(i);
                 try {
-                    EncodeUtf8(Strwandeln(fresh.Units, TSINumber{2.5, unit.Quantity.Exponents}, digits));
+                    EncodeUtf8(
+                        Strwandeln(fresh.Units, TSINumber{2.5, unit.Quantity.Exponents}, digits));
                 } catch (const QuorvelError&) {
                 }
             }
