@@ -5,8 +5,8 @@
 #include "platform/program_dir.h"
 #include "program_windows.h"
 #include "settings_store/store_routines.h"
-#include "single_instance.h"
 #include "settings_store/tiniobj.h"
+#include "single_instance.h"
 #include "termination_signals.h"
 
 #include <QApplication>

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <charconv>
+#include <cstdint>
 #include <string>
 #include <system_error>
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 
 namespace quorvel {

@@ -59,8 +59,7 @@ void ProgramStartTest::commandLine()
     QCOMPARE(answer.has_value(), !firstLine.isEmpty());
     if (answer) {
         QCOMPARE(answer->exitCode, 0);
-        QCOMPARE(QString::fromStdString(answer->text).section(QLatin1Char('\n'), 0, 0),
-                 firstLine);
+        QCOMPARE(QString::fromStdString(answer->text).section(QLatin1Char('\n'), 0, 0), firstLine);
     }
 }
 

@@ -84,6 +84,7 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)
     std::vector<std::string> storage{"quorvel-calc"};
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(storage.size() + 1);
     for (std::string& arg : storage)
         argv.push_back(arg.data());
     argv.push_back(nullptr);

@@ -114,8 +114,8 @@ CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unit
             return result;
         }
     } catch (const QuorvelError& fault) {
-        result.err += "Zeile " + std::to_string(raisingLine + 1) + ": " +
-                      EncodeUtf8(fault.message()) + '\n';
+        result.err +=
+            "Zeile " + std::to_string(raisingLine + 1) + ": " + EncodeUtf8(fault.message()) + '\n';
         result.err += "Fehler bei Einheitendefinition\n";
         result.status = ExitFailure;
         return result;

@@ -395,8 +395,9 @@ void EditingKeysTest::enterConfirmsTheFontDialogFromEveryField()
                 auto* list = qobject_cast<QListView*>(child);
                 if ((field == QStringLiteral("size") && edit && !edit->isReadOnly()) ||
                     (field == QStringLiteral("style") && list &&
-                     list->model()->match(list->model()->index(0, 0), Qt::DisplayRole,
-                                          QStringLiteral("Italic"))
+                     list->model()
+                             ->match(list->model()->index(0, 0), Qt::DisplayRole,
+                                     QStringLiteral("Italic"))
                              .size() == 1)) {
                     target = child;
                     break;

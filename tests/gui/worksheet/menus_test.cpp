@@ -173,9 +173,9 @@ void MenusTest::everyEntryHasItsOwnAltLetter()
             QVERIFY2(!letters.contains(letter), qPrintable(menu->objectName() + ": " + text));
             letters += letter;
         }
-        const qsizetype entries = std::count_if(
-            menu->actions().cbegin(), menu->actions().cend(),
-            [](const QAction* a) { return !a->isSeparator() && a->isEnabled(); });
+        const qsizetype entries =
+            std::count_if(menu->actions().cbegin(), menu->actions().cend(),
+                          [](const QAction* a) { return !a->isSeparator() && a->isEnabled(); });
         QCOMPARE(letters.size(), menu == w.form1.ablageMenu() ? 1 : entries);
     }
 }

@@ -1,8 +1,8 @@
 // Pictures of the windows as a user sees them (offscreen, without the window manager's frame):
 // the main window with evaluated lines (one an error), the popup menu open on its "Variablen"
-// list, the unit definitions window, and the pages and help under a dark colour scheme. Written as PNG files into the folder named by
-// QUORVEL_PICTURE_DIR (default: this test's build folder) for a person to look at; the test
-// itself checks only that the marks are where they belong.
+// list, the unit definitions window, and the pages and help under a dark colour scheme. Written as
+// PNG files into the folder named by QUORVEL_PICTURE_DIR (default: this test's build folder) for a
+// person to look at; the test itself checks only that the marks are where they belong.
 #include "gui_test_support.h"
 
 #include "platform/message_boxes.h"
