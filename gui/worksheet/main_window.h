@@ -76,10 +76,11 @@ public:
     bool MemoKeyPress(QChar key) override;
     bool MemoKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
-    // Line evaluation on the active page (sheet_evaluation.cpp). ShowLine writes an evaluated
-    // line i; ListQuantities writes a table's lines below the caret's line.
-    void EvalSheetLine(int i);
-    void ShowLine(int i, const LineOutput& out);
+    // Line evaluation on the active page (sheet_evaluation.cpp). t is line i's text as read
+    // once by the caller; ShowLine writes the evaluated line over it; ListQuantities writes a
+    // table's lines below the caret's line.
+    void EvalSheetLine(int i, const QString& t);
+    void ShowLine(int i, const QString& t, const LineOutput& out);
     void RecalcSheet();
     void ListQuantities(const std::vector<std::u16string>& texts);
 

@@ -35,16 +35,14 @@ QList<TextRun> runsOf(const LineOutput& out)
 
 } // namespace
 
-void TForm1::EvalSheetLine(int i)
+void TForm1::EvalSheetLine(int i, const QString& t)
 {
-    const QString t = currentSheet().line(i);
-    ShowLine(i, m_lines.EvalSheetLine(viewOf(t), Decimals()));
+    ShowLine(i, t, m_lines.EvalSheetLine(viewOf(t), Decimals()));
 }
 
-void TForm1::ShowLine(int i, const LineOutput& out)
+void TForm1::ShowLine(int i, const QString& t, const LineOutput& out)
 {
     SheetEditor& sheet = currentSheet();
-    const QString t = sheet.line(i);
     sheet.beginBatch();
     if (Trim(viewOf(t)).empty()) {
         // The caret moves on to the next line; an empty last line gets a line behind it.
@@ -71,8 +69,9 @@ void TForm1::RecalcSheet()
     sheet.beginBatch();
     const int n = sheet.lineCount();
     for (int i = 0; i < n; ++i) {
-        if (!sheet.line(i).isEmpty())
-            EvalSheetLine(i);
+        const QString t = sheet.line(i);
+        if (!t.isEmpty())
+            EvalSheetLine(i, t);
     }
     sheet.endBatch();
 }

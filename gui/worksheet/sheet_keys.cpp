@@ -47,7 +47,7 @@ bool TForm1::MemoKeyPress(QChar key)
         const LineEvaluator::EnterOutcome outcome =
             m_lines.Enter(text.toStdU16String(), Decimals());
         if (outcome.listing == ListCommand::None)
-            ShowLine(row, outcome.line);
+            ShowLine(row, text, outcome.line);
         else
             ListQuantities(outcome.entries);
         return true;
