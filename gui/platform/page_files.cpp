@@ -18,14 +18,9 @@ namespace quorvel {
 bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    const bool opened = file.open(QIODevice::ReadOnly);
+    const QByteArray data = opened ? file.readAll() : QByteArray();
+    if (!opened || file.error() != QFileDevice::NoError) {
         if (error)
             *error = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
                          .arg(QDir::toNativeSeparators(path), file.errorString());
@@ -56,7 +51,12 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
 
 QString SaveDocument(const QTextEdit& page, const QString& path)
 {
-    const QString reason = WriteFileReason(path, WriteRtf(*page.document()));
+    return WriteDocumentFile(path, WriteRtf(*page.document()));
+}
+
+QString WriteDocumentFile(const QString& path, const QByteArray& bytes)
+{
+    const QString reason = WriteFileReason(path, bytes);
     if (reason.isEmpty())
         return {};
     return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")

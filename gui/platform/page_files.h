@@ -2,6 +2,7 @@
 // worksheet's documents, the page files kept from run to run, and the help window.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class QTextEdit;
@@ -16,5 +17,10 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error);
 // Writes the page as RTF, atomically: the old file stays intact when writing fails. Returns an
 // empty text on success, else the German reason naming the file.
 QString SaveDocument(const QTextEdit& page, const QString& path);
+
+// Writes a document the user asked for (a page, a PDF) the same way: atomically, every byte on
+// the disk before the old file is replaced. Empty on success, else the German reason naming the
+// file.
+QString WriteDocumentFile(const QString& path, const QByteArray& bytes);
 
 } // namespace quorvel

@@ -1,9 +1,11 @@
 #include "worksheet/sheet_printing.h"
 
 #include "platform/message_boxes.h"
+#include "platform/page_files.h"
 #include "worksheet/main_window.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,7 +15,6 @@
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -98,21 +99,21 @@ int PrintPage(const QTextDocument& page, const QString& name, const QDate& date,
 QString WritePdf(const QTextDocument& page, const QString& name, const QString& path,
                  const QDate& date)
 {
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        QPdfWriter writer(&file);
+    // The PDF is made in memory and written like every other document, so a full disk leaves
+    // the old file whole and is reported.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
         writer.setTitle(name);
-        writer.setCreator(QStringLiteral("Quorvel V5.2"));
+        writer.setCreator(QString::fromLatin1(TForm1::kCaption));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          kPaperMargins, QPageLayout::Millimeter));
-        written = PrintPage(page, name, date, writer) > 0;
+        if (PrintPage(page, name, date, writer) == 0)
+            return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
+                .arg(QDir::toNativeSeparators(path), QStringLiteral("PDF nicht erzeugt"));
     }
-    if (!written || !file.commit()) {
-        return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
-            .arg(QDir::toNativeSeparators(path), file.errorString());
-    }
-    return {};
+    return WriteDocumentFile(path, pdf.data());
 }
 
 SheetPrinting::SheetPrinting(TForm1& form) : m_form(form)
