@@ -96,7 +96,7 @@ QTextEdit* TForm1::CurrentEditor() const
     return m_current;
 }
 
-SheetEditor& TForm1::currentSheet()
+SheetEditor& TForm1::currentSheet() const
 {
     return m_current == Memo2 ? *m_sheet2 : *m_sheet1;
 }

@@ -69,7 +69,7 @@ public:
 
     // `CurrentEditor`: the editor of the active page, and the editor layer over it.
     QTextEdit* CurrentEditor() const;
-    SheetEditor& currentSheet();
+    SheetEditor& currentSheet() const;
 
     // Keys (sheet_keys.cpp). Both return true when they consumed the key. The keypad calls
     // MemoKeyPress with '\r' for "=" and with the Esc character for "erg".

@@ -40,7 +40,7 @@ void TForm1::replaceSelection(const QString& text)
 
 QString TForm1::selectedText() const
 {
-    return m_current == Memo2 ? m_sheet2->selectedText() : m_sheet1->selectedText();
+    return currentSheet().selectedText();
 }
 
 void TForm1::deleteCharacterBeforeSelection()
