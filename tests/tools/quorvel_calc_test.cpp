@@ -191,8 +191,15 @@ TEST(Program, LinesAsInTheFile)
     EXPECT_EQ(calc({}, "  \t\n").out, "  \t\n") << "blank lines stay as typed";
 }
 
-TEST(Program, DecodesUtf8OrWindows1252AndWritesUtf8)
+TEST(Program, DecodesTextFilesAndWritesUtf8)
 {
+    // UTF-16 by its byte-order mark, as "Text laden" reads it.
+    EXPECT_EQ(calc({}, std::string("\xFF\xFE"
+                                   "1\0+\0"
+                                   "1\0\n\0",
+                                   10))
+                  .out,
+              "1+1 = 2\n");
     // "Fläche: 5€" in Windows-1252 (ä = E4, € = 80) comes out in UTF-8.
     EXPECT_EQ(calc({}, "Fl\xE4"
                        "che: 5\x80\n")

@@ -75,7 +75,7 @@ int run(const std::vector<std::string_view>& args)
         const std::optional<std::string> bytes = readAll(*options.unitsFile);
         if (!bytes)
             return refuse("Einheitendatei nicht lesbar: " + *options.unitsFile);
-        unitLines = SplitSheetLines(DecodeUtf8OrWindows1252(*bytes));
+        unitLines = SplitSheetLines(DecodeTextFile(*bytes));
     }
     std::optional<std::string> sheet;
     if (options.expressions.empty()) {

@@ -122,7 +122,7 @@ CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unit
     }
 
     // Each line is rendered as soon as it is evaluated; no list of outputs piles up.
-    const std::u16string sheet = DecodeUtf8OrWindows1252(sheetBytes);
+    const std::u16string sheet = DecodeTextFile(sheetBytes);
     SheetRunner runner(parser);
     std::vector<LineOutput> outputs; // one line's, for its JSON object
     std::u16string text;

@@ -1,7 +1,7 @@
 // Running a whole worksheet as Enter on every line from top to bottom would, and writing the
 // result as text: the core of quorvel-calc, shared with its tests.
 //
-// bytes -> DecodeUtf8OrWindows1252 -> SplitSheetLines -> SheetRunner (VARS/UNITS listing, or
+// bytes -> DecodeTextFile -> SplitSheetLines -> SheetRunner (VARS/UNITS listing, or
 // LineEvaluator::EvalSheetLine) -> RenderLine (UTF-8, red mark on a terminal)
 #pragma once
 
@@ -79,8 +79,8 @@ struct CalcResult
 
 // The program after its arguments and files are read: a fresh evaluator, the unit lines
 // compiled (on failure the rewritten lines, or "Zeile N: message" for the unit line whose
-// evaluation raised, and "Fehler bei Einheitendefinition", status 2),
-// then the sheet given as bytes (UTF-8, else Windows-1252) evaluated line by line. A line whose
+// evaluation raised, and "Fehler bei Einheitendefinition", status 2), then the sheet given as
+// bytes (UTF-16 by its mark, UTF-8, else Windows-1252) evaluated line by line. A line whose
 // evaluation raised is reported on err as "Zeile N: message" and makes the status 1, as a line
 // showing an error does. With json, out holds one JSON object per input line instead of the text.
 CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unitLines,
