@@ -33,6 +33,9 @@ using rtf::Word;
 constexpr std::size_t kMaxGroupDepth = 500;
 constexpr int kDefaultHalfPoints = 24; // RTF's default size, 12 pt
 constexpr int kMaxHalfPoints = 3276;   // 1638 pt, the largest size RTF knows
+// A run longer than this goes into the document before it grows further: the document merges
+// the pieces again, and a page of one format never exists twice in memory while it is read.
+constexpr qsizetype kRunChunkChars = 1 << 16;
 
 // The character formatting of the current group, in RTF's numbers.
 struct CharState
@@ -84,8 +87,11 @@ public:
     void read()
     {
         m_cursor.beginEditBlock();
-        while (!m_done)
+        while (!m_done) {
             handle(m_tokens.next());
+            if (m_run.size() >= kRunChunkChars)
+                flushRun();
+        }
         flushRun();
         m_cursor.endEditBlock();
     }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -107,7 +108,13 @@ public:
             m_body.append("\\par\n");
             m_needDelimiter = false;
         }
-        return header() + m_body + "}\n";
+        // The header names the fonts and colours the body used, so it is known only now. It is
+        // rotated in front of the body inside the one buffer: a long page never exists twice.
+        const qsizetype bodySize = m_body.size();
+        m_body.append(header());
+        std::rotate(m_body.begin(), m_body.begin() + bodySize, m_body.end());
+        m_body.append("}\n");
+        return std::move(m_body);
     }
 
 private:

@@ -73,7 +73,7 @@ TEST(RtfRoundTrip, IsStableFromTheSecondWriteOn)
 
 TEST(RtfRoundTrip, KeepsTheNumberOfLines)
 {
-    const std::vector<Page> pages = {
+    std::vector<Page> pages = {
         {{}},
         {{}, {}},
         {{{"a"}}},
@@ -82,6 +82,12 @@ TEST(RtfRoundTrip, KeepsTheNumberOfLines)
         {{}, {{"b"}}},
         {{{"a"}}, {{"b"}}, {{"c"}}},
     };
+    // Longer than the pieces the reader hands to the document at a time: one long line, and
+    // many lines of one format that end in a red run.
+    pages.push_back({{{QString(70000, u'x')}}});
+    Page lines(70000, Line{{"12 m"}});
+    lines.back().push_back({.text = "s", .colour = kRed});
+    pages.push_back(lines);
     for (const Page& page : pages) {
         const auto doc = Read(WriteRtf(*DocumentOf(page)));
         EXPECT_EQ(static_cast<std::size_t>(doc->blockCount()), page.size());
