@@ -91,8 +91,11 @@ public:
     {
         m_body.reserve(m_doc.characterCount() + m_doc.characterCount() / 4 + 64);
         for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
+            // Finding a block's fragments costs a search of the whole document, worth saving
+            // on the many empty lines of a long page.
             bool empty = true;
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
+            for (auto it = block.length() > 1 ? block.begin() : QTextBlock::iterator(); !it.atEnd();
+                 ++it) {
                 const QTextFragment fragment = it.fragment();
                 if (!fragment.isValid())
                     continue;
