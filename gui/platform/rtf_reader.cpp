@@ -476,10 +476,12 @@ private:
     }
 
     // Starts a new block whose own format is the current one. Where the pending run has that
-    // format too, the break goes into the run: one insertText for many lines of the same format.
+    // format too, or is empty, the break goes into the run: one insertText for many lines of the
+    // same format, empty ones included.
     void breakParagraph()
     {
-        if (!m_run.isEmpty() && m_runFormat == m_state.chars) {
+        if (m_run.isEmpty() || m_runFormat == m_state.chars) {
+            m_runFormat = m_state.chars;
             m_run.append(QChar::ParagraphSeparator);
         } else {
             flushRun();
