@@ -77,30 +77,35 @@ protected:
             shown = -1;
             QObject* page = watched->parent();
             // After the paint itself and whatever the first showing queued before it.
-            QTimer::singleShot(goToEnd ? kLookAtThePageMs : 0, this, [this, page] {
+            QTimer::singleShot(0, this, [this, page] {
                 shown = nowNs();
                 if (!goToEnd) {
                     quit = nowNs();
                     QCoreApplication::quit();
                     return;
                 }
-                end = nowNs();
-                QCoreApplication::postEvent(
-                    page, new QKeyEvent(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier));
-                QCoreApplication::postEvent(page,
-                                            new QKeyEvent(QEvent::KeyPress, Qt::Key_X,
-                                                          Qt::NoModifier, QStringLiteral("x")));
-                QWidget* window = qobject_cast<QWidget*>(page)->window();
-                QMetaObject::invokeMethod(
-                    window,
-                    [this, window] {
-                        quit = nowNs();
-                        window->close();
-                    },
-                    Qt::QueuedConnection);
+                QTimer::singleShot(kLookAtThePageMs, this, [this, page] { goToTheEnd(page); });
             });
         }
         return false;
+    }
+
+private:
+    void goToTheEnd(QObject* page)
+    {
+        end = nowNs();
+        QCoreApplication::postEvent(
+            page, new QKeyEvent(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier));
+        QCoreApplication::postEvent(
+            page, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
+        QWidget* window = qobject_cast<QWidget*>(page)->window();
+        QMetaObject::invokeMethod(
+            window,
+            [this, window] {
+                quit = nowNs();
+                window->close();
+            },
+            Qt::QueuedConnection);
     }
 };
 
