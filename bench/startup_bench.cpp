@@ -6,16 +6,19 @@
 //   startup_bench --big [--runs N]  pages of 1,000,000 short lines and of 1,000,000 empty lines:
 //                                   start, then Ctrl+End, a typed character and closing, the way
 //                                   a user reaches the end of a long page and leaves
+//   startup_bench --line [--runs N] the same with a page that is one line of 50,000,000 characters
 //   startup_bench --child FOLDER [--end]   one program life; prints its time stamps
-//   startup_bench --prepare FOLDER [short|empty]   only writes the folder, e.g. to profile a child
+//   startup_bench --prepare FOLDER [short|empty|line]   only writes the folder, e.g. to profile
+//                                   a child
 //
 // Figures (milliseconds, wall clock, realtime clock shared by parent and child):
 //   launch → shown   from starting the process to the first paint of the page
 //   main → shown     the same from the child's main(), without process creation
 //   exit → saved     from the end of the message loop to the files written (SaveSettings)
 //   exit → gone      the same to the end of the process
-//   end → gone       (--big) from Ctrl+End, 3 s after the first paint, to the end of the process
-//   peak MB          (--big) the child's peak resident memory
+//   end → gone       (--big, --line) from Ctrl+End, 3 s after the first paint, to the end of the
+//                    process
+//   peak MB          (--big, --line) the child's peak resident memory
 #include "bench_sheet.h"
 #include "platform/program_dir.h"
 #include "platform/rtf_writer.h"
@@ -74,30 +77,35 @@ protected:
             shown = -1;
             QObject* page = watched->parent();
             // After the paint itself and whatever the first showing queued before it.
-            QTimer::singleShot(goToEnd ? kLookAtThePageMs : 0, this, [this, page] {
+            QTimer::singleShot(0, this, [this, page] {
                 shown = nowNs();
                 if (!goToEnd) {
                     quit = nowNs();
                     QCoreApplication::quit();
                     return;
                 }
-                end = nowNs();
-                QCoreApplication::postEvent(
-                    page, new QKeyEvent(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier));
-                QCoreApplication::postEvent(page,
-                                            new QKeyEvent(QEvent::KeyPress, Qt::Key_X,
-                                                          Qt::NoModifier, QStringLiteral("x")));
-                QWidget* window = qobject_cast<QWidget*>(page)->window();
-                QMetaObject::invokeMethod(
-                    window,
-                    [this, window] {
-                        quit = nowNs();
-                        window->close();
-                    },
-                    Qt::QueuedConnection);
+                QTimer::singleShot(kLookAtThePageMs, this, [this, page] { goToTheEnd(page); });
             });
         }
         return false;
+    }
+
+private:
+    void goToTheEnd(QObject* page)
+    {
+        end = nowNs();
+        QCoreApplication::postEvent(
+            page, new QKeyEvent(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier));
+        QCoreApplication::postEvent(
+            page, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
+        QWidget* window = qobject_cast<QWidget*>(page)->window();
+        QMetaObject::invokeMethod(
+            window,
+            [this, window] {
+                quit = nowNs();
+                window->close();
+            },
+            Qt::QueuedConnection);
     }
 };
 
@@ -118,8 +126,9 @@ int runChild(int argc, char** argv, const QString& folder, bool goToEnd)
     return watch.shown > 0 ? 0 : 1;
 }
 
-enum class Page { Sheet, Short, Empty };
+enum class Page { Sheet, Short, Empty, Line };
 constexpr int kBigLines = 1000000;
+constexpr int kLineChars = 50000000;
 
 // The settings and both pages as the program leaves them. A big page is written straight as
 // RTF, in the page's default font, so that preparing it lays nothing out.
@@ -136,12 +145,24 @@ bool prepareFolder(const QString& folder, Page kind)
         if (ok && kind != Page::Sheet) {
             QTextDocument big;
             big.setDefaultFont(windows.form1.page(0)->document()->defaultFont());
-            QStringList lines;
-            lines.reserve(kBigLines);
-            for (int i = 0; i < kBigLines; ++i)
-                lines << (kind == Page::Empty ? QString()
-                                              : QStringLiteral("x%1 = %2m").arg(i % 100).arg(i));
-            big.setPlainText(lines.join(QLatin1Char('\n')));
+            if (kind == Page::Line) {
+                // Digits and letters without a paragraph break: one line in the page.
+                const QString piece = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyz");
+                QString line;
+                line.reserve(kLineChars);
+                while (line.size() < kLineChars)
+                    line += piece;
+                line.truncate(kLineChars);
+                big.setPlainText(line);
+            } else {
+                QStringList lines;
+                lines.reserve(kBigLines);
+                for (int i = 0; i < kBigLines; ++i)
+                    lines << (kind == Page::Empty
+                                  ? QString()
+                                  : QStringLiteral("x%1 = %2m").arg(i % 100).arg(i));
+                big.setPlainText(lines.join(QLatin1Char('\n')));
+            }
             ok = quorvel::WriteFileReason(folder + QStringLiteral("/QV1.rtf"),
                                           quorvel::WriteRtf(big))
                      .isEmpty();
@@ -163,7 +184,7 @@ bool runSeries(const QString& title, Page kind, int runs)
     QTemporaryDir folder;
     // Prepared in a process of its own: a child's peak memory counts its parent's from before
     // the exec, and the parent stays small.
-    const char* kinds[] = {"sheet", "short", "empty"};
+    const char* kinds[] = {"sheet", "short", "empty", "line"};
     if (!folder.isValid() ||
         QProcess::execute(QCoreApplication::applicationFilePath(),
                           {QStringLiteral("--prepare"), folder.path(),
@@ -216,12 +237,17 @@ bool runSeries(const QString& title, Page kind, int runs)
     return true;
 }
 
-int runParent(int argc, char** argv, bool big, int runs)
+int runParent(int argc, char** argv, Page kind, int runs)
 {
     QApplication app(argc, argv);
-    const bool ok = big ? runSeries(QStringLiteral("1,000,000 short lines"), Page::Short, runs) &&
-                              runSeries(QStringLiteral("1,000,000 empty lines"), Page::Empty, runs)
-                        : runSeries(QStringLiteral("10,000-line sheet"), Page::Sheet, runs);
+    bool ok = false;
+    if (kind == Page::Short)
+        ok = runSeries(QStringLiteral("1,000,000 short lines"), Page::Short, runs) &&
+             runSeries(QStringLiteral("1,000,000 empty lines"), Page::Empty, runs);
+    else if (kind == Page::Line)
+        ok = runSeries(QStringLiteral("one line of 50,000,000 characters"), Page::Line, runs);
+    else
+        ok = runSeries(QStringLiteral("10,000-line sheet"), Page::Sheet, runs);
     return ok ? 0 : 1;
 }
 
@@ -240,13 +266,14 @@ int main(int argc, char** argv)
         QApplication app(argc, argv);
         const Page kind = has(2, "short")   ? Page::Short
                           : has(2, "empty") ? Page::Empty
+                          : has(2, "line")  ? Page::Line
                                             : Page::Sheet;
         return prepareFolder(QString::fromLocal8Bit(argv[2]), kind) ? 0 : 1;
     }
-    const bool big = has(0, "--big");
-    const std::size_t at = big ? 1 : 0;
-    int runs = big ? 3 : 15;
+    const Page kind = has(0, "--big") ? Page::Short : has(0, "--line") ? Page::Line : Page::Sheet;
+    const std::size_t at = kind == Page::Sheet ? 0 : 1;
+    int runs = kind == Page::Sheet ? 15 : 3;
     if (has(at, "--runs") && args.size() > at + 1)
         runs = std::max(1, std::atoi(args[at + 1].c_str()));
-    return runParent(argc, argv, big, runs);
+    return runParent(argc, argv, kind, runs);
 }

@@ -1,11 +1,16 @@
 #include "platform/long_page_layout.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTextFragment>
 #include <QTextLayout>
+#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -20,24 +25,61 @@ double lineHeight(qreal ascent, qreal descent, qreal leading)
     return std::ceil(ascent + descent + leading);
 }
 
+bool isLongLine(const QTextBlock& block)
+{
+    return block.length() > kLongLineChars;
+}
+
+// The slice of a long line the caret at rel (from the line's start) is drawn in: the one holding
+// the character after it, the last one at the end of the line.
+int caretSlice(const QTextBlock& block, int rel)
+{
+    const int last = std::max(0, (block.length() - 2) / kLineSliceChars);
+    return std::min(rel / kLineSliceChars, last);
+}
+
+// The text from..to of the document, read from its pieces without copying the rest of the line.
+QString textBetween(const QTextDocument* doc, int from, int to)
+{
+    QTextCursor cursor(const_cast<QTextDocument*>(doc));
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
 } // namespace
+
+bool IsLongPage(const QTextDocument& doc)
+{
+    if (doc.blockCount() > kLongPageLines)
+        return true;
+    if (doc.characterCount() <= kLongLineChars)
+        return false;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (isLongLine(block))
+            return true;
+    }
+    return false;
+}
 
 LongPageLayout::LongPageLayout(QTextDocument* doc) : QAbstractTextDocumentLayout(doc) {}
 
+// Most lines share a handful of formats: the metrics are looked up by format index, and a format
+// is built (format()) only the first time its index is seen.
+template <typename Format> QSizeF LongPageLayout::metricsOf(int index, const Format& format) const
+{
+    const auto found = m_formatMetrics.constFind(index);
+    if (found != m_formatMetrics.constEnd())
+        return *found;
+    const QFontMetricsF fm(format().font().resolve(document()->defaultFont()), paintDevice());
+    const QSizeF metrics(fm.averageCharWidth(),
+                         lineHeight(fm.ascent(), fm.descent(), qMax<qreal>(fm.leading(), 0)));
+    m_formatMetrics.insert(index, metrics);
+    return metrics;
+}
+
 QSizeF LongPageLayout::measure(const QTextBlock& block) const
 {
-    // Most lines share a handful of formats: the metrics are looked up by format index, and a
-    // format is built only the first time its index is seen.
-    const auto metricsOf = [this](int index, const auto& format) {
-        const auto found = m_formatMetrics.constFind(index);
-        if (found != m_formatMetrics.constEnd())
-            return *found;
-        const QFontMetricsF fm(format().font().resolve(document()->defaultFont()), paintDevice());
-        const QSizeF metrics(fm.averageCharWidth(),
-                             lineHeight(fm.ascent(), fm.descent(), qMax<qreal>(fm.leading(), 0)));
-        m_formatMetrics.insert(index, metrics);
-        return metrics;
-    };
     if (block.length() == 1) // an empty line is as high as its own character format
         return {0, metricsOf(block.charFormatIndex(), [&block] {
                        return block.charFormat();
@@ -54,10 +96,29 @@ QSizeF LongPageLayout::measure(const QTextBlock& block) const
     return {width, height};
 }
 
+QSizeF LongPageLayout::uniformMetrics() const
+{
+    const QList<QTextFormat> formats = document()->allFormats();
+    QSizeF uniform;
+    for (int i = 0; i < int(formats.size()); ++i) {
+        if (!formats[i].isCharFormat())
+            continue;
+        const QSizeF metrics = metricsOf(i, [&formats, i] { return formats[i].toCharFormat(); });
+        if (!uniform.isEmpty() && metrics.height() != uniform.height())
+            return {};
+        uniform = {std::max(uniform.width(), metrics.width()), metrics.height()};
+    }
+    return uniform;
+}
+
 void LongPageLayout::layOut(const QTextBlock& block) const
 {
     QTextLayout* layout = block.layout();
-    if (layout->lineCount() == 0) {
+    if (isLongLine(block)) {
+        // Lines in its layout would make the toolkit's caret code shape all of it.
+        if (layout->lineCount() > 0)
+            layout->clearLayout();
+    } else if (layout->lineCount() == 0) {
         QTextOption option = document()->defaultTextOption();
         option.setWrapMode(QTextOption::ManualWrap);
         option.setTextDirection(block.textDirection());
@@ -128,8 +189,20 @@ void LongPageLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     }
     std::vector<double> heights;
     heights.reserve(static_cast<std::size_t>(end - begin));
+    // Walking each line's fragments took a second and more for a million lines; when all
+    // character formats are equally high, each line is that high and only its length is read.
+    // The width is then estimated with the widest average advance.
+    constexpr int kManyLines = 64;
+    const QSizeF uniform = end - begin > kManyLines ? uniformMetrics() : QSizeF();
     QTextBlock block = first;
     for (int n = begin; n < end && block.isValid(); ++n, block = block.next()) {
+        // An edit leaves the lines of a block's layout in place, only their shapes go.
+        block.clearLayout();
+        if (!uniform.isEmpty()) {
+            heights.push_back(uniform.height());
+            m_width = std::max(m_width, (block.length() - 1) * uniform.width());
+            continue;
+        }
         const QSizeF size = measure(block);
         heights.push_back(size.height());
         m_width = std::max(m_width, size.width());
@@ -175,12 +248,89 @@ QRectF LongPageLayout::blockBoundingRect(const QTextBlock& block) const
                                        m_heights[static_cast<std::size_t>(block.blockNumber())])};
 }
 
+void LongPageLayout::shapeSlice(QTextLayout& slice, const QTextBlock& block, int n) const
+{
+    const int length = block.length() - 1;
+    const int from = std::min(n * kLineSliceChars, length);
+    const int to = std::min(from + kLineSliceChars, length);
+    const int start = block.position();
+    // A line separator would break the slice into lines that its neighbours do not follow.
+    slice.setText(textBetween(document(), start + from, start + to)
+                      .replace(QChar::LineSeparator, QLatin1Char(' ')));
+    slice.setFont(document()->defaultFont());
+    QList<QTextLayout::FormatRange> formats;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int begin = std::max(fragment.position() - start, from);
+        const int end = std::min(fragment.position() + fragment.length() - start, to);
+        if (end <= from)
+            continue;
+        if (begin >= to)
+            break;
+        formats.append({begin - from, end - begin, fragment.charFormat()});
+    }
+    slice.setFormats(formats);
+    QTextOption option = document()->defaultTextOption();
+    option.setWrapMode(QTextOption::ManualWrap);
+    option.setTextDirection(Qt::LeftToRight);
+    option.setTabs(block.blockFormat().tabPositions());
+    slice.setTextOption(option);
+    slice.beginLayout();
+    QTextLine line = slice.createLine();
+    if (line.isValid()) {
+        line.setLeadingIncluded(true);
+        line.setLineWidth(qreal(INT_MAX));
+        line.setPosition(QPointF(0, 0));
+    }
+    slice.endLayout();
+}
+
+double LongPageLayout::sliceX(const QTextBlock& block, int n) const
+{
+    const double advance = measure(block).width() / std::max(1, block.length() - 1);
+    return double(n) * kLineSliceChars * advance;
+}
+
+QRectF LongPageLayout::caretRect(int position) const
+{
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid())
+        return {};
+    const QRectF box = blockBoundingRect(block);
+    const int rel = position - block.position();
+    if (isLongLine(block)) {
+        const int n = caretSlice(block, rel);
+        QTextLayout slice(QString(), document()->defaultFont(), paintDevice());
+        shapeSlice(slice, block, n);
+        const QTextLine line = slice.lineAt(0);
+        return {box.left() + sliceX(block, n) + line.cursorToX(rel - n * kLineSliceChars),
+                box.top(), 1, line.height()};
+    }
+    const QTextLine line = block.layout()->lineForTextPosition(rel);
+    if (!line.isValid())
+        return {box.topLeft(), QSizeF(1, box.height())};
+    return {box.left() + line.cursorToX(rel), box.top() + line.y(), 1, line.height()};
+}
+
 int LongPageLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const
 {
     const qreal margin = document()->documentMargin();
     const QTextBlock block = document()->findBlockByNumber(blockAt(point.y() - margin));
     if (!block.isValid())
         return -1;
+    if (isLongLine(block)) {
+        const double x = point.x() - margin;
+        const double step = sliceX(block, 1);
+        const int last = caretSlice(block, block.length() - 1);
+        const int n = step > 0 ? int(std::clamp(std::floor(x / step), 0.0, double(last))) : 0;
+        QTextLayout slice(QString(), document()->defaultFont(), paintDevice());
+        shapeSlice(slice, block, n);
+        const QTextLine line = slice.lineAt(0);
+        const QPointF at(x - sliceX(block, n), point.y() - margin - top(block.blockNumber()));
+        if (accuracy == Qt::ExactHit && !line.naturalTextRect().contains(at))
+            return -1;
+        return block.position() + n * kLineSliceChars + line.xToCursor(at.x());
+    }
     layOut(block);
     const QTextLayout* layout = block.layout();
     const QPointF at = point - layout->position();
@@ -206,6 +356,10 @@ void LongPageLayout::draw(QPainter* painter, const PaintContext& context)
     for (QTextBlock block = doc->findBlockByNumber(blockAt(clip.top() - margin));
          block.isValid() && top(block.blockNumber()) + margin <= clip.bottom();
          block = block.next()) {
+        if (isLongLine(block)) {
+            drawLongLine(painter, context, block, clip);
+            continue;
+        }
         layOut(block);
         QTextLayout* layout = block.layout();
         const int start = block.position();
@@ -222,6 +376,197 @@ void LongPageLayout::draw(QPainter* painter, const PaintContext& context)
             layout->drawCursor(painter, QPointF(0, 0), context.cursorPosition - start, 1);
     }
     painter->restore();
+}
+
+void LongPageLayout::drawLongLine(QPainter* painter, const PaintContext& context,
+                                  const QTextBlock& block, const QRectF& clip) const
+{
+    const qreal margin = document()->documentMargin();
+    const QPointF origin(margin, top(block.blockNumber()) + margin);
+    const int start = block.position();
+    const int end = start + block.length();
+    const double step = sliceX(block, 1);
+    const int last = caretSlice(block, block.length() - 1);
+    // One slice more on the left: a shaped slice may reach beyond its estimated width.
+    int n =
+        step > 0
+            ? int(std::clamp(std::floor((clip.left() - origin.x()) / step) - 1, 0.0, double(last)))
+            : 0;
+    const int caret = context.cursorPosition >= start && context.cursorPosition < end
+                          ? caretSlice(block, context.cursorPosition - start)
+                          : -1;
+    for (; n <= last && origin.x() + sliceX(block, n) <= clip.right(); ++n) {
+        QTextLayout slice(QString(), document()->defaultFont(), paintDevice());
+        shapeSlice(slice, block, n);
+        const int from = start + n * kLineSliceChars;
+        const int to = std::min(from + kLineSliceChars, end);
+        QList<QTextLayout::FormatRange> selections;
+        for (const Selection& selection : context.selections) {
+            const int a = std::max(selection.cursor.selectionStart(), from);
+            const int b = std::min(selection.cursor.selectionEnd(), to);
+            if (a < b)
+                selections.append({a - from, b - a, selection.format});
+        }
+        // Drawn from its own origin: the painter's transformation keeps the large offset in
+        // doubles, where the toolkit's text drawing would round it to a fixed-point type.
+        const QPointF at = origin + QPointF(sliceX(block, n), 0);
+        painter->save();
+        painter->translate(at);
+        slice.draw(painter, QPointF(0, 0), selections, clip.translated(-at));
+        if (n == caret)
+            slice.drawCursor(painter, QPointF(0, 0), context.cursorPosition - from, 1);
+        painter->restore();
+    }
+}
+
+namespace {
+
+// Moves the caret along a long line, or deletes there, without the toolkit's character and word
+// boundaries: it finds them in the character attributes of the whole line, some 28 bytes a
+// character. Keys at the line's ends go on to the toolkit, which handles them without the line.
+class LongLineKeys : public QObject
+{
+public:
+    static constexpr const char* kName = "quorvelLongLineKeys";
+
+    explicit LongLineKeys(QTextEdit& page) : QObject(&page), m_page(page)
+    {
+        setObjectName(QLatin1String(kName));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != &m_page || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        QTextCursor cursor = m_page.textCursor();
+        const QTextBlock block = cursor.block();
+        if (!isLongLine(block))
+            return false;
+        const Qt::KeyboardModifiers modifiers =
+            key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        const bool word = modifiers.testFlag(Qt::ControlModifier);
+        const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+        // Alt is not ours; a selection the toolkit collapses without looking at the line.
+        if (modifiers.testFlag(Qt::AltModifier) || (!shift && cursor.hasSelection()))
+            return false;
+        const int pos = cursor.position();
+        const int lineStart = block.position();
+        const int lineEnd = lineStart + block.length() - 1;
+        int to = -1;
+        bool erase = false;
+        switch (key->key()) {
+        case Qt::Key_Left:
+            to = pos == lineStart ? -1 : step(pos, -1, word, lineStart, lineEnd);
+            break;
+        case Qt::Key_Right:
+            to = pos == lineEnd ? -1 : step(pos, 1, word, lineStart, lineEnd);
+            break;
+        case Qt::Key_Delete:
+            erase = !shift && !cursor.hasSelection() && pos < lineEnd;
+            to = erase ? step(pos, 1, word, lineStart, lineEnd) : -1;
+            break;
+        case Qt::Key_Backspace: // without Ctrl the toolkit does it without the line's attributes
+            erase = word && !shift && !cursor.hasSelection() && pos > lineStart;
+            to = erase ? step(pos, -1, true, lineStart, lineEnd) : -1;
+            break;
+        default:
+            break;
+        }
+        if (to < 0)
+            return false;
+        cursor.setPosition(to, shift || erase ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+        if (erase)
+            cursor.removeSelectedText();
+        m_page.setTextCursor(cursor);
+        return true;
+    }
+
+private:
+    // The next caret position from pos in direction dir (+1 or -1) between from and to: one
+    // character (a surrogate pair is one), or with word to the next start of a word.
+    int step(int pos, int dir, bool word, int from, int to) const
+    {
+        const QTextDocument& doc = *m_page.document();
+        const auto at = [&doc](int p) { return doc.characterAt(p); };
+        const auto move = [&](int p) {
+            p += dir;
+            if (p > from && p < to && at(p).isLowSurrogate() && at(p - 1).isHighSurrogate())
+                p += dir;
+            return p;
+        };
+        if (!word)
+            return move(pos);
+        const auto inWord = [&at](int p) { return at(p).isLetterOrNumber(); };
+        if (dir > 0) { // over the rest of this word and the gap after it
+            while (pos < to && inWord(pos))
+                pos = move(pos);
+            while (pos < to && !inWord(pos))
+                pos = move(pos);
+        } else { // over the gap before the caret and the word before that
+            while (pos > from && !inWord(pos - 1))
+                pos = move(pos);
+            while (pos > from && inWord(pos - 1))
+                pos = move(pos);
+        }
+        return pos;
+    }
+
+    QTextEdit& m_page;
+};
+
+// The toolkit puts the view on the caret by a rectangle it computes from the line's shapes, at
+// the line's start for a long line; this puts it on the caret afterwards.
+void showLongLineCaret(QTextEdit& page)
+{
+    const auto* layout = qobject_cast<const LongPageLayout*>(page.document()->documentLayout());
+    const QTextCursor cursor = page.textCursor();
+    if (!layout || !isLongLine(cursor.block()))
+        return;
+    const QRectF caret = layout->caretRect(cursor.position());
+    QScrollBar& bar = *page.horizontalScrollBar();
+    const int width = page.viewport()->width();
+    const int margin = std::min(width / 4, 50);
+    if (caret.left() < bar.value() + margin || caret.right() > bar.value() + width - margin)
+        bar.setValue(int(caret.left()) - width / 2);
+}
+
+const char* const kFollowsLength = "quorvelFollowsLength";
+
+} // namespace
+
+void FollowPageLength(QTextEdit& page)
+{
+    QTextDocument& doc = *page.document();
+    if (!qobject_cast<LongPageLayout*>(doc.documentLayout()) &&
+        !doc.property(kFollowsLength).toBool()) {
+        doc.setProperty(kFollowsLength, true);
+        // Switched before the toolkit's layout sees the edit: it would lay out all the new
+        // lines at once, and a page past its ceiling never. The document finishes the edit with
+        // the new layout, which measures the whole page once when it is installed.
+        const auto follow = [&doc](int from, int, int added) {
+            if (qobject_cast<LongPageLayout*>(doc.documentLayout()))
+                return;
+            bool isLong = doc.blockCount() > kLongPageLines;
+            for (QTextBlock block = doc.findBlock(from);
+                 !isLong && block.isValid() && block.position() <= from + added;
+                 block = block.next())
+                isLong = isLongLine(block);
+            if (isLong)
+                doc.setDocumentLayout(new LongPageLayout(&doc));
+        };
+        QObject::connect(&doc, &QTextDocument::contentsChange, &doc, follow);
+        follow(0, 0, doc.characterCount());
+    }
+    // Found by name: the class has no meta-object of its own.
+    if (page.findChild<QObject*>(QLatin1String(LongLineKeys::kName), Qt::FindDirectChildrenOnly) ==
+        nullptr) {
+        page.installEventFilter(new LongLineKeys(page));
+        QObject::connect(&page, &QTextEdit::cursorPositionChanged, &page, [&page] {
+            QTimer::singleShot(0, &page, [&page] { showLongLineCaret(page); });
+        });
+    }
 }
 
 } // namespace quorvel

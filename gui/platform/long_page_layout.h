@@ -4,6 +4,13 @@
 // the positions as doubles, measures a line's height from its character formats without shaping
 // its text, and shapes only the lines that are drawn or that the caret visits, so opening and
 // leaving a page of a million lines costs time and memory in proportion to its size.
+//
+// A very long line is never shaped as a whole either: the toolkit spends some 28 bytes per
+// character on a shaped line (a 50 million character line took 2 GB and many seconds). Such a
+// line is drawn and hit in pieces of kLineSliceChars characters, each shaped on its own when it
+// is visible; a piece starts at its index times the line's average advance. Its block keeps a
+// layout without lines, so the toolkit's caret code asks this layout for the block and finds no
+// line to measure.
 #pragma once
 
 #include <QAbstractTextDocumentLayout>
@@ -14,12 +21,27 @@
 
 class QTextBlock;
 class QTextDocument;
+class QTextEdit;
+class QTextLayout;
 
 namespace quorvel {
 
-// Pages with more lines than this get a LongPageLayout when they are loaded; shorter pages keep
-// the toolkit's layout.
+// Pages with more lines than this get a LongPageLayout; shorter pages keep the toolkit's layout.
 constexpr int kLongPageLines = 100000;
+// So does a page with a line longer than this (characters): shaping it whole costs megabytes.
+constexpr int kLongLineChars = 100000;
+// The piece of a long line that is shaped at a time.
+constexpr int kLineSliceChars = 512;
+
+// Whether the document needs a LongPageLayout: too many lines, or one too long.
+bool IsLongPage(const QTextDocument& doc);
+
+// Lets the page follow its length: its document gets a LongPageLayout now if it is long, else at
+// the edit (typing, pasting) that makes it long; and the view follows the caret along a long
+// line, whose caret rectangle the toolkit cannot compute. Call it again for a new document of the
+// page. The page keeps the layout when it shrinks again: switching back would lay the whole page
+// out once more for no gain.
+void FollowPageLength(QTextEdit& page);
 
 // For pages whose lines are the document's blocks, unwrapped, as the worksheet pages are.
 class LongPageLayout : public QAbstractTextDocumentLayout
@@ -36,14 +58,29 @@ public:
     QRectF frameBoundingRect(QTextFrame* frame) const override;
     QRectF blockBoundingRect(const QTextBlock& block) const override;
 
+    // The caret's rectangle at position in the document, for lines the toolkit cannot measure.
+    QRectF caretRect(int position) const;
+
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
 
 private:
+    // Average advance and line height of a character format.
+    template <typename Format> QSizeF metricsOf(int index, const Format& format) const;
     // The height and estimated width of a line from its formats, without laying it out.
     QSizeF measure(const QTextBlock& block) const;
+    // The widest average advance and the line height when all character formats have the same
+    // line height; else an empty size.
+    QSizeF uniformMetrics() const;
     // Shapes the line where it has no valid layout; its real size replaces the measured one.
+    // A long line is only placed.
     void layOut(const QTextBlock& block) const;
+    // Piece n of a long line, shaped, with its left edge at x = 0.
+    void shapeSlice(QTextLayout& slice, const QTextBlock& block, int n) const;
+    // Where piece n of a long line starts, from the line's left edge.
+    double sliceX(const QTextBlock& block, int n) const;
+    void drawLongLine(QPainter* painter, const PaintContext& context, const QTextBlock& block,
+                      const QRectF& clip) const;
     int blockAt(qreal y) const;
     // The top of line n below the margin; n = lineCount is the end of the page. Tops are summed
     // up again only from the first height that changed, and only when one is asked for.

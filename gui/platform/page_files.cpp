@@ -43,9 +43,11 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
             std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
         loaded->setPlainText(QString::fromStdU16String(text));
     }
-    if (loaded->blockCount() > kLongPageLines)
+    // Before the page shows it: the toolkit's layout would start on all of it at once.
+    if (IsLongPage(*loaded))
         loaded->setDocumentLayout(new LongPageLayout(loaded.get()));
     page.setDocument(loaded.release());
+    FollowPageLength(page);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "formula_library/formula_editor.h"
 #include "formula_library/help_window.h"
 #include "keypad/keypad_window.h"
+#include "platform/long_page_layout.h"
 #include "platform/message_boxes.h"
 #include "platform/paper_palette.h"
 #include "unit_definitions/unit_definitions_window.h"
@@ -74,6 +75,7 @@ QTextEdit* TForm1::createPage(const QString& objectName, const QString& caption)
     MakePaper(*memo);
     memo->setTextColor(Qt::black);
     memo->setLineWrapMode(QTextEdit::NoWrap);
+    FollowPageLength(*memo); // a page pasted or typed long gets the long-page layout
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     memo->setTabChangesFocus(false);
