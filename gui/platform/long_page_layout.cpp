@@ -421,9 +421,12 @@ void LongPageLayout::drawLongLine(QPainter* painter, const PaintContext& context
 
 namespace {
 
+void showLongLineCaret(QTextEdit& page);
+
 // Moves the caret along a long line, or deletes there, without the toolkit's character and word
 // boundaries: it finds them in the character attributes of the whole line, some 28 bytes a
 // character. Keys at the line's ends go on to the toolkit, which handles them without the line.
+// It also keeps the view on a caret in a long line.
 class LongLineKeys : public QObject
 {
 public:
@@ -432,6 +435,14 @@ public:
     explicit LongLineKeys(QTextEdit& page) : QObject(&page), m_page(page)
     {
         setObjectName(QLatin1String(kName));
+        // Once the caret has settled: a recalculation moves it once for every line it rewrites.
+        m_showCaret.setSingleShot(true);
+        m_showCaret.setInterval(0);
+        connect(&m_showCaret, &QTimer::timeout, this, [this] { showLongLineCaret(m_page); });
+        connect(&page, &QTextEdit::cursorPositionChanged, this, [this] {
+            if (!m_showCaret.isActive())
+                m_showCaret.start();
+        });
     }
 
 protected:
@@ -514,6 +525,7 @@ private:
     }
 
     QTextEdit& m_page;
+    QTimer m_showCaret;
 };
 
 // The toolkit puts the view on the caret by a rectangle it computes from the line's shapes, at
@@ -563,9 +575,6 @@ void FollowPageLength(QTextEdit& page)
     if (page.findChild<QObject*>(QLatin1String(LongLineKeys::kName), Qt::FindDirectChildrenOnly) ==
         nullptr) {
         page.installEventFilter(new LongLineKeys(page));
-        QObject::connect(&page, &QTextEdit::cursorPositionChanged, &page, [&page] {
-            QTimer::singleShot(0, &page, [&page] { showLongLineCaret(page); });
-        });
     }
 }
 
