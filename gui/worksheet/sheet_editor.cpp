@@ -102,13 +102,11 @@ void SheetEditor::replaceLine(int i, const QList<TextRun>& runs)
     const QList<Span> spans = spansOf(runs, firstCharFormat(block), text);
     const int kept = matchingPrefix(block, text, spans, m_edit.palette().color(QPalette::Text));
     const int lineEnd = block.position() + block.length() - 1;
-    QTextCursor c(block);
-    // setPosition, not movePosition: moving by lines or blocks lays the block out first.
-    c.setPosition(lineEnd);
     if (kept == text.size() && block.length() - 1 == kept) {
-        putCaret(c);
+        putCaretAt(lineEnd);
         return;
     }
+    QTextCursor c(block);
     c.beginEditBlock();
     c.setPosition(block.position() + kept);
     c.setPosition(lineEnd, QTextCursor::KeepAnchor);
@@ -120,9 +118,7 @@ void SheetEditor::replaceLine(int i, const QList<TextRun>& runs)
         c.insertText(text.mid(from, span.end - from), span.format);
     }
     c.endEditBlock();
-    QTextCursor end(m_edit.document());
-    end.setPosition(c.position());
-    putCaret(end);
+    putCaretAt(c.position());
 }
 
 void SheetEditor::appendLine(const QString& text)
@@ -174,6 +170,19 @@ void SheetEditor::putCaret(const QTextCursor& cursor)
         m_edit.setTextCursor(cursor);
 }
 
+// By setPosition, not movePosition: moving by lines or blocks lays the line out first. In a batch
+// only the inner cursor moves, without a cursor of its own for each line.
+void SheetEditor::putCaretAt(int position)
+{
+    if (m_batchDepth > 0) {
+        m_batchCaret.setPosition(position);
+        return;
+    }
+    QTextCursor c(m_edit.document());
+    c.setPosition(position);
+    m_edit.setTextCursor(c);
+}
+
 int SheetEditor::caretRow() const
 {
     return caret().blockNumber();
@@ -194,16 +203,12 @@ void SheetEditor::setCaret(int row, int column)
     QTextBlock block = m_edit.document()->findBlockByNumber(row);
     if (!block.isValid())
         block = m_edit.document()->lastBlock();
-    QTextCursor c(block);
-    c.setPosition(block.position() + qBound(0, column, block.length() - 1));
-    putCaret(c);
+    putCaretAt(block.position() + qBound(0, column, block.length() - 1));
 }
 
 void SheetEditor::setCaretPosition(int position)
 {
-    QTextCursor c(m_edit.document());
-    c.setPosition(qBound(0, position, m_edit.document()->characterCount() - 1));
-    putCaret(c);
+    putCaretAt(qBound(0, position, m_edit.document()->characterCount() - 1));
 }
 
 void SheetEditor::beginBatch()

@@ -101,6 +101,7 @@ private:
     QTextCursor caret() const;
     QTextCharFormat selectionCharFormat() const;
     void putCaret(const QTextCursor& cursor);
+    void putCaretAt(int position);
 
     QTextEdit& m_edit;
     int m_batchDepth = 0;
