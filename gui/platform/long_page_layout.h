@@ -1,9 +1,12 @@
 // The layout of a very long page. The toolkit's own document layout keeps line positions in a
 // fixed-point type that ends near 8.4 million pixels (about 490,000 lines of 11 pt text); beyond
-// that its background layout never finishes and the window stops answering. This layout keeps
-// the positions as doubles, measures a line's height from its character formats without shaping
-// its text, and shapes only the lines that are drawn or that the caret visits, so opening and
-// leaving a page of a million lines costs time and memory in proportion to its size.
+// that its background layout never finishes and the window stops answering. Well below that, it
+// shapes every line an edit touches before the view may show the caret: a recalculation of a
+// 10,000-line page spent three quarters of its time laying out lines nobody looked at. This
+// layout keeps the positions as doubles, measures a line's height from its character formats
+// without shaping its text, and shapes only the lines that are drawn or that the caret visits,
+// so opening, recalculating and leaving a long page cost time and memory in proportion to what
+// changes and what is shown.
 //
 // A very long line is never shaped as a whole either: the toolkit spends some 28 bytes per
 // character on a shaped line (a 50 million character line took 2 GB and many seconds). Such a
@@ -26,8 +29,10 @@ class QTextLayout;
 
 namespace quorvel {
 
-// Pages with more lines than this get a LongPageLayout; shorter pages keep the toolkit's layout.
-constexpr int kLongPageLines = 100000;
+// Pages with more lines than this get a LongPageLayout; shorter pages keep the toolkit's layout,
+// which measures every line exactly. Laying out a line costs the toolkit some 10-15 µs, so up to
+// here a whole page is laid out within a few frames.
+constexpr int kLongPageLines = 2000;
 // So does a page with a line longer than this (characters): shaping it whole costs megabytes.
 constexpr int kLongLineChars = 100000;
 // The piece of a long line that is shaped at a time.
