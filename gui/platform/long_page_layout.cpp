@@ -168,9 +168,21 @@ int LongPageLayout::blockAt(qreal y) const
 
 void LongPageLayout::documentChanged(int from, int charsRemoved, int charsAdded)
 {
-    Q_UNUSED(charsRemoved);
     const QTextDocument* doc = document();
     const int count = doc->blockCount();
+    // The metrics of formats that leave the font to the page follow the page's font.
+    if (doc->defaultFont() != m_measuredFont) {
+        m_measuredFont = doc->defaultFont();
+        m_formatMetrics.clear();
+    } else if (from == 0 && charsRemoved == 0 && charsAdded == doc->characterCount() &&
+               std::size_t(count) == m_heights.size()) {
+        // The whole page and nothing removed: no edit looks like this (the page's last character
+        // is never added), so the page's width changed, as at every resize of the window. An
+        // unwrapped line keeps its height at any width; measuring a million lines again would
+        // hold up every step of a resize.
+        emit update();
+        return;
+    }
     QTextBlock first = doc->findBlock(from);
     if (!first.isValid())
         first = doc->lastBlock();

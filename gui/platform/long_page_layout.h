@@ -17,6 +17,7 @@
 #pragma once
 
 #include <QAbstractTextDocumentLayout>
+#include <QFont>
 #include <QHash>
 #include <QSizeF>
 
@@ -101,6 +102,7 @@ private:
     mutable QSizeF m_reportedSize;
     // Line metrics (ascent + descent + leading, average advance) per character format index.
     mutable QHash<int, QSizeF> m_formatMetrics;
+    QFont m_measuredFont; // the page's font m_formatMetrics were measured with
 };
 
 } // namespace quorvel

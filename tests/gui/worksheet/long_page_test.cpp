@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 
 using namespace quorvel;
@@ -85,6 +86,7 @@ private slots:
     void editedPageBecomesLong();
     void longLineKeysActAsOnShortLines_data();
     void longLineKeysActAsOnShortLines();
+    void linesFollowThePagesFont();
 };
 
 void LongPageTest::loadedPageReachesItsEnd_data()
@@ -122,6 +124,22 @@ void LongPageTest::loadedPageReachesItsEnd()
     const QRectF last = layout.blockBoundingRect(memo.document()->lastBlock());
     QVERIFY(last.top() > 8.4e6 || last.width() > 2e7);
     checkPageEnd(memo, rows);
+}
+
+// Lines that leave the font to the page grow with it; a new width (a resize) leaves them alone.
+void LongPageTest::linesFollowThePagesFont()
+{
+    QTextDocument doc;
+    QFont font(QStringLiteral("Courier New"), 10);
+    doc.setDefaultFont(font);
+    doc.setPlainText(QStringLiteral("a = 1\n").repeated(kLongPageLines));
+    doc.setDocumentLayout(new LongPageLayout(&doc));
+    const qreal small = doc.documentLayout()->documentSize().height();
+    doc.setPageSize(QSizeF(500, -1));
+    QCOMPARE(doc.documentLayout()->documentSize().height(), small);
+    font.setPointSize(20);
+    doc.setDefaultFont(font);
+    QVERIFY(doc.documentLayout()->documentSize().height() > 1.5 * small);
 }
 
 void LongPageTest::editedPageBecomesLong_data()
