@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -460,6 +461,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == m_page.viewport() && event->type() == QEvent::MouseButtonDblClick)
+            return selectWord(*static_cast<const QMouseEvent*>(event));
         if (watched != &m_page || event->type() != QEvent::KeyPress)
             return false;
         const auto* key = static_cast<const QKeyEvent*>(event);
@@ -507,6 +510,47 @@ protected:
     }
 
 private:
+    // A double click selects the word under the mouse like the toolkit does, but finds the
+    // word's ends by reading outwards in pieces instead of from the attributes of the whole line.
+    bool selectWord(const QMouseEvent& mouse)
+    {
+        const QTextDocument& doc = *m_page.document();
+        const QPointF at = mouse.position() + QPointF(m_page.horizontalScrollBar()->value(),
+                                                      m_page.verticalScrollBar()->value());
+        const int pos = doc.documentLayout()->hitTest(at, Qt::FuzzyHit);
+        const QTextBlock block = doc.findBlock(pos);
+        if (mouse.button() != Qt::LeftButton || !isLongLine(block))
+            return false;
+        const int lineStart = block.position();
+        const int lineEnd = lineStart + block.length() - 1;
+        constexpr int kPiece = 4096;
+        int from = pos;
+        for (bool more = true; more && from > lineStart;) {
+            const int start = std::max(lineStart, from - kPiece);
+            const QString piece = textBetween(&doc, start, from);
+            auto k = piece.size();
+            while (k > 0 && piece[k - 1].isLetterOrNumber())
+                --k;
+            more = k == 0;
+            from = start + int(k);
+        }
+        int to = pos;
+        for (bool more = true; more && to < lineEnd;) {
+            const int end = std::min(lineEnd, to + kPiece);
+            const QString piece = textBetween(&doc, to, end);
+            qsizetype k = 0;
+            while (k < piece.size() && piece[k].isLetterOrNumber())
+                ++k;
+            more = k == piece.size();
+            to += int(k);
+        }
+        QTextCursor cursor(m_page.document());
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        m_page.setTextCursor(cursor);
+        return true;
+    }
+
     // The next caret position from pos in direction dir (+1 or -1) between from and to: one
     // character (a surrogate pair is one), or with word to the next start of a word.
     int step(int pos, int dir, bool word, int from, int to) const
@@ -586,7 +630,9 @@ void FollowPageLength(QTextEdit& page)
     // Found by name: the class has no meta-object of its own.
     if (page.findChild<QObject*>(QLatin1String(LongLineKeys::kName), Qt::FindDirectChildrenOnly) ==
         nullptr) {
-        page.installEventFilter(new LongLineKeys(page));
+        auto* keys = new LongLineKeys(page);
+        page.installEventFilter(keys);
+        page.viewport()->installEventFilter(keys);
     }
 }
 

@@ -184,7 +184,8 @@ void LongPageTest::editedPageBecomesLong()
 void LongPageTest::longLineKeysActAsOnShortLines_data()
 {
     // Keys after Ctrl+End: < Left, > Right, S Shift+Left, { Ctrl+Left, } Ctrl+Right,
-    // D Delete, B Ctrl+Backspace, X Ctrl+Delete; then "|" is typed.
+    // D Delete, B Ctrl+Backspace, X Ctrl+Delete, W a double click at the caret; then "|" is
+    // typed.
     QTest::addColumn<QString>("keys");
     QTest::newRow("left, right") << QStringLiteral("<<<>");
     QTest::newRow("selected and replaced") << QStringLiteral("<SS");
@@ -192,6 +193,7 @@ void LongPageTest::longLineKeysActAsOnShortLines_data()
     QTest::newRow("deleted characters") << QStringLiteral("<<<DD");
     QTest::newRow("deleted words") << QStringLiteral("B{{X");
     QTest::newRow("surrogate pair") << QStringLiteral("<<<<<<<<<<<<<D<>");
+    QTest::newRow("double-clicked word") << QStringLiteral("<W");
 }
 
 void LongPageTest::longLineKeysActAsOnShortLines()
@@ -232,6 +234,14 @@ void LongPageTest::longLineKeysActAsOnShortLines()
             case 'X':
                 click(Qt::Key_Delete, Qt::ControlModifier);
                 break;
+            case 'W': {
+                QCoreApplication::processEvents(); // the view follows the caret
+                const bool longPage =
+                    qobject_cast<LongPageLayout*>(memo.document()->documentLayout());
+                const QRect caret = longPage ? caretInView(memo) : memo.cursorRect();
+                QTest::mouseDClick(memo.viewport(), Qt::LeftButton, {}, caret.center());
+                break;
+            }
             default:
                 return QStringLiteral("unknown key");
             }
