@@ -14,8 +14,11 @@
 #include <memory>
 
 namespace quorvel {
+namespace {
 
-bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
+// Fills doc with the file's text. The file's bytes live only as long as this call: a long page's
+// layout, built next, does not have to share the memory with them.
+bool ReadPageFile(const QString& path, QTextDocument& doc, QString* error)
 {
     QFile file(path);
     const bool opened = file.open(QIODevice::ReadOnly);
@@ -26,6 +29,18 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
                          .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
+    if (IsRtf(data))
+        return ReadRtf(data, doc, error);
+    const std::u16string text = DecodeTextFile(
+        std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    doc.setPlainText(QString::fromStdU16String(text));
+    return true;
+}
+
+} // namespace
+
+bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
+{
     // The text goes into a new document that then replaces the page's: filling the document
     // on screen made the editor lay all of it out twice, and a long page loaded four times
     // slower. The new one keeps the page's settings and has the owner that deletes the old.
@@ -35,14 +50,8 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
     loaded->setDefaultTextOption(current.defaultTextOption());
     loaded->setDocumentMargin(current.documentMargin());
     loaded->setIndentWidth(current.indentWidth());
-    if (IsRtf(data)) {
-        if (!ReadRtf(data, *loaded, error))
-            return false;
-    } else {
-        const std::u16string text = DecodeTextFile(
-            std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
-        loaded->setPlainText(QString::fromStdU16String(text));
-    }
+    if (!ReadPageFile(path, *loaded, error))
+        return false;
     // Before the page shows it: the toolkit's layout would start on all of it at once.
     if (IsLongPage(*loaded))
         loaded->setDocumentLayout(new LongPageLayout(loaded.get()));
