@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <numeric>
 
 namespace quorvel {
 namespace {
@@ -137,9 +138,9 @@ void LongPageLayout::layOut(const QTextBlock& block) const
         }
         layout->endLayout();
         const auto n = static_cast<std::size_t>(block.blockNumber());
-        if (n < m_heights.size() && m_heights[n] != height) {
-            m_heights[n] = height;
-            m_topsValidTo = std::min(m_topsValidTo, n);
+        if (n < m_heights.size() && m_heights[n] != float(height)) {
+            m_heights[n] = float(height);
+            m_validMarks = std::min(m_validMarks, n / kMarkStep + 1);
         }
         m_width = std::max(m_width, width);
     }
@@ -150,21 +151,34 @@ void LongPageLayout::layOut(const QTextBlock& block) const
 double LongPageLayout::top(int blockNumber) const
 {
     const auto n = static_cast<std::size_t>(std::clamp(blockNumber, 0, int(m_heights.size())));
-    if (n > m_topsValidTo) {
-        for (std::size_t k = m_topsValidTo; k < m_heights.size(); ++k)
-            m_tops[k + 1] = m_tops[k] + m_heights[k];
-        m_topsValidTo = m_heights.size();
+    const auto heights = m_heights.begin();
+    const std::size_t k = n / kMarkStep;
+    if (k >= m_validMarks) {
+        for (std::size_t j = m_validMarks; j < m_marks.size(); ++j) {
+            const auto from = heights + std::ptrdiff_t((j - 1) * kMarkStep);
+            m_marks[j] = std::accumulate(from, from + kMarkStep, m_marks[j - 1]);
+        }
+        m_validMarks = m_marks.size();
     }
-    return m_tops[n];
+    return std::accumulate(heights + std::ptrdiff_t(k * kMarkStep), heights + std::ptrdiff_t(n),
+                           m_marks[k]);
 }
 
 int LongPageLayout::blockAt(qreal y) const
 {
     if (m_heights.empty())
         return 0;
-    top(int(m_heights.size())); // all tops valid
-    const auto found = std::upper_bound(m_tops.begin(), m_tops.end() - 1, y);
-    return std::max(0, int(found - m_tops.begin()) - 1);
+    top(int(m_heights.size())); // all marks valid
+    // From the last mark that begins at or before y, line by line to the last such line.
+    const auto mark = std::upper_bound(m_marks.begin(), m_marks.end(), y);
+    const auto k =
+        static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, mark - m_marks.begin() - 1));
+    std::size_t n = k * kMarkStep;
+    if (n >= m_heights.size())
+        return int(m_heights.size()) - 1;
+    for (double t = m_marks[k]; n + 1 < m_heights.size() && t + m_heights[n] <= y; ++n)
+        t += m_heights[n];
+    return int(n);
 }
 
 void LongPageLayout::documentChanged(int from, int charsRemoved, int charsAdded)
@@ -200,7 +214,7 @@ void LongPageLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         first = doc->begin();
         m_width = 0;
     }
-    std::vector<double> heights;
+    std::vector<float> heights;
     heights.reserve(static_cast<std::size_t>(end - begin));
     // Walking each line's fragments took a second and more for a million lines; when all
     // character formats are equally high, each line is that high and only its length is read.
@@ -212,20 +226,19 @@ void LongPageLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         // An edit leaves the lines of a block's layout in place, only their shapes go.
         block.clearLayout();
         if (!uniform.isEmpty()) {
-            heights.push_back(uniform.height());
+            heights.push_back(float(uniform.height()));
             m_width = std::max(m_width, (block.length() - 1) * uniform.width());
             continue;
         }
         const QSizeF size = measure(block);
-        heights.push_back(size.height());
+        heights.push_back(float(size.height()));
         m_width = std::max(m_width, size.width());
     }
     const auto at = m_heights.begin() + begin;
     m_heights.erase(at, m_heights.begin() + oldEnd);
     m_heights.insert(m_heights.begin() + begin, heights.begin(), heights.end());
-    m_tops.resize(m_heights.size() + 1);
-    m_tops[0] = 0;
-    m_topsValidTo = std::min(m_topsValidTo, static_cast<std::size_t>(begin));
+    m_marks.resize(m_heights.size() / kMarkStep + 1);
+    m_validMarks = std::min({m_validMarks, std::size_t(begin) / kMarkStep + 1, m_marks.size()});
     const qreal margin = doc->documentMargin();
     emit update(QRectF(0, top(begin) + margin, qreal(INT_MAX), qreal(INT_MAX)));
     sizeMayHaveChanged();

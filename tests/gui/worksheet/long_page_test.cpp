@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -87,6 +88,7 @@ private slots:
     void longLineKeysActAsOnShortLines_data();
     void longLineKeysActAsOnShortLines();
     void linesFollowThePagesFont();
+    void linesStackWithoutGaps();
 };
 
 void LongPageTest::loadedPageReachesItsEnd_data()
@@ -140,6 +142,31 @@ void LongPageTest::linesFollowThePagesFont()
     font.setPointSize(20);
     doc.setDefaultFont(font);
     QVERIFY(doc.documentLayout()->documentSize().height() > 1.5 * small);
+}
+
+// Each line begins where the one above ends, and the point where it begins finds it, while
+// shaping the lines one by one corrects their heights and a taller line sits in the middle.
+void LongPageTest::linesStackWithoutGaps()
+{
+    QTextDocument doc;
+    doc.setDefaultFont(QFont(QStringLiteral("Courier New"), 10));
+    doc.setPlainText(QStringLiteral("a = 1\n").repeated(kLongPageLines + 100));
+    auto* layout = new LongPageLayout(&doc);
+    doc.setDocumentLayout(layout);
+    QTextCursor tall(doc.findBlockByNumber(1000));
+    tall.select(QTextCursor::BlockUnderCursor);
+    QTextCharFormat large;
+    large.setFontPointSize(30);
+    tall.mergeCharFormat(large);
+    qreal top = layout->blockBoundingRect(doc.firstBlock()).top();
+    for (QTextBlock block = doc.firstBlock(); block.isValid(); block = block.next()) {
+        const QRectF box = layout->blockBoundingRect(block);
+        QCOMPARE(box.top(), top);
+        const int hit = layout->hitTest(QPointF(5, box.top()), Qt::FuzzyHit);
+        QCOMPARE(doc.findBlock(hit).blockNumber(), block.blockNumber());
+        top += box.height();
+    }
+    QCOMPARE(layout->documentSize().height(), top + doc.documentMargin());
 }
 
 void LongPageTest::editedPageBecomesLong_data()
