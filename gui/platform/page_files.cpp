@@ -31,8 +31,8 @@ bool ReadPageFile(const QString& path, QTextDocument& doc, QString* error)
     }
     if (IsRtf(data))
         return ReadRtf(data, doc, error);
-    const std::u16string text = DecodeTextFile(
-        std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    const std::u16string text =
+        DecodeTextFile(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
     doc.setPlainText(QString::fromStdU16String(text));
     return true;
 }
