@@ -32,6 +32,36 @@ bool isLongLine(const QTextBlock& block)
     return block.length() > kLongLineChars;
 }
 
+// Whether a line from block on, up to the one holding position end, is too long to shape whole.
+bool hasLongLine(QTextBlock block, int end)
+{
+    for (; block.isValid() && block.position() <= end; block = block.next()) {
+        if (isLongLine(block))
+            return true;
+    }
+    return false;
+}
+
+// What a double click selects and a word move skips over on a long line.
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber();
+}
+
+// The parts of the selections that fall into the document's range from..to, relative to from.
+QList<QTextLayout::FormatRange>
+selectionsWithin(const QList<QAbstractTextDocumentLayout::Selection>& selections, int from, int to)
+{
+    QList<QTextLayout::FormatRange> ranges;
+    for (const auto& selection : selections) {
+        const int a = std::max(selection.cursor.selectionStart(), from);
+        const int b = std::min(selection.cursor.selectionEnd(), to);
+        if (a < b)
+            ranges.append({a - from, b - a, selection.format});
+    }
+    return ranges;
+}
+
 // The slice of a long line the caret at rel (from the line's start) is drawn in: the one holding
 // the character after it, the last one at the end of the line.
 int caretSlice(const QTextBlock& block, int rel)
@@ -53,15 +83,8 @@ QString textBetween(const QTextDocument* doc, int from, int to)
 
 bool IsLongPage(const QTextDocument& doc)
 {
-    if (doc.blockCount() > kLongPageLines)
-        return true;
-    if (doc.characterCount() <= kLongLineChars)
-        return false;
-    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        if (isLongLine(block))
-            return true;
-    }
-    return false;
+    return doc.blockCount() > kLongPageLines || (doc.characterCount() > kLongLineChars &&
+                                                 hasLongLine(doc.begin(), doc.characterCount()));
 }
 
 LongPageLayout::LongPageLayout(QTextDocument* doc) : QAbstractTextDocumentLayout(doc) {}
@@ -317,6 +340,13 @@ double LongPageLayout::sliceX(const QTextBlock& block, int n) const
     return double(n) * kLineSliceChars * advance;
 }
 
+int LongPageLayout::sliceAt(const QTextBlock& block, double x) const
+{
+    const double step = sliceX(block, 1);
+    const int last = caretSlice(block, block.length() - 1);
+    return step > 0 ? int(std::clamp(std::floor(x / step), 0.0, double(last))) : 0;
+}
+
 QRectF LongPageLayout::caretRect(int position) const
 {
     const QTextBlock block = document()->findBlock(position);
@@ -346,9 +376,7 @@ int LongPageLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) 
         return -1;
     if (isLongLine(block)) {
         const double x = point.x() - margin;
-        const double step = sliceX(block, 1);
-        const int last = caretSlice(block, block.length() - 1);
-        const int n = step > 0 ? int(std::clamp(std::floor(x / step), 0.0, double(last))) : 0;
+        const int n = sliceAt(block, x);
         QTextLayout slice(QString(), document()->defaultFont(), paintDevice());
         shapeSlice(slice, block, n);
         const QTextLine line = slice.lineAt(0);
@@ -390,14 +418,8 @@ void LongPageLayout::draw(QPainter* painter, const PaintContext& context)
         QTextLayout* layout = block.layout();
         const int start = block.position();
         const int end = start + block.length();
-        QList<QTextLayout::FormatRange> selections;
-        for (const Selection& selection : context.selections) {
-            const int from = std::max(selection.cursor.selectionStart(), start);
-            const int to = std::min(selection.cursor.selectionEnd(), end);
-            if (from < to)
-                selections.append({from - start, to - from, selection.format});
-        }
-        layout->draw(painter, QPointF(0, 0), selections, clip);
+        layout->draw(painter, QPointF(0, 0), selectionsWithin(context.selections, start, end),
+                     clip);
         if (context.cursorPosition >= start && context.cursorPosition < end)
             layout->drawCursor(painter, QPointF(0, 0), context.cursorPosition - start, 1);
     }
@@ -411,13 +433,9 @@ void LongPageLayout::drawLongLine(QPainter* painter, const PaintContext& context
     const QPointF origin(margin, top(block.blockNumber()) + margin);
     const int start = block.position();
     const int end = start + block.length();
-    const double step = sliceX(block, 1);
     const int last = caretSlice(block, block.length() - 1);
     // One slice more on the left: a shaped slice may reach beyond its estimated width.
-    int n =
-        step > 0
-            ? int(std::clamp(std::floor((clip.left() - origin.x()) / step) - 1, 0.0, double(last)))
-            : 0;
+    int n = sliceAt(block, clip.left() - origin.x() - sliceX(block, 1));
     const int caret = context.cursorPosition >= start && context.cursorPosition < end
                           ? caretSlice(block, context.cursorPosition - start)
                           : -1;
@@ -426,19 +444,13 @@ void LongPageLayout::drawLongLine(QPainter* painter, const PaintContext& context
         shapeSlice(slice, block, n);
         const int from = start + n * kLineSliceChars;
         const int to = std::min(from + kLineSliceChars, end);
-        QList<QTextLayout::FormatRange> selections;
-        for (const Selection& selection : context.selections) {
-            const int a = std::max(selection.cursor.selectionStart(), from);
-            const int b = std::min(selection.cursor.selectionEnd(), to);
-            if (a < b)
-                selections.append({a - from, b - a, selection.format});
-        }
         // Drawn from its own origin: the painter's transformation keeps the large offset in
         // doubles, where the toolkit's text drawing would round it to a fixed-point type.
         const QPointF at = origin + QPointF(sliceX(block, n), 0);
         painter->save();
         painter->translate(at);
-        slice.draw(painter, QPointF(0, 0), selections, clip.translated(-at));
+        slice.draw(painter, QPointF(0, 0), selectionsWithin(context.selections, from, to),
+                   clip.translated(-at));
         if (n == caret)
             slice.drawCursor(painter, QPointF(0, 0), context.cursorPosition - from, 1);
         painter->restore();
@@ -542,7 +554,7 @@ private:
             const int start = std::max(lineStart, from - kPiece);
             const QString piece = textBetween(&doc, start, from);
             auto k = piece.size();
-            while (k > 0 && piece[k - 1].isLetterOrNumber())
+            while (k > 0 && isWordCharacter(piece[k - 1]))
                 --k;
             more = k == 0;
             from = start + int(k);
@@ -552,7 +564,7 @@ private:
             const int end = std::min(lineEnd, to + kPiece);
             const QString piece = textBetween(&doc, to, end);
             qsizetype k = 0;
-            while (k < piece.size() && piece[k].isLetterOrNumber())
+            while (k < piece.size() && isWordCharacter(piece[k]))
                 ++k;
             more = k == piece.size();
             to += int(k);
@@ -578,7 +590,7 @@ private:
         };
         if (!word)
             return move(pos);
-        const auto inWord = [&at](int p) { return at(p).isLetterOrNumber(); };
+        const auto inWord = [&at](int p) { return isWordCharacter(at(p)); };
         if (dir > 0) { // over the rest of this word and the gap after it
             while (pos < to && inWord(pos))
                 pos = move(pos);
@@ -629,12 +641,8 @@ void FollowPageLength(QTextEdit& page)
         const auto follow = [&doc](int from, int, int added) {
             if (qobject_cast<LongPageLayout*>(doc.documentLayout()))
                 return;
-            bool isLong = doc.blockCount() > kLongPageLines;
-            for (QTextBlock block = doc.findBlock(from);
-                 !isLong && block.isValid() && block.position() <= from + added;
-                 block = block.next())
-                isLong = isLongLine(block);
-            if (isLong)
+            // Only the lines of this edit can have become too long.
+            if (doc.blockCount() > kLongPageLines || hasLongLine(doc.findBlock(from), from + added))
                 doc.setDocumentLayout(new LongPageLayout(&doc));
         };
         QObject::connect(&doc, &QTextDocument::contentsChange, &doc, follow);

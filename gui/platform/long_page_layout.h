@@ -85,6 +85,8 @@ private:
     void shapeSlice(QTextLayout& slice, const QTextBlock& block, int n) const;
     // Where piece n of a long line starts, from the line's left edge.
     double sliceX(const QTextBlock& block, int n) const;
+    // The piece of a long line at x from the line's left edge.
+    int sliceAt(const QTextBlock& block, double x) const;
     void drawLongLine(QPainter* painter, const PaintContext& context, const QTextBlock& block,
                       const QRectF& clip) const;
     int blockAt(qreal y) const;
