@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One entry point for building, starting and testing Quorvel on a fresh Debian 12 machine.
 #   ./quorvel.sh run        install what is missing, build, start Quorvel
 #   ./quorvel.sh test       install what is missing, build, run every test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program entry: the answers that need no window, the application, then the program's whole
 // life in its order.
 #include "program_settings.h"

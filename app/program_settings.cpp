@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "program_settings.h"
 
 #include "platform/message_boxes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start and end around the message loop: the settings file "Quorvel.ini" (window
 // places, keypad, unit definitions, formula library) with its backup, and the page files
 // "QV1.rtf" and "QV2.rtf", all in the program folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program does before and right after its application object exists: the answers to
 // --help and --version, which need no display, and the program-wide settings of the application
 // (name, icon, desktop entry, number format).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wiring of the program's windows.
 #include "program_windows.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's windows, created in their start-up order (main window, keypad, formula editor,
 // help window, unit definitions window) and connected to each other. The program entry holds
 // one; the window tests use the same wiring.

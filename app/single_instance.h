@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One running Quorvel per program folder. Two copies on the same folder would each write the
 // pages and the settings at exit, and the later one would silently replace the earlier one's
 // work; so a second start hands over to the running copy, which brings its window to the front.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A desktop ends its programs at logout and shutdown with SIGTERM or SIGHUP. Quorvel treats
 // both like "Ende": the main window closes, the message loop ends, and the usual exit saves the
 // pages and settings.

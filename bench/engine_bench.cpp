@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Engine benchmarks. Targets: Evaluate + Strwandeln at most 1 µs per formula;
 // EvalLine over the 10,000-line sheet under 15 ms. The corpus comes from make_corpus; pass
 // --corpus=DIR to use another folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the engine benchmarks' inputs, reproducibly (fixed seed, own random numbers):
 //   formulas.txt  one formula per line (default 4,000): numbers glued to units, sums of like
 //                 quantities, products and quotients, powers, built-in functions, the variables

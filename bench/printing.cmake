@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # "Als PDF speichern..." of a long page: layout, wrapping, footers and the file.
 if(TARGET quorvel_gui)
   add_executable(printing_bench ${CMAKE_CURRENT_LIST_DIR}/printing_bench.cpp)

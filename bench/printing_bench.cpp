@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PDF of an evaluated page (results, red marks, labels, prose) as "Als PDF speichern..."
 // writes it, on pages of two lengths so that the growth shows. The goal: 10,000 lines in
 // under 2 s.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main() of the benchmarks that need Qt: fonts and windows on the offscreen platform unless
 // the caller chose another, then Google Benchmark as usual.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RTF benchmarks. Target: writing and reading a formatted 10,000-line page each under 100 ms.
 // "WithLayout" reads into a document that has a layout, as the document of a text edit has;
 // the difference to ReadRtf is the layout's own work, not the reader's.

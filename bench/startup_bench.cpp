@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and exit of the whole program with a long page file: the real program life
 // (RunQuorvel) runs in a child process against a prepared folder, so every figure includes
 // loading the libraries, the settings file, the RTF page and the first paint.

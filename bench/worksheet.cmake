@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The worksheet's editor side: F9 on a long sheet and Enter on the last line of a long page,
 # on the real main window under the offscreen platform.
 if(TARGET quorvel_gui)

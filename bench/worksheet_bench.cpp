@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks of the editor side of the worksheet (not timed tests): F9 over a whole sheet, and
 // Enter on the last line of a page, each on pages of two lengths so that the growth shows.
 // Runs on the offscreen platform with the program's windows; the time includes the repaint that

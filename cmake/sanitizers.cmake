@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # AddressSanitizer plus UndefinedBehaviorSanitizer (QUORVEL_SANITIZE), or the fuzzing build's
 # coverage feedback with the same sanitizers (QUORVEL_FUZZ), for one target. Libraries get the
 # instrumentation too, not only the executables, so a fault inside the engine is caught there.

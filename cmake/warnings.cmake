@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The compiler options of our own targets: warnings everywhere, and errors for them where we
 # control the compiler (QUORVEL_WERROR, switched on by quorvel.sh and CI) - a user's build with
 # another compiler version must not fail on a warning that version adds. Third-party headers

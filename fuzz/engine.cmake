@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The engine under arbitrary bytes, one target per way in:
 #   eval_line_fuzz      worksheet lines through EvalSheetLine with the default units
 #   sheet_fuzz          a whole sheet through Enter, with its own unit definitions above "%%"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as a worksheet. The bytes are decoded as the program and
 // quorvel-calc decode files (UTF-8, else Windows-1252), split into lines, and every line goes
 // through Enter's path (label split, EvalLine, VARS/UNITS listing) with the default units,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every engine fuzz target demands of the engine besides not crashing: a broken rule stops
 // the run at once, so libFuzzer keeps the input that broke it.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # libFuzzer target for the RTF reader. The reader's sources are compiled into the target itself
 # so that they carry the fuzzer's coverage instrumentation and the sanitizers.
 if(TARGET Qt6::Gui)

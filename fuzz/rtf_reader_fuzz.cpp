@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the RTF reader: any bytes must read without a crash, a hang or undefined
 // behaviour, and whatever was read must survive the writer: write, read, write gives the same
 // RTF twice. Seed it with tests/platform/fixtures. QTextDocument needs no GUI application.

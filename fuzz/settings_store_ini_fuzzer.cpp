@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as a settings file. Parses them, reads every key back the way the
 // store does (string, integer, boolean, real, date-time) under several spellings, follows the
 // ".count" keys like the memo and list reading, and checks that writing the document and reading

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as a whole worksheet with its own unit definitions, run as
 // quorvel-calc runs a file: the lines above a line "%%" (if there is one) are the unit
 // definitions, compiled into a fresh evaluator; every line below goes through Enter's dispatch

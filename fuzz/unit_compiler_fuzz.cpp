@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as the unit definition lines of the settings editor. They are
 // compiled twice, into a fresh evaluator and into one that has compiled other lines before, and
 // both must agree (the compile starts from the base units every time). Every unit that came out

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build tool: turns a help text written in Markdown into the RTF help file the help window
 // shows. Headings, list bullets and code spans are written out as plain formatted runs, since
 // the help window shows a plain rich-text page.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encoding and decoding of the line-break marks of stored formulas.
 #include "base/line_breaks.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line-break marks of stored formulas: a formula text of several lines is kept
 // on one line of the settings file with carriage return and line feed replaced by two marks.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's one exception type. It carries the exact message text that callers show or
 // compare; what() gives the same text in UTF-8.
 #pragma once

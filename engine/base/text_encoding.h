@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions between the engine's UTF-16 text and the byte encodings of the files Quorvel
 // reads and writes: Windows-1252 (legacy settings and worksheets) and UTF-8.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small text tools of the line evaluation: a bounded string array, a delimiter tokenizer and
 // the trimming and splitting that worksheet lines and unit definition lines go through.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each routine pops its arguments (last argument first), pushes exactly one result, and
 // reports whether it accepts the arguments' dimensions.
 #include "formula/builtin_functions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 27 built-in functions of the formula language.
 #pragma once
 

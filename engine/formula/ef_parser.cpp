@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recursive evaluator: one EvalExpr call per operator level, working on the text itself.
 #include "formula/ef_parser.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TEFParser: evaluates one formula text with physical units into one quantity.
 //
 // The evaluator reads the text directly, without a token list or tree. Each step cuts an

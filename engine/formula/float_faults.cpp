@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "formula/float_faults.h"
 
 #include "base/quorvel_error.h"

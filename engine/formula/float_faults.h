@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's floating-point faults: IEEE arithmetic does not trap, so every operator and
 // built-in function passes its result through CheckFinite, which raises the fault's message.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recognising and converting number literals, independent of the C locale.
 #include "formula/number_literal.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number literals as formulas and worksheet lines write them: an optional "-", digits with at
 // most one ".", and an optional exponent ("E" or "e", an optional sign, digits).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scanner: it cuts one operand and the operator behind it from the front of the formula
 // text, tells an operator's level, and finds the end of a bracket.
 #include "formula/scanner.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The characters the scanner reads as operators. The scanner's routines (NextToken, OPLevel,
 // GetBracket, IsOperator) are members of TEFParser, since they count ErrPos and set ErrMsg;
 // they live in scanner.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number and unit texts of results.
 #include "quantity/quantity_text.h"
 

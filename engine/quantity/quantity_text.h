@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing quantities as text: numbers with "." and up to ten decimals, and units chosen from
 // the units a formula named (the Used marks of the unit table) or composed from base units.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The named quantity tables: variables and units.
 #include "quantity/si_lists.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Growable arrays of quantities: the evaluator's value stack (TSINumberList), its variable
 // table (TSiVarList) and its unit table (TSiUnitList, which starts with the SI base units).
 #pragma once

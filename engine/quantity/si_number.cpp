@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arithmetic on quantities: values as IEEE doubles, dimensions as exponent vectors.
 #include "quantity/si_number.h"
 

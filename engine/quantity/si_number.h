@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A physical quantity: a magnitude in SI base units and the integer exponents of the seven
 // base units. Plain value type; every operation is allocation-free.
 #pragma once

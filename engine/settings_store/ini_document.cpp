@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The in-memory settings file: parsing, lookup without regard to case, and writing it back.
 #include "settings_store/ini_document.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locale-free number and date texts for the settings file (std::to_chars / std::from_chars only).
 #include "settings_store/ini_values.h"
 

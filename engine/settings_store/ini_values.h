@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed text forms of the values kept in the settings file: integers, booleans, reals and
 // date-times, written and read the same way whatever the user's regional settings are.
 #pragma once

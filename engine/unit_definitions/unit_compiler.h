@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compiling the user's unit definition lines ("name = formula ; comment") into the unit table.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Deciding what a worksheet line is and writing its result.
 #include "worksheet/line_evaluation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Worksheet lines as text: what a line is (prose, expression, assignment), its evaluation, and
 // the text that replaces it. Shared by the main window and quorvel-calc.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Formeleditor" window and the "Ablage" menu's formula entries.
 #include "formula_library/formula_editor.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm5, the "Formeleditor" window, and the "Ablage" menu's formula entries with
 // their click (`FormelClick`) and "Bearbeiten..." (`Bearbeiten2Click`).
 //

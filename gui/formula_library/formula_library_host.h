@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the formula library needs of the main window: its "Ablage" menu and the text of its
 // active page. TForm1 implements this interface and passes it to TForm5 when it creates the
 // formula editor. The library's question boxes are its own (they belong to its window).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formula text between QTextEdit and the library, with CR LF as the line break.
 #include "formula_library/formula_text.h"
 

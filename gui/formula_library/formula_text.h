@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formula text between the editors and the library: the line-break marks on QString, and the
 // formula window's text field filled from text with CR LF line breaks, the way the original
 // rich-edit control took them, so that stored formulas stay compatible with legacy settings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm6, "Taschenrechner Hilfe": shows a help file of the program in a read-only rich-text
 // field. Created hidden at start; closing it only hides it.
 #pragma once

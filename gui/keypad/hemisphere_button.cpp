@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THemisphereButton: look settings, image rebuilds, painting by raster operations, and the
 // mouse rules of a push button or a member of a toggle group.
 #include "keypad/hemisphere_button.h"

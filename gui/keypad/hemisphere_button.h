@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THemisphereButton: a round, shaded push or toggle button that never takes the keyboard focus.
 // Its look is computed into three images whenever a look setting or the size changes; painting
 // only composes those images with what lies beneath.

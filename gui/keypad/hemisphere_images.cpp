@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shading of the round keypad keys: bevel rings walked with the midpoint ellipse algorithm, the
 // face lit from the upper left, glyph and caption, and the composition into the up, down and
 // mask images. All per-pixel work of a key happens here, never while painting.

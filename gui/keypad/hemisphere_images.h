@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The look of a round keypad key: the up, down and mask images computed from the key's look
 // settings. Plain functions on QImage, so the shading can be tested without a window.
 #pragma once

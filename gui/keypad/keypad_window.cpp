@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm2: the keypad's controls, built from one table of keys, and the handlers that act on the
 // worksheet through WorksheetPort.
 #include "keypad/keypad_window.h"

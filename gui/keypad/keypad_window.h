@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm2 "Tasteneingabe": the on-screen keypad. Its round keys type into the worksheet's active
 // page, evaluate the line, insert the last result and edit the line; its lower strip keeps both
 // windows on top and holds the number of decimal places of every result.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TRealEdit and TRealSpinEdit: the value lives in the text only; reading parses the text,
 // writing formats it with the edit's decimals and unit.
 #include "keypad/real_edit.h"

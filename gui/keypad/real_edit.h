@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TRealEdit: a one-line edit holding a real number whose only state is its text, and
 // TRealSpinEdit: the same with up/down arrows inside its right edge that step the number.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the keypad needs of the worksheet (the main window), and nothing more. The main window
 // implements it on its editor layer; the keypad's tests use a small fake.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout of a very long page. The toolkit's own document layout keeps line positions in a
 // fixed-point type that ends near 8.4 million pixels (about 490,000 lines of 11 pt text); beyond
 // that its background layout never finishes and the window stops answering. Well below that, it

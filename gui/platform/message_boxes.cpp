@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes built as QMessageBox objects (not the static helpers), so that the buttons are
 // exactly the ones the program has always shown.
 #include "platform/message_boxes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The question and information boxes (`ConfirmYesNo`, `ShowInfo`), the box that
 // stands in for the application's standard error box, and the German Qt translation that gives
 // their buttons "Ja", "Nein" and "OK".

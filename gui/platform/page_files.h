@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pages as files: reading a file into a text page and writing a page as RTF. Shared by the
 // worksheet's documents, the page files kept from run to run, and the help window.
 #pragma once

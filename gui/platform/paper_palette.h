@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pages and the help text are paper: white, with the document's own colours, whatever
 // the desktop's colour scheme. Everything around them follows the scheme.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the program folder: beside the executable when we may write there, else per user.
 #include "platform/program_dir.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder where Quorvel keeps its settings, page files and help files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Code page tables for the RTF reader and writer. Windows-1252 comes from text_encoding; the
 // others are the public Windows code page tables. Bytes a code page leaves undefined decode as
 // the C1 control of the same number below 0xA0 (as Windows-1252 does here) and as U+FFFD above.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows code pages that RTF's \ansicpgN, \fcharsetN and \cpgN select: tables of the
 // single-byte ones, for reading \'hh escapes and for writing characters as \'hh, and the names
 // of the double-byte ones, which the reader decodes through Qt.

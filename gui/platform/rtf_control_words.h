@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control words the RTF reader acts on, and what each one does. Words not listed here are
 // ignored by the reader, as RTF asks of words a reader does not know.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of a run's character format that the pages, the font dialog and the RTF layer share
 // and Qt names differently or not at all: the character set of the run's font (\fcharsetN; Qt
 // fonts have none) and the script position (superscript, subscript).

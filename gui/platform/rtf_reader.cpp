@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF reader: a group-state machine over the tokens of rtf_tokenizer.h. Every group saves the
 // character state of its parent and gets it back when it closes; destinations that hold no text
 // of the document (style sheet, document info, pictures, headers, field instructions, anything

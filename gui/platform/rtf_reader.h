@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading RTF into a QTextDocument: the worksheet pages, loaded documents and the help files.
 // Understands the RTF that word processors and rich-edit controls write, not only our own.
 #pragma once

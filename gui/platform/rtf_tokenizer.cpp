@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RTF tokens: a backslash starts a control word (letters, an optional signed number and an
 // optional space that belongs to the word) or a control symbol (one other character); braces
 // open and close groups; CR and LF outside control words carry no meaning.

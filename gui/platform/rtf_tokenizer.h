@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lexical layer of the RTF reader: splits RTF bytes into group braces, control words with
 // their parameters, control symbols, \'hh bytes, runs of plain text and \binN data.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF writer: walks the blocks and fragments of the document once, writes only the control
 // words that change from one run to the next, and collects the font and colour tables on the
 // way; the header with both tables is put in front at the end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a QTextDocument as RTF: the worksheet pages and saved documents.
 #pragma once
 

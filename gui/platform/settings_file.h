@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File steps of the settings store: the atomic write and the exit's backup of the previous
 // settings file. Every function returns an empty text on success, else what failed, in German,
 // ready for a message box.

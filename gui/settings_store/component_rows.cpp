@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What each kind of control stores. The rows keep the order and the key scheme of the original
 // program's table; the first row whose class test a widget passes decides, subclasses included.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The class table of the component state store: for each kind of control, what it stores in
 // the settings file and how it is restored. Used only by Tiniobj's walk.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Default settings name, window fitting and the date and real conversions for the store.
 #include "settings_store/store_routines.h"
 

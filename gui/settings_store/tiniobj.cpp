@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tiniobj: the walk over a window's widgets and the typed reads and writes of the ini document.
 #include "settings_store/tiniobj.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tiniobj keeps the states of a window's controls in one section of an ini file, without knowing
 // the window: it walks the window's widgets and decides by each one's class what to store, with
 // keys named after the widgets' object names. Its plain read and write operations carry the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unit definitions window: design values, the compile over the memo's lines and
 // the close query that keeps the window open while a line fails.
 #include "unit_definitions/unit_definitions_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm4, "Einheit eingeben": the user's unit definition lines in the memo
 // `SiListBox`, compiled into the evaluator's unit table on every attempt to close the window
 // and at the main window's first showing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The font dialog of Ctrl+F and "Schrifart...": Qt's font chooser plus what the
 // original dialog also offered and QFontDialog lacks, the colour and the character set.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main menu `MainMenu1` and the popup menu `PM`: captions exactly as users know them
 // (the blanks inside them included), the function list built once, and the variable and unit
 // lists rebuilt at every opening of the popup.

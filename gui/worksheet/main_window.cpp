@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm1's creation (FormCreate, design values), its pages, the first showing, and the one
 // place through which it reaches the keypad, the formula library and the help window.
 #include "worksheet/main_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm1, the main window: two worksheet pages, the main menu and the popup menu, and the one
 // evaluator of the program. This class holds the window and wires things up; its work lives in
 // files of its own:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing commands on the active page: insertion at the caret, the character
 // formats (styles, script position, size, standard font, font dialog) and the "Bearbeiten"
 // menu's commands.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor layer: what the worksheet code needs of a rich-text page, the way the original
 // editor control offered it (line i, caret row and column, the selection's character format,
 // undo, clipboard), on top of a QTextEdit whose blocks are the lines.

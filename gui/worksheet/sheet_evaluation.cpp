@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line evaluation on the editor (EvalSheetLine, ShowLine, RecalcSheet and ListQuantities): the
 // engine computes the new line or listing; this file writes it with its colours and moves the
 // caret to the start of the next line.

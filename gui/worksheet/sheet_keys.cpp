@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key tables for both pages. The event filter lets them act before the editor:
 // a consumed key never reaches QTextEdit (Enter never splits a line, Ctrl+Insert never copies).
 #include "worksheet/main_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "worksheet/sheet_printing.h"
 
 #include "platform/message_boxes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing a worksheet page: "Drucken..." (a print preview with the system's printers) and
 // "Als PDF speichern...". Paper shows the page as the screen does, with two differences the
 // medium asks for: a line wider than the paper is wrapped instead of running off its edge, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's life across runs: settings and page files written at exit and read at start,
 // the backup of the previous settings file, and "Text laden" / "Text speichern".
 #include "gui_test_support.h"

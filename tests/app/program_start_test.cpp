@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start before its windows: the answers to --help and --version, the
 // application's icon and number format, and the one running copy per program folder.
 #include "program_start.h"

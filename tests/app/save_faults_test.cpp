@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves under faults, on the real files: a file system that fills up at many sizes (a small
 // tmpfs, so root is needed) for the exit and for "Text speichern", and the program killed at
 // many moments of its exit. After every run each file must be the old one or the new one,

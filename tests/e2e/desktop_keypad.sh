@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The keypad and the formula library on a desktop with a window manager (openbox), where a click
 # activates the window it lands in: after a click on a keypad key the typed keys must still reach
 # the page, and after the answer to the formula library's question the "Formeleditor" must be the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed program on a desktop with a window manager (openbox), as a user meets it: the
 # version asked without a display, Enter in the font dialog, Alt+D, a second start while the
 # first copy runs, and a start after a copy was killed.

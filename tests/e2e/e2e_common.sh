@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers shared by the end-to-end checks that drive the installed program on an X display with
 # xdotool. Sourced, not run: each check begins with
 #   source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts on a machine, checked as a packager and a shell user meet it: both
 # programs beside each other, quorvel-calc answering from there, the manual pages readable
 # without warnings, the AppStream metadata and the menu entry valid and pointing at each other.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A user's path through the installed program: type a small sheet, recalculate it, evaluate a line
 # with the keypad's "=", leave through "Datei" -> "Ende", start again and find the sheet back.
 # Usage (under xvfb-run, which provides DISPLAY): user_path.sh <cmake> <build dir> [<config>]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The golden file format: see golden_file.h.
 #include "golden_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading tests/golden/*.sheet: worksheet cases with the lines quorvel-calc must print.
 //
 //   # a comment (only at the start of a line; blank lines between cases are ignored)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Golden files: every tests/golden/<name>.sheet is run three ways, case by case:
 //   LineEvaluator  in-process through SheetRunner and LineEvaluator (text, success, red span);
 //   Program        the built quorvel-calc with pipes (exact bytes, exit status, no stderr);

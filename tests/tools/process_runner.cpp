@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Child processes for the command-line tests: fork/exec with pipes, or forkpty.
 #include "process_runner.h"
 

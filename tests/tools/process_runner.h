@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a program as a child process and collects what it writes: through pipes (as a script
 // or another program would call it) or on a pseudo-terminal (as a user at a terminal sees it).
 #pragma once

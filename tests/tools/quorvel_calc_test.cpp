@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quorvel-calc: line splitting, options, rendering, and the program's behaviour at its edges
 // (encodings, standard input, exit statuses, unit definition files). What the lines evaluate
 // to is pinned by the golden files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the options of quorvel-calc with getopt_long, which the shell user knows: options
 // before or after the file, "--name=value" or "--name value", unambiguous abbreviations.
 // Numbers go through std::from_chars, never through the C locale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options of quorvel-calc: `quorvel-calc [OPTION...] [FILE]` or `quorvel-calc [OPTION...]
 // -e FORMULA...`.
 #pragma once

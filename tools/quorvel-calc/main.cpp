@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quorvel-calc: evaluates a worksheet given as text, as Enter on each line from top to bottom
 // would, and prints the result. Reads the arguments and files; sheet_runner does the rest.
 #include "command_line.h"

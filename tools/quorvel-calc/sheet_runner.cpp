@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The worksheet run of quorvel-calc.
 #include "sheet_runner.h"
 

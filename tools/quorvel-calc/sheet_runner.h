@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running a whole worksheet as Enter on every line from top to bottom would, and writing the
 // result as text: the core of quorvel-calc, shared with its tests.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1252 and UTF-8 conversions of the engine.
 #include "base/text_encoding.h"
 

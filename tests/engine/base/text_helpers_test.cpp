@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/quorvel_error.h"
 #include "base/text_helpers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the formula tests: evaluate a text and look at value, dimension and error state.
 #pragma once
 

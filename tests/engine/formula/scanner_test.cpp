@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "formula/ef_parser.h"
 #include "formula/number_literal.h"
 

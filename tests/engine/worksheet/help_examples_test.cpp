@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The examples of the German help are promises to the user: every line written there with its
 // result must come back exactly so when Enter evaluates it. They run in the order the help gives
 // them, because later examples use variables that earlier ones define.

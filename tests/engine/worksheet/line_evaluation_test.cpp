@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "unit_definitions/unit_compiler.h"
 #include "worksheet/line_evaluation.h"
 

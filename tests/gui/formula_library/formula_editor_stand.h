@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test stand of the formula library: a real QMenu and a real page (a QTextEdit under the
 // worksheet's editor layer) stand in for the main window's "Ablage" menu and active page, the
 // question boxes are the program's own, answered by clicking their buttons, and the helpers drive

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Formeleditor" window: its controls and look, and the text field, title
 // field and selection handlers ("Holen", "Einsetzen", a click in the list, "Bearbeiten...").
 #include "formula_editor_stand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "formula_library/help_window.h"
 #include "platform/program_dir.h"
 

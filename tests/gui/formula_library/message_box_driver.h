@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers the real message boxes that a window under test opens, the way a user would: it
 // watches for the application's modal message box, notes its title, text, buttons and the
 // window it belongs to, and clicks the button with the caption the test queued. A box that nobody

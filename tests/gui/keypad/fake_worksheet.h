@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the main window: one page in a window of its own, edited through the
 // worksheet's editor layer as the main window does, and a record of the keys the keypad hands to
 // the worksheet's key handling.

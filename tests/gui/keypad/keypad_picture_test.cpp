@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Grabs the keypad window to a PNG file in the working folder, to be looked at: "keypad.png" at
 // the screen's own scale, "keypad@<n>x.png" where the screen has a device pixel ratio n above 1
 // (run it with QT_SCALE_FACTOR=4 for a sharp enlargement). Checks a few pixels on the way.

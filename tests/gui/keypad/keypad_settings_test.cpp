@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keypad's state lives where the settings store looks for it: the function list, the
 // stay-on-top box and the decimal-places field are saved under "Form2" and come back.
 #include "keypad/keypad_window.h"

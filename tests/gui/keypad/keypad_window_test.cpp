@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keypad window driven as a user would: clicking its keys and fields, with a fake worksheet
 // in place of the main window.
 #include "keypad/keypad_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TRealEdit and TRealSpinEdit: reading and writing the value through the text, the arrow steps,
 // and the layout of the arrows.
 #include "keypad/real_edit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RTF written by other programs loads with its text, colours and styles.
 #include "rtf_test_support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF reader, one row per control word or rule: an RTF body and the lines and runs it gives.
 #include "rtf_test_support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile and broken RTF: the reader keeps what it can and never crashes or hangs.
 #include "rtf_test_support.h"
 

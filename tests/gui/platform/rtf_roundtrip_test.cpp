@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever the writer writes reads back as the same lines and runs.
 #include "rtf_test_support.h"
 

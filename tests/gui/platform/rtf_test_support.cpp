@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building and taking apart formatted test documents.
 #include "rtf_test_support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pages as lists of lines of formatted runs, to build documents for the RTF writer and to compare
 // what the reader made of a file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF writer: the shape of what it writes, one rule per test.
 #include "rtf_test_support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The module routines beside Tiniobj: default file name, fitting onto the screen, date and real
 // texts; and the settings file's backup and atomic write.
 #include "platform/settings_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File helpers shared by the settings store's window tests.
 #pragma once
 

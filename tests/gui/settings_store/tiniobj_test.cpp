@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tiniobj on a small window of its own: what SaveForm writes, and that LoadForm brings it back.
 #include "settings_store/tiniobj.h"
 #include "test_files.h"

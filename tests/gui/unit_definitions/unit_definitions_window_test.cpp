@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm4 "Einheit eingeben": design values, compiling on every close attempt, the
 // window staying open while a line fails or the evaluator raises, and the first showing's
 // check of the main window.

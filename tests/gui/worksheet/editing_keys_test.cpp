@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Ctrl key table and Insert on the real pages: formats of the selection, the
 // consumed keys, and the keys left to the editor.
 #include "gui_test_support.h"

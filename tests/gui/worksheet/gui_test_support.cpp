@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window test helpers; see gui_test_support.h.
 #include "gui_test_support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the window tests: a main window wired as the program wires it, reading a page's
 // lines with their colour runs, and a driver that answers modal boxes and dialogs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A page too long for the toolkit's own layout (its positions end near 8.4 million pixels, and it
 // shapes a whole line at once) gets the long-page layout, whether it is loaded, pasted or typed:
 // the caret, typing, clicks and painting reach its last line and the end of a very long line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main menu and the popup menu and the commands behind them: exact
 // captions, the run-time lists, the insertion click, and the commands with their questions.
 #include "gui_test_support.h"

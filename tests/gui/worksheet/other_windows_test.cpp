@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's connections to the keypad and the formula library: Ctrl+T and "Tastatur
 // anzeigen", the decimal places read from the keypad at every evaluation, the keypad's state at
 // the first showing, "Bearbeiten..." and the formula entries of "Ablage".

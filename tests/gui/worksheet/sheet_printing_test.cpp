@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Drucken..." and "Als PDF speichern..." as a user meets them: the PDF of the active page read
 // back with poppler's pdftotext, pdfinfo and pdftoppm (text in order, wrapped long lines, the
 // red mark, sheets and footers), and the print preview opened with Ctrl+P, whose picture is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the windows as a user sees them (offscreen, without the window manager's frame):
 // the main window with evaluated lines (one an error), the popup menu open on its "Variablen"
 // list, the unit definitions window, and the pages and help under a dark colour scheme. Written as
