@@ -283,20 +283,23 @@ void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
     text = composeUnit(x, names);
 }
 
-std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits)
+void ShownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std::u16string& text)
 {
-    std::u16string composed;
-    std::u16string_view unit;
-    double divisor = 1.0;
     if (const TSIVar* u = findSameUnitEntry(table, x)) {
-        unit = u->Name;
         divisor = u->Quantity.Value;
         if (divisor == 0.0)
             throw QuorvelError(u"Zero Unit in Strwandeln");
+        text = u->Name;
     } else {
-        UsedUnitToStr(table, x, divisor, composed);
-        unit = composed;
+        UsedUnitToStr(table, x, divisor, text);
     }
+}
+
+std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits)
+{
+    std::u16string unit;
+    double divisor = 1.0;
+    ShownUnit(table, x, divisor, unit);
     const double v = x.Value / divisor;
     if (!std::isfinite(v))
         throw QuorvelError(u"Floating point overflow");

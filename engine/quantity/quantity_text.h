@@ -33,6 +33,11 @@ void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
 
 double IntPow(std::int32_t n, double x);
 
+// The unit a result is written in: the preferred entry of x's dimension (FindSameUnit), else
+// one composed from the base dimensions (UsedUnitToStr). x.Value / divisor is the number shown.
+// Raises as Strwandeln does for a unit of value zero.
+void ShownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std::u16string& text);
+
 // The result text: number immediately followed by the unit. digits 0: up to ten decimals;
 // -n: exactly n decimals; n: n decimals when that is shorter than the general form.
 std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits);
