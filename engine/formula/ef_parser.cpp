@@ -247,7 +247,7 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
     if (lvl <= level)
         return valid;
 
-    for (;;) {
+    for (bool first = true;; first = false) {
         if (rest.empty() && op == 0)
             return true;
         bool applied = false;
@@ -270,6 +270,12 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
             applied = applySquare(valid, result, rest, op);
             break;
         case u'(':
+            // Only the operand cut in front of it owns a bracket. Behind ")", "²" or "³" it has
+            // none: «(2)(3)» would drop the 2, «SIN(0)(5)» would call SIN once more.
+            if (!first) {
+                ErrLen = 1;
+                return SetError(u"syntax error");
+            }
             applied = applyBracket(operand, valid, result, rest, op);
             break;
         default:

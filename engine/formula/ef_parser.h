@@ -15,8 +15,9 @@
 //
 // There is no unary minus: "-" belongs to a following number literal («-2^2» is 4, «2^-1» is
 // 0.5) and otherwise starts a name («-x»). The character behind ")" or "²"/"³" is always taken
-// as an operator. ErrPos counts each character of the blank-free text once, as it is read, so
-// after a failure ErrPos/ErrLen mark the span to show in red.
+// as an operator; a "(" there is a syntax error, since no operand stands in front of it. ErrPos
+// counts each character of the blank-free text once, as it is read, so after a failure
+// ErrPos/ErrLen mark the span to show in red.
 #pragma once
 
 #include "quantity/si_lists.h"
