@@ -7,6 +7,7 @@
 #   ./quorvel.sh bench      Release build of the benchmarks, then run them
 #   ./quorvel.sh faults     only the saves under faults: full disk (as root) and kills during exit
 #   ./quorvel.sh lint       formatting check, and clang-tidy over the sources when it is installed
+#   ./quorvel.sh mutate     one-line faults put into the engine one at a time: do the tests notice?
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -84,8 +85,12 @@ case "${1:-}" in
             echo "clang-tidy is not installed: its checks are left out"
         fi
         ;;
+    mutate)
+        install_packages
+        exec tools/mutate/mutate.sh "${@:2}"
+        ;;
     *)
-        echo "usage: $0 run|test|sanitize|bench|faults|lint" >&2
+        echo "usage: $0 run|test|sanitize|bench|faults|lint|mutate" >&2
         exit 2
         ;;
 esac
