@@ -4,10 +4,7 @@
 // ".count" keys like the memo and list reading, and checks that writing the document and reading
 // it again gives the same document.
 //
-// Build (engine only, with coverage of the engine):
-//   CXX=clang++ cmake -S . -B build-settings-fuzz -DQUORVEL_FUZZ=ON -DQUORVEL_GUI=OFF \
-//     -DQUORVEL_TESTS=OFF -DQUORVEL_SANITIZE=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
-//   build-settings-fuzz/fuzz/settings_store_ini_fuzzer -runs=1000000 corpus/
+// ./quorvel.sh fuzz builds and runs it with clang; its seeds also run as an ordinary test.
 #include "settings_store/ini_document.h"
 #include "settings_store/ini_values.h"
 
