@@ -487,7 +487,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_page.viewport() && event->type() == QEvent::MouseButtonDblClick)
+        // The event's type first: the page sends events while it is destroyed, when it is no
+        // text edit any more and asking for its viewport would be undefined.
+        if (event->type() == QEvent::MouseButtonDblClick && watched == m_page.viewport())
             return selectWord(*static_cast<const QMouseEvent*>(event));
         if (watched != &m_page || event->type() != QEvent::KeyPress)
             return false;
