@@ -3,10 +3,11 @@
 # One entry point for building, starting and testing Quorvel on a fresh Debian 12 machine.
 #   ./quorvel.sh run        install what is missing, build, start Quorvel
 #   ./quorvel.sh test       install what is missing, build, run every test
-#   ./quorvel.sh sanitize   engine tests again under AddressSanitizer and UBSan
+#   ./quorvel.sh sanitize   the tests again under AddressSanitizer and UBSan, windows offscreen
 #   ./quorvel.sh bench      Release build of the benchmarks, then run them
 #   ./quorvel.sh faults     only the saves under faults: full disk (as root) and kills during exit
-#   ./quorvel.sh lint       formatting check, and clang-tidy over the sources when it is installed
+#   ./quorvel.sh lint       formatting check and clang-tidy; a finding fails
+#   ./quorvel.sh fuzz [S]   the libFuzzer targets (clang), S seconds each (60)
 #   ./quorvel.sh mutate     one-line faults put into the engine one at a time: do the tests notice?
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -26,8 +27,10 @@ install_packages() {
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Another apt (an automatic update on a fresh machine) may hold the lock for a while.
+    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+        --no-install-recommends "${missing[@]}"
 }
 
 # Warnings are errors in the builds of this script; a plain cmake build keeps them warnings.
@@ -56,13 +59,20 @@ case "${1:-}" in
         ;;
     sanitize)
         install_packages
-        configure_build build-asan -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_GUI=OFF
+        configure_build build-asan -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_TESTS=ON
+        # Every test but the installed program's (e2e) and the timed faults, windows offscreen.
+        # Leaks are errors, Qt's and fontconfig's too: on the offscreen platform they keep
+        # nothing that is not reachable at exit, so no suppression is needed.
         ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-            ctest --test-dir build-asan --output-on-failure -j "$jobs"
+            ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE 'faults|e2e'
         ;;
     faults)
         install_packages
         configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=ON
+        if [ "$(id -u)" -ne 0 ]; then
+            echo "Not root: the full-disk runs, which mount a small tmpfs each, are skipped;" \
+                 "the kills during the exit run."
+        fi
         ctest --test-dir build --output-on-failure --verbose -L faults
         ;;
     bench)
@@ -71,18 +81,46 @@ case "${1:-}" in
         for b in build-release/bench/*_bench; do "$b"; done
         ;;
     lint)
-        packages+=(clang-format)
+        packages+=(clang-format clang-tidy)
         install_packages
         git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
         echo "Formatting: every file as .clang-format wants it"
-        if command -v clang-tidy >/dev/null; then
-            # The test command's build: its compile commands, and the headers moc made.
-            configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=ON
-            git ls-files 'engine/*.cpp' 'gui/*.cpp' 'app/*.cpp' 'tools/*.cpp' |
-                xargs -P "$jobs" -n 8 clang-tidy -p build --quiet
-            echo "clang-tidy: no findings"
-        else
-            echo "clang-tidy is not installed: its checks are left out"
+        # The test command's build: its compile commands, and the headers moc made. Findings are
+        # errors (.clang-tidy), so one fails its clang-tidy call, xargs and this entry.
+        configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=ON
+        git ls-files 'engine/*.cpp' 'gui/*.cpp' 'app/*.cpp' 'tools/*.cpp' |
+            xargs -P "$jobs" -n 8 clang-tidy -p build --quiet
+        echo "clang-tidy: no findings"
+        ;;
+    fuzz)
+        packages+=(clang libclang-rt-14-dev)
+        install_packages
+        seconds=${2:-60}
+        configure_build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DQUORVEL_FUZZ=ON -DQUORVEL_GUI=OFF -DQUORVEL_TESTS=OFF
+        # New inputs go to build-fuzz/corpus/<target>/; the seeds in fuzz/corpus/ are only read.
+        # A finding is written to build-fuzz/findings/ and fails the entry after the last target.
+        mkdir -p build-fuzz/findings
+        failed=()
+        for target in build-fuzz/fuzz/*_fuzz build-fuzz/fuzz/*_fuzzer; do
+            [ -x "$target" ] || continue
+            name=$(basename "$target")
+            options=(-max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096
+                     -print_final_stats=1 -artifact_prefix="build-fuzz/findings/$name-")
+            corpora=("build-fuzz/corpus/$name" "fuzz/corpus/$name")
+            case $name in
+                eval_line_fuzz | sheet_fuzz | unit_compiler_fuzz)
+                    options+=(-dict=build-fuzz/fuzz/eval_line.dict) ;;
+            esac
+            [ "$name" = eval_line_fuzz ] && corpora+=(build-fuzz/fuzz/eval_line_seeds)
+            mkdir -p "build-fuzz/corpus/$name"
+            echo "== $name: $seconds s"
+            QT_QPA_PLATFORM=offscreen "$target" "${options[@]}" "${corpora[@]}" ||
+                failed+=("$name")
+        done
+        if [ ${#failed[@]} -gt 0 ]; then
+            echo "Findings in: ${failed[*]} (inputs in build-fuzz/findings/)" >&2
+            exit 1
         fi
         ;;
     mutate)

@@ -1,6 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # libFuzzer target for the RTF reader. The reader's sources are compiled into the target itself
-# so that they carry the fuzzer's coverage instrumentation and the sanitizers.
+# so that they carry the fuzzer's coverage instrumentation and the sanitizers. It needs Qt's
+# text document only, also in a fuzzing build without the windows (QUORVEL_GUI=OFF).
+if(NOT TARGET Qt6::Gui)
+  find_package(Qt6 6.4 QUIET COMPONENTS Gui)
+endif()
 if(TARGET Qt6::Gui)
   quorvel_fuzz_target(rtf_reader_fuzz
     ${CMAKE_CURRENT_LIST_DIR}/rtf_reader_fuzz.cpp

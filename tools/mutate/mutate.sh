@@ -16,19 +16,20 @@
 # the list marks as equivalent), 1 otherwise.
 set -euo pipefail
 export LC_ALL=C # the texts are compared byte by byte
-cd "$(dirname "$0")/../.."
 
-list=tools/mutate/mutations.txt
+list=''
 filter=''
 check_only=0
 while [ $# -gt 0 ]; do
     case $1 in
-        --list) list=$2; shift 2 ;;
+        --list) list=$(realpath -- "$2"); shift 2 ;;
         --check) check_only=1; shift ;;
         -*) echo "usage: $0 [--list FILE] [--check] [TITLE-PART]" >&2; exit 2 ;;
         *) filter=$1; shift ;;
     esac
 done
+cd "$(dirname "$0")/../.."
+list=${list:-tools/mutate/mutations.txt}
 build=build-mutate
 jobs=$(nproc 2>/dev/null || echo 2)
 backup=$build/mutant-backup     # the original text of the file under mutation
