@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program_settings.h"
 
+#include "files/page_files.h"
+#include "files/program_dir.h"
 #include "platform/message_boxes.h"
-#include "platform/page_files.h"
-#include "platform/program_dir.h"
 #include "program_windows.h"
+#include "settings_store/component_store.h"
 #include "settings_store/store_routines.h"
-#include "settings_store/tiniobj.h"
 #include "single_instance.h"
 #include "termination_signals.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "formula_library/formula_editor.h"
-#include "formula_library/help_window.h"
+#include "help/help_window.h"
 #include "keypad/keypad_window.h"
 #include "unit_definitions/unit_definitions_window.h"
 #include "worksheet/documents.h"

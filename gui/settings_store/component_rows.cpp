@@ -27,8 +27,8 @@
 // after loading, so that the number is shown again in the edit's own format.
 #include "settings_store/component_rows.h"
 
+#include "settings_store/component_store.h"
 #include "settings_store/store_routines.h"
-#include "settings_store/tiniobj.h"
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>

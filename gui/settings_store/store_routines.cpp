@@ -2,7 +2,7 @@
 // Default settings name, window fitting and the date and real conversions for the store.
 #include "settings_store/store_routines.h"
 
-#include "platform/program_dir.h"
+#include "files/program_dir.h"
 #include "settings_store/ini_values.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "worksheet/documents.h"
 
+#include "files/page_files.h"
 #include "platform/message_boxes.h"
-#include "platform/page_files.h"
 #include "worksheet/main_window.h"
 
 #include <QFileDialog>

@@ -5,9 +5,9 @@
 
 #include "base/quorvel_error.h"
 #include "formula_library/formula_editor.h"
-#include "formula_library/help_window.h"
+#include "help/help_window.h"
 #include "keypad/keypad_window.h"
-#include "platform/long_page_layout.h"
+#include "page_layout/long_page_layout.h"
 #include "platform/message_boxes.h"
 #include "platform/paper_palette.h"
 #include "unit_definitions/unit_definitions_window.h"

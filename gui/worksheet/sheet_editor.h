@@ -4,7 +4,7 @@
 // undo, clipboard), on top of a QTextEdit whose blocks are the lines.
 #pragma once
 
-#include "platform/rtf_format.h"
+#include "rtf/format.h"
 
 #include <QColor>
 #include <QList>

@@ -3,9 +3,9 @@
 // the backup of the previous settings file, and "Text laden" / "Text speichern".
 #include "gui_test_support.h"
 
+#include "files/page_files.h"
+#include "files/program_dir.h"
 #include "keypad/real_edit.h"
-#include "platform/page_files.h"
-#include "platform/program_dir.h"
 #include "program_settings.h"
 #include "worksheet/documents.h"
 #include "worksheet/font_dialog.h"

@@ -5,8 +5,8 @@
 // whole; a file that stayed old must have been named in a message box.
 #include "gui_test_support.h"
 
-#include "platform/page_files.h"
-#include "platform/program_dir.h"
+#include "files/page_files.h"
+#include "files/program_dir.h"
 #include "program_settings.h"
 #include "worksheet/documents.h"
 

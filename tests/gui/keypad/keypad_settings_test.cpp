@@ -5,7 +5,7 @@
 
 #include "fake_worksheet.h"
 #include "keypad/real_edit.h"
-#include "settings_store/tiniobj.h"
+#include "settings_store/component_store.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The module routines beside Tiniobj: default file name, fitting onto the screen, date and real
 // texts; and the settings file's backup and atomic write.
-#include "platform/settings_file.h"
+#include "settings_store/component_store.h"
+#include "settings_store/settings_file.h"
 #include "settings_store/store_routines.h"
-#include "settings_store/tiniobj.h"
 
-#include "platform/program_dir.h"
+#include "files/program_dir.h"
 #include "test_files.h"
 
 #include <QCoreApplication>

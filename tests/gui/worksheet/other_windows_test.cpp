@@ -4,10 +4,10 @@
 // the first showing, "Bearbeiten..." and the formula entries of "Ablage".
 #include "gui_test_support.h"
 
+#include "files/program_dir.h"
 #include "keypad/hemisphere_button.h"
 #include "keypad/real_edit.h"
 #include "platform/message_boxes.h"
-#include "platform/program_dir.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 // Building and taking apart formatted test documents.
 #include "rtf_test_support.h"
 
-#include "platform/rtf_format.h"
-#include "platform/rtf_reader.h"
+#include "rtf/format.h"
+#include "rtf/reader.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

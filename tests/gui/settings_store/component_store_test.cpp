@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Tiniobj on a small window of its own: what SaveForm writes, and that LoadForm brings it back.
-#include "settings_store/tiniobj.h"
+#include "settings_store/component_store.h"
 #include "test_files.h"
 
 #include <QCheckBox>
@@ -495,4 +495,4 @@ private:
 } // namespace quorvel
 
 QTEST_MAIN(quorvel::TiniobjTest)
-#include "tiniobj_test.moc"
+#include "component_store_test.moc"

@@ -2,7 +2,7 @@
 // RTF written by other programs loads with its text, colours and styles.
 #include "rtf_test_support.h"
 
-#include "platform/rtf_writer.h"
+#include "rtf/writer.h"
 
 #include <QFile>
 #include <QTextDocument>

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The RTF reader: a group-state machine over the tokens of rtf_tokenizer.h. Every group saves the
+// The RTF reader: a group-state machine over the tokens of tokenizer.h. Every group saves the
 // character state of its parent and gets it back when it closes; destinations that hold no text
 // of the document (style sheet, document info, pictures, headers, field instructions, anything
 // marked \*) are skipped whole. Text is collected per run and inserted once per format change,
 // so reading is linear in the size of the data.
-#include "platform/rtf_reader.h"
+#include "rtf/reader.h"
 
-#include "platform/rtf_codepages.h"
-#include "platform/rtf_control_words.h"
-#include "platform/rtf_format.h"
-#include "platform/rtf_tokenizer.h"
+#include "rtf/codepages.h"
+#include "rtf/control_words.h"
+#include "rtf/format.h"
+#include "rtf/tokenizer.h"
 
 #include <QColor>
 #include <QStringDecoder>

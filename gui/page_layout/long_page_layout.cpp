@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/long_page_layout.h"
+#include "page_layout/long_page_layout.h"
 
 #include <QFontMetricsF>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the program folder: beside the executable when we may write there, else per user.
-#include "platform/program_dir.h"
+#include "files/program_dir.h"
 
 #include <QCoreApplication>
 #include <QDir>

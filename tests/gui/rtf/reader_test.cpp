@@ -2,7 +2,7 @@
 // The RTF reader, one row per control word or rule: an RTF body and the lines and runs it gives.
 #include "rtf_test_support.h"
 
-#include "platform/rtf_reader.h"
+#include "rtf/reader.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "formula_library/help_window.h"
-#include "platform/program_dir.h"
+#include "files/program_dir.h"
+#include "help/help_window.h"
 
 #include <QFile>
 #include <QTemporaryDir>

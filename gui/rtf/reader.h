@@ -14,7 +14,7 @@ namespace quorvel {
 bool IsRtf(QByteArrayView data);
 
 // Replaces the document's content by the RTF text: one block per paragraph, every run with its
-// font family, RTF character set (rtf_format.h), size, bold, italic, underline, colour and
+// font family, RTF character set (format.h), size, bold, italic, underline, colour and
 // superscript or subscript. A final \par ends the last paragraph rather than starting an empty
 // one, so "a\par b\par}" gives the two lines "a" and "b" (and our own files read back with as many
 // lines as they were written with). \line (and a line or paragraph separator given as \uN) also

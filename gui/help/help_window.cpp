@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "formula_library/help_window.h"
+#include "help/help_window.h"
 
-#include "platform/page_files.h"
+#include "files/page_files.h"
+#include "files/program_dir.h"
 #include "platform/paper_palette.h"
-#include "platform/program_dir.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // The RTF writer: the shape of what it writes, one rule per test.
 #include "rtf_test_support.h"
 
-#include "platform/rtf_writer.h"
+#include "rtf/writer.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

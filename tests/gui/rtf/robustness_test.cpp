@@ -2,8 +2,8 @@
 // Hostile and broken RTF: the reader keeps what it can and never crashes or hangs.
 #include "rtf_test_support.h"
 
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
 
 #include <QTextDocument>
 

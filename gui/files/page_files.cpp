@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/page_files.h"
+#include "files/page_files.h"
 
 #include "base/text_encoding.h"
-#include "platform/long_page_layout.h"
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
-#include "platform/settings_file.h"
+#include "page_layout/long_page_layout.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
+#include "settings_store/settings_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Tiniobj: the walk over a window's widgets and the typed reads and writes of the ini document.
-#include "settings_store/tiniobj.h"
+#include "settings_store/component_store.h"
 
-#include "platform/settings_file.h"
 #include "settings_store/component_rows.h"
+#include "settings_store/settings_file.h"
 #include "settings_store/store_routines.h"
 
 #include <QFile>

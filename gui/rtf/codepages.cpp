@@ -4,7 +4,7 @@
 // the C1 control of the same number below 0xA0 (as Windows-1252 does here) and as U+FFFD above.
 // Qt's QStringDecoder knows these code pages only when Qt was built with ICU (Debian's is, and
 // agrees with these tables); the tables keep the reader independent of how Qt was built.
-#include "platform/rtf_codepages.h"
+#include "rtf/codepages.h"
 
 #include "base/text_encoding.h"
 

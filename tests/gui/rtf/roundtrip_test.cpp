@@ -2,8 +2,8 @@
 // Whatever the writer writes reads back as the same lines and runs.
 #include "rtf_test_support.h"
 
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
 
 #include <QTextDocument>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Atomic writing of the program's files and the trash-and-replace backup of the settings file.
-#include "platform/settings_file.h"
+#include "settings_store/settings_file.h"
 
 #include <QDir>
 #include <QFile>

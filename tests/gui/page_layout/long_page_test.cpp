@@ -4,8 +4,8 @@
 // the caret, typing, clicks and painting reach its last line and the end of a very long line.
 #include "gui_test_support.h"
 
-#include "platform/long_page_layout.h"
-#include "platform/page_files.h"
+#include "files/page_files.h"
+#include "page_layout/long_page_layout.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
