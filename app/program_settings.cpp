@@ -29,7 +29,7 @@ QString pageFile(int index)
     return ProgramDir() + (index == 0 ? QStringLiteral("QV1.rtf") : QStringLiteral("QV2.rtf"));
 }
 
-void loadPosition(Tiniobj& ini, QWidget& window, const QString& section, bool withSize)
+void loadPosition(ComponentStore& ini, QWidget& window, const QString& section, bool withSize)
 {
     const int top = ini.ReadInteger(section, QStringLiteral("top"), window.y());
     const int left = ini.ReadInteger(section, QStringLiteral("left"), window.x());
@@ -42,7 +42,7 @@ void loadPosition(Tiniobj& ini, QWidget& window, const QString& section, bool wi
     FitFormToScreen(&window);
 }
 
-void savePosition(Tiniobj& ini, const QWidget& window, const QString& section, bool withSize)
+void savePosition(ComponentStore& ini, const QWidget& window, const QString& section, bool withSize)
 {
     ini.WriteInteger(section, QStringLiteral("top"), window.y());
     ini.WriteInteger(section, QStringLiteral("left"), window.x());
@@ -57,17 +57,17 @@ void savePosition(Tiniobj& ini, const QWidget& window, const QString& section, b
 void LoadSettings(ProgramWindows& windows)
 {
     if (QFileInfo::exists(ProgramIniName())) {
-        Tiniobj ini;
+        ComponentStore ini;
         ini.SaveMemos = false;
-        ini.LoadForm(&windows.form1);
-        loadPosition(ini, windows.form1, kForm1, true);
+        ini.LoadForm(&windows.mainWindow);
+        loadPosition(ini, windows.mainWindow, kForm1, true);
 
-        ini.LoadForm(&windows.form2);
-        loadPosition(ini, windows.form2, kForm2, false);
-        windows.form1.KeypadVisible = ini.ReadBool(kForm2, QStringLiteral("visible"), false);
+        ini.LoadForm(&windows.keypad);
+        loadPosition(ini, windows.keypad, kForm2, false);
+        windows.mainWindow.KeypadVisible = ini.ReadBool(kForm2, QStringLiteral("visible"), false);
 
         ini.SaveMemos = true;
-        ini.LoadForm(&windows.form4);
+        ini.LoadForm(&windows.unitDefinitions);
         ini.SaveMemos = false;
 
         // The count comes from a file anyone may have edited; no more formulas are read than
@@ -82,44 +82,44 @@ void LoadSettings(ProgramWindows& windows)
             titles << ini.ReadString(kFormel, QStringLiteral("titel") + index, QString());
             texts << ini.ReadString(kFormel, QStringLiteral("text") + index, QString());
         }
-        windows.form5.setFormulas(titles, texts);
+        windows.formulaLibrary.setFormulas(titles, texts);
     }
 
     for (int index : {0, 1}) {
         const QString path = pageFile(index);
         QString error;
-        if (QFileInfo::exists(path) && !LoadDocument(*windows.form1.page(index), path, &error))
-            ShowInfo(error, &windows.form1);
+        if (QFileInfo::exists(path) && !LoadDocument(*windows.mainWindow.page(index), path, &error))
+            ShowInfo(error, &windows.mainWindow);
     }
 }
 
 bool SaveSettings(ProgramWindows& windows)
 {
     if (const QString problem = ProgramDirProblem(); !problem.isEmpty()) {
-        ShowInfo(problem, &windows.form1);
+        ShowInfo(problem, &windows.mainWindow);
         return false;
     }
     bool ok = true;
     {
-        Tiniobj ini(QString(), Tiniobj::Start::Empty);
+        ComponentStore ini(QString(), ComponentStore::Start::Empty);
         ini.SaveMemos = false;
-        ini.SaveForm(&windows.form1);
-        savePosition(ini, windows.form1, kForm1, true);
+        ini.SaveForm(&windows.mainWindow);
+        savePosition(ini, windows.mainWindow, kForm1, true);
 
-        ini.SaveForm(&windows.form2);
-        savePosition(ini, windows.form2, kForm2, false);
+        ini.SaveForm(&windows.keypad);
+        savePosition(ini, windows.keypad, kForm2, false);
         // Once the main window has closed, the keypad is closed as well; its state from just
         // before counts.
-        const bool keypadShown =
-            windows.form1.isVisible() ? windows.form2.isVisible() : windows.form1.KeypadVisible;
+        const bool keypadShown = windows.mainWindow.isVisible() ? windows.keypad.isVisible()
+                                                                : windows.mainWindow.KeypadVisible;
         ini.WriteBool(kForm2, QStringLiteral("visible"), keypadShown);
 
         ini.SaveMemos = true;
-        ini.SaveForm(&windows.form4);
+        ini.SaveForm(&windows.unitDefinitions);
         ini.SaveMemos = false;
 
-        const QStringList titles = windows.form5.titles();
-        const QStringList texts = windows.form5.encodedTexts();
+        const QStringList titles = windows.formulaLibrary.titles();
+        const QStringList texts = windows.formulaLibrary.encodedTexts();
         ini.WriteInteger(kFormel, QStringLiteral("count"), static_cast<int>(titles.size()));
         for (qsizetype k = 0; k < titles.size(); ++k) {
             const QString index = QString::number(k);
@@ -128,14 +128,14 @@ bool SaveSettings(ProgramWindows& windows)
         }
         const QString error = ini.UpdateFileKeepingBackup();
         if (!error.isEmpty()) {
-            ShowInfo(error, &windows.form1);
+            ShowInfo(error, &windows.mainWindow);
             ok = false;
         }
     }
     for (int index : {0, 1}) {
-        const QString error = SaveDocument(*windows.form1.page(index), pageFile(index));
+        const QString error = SaveDocument(*windows.mainWindow.page(index), pageFile(index));
         if (!error.isEmpty()) {
-            ShowInfo(error, &windows.form1);
+            ShowInfo(error, &windows.mainWindow);
             ok = false;
         }
     }
@@ -159,10 +159,10 @@ int RunQuorvel(QApplication& app, const QString& folder)
     }
     InstallGermanTranslations(app);
     ProgramWindows windows;
-    EndOnTerminationSignals(windows.form1);
-    instance.setWindow(&windows.form1);
+    EndOnTerminationSignals(windows.mainWindow);
+    instance.setWindow(&windows.mainWindow);
     LoadSettings(windows);
-    windows.form1.show();
+    windows.mainWindow.show();
     const int result = QApplication::exec();
     SaveSettings(windows);
     return result;

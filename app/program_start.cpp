@@ -13,7 +13,7 @@ namespace quorvel {
 
 std::optional<CommandLineAnswer> AnswerCommandLine(int argc, const char* const* argv)
 {
-    const std::string caption = TForm1::kCaption;
+    const std::string caption = MainWindow::kCaption;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--version")

@@ -22,15 +22,15 @@ struct ProgramWindows
 
     // Declaration order is creation order: the keypad reads the popup menu's function list,
     // the formula editor finds "Bearbeiten..." in the "Ablage" menu.
-    TForm1 form1;
-    TForm2 form2{form1, &form1};
-    TForm5 form5{form1};
-    TForm6 form6;
-    TForm4 form4{form1.parser()};
+    MainWindow mainWindow;
+    KeypadWindow keypad{mainWindow, &mainWindow};
+    FormulaLibraryWindow formulaLibrary{mainWindow};
+    HelpWindow help;
+    UnitDefinitionsWindow unitDefinitions{mainWindow.parser()};
     // "Text laden" and "Text speichern".
-    DocumentCommands documents{form1};
+    DocumentCommands documents{mainWindow};
     // "Drucken..." and "Als PDF speichern...".
-    SheetPrinting printing{form1};
+    SheetPrinting printing{mainWindow};
 };
 
 } // namespace quorvel

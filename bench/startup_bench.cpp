@@ -140,12 +140,12 @@ bool prepareFolder(const QString& folder, Page kind)
     bool ok = false;
     {
         quorvel::ProgramWindows windows;
-        windows.form1.CurrentEditor()->setPlainText(quorvel::bench::sheetText(10000));
-        windows.form1.RecalcSheet(); // results and red marks, as a worked sheet has them
+        windows.mainWindow.CurrentEditor()->setPlainText(quorvel::bench::sheetText(10000));
+        windows.mainWindow.RecalcSheet(); // results and red marks, as a worked sheet has them
         ok = quorvel::SaveSettings(windows);
         if (ok && kind != Page::Sheet) {
             QTextDocument big;
-            big.setDefaultFont(windows.form1.page(0)->document()->defaultFont());
+            big.setDefaultFont(windows.mainWindow.page(0)->document()->defaultFont());
             if (kind == Page::Line) {
                 // Digits and letters without a paragraph break: one line in the page.
                 const QString piece = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyz");

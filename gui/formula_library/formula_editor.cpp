@@ -73,18 +73,19 @@ QGroupBox* makeGroupBox(const char* name, const QString& caption, QWidget* paren
 
 } // namespace
 
-TForm5::TForm5(FormulaLibraryHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+FormulaLibraryWindow::FormulaLibraryWindow(FormulaLibraryHost& host, QWidget* parent)
+    : QDialog(parent), m_host(host)
 {
     Q_ASSERT(m_host.ablageMenu() != nullptr);
     FormCreate();
 }
 
-TForm5::~TForm5()
+FormulaLibraryWindow::~FormulaLibraryWindow()
 {
     FormDestroy();
 }
 
-void TForm5::FormCreate()
+void FormulaLibraryWindow::FormCreate()
 {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Formeleditor"));
@@ -125,17 +126,17 @@ void TForm5::FormCreate()
 
     BtEnde = makeButton("BtEnde", QStringLiteral("Ende"), this, 243, 324, 86, 109);
 
-    connect(ftitel, &QListWidget::itemClicked, this, [this] { ftitelClick(); });
+    connect(ftitel, &QListWidget::itemClicked, this, [this] { onTitleChosen(); });
     // Keyboard moves in the list act like clicks, as in a list box.
     connect(ftitel, &QListWidget::currentRowChanged, this, [this] {
         if (!m_changingList)
-            ftitelClick();
+            onTitleChosen();
     });
-    connect(BTSpeichern, &QPushButton::clicked, this, [this] { BTSpeichernClick(); });
-    connect(BTDelete, &QPushButton::clicked, this, [this] { BTDeleteClick(); });
-    connect(BtGetText, &QPushButton::clicked, this, [this] { BtGetTextClick(); });
-    connect(BtToText, &QPushButton::clicked, this, [this] { BtToTextClick(); });
-    connect(BtEnde, &QPushButton::clicked, this, [this] { BtEndeClick(); });
+    connect(BTSpeichern, &QPushButton::clicked, this, [this] { onSave(); });
+    connect(BTDelete, &QPushButton::clicked, this, [this] { onDelete(); });
+    connect(BtGetText, &QPushButton::clicked, this, [this] { onTakeSelection(); });
+    connect(BtToText, &QPushButton::clicked, this, [this] { onInsertIntoPage(); });
+    connect(BtEnde, &QPushButton::clicked, this, [this] { onClose(); });
 
     // Centred on the screen whatever the parent, as the original dialog was.
     if (const QScreen* screen = this->screen())
@@ -144,21 +145,21 @@ void TForm5::FormCreate()
     FormulaTexts.clear();
 }
 
-void TForm5::FormDestroy()
+void FormulaLibraryWindow::FormDestroy()
 {
     // The menu entries belong to the main window's menu; their connections to this window end
     // with it, so a late click cannot reach a destroyed library.
     FormulaTexts.clear();
 }
 
-void TForm5::showEvent(QShowEvent* event)
+void FormulaLibraryWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
 }
 
-void TForm5::keyPressEvent(QKeyEvent* event)
+void FormulaLibraryWindow::keyPressEvent(QKeyEvent* event)
 {
     // The original dialog had no cancel button, so Esc does not close it.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -168,12 +169,12 @@ void TForm5::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void TForm5::FormShow()
+void FormulaLibraryWindow::FormShow()
 {
     focusTitle();
 }
 
-void TForm5::focusTitle()
+void FormulaLibraryWindow::focusTitle()
 {
     Edit1->setFocus();
     Edit1->selectAll();
@@ -181,7 +182,7 @@ void TForm5::focusTitle()
 
 // ---- the library ----------------------------------------------------------------------------
 
-void TForm5::setFormulas(const QStringList& titles, const QStringList& encodedTexts)
+void FormulaLibraryWindow::setFormulas(const QStringList& titles, const QStringList& encodedTexts)
 {
     m_changingList = true;
     ftitel->clear();
@@ -198,7 +199,7 @@ void TForm5::setFormulas(const QStringList& titles, const QStringList& encodedTe
     m_changingList = false;
 }
 
-QStringList TForm5::titles() const
+QStringList FormulaLibraryWindow::titles() const
 {
     QStringList result;
     for (int k = 0; k < ftitel->count(); ++k)
@@ -206,18 +207,18 @@ QStringList TForm5::titles() const
     return result;
 }
 
-QStringList TForm5::encodedTexts() const
+QStringList FormulaLibraryWindow::encodedTexts() const
 {
     return FormulaTexts;
 }
 
-int TForm5::selectedIndex() const
+int FormulaLibraryWindow::selectedIndex() const
 {
     const QList<QListWidgetItem*> selected = ftitel->selectedItems();
     return selected.isEmpty() ? -1 : ftitel->row(selected.first());
 }
 
-int TForm5::indexOfTitle(const QString& title) const
+int FormulaLibraryWindow::indexOfTitle(const QString& title) const
 {
     for (int k = 0; k < ftitel->count(); ++k) {
         if (QString::compare(ftitel->item(k)->text(), title, Qt::CaseInsensitive) == 0)
@@ -226,18 +227,18 @@ int TForm5::indexOfTitle(const QString& title) const
     return -1;
 }
 
-QString TForm5::worksheetSelection() const
+QString FormulaLibraryWindow::worksheetSelection() const
 {
     return m_host.selectedText();
 }
 
-void TForm5::appendMenuEntry(const QString& title)
+void FormulaLibraryWindow::appendMenuEntry(const QString& title)
 {
     QAction* entry = m_host.ablageMenu()->addAction(menuCaption(title));
-    connect(entry, &QAction::triggered, this, [this, entry] { FormelClick(entry); });
+    connect(entry, &QAction::triggered, this, [this, entry] { onFormulaEntry(entry); });
 }
 
-void TForm5::removeMenuEntry(int index)
+void FormulaLibraryWindow::removeMenuEntry(int index)
 {
     QMenu* menu = m_host.ablageMenu();
     const QList<QAction*> entries = menu->actions();
@@ -251,7 +252,7 @@ void TForm5::removeMenuEntry(int index)
 
 // ---- the handlers ---------------------------------------------------------------------------
 
-void TForm5::ftitelClick()
+void FormulaLibraryWindow::onTitleChosen()
 {
     const int k = selectedIndex();
     if (k < 0)
@@ -260,7 +261,7 @@ void TForm5::ftitelClick()
     setTextWithLineBreaks(*RichEdit1, DecodeLineBreaks(FormulaTexts.at(k)));
 }
 
-void TForm5::BTSpeichernClick()
+void FormulaLibraryWindow::onSave()
 {
     const QString title = Edit1->text();
     if (title.isEmpty()) {
@@ -281,7 +282,7 @@ void TForm5::BTSpeichernClick()
     FormulaTexts[k] = EncodeLineBreaks(worksheetSelection());
 }
 
-void TForm5::BTDeleteClick()
+void FormulaLibraryWindow::onDelete()
 {
     const int k = selectedIndex();
     if (k < 0)
@@ -296,26 +297,26 @@ void TForm5::BTDeleteClick()
     removeMenuEntry(k);
 }
 
-void TForm5::BtGetTextClick()
+void FormulaLibraryWindow::onTakeSelection()
 {
     setTextWithLineBreaks(*RichEdit1, worksheetSelection());
     Edit1->setText(kNewTitle);
     focusTitle();
 }
 
-void TForm5::BtToTextClick()
+void FormulaLibraryWindow::onInsertIntoPage()
 {
     m_host.replaceSelection(RichEdit1->toPlainText());
 }
 
-void TForm5::BtEndeClick()
+void FormulaLibraryWindow::onClose()
 {
     close();
 }
 
 // ---- the "Ablage" menu -----------------------------------------------------------
 
-void TForm5::Bearbeiten2Click()
+void FormulaLibraryWindow::showWithSelection()
 {
     const QString selection = worksheetSelection();
     if (!selection.isEmpty()) {
@@ -327,7 +328,7 @@ void TForm5::Bearbeiten2Click()
     activateWindow();
 }
 
-void TForm5::FormelClick(QAction* entry)
+void FormulaLibraryWindow::onFormulaEntry(QAction* entry)
 {
     const qsizetype k = m_host.ablageMenu()->actions().indexOf(entry) - kFirstFormulaEntry;
     if (k < 0 || k >= ftitel->count())

@@ -13,7 +13,7 @@
 
 namespace quorvel {
 
-TForm6::TForm6(QWidget* parent) : QWidget(parent, Qt::Window)
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("Taschenrechner Hilfe"));
@@ -35,7 +35,7 @@ TForm6::TForm6(QWidget* parent) : QWidget(parent, Qt::Window)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TForm6::ShowHelp(const QString& name)
+void HelpWindow::ShowHelp(const QString& name)
 {
     // Loaded the way worksheet documents are: RTF with its formatting, anything else as text.
     for (const QString& folder : HelpFileFolders()) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm6, "Taschenrechner Hilfe": shows a help file of the program in a read-only rich-text
+// HelpWindow, "Taschenrechner Hilfe": shows a help file of the program in a read-only rich-text
 // field. Created hidden at start; closing it only hides it.
 #pragma once
 
@@ -9,12 +9,12 @@ class QTextEdit;
 
 namespace quorvel {
 
-class TForm6 : public QWidget
+class HelpWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TForm6(QWidget* parent = nullptr);
+    explicit HelpWindow(QWidget* parent = nullptr);
 
     // Loads the named file (a bare name such as "ZIV.hlp") from the first help folder that has
     // it, then shows the window and brings it to the front. A missing or unreadable file keeps

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm2: the keypad's controls, built from one table of keys, and the handlers that act on the
-// worksheet through WorksheetPort.
+// KeypadWindow: the keypad's controls, built from one table of keys, and the handlers that act on
+// the worksheet through WorksheetPort.
 #include "keypad/keypad_window.h"
 
 #include "keypad/hemisphere_button.h"
@@ -56,7 +56,7 @@ void setStaysOnTop(QWidget* window, bool onTop)
 
 } // namespace
 
-TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
+KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
     : QWidget(parent, Qt::Window), m_worksheet(worksheet)
 {
     setObjectName(QStringLiteral("Form2"));
@@ -84,7 +84,7 @@ TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
     CBOnTop->setGeometry(8, 11, 129, 17);
     // Arial's twin runs wider than MS Sans Serif: one pixel less keeps the caption in the box.
     CBOnTop->setFont(keypadFont(10, false));
-    connect(CBOnTop, &QCheckBox::clicked, this, &TForm2::CBOnTopClick);
+    connect(CBOnTop, &QCheckBox::clicked, this, &KeypadWindow::applyStayOnTop);
 
     Komma = new TRealSpinEdit(Panel1);
     Komma->setObjectName(QStringLiteral("Komma"));
@@ -95,16 +95,16 @@ TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
     Komma->setIncrement(1);
     Komma->setSpinwidth(15);
     Komma->fitFontToRange(-99, 99);
-    connect(Komma, &TRealEdit::clicked, this, [this] { KommaSpinClick(Komma); });
+    connect(Komma, &TRealEdit::clicked, this, [this] { onDecimalsClicked(Komma); });
     connect(Komma, &QLineEdit::textChanged, this, [this] { emit decimalsChanged(Komma->Wert()); });
 
     FormCreate();
 }
 
 // The keys, one row each: name, caption, position in Panel2, face colour, font and handler.
-void TForm2::buildKeys()
+void KeypadWindow::buildKeys()
 {
-    using Handler = void (TForm2::*)(QObject*);
+    using Handler = void (KeypadWindow::*)(QObject*);
     struct KeyDescription
     {
         const char* name;
@@ -122,36 +122,35 @@ void TForm2::buildKeys()
     static constexpr QRgb blue = 0xff0080c0;   // 0, 128, 192
     static constexpr QRgb brown = 0xff804000;  // 128, 64, 0
     static const KeyDescription keys[] = {
-        {"HemisphereButton25", ">", 146, 2, 0xffff8533, 16, true, &TForm2::ComboBox1DblClick, ""},
-        {"HemisphereButton17", "^2", 8, 40, olive, 11, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton24", "^3", 40, 40, olive, 11, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton18", "sqrt", 72, 40, olive, 11, true, &TForm2::HemisphereButton18Click,
-         ""},
-        {"HemisphereButton16", "^", 112, 40, blue, 11, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton10", "C", 148, 40, brown, 13, true, &TForm2::HemisphereButton10Click, ""},
-        {"hemi", "1", 8, 76, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton1", "2", 40, 76, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton2", "3", 72, 76, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton12", "/", 112, 76, blue, 11, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton22", "CL", 148, 76, brown, 13, true, &TForm2::HemisphereButton22Click,
-         ""},
-        {"HemisphereButton3", "4", 8, 108, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton4", "5", 40, 108, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton5", "6", 72, 108, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton13", "*", 112, 108, blue, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton23", "->", 148, 108, brown, 13, false, &TForm2::HemisphereButton23Click,
+        {"HemisphereButton25", ">", 146, 2, 0xffff8533, 16, true, &KeypadWindow::onFunctionKey, ""},
+        {"HemisphereButton17", "^2", 8, 40, olive, 11, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton24", "^3", 40, 40, olive, 11, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton18", "sqrt", 72, 40, olive, 11, true, &KeypadWindow::onSquareRootKey, ""},
+        {"HemisphereButton16", "^", 112, 40, blue, 11, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton10", "C", 148, 40, brown, 13, true, &KeypadWindow::onDeleteKey, ""},
+        {"hemi", "1", 8, 76, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton1", "2", 40, 76, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton2", "3", 72, 76, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton12", "/", 112, 76, blue, 11, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton22", "CL", 148, 76, brown, 13, true, &KeypadWindow::onClearLineKey, ""},
+        {"HemisphereButton3", "4", 8, 108, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton4", "5", 40, 108, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton5", "6", 72, 108, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton13", "*", 112, 108, blue, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton23", "->", 148, 108, brown, 13, false, &KeypadWindow::onRewriteLineKey,
          "Ans Ende springen"},
-        {"HemisphereButton6", "7", 8, 140, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton7", "8", 40, 140, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton8", "9", 72, 140, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton14", "+", 112, 140, blue, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton21", "erg", 148, 140, brown, 13, false, &TForm2::keybuttonclick,
+        {"HemisphereButton6", "7", 8, 140, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton7", "8", 40, 140, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton8", "9", 72, 140, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton14", "+", 112, 140, blue, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton21", "erg", 148, 140, brown, 13, false, &KeypadWindow::onEnterOrResultKey,
          "Letztes Ergebnis"},
-        {"HemisphereButton19", "π", 8, 172, olive, 16, true, &TForm2::HemisphereButton19Click, ""},
-        {"HemisphereButton9", "0", 40, 172, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton11", ".", 72, 172, olive, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton15", "-", 112, 172, blue, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton20", "=", 148, 172, orange, 13, true, &TForm2::keybuttonclick, ""},
+        {"HemisphereButton19", "π", 8, 172, olive, 16, true, &KeypadWindow::onPiKey, ""},
+        {"HemisphereButton9", "0", 40, 172, orange, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton11", ".", 72, 172, olive, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton15", "-", 112, 172, blue, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton20", "=", 148, 172, orange, 13, true, &KeypadWindow::onEnterOrResultKey,
+         ""},
     };
 
     for (const KeyDescription& k : keys) {
@@ -172,7 +171,7 @@ void TForm2::buildKeys()
 
 // Fills the function list from the worksheet's "Funktionen" submenu, leaving out its first
 // entry; the text shows "sin()" until the settings are restored.
-void TForm2::FormCreate()
+void KeypadWindow::FormCreate()
 {
     const QStringList captions = m_worksheet.functionMenuCaptions();
     if (captions.size() > 1)
@@ -181,19 +180,19 @@ void TForm2::FormCreate()
     ComboBox1->setEditText(QStringLiteral("sin()"));
 }
 
-double TForm2::KommaValue() const
+double KeypadWindow::KommaValue() const
 {
     return Komma->Wert();
 }
 
-void TForm2::CBOnTopClick()
+void KeypadWindow::applyStayOnTop()
 {
     const bool onTop = CBOnTop->isChecked();
     setStaysOnTop(m_worksheet.mainWindow(), onTop);
     setStaysOnTop(this, onTop);
 }
 
-void TForm2::showKeypad()
+void KeypadWindow::showKeypad()
 {
     show();
     raise();
@@ -202,10 +201,10 @@ void TForm2::showKeypad()
 
 // The double click is taken here, before the line edit would select a word of the function
 // text: a selected word would be overwritten by the next key that reaches the box.
-bool TForm2::eventFilter(QObject* watched, QEvent* event)
+bool KeypadWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ComboBox1->lineEdit() && event->type() == QEvent::MouseButtonDblClick) {
-        ComboBox1DblClick(ComboBox1);
+        onFunctionKey(ComboBox1);
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -213,30 +212,30 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
 
 // Digits, ".", operators and powers: the key's caption replaces the selection, and the worksheet
 // gets the focus (an insertion that steps nothing back).
-void TForm2::hemiClick(QObject* Sender)
+void KeypadWindow::onTypingKey(QObject* Sender)
 {
     m_worksheet.InsertText(static_cast<THemisphereButton*>(Sender)->Caption(), 0);
 }
 
-void TForm2::HemisphereButton18Click(QObject*)
+void KeypadWindow::onSquareRootKey(QObject*)
 {
     m_worksheet.InsertText(QStringLiteral("sqrt()"), 1);
 }
 
 // π types "Pi" and leaves the focus where it is.
-void TForm2::HemisphereButton19Click(QObject*)
+void KeypadWindow::onPiKey(QObject*)
 {
     m_worksheet.replaceSelection(QStringLiteral("Pi"));
 }
 
-void TForm2::ComboBox1DblClick(QObject*)
+void KeypadWindow::onFunctionKey(QObject*)
 {
     m_worksheet.InsertText(ComboBox1->currentText(), 1);
 }
 
 // "=" evaluates the line as Enter typed in the worksheet does; "erg" inserts the last result as
 // Esc does.
-void TForm2::keybuttonclick(QObject* Sender)
+void KeypadWindow::onEnterOrResultKey(QObject* Sender)
 {
     const bool evaluate = static_cast<THemisphereButton*>(Sender)->Caption() == u"=";
     m_worksheet.MemoKeyPress(evaluate ? kEnter : kEscape);
@@ -245,27 +244,27 @@ void TForm2::keybuttonclick(QObject* Sender)
 
 // "C": deletes the character before the selection's start, or the first character when the
 // caret stands at the very start; the rest of a selection stays. The focus is not moved.
-void TForm2::HemisphereButton10Click(QObject*)
+void KeypadWindow::onDeleteKey(QObject*)
 {
     m_worksheet.deleteCharacterBeforeSelection();
 }
 
 // "CL": the caret's line becomes empty; the line itself stays.
-void TForm2::HemisphereButton22Click(QObject*)
+void KeypadWindow::onClearLineKey(QObject*)
 {
     m_worksheet.clearCaretLine();
     m_worksheet.focusWorksheet();
 }
 
 // "->": the caret's line is written again with its own text, which leaves the caret at its end.
-void TForm2::HemisphereButton23Click(QObject*)
+void KeypadWindow::onRewriteLineKey(QObject*)
 {
     m_worksheet.rewriteCaretLine();
     m_worksheet.focusWorksheet();
 }
 
 // A click into the decimal-places field resets a negative value to 0.
-void TForm2::KommaSpinClick(QObject*)
+void KeypadWindow::onDecimalsClicked(QObject*)
 {
     if (!(Komma->Wert() >= 0))
         Komma->setWert(0);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm2 "Tasteneingabe": the on-screen keypad. Its round keys type into the worksheet's active
+// "Tasteneingabe" ("Form2"): the on-screen keypad. Its round keys type into the worksheet's active
 // page, evaluate the line, insert the last result and edit the line; its lower strip keeps both
 // windows on top and holds the number of decimal places of every result.
 #pragma once
@@ -16,7 +16,7 @@ class THemisphereButton;
 class TRealSpinEdit;
 class WorksheetPort;
 
-class TForm2 : public QWidget
+class KeypadWindow : public QWidget
 {
     Q_OBJECT
 
@@ -24,7 +24,7 @@ public:
     // Reads the worksheet's function list at once, so the main window's popup menu must be
     // complete. Pass the main window as parent: the keypad then stays a window of its own
     // (hidden until shown) and closes with the program.
-    explicit TForm2(WorksheetPort& worksheet, QWidget* parent = nullptr);
+    explicit KeypadWindow(WorksheetPort& worksheet, QWidget* parent = nullptr);
 
     // The value of the decimal-places field "Komma" as it stands, a real number; the line
     // evaluation rounds it itself (a value beyond the 32-bit range fails there).
@@ -32,7 +32,7 @@ public:
 
     // Applies the stay-on-top check box to the main window and the keypad. Runs on a click of
     // the box; the main window calls it once after restoring the settings.
-    void CBOnTopClick();
+    void applyStayOnTop();
 
     // Shows the keypad and brings it to the front ("Tastatur anzeigen", Ctrl+T).
     void showKeypad();
@@ -50,15 +50,15 @@ private:
     void buildKeys();
 
     // Handlers of the keys and fields; Sender is the key (or field) that fired.
-    void hemiClick(QObject* Sender);
-    void HemisphereButton18Click(QObject* Sender);
-    void HemisphereButton19Click(QObject* Sender);
-    void ComboBox1DblClick(QObject* Sender);
-    void keybuttonclick(QObject* Sender);
-    void HemisphereButton10Click(QObject* Sender);
-    void HemisphereButton22Click(QObject* Sender);
-    void HemisphereButton23Click(QObject* Sender);
-    void KommaSpinClick(QObject* Sender);
+    void onTypingKey(QObject* Sender);
+    void onSquareRootKey(QObject* Sender);
+    void onPiKey(QObject* Sender);
+    void onFunctionKey(QObject* Sender);
+    void onEnterOrResultKey(QObject* Sender);
+    void onDeleteKey(QObject* Sender);
+    void onClearLineKey(QObject* Sender);
+    void onRewriteLineKey(QObject* Sender);
+    void onDecimalsClicked(QObject* Sender);
 
     WorksheetPort& m_worksheet;
     QFrame* Panel2;

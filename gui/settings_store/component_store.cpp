@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Tiniobj: the walk over a window's widgets and the typed reads and writes of the ini document.
+// ComponentStore: the walk over a window's widgets and the typed reads and writes of the ini
+// document.
 #include "settings_store/component_store.h"
 
 #include "settings_store/component_rows.h"
@@ -22,7 +23,7 @@ IniDocument readDocument(const QString& fileName)
     QFile file(fileName);
     // A pipe or a device in place of the file could deliver without end; it is no settings file.
     if (!file.open(QIODevice::ReadOnly) || file.isSequential() ||
-        file.size() > Tiniobj::kMaxFileSize)
+        file.size() > ComponentStore::kMaxFileSize)
         return {};
     const QByteArray bytes = file.readAll();
     return IniDocument::fromBytes({bytes.constData(), static_cast<std::size_t>(bytes.size())});
@@ -44,7 +45,7 @@ QString keyName(const QWidget* widget)
 
 enum class Pass { Save, Load };
 
-void walk(Tiniobj& ini, QObject* owner, const QString& section, Pass pass)
+void walk(ComponentStore& ini, QObject* owner, const QString& section, Pass pass)
 {
     // A copy: restoring a control may create widgets under the owner.
     const QObjectList children = owner->children(); // NOLINT(performance-unnecessary-copy-*)
@@ -70,86 +71,86 @@ void walk(Tiniobj& ini, QObject* owner, const QString& section, Pass pass)
 
 } // namespace
 
-Tiniobj::Tiniobj(const QString& fileName, Start start)
+ComponentStore::ComponentStore(const QString& fileName, Start start)
     : m_fileName(fileName.isEmpty() ? ProgramIniName() : fileName)
 {
     if (start == Start::FromFile)
         m_iniFile = readDocument(m_fileName);
 }
 
-void Tiniobj::SaveForm(QWidget* form)
+void ComponentStore::SaveForm(QWidget* form)
 {
     SaveComponents(form, form->objectName());
 }
 
-void Tiniobj::LoadForm(QWidget* form)
+void ComponentStore::LoadForm(QWidget* form)
 {
     LoadComponents(form, form->objectName());
     form->repaint();
 }
 
-void Tiniobj::SaveComponents(QObject* owner, const QString& section)
+void ComponentStore::SaveComponents(QObject* owner, const QString& section)
 {
     walk(*this, owner, section, Pass::Save);
 }
 
-void Tiniobj::LoadComponents(QObject* owner, const QString& section)
+void ComponentStore::LoadComponents(QObject* owner, const QString& section)
 {
     walk(*this, owner, section, Pass::Load);
 }
 
-bool Tiniobj::ValueExists(const QString& section, const QString& key) const
+bool ComponentStore::ValueExists(const QString& section, const QString& key) const
 {
     return m_iniFile.keyExists(u16(section), u16(key));
 }
 
-QString Tiniobj::ReadString(const QString& section, const QString& key,
-                            const QString& fallback) const
+QString ComponentStore::ReadString(const QString& section, const QString& key,
+                                   const QString& fallback) const
 {
     return QString::fromStdU16String(m_iniFile.readString(u16(section), u16(key), u16(fallback)));
 }
 
-void Tiniobj::WriteString(const QString& section, const QString& key, const QString& value)
+void ComponentStore::WriteString(const QString& section, const QString& key, const QString& value)
 {
     m_iniFile.writeString(u16(section), u16(key), u16(value));
 }
 
-int Tiniobj::ReadInteger(const QString& section, const QString& key, int fallback) const
+int ComponentStore::ReadInteger(const QString& section, const QString& key, int fallback) const
 {
     return m_iniFile.readInteger(u16(section), u16(key), fallback);
 }
 
-void Tiniobj::WriteInteger(const QString& section, const QString& key, int value)
+void ComponentStore::WriteInteger(const QString& section, const QString& key, int value)
 {
     m_iniFile.writeInteger(u16(section), u16(key), value);
 }
 
-bool Tiniobj::ReadBool(const QString& section, const QString& key, bool fallback) const
+bool ComponentStore::ReadBool(const QString& section, const QString& key, bool fallback) const
 {
     return m_iniFile.readBool(u16(section), u16(key), fallback);
 }
 
-void Tiniobj::WriteBool(const QString& section, const QString& key, bool value)
+void ComponentStore::WriteBool(const QString& section, const QString& key, bool value)
 {
     m_iniFile.writeBool(u16(section), u16(key), value);
 }
 
-double Tiniobj::ReadReal(const QString& section, const QString& key, double fallback) const
+double ComponentStore::ReadReal(const QString& section, const QString& key, double fallback) const
 {
     return m_iniFile.readReal(u16(section), u16(key), fallback);
 }
 
-void Tiniobj::WriteReal(const QString& section, const QString& key, double value)
+void ComponentStore::WriteReal(const QString& section, const QString& key, double value)
 {
     m_iniFile.writeReal(u16(section), u16(key), value);
 }
 
-QString Tiniobj::UpdateFile()
+QString ComponentStore::UpdateFile()
 {
     return WriteFileAtomically(m_fileName, documentBytes(m_iniFile));
 }
 
-QString Tiniobj::UpdateFileKeepingBackup()
+QString ComponentStore::UpdateFileKeepingBackup()
 {
     return ReplaceFileKeepingBackup(m_fileName, documentBytes(m_iniFile));
 }

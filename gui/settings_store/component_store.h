@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Tiniobj keeps the states of a window's controls in one section of an ini file, without knowing
-// the window: it walks the window's widgets and decides by each one's class what to store, with
-// keys named after the widgets' object names. Its plain read and write operations carry the
+// ComponentStore keeps the states of a window's controls in one section of an ini file, without
+// knowing the window: it walks the window's widgets and decides by each one's class what to store,
+// with keys named after the widgets' object names. Its plain read and write operations carry the
 // other settings values. The rows that say what each class stores are in component_rows.cpp.
 #pragma once
 
@@ -14,7 +14,7 @@ class QWidget;
 
 namespace quorvel {
 
-class Tiniobj
+class ComponentStore
 {
 public:
     // FromFile reads the whole file into the document (a missing, unreadable or absurdly large
@@ -24,7 +24,7 @@ public:
 
     // An empty file name stands for ProgramIniName(). Nothing is written before UpdateFile;
     // destroying the store does not write.
-    explicit Tiniobj(const QString& fileName = QString(), Start start = Start::FromFile);
+    explicit ComponentStore(const QString& fileName = QString(), Start start = Start::FromFile);
 
     // When true, memos (QTextEdit, QPlainTextEdit) are saved and restored line by line; when
     // false they are passed over.

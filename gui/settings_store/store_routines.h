@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The small routines that the settings code uses beside Tiniobj: the default settings file name,
-// fitting a window onto the screen, and the fixed-format texts of reals and date-times.
+// The small routines that the settings code uses beside ComponentStore: the default settings file
+// name, fitting a window onto the screen, and the fixed-format texts of reals and date-times.
 #pragma once
 
 #include <QDateTime>

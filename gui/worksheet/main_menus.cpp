@@ -38,7 +38,7 @@ QString functionCaption(const TFuncEntry& f)
 
 } // namespace
 
-void TForm1::CreateMainMenu()
+void MainWindow::CreateMainMenu()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -54,7 +54,7 @@ void TForm1::CreateMainMenu()
 
     // An entry and, where it has one, its handler; "Neue Seite", "&holen" and "&zurück" have none.
     auto entry = [this](QMenu* menu, const char* name, const QString& caption,
-                        void (TForm1::*handler)() = nullptr) {
+                        void (MainWindow::*handler)() = nullptr) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         if (handler)
@@ -68,24 +68,24 @@ void TForm1::CreateMainMenu()
     laden->setShortcut(QKeySequence::Open);
     connect(laden, &QAction::triggered, this, [this] {
         if (m_documents)
-            m_documents->Textladen1Click();
+            m_documents->onLoadText();
     });
     QAction* speichern = entry(datei, "Dateispeichern1", QStringLiteral("Text &speichern"));
     speichern->setShortcut(QKeySequence::Save);
     connect(speichern, &QAction::triggered, this, [this] {
         if (m_documents)
-            m_documents->Dateispeichern1Click();
+            m_documents->onSaveText();
     });
     QAction* drucken = entry(datei, "Drucken1", QStringLiteral("&Drucken..."));
     drucken->setShortcut(Qt::CTRL | Qt::Key_P);
     connect(drucken, &QAction::triggered, this, [this] {
         if (m_printing)
-            m_printing->Drucken1Click();
+            m_printing->onPrint();
     });
     QAction* pdf = entry(datei, "AlsPDFspeichern1", QStringLiteral("Als &PDF speichern..."));
     connect(pdf, &QAction::triggered, this, [this] {
         if (m_printing)
-            m_printing->AlsPDFspeichern1Click();
+            m_printing->onSavePdf();
     });
     datei->addSeparator();
     entry(datei, "NeueSeite1", QStringLiteral("&Neue Seite"));
@@ -97,21 +97,20 @@ void TForm1::CreateMainMenu()
     QMenu* bearbeiten = bar->addMenu(QStringLiteral("&Bearbeiten"));
     bearbeiten->setObjectName(QStringLiteral("Bearbeiten1"));
     entry(bearbeiten, "Undo1", QStringLiteral("&Undo                         ^Z"),
-          &TForm1::Undo1Click);
+          &MainWindow::onUndo);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "Alleskopieren1", QStringLiteral("&Alles kopieren"),
-          &TForm1::Alleskopieren1Click);
+    entry(bearbeiten, "Alleskopieren1", QStringLiteral("&Alles kopieren"), &MainWindow::onCopyAll);
     entry(bearbeiten, "Kopieren1", QStringLiteral("&Kopieren                   ^C"),
-          &TForm1::Kopieren1Click);
+          &MainWindow::onCopy);
     entry(bearbeiten, "Einfgen1", QStringLiteral("&Einfügen                   ^V"),
-          &TForm1::Einfgen1Click);
+          &MainWindow::onPaste);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "BlattLschen1", QStringLiteral("Blatt &Löschen"), &TForm1::BlattLschen1Click);
+    entry(bearbeiten, "BlattLschen1", QStringLiteral("Blatt &Löschen"), &MainWindow::onClearSheet);
     bearbeiten->addSeparator();
     entry(bearbeiten, "Blattneuberechnen1", QStringLiteral("Blatt neu &berechnen   F9"),
-          &TForm1::Blattneuberechnen1Click);
+          &MainWindow::onRecalculateSheet);
     entry(bearbeiten, "AlleVariablenlschen1", QStringLiteral("Alle &Variablen löschen"),
-          &TForm1::AlleVariablenlschen1Click);
+          &MainWindow::onClearAllVariables);
     bearbeiten->addSeparator();
     entry(bearbeiten, "holen1", QStringLiteral("&holen"));
     entry(bearbeiten, "zurck1", QStringLiteral("&zurück"));
@@ -119,9 +118,9 @@ void TForm1::CreateMainMenu()
     QMenu* optionen = bar->addMenu(QStringLiteral("&Optionen"));
     optionen->setObjectName(QStringLiteral("Optionen1"));
     entry(optionen, "Schrifart1", QStringLiteral("&Schrifart...                ^F"),
-          &TForm1::FontDialog);
+          &MainWindow::FontDialog);
     entry(optionen, "StandardSchrift1", QStringLiteral("Sta&ndardSchrift         ^N"),
-          &TForm1::StandardFont);
+          &MainWindow::StandardFont);
     connect(entry(optionen, "Fett1", QStringLiteral("&Fett                           ^B")),
             &QAction::triggered, this, [this] { AddStyle(StyleBold); });
     connect(entry(optionen, "Kursiv1", QStringLiteral("&Kursiv                        ^K")),
@@ -130,14 +129,14 @@ void TForm1::CreateMainMenu()
             &QAction::triggered, this, [this] { AddStyle(StyleUnderline); });
     optionen->addSeparator();
     entry(optionen, "Tastaturanzeigen1", QStringLiteral("&Tastatur anzeigen     ^T"),
-          &TForm1::ShowKeypad);
+          &MainWindow::ShowKeypad);
     entry(optionen, "Einheiteneditieren1", QStringLiteral("&Einheiten editieren    ^E"),
-          &TForm1::ShowUnitDefinitions);
+          &MainWindow::ShowUnitDefinitions);
 
     EigeneFormeln1 = bar->addMenu(QStringLiteral("&Ablage"));
     EigeneFormeln1->setObjectName(QStringLiteral("EigeneFormeln1"));
     entry(EigeneFormeln1, "Bearbeiten2", QStringLiteral("&Bearbeiten..."),
-          &TForm1::Bearbeiten2Click);
+          &MainWindow::ShowFormulaEditor);
     EigeneFormeln1->addSeparator();
 
     // A title without entries: clicking it acts.
@@ -147,7 +146,7 @@ void TForm1::CreateMainMenu()
     connect(hilfe, &QAction::triggered, this, [this] { ShowHelp(QStringLiteral("ZIV.hlp")); });
 }
 
-void TForm1::CreatePopupMenu()
+void MainWindow::CreatePopupMenu()
 {
     PM = new QMenu(this);
     PM->setObjectName(QStringLiteral("PM"));
@@ -161,22 +160,22 @@ void TForm1::CreatePopupMenu()
     m_variables->setObjectName(QStringLiteral("Variablen1"));
     m_units = PM->addMenu(QStringLiteral("&Einheiten"));
     m_units->setObjectName(QStringLiteral("Einheiten1"));
-    connect(PM, &QMenu::aboutToShow, this, &TForm1::PMPopup);
+    connect(PM, &QMenu::aboutToShow, this, &MainWindow::PMPopup);
 
     auto* popupKey = new QAction(this);
     popupKey->setObjectName(QStringLiteral("PopupKey"));
     popupKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
     addAction(popupKey);
-    connect(popupKey, &QAction::triggered, this, &TForm1::showPopupAtCaret);
+    connect(popupKey, &QAction::triggered, this, &MainWindow::showPopupAtCaret);
 }
 
-void TForm1::showPopupAtCaret()
+void MainWindow::showPopupAtCaret()
 {
     QTextEdit* page = CurrentEditor();
     PM->popup(page->viewport()->mapToGlobal(page->cursorRect().bottomLeft()));
 }
 
-QMenu* TForm1::popupSubmenu(int index) const
+QMenu* MainWindow::popupSubmenu(int index) const
 {
     switch (index) {
     case kFunctionsIndex:
@@ -190,7 +189,7 @@ QMenu* TForm1::popupSubmenu(int index) const
     }
 }
 
-QAction* TForm1::AddPopupItem(const QString& caption, int index)
+QAction* MainWindow::AddPopupItem(const QString& caption, int index)
 {
     QMenu* menu = popupSubmenu(index);
     if (!menu)
@@ -201,23 +200,23 @@ QAction* TForm1::AddPopupItem(const QString& caption, int index)
         return separator;
     }
     QAction* action = menu->addAction(caption);
-    connect(action, &QAction::triggered, this, [this, action] { popClick(action); });
+    connect(action, &QAction::triggered, this, [this, action] { onPopupEntry(action); });
     return action;
 }
 
-void TForm1::BuildFunctionList()
+void MainWindow::BuildFunctionList()
 {
     m_functions->clear();
     for (std::uint32_t i = 0; i < m_parser.FuncCount; ++i)
         AddPopupItem(functionCaption(m_parser.Funcs[i]), kFunctionsIndex);
 }
 
-void TForm1::PMPopup()
+void MainWindow::PMPopup()
 {
     m_variables->clear();
     QAction* clearAll = AddPopupItem(QStringLiteral("Variablen löschen"), kVariablesIndex);
     disconnect(clearAll, nullptr, this, nullptr);
-    connect(clearAll, &QAction::triggered, this, &TForm1::AlleVariablenlschen1Click);
+    connect(clearAll, &QAction::triggered, this, &MainWindow::onClearAllVariables);
     AddPopupItem(QStringLiteral("-"), kVariablesIndex);
     AddPopupItem(QStringLiteral("Vars"), kVariablesIndex);
     AddPopupItem(QStringLiteral("-"), kVariablesIndex);
@@ -231,7 +230,7 @@ void TForm1::PMPopup()
         AddPopupItem(QString::fromStdU16String(m_parser.Units.at(i).Name), kUnitsIndex);
 }
 
-QStringList TForm1::functionMenuCaptions() const
+QStringList MainWindow::functionMenuCaptions() const
 {
     QStringList result;
     for (const QAction* action : m_functions->actions())
@@ -239,7 +238,7 @@ QStringList TForm1::functionMenuCaptions() const
     return result;
 }
 
-void TForm1::popClick(QAction* entry)
+void MainWindow::onPopupEntry(QAction* entry)
 {
     QString caption = entry->text();
     const qsizetype amp = caption.indexOf(QLatin1Char('&'));

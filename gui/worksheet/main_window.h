@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm1, the main window: two worksheet pages, the main menu and the popup menu, and the one
+// The main window ("Form1"): two worksheet pages, the main menu and the popup menu, and the one
 // evaluator of the program. This class holds the window and wires things up; its work lives in
 // files of its own:
 //   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the key tables
@@ -30,20 +30,20 @@ namespace quorvel {
 
 class DocumentCommands;
 class SheetPrinting;
-class TForm2;
-class TForm4;
-class TForm5;
-class TForm6;
+class KeypadWindow;
+class UnitDefinitionsWindow;
+class FormulaLibraryWindow;
+class HelpWindow;
 
 // The keypad reaches the worksheet through WorksheetPort, the formula library through
 // FormulaLibraryHost; both are implemented here.
-class TForm1 : public QMainWindow, public WorksheetPort, public FormulaLibraryHost
+class MainWindow : public QMainWindow, public WorksheetPort, public FormulaLibraryHost
 {
     Q_OBJECT
 
 public:
-    explicit TForm1(QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The window's caption, which is also what `quorvel --version` answers.
     static constexpr const char* kCaption = "Quorvel V5.2";
@@ -56,10 +56,10 @@ public:
     // reports the decimal places), the formula editor ("Bearbeiten..."), the help window
     // ("Hilfe" and "Help") and the unit definitions window (Ctrl+E, the first showing).
     // ProgramWindows hands them over.
-    void setKeypad(TForm2* keypad);
-    void setFormulaEditor(TForm5* editor) { m_formulaEditor = editor; }
-    void setHelpWindow(TForm6* help) { m_help = help; }
-    void setUnitDefinitionsWindow(TForm4* window);
+    void setKeypad(KeypadWindow* keypad);
+    void setFormulaEditor(FormulaLibraryWindow* editor) { m_formulaEditor = editor; }
+    void setHelpWindow(HelpWindow* help) { m_help = help; }
+    void setUnitDefinitionsWindow(UnitDefinitionsWindow* window);
     // "Text laden" and "Text speichern"; "Drucken..." and "Als PDF speichern...".
     void setDocumentCommands(DocumentCommands* documents) { m_documents = documents; }
     void setSheetPrinting(SheetPrinting* printing) { m_printing = printing; }
@@ -99,7 +99,7 @@ public:
     // Menus (main_menus.cpp).
     QAction* AddPopupItem(const QString& caption, int index);
     void PMPopup();
-    void popClick(QAction* entry);
+    void onPopupEntry(QAction* entry);
     QMenu* popupMenu() const { return PM; }
     // Shift+F10: the popup menu at the caret of the active page.
     void showPopupAtCaret();
@@ -118,13 +118,13 @@ public:
     QWidget* mainWindow() override { return this; }
 
     // "Bearbeiten" menu commands (sheet_commands.cpp).
-    void Undo1Click();
-    void Alleskopieren1Click();
-    void Kopieren1Click();
-    void Einfgen1Click();
-    void BlattLschen1Click();
-    void Blattneuberechnen1Click();
-    void AlleVariablenlschen1Click();
+    void onUndo();
+    void onCopyAll();
+    void onCopy();
+    void onPaste();
+    void onClearSheet();
+    void onRecalculateSheet();
+    void onClearAllVariables();
 
     // "Einheiten editieren": the unit definitions window, not modal.
     void ShowUnitDefinitions();
@@ -138,7 +138,7 @@ public:
     // "Hilfe" and the unit definitions window's "Help": the help window with that file.
     void ShowHelp(const QString& fileName);
     // "Ablage" -> "Bearbeiten...": the formula editor.
-    void Bearbeiten2Click();
+    void ShowFormulaEditor();
 
     bool FirstShow = true;
     // Whether the keypad is shown: read from the settings for the first showing, and taken
@@ -155,7 +155,7 @@ private:
     // The first showing: keypad state and the unit definitions check.
     void FormShow();
     QTextEdit* createPage(const QString& objectName, const QString& caption);
-    void PageControl1Change(int index);
+    void onPageChanged(int index);
 
     void CreateMainMenu();
     void CreatePopupMenu();
@@ -164,11 +164,11 @@ private:
 
     TEFParser m_parser;
     LineEvaluator m_lines{m_parser};
-    TForm2* m_keypad = nullptr;
+    KeypadWindow* m_keypad = nullptr;
     double m_decimals = 0.0;
-    TForm5* m_formulaEditor = nullptr;
-    TForm6* m_help = nullptr;
-    TForm4* m_unitWindow = nullptr;
+    FormulaLibraryWindow* m_formulaEditor = nullptr;
+    HelpWindow* m_help = nullptr;
+    UnitDefinitionsWindow* m_unitWindow = nullptr;
     DocumentCommands* m_documents = nullptr;
     SheetPrinting* m_printing = nullptr;
 

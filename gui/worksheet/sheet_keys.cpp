@@ -26,7 +26,7 @@ QChar typedCharacter(const QKeyEvent& event)
 
 } // namespace
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && (watched == Memo1 || watched == Memo2)) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -39,7 +39,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool TForm1::MemoKeyPress(QChar key)
+bool MainWindow::MemoKeyPress(QChar key)
 {
     if (key == QChar(kEnter)) {
         SheetEditor& sheet = currentSheet();
@@ -58,7 +58,7 @@ bool TForm1::MemoKeyPress(QChar key)
     return false;
 }
 
-bool TForm1::MemoKeyDown(int key, Qt::KeyboardModifiers modifiers)
+bool MainWindow::MemoKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     const bool ctrlMode =
         modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier);

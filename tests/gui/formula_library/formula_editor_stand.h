@@ -2,7 +2,7 @@
 // The test stand of the formula library: a real QMenu and a real page (a QTextEdit under the
 // worksheet's editor layer) stand in for the main window's "Ablage" menu and active page, the
 // question boxes are the program's own, answered by clicking their buttons, and the helpers drive
-// TForm5 through its real widgets.
+// FormulaLibraryWindow through its real widgets.
 #pragma once
 
 #include "formula_library/formula_editor.h"
@@ -52,7 +52,7 @@ protected:
     void setUpStand()
     {
         m_main = std::make_unique<FakeMainWindow>();
-        m_form = std::make_unique<quorvel::TForm5>(*m_main);
+        m_form = std::make_unique<quorvel::FormulaLibraryWindow>(*m_main);
         m_boxes = std::make_unique<MessageBoxDriver>();
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -140,7 +140,7 @@ protected:
     }
 
     std::unique_ptr<FakeMainWindow> m_main;
-    std::unique_ptr<quorvel::TForm5> m_form;
+    std::unique_ptr<quorvel::FormulaLibraryWindow> m_form;
     std::unique_ptr<MessageBoxDriver> m_boxes;
 };
 

@@ -205,7 +205,7 @@ void FormulaEditorWindowTest::bearbeitenWithSelectionFillsTheFields()
     m_form->hide();
     setPage(QStringLiteral("E = m*c²\nP = E/t"));
     selectInPage(QStringLiteral("E = m*c²\nP = E/t"));
-    m_form->Bearbeiten2Click();
+    m_form->showWithSelection();
     QVERIFY(m_form->isVisible());
     QVERIFY(!m_form->isModal());
     QCOMPARE(textField()->toPlainText(), QStringLiteral("E = m*c²\nP = E/t"));
@@ -223,7 +223,7 @@ void FormulaEditorWindowTest::bearbeitenWithoutSelectionOnlyShows()
     titleField()->setText(QStringLiteral("auch"));
     setPage(QStringLiteral("E = m*c²"));
     caretAtEndOfPage();
-    m_form->Bearbeiten2Click();
+    m_form->showWithSelection();
     QVERIFY(m_form->isVisible());
     QCOMPARE(textField()->toPlainText(), QStringLiteral("bleibt"));
     QCOMPARE(titleField()->text(), QStringLiteral("auch"));

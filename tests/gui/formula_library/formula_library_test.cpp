@@ -282,11 +282,11 @@ void FormulaLibraryTest::menuClickOutsideTheFormulasDoesNothing()
 {
     m_form->setFormulas({"F"}, {"F = m*a"});
     setPage(QStringLiteral("bleibt"));
-    m_form->FormelClick(menuEntry(0));
-    m_form->FormelClick(menuEntry(1));
-    m_form->FormelClick(nullptr);
+    m_form->onFormulaEntry(menuEntry(0));
+    m_form->onFormulaEntry(menuEntry(1));
+    m_form->onFormulaEntry(nullptr);
     QAction elsewhere(QStringLiteral("F"));
-    m_form->FormelClick(&elsewhere);
+    m_form->onFormulaEntry(&elsewhere);
     QCOMPARE(m_main->page.toPlainText(), QStringLiteral("bleibt"));
 }
 

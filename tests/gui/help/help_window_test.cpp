@@ -22,7 +22,7 @@ private slots:
 
     void missingFilesKeepThePlaceholder()
     {
-        TForm6 help;
+        HelpWindow help;
         QVERIFY(!help.isVisible());
         help.ShowHelp(QStringLiteral("ZIV.hlp"));
         QVERIFY(help.isVisible());
@@ -35,7 +35,7 @@ private slots:
     {
         writeFile(QStringLiteral("ZIV.hlp"), "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 "
                                              "Arial;}}\\f0 Hilfe f\\'fcr {\\b alles}\\par}");
-        TForm6 help;
+        HelpWindow help;
         help.ShowHelp(QStringLiteral("ZIV.hlp"));
         QCOMPARE(help.RichEdit1->toPlainText(), QStringLiteral("Hilfe f\u00FCr alles"));
         help.hide();
@@ -47,7 +47,7 @@ private slots:
     void plainTextFilesAreShownToo()
     {
         writeFile(QStringLiteral("QVE.hlp"), "Einheiten \xE4ndern");
-        TForm6 help;
+        HelpWindow help;
         help.ShowHelp(QStringLiteral("QVE.hlp"));
         QCOMPARE(help.RichEdit1->toPlainText(), QStringLiteral("Einheiten \u00E4ndern"));
     }

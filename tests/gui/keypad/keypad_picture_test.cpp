@@ -21,7 +21,7 @@ private slots:
     void grabTheKeypad()
     {
         FakeWorksheet sheet;
-        TForm2 form(sheet);
+        KeypadWindow form(sheet);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         // The widest value the decimal-places field is meant for, to be read in full.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Tiniobj on a small window of its own: what SaveForm writes, and that LoadForm brings it back.
+// ComponentStore on a small window of its own: what SaveForm writes, and that LoadForm brings it
+// back.
 #include "settings_store/component_store.h"
 #include "test_files.h"
 
@@ -105,7 +106,7 @@ struct TestWindow
     }
 };
 
-QStringList sectionKeys(const Tiniobj& ini, const QString& section)
+QStringList sectionKeys(const ComponentStore& ini, const QString& section)
 {
     QStringList keys;
     for (const std::u16string& key : ini.IniFile().keys(section.toStdU16String()))
@@ -115,7 +116,7 @@ QStringList sectionKeys(const Tiniobj& ini, const QString& section)
 
 } // namespace
 
-class TiniobjTest : public QObject
+class ComponentStoreTest : public QObject
 {
     Q_OBJECT
 
@@ -130,7 +131,8 @@ private slots:
     {
         TestWindow window;
         window.fill();
-        Tiniobj ini(m_dir.filePath(QStringLiteral("order.ini")), Tiniobj::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("order.ini")),
+                           ComponentStore::Start::Empty);
         ini.SaveMemos = true;
         ini.SaveForm(window.form.get());
         ini.WriteInteger(QStringLiteral("Form9"), QStringLiteral("top"), 177);
@@ -160,7 +162,8 @@ private slots:
     {
         TestWindow window;
         window.fill();
-        Tiniobj ini(m_dir.filePath(QStringLiteral("nomemo.ini")), Tiniobj::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("nomemo.ini")),
+                           ComponentStore::Start::Empty);
         ini.SaveForm(window.form.get());
         const QStringList keys = sectionKeys(ini, QStringLiteral("Form9"));
         QVERIFY(!keys.contains(QStringLiteral("Memo1.count")));
@@ -182,7 +185,7 @@ private slots:
         {
             TestWindow window;
             window.fill();
-            Tiniobj ini(path, Tiniobj::Start::Empty);
+            ComponentStore ini(path, ComponentStore::Start::Empty);
             ini.SaveMemos = true;
             ini.SaveForm(window.form.get());
             QCOMPARE(ini.UpdateFile(), QString());
@@ -191,7 +194,7 @@ private slots:
         QVERIFY(test::readAll(path).startsWith("\xEF\xBB\xBF[Form9]\r\n"));
 
         TestWindow window;
-        Tiniobj ini(path);
+        ComponentStore ini(path);
         ini.SaveMemos = true;
         ini.LoadForm(window.form.get());
         QCOMPARE(window.edit->text(), QStringLiteral("  Blanks at both ends  "));
@@ -213,7 +216,8 @@ private slots:
     void emptyMemoAndEmptyListRoundTrip()
     {
         TestWindow window;
-        Tiniobj ini(m_dir.filePath(QStringLiteral("empty.ini")), Tiniobj::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("empty.ini")),
+                           ComponentStore::Start::Empty);
         ini.SaveMemos = true;
         ini.SaveForm(window.form.get());
         QCOMPARE(ini.ReadInteger("Form9", "Memo1.count", -1), 0);
@@ -228,7 +232,8 @@ private slots:
     {
         TestWindow window;
         window.fill();
-        Tiniobj ini(m_dir.filePath(QStringLiteral("missing.ini")), Tiniobj::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("missing.ini")),
+                           ComponentStore::Start::Empty);
         ini.SaveMemos = true;
         ini.WriteString("Form9", "ComboBox1", "1");
         ini.WriteString("Form9", "ComboBox1.text", "aus der Datei");
@@ -272,7 +277,8 @@ private slots:
         QFETCH(QString, text);
         TestWindow window;
         window.fill();
-        Tiniobj ini(m_dir.filePath(QStringLiteral("edit.ini")), Tiniobj::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("edit.ini")),
+                           ComponentStore::Start::Empty);
         ini.WriteString("Form9", "Edit1", stored);
         ini.LoadForm(window.form.get());
         QCOMPARE(window.edit->text(), text);
@@ -282,7 +288,7 @@ private slots:
     {
         TestWindow window;
         window.fill();
-        Tiniobj ini(m_dir.filePath(QStringLiteral("nothing.ini")));
+        ComponentStore ini(m_dir.filePath(QStringLiteral("nothing.ini")));
         ini.SaveMemos = true;
         ini.LoadForm(window.form.get());
         QCOMPARE(window.edit->text(), QStringLiteral("  Blanks at both ends  "));
@@ -295,7 +301,8 @@ private slots:
 
     void plainValuesAndTheDefaultFileName()
     {
-        Tiniobj ini(m_dir.filePath(QStringLiteral("values.ini")), Tiniobj::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("values.ini")),
+                           ComponentStore::Start::Empty);
         ini.WriteInteger("Form1", "top", -17);
         ini.WriteBool("Form2", "visible", true);
         ini.WriteReal("X", "r", 2.5);
@@ -311,7 +318,7 @@ private slots:
                             "\r\n\r\n[X]\r\nr=2.5\r\n\r\n[Formel]\r\n"
                             "text0=a\x8D\x8A"
                             "b\r\n\r\n"));
-        QVERIFY(!Tiniobj().FileName().isEmpty());
+        QVERIFY(!ComponentStore().FileName().isEmpty());
     }
 
     // The original program's file, loaded into windows like the program's and saved again with
@@ -343,7 +350,7 @@ private slots:
         QVERIFY(test::writeAll(path, legacy));
         QVariantList values;
         {
-            Tiniobj ini(path);
+            ComponentStore ini(path);
             ini.LoadForm(&form1);
             for (const char* key : {"top", "left", "width", "height"})
                 values << ini.ReadInteger("Form1", key, 0);
@@ -366,7 +373,7 @@ private slots:
         QCOMPARE(values.at(9).toString(), QStringLiteral("A = Pi*r²\u008D\u0160U = 2*Pi*r"));
 
         komma->setText(QStringLiteral("2")); // the stand-in formats with two decimals
-        Tiniobj ini(path, Tiniobj::Start::Empty);
+        ComponentStore ini(path, ComponentStore::Start::Empty);
         ini.SaveForm(&form1);
         for (const char* key : {"top", "left", "width", "height"})
             ini.WriteInteger("Form1", key, values.takeFirst().toInt());
@@ -435,7 +442,7 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         {
-            Tiniobj ini(path);
+            ComponentStore ini(path);
             ini.SaveMemos = true;
             ini.LoadForm(window.form.get());
             QCOMPARE(ini.ReadInteger("Form1", "top", 177), 177);
@@ -448,7 +455,7 @@ private slots:
                 window.combo->currentIndex() < window.combo->count());
 
         // The next save rebuilds the file from the windows alone and reads back the same.
-        Tiniobj save(path, Tiniobj::Start::Empty);
+        ComponentStore save(path, ComponentStore::Start::Empty);
         save.SaveMemos = true;
         save.SaveForm(window.form.get());
         QCOMPARE(save.UpdateFileKeepingBackup(), QString());
@@ -466,11 +473,11 @@ private slots:
             QFile file(oversized);
             QVERIFY(file.open(QIODevice::WriteOnly));
             QVERIFY(file.write("[Form9]\r\nCBOnTop=1\r\n") > 0);
-            QVERIFY(file.resize(Tiniobj::kMaxFileSize + 1)); // sparse: costs no disk
+            QVERIFY(file.resize(ComponentStore::kMaxFileSize + 1)); // sparse: costs no disk
         }
-        QVERIFY(Tiniobj(oversized).IniFile().isEmpty());
-        QVERIFY(Tiniobj(m_dir.path()).IniFile().isEmpty()); // a folder
-        QVERIFY(Tiniobj(m_dir.filePath(QStringLiteral("missing.ini"))).IniFile().isEmpty());
+        QVERIFY(ComponentStore(oversized).IniFile().isEmpty());
+        QVERIFY(ComponentStore(m_dir.path()).IniFile().isEmpty()); // a folder
+        QVERIFY(ComponentStore(m_dir.filePath(QStringLiteral("missing.ini"))).IniFile().isEmpty());
     }
 
     void wrongTypesGiveTheDefaults()
@@ -480,7 +487,7 @@ private slots:
         const QString path = m_dir.filePath(QStringLiteral("types.ini"));
         QVERIFY(test::writeAll(path, "[Form9]\r\nCBOnTop=ja\r\nComboBox1=eins\r\n"
                                      "SpinEdit1=\"viele\"\r\nDateTime1=gestern\r\n"));
-        Tiniobj ini(path);
+        ComponentStore ini(path);
         ini.LoadForm(window.form.get());
         QVERIFY(window.check->isChecked());
         QCOMPARE(window.combo->currentIndex(), 2);
@@ -494,5 +501,5 @@ private:
 
 } // namespace quorvel
 
-QTEST_MAIN(quorvel::TiniobjTest)
+QTEST_MAIN(quorvel::ComponentStoreTest)
 #include "component_store_test.moc"

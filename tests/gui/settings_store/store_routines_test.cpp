@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The module routines beside Tiniobj: default file name, fitting onto the screen, date and real
-// texts; and the settings file's backup and atomic write.
+// The module routines beside ComponentStore: default file name, fitting onto the screen, date and
+// real texts; and the settings file's backup and atomic write.
 #include "settings_store/component_store.h"
 #include "settings_store/settings_file.h"
 #include "settings_store/store_routines.h"
@@ -36,7 +36,7 @@ private slots:
         // Without a name set by the program: the program file's name.
         const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
         QCOMPARE(ProgramIniName(), m_dir.path() + QLatin1Char('/') + exe + ".ini");
-        QCOMPARE(Tiniobj().FileName(), ProgramIniName());
+        QCOMPARE(ComponentStore().FileName(), ProgramIniName());
         // With the name Quorvel's entry sets.
         QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
         QCOMPARE(ProgramIniName(), m_dir.path() + QStringLiteral("/Quorvel.ini"));
@@ -182,7 +182,7 @@ private slots:
     void updateFileWritesAtomically()
     {
         const QString path = m_dir.filePath(QStringLiteral("update.ini"));
-        Tiniobj ini(path, Tiniobj::Start::Empty);
+        ComponentStore ini(path, ComponentStore::Start::Empty);
         ini.WriteString("Form1", "top", "1");
         QCOMPARE(ini.UpdateFile(), QString());
         QCOMPARE(test::readAll(path), QByteArray("[Form1]\r\ntop=1\r\n\r\n"));
@@ -192,7 +192,7 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("update.b01"))));
         // Creating a store reads the file but never writes it.
         {
-            Tiniobj reader(path);
+            ComponentStore reader(path);
             reader.WriteString("Form1", "top", "3");
         }
         QCOMPARE(test::readAll(path), QByteArray("[Form1]\r\ntop=2\r\n\r\n"));

@@ -174,7 +174,7 @@ void EditingKeysTest::ctrlDownStopsAtFive()
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"abc"});
     select(memo, 0, 0, 3);
-    w.form1.currentSheet().setSelectionSize(7);
+    w.mainWindow.currentSheet().setSelectionSize(7);
     QTest::keyClick(&memo, Qt::Key_Down, Qt::ControlModifier);
     QCOMPARE(fontAt(memo, 0, 1).pointSize(), 6);
     QTest::keyClick(&memo, Qt::Key_Down, Qt::ControlModifier);
@@ -182,7 +182,7 @@ void EditingKeysTest::ctrlDownStopsAtFive()
     QTest::keyClick(&memo, Qt::Key_Down, Qt::ControlModifier);
     QCOMPARE(fontAt(memo, 0, 1).pointSize(), 5);
 
-    w.form1.currentSheet().setSelectionSize(4); // already below: left as it is
+    w.mainWindow.currentSheet().setSelectionSize(4); // already below: left as it is
     QTest::keyClick(&memo, Qt::Key_Down, Qt::ControlModifier);
     QCOMPARE(fontAt(memo, 0, 1).pointSize(), 4);
 }
@@ -210,12 +210,12 @@ void EditingKeysTest::ctrlNSetsTheStandardFont()
     select(memo, 0, 0, 3);
     QTest::keyClick(&memo, Qt::Key_K, Qt::ControlModifier);
     QTest::keyClick(&memo, Qt::Key_H, Qt::ControlModifier);
-    w.form1.currentSheet().setSelectionColor(kRed);
-    w.form1.currentSheet().setSelectionSize(20);
+    w.mainWindow.currentSheet().setSelectionColor(kRed);
+    w.mainWindow.currentSheet().setSelectionSize(20);
 
     QTest::keyClick(&memo, Qt::Key_N, Qt::ControlModifier);
 
-    const CharFormat f = w.form1.currentSheet().selectionFormat();
+    const CharFormat f = w.mainWindow.currentSheet().selectionFormat();
     QCOMPARE(f.name, QStringLiteral("Arial"));
     QCOMPARE(f.size, 11);
     QCOMPARE(f.style, int(StyleBold));
@@ -236,10 +236,10 @@ void EditingKeysTest::ctrlASelectsAll()
 void EditingKeysTest::ctrlEShowsTheUnitDefinitionsNotModal()
 {
     Windows w;
-    QVERIFY(!w.form4.isVisible());
+    QVERIFY(!w.unitDefinitions.isVisible());
     QTest::keyClick(w.memo1(), Qt::Key_E, Qt::ControlModifier);
-    QVERIFY(w.form4.isVisible());
-    QVERIFY(!w.form4.isModal());
+    QVERIFY(w.unitDefinitions.isVisible());
+    QVERIFY(!w.unitDefinitions.isModal());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QCOMPARE(pageLines(*w.memo1()), QStringList{""});
 }
@@ -258,7 +258,7 @@ void EditingKeysTest::ctrlLettersAreConsumed()
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"abc"});
     setCaret(memo, 0, 1);
-    QVERIFY(w.form1.MemoKeyDown(key, Qt::ControlModifier));
+    QVERIFY(w.mainWindow.MemoKeyDown(key, Qt::ControlModifier));
     QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
     QApplication::sendEvent(&memo, &press);
     QVERIFY(press.isAccepted());
@@ -270,11 +270,11 @@ void EditingKeysTest::ctrlAltIsNotCtrlMode()
 {
     Windows w;
     QTextEdit& memo = *w.memo1();
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_B, Qt::ControlModifier | Qt::AltModifier));
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_Z, Qt::ControlModifier));
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_C, Qt::ControlModifier));
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_V, Qt::ControlModifier));
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_X, Qt::ControlModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_B, Qt::ControlModifier | Qt::AltModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_Z, Qt::ControlModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_C, Qt::ControlModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_V, Qt::ControlModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_X, Qt::ControlModifier));
     // With Alt held Insert is the plain Insert of the table.
     setPageLines(memo, {"a"});
     QTest::keyClick(&memo, Qt::Key_Insert, Qt::ControlModifier | Qt::AltModifier);
@@ -306,7 +306,7 @@ void EditingKeysTest::ctrlFOpensTheFontDialog()
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"abc"});
     select(memo, 0, 0, 3);
-    w.form1.currentSheet().setSelectionColor(QColor(0, 0, 255));
+    w.mainWindow.currentSheet().setSelectionColor(QColor(0, 0, 255));
 
     CharFormat preloaded;
     ModalDriver driver;
@@ -328,7 +328,7 @@ void EditingKeysTest::ctrlFOpensTheFontDialog()
     QCOMPARE(preloaded.style, int(StyleBold));
     QCOMPARE(preloaded.color.rgb(), QColor(0, 0, 255).rgb());
 
-    const CharFormat after = w.form1.currentSheet().selectionFormat();
+    const CharFormat after = w.mainWindow.currentSheet().selectionFormat();
     QCOMPARE(after.name, QStringLiteral("Liberation Serif"));
     QCOMPARE(after.size, 16);
     QCOMPARE(after.style, int(StyleItalic));
@@ -351,9 +351,9 @@ void EditingKeysTest::fontDialogCancelChangesNothing()
                                                              : dialog,
                         Qt::Key_Escape);
     });
-    w.form1.FontDialog();
+    w.mainWindow.FontDialog();
     QVERIFY(driver.waitDone());
-    const CharFormat after = w.form1.currentSheet().selectionFormat();
+    const CharFormat after = w.mainWindow.currentSheet().selectionFormat();
     QCOMPARE(after.name, QStringLiteral("Courier New"));
     QCOMPARE(after.size, 11);
 }
@@ -411,10 +411,10 @@ void EditingKeysTest::enterConfirmsTheFontDialogFromEveryField()
         // Still whole: the chooser has not closed itself inside the frame.
         QVERIFY(dialog->fontChooser()->isVisibleTo(dialog));
     });
-    w.form1.FontDialog();
+    w.mainWindow.FontDialog();
     QVERIFY(driver.waitDone());
     QCOMPARE(visibleBoxes, (QStringList{"Farbe", "Schrift"})); // one character set selector
-    QCOMPARE(w.form1.currentSheet().selectionFormat().size, 16);
+    QCOMPARE(w.mainWindow.currentSheet().selectionFormat().size, 16);
 }
 
 void EditingKeysTest::typedTextUsesTheEditorFont()
