@@ -2,6 +2,7 @@
 #include "files/page_files.h"
 
 #include "base/text_encoding.h"
+#include "page_layout/long_lines.h"
 #include "page_layout/long_page_layout.h"
 #include "rtf/reader.h"
 #include "rtf/writer.h"

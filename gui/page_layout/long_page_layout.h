@@ -26,29 +26,12 @@
 
 class QTextBlock;
 class QTextDocument;
-class QTextEdit;
 class QTextLayout;
 
 namespace quorvel {
 
-// Pages with more lines than this get a LongPageLayout; shorter pages keep the toolkit's layout,
-// which measures every line exactly. Laying out a line costs the toolkit some 10-15 µs, so up to
-// here a whole page is laid out within a few frames.
-constexpr int kLongPageLines = 2000;
-// So does a page with a line longer than this (characters): shaping it whole costs megabytes.
-constexpr int kLongLineChars = 100000;
 // The piece of a long line that is shaped at a time.
 constexpr int kLineSliceChars = 512;
-
-// Whether the document needs a LongPageLayout: too many lines, or one too long.
-bool IsLongPage(const QTextDocument& doc);
-
-// Lets the page follow its length: its document gets a LongPageLayout now if it is long, else at
-// the edit (typing, pasting) that makes it long; and the view follows the caret along a long
-// line, whose caret rectangle the toolkit cannot compute. Call it again for a new document of the
-// page. The page keeps the layout when it shrinks again: switching back would lay the whole page
-// out once more for no gain.
-void FollowPageLength(QTextEdit& page);
 
 // For pages whose lines are the document's blocks, unwrapped, as the worksheet pages are.
 class LongPageLayout : public QAbstractTextDocumentLayout

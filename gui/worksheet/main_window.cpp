@@ -7,7 +7,7 @@
 #include "formula_library/formula_editor.h"
 #include "help/help_window.h"
 #include "keypad/keypad_window.h"
-#include "page_layout/long_page_layout.h"
+#include "page_layout/long_lines.h"
 #include "platform/message_boxes.h"
 #include "platform/paper_palette.h"
 #include "unit_definitions/unit_definitions_window.h"

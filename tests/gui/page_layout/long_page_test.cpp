@@ -5,6 +5,7 @@
 #include "gui_test_support.h"
 
 #include "files/page_files.h"
+#include "page_layout/long_lines.h"
 #include "page_layout/long_page_layout.h"
 
 #include <QAbstractTextDocumentLayout>
