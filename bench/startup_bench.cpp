@@ -21,12 +21,12 @@
 //                    process
 //   peak MB          (--big, --line) the child's peak resident memory
 #include "bench_sheet.h"
+#include "files/atomic_file.h"
 #include "files/program_dir.h"
 #include "program_settings.h"
 #include "program_windows.h"
 #include "qt_bench_main.h"
 #include "rtf/writer.h"
-#include "settings_store/settings_file.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -2,11 +2,11 @@
 #include "files/page_files.h"
 
 #include "base/text_encoding.h"
+#include "files/atomic_file.h"
 #include "page_layout/long_lines.h"
 #include "page_layout/long_page_layout.h"
 #include "rtf/reader.h"
 #include "rtf/writer.h"
-#include "settings_store/settings_file.h"
 
 #include <QDir>
 #include <QFile>

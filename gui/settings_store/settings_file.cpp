@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Atomic writing of the program's files and the trash-and-replace backup of the settings file.
+// The settings file on the disk: its atomic write, and the exit's replacement that keeps the
+// previous file as its backup.
 #include "settings_store/settings_file.h"
+
+#include "files/atomic_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -26,29 +27,6 @@ QString settingsError(const QString& path, const QString& reason)
 {
     return QStringLiteral("Die Einstellungen konnten nicht in «%1» gespeichert werden: %2")
         .arg(shown(path), reason);
-}
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Writes the bytes into the save file's temporary file and makes sure they reached the disk:
-// a full disk shows up as a short count, at flush() (the bytes sit in Qt's buffer until then)
-// or, on some file systems, only at fsync(). Nothing has replaced the target yet; on failure
-// the temporary file is discarded and the reason returned.
-QString writeAndSync(QSaveFile& file, const QByteArray& bytes)
-{
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QString reason;
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        reason = file.errorString();
-    else if (::fsync(file.handle()) != 0)
-        reason = systemReason(errno);
-    if (!reason.isEmpty())
-        file.cancelWriting();
-    return reason;
 }
 
 // A second name for the file's present content, on the way to becoming the backup: a hard link
@@ -70,7 +48,7 @@ QString linkOrCopy(const QString& from, const QString& to)
 QString renameError(const QString& from, const QString& to)
 {
     return QStringLiteral("«%1» konnte nicht in «%2» umbenannt werden: %3")
-        .arg(shown(from), shown(to), systemReason(errno));
+        .arg(shown(from), shown(to), SystemReason(errno));
 }
 
 // Gives the file at `from` the name `to`. An old file at `to` trades places with it in one step
@@ -101,31 +79,6 @@ QString BackupFileName(const QString& fileName)
     return (dot > slash ? fileName.left(dot) : fileName) + QStringLiteral(".b01");
 }
 
-QString RemoveToTrash(const QString& path)
-{
-    // Without the per-user data folder, Qt 6.4 sets up its trash folders ("files", "info") in
-    // the working directory; making the folder first keeps the trash where the desktop looks.
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (!dataHome.isEmpty() && QDir().mkpath(dataHome) && QFile::moveToTrash(path))
-        return {};
-    QFile file(path);
-    if (file.remove())
-        return {};
-    return QStringLiteral("«%1» konnte nicht gelöscht werden: %2")
-        .arg(shown(path), file.errorString());
-}
-
-QString WriteFileReason(const QString& path, const QByteArray& bytes)
-{
-    // QSaveFile writes through a link to its target, so a linked file stays linked.
-    QSaveFile file(path);
-    if (QString reason = writeAndSync(file, bytes); !reason.isEmpty())
-        return reason;
-    if (!file.commit())
-        return file.errorString();
-    return {};
-}
-
 QString WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
     const QString reason = WriteFileReason(path, bytes);
@@ -135,7 +88,7 @@ QString WriteFileAtomically(const QString& path, const QByteArray& bytes)
 QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
-    if (QString reason = writeAndSync(file, bytes); !reason.isEmpty())
+    if (QString reason = WriteAndSync(file, bytes); !reason.isEmpty())
         return settingsError(path, reason);
 
     // The previous file stays in place until the new one replaces it in one rename, so that no

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// File steps of the settings store: the atomic write and the exit's backup of the previous
-// settings file. Every function returns an empty text on success, else what failed, in German,
-// ready for a message box.
+// The settings file on the disk: its atomic write and the exit's backup of the previous settings
+// file. Every function returns an empty text on success, else what failed, in German, ready for a
+// message box.
 #pragma once
 
 #include <QByteArray>
@@ -12,15 +12,7 @@ namespace quorvel {
 // The backup name: the file's extension replaced by ".b01" ("Quorvel.ini" -> "Quorvel.b01").
 QString BackupFileName(const QString& fileName);
 
-// Moves the file to the trash, or deletes it where the system has no trash for it.
-QString RemoveToTrash(const QString& path);
-
-// Writes the bytes through a temporary file that replaces `path` only when every byte is on the
-// disk (write count, flush and fsync checked); a link at `path` is written through to its target.
-// Returns only the reason (the system's words), for callers that name the file themselves.
-QString WriteFileReason(const QString& path, const QByteArray& bytes);
-
-// WriteFileReason, with the reason in a sentence naming the settings file.
+// WriteFileReason (files/atomic_file.h), with the reason in a sentence naming the settings file.
 QString WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 // The exit's replacement of the settings file. The bytes are written and synced to a temporary
