@@ -46,7 +46,7 @@ public:
     ~MainWindow() override;
 
     // The window's caption, which is also what `quorvel --version` answers.
-    static constexpr const char* kCaption = "Quorvel V5.2";
+    static constexpr const char* kCaption = "Quorvel V" QUORVEL_VERSION;
 
     TEFParser& parser() { return m_parser; }
     LineEvaluator& lineEvaluator() { return m_lines; }

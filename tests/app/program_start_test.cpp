@@ -36,14 +36,17 @@ void ProgramStartTest::commandLine_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("firstLine"); // empty: the program starts
     QTest::newRow("none") << QStringList{} << QString();
-    QTest::newRow("--version") << QStringList{"--version"} << QStringLiteral("Quorvel V5.2");
+    QTest::newRow("--version") << QStringList{"--version"}
+                               << QStringLiteral("Quorvel V" QUORVEL_VERSION);
     QTest::newRow("--help") << QStringList{"--help"}
-                            << QStringLiteral("Quorvel V5.2, ein Rechenblatt f\u00FCr Formeln mit "
+                            << QStringLiteral("Quorvel V" QUORVEL_VERSION
+                                              ", ein Rechenblatt f\u00FCr Formeln mit "
                                               "physikalischen Einheiten.");
-    QTest::newRow("-h after a toolkit option") << QStringList{"-platform", "xcb", "-h"}
-                                               << QStringLiteral("Quorvel V5.2, ein Rechenblatt "
-                                                                 "f\u00FCr Formeln mit "
-                                                                 "physikalischen Einheiten.");
+    QTest::newRow("-h after a toolkit option")
+        << QStringList{"-platform", "xcb", "-h"}
+        << QStringLiteral("Quorvel V" QUORVEL_VERSION ", ein Rechenblatt "
+                          "f\u00FCr Formeln mit "
+                          "physikalischen Einheiten.");
 }
 
 void ProgramStartTest::commandLine()

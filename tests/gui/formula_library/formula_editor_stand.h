@@ -31,7 +31,7 @@ class FakeMainWindow : public quorvel::FormulaLibraryHost
 public:
     FakeMainWindow()
     {
-        page.setWindowTitle(QStringLiteral("Quorvel V5.2"));
+        page.setWindowTitle(QStringLiteral("Quorvel V" QUORVEL_VERSION));
         menu.addAction(QStringLiteral("Bearbeiten..."));
         menu.addSeparator();
     }

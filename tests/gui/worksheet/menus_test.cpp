@@ -92,7 +92,7 @@ void MenusTest::windowDesignValues()
 {
     Windows w;
     QCOMPARE(w.mainWindow.objectName(), QStringLiteral("Form1"));
-    QCOMPARE(w.mainWindow.windowTitle(), QStringLiteral("Quorvel V5.2"));
+    QCOMPARE(w.mainWindow.windowTitle(), QStringLiteral("Quorvel V" QUORVEL_VERSION));
     QCOMPARE(w.mainWindow.size(), QSize(525, 437));
     QCOMPARE(w.mainWindow.minimumSize(), QSize(50, 120));
     QCOMPARE(w.mainWindow.font().family(), QStringLiteral("Arial"));
