@@ -26,7 +26,7 @@ const QString kFormel = QStringLiteral("Formel");
 
 QString pageFile(int index)
 {
-    return ProgramDir() + (index == 0 ? QStringLiteral("QV1.rtf") : QStringLiteral("QV2.rtf"));
+    return ProgramDir() + PageFileName(index);
 }
 
 void loadPosition(ComponentStore& ini, QWidget& window, const QString& section, bool withSize)

@@ -164,7 +164,7 @@ bool prepareFolder(const QString& folder, Page kind)
                                   : QStringLiteral("x%1 = %2m").arg(i % 100).arg(i));
                 big.setPlainText(lines.join(QLatin1Char('\n')));
             }
-            ok = quorvel::WriteFileReason(folder + QStringLiteral("/QV1.rtf"),
+            ok = quorvel::WriteFileReason(folder + QLatin1Char('/') + quorvel::PageFileName(0),
                                           quorvel::WriteRtf(big))
                      .isEmpty();
         }
@@ -194,9 +194,9 @@ bool runSeries(const QString& title, Page kind, int runs)
         return false;
     }
     const bool goToEnd = kind != Page::Sheet;
-    std::printf(
-        "\n%s: QV1.rtf %lld bytes; %d runs\n", title.toLocal8Bit().constData(),
-        static_cast<long long>(QFileInfo(folder.filePath(QStringLiteral("QV1.rtf"))).size()), runs);
+    std::printf("\n%s: QV1.rtf %lld bytes; %d runs\n", title.toLocal8Bit().constData(),
+                static_cast<long long>(QFileInfo(folder.filePath(quorvel::PageFileName(0))).size()),
+                runs);
 
     std::map<std::string, std::vector<double>> figures;
     for (int run = 0; run < runs; ++run) {

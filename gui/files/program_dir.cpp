@@ -52,10 +52,19 @@ void SetProgramDir(const QString& folder)
         decided() = ProgramDirChoice{withSlash(folder), QString()};
 }
 
+QString SettingsFileName()
+{
+    return QCoreApplication::applicationName() + QStringLiteral(".ini");
+}
+
+QString PageFileName(int index)
+{
+    return index == 0 ? QStringLiteral("QV1.rtf") : QStringLiteral("QV2.rtf");
+}
+
 QStringList ProgramFileNames()
 {
-    return {QCoreApplication::applicationName() + QStringLiteral(".ini"), QStringLiteral("QV1.rtf"),
-            QStringLiteral("QV2.rtf")};
+    return {SettingsFileName(), PageFileName(0), PageFileName(1)};
 }
 
 ProgramDirChoice ChooseProgramDir(const QString& exeDir, const QString& userDir,

@@ -34,6 +34,15 @@ ProgramDirChoice ChooseProgramDir(
     const QString& exeDir, const QString& userDir,
     const std::function<bool(const QString&)>& writable = std::function<bool(const QString&)>());
 
+// The settings file's name: the application name + ".ini". The application name is the program
+// file's name without its extension unless the program sets it; Quorvel's entry sets "Quorvel"
+// (the file itself is "quorvel" here, where it used to be "Quorvel.exe"), so the settings file
+// stays "Quorvel.ini" and older files are found.
+QString SettingsFileName();
+
+// The file of worksheet page index: 0 "Berechnung" in "QV1.rtf", 1 "Notizen" in "QV2.rtf".
+QString PageFileName(int index);
+
 // The files of the program folder that outlive a run: the settings file and the two page files.
 QStringList ProgramFileNames();
 

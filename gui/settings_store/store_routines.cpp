@@ -5,7 +5,6 @@
 #include "files/program_dir.h"
 #include "settings_store/ini_values.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -14,7 +13,7 @@ namespace quorvel {
 
 QString ProgramIniName()
 {
-    return ProgramDir() + QCoreApplication::applicationName() + QStringLiteral(".ini");
+    return ProgramDir() + SettingsFileName();
 }
 
 QRect FitRectToScreen(QRect frame, const QRect& available)

@@ -11,10 +11,7 @@ class QWidget;
 
 namespace quorvel {
 
-// ProgramDir() + the program's name + ".ini". The name is the application name, which is the
-// program file's name without its extension unless the program sets it; Quorvel's entry sets
-// "Quorvel" (the file itself is "quorvel" here, where it used to be "Quorvel.exe"), so the
-// settings file stays "Quorvel.ini" and older files are found.
+// The settings file in the program folder: ProgramDir() + SettingsFileName() ("Quorvel.ini").
 QString ProgramIniName();
 
 // The window's frame is made to fit the available area of its screen: a window more than 20
