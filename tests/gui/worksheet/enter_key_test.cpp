@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Enter, F9, VARS/UNITS and Esc on the real pages (Parts 3.1 and 3.2): the line text, the colour
+// Enter, F9, VARS/UNITS and Esc on the real pages, as a user types them: the line text, the colour
 // of its runs (red spans shown as [..]) and where the caret lands.
 #include "gui_test_support.h"
 
