@@ -4,11 +4,12 @@
 // lists rebuilt at every opening of the popup.
 //
 // The "&" in a caption only marks the letter that Alt (or, in an open menu, the letter alone)
-// reaches; it is not part of what the entry reads. The shortcuts given here are the free ones
-// beside the key table of the pages (sheet_keys.cpp), which none of them may change.
+// reaches; it is not part of what the entry reads. The key hints at the end of captions and the
+// shortcuts come from the key table (key_table.h); no shortcut is a key of the pages.
 #include "worksheet/main_window.h"
 
 #include "worksheet/documents.h"
+#include "worksheet/key_table.h"
 #include "worksheet/sheet_printing.h"
 
 #include <QApplication>
@@ -65,19 +66,19 @@ void MainWindow::CreateMainMenu()
     QMenu* datei = bar->addMenu(QStringLiteral("&Datei"));
     datei->setObjectName(QStringLiteral("Datei1"));
     QAction* laden = entry(datei, "Textladen1", QStringLiteral("Text &laden"));
-    laden->setShortcut(QKeySequence::Open);
+    laden->setShortcut(KeyShortcut(SheetCommand::LoadText));
     connect(laden, &QAction::triggered, this, [this] {
         if (m_documents)
             m_documents->onLoadText();
     });
     QAction* speichern = entry(datei, "Dateispeichern1", QStringLiteral("Text &speichern"));
-    speichern->setShortcut(QKeySequence::Save);
+    speichern->setShortcut(KeyShortcut(SheetCommand::SaveText));
     connect(speichern, &QAction::triggered, this, [this] {
         if (m_documents)
             m_documents->onSaveText();
     });
     QAction* drucken = entry(datei, "Drucken1", QStringLiteral("&Drucken..."));
-    drucken->setShortcut(Qt::CTRL | Qt::Key_P);
+    drucken->setShortcut(KeyShortcut(SheetCommand::Print));
     connect(drucken, &QAction::triggered, this, [this] {
         if (m_printing)
             m_printing->onPrint();
@@ -91,23 +92,27 @@ void MainWindow::CreateMainMenu()
     entry(datei, "NeueSeite1", QStringLiteral("&Neue Seite"));
     datei->addSeparator();
     QAction* ende = entry(datei, "Ende1", QStringLiteral("&Ende"));
-    ende->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    ende->setShortcut(KeyShortcut(SheetCommand::Quit));
     connect(ende, &QAction::triggered, this, &QWidget::close);
 
     QMenu* bearbeiten = bar->addMenu(QStringLiteral("&Bearbeiten"));
     bearbeiten->setObjectName(QStringLiteral("Bearbeiten1"));
-    entry(bearbeiten, "Undo1", QStringLiteral("&Undo                         ^Z"),
+    entry(bearbeiten, "Undo1",
+          QStringLiteral("&Undo                         ") + KeyHint(SheetCommand::Undo),
           &MainWindow::onUndo);
     bearbeiten->addSeparator();
     entry(bearbeiten, "Alleskopieren1", QStringLiteral("&Alles kopieren"), &MainWindow::onCopyAll);
-    entry(bearbeiten, "Kopieren1", QStringLiteral("&Kopieren                   ^C"),
+    entry(bearbeiten, "Kopieren1",
+          QStringLiteral("&Kopieren                   ") + KeyHint(SheetCommand::Copy),
           &MainWindow::onCopy);
-    entry(bearbeiten, "Einfgen1", QStringLiteral("&Einfügen                   ^V"),
+    entry(bearbeiten, "Einfgen1",
+          QStringLiteral("&Einfügen                   ") + KeyHint(SheetCommand::Paste),
           &MainWindow::onPaste);
     bearbeiten->addSeparator();
     entry(bearbeiten, "BlattLschen1", QStringLiteral("Blatt &Löschen"), &MainWindow::onClearSheet);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "Blattneuberechnen1", QStringLiteral("Blatt neu &berechnen   F9"),
+    entry(bearbeiten, "Blattneuberechnen1",
+          QStringLiteral("Blatt neu &berechnen   ") + KeyHint(SheetCommand::RecalculateSheet),
           &MainWindow::onRecalculateSheet);
     entry(bearbeiten, "AlleVariablenlschen1", QStringLiteral("Alle &Variablen löschen"),
           &MainWindow::onClearAllVariables);
@@ -117,20 +122,28 @@ void MainWindow::CreateMainMenu()
 
     QMenu* optionen = bar->addMenu(QStringLiteral("&Optionen"));
     optionen->setObjectName(QStringLiteral("Optionen1"));
-    entry(optionen, "Schrifart1", QStringLiteral("&Schrifart...                ^F"),
+    entry(optionen, "Schrifart1",
+          QStringLiteral("&Schrifart...                ") + KeyHint(SheetCommand::FontDialog),
           &MainWindow::FontDialog);
-    entry(optionen, "StandardSchrift1", QStringLiteral("Sta&ndardSchrift         ^N"),
+    entry(optionen, "StandardSchrift1",
+          QStringLiteral("Sta&ndardSchrift         ") + KeyHint(SheetCommand::StandardFont),
           &MainWindow::StandardFont);
-    connect(entry(optionen, "Fett1", QStringLiteral("&Fett                           ^B")),
+    connect(entry(optionen, "Fett1",
+                  QStringLiteral("&Fett                           ") + KeyHint(SheetCommand::Bold)),
             &QAction::triggered, this, [this] { AddStyle(StyleBold); });
-    connect(entry(optionen, "Kursiv1", QStringLiteral("&Kursiv                        ^K")),
-            &QAction::triggered, this, [this] { AddStyle(StyleItalic); });
-    connect(entry(optionen, "Unterstrichen1", QStringLiteral("&Unterstrichen            ^U")),
+    connect(
+        entry(optionen, "Kursiv1",
+              QStringLiteral("&Kursiv                        ") + KeyHint(SheetCommand::Italic)),
+        &QAction::triggered, this, [this] { AddStyle(StyleItalic); });
+    connect(entry(optionen, "Unterstrichen1",
+                  QStringLiteral("&Unterstrichen            ") + KeyHint(SheetCommand::Underline)),
             &QAction::triggered, this, [this] { AddStyle(StyleUnderline); });
     optionen->addSeparator();
-    entry(optionen, "Tastaturanzeigen1", QStringLiteral("&Tastatur anzeigen     ^T"),
+    entry(optionen, "Tastaturanzeigen1",
+          QStringLiteral("&Tastatur anzeigen     ") + KeyHint(SheetCommand::Keypad),
           &MainWindow::ShowKeypad);
-    entry(optionen, "Einheiteneditieren1", QStringLiteral("&Einheiten editieren    ^E"),
+    entry(optionen, "Einheiteneditieren1",
+          QStringLiteral("&Einheiten editieren    ") + KeyHint(SheetCommand::UnitDefinitions),
           &MainWindow::ShowUnitDefinitions);
 
     EigeneFormeln1 = bar->addMenu(QStringLiteral("&Ablage"));
@@ -142,7 +155,7 @@ void MainWindow::CreateMainMenu()
     // A title without entries: clicking it acts.
     QAction* hilfe = bar->addAction(QStringLiteral("&Hilfe"));
     hilfe->setObjectName(QStringLiteral("Hilfe1"));
-    hilfe->setShortcut(QKeySequence::HelpContents);
+    hilfe->setShortcut(KeyShortcut(SheetCommand::Help));
     connect(hilfe, &QAction::triggered, this, [this] { ShowHelp(QStringLiteral("ZIV.hlp")); });
 }
 
@@ -164,7 +177,7 @@ void MainWindow::CreatePopupMenu()
 
     auto* popupKey = new QAction(this);
     popupKey->setObjectName(QStringLiteral("PopupKey"));
-    popupKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    popupKey->setShortcut(KeyShortcut(SheetCommand::PopupMenu));
     addAction(popupKey);
     connect(popupKey, &QAction::triggered, this, &MainWindow::showPopupAtCaret);
 }

@@ -2,7 +2,7 @@
 // The main window ("Form1"): two worksheet pages, the main menu and the popup menu, and the one
 // evaluator of the program. This class holds the window and wires things up; its work lives in
 // files of its own:
-//   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the key tables
+//   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the keys, from the table of key_table.h
 //   sheet_evaluation.cpp  EvalSheetLine, ShowLine, RecalcSheet, ListQuantities on the editor
 //   sheet_commands.cpp    InsertText, the formatting and "Bearbeiten" commands
 //   main_menus.cpp        MainMenu1 and PM with their run-time entries
