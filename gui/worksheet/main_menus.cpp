@@ -62,6 +62,11 @@ void MainWindow::CreateMainMenu()
             connect(action, &QAction::triggered, this, handler);
         return action;
     };
+    // An entry whose caption ends with the key of its command, as the key table has it.
+    auto keyEntry = [&entry](QMenu* menu, const char* name, const QString& caption,
+                             SheetCommand command, void (MainWindow::*handler)() = nullptr) {
+        return entry(menu, name, caption + KeyHint(command), handler);
+    };
 
     QMenu* datei = bar->addMenu(QStringLiteral("&Datei"));
     datei->setObjectName(QStringLiteral("Datei1"));
@@ -97,23 +102,19 @@ void MainWindow::CreateMainMenu()
 
     QMenu* bearbeiten = bar->addMenu(QStringLiteral("&Bearbeiten"));
     bearbeiten->setObjectName(QStringLiteral("Bearbeiten1"));
-    entry(bearbeiten, "Undo1",
-          QStringLiteral("&Undo                         ") + KeyHint(SheetCommand::Undo),
-          &MainWindow::onUndo);
+    keyEntry(bearbeiten, "Undo1", QStringLiteral("&Undo                         "),
+             SheetCommand::Undo, &MainWindow::onUndo);
     bearbeiten->addSeparator();
     entry(bearbeiten, "Alleskopieren1", QStringLiteral("&Alles kopieren"), &MainWindow::onCopyAll);
-    entry(bearbeiten, "Kopieren1",
-          QStringLiteral("&Kopieren                   ") + KeyHint(SheetCommand::Copy),
-          &MainWindow::onCopy);
-    entry(bearbeiten, "Einfgen1",
-          QStringLiteral("&Einfügen                   ") + KeyHint(SheetCommand::Paste),
-          &MainWindow::onPaste);
+    keyEntry(bearbeiten, "Kopieren1", QStringLiteral("&Kopieren                   "),
+             SheetCommand::Copy, &MainWindow::onCopy);
+    keyEntry(bearbeiten, "Einfgen1", QStringLiteral("&Einfügen                   "),
+             SheetCommand::Paste, &MainWindow::onPaste);
     bearbeiten->addSeparator();
     entry(bearbeiten, "BlattLschen1", QStringLiteral("Blatt &Löschen"), &MainWindow::onClearSheet);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "Blattneuberechnen1",
-          QStringLiteral("Blatt neu &berechnen   ") + KeyHint(SheetCommand::RecalculateSheet),
-          &MainWindow::onRecalculateSheet);
+    keyEntry(bearbeiten, "Blattneuberechnen1", QStringLiteral("Blatt neu &berechnen   "),
+             SheetCommand::RecalculateSheet, &MainWindow::onRecalculateSheet);
     entry(bearbeiten, "AlleVariablenlschen1", QStringLiteral("Alle &Variablen löschen"),
           &MainWindow::onClearAllVariables);
     bearbeiten->addSeparator();
@@ -122,29 +123,26 @@ void MainWindow::CreateMainMenu()
 
     QMenu* optionen = bar->addMenu(QStringLiteral("&Optionen"));
     optionen->setObjectName(QStringLiteral("Optionen1"));
-    entry(optionen, "Schrifart1",
-          QStringLiteral("&Schrifart...                ") + KeyHint(SheetCommand::FontDialog),
-          &MainWindow::FontDialog);
-    entry(optionen, "StandardSchrift1",
-          QStringLiteral("Sta&ndardSchrift         ") + KeyHint(SheetCommand::StandardFont),
-          &MainWindow::StandardFont);
-    connect(entry(optionen, "Fett1",
-                  QStringLiteral("&Fett                           ") + KeyHint(SheetCommand::Bold)),
-            &QAction::triggered, this, [this] { AddStyle(StyleBold); });
-    connect(
-        entry(optionen, "Kursiv1",
-              QStringLiteral("&Kursiv                        ") + KeyHint(SheetCommand::Italic)),
-        &QAction::triggered, this, [this] { AddStyle(StyleItalic); });
-    connect(entry(optionen, "Unterstrichen1",
-                  QStringLiteral("&Unterstrichen            ") + KeyHint(SheetCommand::Underline)),
-            &QAction::triggered, this, [this] { AddStyle(StyleUnderline); });
+    keyEntry(optionen, "Schrifart1", QStringLiteral("&Schrifart...                "),
+             SheetCommand::FontDialog, &MainWindow::FontDialog);
+    keyEntry(optionen, "StandardSchrift1", QStringLiteral("Sta&ndardSchrift         "),
+             SheetCommand::StandardFont, &MainWindow::StandardFont);
+    // "Fett", "Kursiv" and "Unterstrichen" only add their style; the keys of the pages flip it.
+    auto styleEntry = [&](const char* name, const QString& caption, SheetCommand key, int style) {
+        connect(keyEntry(optionen, name, caption, key), &QAction::triggered, this,
+                [this, style] { AddStyle(style); });
+    };
+    styleEntry("Fett1", QStringLiteral("&Fett                           "), SheetCommand::Bold,
+               StyleBold);
+    styleEntry("Kursiv1", QStringLiteral("&Kursiv                        "), SheetCommand::Italic,
+               StyleItalic);
+    styleEntry("Unterstrichen1", QStringLiteral("&Unterstrichen            "),
+               SheetCommand::Underline, StyleUnderline);
     optionen->addSeparator();
-    entry(optionen, "Tastaturanzeigen1",
-          QStringLiteral("&Tastatur anzeigen     ") + KeyHint(SheetCommand::Keypad),
-          &MainWindow::ShowKeypad);
-    entry(optionen, "Einheiteneditieren1",
-          QStringLiteral("&Einheiten editieren    ") + KeyHint(SheetCommand::UnitDefinitions),
-          &MainWindow::ShowUnitDefinitions);
+    keyEntry(optionen, "Tastaturanzeigen1", QStringLiteral("&Tastatur anzeigen     "),
+             SheetCommand::Keypad, &MainWindow::ShowKeypad);
+    keyEntry(optionen, "Einheiteneditieren1", QStringLiteral("&Einheiten editieren    "),
+             SheetCommand::UnitDefinitions, &MainWindow::ShowUnitDefinitions);
 
     EigeneFormeln1 = bar->addMenu(QStringLiteral("&Ablage"));
     EigeneFormeln1->setObjectName(QStringLiteral("EigeneFormeln1"));
