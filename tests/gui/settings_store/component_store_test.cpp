@@ -26,6 +26,8 @@
 namespace quorvel {
 namespace {
 
+using Start = ComponentStore::Start;
+
 // Stands in for TRealEdit: a line edit whose "Wert" property reads the number from the text and
 // writes it back with two decimals.
 class RealEdit : public QLineEdit
@@ -131,8 +133,7 @@ private slots:
     {
         TestWindow window;
         window.fill();
-        ComponentStore ini(m_dir.filePath(QStringLiteral("order.ini")),
-                           ComponentStore::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("order.ini")), Start::Empty);
         ini.SaveMemos = true;
         ini.SaveForm(window.form.get());
         ini.WriteInteger(QStringLiteral("Form9"), QStringLiteral("top"), 177);
@@ -162,8 +163,7 @@ private slots:
     {
         TestWindow window;
         window.fill();
-        ComponentStore ini(m_dir.filePath(QStringLiteral("nomemo.ini")),
-                           ComponentStore::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("nomemo.ini")), Start::Empty);
         ini.SaveForm(window.form.get());
         const QStringList keys = sectionKeys(ini, QStringLiteral("Form9"));
         QVERIFY(!keys.contains(QStringLiteral("Memo1.count")));
@@ -185,7 +185,7 @@ private slots:
         {
             TestWindow window;
             window.fill();
-            ComponentStore ini(path, ComponentStore::Start::Empty);
+            ComponentStore ini(path, Start::Empty);
             ini.SaveMemos = true;
             ini.SaveForm(window.form.get());
             QCOMPARE(ini.UpdateFile(), QString());
@@ -216,8 +216,7 @@ private slots:
     void emptyMemoAndEmptyListRoundTrip()
     {
         TestWindow window;
-        ComponentStore ini(m_dir.filePath(QStringLiteral("empty.ini")),
-                           ComponentStore::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("empty.ini")), Start::Empty);
         ini.SaveMemos = true;
         ini.SaveForm(window.form.get());
         QCOMPARE(ini.ReadInteger("Form9", "Memo1.count", -1), 0);
@@ -232,8 +231,7 @@ private slots:
     {
         TestWindow window;
         window.fill();
-        ComponentStore ini(m_dir.filePath(QStringLiteral("missing.ini")),
-                           ComponentStore::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("missing.ini")), Start::Empty);
         ini.SaveMemos = true;
         ini.WriteString("Form9", "ComboBox1", "1");
         ini.WriteString("Form9", "ComboBox1.text", "aus der Datei");
@@ -277,8 +275,7 @@ private slots:
         QFETCH(QString, text);
         TestWindow window;
         window.fill();
-        ComponentStore ini(m_dir.filePath(QStringLiteral("edit.ini")),
-                           ComponentStore::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("edit.ini")), Start::Empty);
         ini.WriteString("Form9", "Edit1", stored);
         ini.LoadForm(window.form.get());
         QCOMPARE(window.edit->text(), text);
@@ -301,8 +298,7 @@ private slots:
 
     void plainValuesAndTheDefaultFileName()
     {
-        ComponentStore ini(m_dir.filePath(QStringLiteral("values.ini")),
-                           ComponentStore::Start::Empty);
+        ComponentStore ini(m_dir.filePath(QStringLiteral("values.ini")), Start::Empty);
         ini.WriteInteger("Form1", "top", -17);
         ini.WriteBool("Form2", "visible", true);
         ini.WriteReal("X", "r", 2.5);
@@ -373,7 +369,7 @@ private slots:
         QCOMPARE(values.at(9).toString(), QStringLiteral("A = Pi*r²\u008D\u0160U = 2*Pi*r"));
 
         komma->setText(QStringLiteral("2")); // the stand-in formats with two decimals
-        ComponentStore ini(path, ComponentStore::Start::Empty);
+        ComponentStore ini(path, Start::Empty);
         ini.SaveForm(&form1);
         for (const char* key : {"top", "left", "width", "height"})
             ini.WriteInteger("Form1", key, values.takeFirst().toInt());
@@ -455,7 +451,7 @@ private slots:
                 window.combo->currentIndex() < window.combo->count());
 
         // The next save rebuilds the file from the windows alone and reads back the same.
-        ComponentStore save(path, ComponentStore::Start::Empty);
+        ComponentStore save(path, Start::Empty);
         save.SaveMemos = true;
         save.SaveForm(window.form.get());
         QCOMPARE(save.UpdateFileKeepingBackup(), QString());
