@@ -205,8 +205,8 @@ TEST_F(Lines, FormulaOfALineIsWhatEnterEvaluates)
     EXPECT_EQ(formulaOf(u"2x = 3"), "2x | 3") << "a digit in front: an expression";
     EXPECT_EQ(formulaOf(u"3*4 = 12 = 5"), "3*4 | ") << "only a single old result counts";
     EXPECT_EQ(formulaOf(u"y = Variable not found"), "y | Variablenotfound");
-    for (const char16_t* nothing : {u"", u"   ", u"=", u"Masse des K\u00F6rpers", u"v * t",
-                                    u"VARS", u" units ", u"sin = 3*t", u"km = 2*t"})
+    for (const char16_t* nothing : {u"", u"   ", u"=", u"Masse des K\u00F6rpers", u"v * t", u"VARS",
+                                    u" units ", u"sin = 3*t", u"km = 2*t"})
         EXPECT_EQ(formulaOf(nothing), " | ") << narrow(nothing);
     std::u16string many;
     for (int i = 0; i < 60; ++i)
