@@ -108,15 +108,23 @@ std::u16string TickText(double value, double step)
                               precision)
                     .ptr;
     // «2.5e-07» is written «2.5e-7», «1.2e+07» «1.2e7».
-    std::string text(buffer, end);
-    const std::size_t e = text.find('e');
-    std::string exponent = text.substr(e + 1);
-    const bool negative = exponent.front() == '-';
-    exponent.erase(0, exponent.find_first_not_of("+-0"));
-    if (exponent.empty())
-        exponent = "0";
-    text = text.substr(0, e + 1) + (negative ? "-" : "") + exponent;
-    return {text.begin(), text.end()};
+    std::u16string label;
+    const char* p = buffer;
+    while (p != end && *p != 'e')
+        label += static_cast<char16_t>(*p++);
+    if (p != end) {
+        label += u'e';
+        ++p;
+        if (*p == '-')
+            label += u'-';
+        if (*p == '-' || *p == '+')
+            ++p;
+        while (p + 1 < end && *p == '0')
+            ++p;
+        while (p != end)
+            label += static_cast<char16_t>(*p++);
+    }
+    return label;
 }
 
 } // namespace quorvel
