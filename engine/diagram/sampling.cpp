@@ -9,6 +9,7 @@
 #include "quantity/quantity_text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
 #include <utility>
@@ -183,6 +184,32 @@ void checkVariable(TEFParser& parser, const DiagramRequest& request)
     throw QuorvelError(std::move(message));
 }
 
+// n points from a to b, evenly spaced, each the double nearest to a decimal six digits finer
+// than the step: 0.1 to 0.3 in 201 points gives 0.101, not 0.10099999999999999, in the CSV and
+// in the notes, and the formula is evaluated at exactly the value shown.
+std::vector<double> axisPoints(double a, double b, std::size_t n)
+{
+    static constexpr std::array<double, 23> kPowers = {
+        1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr double kExactIntegers = 9007199254740992.0; // 2^53
+    const double span = b - a;
+    const double step = std::fabs(span) / static_cast<double>(n - 1);
+    const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(step))) + 6, 0, 22);
+    const double scale = kPowers[static_cast<std::size_t>(decimals)];
+    std::vector<double> x(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        double v = a + span * static_cast<double>(i) / static_cast<double>(n - 1);
+        const double scaled = v * scale;
+        if (std::fabs(scaled) < kExactIntegers)
+            v = std::nearbyint(scaled) / scale;
+        x[i] = v;
+    }
+    x.front() = a;
+    x.back() = b;
+    return x;
+}
+
 struct CurveDimension
 {
     bool known = false;
@@ -234,23 +261,21 @@ DiagramData SampleDiagram(TEFParser& parser, const DiagramRequest& request)
     if (from.Value == to.Value)
         throw QuorvelError(quoted(u"von") + u" und " + quoted(u"bis") +
                            u" sind gleich: der Bereich ist leer.");
-    const double span = to.Value - from.Value;
-    if (!std::isfinite(span))
-        throw QuorvelError(u"Der Bereich von " + quoted(u"von") + u" bis " + quoted(u"bis") +
-                           u" ist zu gro\u00DF.");
-
     DiagramData data;
     data.variable = request.variable;
     data.xUnit = shownUnit(parser, from);
+    if (!std::isfinite(to.Value - from.Value) ||
+        !std::isfinite((to.Value - from.Value) / data.xUnit.divisor))
+        throw QuorvelError(u"Der Bereich von " + quoted(u"von") + u" bis " + quoted(u"bis") +
+                           u" ist zu gro\u00DF.");
 
     const auto n = static_cast<std::size_t>(request.points);
-    std::vector<double> xs(n); // in SI base units
+    data.x = axisPoints(from.Value / data.xUnit.divisor, to.Value / data.xUnit.divisor, n);
+    std::vector<double> xs(n); // in SI base units, the ends exactly as typed
     for (std::size_t i = 0; i < n; ++i)
-        xs[i] = from.Value + span * static_cast<double>(i) / static_cast<double>(n - 1);
-    xs[n - 1] = to.Value; // exact, whatever the rounding above
-    data.x.resize(n);
-    for (std::size_t i = 0; i < n; ++i)
-        data.x[i] = xs[i] / data.xUnit.divisor;
+        xs[i] = data.x[i] * data.xUnit.divisor;
+    xs.front() = from.Value;
+    xs.back() = to.Value;
 
     const std::int32_t swept = page.sweep(request.variable);
     TSIVar point = SiVarSet(request.variable, from);

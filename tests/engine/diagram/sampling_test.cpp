@@ -49,6 +49,16 @@ TEST_F(DiagramTest, ValuesInTheUnitsThePageWouldShow)
     EXPECT_EQ(d.yUnit.name, u"");
     EXPECT_EQ(d.x.back(), 0.3);
     EXPECT_EQ(AxisTitle(u"x", d.xUnit), u"x");
+    // The points are the decimals they look like, not 0.10300000000000001.
+    d = sample({u"x"}, u"x", u"0.1", u"0.3", 201);
+    for (std::size_t i = 0; i < d.x.size(); ++i) {
+        EXPECT_EQ(d.x[i], (100.0 + static_cast<double>(i)) / 1000.0) << i;
+        EXPECT_EQ(d.curves[0].values[i], d.x[i]) << "evaluated where it is shown";
+    }
+    d = sample({u"x"}, u"x", u"0.1km", u"0.3km", 3);
+    EXPECT_EQ(d.x, (std::vector<double>{0.1, 0.2, 0.3}));
+    d = sample({u"x"}, u"x", u"0", u"1", 7);
+    EXPECT_EQ(d.x[1], 0.1666667) << "a step without a short decimal: seven digits";
     EXPECT_EQ(AxisTitle(u"v*t", {u"m", 1.0}), u"v*t [m]");
 
     // Several curves share the first one's unit.
