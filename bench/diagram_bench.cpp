@@ -34,9 +34,9 @@ struct Page
     TEFParser parser;
 };
 
-const std::vector<CurveRequest> kThrow = {{u"v0*t-ge*t\u00B2/2", {}}};
+const std::vector<CurveRequest> kThrow = {{u"v0*t-ge*t\u00B2/2", {}, {}}};
 const std::vector<CurveRequest> kThree = {
-    {u"v0*t-ge*t\u00B2/2", {}}, {u"SIN(t/(1s))*10m", {}}, {u"1m*1s/(t-2s)", {}}};
+    {u"v0*t-ge*t\u00B2/2", {}, {}}, {u"SIN(t/(1s))*10m", {}, {}}, {u"1m*1s/(t-2s)", {}, {}}};
 
 void BM_SampleDiagram(benchmark::State& state)
 {

@@ -295,7 +295,7 @@ std::u16string FailureNote(const DiagramData& data, std::size_t index)
         note = curve.formula + u": ";
     note +=
         ShortestText(curve.failed) + u" von " + ShortestText(static_cast<double>(data.x.size()));
-    note += data.x.size() == 1 ? u" Punkt ohne Wert" : u" Punkten ohne Wert";
+    note += u" Punkten ohne Wert";
     if (curve.firstFailure < data.x.size()) {
         note += curve.failed == 1 ? u"; bei " : u"; der erste bei ";
         note += data.variable + u" = " + ShortestText(data.x[curve.firstFailure]) +

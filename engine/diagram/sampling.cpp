@@ -343,6 +343,9 @@ DiagramData SampleDiagram(TEFParser& parser, const DiagramRequest& request)
                     message += u", ";
                 firstName = false;
                 const std::u16string& unit = dimensions[c].unit.name;
+                const std::u16string& label = request.curves[c].label;
+                if (!label.empty())
+                    message += label + u' ';
                 message += quoted(data.curves[c].formula) + u" in " +
                            (unit.empty() ? dimensionText(dimensions[c].quantity) : unit);
             }

@@ -19,11 +19,13 @@ inline constexpr std::int32_t kMinDiagramPoints = 2;
 inline constexpr std::int32_t kMaxDiagramPoints = 1'000'000;
 
 // One curve: a formula and, as on its worksheet line, the old result behind it whose units
-// choose the unit the values are shown in (empty: the formula's own units choose).
+// choose the unit the values are shown in (empty: the formula's own units choose). label names
+// the curve's origin in messages, as in «Zeile 3 „v*t“ in m» (empty: the formula alone).
 struct CurveRequest
 {
     std::u16string formula;
     std::u16string shownIn;
+    std::u16string label;
 };
 
 struct DiagramRequest

@@ -192,7 +192,10 @@ TEST(DiagramProgram, RefusedRequestsAndWriteErrorsExitWithTwoAndWriteNothing)
     r = calc(wayTo(keep));
     EXPECT_EQ(r.status, ExitOk) << "an existing file is replaced whole";
     EXPECT_TRUE(readFile(keep).ends_with("10;30\n"));
-    EXPECT_EQ(folder.files(), (std::vector<std::string>{"alt.csv", "ordner.svg"}));
+    fs::create_symlink("alt.csv", folder / "link.csv");
+    EXPECT_EQ(calc(wayTo(folder / "link.csv")).status, ExitOk);
+    EXPECT_TRUE(fs::is_symlink(folder / "link.csv")) << "the link stays, its file is replaced";
+    EXPECT_EQ(folder.files(), (std::vector<std::string>{"alt.csv", "link.csv", "ordner.svg"}));
 }
 
 TEST(DiagramProgram, HelpExplainsTheDiagramMode)

@@ -122,7 +122,7 @@ CalcResult RunDiagram(std::string_view sheetBytes, std::vector<std::u16string> u
         result.status = ExitFailure;
         return result;
     }
-    request.curves.push_back({formula.formula, formula.shownIn});
+    request.curves.push_back({formula.formula, formula.shownIn, {}});
     request.variable = std::u16string(Trim(decoded(*diagram.variable)));
     request.from = decoded(*diagram.from);
     request.to = decoded(*diagram.to);

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <fcntl.h>
@@ -79,10 +80,21 @@ std::string FileErrorText(int error)
     }
 }
 
-std::optional<std::string> WriteWholeFile(const std::string& path, std::string_view bytes)
+std::optional<std::string> WriteWholeFile(const std::string& given, std::string_view bytes)
 {
-    if (path.empty() || path.back() == '/')
+    if (given.empty() || given.back() == '/')
         return FileErrorText(EISDIR);
+    // Through a symbolic link the file it points to is replaced, not the link.
+    std::string path = given;
+    struct stat link
+    {
+    };
+    if (::lstat(given.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* target = ::realpath(given.c_str(), nullptr)) {
+            path = target;
+            std::free(target);
+        }
+    }
     struct stat target
     {
     };

@@ -34,7 +34,7 @@ protected:
     {
         DiagramRequest request;
         for (const std::u16string& f : formulas)
-            request.curves.push_back({f, {}});
+            request.curves.push_back({f, {}, {}});
         request.variable = std::move(variable);
         request.from = std::move(from);
         request.to = std::move(to);

@@ -38,7 +38,7 @@ TEST_F(DiagramTest, ValuesInTheUnitsThePageWouldShow)
     EXPECT_DOUBLE_EQ(d.curves[0].values[2], 30.0);
 
     // As on the line «v*t = 0km», the old result's units choose.
-    DiagramRequest request{{{u"v*t", u"0km"}}, u"t", u"0s", u"1000s", 2};
+    DiagramRequest request{{{u"v*t", u"0km", {}}}, u"t", u"0s", u"1000s", 2};
     d = SampleDiagram(parser, request);
     EXPECT_EQ(d.yUnit.name, u"km");
     EXPECT_DOUBLE_EQ(d.curves[0].values[1], 3.0);
@@ -130,6 +130,17 @@ TEST_F(DiagramTest, RequestsThatCannotBeDrawnAreRefusedClearly)
     };
     for (const auto& [message, expected] : cases)
         EXPECT_EQ(text(message), expected);
+
+    // The window names the lines the formulas come from.
+    const DiagramRequest lines{
+        {{u"v*t", {}, u"Zeile 3"}, {u"v", {}, u"Zeile 5"}}, u"t", u"0s", u"1s", 2};
+    try {
+        SampleDiagram(parser, lines);
+        ADD_FAILURE() << "drawn";
+    } catch (const QuorvelError& e) {
+        EXPECT_EQ(text(e.message()), "Die Formeln haben verschiedene Dimensionen: Zeile 3 "
+                                     "\u201Ev*t\u201C in m, Zeile 5 \u201Ev\u201C in m/s.");
+    }
 }
 
 TEST_F(DiagramTest, ThePageIsAsItWasAfterwards)
