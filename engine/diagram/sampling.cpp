@@ -281,9 +281,9 @@ DiagramData SampleDiagram(TEFParser& parser, const DiagramRequest& request)
     TSIVar point = SiVarSet(request.variable, from);
 
     std::vector<CurveDimension> dimensions;
-    for (const CurveRequest& request_curve : request.curves) {
+    for (const CurveRequest& asked : request.curves) {
         SampledCurve curve;
-        curve.formula = RemoveChar(Trim(request_curve.formula), u' ');
+        curve.formula = RemoveChar(Trim(asked.formula), u' ');
         curve.values.resize(n);
         CurveDimension dimension;
         parser.Units.ClearUsed(); // the marks the formula leaves choose its unit
@@ -314,11 +314,11 @@ DiagramData SampleDiagram(TEFParser& parser, const DiagramRequest& request)
             }
         }
         if (dimension.known) {
-            if (!Trim(request_curve.shownIn).empty()) {
+            if (!Trim(asked.shownIn).empty()) {
                 // As on the page: the units behind the line's "=" choose.
                 parser.Units.ClearUsed();
                 TSINumber scratch;
-                evaluate(parser, buffer, request_curve.shownIn, scratch, message);
+                evaluate(parser, buffer, asked.shownIn, scratch, message);
             }
             dimension.unit = shownUnit(parser, dimension.quantity);
         }
