@@ -50,6 +50,19 @@ std::vector<std::u16string> ListQuantities(const TSiVarList& list);
 // nearest integer; raises when it is no number or lies beyond the 32-bit range.
 std::int32_t RoundDecimals(double decimals);
 
+// The formula a worksheet line evaluates, read as Enter reads the line (label skipped, blanks
+// removed): for «formula» and «formula = result» the formula, for «name = formula» and
+// «name = formula = result» the part behind the name. shownIn is the old result behind it,
+// whose units choose how the result is shown («3km+500m = 0mm»); empty when there is none. Both
+// are empty for a line that evaluates nothing: blank, prose, "VARS", "UNITS", a name refused
+// for an assignment, too many "=".
+struct LineFormula
+{
+    std::u16string formula;
+    std::u16string shownIn;
+};
+LineFormula FormulaOfLine(const TEFParser& parser, std::u16string_view line);
+
 class LineEvaluator
 {
 public:

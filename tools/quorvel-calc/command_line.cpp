@@ -4,6 +4,8 @@
 // Numbers go through std::from_chars, never through the C locale.
 #include "command_line.h"
 
+#include "diagram_command.h"
+
 #include "base/quorvel_error.h"
 #include "worksheet/line_evaluation.h"
 
@@ -15,7 +17,20 @@
 namespace quorvel::calc {
 namespace {
 
-enum LongOnly : int { OptDecimals = 256, OptUnits, OptJson, OptColour, OptHelp, OptVersion };
+enum LongOnly : int {
+    OptDecimals = 256,
+    OptUnits,
+    OptJson,
+    OptColour,
+    OptHelp,
+    OptVersion,
+    OptDiagram,
+    OptVariable,
+    OptFrom,
+    OptTo,
+    OptPoints,
+    OptOutput
+};
 
 constexpr option kOptions[] = {
     {"decimals", required_argument, nullptr, OptDecimals},
@@ -25,6 +40,12 @@ constexpr option kOptions[] = {
     {"farbe", required_argument, nullptr, OptColour},
     {"help", no_argument, nullptr, OptHelp},
     {"version", no_argument, nullptr, OptVersion},
+    {"diagramm", required_argument, nullptr, OptDiagram},
+    {"variable", required_argument, nullptr, OptVariable},
+    {"von", required_argument, nullptr, OptFrom},
+    {"bis", required_argument, nullptr, OptTo},
+    {"punkte", required_argument, nullptr, OptPoints},
+    {"ausgabe", required_argument, nullptr, OptOutput},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ":" makes a missing value its own case; getopt's own (English) messages are off.
@@ -130,6 +151,30 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)
         case OptVersion:
             options.version = true;
             break;
+        case OptDiagram:
+            options.diagram.formula = std::string(value);
+            break;
+        case OptVariable:
+            options.diagram.variable = std::string(value);
+            break;
+        case OptFrom:
+            options.diagram.from = std::string(value);
+            break;
+        case OptTo:
+            options.diagram.to = std::string(value);
+            break;
+        case OptPoints: {
+            std::int32_t points = 0;
+            const auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), points);
+            if (value.empty() || ec != std::errc() || end != value.data() + value.size())
+                return {std::nullopt, "ungültige Anzahl für --punkte: " + quoted(value)};
+            options.diagram.points = points;
+            break;
+        }
+        case OptOutput:
+            options.diagram.output = std::string(value);
+            break;
         case ':':
             return {std::nullopt, "Option " + quoted(given) + " ohne Wert"};
         default:
@@ -149,6 +194,8 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)
     if (options.sheetFile && !options.expressions.empty())
         return {std::nullopt,
                 "-e und eine Datei zugleich angegeben: " + quoted(*options.sheetFile)};
+    if (std::string error = DiagramUsageError(options); !error.empty())
+        return {std::nullopt, std::move(error)};
     return {options, {}};
 }
 
@@ -156,6 +203,8 @@ std::string_view UsageText()
 {
     return "Aufruf: quorvel-calc [OPTION...] [DATEI]\n"
            "        quorvel-calc [OPTION...] -e FORMEL [-e FORMEL...]\n"
+           "        quorvel-calc [DATEI | -e FORMEL...] --diagramm FORMEL --variable NAME\n"
+           "                     --von GRÖSSE --bis GRÖSSE [--punkte N] --ausgabe DATEI\n"
            "\n"
            "Berechnet ein Quorvel-Arbeitsblatt, das als Text vorliegt, Zeile für Zeile von oben\n"
            "nach unten, so wie die Eingabetaste im Programm jede Zeile auswertet, und gibt das\n"
@@ -185,7 +234,30 @@ std::string_view UsageText()
            "\n"
            "Rückgabewert: 0, wenn keine Zeile einen Fehler zeigt; 1, wenn mindestens eine Zeile\n"
            "einen Fehler zeigt oder abbricht; 2 bei falschem Aufruf, unlesbarer Datei oder\n"
-           "fehlerhaften Einheitendefinitionen.\n";
+           "fehlerhaften Einheitendefinitionen.\n"
+           "\n"
+           "Diagramme: mit --diagramm berechnet quorvel-calc zuerst das Blatt (dessen Ergebnisse\n"
+           "gibt es dann nicht aus; Zeilen mit Fehlern nennt es auf der Standardfehlerausgabe)\n"
+           "und zeichnet dann FORMEL über der Variablen NAME.\n"
+           "  --diagramm FORMEL      die Formel der y-Achse, gelesen wie eine Zeile des Blatts:\n"
+           "                         \"v*t\"; mit \"v*t = km\" wählt, wie auf dem Blatt, die\n"
+           "                         Einheit hinter \"=\" die Einheit der Achse\n"
+           "  --variable NAME        die Variable der x-Achse; FORMEL muss sie verwenden\n"
+           "  --von GRÖSSE           Anfang und Ende der x-Achse mit Einheit (\"0s\", \"10min\");\n"
+           "  --bis GRÖSSE           ihre Einheit ist die der Achse\n"
+           "  --punkte N             Anzahl der Punkte, gleichmäßig verteilt (Standard 201,\n"
+           "                         2 bis 1000000)\n"
+           "  --ausgabe DATEI        die Endung wählt das Format: .svg (das Bild) oder .csv\n"
+           "                         (Kopfzeile \"NAME [Einheit];FORMEL [Einheit]\", je Punkt\n"
+           "                         eine Zeile, \";\" zwischen den Spalten, Dezimalpunkt, leer\n"
+           "                         wo die Formel keinen Wert hat); DATEI entsteht ganz oder\n"
+           "                         gar nicht\n"
+           "Punkte, an denen die Formel scheitert (etwa Division durch null), bleiben Lücken;\n"
+           "ihre Anzahl steht auf der Standardfehlerausgabe. Rückgabewert im Diagrammodus: 0,\n"
+           "wenn mindestens ein Punkt einen Wert hat; 1, wenn keiner; 2 bei falschem Aufruf\n"
+           "(auch einer Variablen, die FORMEL nicht verwendet, oder Größen verschiedener\n"
+           "Dimension), unlesbarer Datei, fehlerhaften Einheitendefinitionen oder wenn DATEI\n"
+           "nicht geschrieben werden kann.\n";
 }
 
 std::string VersionText()

@@ -2,6 +2,7 @@
 // quorvel-calc: evaluates a worksheet given as text, as Enter on each line from top to bottom
 // would, and prints the result. Reads the arguments and files; sheet_runner does the rest.
 #include "command_line.h"
+#include "diagram_command.h"
 #include "sheet_runner.h"
 
 #include "base/text_encoding.h"
@@ -88,6 +89,13 @@ int run(const std::vector<std::string_view>& args)
         sheet.emplace();
         for (const std::string& line : options.expressions)
             *sheet += line + '\n';
+    }
+
+    if (options.diagram.formula) {
+        const CalcResult result =
+            RunDiagram(*sheet, std::move(unitLines), options.decimals, options.diagram);
+        write(stderr, result.err);
+        return result.status;
     }
 
     const bool colour =
