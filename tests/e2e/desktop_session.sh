@@ -27,7 +27,7 @@ private_user
 step="asking for the version without a display"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quorvel" --version) ||
   fail "quorvel --version ended with exit code $?"
-[[ $version == "Quorvel V5.2" ]] || fail "quorvel --version answered \"$version\""
+[[ ${version%%$'\n'*} == "Quorvel V5.2" ]] || fail "quorvel --version answered \"$version\""
 
 start_display
 start_window_manager

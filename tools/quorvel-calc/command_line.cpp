@@ -4,6 +4,7 @@
 // Numbers go through std::from_chars, never through the C locale.
 #include "command_line.h"
 
+#include "base/licence_notice.h"
 #include "base/quorvel_error.h"
 #include "worksheet/line_evaluation.h"
 
@@ -190,7 +191,7 @@ std::string_view UsageText()
 
 std::string VersionText()
 {
-    return std::string("quorvel-calc ") + QUORVEL_VERSION + "\n";
+    return std::string("quorvel-calc ") + QUORVEL_VERSION + "\n" + std::string(kLicenceNotice);
 }
 
 } // namespace quorvel::calc
