@@ -203,21 +203,14 @@ install_program() {
 }
 
 # Nothing of the user's own home may be touched; the program finds its per-user folder here.
-# An installed program may not write beside itself, so it keeps its files per user. Root passes
-# every write check even on a read-only folder, and the program then rightly stays beside its
-# executable; the shell's -w makes the same check, so it tells which folder must hold the files
-# (data_dir) and which must not (other_dir).
+# An installed program keeps its files per user, also where it could write into its bin folder
+# (as here, and always as root): data_dir must hold them, other_dir must not.
 private_user() {
   export HOME=$work/home XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
   export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
   mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
-  chmod a-w "$prefix/bin"
-  if [[ -w $prefix/bin ]]; then
-    data_dir=$prefix/bin other_dir=$XDG_DATA_HOME/Quorvel
-  else
-    data_dir=$XDG_DATA_HOME/Quorvel other_dir=$prefix/bin
-  fi
+  data_dir=$XDG_DATA_HOME/Quorvel other_dir=$prefix/bin
 }
 
 # A virtual display of its own, so that checks running side by side never meet on one: a number
