@@ -194,12 +194,16 @@ expect_lines() {
   done
 }
 
-# Installs the build into the work folder, where the program finds nothing of an earlier run.
+# Installs the build into the work folder, where the program finds nothing of an earlier run. The
+# install names its component, so its record goes to a manifest of its own: install_manifest.txt
+# keeps describing the user's own installation.
 install_program() {
   step="installing"
   prefix=$work/prefix
-  "$cmake_cmd" --install "$build_dir" --prefix "$prefix" ${config:+--config "$config"} \
-    >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
+  "$cmake_cmd" --install "$build_dir" --prefix "$prefix" \
+    --component "${QUORVEL_INSTALL_COMPONENT:-quorvel}" ${config:+--config "$config"} \
+    >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log" >&2; fail "cmake --install failed"; }
 }
 
 # Nothing of the user's own home may be touched; the program finds its per-user folder here.
