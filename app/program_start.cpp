@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program_start.h"
 
+#include "base/licence_notice.h"
 #include "worksheet/main_window.h"
 
 #include <QApplication>
@@ -17,7 +18,7 @@ std::optional<CommandLineAnswer> AnswerCommandLine(int argc, const char* const* 
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--version")
-            return CommandLineAnswer{caption + "\n", 0};
+            return CommandLineAnswer{caption + "\n" + std::string(kLicenceNotice), 0};
         if (arg == "--help" || arg == "-h") {
             return CommandLineAnswer{
                 caption + ", ein Rechenblatt f\u00FCr Formeln mit physikalischen Einheiten.\n"

@@ -323,11 +323,17 @@ private slots:
         QTest::addColumn<bool>("exeWritable");
         QTest::addColumn<bool>("userWritable");
         QTest::addColumn<bool>("userHasFiles");
+        QTest::addColumn<bool>("installed"); // help files in ../share/quorvel
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("own folder writable") << true << true << false << "exe";
-        QTest::newRow("read-only installation, first start") << false << true << false << "user";
-        QTest::newRow("read-only installation, later start") << false << true << true << "user";
-        QTest::newRow("nothing writable") << false << false << false << "exe";
+        QTest::newRow("own folder writable") << true << true << false << false << "exe";
+        QTest::newRow("read-only folder, first start") << false << true << false << false << "user";
+        QTest::newRow("read-only folder, later start") << false << true << true << false << "user";
+        QTest::newRow("nothing writable") << false << false << false << false << "exe";
+        QTest::newRow("installed, bin writable, first start")
+            << true << true << false << true << "user";
+        QTest::newRow("installed, bin writable, later start")
+            << true << true << true << true << "user";
+        QTest::newRow("installed, no per-user folder") << true << false << false << true << "exe";
     }
 
     void programFolderChoice()
@@ -335,12 +341,17 @@ private slots:
         QFETCH(bool, exeWritable);
         QFETCH(bool, userWritable);
         QFETCH(bool, userHasFiles);
+        QFETCH(bool, installed);
         QFETCH(QString, chosen);
-        const QString exe = m_folder->filePath(QStringLiteral("exe/"));
+        const QString exe = m_folder->filePath(QStringLiteral("bin/"));
         const QString user = m_folder->filePath(QStringLiteral("user/"));
         QDir().mkpath(exe);
-        writeFile(QStringLiteral("exe/Quorvel.ini"), "[Form1]\r\ntop=5\r\n");
-        writeFile(QStringLiteral("exe/QV1.rtf"), "alt");
+        if (installed) {
+            QDir().mkpath(m_folder->filePath(QStringLiteral("share/quorvel")));
+            writeFile(QStringLiteral("share/quorvel/ZIV.hlp"), "{\\rtf1 Hilfe}");
+        }
+        writeFile(QStringLiteral("bin/Quorvel.ini"), "[Form1]\r\ntop=5\r\n");
+        writeFile(QStringLiteral("bin/QV1.rtf"), "alt");
         if (userHasFiles) {
             QDir().mkpath(user);
             writeFile(QStringLiteral("user/QV2.rtf"), "eigen");
@@ -350,8 +361,8 @@ private slots:
         });
         QCOMPARE(choice.folder, chosen == QLatin1String("exe") ? exe : user);
         // Copied once, never moved, never over the user's own files.
-        QCOMPARE(readFile(QStringLiteral("exe/QV1.rtf")), QByteArray("alt"));
-        const bool copied = !exeWritable && userWritable && !userHasFiles;
+        QCOMPARE(readFile(QStringLiteral("bin/QV1.rtf")), QByteArray("alt"));
+        const bool copied = (!exeWritable || installed) && userWritable && !userHasFiles;
         QCOMPARE(readFile(QStringLiteral("user/QV1.rtf")),
                  copied ? QByteArray("alt") : QByteArray());
         QCOMPARE(QFile::exists(user + QStringLiteral("Quorvel.ini")), copied);

@@ -64,6 +64,8 @@ void ProgramStartTest::commandLine()
     if (answer) {
         QCOMPARE(answer->exitCode, 0);
         QCOMPARE(QString::fromStdString(answer->text).section(QLatin1Char('\n'), 0, 0), firstLine);
+        if (arguments.contains(QStringLiteral("--version")))
+            QVERIFY(answer->text.find("\nLizenz: GPL-3.0-or-later") != std::string::npos);
     }
 }
 

@@ -28,7 +28,7 @@ step="asking for the version without a display"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quorvel" --version) ||
   fail "quorvel --version ended with exit code $?"
 # The version comes from project() in CMakeLists.txt, passed in by the test's environment.
-[[ $version == "Quorvel V${QUORVEL_VERSION:?}" ]] || fail "quorvel --version answered \"$version\""
+[[ ${version%%$'\n'*} == "Quorvel V${QUORVEL_VERSION:?}" ]] || fail "quorvel --version answered \"$version\""
 
 start_display
 start_window_manager

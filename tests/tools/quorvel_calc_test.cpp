@@ -312,6 +312,7 @@ TEST(Program, Version)
     EXPECT_EQ(r.status, ExitOk);
     EXPECT_TRUE(r.out.starts_with("quorvel-calc ")) << r.out;
     EXPECT_NE(r.out.find(QUORVEL_VERSION), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nLizenz: GPL-3.0-or-later"), std::string::npos) << r.out;
 }
 
 TEST(Program, DecimalsFollowTheKeypadRule)

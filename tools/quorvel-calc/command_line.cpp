@@ -6,6 +6,7 @@
 
 #include "diagram_command.h"
 
+#include "base/licence_notice.h"
 #include "base/quorvel_error.h"
 #include "worksheet/line_evaluation.h"
 
@@ -262,7 +263,7 @@ std::string_view UsageText()
 
 std::string VersionText()
 {
-    return std::string("quorvel-calc ") + QUORVEL_VERSION + "\n";
+    return std::string("quorvel-calc ") + QUORVEL_VERSION + "\n" + std::string(kLicenceNotice);
 }
 
 } // namespace quorvel::calc
