@@ -25,15 +25,17 @@ bool isLowSurrogate(char16_t c)
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-void appendUtf16(std::u16string& out, char32_t cp)
+// Writes cp as one code unit or a surrogate pair; returns the position behind it.
+char16_t* putUtf16(char16_t* p, char32_t cp)
 {
     if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
+        *p++ = static_cast<char16_t>(cp);
     } else {
         cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        *p++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+        *p++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
+    return p;
 }
 
 // Decodes one UTF-8 sequence at bytes[i]; returns its length, or 0 when it is not valid
@@ -80,12 +82,17 @@ std::size_t decodeUtf8At(std::string_view bytes, std::size_t i, char32_t& cp)
 std::u16string DecodeWindows1252(std::string_view bytes)
 {
     std::u16string out;
-    out.reserve(bytes.size());
+    AppendWindows1252(out, bytes);
+    return out;
+}
+
+void AppendWindows1252(std::u16string& out, std::string_view bytes)
+{
+    out.reserve(out.size() + bytes.size());
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         out.push_back(b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80u] : char16_t{b});
     }
-    return out;
 }
 
 std::optional<unsigned char> Windows1252Byte(char16_t ch)
@@ -130,34 +137,69 @@ bool IsValidUtf8(std::string_view bytes)
 
 std::u16string DecodeUtf8(std::string_view bytes)
 {
-    std::u16string out;
-    out.reserve(bytes.size());
+    // One code unit per byte at most: a four-byte sequence makes two.
+    std::u16string out(bytes.size(), u'\0');
+    char16_t* p = out.data();
     for (std::size_t i = 0; i < bytes.size();) {
         // ASCII, most of any sheet, needs no decoding.
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            out.push_back(static_cast<char16_t>(bytes[i]));
+            *p++ = static_cast<char16_t>(bytes[i]);
             ++i;
             continue;
         }
         char32_t cp = 0;
         const std::size_t len = decodeUtf8At(bytes, i, cp);
         if (len == 0) {
-            out.push_back(kReplacement);
+            *p++ = kReplacement;
             ++i;
         } else {
-            appendUtf16(out, cp);
+            p = putUtf16(p, cp);
             i += len;
         }
     }
+    out.resize(static_cast<std::size_t>(p - out.data()));
     return out;
+}
+
+bool AppendValidUtf8(std::u16string& out, std::string_view bytes)
+{
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size());
+    char16_t* p = out.data() + start;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            *p++ = b;
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const std::size_t len = decodeUtf8At(bytes, i, cp);
+        if (len == 0) {
+            out.resize(start);
+            return false;
+        }
+        p = putUtf16(p, cp);
+        i += len;
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+    return true;
 }
 
 std::string EncodeUtf8(std::u16string_view text)
 {
+    std::string out;
+    AppendUtf8(out, text);
+    return out;
+}
+
+void AppendUtf8(std::string& out, std::u16string_view text)
+{
     // Written through a pointer into room for the longest case (three bytes per code unit; a
-    // surrogate pair takes four for two): a whole sheet's output goes through here at once.
-    std::string out(text.size() * 3, '\0');
-    char* p = out.data();
+    // surrogate pair takes four for two), then cut to what was written.
+    const std::size_t start = out.size();
+    out.resize(start + text.size() * 3);
+    char* p = out.data() + start;
     const auto put = [&p](char32_t byte) { *p++ = static_cast<char>(byte); };
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t cp = text[i];
@@ -186,7 +228,6 @@ std::string EncodeUtf8(std::u16string_view text)
         }
     }
     out.resize(static_cast<std::size_t>(p - out.data()));
-    return out;
 }
 
 std::u16string DecodeUtf8OrWindows1252(std::string_view bytes)

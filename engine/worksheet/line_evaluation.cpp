@@ -73,12 +73,14 @@ bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16
 {
     bool ok = true;
     m_fault.clear();
+    m_result.reset();
     try {
         if (evalLineSteps(line, decimals, output, ok))
             return ok;
     } catch (const QuorvelError& fault) {
         // Faults leave the line as the user typed it.
         m_fault = fault.message();
+        m_result.reset();
     }
     output.assign(line);
     return ok;
@@ -135,6 +137,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
                 evaluate(scratch, p1); // only the Used marks it leaves count
             }
             LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
+            m_result = result;
             join({p0, LastResult});
         } else {
             join({p0, p.ErrMsg});
@@ -157,6 +160,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
         }
         LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
         p.SetVar(p0, result);
+        m_result = result;
         const std::int32_t n = SplitLine(p1, kOperatorChars, m_auxTokens);
         if (n > 1 && Trim(p1) != Trim(LastResult))
             join({p0, p1, LastResult});
@@ -213,9 +217,12 @@ void LineEvaluator::Enter(std::u16string_view line, double decimals, EnterOutcom
 {
     outcome.listing = ListCommandOf(line);
     outcome.entries.clear();
+    outcome.result.reset();
     switch (outcome.listing) {
     case ListCommand::None:
+        m_result.reset(); // a blank line is not evaluated
         EvalSheetLine(line, decimals, outcome.line);
+        outcome.result = m_result;
         break;
     case ListCommand::Vars:
         outcome.entries = ListQuantities(m_parser.Vars);
