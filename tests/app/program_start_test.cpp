@@ -61,6 +61,8 @@ void ProgramStartTest::commandLine()
     if (answer) {
         QCOMPARE(answer->exitCode, 0);
         QCOMPARE(QString::fromStdString(answer->text).section(QLatin1Char('\n'), 0, 0), firstLine);
+        for (const QString& line : QString::fromStdString(answer->text).split(QLatin1Char('\n')))
+            QVERIFY2(line.size() <= 80, qPrintable(line)); // a terminal's width
     }
 }
 
