@@ -2,7 +2,10 @@
 // Windows-1252 and UTF-8 conversion for the engine, without any locale involvement.
 #include "base/text_encoding.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <type_traits>
 
 namespace quorvel {
 namespace {
@@ -23,6 +26,15 @@ bool isHighSurrogate(char16_t c)
 bool isLowSurrogate(char16_t c)
 {
     return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Nearly every line is ASCII alone: a test and a copy the compiler turns into vector code.
+template <typename Char> bool isAscii(std::basic_string_view<Char> text)
+{
+    std::uint32_t any = 0;
+    for (const Char c : text)
+        any |= static_cast<std::make_unsigned_t<Char>>(c);
+    return any < 0x80;
 }
 
 // Writes cp as one code unit or a surrogate pair; returns the position behind it.
@@ -165,14 +177,17 @@ bool AppendValidUtf8(std::u16string& out, std::string_view bytes)
 {
     const std::size_t start = out.size();
     out.resize(start + bytes.size());
+    if (isAscii(bytes)) {
+        std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(start));
+        return true;
+    }
     char16_t* p = out.data() + start;
     for (std::size_t i = 0; i < bytes.size();) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            *p++ = b;
-            ++i;
-            continue;
-        }
+        // ASCII, nearly all of a sheet, in runs.
+        while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80)
+            *p++ = static_cast<char16_t>(bytes[i++]);
+        if (i == bytes.size())
+            break;
         char32_t cp = 0;
         const std::size_t len = decodeUtf8At(bytes, i, cp);
         if (len == 0) {
@@ -198,15 +213,22 @@ void AppendUtf8(std::string& out, std::u16string_view text)
     // Written through a pointer into room for the longest case (three bytes per code unit; a
     // surrogate pair takes four for two), then cut to what was written.
     const std::size_t start = out.size();
+    if (isAscii(text)) {
+        out.resize(start + text.size());
+        std::transform(text.begin(), text.end(), out.begin() + static_cast<std::ptrdiff_t>(start),
+                       [](char16_t c) { return static_cast<char>(c); });
+        return;
+    }
     out.resize(start + text.size() * 3);
     char* p = out.data() + start;
     const auto put = [&p](char32_t byte) { *p++ = static_cast<char>(byte); };
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // ASCII, nearly all of a sheet's output, in runs.
+        while (i < text.size() && text[i] < 0x80)
+            *p++ = static_cast<char>(text[i++]);
+        if (i == text.size())
+            break;
         char32_t cp = text[i];
-        if (cp < 0x80) {
-            put(cp);
-            continue;
-        }
         if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
             ++i;

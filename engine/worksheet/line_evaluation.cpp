@@ -102,7 +102,11 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
         return false;
     bool expression = true;
     if (a == 1) {
-        const std::int32_t w = SplitLine(Trim(line), u" ", m_auxTokens);
+        // A line without a blank inside is one word; most formulas are.
+        const std::u16string_view trimmed = Trim(line);
+        const std::int32_t w = trimmed.find(u' ') == std::u16string_view::npos
+                                   ? 1
+                                   : SplitLine(trimmed, u" ", m_auxTokens);
         if (w > 1 && m_auxTokens.getitem(1) != u"=")
             return false; // prose
     } else {
@@ -136,7 +140,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
                 p.Units.ClearUsed();
                 evaluate(scratch, p1); // only the Used marks it leaves count
             }
-            LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
+            Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult);
             m_result = result;
             join({p0, LastResult});
         } else {
@@ -158,7 +162,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
             p.Units.ClearUsed();
             evaluate(scratch, p2);
         }
-        LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
+        Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult);
         p.SetVar(p0, result);
         m_result = result;
         const std::int32_t n = SplitLine(p1, kOperatorChars, m_auxTokens);
