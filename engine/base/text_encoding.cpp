@@ -210,8 +210,6 @@ std::string EncodeUtf8(std::u16string_view text)
 
 void AppendUtf8(std::string& out, std::u16string_view text)
 {
-    // Written through a pointer into room for the longest case (three bytes per code unit; a
-    // surrogate pair takes four for two), then cut to what was written.
     const std::size_t start = out.size();
     if (isAscii(text)) {
         out.resize(start + text.size());
@@ -219,6 +217,8 @@ void AppendUtf8(std::string& out, std::u16string_view text)
                        [](char16_t c) { return static_cast<char>(c); });
         return;
     }
+    // Written through a pointer into room for the longest case (three bytes per code unit; a
+    // surrogate pair takes four for two), then cut to what was written.
     out.resize(start + text.size() * 3);
     char* p = out.data() + start;
     const auto put = [&p](char32_t byte) { *p++ = static_cast<char>(byte); };

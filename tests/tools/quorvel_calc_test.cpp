@@ -477,6 +477,8 @@ TEST(Program, UnitDefinitionsFromAFile)
     EXPECT_EQ(r.out, "5St\xC3\xBC"
                      "ck = 5St\xC3\xBC"
                      "ck\n");
+    EXPECT_EQ(r.err, "quorvel-calc: " + legacy.path() +
+                         ":1: kein g\xC3\xBCltiges UTF-8; ab hier als Windows-1252 gelesen\n");
 }
 
 TEST(Program, FailingUnitDefinitionsExitWithTwo)
