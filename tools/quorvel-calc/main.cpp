@@ -29,7 +29,7 @@ using namespace quorvel::calc;
 // Enough lines at a time that the system calls cost little beside the evaluation, few enough
 // that the buffers stay within a few pages: every page a process touches first costs a fault,
 // and at 64 KiB those faults took a tenth of a short sheet's time.
-constexpr std::size_t kChunk = 8 * 1024;
+constexpr std::size_t kChunk = std::size_t{8} * 1024;
 
 // Standard output and error; standard error is written after standard output, so that a
 // terminal shows a line's result before what went wrong with it.
