@@ -305,9 +305,10 @@ struct Generator
     {
         switch (random.below(16)) {
         case 0:
-            return "sqrt((" + commonQuantity(CLength) + ")^2+(" + commonQuantity(CLength) + ")^2)";
+            return std::string("sqrt((") + commonQuantity(CLength) + ")^2+(" +
+                   commonQuantity(CLength) + ")^2)";
         case 1:
-            return "(" + commonSum(CLength) + ")/(" + commonSum(CTime) + ")";
+            return std::string("(") + commonSum(CLength) + ")/(" + commonSum(CTime) + ")";
         case 2:
             return commonQuantity(CMass) + "*9.81m/s^2";
         case 3:
@@ -315,7 +316,7 @@ struct Generator
         case 4:
             return commonQuantity(CPower) + "*" + commonQuantity(CTime);
         case 5:
-            return "0.5*" + commonQuantity(CMass) + "*(" + number() + "m/s)^2";
+            return std::string("0.5*") + commonQuantity(CMass) + "*(" + number() + "m/s)^2";
         case 6:
             return commonQuantity(CEnergy) + "/(" + commonQuantity(CTime) + ")";
         case 7:
@@ -326,11 +327,11 @@ struct Generator
         case 9:
             return number() + "l*" + number() + "kg/m^3";
         case 10:
-            return "sin(" + number() + "*3.14159/180)";
+            return std::string("sin(") + number() + "*3.14159/180)";
         case 11:
-            return "exp(-" + number() + "/10)+ln(" + number() + ")";
+            return std::string("exp(-") + number() + "/10)+ln(" + number() + ")";
         case 12:
-            return "abs(" + number() + "-" + number() + ")*" + commonQuantity(CMass);
+            return std::string("abs(") + number() + "-" + number() + ")*" + commonQuantity(CMass);
         default:
             return commonSum(static_cast<CommonKind>(random.below(CommonKindCount)));
         }
@@ -341,15 +342,15 @@ struct Generator
         case 0:
             return commonQuantity(CLength) + "+" + commonQuantity(CTime);
         case 1:
-            return "(" + commonSum(CLength);
+            return std::string("(") + commonSum(CLength);
         case 2:
             return commonQuantity(CLength) + "*(2+3))";
         case 3:
             return commonQuantity(CMass) + "*xq";
         case 4:
-            return "2^(" + commonQuantity(CLength) + ")";
+            return std::string("2^(") + commonQuantity(CLength) + ")";
         default:
-            return "sin(" + commonQuantity(CLength) + ")";
+            return std::string("sin(") + commonQuantity(CLength) + ")";
         }
     }
 
