@@ -16,7 +16,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-wayland fonts-liberation2 xvfb xauth
           xdotool openbox nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db
-          librsvg2-bin)
+          mandoc librsvg2-bin)
 # Making and checking the package: dpkg-shlibdeps and dpkg-buildflags, and lintian.
 package_tools=(dpkg-dev lintian)
 

@@ -26,7 +26,7 @@ std::optional<CommandLineAnswer> AnswerCommandLine(int argc, const char* const* 
                           "Aufruf: quorvel [Option]\n"
                           "\n"
                           "Ohne Option \u00F6ffnet Quorvel sein Fenster. L\u00E4uft Quorvel mit "
-                          "demselben Programmordner\nschon, kommt dessen Fenster nach vorn.\n"
+                          "demselben\nProgrammordner schon, kommt dessen Fenster nach vorn.\n"
                           "\n"
                           "Optionen:\n"
                           "  -h, --help   diese Hilfe zeigen und beenden\n"

@@ -24,7 +24,10 @@ LineKind classifyLine(std::u16string_view line, std::int32_t a, const std::u16st
     if (a == 0)
         return LineKind::Unchanged;
     if (a == 1) {
-        const std::int32_t w = SplitLine(Trim(line), u" ", aux);
+        // A line without a blank inside is one word; most formulas are.
+        const std::u16string_view trimmed = Trim(line);
+        const std::int32_t w =
+            trimmed.find(u' ') == std::u16string_view::npos ? 1 : SplitLine(trimmed, u" ", aux);
         return w > 1 && aux.getitem(1) != u"=" ? LineKind::Prose : LineKind::Expression;
     }
     const bool expression = ContainsAnyOf(kOperatorChars, p0) || NumberLength(p0) > 0 ||
@@ -118,12 +121,14 @@ bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16
 {
     bool ok = true;
     m_fault.clear();
+    m_result.reset();
     try {
         if (evalLineSteps(line, decimals, output, ok))
             return ok;
     } catch (const QuorvelError& fault) {
         // Faults leave the line as the user typed it.
         m_fault = fault.message();
+        m_result.reset();
     }
     output.assign(line);
     return ok;
@@ -172,7 +177,8 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
                 p.Units.ClearUsed();
                 evaluate(scratch, p1); // only the Used marks it leaves count
             }
-            LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
+            Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult);
+            m_result = result;
             join({p0, LastResult});
         } else {
             join({p0, p.ErrMsg});
@@ -193,8 +199,9 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
             p.Units.ClearUsed();
             evaluate(scratch, p2);
         }
-        LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
+        Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult);
         p.SetVar(p0, result);
+        m_result = result;
         const std::int32_t n = SplitLine(p1, kOperatorChars, m_auxTokens);
         if (n > 1 && Trim(p1) != Trim(LastResult))
             join({p0, p1, LastResult});
@@ -251,9 +258,12 @@ void LineEvaluator::Enter(std::u16string_view line, double decimals, EnterOutcom
 {
     outcome.listing = ListCommandOf(line);
     outcome.entries.clear();
+    outcome.result.reset();
     switch (outcome.listing) {
     case ListCommand::None:
+        m_result.reset(); // a blank line is not evaluated
         EvalSheetLine(line, decimals, outcome.line);
+        outcome.result = m_result;
         break;
     case ListCommand::Vars:
         outcome.entries = ListQuantities(m_parser.Vars);

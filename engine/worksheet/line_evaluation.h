@@ -11,6 +11,7 @@
 #include "formula/ef_parser.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,6 +88,9 @@ public:
         ListCommand listing = ListCommand::None;
         LineOutput line;                     // the evaluated line, when listing is None
         std::vector<std::u16string> entries; // the table's lines otherwise
+        // The quantity the line's result text shows, when the line evaluated to one and ended
+        // without failing; nothing for prose, listings, failed lines and faults.
+        std::optional<TSINumber> result;
     };
     EnterOutcome Enter(std::u16string_view line, double decimals);
     void Enter(std::u16string_view line, double decimals, EnterOutcome& outcome);
@@ -103,6 +107,7 @@ private:
     std::u16string m_formula;   // the part Evaluate consumes
     std::u16string m_evaluated; // the output of a labelled line before its label goes in front
     std::u16string m_fault;     // the message of the fault that left the last line as typed
+    std::optional<TSINumber> m_result; // the quantity behind the last line's result text
 };
 
 } // namespace quorvel

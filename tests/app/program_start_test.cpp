@@ -66,6 +66,8 @@ void ProgramStartTest::commandLine()
         QCOMPARE(QString::fromStdString(answer->text).section(QLatin1Char('\n'), 0, 0), firstLine);
         if (arguments.contains(QStringLiteral("--version")))
             QVERIFY(answer->text.find("\nLizenz: GPL-3.0-or-later") != std::string::npos);
+        for (const QString& line : QString::fromStdString(answer->text).split(QLatin1Char('\n')))
+            QVERIFY2(line.size() <= 80, qPrintable(line)); // a terminal's width
     }
 }
 

@@ -59,6 +59,11 @@ for page in quorvel quorvel-calc; do
     warnings=$(zcat "$file" | LC_ALL=C.UTF-8 groff -k -man -Tutf8 -ww -z 2>&1)
     [[ -z $warnings ]] || fail "$page.1: $warnings"
   fi
+  # mandoc's lint also knows the conventions of the sections (a date in .TH, ...).
+  if command -v mandoc >/dev/null; then
+    warnings=$(mandoc -T lint -W warning "$file" 2>&1) || fail "$page.1: $warnings"
+    [[ -z $warnings ]] || fail "$page.1: $warnings"
+  fi
 done
 MANPATH=$prefix/share/man man -w quorvel-calc >/dev/null || fail "man does not find quorvel-calc"
 

@@ -9,7 +9,6 @@
 #include "diagram/csv_writer.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/svg_writer.h"
-#include "unit_definitions/unit_compiler.h"
 #include "worksheet/line_evaluation.h"
 
 #include <algorithm>
@@ -79,40 +78,22 @@ std::string DiagramUsageError(const CalcOptions& options)
     return {};
 }
 
-CalcResult RunDiagram(std::string_view sheetBytes, std::vector<std::u16string> unitLines,
-                      double decimals, const DiagramOptions& diagram)
+CalcResult RunDiagram(TEFParser& parser, std::string_view sheetBytes, double decimals,
+                      const DiagramOptions& diagram)
 {
     CalcResult result;
-    TEFParser parser;
-    std::size_t raisingLine = 0;
-    try {
-        if (!CompileUnitDefinitions(parser, unitLines, &raisingLine)) {
-            for (const std::u16string& line : unitLines)
-                result.err += EncodeUtf8(line) + '\n';
-            result.err += "Fehler bei Einheitendefinition\n";
-            result.status = ExitFailure;
-            return result;
-        }
-    } catch (const QuorvelError& fault) {
-        result.err +=
-            "Zeile " + std::to_string(raisingLine + 1) + ": " + EncodeUtf8(fault.message()) + '\n';
-        result.err += "Fehler bei Einheitendefinition\n";
-        result.status = ExitFailure;
-        return result;
-    }
-
     // The sheet as Enter on each line; a line that shows an error may be why a variable is
     // missing later, so it is named.
     SheetRunner runner(parser);
     std::size_t number = 0;
-    ForEachSheetLine(DecodeTextFile(sheetBytes), [&](std::u16string_view line) {
+    for (const std::u16string& line : SplitSheetLines(sheetBytes)) {
         ++number;
         runner.EnterLine(line, decimals, [&](const LineOutput& output) {
             const std::u16string& shown = output.fault.empty() ? output.text : output.fault;
             if (!output.ok || !output.fault.empty())
                 result.err += "Zeile " + std::to_string(number) + ": " + EncodeUtf8(shown) + '\n';
         });
-    });
+    }
 
     DiagramRequest request;
     const std::u16string formulaLine = RemoveChar(decoded(*diagram.formula), u' ');

@@ -8,7 +8,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quorvel::calc {
 
@@ -17,12 +16,12 @@ namespace quorvel::calc {
 // companions, an --ausgabe that ends in neither ".svg" nor ".csv", --json with --diagramm.
 std::string DiagramUsageError(const CalcOptions& options);
 
-// The diagram mode after the arguments and files are read. Nothing goes to out: the sheet's
-// results are not what the caller asked for. err names the sheet's lines that show an error or
-// broke off and the points without value. Status: ExitOk when a point has a value,
-// ExitLineFailed when none has, ExitFailure for failing unit definitions, a request that
-// cannot be drawn (message on err) or an output file that could not be written.
-CalcResult RunDiagram(std::string_view sheetBytes, std::vector<std::u16string> unitLines,
-                      double decimals, const DiagramOptions& diagram);
+// The diagram mode after the arguments and files are read, with the unit definitions already
+// compiled into parser. Nothing goes to out: the sheet's results are not what the caller asked
+// for. err names the sheet's lines that show an error or broke off and the points without
+// value. Status: ExitOk when a point has a value, ExitLineFailed when none has, ExitFailure for
+// a request that cannot be drawn (message on err) or an output file that could not be written.
+CalcResult RunDiagram(TEFParser& parser, std::string_view sheetBytes, double decimals,
+                      const DiagramOptions& diagram);
 
 } // namespace quorvel::calc

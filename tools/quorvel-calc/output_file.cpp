@@ -3,6 +3,8 @@
 // within one file system), write, fsync, rename.
 #include "output_file.h"
 
+#include "base/system_messages.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -51,39 +53,10 @@ mode_t modeFor(const std::string& path)
 
 } // namespace
 
-std::string FileErrorText(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return "Ordner nicht vorhanden";
-    case EACCES:
-    case EPERM:
-        return "keine Berechtigung";
-    case ENOSPC:
-        return "kein Platz mehr auf dem Datenträger";
-    case EDQUOT:
-        return "Speicherkontingent erschöpft";
-    case EROFS:
-        return "nur lesbares Dateisystem";
-    case EISDIR:
-        return "ist ein Ordner";
-    case ENOTDIR:
-        return "ein Teil des Pfads ist kein Ordner";
-    case ENAMETOOLONG:
-        return "Name zu lang";
-    case EFBIG:
-        return "Datei zu groß";
-    case EIO:
-        return "Ein-/Ausgabefehler";
-    default:
-        return "Systemfehler " + std::to_string(error);
-    }
-}
-
 std::optional<std::string> WriteWholeFile(const std::string& given, std::string_view bytes)
 {
     if (given.empty() || given.back() == '/')
-        return FileErrorText(EISDIR);
+        return SystemErrorText(EISDIR);
     // Through a symbolic link the file it points to is replaced, not the link.
     std::string path = given;
     struct stat link
@@ -99,27 +72,27 @@ std::optional<std::string> WriteWholeFile(const std::string& given, std::string_
     {
     };
     if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
-        return FileErrorText(EISDIR); // rename would put the file nowhere sensible
+        return SystemErrorText(EISDIR); // rename would put the file nowhere sensible
     std::string temporary = folderOf(path) + ".quorvel-calc-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
-        return FileErrorText(errno);
+        return SystemErrorText(errno);
     const bool written =
         writeAll(fd, bytes) && ::fchmod(fd, modeFor(path)) == 0 && ::fsync(fd) == 0;
     const int writeError = errno;
     if (::close(fd) != 0 && written) {
         const int closeError = errno;
         ::unlink(temporary.c_str());
-        return FileErrorText(closeError);
+        return SystemErrorText(closeError);
     }
     if (!written) {
         ::unlink(temporary.c_str());
-        return FileErrorText(writeError);
+        return SystemErrorText(writeError);
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         const int renameError = errno;
         ::unlink(temporary.c_str());
-        return FileErrorText(renameError);
+        return SystemErrorText(renameError);
     }
     // The rename itself reaches the disk with the folder; a failure here changes nothing the
     // caller could still act on.

@@ -10,11 +10,7 @@
 namespace quorvel::calc {
 
 // Nothing when bytes now are the file at path (or at the file a symbolic link there points
-// to); otherwise why not, in German ("keine Berechtigung"), and the file as it was before.
+// to); otherwise why not, in German ("Keine Berechtigung"), and the file as it was before.
 std::optional<std::string> WriteWholeFile(const std::string& path, std::string_view bytes);
-
-// The reason for a failed file operation in German, for errno values a user can do something
-// about; the number for the rest.
-std::string FileErrorText(int error);
 
 } // namespace quorvel::calc
