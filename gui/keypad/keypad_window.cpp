@@ -89,9 +89,9 @@ KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
     // The box and its stored value stay, for the sessions on a platform that keeps windows on
     // top; where the compositor alone decides, the box says so.
     if (!PlatformKeepsWindowsOnTop())
-        CBOnTop->setToolTip(QStringLiteral("Unter Wayland entscheidet die Arbeitsumgebung, "
-                                           "welches Fenster oben bleibt; die Einstellung wirkt "
-                                           "unter X11."));
+        CBOnTop->setToolTip(QStringLiteral("Unter Wayland entscheidet die Arbeitsumgebung,\n"
+                                           "welches Fenster oben bleibt.\n"
+                                           "Die Einstellung wirkt unter X11."));
     connect(CBOnTop, &QCheckBox::clicked, this, &KeypadWindow::applyStayOnTop);
 
     Komma = new TRealSpinEdit(Panel1);
