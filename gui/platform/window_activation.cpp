@@ -75,16 +75,16 @@ void endStartupFeedback(xcb_connection_t* connection, xcb_window_t root, xcb_win
 
 // Asks the window manager to activate the window for the start with this ID: the window takes
 // the ID (as a new window would), and the request carries the launcher's time.
-bool activateOnX11(QWidget& window, const QByteArray& startupId)
+void activateOnX11(QWidget& window, const QByteArray& startupId)
 {
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 == nullptr || x11->connection() == nullptr)
-        return false;
+        return;
     xcb_connection_t* connection = x11->connection();
     const xcb_window_t id = static_cast<xcb_window_t>(window.winId());
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     if (screen == nullptr)
-        return false;
+        return;
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id,
                         internAtom(connection, "_NET_STARTUP_ID"),
                         internAtom(connection, "UTF8_STRING"), 8,
@@ -102,7 +102,6 @@ bool activateOnX11(QWidget& window, const QByteArray& startupId)
                    reinterpret_cast<const char*>(&event));
     endStartupFeedback(connection, screen->root, id, startupId);
     xcb_flush(connection);
-    return true;
 }
 #endif
 
@@ -136,8 +135,10 @@ void BringToFront(QWidget& window, const ActivationToken& token)
     window.show();
     window.raise();
 #if QT_CONFIG(xcb)
-    if (!token.startupId.isEmpty() && activateOnX11(window, token.startupId))
-        return;
+    // Besides Qt's own request below, which carries the time of this copy's last event: the
+    // window manager may take either.
+    if (!token.startupId.isEmpty())
+        activateOnX11(window, token.startupId);
 #endif
     // Qt's Wayland platform activates with the token it finds in the environment, once.
     if (PlatformIsWayland() && !token.xdgActivationToken.isEmpty())
