@@ -3,8 +3,8 @@
 # The installed program as a native Wayland client under weston (10, the one of Debian 12). Weston
 # runs nested in a virtual X display, so that xdotool can click and type through it and the
 # screen can be read back. Checked: Quorvel chooses Wayland by itself when the session offers it;
-# with the keypad open, a click on the page gives the page the keyboard; "Fenster oben" moves no
-# window; the places an earlier X11 session stored survive a Wayland session (the sizes and the
+# with the keypad open, a click on the page gives the page the keyboard, and so does a click on a
+# key of the keypad; "Fenster oben" moves no window; the places an earlier X11 session stored survive a Wayland session (the sizes and the
 # maximised state are kept); a second start ends with status 0 and says why the running window
 # may not come to the front (weston offers no xdg-activation).
 # Usage: desktop_wayland.sh <cmake> <build dir> [<config>]
@@ -12,10 +12,9 @@ set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 e2e_begin quorvel-wayland "$@"
-require_tools Xvfb weston xdotool import compare
+require_tools Xvfb weston xdotool import compare identify
 failure_logs=(app.log weston.log second.log)
 socket=quorvel-e2e
-shots=()
 
 # The compositor's output is an X window at 0,0 of the virtual display, 1:1: a point of the
 # screen is a point of weston's desktop.
@@ -92,17 +91,29 @@ mkdir -p "$data_dir"
 printf '[Form1]\r\ntop=123\r\nleft=45\r\nwidth=600\r\nheight=400\r\nmaximized=1\r\n\r\n[Form2]\r\ntop=333\r\nleft=444\r\nvisible=0\r\n\r\n' \
   >"$data_dir/Quorvel.ini"
 start_wayland_program
-grab "$work/main.png"
 
+# Weston puts the keypad where it likes: it is found as what changed on the screen when it
+# opened. Below the page's first line, where the caret blinks; its frame's bottom edge is whole.
 step="opening the keypad"
+xdotool mousemove 1020 760 # away from every tool tip
+sleep 0.5
+import -window root -crop 1024x668+0+100 +repage "$work/without.png"
 xdotool key ctrl+t
 sleep 2
 running
-grab "$work/keypad.png"
+import -window root -crop 1024x668+0+100 +repage "$work/with.png"
+compare "$work/without.png" "$work/with.png" -compose Src -highlight-color white \
+  -lowlight-color black "$work/keypad-diff.png" 2>/dev/null || true
+read -r kw kh kx ky <<<"$(identify -format '%@' "$work/keypad-diff.png" | tr 'x+' '  ')"
+# The client area, 185x247, in a frame of equal borders left, right and below (the title bar
+# above it is part of the frame).
+border=$(((kw - 185) / 2))
+((kw >= 185 && kw <= 205)) || fail "no keypad-sized window appeared (${kw}x${kh} changed)"
+keypad_x=$((kx + border))
+keypad_y=$((100 + ky + kh - border - 247))
+
 # A new window takes the keyboard: its function box has the focus.
 step="\"Fenster oben\" moves no window"
-xdotool mousemove 1020 760 # away from every tool tip
-sleep 0.5
 grab "$work/before.png"
 xdotool key Tab space # from the function box to "Fenster oben", and check it
 sleep 2
@@ -113,6 +124,17 @@ changed=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || 
 # is tens of thousands.
 [[ $changed =~ ^[0-9]+$ ]] && ((changed < 3000)) ||
   fail "the screen changed in $changed pixels when \"Fenster oben\" was checked"
+
+# Weston leaves the keyboard with the keypad after a click on a key; what is typed goes on into
+# the page. The keys' places come from the key table in gui/keypad/keypad_window.cpp.
+step="typing after a click on the keypad's \"1\""
+xdotool mousemove $((keypad_x + 8 + 15)) $((keypad_y + 76 + 15)) mousedown 1
+sleep 0.1
+xdotool mouseup 1
+sleep 0.5
+xdotool type --delay 40 -- '+2'
+xdotool key Return
+sleep 0.5
 
 step="typing into the page with the keypad open"
 click_page
@@ -139,7 +161,7 @@ app_pid=""
 ((rc == 0)) || fail "the program ended with exit code $rc"
 
 step="checking the files"
-expect_lines "$data_dir/QV1.rtf" '7*6 = 42'
+expect_lines "$data_dir/QV1.rtf" '1+2 = 3' '7*6 = 42'
 ini=$(tr -d '\r' <"$data_dir/Quorvel.ini")
 for line in top=123 left=45 width=600 height=400 maximized=1 top=333 left=444 CBOnTop=1 \
   'ComboBox1.text=sin()'; do
