@@ -13,10 +13,14 @@ cd "$(dirname "$0")"
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# qt6-wayland makes Quorvel a native Wayland client in a Wayland session; libwayland-dev and
+# libxcb1-dev serve the activation of the running window by a second start; weston and
+# imagemagick run and look at the Wayland end-to-end check, xprop (x11-utils) reads a window's
+# startup ID in the openbox one.
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-wayland fonts-liberation2 xvfb xauth
-          xdotool openbox nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db
-          mandoc librsvg2-bin)
+          qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-wayland libwayland-dev libxcb1-dev
+          fonts-liberation2 xvfb xauth xdotool x11-utils openbox weston imagemagick
+          nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db mandoc librsvg2-bin)
 # Making and checking the package: dpkg-shlibdeps and dpkg-buildflags, and lintian.
 package_tools=(dpkg-dev lintian)
 

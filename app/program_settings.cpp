@@ -4,11 +4,13 @@
 #include "files/page_files.h"
 #include "files/program_dir.h"
 #include "platform/message_boxes.h"
+#include "platform/window_system.h"
 #include "program_windows.h"
 #include "settings_store/component_store.h"
 #include "settings_store/store_routines.h"
 #include "single_instance.h"
 #include "termination_signals.h"
+#include "window_places.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -29,29 +31,6 @@ QString pageFile(int index)
     return ProgramDir() + PageFileName(index);
 }
 
-void loadPosition(ComponentStore& ini, QWidget& window, const QString& section, bool withSize)
-{
-    const int top = ini.ReadInteger(section, QStringLiteral("top"), window.y());
-    const int left = ini.ReadInteger(section, QStringLiteral("left"), window.x());
-    window.move(left, top);
-    if (withSize) {
-        const int width = ini.ReadInteger(section, QStringLiteral("width"), window.width());
-        const int height = ini.ReadInteger(section, QStringLiteral("height"), window.height());
-        window.resize(width, height);
-    }
-    FitFormToScreen(&window);
-}
-
-void savePosition(ComponentStore& ini, const QWidget& window, const QString& section, bool withSize)
-{
-    ini.WriteInteger(section, QStringLiteral("top"), window.y());
-    ini.WriteInteger(section, QStringLiteral("left"), window.x());
-    if (withSize) {
-        ini.WriteInteger(section, QStringLiteral("width"), window.width());
-        ini.WriteInteger(section, QStringLiteral("height"), window.height());
-    }
-}
-
 } // namespace
 
 void LoadSettings(ProgramWindows& windows)
@@ -59,11 +38,12 @@ void LoadSettings(ProgramWindows& windows)
     if (QFileInfo::exists(ProgramIniName())) {
         ComponentStore ini;
         ini.SaveMemos = false;
+        const bool placesKnown = PlatformKnowsWindowPlaces();
         ini.LoadForm(&windows.mainWindow);
-        loadPosition(ini, windows.mainWindow, kForm1, true);
+        LoadWindowPlace(ini, windows.mainWindow, {kForm1, true}, placesKnown);
 
         ini.LoadForm(&windows.keypad);
-        loadPosition(ini, windows.keypad, kForm2, false);
+        LoadWindowPlace(ini, windows.keypad, {kForm2, false}, placesKnown);
         windows.mainWindow.KeypadVisible = ini.ReadBool(kForm2, QStringLiteral("visible"), false);
 
         ini.SaveMemos = true;
@@ -102,12 +82,16 @@ bool SaveSettings(ProgramWindows& windows)
     bool ok = true;
     {
         ComponentStore ini(QString(), ComponentStore::Start::Empty);
+        // The places the platform cannot report are kept as the file has them.
+        const bool placesKnown = PlatformKnowsWindowPlaces();
+        const ComponentStore earlier(QString(), placesKnown ? ComponentStore::Start::Empty
+                                                            : ComponentStore::Start::FromFile);
         ini.SaveMemos = false;
         ini.SaveForm(&windows.mainWindow);
-        savePosition(ini, windows.mainWindow, kForm1, true);
+        SaveWindowPlace(ini, earlier, windows.mainWindow, {kForm1, true}, placesKnown);
 
         ini.SaveForm(&windows.keypad);
-        savePosition(ini, windows.keypad, kForm2, false);
+        SaveWindowPlace(ini, earlier, windows.keypad, {kForm2, false}, placesKnown);
         // Once the main window has closed, the keypad is closed as well; its state from just
         // before counts.
         const bool keypadShown = windows.mainWindow.isVisible() ? windows.keypad.isVisible()
@@ -142,15 +126,18 @@ bool SaveSettings(ProgramWindows& windows)
     return ok;
 }
 
-int RunQuorvel(QApplication& app, const QString& folder)
+int RunQuorvel(QApplication& app, const QString& folder, const ActivationToken& token)
 {
     if (!folder.isEmpty())
         SetProgramDir(folder);
     SingleInstance instance(ProgramDir());
-    switch (instance.claim()) {
+    switch (instance.claim(token)) {
     case SingleInstance::Claim::Claimed:
         break;
     case SingleInstance::Claim::HandedOver:
+        // The user asked for the window; where it cannot come, the user hears why.
+        if (const QString obstacle = ActivationObstacle(token); !obstacle.isEmpty())
+            std::fputs((obstacle + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
         return 0;
     case SingleInstance::Claim::Unreachable:
         std::fputs("Quorvel l\u00E4uft bereits mit diesem Programmordner, antwortet aber nicht.\n",
@@ -160,9 +147,10 @@ int RunQuorvel(QApplication& app, const QString& folder)
     InstallGermanTranslations(app);
     ProgramWindows windows;
     EndOnTerminationSignals(windows.mainWindow);
-    instance.setWindow(&windows.mainWindow);
     LoadSettings(windows);
     windows.mainWindow.show();
+    instance.setFrontRequestHandler(
+        [&windows](const ActivationToken& later) { BringToFront(windows.mainWindow, later); });
     const int result = QApplication::exec();
     SaveSettings(windows);
     return result;

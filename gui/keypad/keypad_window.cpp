@@ -6,9 +6,11 @@
 #include "keypad/hemisphere_button.h"
 #include "keypad/real_edit.h"
 #include "keypad/worksheet_port.h"
+#include "platform/window_system.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QLineEdit>
@@ -57,7 +59,7 @@ void setStaysOnTop(QWidget* window, bool onTop)
 } // namespace
 
 KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_worksheet(worksheet)
+    : QWidget(PlatformIsWayland() ? nullptr : parent, Qt::Window), m_worksheet(worksheet)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Tasteneingabe"));
@@ -84,6 +86,12 @@ KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
     CBOnTop->setGeometry(8, 11, 129, 17);
     // Arial's twin runs wider than MS Sans Serif: one pixel less keeps the caption in the box.
     CBOnTop->setFont(keypadFont(10, false));
+    // The box and its stored value stay, for the sessions on a platform that keeps windows on
+    // top; where the compositor alone decides, the box says so.
+    if (!PlatformKeepsWindowsOnTop())
+        CBOnTop->setToolTip(QStringLiteral("Unter Wayland entscheidet die Arbeitsumgebung,\n"
+                                           "welches Fenster oben bleibt.\n"
+                                           "Die Einstellung wirkt unter X11."));
     connect(CBOnTop, &QCheckBox::clicked, this, &KeypadWindow::applyStayOnTop);
 
     Komma = new TRealSpinEdit(Panel1);
@@ -187,6 +195,10 @@ double KeypadWindow::KommaValue() const
 
 void KeypadWindow::applyStayOnTop()
 {
+    // Changing the flags re-creates the windows, which a Wayland compositor then places anew,
+    // for nothing: it does not let a client stay on top.
+    if (!PlatformKeepsWindowsOnTop())
+        return;
     const bool onTop = CBOnTop->isChecked();
     setStaysOnTop(m_worksheet.mainWindow(), onTop);
     setStaysOnTop(this, onTop);
@@ -197,6 +209,23 @@ void KeypadWindow::showKeypad()
     show();
     raise();
     activateWindow();
+}
+
+// Where the keyboard stayed with the keypad after a key, typing goes on in the page.
+void KeypadWindow::keepTypingInWorksheet()
+{
+    m_worksheet.focusWorksheet();
+    if (!PlatformActivatesOnRequest() && isActiveWindow())
+        setFocus(Qt::OtherFocusReason);
+}
+
+// The keypad itself has the focus only after keepTypingInWorksheet: its keys go to the page.
+bool KeypadWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && hasFocus())
+        if (QWidget* page = m_worksheet.currentPage())
+            return QCoreApplication::sendEvent(page, event);
+    return QWidget::event(event);
 }
 
 // The double click is taken here, before the line edit would select a word of the function
@@ -215,11 +244,13 @@ bool KeypadWindow::eventFilter(QObject* watched, QEvent* event)
 void KeypadWindow::onTypingKey(QObject* Sender)
 {
     m_worksheet.InsertText(static_cast<THemisphereButton*>(Sender)->Caption(), 0);
+    keepTypingInWorksheet();
 }
 
 void KeypadWindow::onSquareRootKey(QObject*)
 {
     m_worksheet.InsertText(QStringLiteral("sqrt()"), 1);
+    keepTypingInWorksheet();
 }
 
 // π types "Pi" and leaves the focus where it is.
@@ -231,6 +262,7 @@ void KeypadWindow::onPiKey(QObject*)
 void KeypadWindow::onFunctionKey(QObject*)
 {
     m_worksheet.InsertText(ComboBox1->currentText(), 1);
+    keepTypingInWorksheet();
 }
 
 // "=" evaluates the line as Enter typed in the worksheet does; "erg" inserts the last result as
@@ -239,7 +271,7 @@ void KeypadWindow::onEnterOrResultKey(QObject* Sender)
 {
     const bool evaluate = static_cast<THemisphereButton*>(Sender)->Caption() == u"=";
     m_worksheet.MemoKeyPress(evaluate ? kEnter : kEscape);
-    m_worksheet.focusWorksheet();
+    keepTypingInWorksheet();
 }
 
 // "C": deletes the character before the selection's start, or the first character when the
@@ -253,14 +285,14 @@ void KeypadWindow::onDeleteKey(QObject*)
 void KeypadWindow::onClearLineKey(QObject*)
 {
     m_worksheet.clearCaretLine();
-    m_worksheet.focusWorksheet();
+    keepTypingInWorksheet();
 }
 
 // "->": the caret's line is written again with its own text, which leaves the caret at its end.
 void KeypadWindow::onRewriteLineKey(QObject*)
 {
     m_worksheet.rewriteCaretLine();
-    m_worksheet.focusWorksheet();
+    keepTypingInWorksheet();
 }
 
 // A click into the decimal-places field resets a negative value to 0.

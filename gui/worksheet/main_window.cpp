@@ -10,6 +10,7 @@
 #include "page_layout/long_lines.h"
 #include "platform/message_boxes.h"
 #include "platform/paper_palette.h"
+#include "platform/window_system.h"
 #include "unit_definitions/unit_definitions_window.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QWindow>
 
 namespace quorvel {
 
@@ -164,8 +166,20 @@ void MainWindow::FormShow()
     if (ok)
         return;
     ShowInfo(QStringLiteral("Fehler bei Einheitendefinition"), this);
-    if (!m_unitWindow->isVisible())
-        m_unitWindow->exec();
+    if (m_unitWindow->isVisible())
+        return;
+    // Where the program cannot place windows, the compositor places a modal window by the window
+    // it belongs to. Only while it is modal: as a child of the main window, the unit definitions
+    // window opened later (Ctrl+E) would take the keyboard whenever the main window is clicked.
+    QWindow* unitWindow = nullptr;
+    if (!PlatformKnowsWindowPlaces()) {
+        m_unitWindow->winId();
+        unitWindow = m_unitWindow->windowHandle();
+        unitWindow->setTransientParent(windowHandle());
+    }
+    m_unitWindow->exec();
+    if (unitWindow != nullptr)
+        unitWindow->setTransientParent(nullptr);
 }
 
 // --- The other windows: each is reached here and nowhere else. ---

@@ -116,6 +116,7 @@ public:
     void rewriteCaretLine() override;
     QStringList functionMenuCaptions() const override;
     QWidget* mainWindow() override { return this; }
+    QWidget* currentPage() override;
 
     // "Bearbeiten" menu commands (sheet_commands.cpp).
     void onUndo();

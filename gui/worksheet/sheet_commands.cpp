@@ -34,6 +34,11 @@ void MainWindow::focusWorksheet()
     CurrentEditor()->setFocus(Qt::OtherFocusReason);
 }
 
+QWidget* MainWindow::currentPage()
+{
+    return CurrentEditor();
+}
+
 void MainWindow::replaceSelection(const QString& text)
 {
     currentSheet().replaceSelection(text);
