@@ -39,20 +39,22 @@ PageDiagram DiagramOfPage(TEFParser& parser, const QTextEdit& page)
     // A selection that ends at the start of a line, as a drag over whole lines does, ends above.
     if (last != first && caret.selectionEnd() == last.position())
         last = last.previous();
-    std::size_t formulas = 0;
+    bool tooMany = false;
     for (QTextBlock b = first; b.isValid(); b = b.next()) {
         LineFormula line = FormulaOfLine(parser, b.text().toStdU16String());
         if (!line.formula.empty()) {
-            if (++formulas <= kMaxDiagramCurves)
-                result.curves.push_back(
-                    {std::move(line.formula), std::move(line.shownIn),
-                     u"Zeile " + QString::number(b.blockNumber() + 1).toStdU16String()});
+            tooMany = result.curves.size() == kMaxDiagramCurves;
+            if (tooMany)
+                break; // a selection of a long page is not read to its end
+            result.curves.push_back(
+                {std::move(line.formula), std::move(line.shownIn),
+                 u"Zeile " + QString::number(b.blockNumber() + 1).toStdU16String()});
         }
         if (b == last)
             break;
     }
 
-    if (formulas == 0) {
+    if (result.curves.empty()) {
         result.message =
             first == last
                 ? QStringLiteral("In Zeile %1 steht keine Formel, die sich zeichnen l\u00E4sst.")
@@ -64,12 +66,11 @@ PageDiagram DiagramOfPage(TEFParser& parser, const QTextEdit& page)
         result.message += kWhereFormulas;
         return result;
     }
-    if (formulas > kMaxDiagramCurves) {
+    if (tooMany) {
         result.curves.clear();
         result.message = QStringLiteral("Ein Diagramm zeigt h\u00F6chstens %1 Kurven; in den "
-                                        "markierten Zeilen stehen %2 Formeln.")
-                             .arg(kMaxDiagramCurves)
-                             .arg(formulas);
+                                        "markierten Zeilen stehen mehr Formeln.")
+                             .arg(kMaxDiagramCurves);
         return result;
     }
 

@@ -107,7 +107,7 @@ void DiagramCommandTest::nothingToDrawIsExplained_data()
         many << QStringLiteral("x%1 = 2*a").arg(i);
     QTest::newRow("too many curves") << many << QPoint(0, 0) << QPoint(1, int(kMaxDiagramCurves))
                                      << "Ein Diagramm zeigt h\u00F6chstens 14 Kurven; in den "
-                                        "markierten Zeilen stehen 15 Formeln.";
+                                        "markierten Zeilen stehen mehr Formeln.";
 }
 
 void DiagramCommandTest::nothingToDrawIsExplained()
