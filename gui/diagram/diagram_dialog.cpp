@@ -53,6 +53,7 @@ DiagramDialog::DiagramDialog(TEFParser& parser, std::vector<CurveRequest> curves
 {
     setObjectName(QStringLiteral("DiagrammDialog"));
     setWindowTitle(QStringLiteral("Diagramm"));
+    setMinimumWidth(360); // room for quantities such as «-2.5km/h»
 
     auto* shown = new QLabel(
         (m_curves.size() == 1 ? QStringLiteral("Formel: ") : QStringLiteral("Formeln: ")) +
