@@ -63,6 +63,10 @@ void LoadSettings(ProgramWindows& windows)
             texts << ini.ReadString(kFormel, QStringLiteral("text") + index, QString());
         }
         windows.formulaLibrary.setFormulas(titles, texts);
+        if (ini.IniFile().sectionExists(windows.diagram.objectName().toStdU16String())) {
+            loadPosition(ini, windows.diagram, windows.diagram.objectName(), true);
+            windows.diagram.setHasPlace();
+        }
     }
 
     for (int index : {0, 1}) {
@@ -110,6 +114,8 @@ bool SaveSettings(ProgramWindows& windows)
             ini.WriteString(kFormel, QStringLiteral("titel") + index, titles[k]);
             ini.WriteString(kFormel, QStringLiteral("text") + index, texts.value(k));
         }
+        if (windows.diagram.hasPlace())
+            savePosition(ini, windows.diagram, windows.diagram.objectName(), true);
         const QString error = ini.UpdateFileKeepingBackup();
         if (!error.isEmpty()) {
             ShowInfo(error, &windows.mainWindow);

@@ -38,6 +38,9 @@ constexpr std::array kKeys{
     SheetKey{Qt::Key_Q, kCtrl, SheetCommand::Quit, KeyOwner::Menu},
     SheetKey{Qt::Key_F1, kNone, SheetCommand::Help, KeyOwner::Menu},
     SheetKey{Qt::Key_F10, Qt::ShiftModifier, SheetCommand::PopupMenu, KeyOwner::Menu},
+    // With Shift, since the pages' Ctrl rows answer Ctrl+Shift too: only a letter no page row
+    // has is free, and Ctrl+D alone deletes a character in some desktops' editor keys.
+    SheetKey{Qt::Key_D, kCtrl | Qt::ShiftModifier, SheetCommand::Diagram, KeyOwner::Menu},
 };
 
 // Every command but Consumed has one row.

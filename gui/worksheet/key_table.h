@@ -38,6 +38,7 @@ enum class SheetCommand {
     Quit,
     Help,
     PopupMenu,
+    Diagram,
 };
 
 enum class KeyOwner {

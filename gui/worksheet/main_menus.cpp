@@ -120,6 +120,11 @@ void MainWindow::CreateMainMenu()
     bearbeiten->addSeparator();
     entry(bearbeiten, "holen1", QStringLiteral("&holen"));
     entry(bearbeiten, "zurck1", QStringLiteral("&zurück"));
+    // Also at the end of the popup menu: one entry, one shortcut.
+    bearbeiten->addSeparator();
+    m_diagram = entry(bearbeiten, "Diagramm1", QStringLiteral("&Diagramm..."));
+    m_diagram->setShortcut(KeyShortcut(SheetCommand::Diagram));
+    connect(m_diagram, &QAction::triggered, this, &MainWindow::diagramRequested);
 
     QMenu* optionen = bar->addMenu(QStringLiteral("&Optionen"));
     optionen->setObjectName(QStringLiteral("Optionen1"));
@@ -171,6 +176,8 @@ void MainWindow::CreatePopupMenu()
     m_variables->setObjectName(QStringLiteral("Variablen1"));
     m_units = PM->addMenu(QStringLiteral("&Einheiten"));
     m_units->setObjectName(QStringLiteral("Einheiten1"));
+    PM->addSeparator();
+    PM->addAction(m_diagram);
     connect(PM, &QMenu::aboutToShow, this, &MainWindow::PMPopup);
 
     auto* popupKey = new QAction(this);

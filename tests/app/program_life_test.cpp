@@ -64,6 +64,9 @@ private slots:
             w.mainWindow.pageControl()->setCurrentIndex(1);
             typeLine(*w.memo2(), QStringLiteral("Notiz \u03A9 \u2264 3"));
             w.mainWindow.move(120, 90);
+            w.diagram.show(); // a diagram window never shown keeps no place
+            w.diagram.move(130, 70);
+            w.diagram.resize(600, 420);
             w.keypad.findChild<TRealSpinEdit*>(QStringLiteral("Komma"))
                 ->setText(QStringLiteral("2"));
             w.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->setChecked(true);
@@ -82,6 +85,7 @@ private slots:
         const QByteArray firstIni = readFile(QStringLiteral("Quorvel.ini"));
         QVERIFY(firstIni.contains("[Form1]"));
         QVERIFY(firstIni.contains("[Formel]"));
+        QVERIFY(firstIni.contains("[Diagramm]"));
         QVERIFY(firstIni.contains("count=2"));
 
         {
@@ -95,6 +99,8 @@ private slots:
                                {QStringLiteral("2s = unit confilct"), kBlack}}));
             QCOMPARE(pageLines(*w.memo2()).value(0), QStringLiteral("Notiz \u03A9 \u2264 3"));
             QCOMPARE(w.mainWindow.pos(), QPoint(120, 90));
+            QCOMPARE(w.diagram.pos(), QPoint(130, 70));
+            QCOMPARE(w.diagram.size(), QSize(600, 420));
             QVERIFY(w.mainWindow.KeypadVisible);
             QVERIFY(w.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
             QCOMPARE(w.keypad.KommaValue(), 2.0);

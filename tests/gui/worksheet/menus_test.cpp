@@ -143,7 +143,8 @@ void MenusTest::mainMenuCaptions()
              (QStringList{"Undo                         ^Z", "-", "Alles kopieren",
                           "Kopieren                   ^C", "Einf\u00FCgen                   ^V",
                           "-", "Blatt L\u00F6schen", "-", "Blatt neu berechnen   F9",
-                          "Alle Variablen l\u00F6schen", "-", "holen", "zur\u00FCck"}));
+                          "Alle Variablen l\u00F6schen", "-", "holen", "zur\u00FCck", "-",
+                          "Diagramm..."}));
     QCOMPARE(captions(*topMenu(w.mainWindow, "Optionen")),
              (QStringList{"Schrifart...                ^F", "StandardSchrift         ^N",
                           "Fett                           ^B", "Kursiv                        ^K",
@@ -225,8 +226,8 @@ void MenusTest::popupMenuStructure()
 {
     Windows w;
     QMenu& pm = *w.mainWindow.popupMenu();
-    QCOMPARE(captions(pm),
-             (QStringList{"Einf\u00FCgen", "-", "Funktionen", "Variablen", "Einheiten"}));
+    QCOMPARE(captions(pm), (QStringList{"Einf\u00FCgen", "-", "Funktionen", "Variablen",
+                                        "Einheiten", "-", "Diagramm..."}));
     QVERIFY(!pm.actions()[0]->isEnabled());
     QVERIFY(pm.actions()[2]->menu());
     QVERIFY(pm.actions()[3]->menu());
