@@ -64,7 +64,8 @@ void LoadSettings(ProgramWindows& windows)
         }
         windows.formulaLibrary.setFormulas(titles, texts);
         if (ini.IniFile().sectionExists(windows.diagram.objectName().toStdU16String())) {
-            loadPosition(ini, windows.diagram, windows.diagram.objectName(), true);
+            LoadWindowPlace(ini, windows.diagram, {windows.diagram.objectName(), true},
+                            placesKnown);
             windows.diagram.setHasPlace();
         }
     }
@@ -115,7 +116,8 @@ bool SaveSettings(ProgramWindows& windows)
             ini.WriteString(kFormel, QStringLiteral("text") + index, texts.value(k));
         }
         if (windows.diagram.hasPlace())
-            savePosition(ini, windows.diagram, windows.diagram.objectName(), true);
+            SaveWindowPlace(ini, earlier, windows.diagram, {windows.diagram.objectName(), true},
+                            placesKnown);
         const QString error = ini.UpdateFileKeepingBackup();
         if (!error.isEmpty()) {
             ShowInfo(error, &windows.mainWindow);
