@@ -126,6 +126,11 @@ void MainWindow::onUndo()
     currentSheet().undo();
 }
 
+void MainWindow::onRedo()
+{
+    currentSheet().redo();
+}
+
 void MainWindow::onCopyAll()
 {
     currentSheet().selectAll();

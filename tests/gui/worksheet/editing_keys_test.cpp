@@ -295,6 +295,14 @@ void EditingKeysTest::ctrlZAndClipboardStayWithTheEditor()
     QCOMPARE(pageLines(memo), QStringList{"abcab"});
     QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(pageLines(memo), QStringList{"abc"});
+    // Redo: Ctrl+Y as on most desktops, and the editor's own Ctrl+Shift+Z.
+    QTest::keyClick(&memo, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(pageLines(memo), QStringList{"abcab"});
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(pageLines(memo), QStringList{"abcab"});
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(pageLines(memo), QStringList{"abc"});
     select(memo, 0, 1, 3);
     QTest::keyClick(&memo, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(pageLines(memo), QStringList{"a"});
