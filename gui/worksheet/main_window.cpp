@@ -11,6 +11,7 @@
 #include "platform/message_boxes.h"
 #include "platform/paper_palette.h"
 #include "unit_definitions/unit_definitions_window.h"
+#include "worksheet/sheet_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -66,7 +67,7 @@ void MainWindow::FormCreate()
 
 QTextEdit* MainWindow::createPage(const QString& objectName, const QString& caption)
 {
-    auto* memo = new QTextEdit(PageControl1);
+    auto* memo = new SheetPage(PageControl1);
     memo->setObjectName(objectName);
     // "Courier New" 11 pt bold black; fontconfig gives its metric twin Liberation Mono.
     QFont font(QStringLiteral("Courier New"), 11);
