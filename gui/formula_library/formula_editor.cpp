@@ -100,6 +100,8 @@ void FormulaLibraryWindow::FormCreate()
     ftitel->setGeometry(8, 8, 321, 97);
     ftitel->setSelectionMode(QAbstractItemView::SingleSelection);
 
+    ftitel->setAccessibleName(QStringLiteral("Formeln"));
+
     Label1 = makeLabel("Label1", QStringLiteral("Formel:"), this, 8, 109);
 
     RichEdit1 = new QTextEdit(this);
@@ -108,12 +110,14 @@ void FormulaLibraryWindow::FormCreate()
     RichEdit1->setLineWrapMode(QTextEdit::NoWrap); // lines of a formula, scrolled both ways
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Label1->setBuddy(RichEdit1);
 
     Label2 = makeLabel("Label2", QStringLiteral("Name:"), this, 8, 269);
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(8, 288, 321, 26);
+    Label2->setBuddy(Edit1);
 
     GroupBox2 = makeGroupBox("GroupBox2", QStringLiteral("Formel "), this, 8, 317);
     BTSpeichern = makeButton("BTSpeichern", QStringLiteral("Merken"), GroupBox2, 8, 24, 97, 25);

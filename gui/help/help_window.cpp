@@ -3,6 +3,7 @@
 
 #include "files/page_files.h"
 #include "files/program_dir.h"
+#include "platform/accessibility.h"
 #include "platform/paper_palette.h"
 
 #include <QFileInfo>
@@ -15,6 +16,7 @@ namespace quorvel {
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
+    InstallAccessibleInterfaces(); // a window, not a "filler", to screen readers
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("Taschenrechner Hilfe"));
     resize(542, 387);
@@ -22,6 +24,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setReadOnly(true);
+    RichEdit1->setAccessibleName(QStringLiteral("Hilfetext"));
     MakePaper(*RichEdit1);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -63,6 +63,7 @@ UnitDefinitionsWindow::UnitDefinitionsWindow(TEFParser& parser, QWidget* parent)
 
     SiListBox = new QPlainTextEdit(this);
     SiListBox->setObjectName(QStringLiteral("SiListBox"));
+    SiListBox->setAccessibleName(QStringLiteral("Einheitendefinitionen"));
     QFont memoFont(QStringLiteral("Arial"));
     memoFont.setPixelSize(15);
     memoFont.setBold(true);

@@ -49,6 +49,7 @@ void MainWindow::FormCreate()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->setDocumentMode(true);
+    PageControl1->setAccessibleName(QStringLiteral("Arbeitsblätter"));
     Memo1 = createPage(QStringLiteral("Memo1"), QStringLiteral("Berechnung"));
     Memo2 = createPage(QStringLiteral("Memo2"), QStringLiteral("Notizen"));
     m_sheet1 = std::make_unique<SheetEditor>(*Memo1);
@@ -69,6 +70,7 @@ QTextEdit* MainWindow::createPage(const QString& objectName, const QString& capt
 {
     auto* memo = new SheetPage(PageControl1);
     memo->setObjectName(objectName);
+    memo->setAccessibleName(caption);
     // "Courier New" 11 pt bold black; fontconfig gives its metric twin Liberation Mono.
     QFont font(QStringLiteral("Courier New"), 11);
     font.setBold(true);
