@@ -169,10 +169,16 @@ void KeypadWindow::buildKeys()
          "", "Zeile berechnen", "Berechnet die Zeile der Einfügemarke wie die Eingabetaste"},
     };
 
+    // The faces keep their colours under every desktop theme, so the captions keep theirs: a
+    // dark theme's light text would hardly show on the light faces.
+    QPalette captions = palette();
+    captions.setColor(QPalette::WindowText, Qt::black);
+
     for (const KeyDescription& k : keys) {
         auto* key = new THemisphereButton(Panel2);
         key->setObjectName(QLatin1String(k.name));
         key->setFont(keypadFont(k.fontPixels, k.bold));
+        key->setPalette(captions);
         key->setGeometry(k.left, k.top, 31, 31);
         HemisphereLook look; // lowered outer ring, no inner ring, width 2, attenuation 1, shaded
         look.Caption = QString::fromUtf8(k.caption);
