@@ -15,6 +15,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-liberation2 xvfb xauth xdotool
           openbox nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db)
+# The AT-SPI check: a session bus, the accessibility bus and a client that talks to it.
+packages+=(dbus-daemon at-spi2-core python3-dbus)
 
 install_packages() {
     local missing=()
