@@ -218,7 +218,8 @@ void KeypadWindow::applyStayOnTop()
 
 void KeypadWindow::showKeypad()
 {
-    // Shown from the keyboard, the keypad's first field takes it, not the parked window.
+    // Shown, the keypad gives the keyboard to its first field, not to the window itself where
+    // changeEvent parked it.
     if (focusWidget() == nullptr || focusWidget() == this)
         ComboBox1->setFocus(Qt::OtherFocusReason);
     show();

@@ -116,7 +116,7 @@ void MainWindow::CreateMainMenu()
     bearbeiten->setObjectName(QStringLiteral("Bearbeiten1"));
     keyEntry(bearbeiten, "Undo1", QStringLiteral("&Undo                         "),
              SheetCommand::Undo, &MainWindow::onUndo);
-    keyEntry(bearbeiten, "Wiederholen1", QStringLiteral("&Wiederholen              "),
+    keyEntry(bearbeiten, "Wiederholen1", QStringLiteral("&Wiederholen             "),
              SheetCommand::Redo, &MainWindow::onRedo);
     bearbeiten->addSeparator();
     entry(bearbeiten, "Alleskopieren1", QStringLiteral("&Alles kopieren"), &MainWindow::onCopyAll);

@@ -140,7 +140,7 @@ void MenusTest::mainMenuCaptions()
              (QStringList{"Text laden", "Text speichern", "Drucken...", "Als PDF speichern...", "-",
                           "Neue Seite", "-", "Ende"}));
     QCOMPARE(captions(*topMenu(w.mainWindow, "Bearbeiten")),
-             (QStringList{"Undo                         ^Z", "Wiederholen              ^Y", "-",
+             (QStringList{"Undo                         ^Z", "Wiederholen             ^Y", "-",
                           "Alles kopieren", "Kopieren                   ^C",
                           "Einf\u00FCgen                   ^V", "-", "Blatt L\u00F6schen", "-",
                           "Blatt neu berechnen   F9", "Alle Variablen l\u00F6schen", "-", "holen",
