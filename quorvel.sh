@@ -32,6 +32,8 @@ sudo=""
 apt_get() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
 }
+# The AT-SPI check: a session bus, the accessibility bus and a client that talks to it.
+packages+=(dbus-daemon at-spi2-core python3-dbus)
 
 install_packages() {
     local missing=()

@@ -12,6 +12,7 @@
 #include "platform/paper_palette.h"
 #include "platform/window_system.h"
 #include "unit_definitions/unit_definitions_window.h"
+#include "worksheet/sheet_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -50,6 +51,7 @@ void MainWindow::FormCreate()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->setDocumentMode(true);
+    PageControl1->setAccessibleName(QStringLiteral("Arbeitsblätter"));
     Memo1 = createPage(QStringLiteral("Memo1"), QStringLiteral("Berechnung"));
     Memo2 = createPage(QStringLiteral("Memo2"), QStringLiteral("Notizen"));
     m_sheet1 = std::make_unique<SheetEditor>(*Memo1);
@@ -68,8 +70,9 @@ void MainWindow::FormCreate()
 
 QTextEdit* MainWindow::createPage(const QString& objectName, const QString& caption)
 {
-    auto* memo = new QTextEdit(PageControl1);
+    auto* memo = new SheetPage(PageControl1);
     memo->setObjectName(objectName);
+    memo->setAccessibleName(caption);
     // "Courier New" 11 pt bold black; fontconfig gives its metric twin Liberation Mono.
     QFont font(QStringLiteral("Courier New"), 11);
     font.setBold(true);

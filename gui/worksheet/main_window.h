@@ -120,6 +120,7 @@ public:
 
     // "Bearbeiten" menu commands (sheet_commands.cpp).
     void onUndo();
+    void onRedo();
     void onCopyAll();
     void onCopy();
     void onPaste();

@@ -131,6 +131,11 @@ void MainWindow::onUndo()
     currentSheet().undo();
 }
 
+void MainWindow::onRedo()
+{
+    currentSheet().redo();
+}
+
 void MainWindow::onCopyAll()
 {
     currentSheet().selectAll();
