@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program_settings.h"
 
+#include "files/page_files.h"
+#include "files/program_dir.h"
 #include "platform/message_boxes.h"
-#include "platform/page_files.h"
-#include "platform/program_dir.h"
+#include "platform/window_system.h"
 #include "program_windows.h"
+#include "settings_store/component_store.h"
 #include "settings_store/store_routines.h"
-#include "settings_store/tiniobj.h"
 #include "single_instance.h"
 #include "termination_signals.h"
+#include "window_places.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -26,30 +28,7 @@ const QString kFormel = QStringLiteral("Formel");
 
 QString pageFile(int index)
 {
-    return ProgramDir() + (index == 0 ? QStringLiteral("QV1.rtf") : QStringLiteral("QV2.rtf"));
-}
-
-void loadPosition(Tiniobj& ini, QWidget& window, const QString& section, bool withSize)
-{
-    const int top = ini.ReadInteger(section, QStringLiteral("top"), window.y());
-    const int left = ini.ReadInteger(section, QStringLiteral("left"), window.x());
-    window.move(left, top);
-    if (withSize) {
-        const int width = ini.ReadInteger(section, QStringLiteral("width"), window.width());
-        const int height = ini.ReadInteger(section, QStringLiteral("height"), window.height());
-        window.resize(width, height);
-    }
-    FitFormToScreen(&window);
-}
-
-void savePosition(Tiniobj& ini, const QWidget& window, const QString& section, bool withSize)
-{
-    ini.WriteInteger(section, QStringLiteral("top"), window.y());
-    ini.WriteInteger(section, QStringLiteral("left"), window.x());
-    if (withSize) {
-        ini.WriteInteger(section, QStringLiteral("width"), window.width());
-        ini.WriteInteger(section, QStringLiteral("height"), window.height());
-    }
+    return ProgramDir() + PageFileName(index);
 }
 
 } // namespace
@@ -57,17 +36,18 @@ void savePosition(Tiniobj& ini, const QWidget& window, const QString& section, b
 void LoadSettings(ProgramWindows& windows)
 {
     if (QFileInfo::exists(ProgramIniName())) {
-        Tiniobj ini;
+        ComponentStore ini;
         ini.SaveMemos = false;
-        ini.LoadForm(&windows.form1);
-        loadPosition(ini, windows.form1, kForm1, true);
+        const bool placesKnown = PlatformKnowsWindowPlaces();
+        ini.LoadForm(&windows.mainWindow);
+        LoadWindowPlace(ini, windows.mainWindow, {kForm1, true}, placesKnown);
 
-        ini.LoadForm(&windows.form2);
-        loadPosition(ini, windows.form2, kForm2, false);
-        windows.form1.KeypadVisible = ini.ReadBool(kForm2, QStringLiteral("visible"), false);
+        ini.LoadForm(&windows.keypad);
+        LoadWindowPlace(ini, windows.keypad, {kForm2, false}, placesKnown);
+        windows.mainWindow.KeypadVisible = ini.ReadBool(kForm2, QStringLiteral("visible"), false);
 
         ini.SaveMemos = true;
-        ini.LoadForm(&windows.form4);
+        ini.LoadForm(&windows.unitDefinitions);
         ini.SaveMemos = false;
 
         // The count comes from a file anyone may have edited; no more formulas are read than
@@ -82,75 +62,90 @@ void LoadSettings(ProgramWindows& windows)
             titles << ini.ReadString(kFormel, QStringLiteral("titel") + index, QString());
             texts << ini.ReadString(kFormel, QStringLiteral("text") + index, QString());
         }
-        windows.form5.setFormulas(titles, texts);
+        windows.formulaLibrary.setFormulas(titles, texts);
+        if (ini.IniFile().sectionExists(windows.diagram.objectName().toStdU16String())) {
+            LoadWindowPlace(ini, windows.diagram, {windows.diagram.objectName(), true},
+                            placesKnown);
+            windows.diagram.setHasPlace();
+        }
     }
 
     for (int index : {0, 1}) {
         const QString path = pageFile(index);
         QString error;
-        if (QFileInfo::exists(path) && !LoadDocument(*windows.form1.page(index), path, &error))
-            ShowInfo(error, &windows.form1);
+        if (QFileInfo::exists(path) && !LoadDocument(*windows.mainWindow.page(index), path, &error))
+            ShowInfo(error, &windows.mainWindow);
     }
 }
 
 bool SaveSettings(ProgramWindows& windows)
 {
     if (const QString problem = ProgramDirProblem(); !problem.isEmpty()) {
-        ShowInfo(problem, &windows.form1);
+        ShowInfo(problem, &windows.mainWindow);
         return false;
     }
     bool ok = true;
     {
-        Tiniobj ini(QString(), Tiniobj::Start::Empty);
+        ComponentStore ini(QString(), ComponentStore::Start::Empty);
+        // The places the platform cannot report are kept as the file has them.
+        const bool placesKnown = PlatformKnowsWindowPlaces();
+        const ComponentStore earlier(QString(), placesKnown ? ComponentStore::Start::Empty
+                                                            : ComponentStore::Start::FromFile);
         ini.SaveMemos = false;
-        ini.SaveForm(&windows.form1);
-        savePosition(ini, windows.form1, kForm1, true);
+        ini.SaveForm(&windows.mainWindow);
+        SaveWindowPlace(ini, earlier, windows.mainWindow, {kForm1, true}, placesKnown);
 
-        ini.SaveForm(&windows.form2);
-        savePosition(ini, windows.form2, kForm2, false);
+        ini.SaveForm(&windows.keypad);
+        SaveWindowPlace(ini, earlier, windows.keypad, {kForm2, false}, placesKnown);
         // Once the main window has closed, the keypad is closed as well; its state from just
         // before counts.
-        const bool keypadShown =
-            windows.form1.isVisible() ? windows.form2.isVisible() : windows.form1.KeypadVisible;
+        const bool keypadShown = windows.mainWindow.isVisible() ? windows.keypad.isVisible()
+                                                                : windows.mainWindow.KeypadVisible;
         ini.WriteBool(kForm2, QStringLiteral("visible"), keypadShown);
 
         ini.SaveMemos = true;
-        ini.SaveForm(&windows.form4);
+        ini.SaveForm(&windows.unitDefinitions);
         ini.SaveMemos = false;
 
-        const QStringList titles = windows.form5.titles();
-        const QStringList texts = windows.form5.encodedTexts();
+        const QStringList titles = windows.formulaLibrary.titles();
+        const QStringList texts = windows.formulaLibrary.encodedTexts();
         ini.WriteInteger(kFormel, QStringLiteral("count"), static_cast<int>(titles.size()));
         for (qsizetype k = 0; k < titles.size(); ++k) {
             const QString index = QString::number(k);
             ini.WriteString(kFormel, QStringLiteral("titel") + index, titles[k]);
             ini.WriteString(kFormel, QStringLiteral("text") + index, texts.value(k));
         }
+        if (windows.diagram.hasPlace())
+            SaveWindowPlace(ini, earlier, windows.diagram, {windows.diagram.objectName(), true},
+                            placesKnown);
         const QString error = ini.UpdateFileKeepingBackup();
         if (!error.isEmpty()) {
-            ShowInfo(error, &windows.form1);
+            ShowInfo(error, &windows.mainWindow);
             ok = false;
         }
     }
     for (int index : {0, 1}) {
-        const QString error = SaveDocument(*windows.form1.page(index), pageFile(index));
+        const QString error = SaveDocument(*windows.mainWindow.page(index), pageFile(index));
         if (!error.isEmpty()) {
-            ShowInfo(error, &windows.form1);
+            ShowInfo(error, &windows.mainWindow);
             ok = false;
         }
     }
     return ok;
 }
 
-int RunQuorvel(QApplication& app, const QString& folder)
+int RunQuorvel(QApplication& app, const QString& folder, const ActivationToken& token)
 {
     if (!folder.isEmpty())
         SetProgramDir(folder);
     SingleInstance instance(ProgramDir());
-    switch (instance.claim()) {
+    switch (instance.claim(token)) {
     case SingleInstance::Claim::Claimed:
         break;
     case SingleInstance::Claim::HandedOver:
+        // The user asked for the window; where it cannot come, the user hears why.
+        if (const QString obstacle = ActivationObstacle(token); !obstacle.isEmpty())
+            std::fputs((obstacle + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
         return 0;
     case SingleInstance::Claim::Unreachable:
         std::fputs("Quorvel l\u00E4uft bereits mit diesem Programmordner, antwortet aber nicht.\n",
@@ -159,10 +154,11 @@ int RunQuorvel(QApplication& app, const QString& folder)
     }
     InstallGermanTranslations(app);
     ProgramWindows windows;
-    EndOnTerminationSignals(windows.form1);
-    instance.setWindow(&windows.form1);
+    EndOnTerminationSignals(windows.mainWindow);
     LoadSettings(windows);
-    windows.form1.show();
+    windows.mainWindow.show();
+    instance.setFrontRequestHandler(
+        [&windows](const ActivationToken& later) { BringToFront(windows.mainWindow, later); });
     const int result = QApplication::exec();
     SaveSettings(windows);
     return result;

@@ -4,6 +4,8 @@
 // "QV1.rtf" and "QV2.rtf", all in the program folder.
 #pragma once
 
+#include "platform/window_activation.h"
+
 #include <QString>
 
 class QApplication;
@@ -20,7 +22,9 @@ void LoadSettings(ProgramWindows& windows);
 bool SaveSettings(ProgramWindows& windows);
 
 // The whole life of the program in its order: the windows, LoadSettings, the message loop with
-// the first showing, SaveSettings. An empty folder stands for the program folder.
-int RunQuorvel(QApplication& app, const QString& folder = QString());
+// the first showing, SaveSettings. An empty folder stands for the program folder. `token` is
+// the launcher's activation token (LauncherToken), which a second start hands to the first.
+int RunQuorvel(QApplication& app, const QString& folder = QString(),
+               const ActivationToken& token = {});
 
 } // namespace quorvel

@@ -8,15 +8,18 @@ namespace quorvel {
 
 ProgramWindows::ProgramWindows()
 {
-    form1.setKeypad(&form2);
-    form1.setFormulaEditor(&form5);
-    form1.setHelpWindow(&form6);
-    form1.setUnitDefinitionsWindow(&form4);
+    mainWindow.setKeypad(&keypad);
+    mainWindow.setFormulaEditor(&formulaLibrary);
+    mainWindow.setHelpWindow(&help);
+    mainWindow.setUnitDefinitionsWindow(&unitDefinitions);
     // Closing the main window ends the program, whichever other window is open.
-    for (QWidget* window : std::initializer_list<QWidget*>{&form2, &form5, &form6, &form4})
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{&keypad, &formulaLibrary, &help, &unitDefinitions})
         window->setAttribute(Qt::WA_QuitOnClose, false);
-    form1.setDocumentCommands(&documents);
-    form1.setSheetPrinting(&printing);
+    mainWindow.setDocumentCommands(&documents);
+    mainWindow.setSheetPrinting(&printing);
+    QObject::connect(&mainWindow, &MainWindow::diagramRequested, &diagram,
+                     [this] { diagramCommand.run(*mainWindow.CurrentEditor()); });
 }
 
 } // namespace quorvel

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's windows, created in their start-up order (main window, keypad, formula editor,
-// help window, unit definitions window) and connected to each other. The program entry holds
-// one; the window tests use the same wiring.
+// help window, unit definitions window, diagram window) and connected to each other. The program
+// entry holds one; the window tests use the same wiring.
 #pragma once
 
+#include "diagram/diagram_command.h"
+#include "diagram/diagram_window.h"
 #include "formula_library/formula_editor.h"
-#include "formula_library/help_window.h"
+#include "help/help_window.h"
 #include "keypad/keypad_window.h"
 #include "unit_definitions/unit_definitions_window.h"
 #include "worksheet/documents.h"
@@ -22,15 +24,18 @@ struct ProgramWindows
 
     // Declaration order is creation order: the keypad reads the popup menu's function list,
     // the formula editor finds "Bearbeiten..." in the "Ablage" menu.
-    TForm1 form1;
-    TForm2 form2{form1, &form1};
-    TForm5 form5{form1};
-    TForm6 form6;
-    TForm4 form4{form1.parser()};
+    MainWindow mainWindow;
+    KeypadWindow keypad{mainWindow, &mainWindow};
+    FormulaLibraryWindow formulaLibrary{mainWindow};
+    HelpWindow help;
+    UnitDefinitionsWindow unitDefinitions{mainWindow.parser()};
     // "Text laden" and "Text speichern".
-    DocumentCommands documents{form1};
+    DocumentCommands documents{mainWindow};
     // "Drucken..." and "Als PDF speichern...".
-    SheetPrinting printing{form1};
+    SheetPrinting printing{mainWindow};
+    // "Diagramm...": one diagram window, which a new diagram fills anew.
+    DiagramWindow diagram{&mainWindow};
+    DiagramCommand diagramCommand{mainWindow.parser(), diagram, mainWindow};
 };
 
 } // namespace quorvel

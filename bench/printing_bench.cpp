@@ -19,9 +19,9 @@ namespace {
 void BM_WritePdf(benchmark::State& state)
 {
     quorvel::ProgramWindows windows;
-    QTextEdit* memo = windows.form1.CurrentEditor();
+    QTextEdit* memo = windows.mainWindow.CurrentEditor();
     memo->setPlainText(quorvel::bench::sheetText(static_cast<int>(state.range(0))));
-    windows.form1.RecalcSheet();
+    windows.mainWindow.RecalcSheet();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Berechnung.pdf"));
     for (auto _ : state) {

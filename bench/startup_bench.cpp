@@ -21,12 +21,12 @@
 //                    process
 //   peak MB          (--big, --line) the child's peak resident memory
 #include "bench_sheet.h"
-#include "platform/program_dir.h"
-#include "platform/rtf_writer.h"
-#include "platform/settings_file.h"
+#include "files/atomic_file.h"
+#include "files/program_dir.h"
 #include "program_settings.h"
 #include "program_windows.h"
 #include "qt_bench_main.h"
+#include "rtf/writer.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -140,12 +140,12 @@ bool prepareFolder(const QString& folder, Page kind)
     bool ok = false;
     {
         quorvel::ProgramWindows windows;
-        windows.form1.CurrentEditor()->setPlainText(quorvel::bench::sheetText(10000));
-        windows.form1.RecalcSheet(); // results and red marks, as a worked sheet has them
+        windows.mainWindow.CurrentEditor()->setPlainText(quorvel::bench::sheetText(10000));
+        windows.mainWindow.RecalcSheet(); // results and red marks, as a worked sheet has them
         ok = quorvel::SaveSettings(windows);
         if (ok && kind != Page::Sheet) {
             QTextDocument big;
-            big.setDefaultFont(windows.form1.page(0)->document()->defaultFont());
+            big.setDefaultFont(windows.mainWindow.page(0)->document()->defaultFont());
             if (kind == Page::Line) {
                 // Digits and letters without a paragraph break: one line in the page.
                 const QString piece = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyz");
@@ -164,7 +164,7 @@ bool prepareFolder(const QString& folder, Page kind)
                                   : QStringLiteral("x%1 = %2m").arg(i % 100).arg(i));
                 big.setPlainText(lines.join(QLatin1Char('\n')));
             }
-            ok = quorvel::WriteFileReason(folder + QStringLiteral("/QV1.rtf"),
+            ok = quorvel::WriteFileReason(folder + QLatin1Char('/') + quorvel::PageFileName(0),
                                           quorvel::WriteRtf(big))
                      .isEmpty();
         }
@@ -194,9 +194,9 @@ bool runSeries(const QString& title, Page kind, int runs)
         return false;
     }
     const bool goToEnd = kind != Page::Sheet;
-    std::printf(
-        "\n%s: QV1.rtf %lld bytes; %d runs\n", title.toLocal8Bit().constData(),
-        static_cast<long long>(QFileInfo(folder.filePath(QStringLiteral("QV1.rtf"))).size()), runs);
+    std::printf("\n%s: QV1.rtf %lld bytes; %d runs\n", title.toLocal8Bit().constData(),
+                static_cast<long long>(QFileInfo(folder.filePath(quorvel::PageFileName(0))).size()),
+                runs);
 
     std::map<std::string, std::vector<double>> figures;
     for (int run = 0; run < runs; ++run) {

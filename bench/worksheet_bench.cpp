@@ -23,9 +23,9 @@ struct Sheet
 {
     explicit Sheet(int lines)
     {
-        memo = windows.form1.CurrentEditor();
+        memo = windows.mainWindow.CurrentEditor();
         memo->setPlainText(sheetText(lines));
-        windows.form1.show();
+        windows.mainWindow.show();
         QCoreApplication::processEvents();
     }
 
@@ -43,7 +43,7 @@ void BM_RecalcSheetAllLinesChange(benchmark::State& state)
         sheet.memo->setPlainText(text);
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        sheet.windows.form1.RecalcSheet();
+        sheet.windows.mainWindow.RecalcSheet();
         QCoreApplication::processEvents();
     }
     state.counters["lines"] = static_cast<double>(sheet.memo->document()->blockCount());
@@ -54,10 +54,10 @@ BENCHMARK(BM_RecalcSheetAllLinesChange)->Arg(1000)->Arg(10000)->Unit(benchmark::
 void BM_RecalcSheet(benchmark::State& state)
 {
     Sheet sheet(static_cast<int>(state.range(0)));
-    sheet.windows.form1.RecalcSheet(); // the first run writes the results behind the formulas
+    sheet.windows.mainWindow.RecalcSheet(); // the first run writes the results behind the formulas
     QCoreApplication::processEvents();
     for (auto _ : state) {
-        sheet.windows.form1.RecalcSheet();
+        sheet.windows.mainWindow.RecalcSheet();
         QCoreApplication::processEvents();
     }
     state.counters["lines"] = static_cast<double>(sheet.memo->document()->blockCount());
@@ -68,12 +68,12 @@ BENCHMARK(BM_RecalcSheet)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 void BM_RecalcEngineOnly(benchmark::State& state)
 {
     Sheet sheet(static_cast<int>(state.range(0)));
-    sheet.windows.form1.RecalcSheet();
+    sheet.windows.mainWindow.RecalcSheet();
     std::vector<std::u16string> lines;
     for (const QString& line : sheet.memo->toPlainText().split(QLatin1Char('\n')))
         lines.push_back(line.toStdU16String());
-    quorvel::TEFParser& parser = sheet.windows.form1.parser();
-    quorvel::LineEvaluator& evaluator = sheet.windows.form1.lineEvaluator();
+    quorvel::TEFParser& parser = sheet.windows.mainWindow.parser();
+    quorvel::LineEvaluator& evaluator = sheet.windows.mainWindow.lineEvaluator();
     for (auto _ : state) {
         parser.Vars.Clear();
         for (const std::u16string& line : lines)
@@ -85,7 +85,8 @@ BENCHMARK(BM_RecalcEngineOnly)->Arg(10000)->Unit(benchmark::kMillisecond);
 void BM_EnterOnLastLine(benchmark::State& state)
 {
     Sheet sheet(static_cast<int>(state.range(0)));
-    sheet.windows.form1.RecalcSheet(); // defines the variables; the caret on the empty last line
+    sheet.windows.mainWindow
+        .RecalcSheet(); // defines the variables; the caret on the empty last line
     QCoreApplication::processEvents();
     int i = 0;
     for (auto _ : state) {
@@ -94,7 +95,7 @@ void BM_EnterOnLastLine(benchmark::State& state)
         c.insertText(QStringLiteral("v%1*3+1km").arg(i++ % 100));
         sheet.memo->setTextCursor(c);
         state.ResumeTiming();
-        sheet.windows.form1.MemoKeyPress(QChar(13));
+        sheet.windows.mainWindow.MemoKeyPress(QChar(13));
         QCoreApplication::processEvents();
     }
     state.counters["lines"] = static_cast<double>(sheet.memo->document()->blockCount());

@@ -8,11 +8,11 @@ endif()
 if(TARGET Qt6::Gui)
   quorvel_fuzz_target(rtf_reader_fuzz
     ${CMAKE_CURRENT_LIST_DIR}/rtf_reader_fuzz.cpp
-    ${PROJECT_SOURCE_DIR}/gui/platform/rtf_reader.cpp
-    ${PROJECT_SOURCE_DIR}/gui/platform/rtf_tokenizer.cpp
-    ${PROJECT_SOURCE_DIR}/gui/platform/rtf_control_words.cpp
-    ${PROJECT_SOURCE_DIR}/gui/platform/rtf_codepages.cpp
-    ${PROJECT_SOURCE_DIR}/gui/platform/rtf_writer.cpp
+    ${PROJECT_SOURCE_DIR}/gui/rtf/reader.cpp
+    ${PROJECT_SOURCE_DIR}/gui/rtf/tokenizer.cpp
+    ${PROJECT_SOURCE_DIR}/gui/rtf/control_words.cpp
+    ${PROJECT_SOURCE_DIR}/gui/rtf/codepages.cpp
+    ${PROJECT_SOURCE_DIR}/gui/rtf/writer.cpp
     ${PROJECT_SOURCE_DIR}/engine/base/text_encoding.cpp)
   target_include_directories(rtf_reader_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/gui ${PROJECT_SOURCE_DIR}/engine)
   target_link_libraries(rtf_reader_fuzz PRIVATE Qt6::Gui)

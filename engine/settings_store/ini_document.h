@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file held in memory: sections of key=value lines, read whole from the file's bytes
-// and written back whole. Plain C++; the store's window side (tiniobj.h) does the file access.
+// and written back whole. Plain C++; the store's window side (gui/settings_store/component_store.h)
+// does the file access.
 #pragma once
 
 #include <cstddef>

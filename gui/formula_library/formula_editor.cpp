@@ -35,12 +35,37 @@ QFont arialFont(int pixelSize, bool bold, bool italic)
     return font;
 }
 
-// A title is shown as it is; "&" would otherwise turn into an accelerator mark.
-QString menuCaption(const QString& title)
+// A title is shown as it is, its Alt letter the first letter or digit that no entry above it
+// uses (none when every one is taken). An "&" of the title is doubled, so it is no accelerator
+// mark.
+QString menuCaption(const QString& title, QString& usedLetters)
 {
-    QString caption = title;
-    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QString caption;
+    bool marked = false;
+    for (const QChar c : title) {
+        if (!marked && c.isLetterOrNumber() && !usedLetters.contains(c.toLower())) {
+            caption += QLatin1Char('&');
+            usedLetters += c.toLower();
+            marked = true;
+        }
+        caption += c;
+        if (c == QLatin1Char('&'))
+            caption += QLatin1Char('&');
+    }
     return caption;
+}
+
+// The Alt letter of a caption, lower case, or nothing.
+QString mnemonicOf(const QString& caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&')) {
+            if (caption.at(i + 1) != QLatin1Char('&'))
+                return caption.at(i + 1).toLower();
+            ++i;
+        }
+    }
+    return {};
 }
 
 QPushButton* makeButton(const char* name, const QString& caption, QWidget* parent, int left,
@@ -73,18 +98,19 @@ QGroupBox* makeGroupBox(const char* name, const QString& caption, QWidget* paren
 
 } // namespace
 
-TForm5::TForm5(FormulaLibraryHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+FormulaLibraryWindow::FormulaLibraryWindow(FormulaLibraryHost& host, QWidget* parent)
+    : QDialog(parent), m_host(host)
 {
     Q_ASSERT(m_host.ablageMenu() != nullptr);
     FormCreate();
 }
 
-TForm5::~TForm5()
+FormulaLibraryWindow::~FormulaLibraryWindow()
 {
     FormDestroy();
 }
 
-void TForm5::FormCreate()
+void FormulaLibraryWindow::FormCreate()
 {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Formeleditor"));
@@ -99,7 +125,9 @@ void TForm5::FormCreate()
     ftitel->setGeometry(8, 8, 321, 97);
     ftitel->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    Label1 = makeLabel("Label1", QStringLiteral("Formel:"), this, 8, 109);
+    ftitel->setAccessibleName(QStringLiteral("Formeln"));
+
+    Label1 = makeLabel("Label1", QStringLiteral("&Formel:"), this, 8, 109);
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
@@ -107,35 +135,40 @@ void TForm5::FormCreate()
     RichEdit1->setLineWrapMode(QTextEdit::NoWrap); // lines of a formula, scrolled both ways
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Tab goes on to the next field; Ctrl+Tab types a tab, which the pages keep.
+    RichEdit1->setTabChangesFocus(true);
+    RichEdit1->installEventFilter(this);
+    Label1->setBuddy(RichEdit1);
 
-    Label2 = makeLabel("Label2", QStringLiteral("Name:"), this, 8, 269);
+    Label2 = makeLabel("Label2", QStringLiteral("&Name:"), this, 8, 269);
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(8, 288, 321, 26);
+    Label2->setBuddy(Edit1);
 
     GroupBox2 = makeGroupBox("GroupBox2", QStringLiteral("Formel "), this, 8, 317);
-    BTSpeichern = makeButton("BTSpeichern", QStringLiteral("Merken"), GroupBox2, 8, 24, 97, 25);
+    BTSpeichern = makeButton("BTSpeichern", QStringLiteral("&Merken"), GroupBox2, 8, 24, 97, 25);
     BTSpeichern->setDefault(true);
-    BTDelete = makeButton("BTDelete", QStringLiteral("Löschen"), GroupBox2, 120, 24, 97, 25);
+    BTDelete = makeButton("BTDelete", QStringLiteral("&Löschen"), GroupBox2, 120, 24, 97, 25);
 
     GroupBox1 = makeGroupBox("GroupBox1", QStringLiteral("Markierung"), this, 8, 376);
-    BtGetText = makeButton("BtGetText", QStringLiteral("Holen"), GroupBox1, 8, 24, 97, 25);
-    BtToText = makeButton("BtToText", QStringLiteral("Einsetzen"), GroupBox1, 120, 24, 97, 25);
+    BtGetText = makeButton("BtGetText", QStringLiteral("&Holen"), GroupBox1, 8, 24, 97, 25);
+    BtToText = makeButton("BtToText", QStringLiteral("Ein&setzen"), GroupBox1, 120, 24, 97, 25);
 
-    BtEnde = makeButton("BtEnde", QStringLiteral("Ende"), this, 243, 324, 86, 109);
+    BtEnde = makeButton("BtEnde", QStringLiteral("&Ende"), this, 243, 324, 86, 109);
 
-    connect(ftitel, &QListWidget::itemClicked, this, [this] { ftitelClick(); });
+    connect(ftitel, &QListWidget::itemClicked, this, [this] { onTitleChosen(); });
     // Keyboard moves in the list act like clicks, as in a list box.
     connect(ftitel, &QListWidget::currentRowChanged, this, [this] {
         if (!m_changingList)
-            ftitelClick();
+            onTitleChosen();
     });
-    connect(BTSpeichern, &QPushButton::clicked, this, [this] { BTSpeichernClick(); });
-    connect(BTDelete, &QPushButton::clicked, this, [this] { BTDeleteClick(); });
-    connect(BtGetText, &QPushButton::clicked, this, [this] { BtGetTextClick(); });
-    connect(BtToText, &QPushButton::clicked, this, [this] { BtToTextClick(); });
-    connect(BtEnde, &QPushButton::clicked, this, [this] { BtEndeClick(); });
+    connect(BTSpeichern, &QPushButton::clicked, this, [this] { onSave(); });
+    connect(BTDelete, &QPushButton::clicked, this, [this] { onDelete(); });
+    connect(BtGetText, &QPushButton::clicked, this, [this] { onTakeSelection(); });
+    connect(BtToText, &QPushButton::clicked, this, [this] { onInsertIntoPage(); });
+    connect(BtEnde, &QPushButton::clicked, this, [this] { onClose(); });
 
     // Centred on the screen whatever the parent, as the original dialog was.
     if (const QScreen* screen = this->screen())
@@ -144,36 +177,38 @@ void TForm5::FormCreate()
     FormulaTexts.clear();
 }
 
-void TForm5::FormDestroy()
+void FormulaLibraryWindow::FormDestroy()
 {
     // The menu entries belong to the main window's menu; their connections to this window end
     // with it, so a late click cannot reach a destroyed library.
     FormulaTexts.clear();
 }
 
-void TForm5::showEvent(QShowEvent* event)
+void FormulaLibraryWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
 }
 
-void TForm5::keyPressEvent(QKeyEvent* event)
+bool FormulaLibraryWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    // The original dialog had no cancel button, so Esc does not close it.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
+    if (watched == RichEdit1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            RichEdit1->insertPlainText(QStringLiteral("\t"));
+            return true;
+        }
     }
-    QDialog::keyPressEvent(event);
+    return QDialog::eventFilter(watched, event);
 }
 
-void TForm5::FormShow()
+void FormulaLibraryWindow::FormShow()
 {
     focusTitle();
 }
 
-void TForm5::focusTitle()
+void FormulaLibraryWindow::focusTitle()
 {
     Edit1->setFocus();
     Edit1->selectAll();
@@ -181,7 +216,7 @@ void TForm5::focusTitle()
 
 // ---- the library ----------------------------------------------------------------------------
 
-void TForm5::setFormulas(const QStringList& titles, const QStringList& encodedTexts)
+void FormulaLibraryWindow::setFormulas(const QStringList& titles, const QStringList& encodedTexts)
 {
     m_changingList = true;
     ftitel->clear();
@@ -198,7 +233,7 @@ void TForm5::setFormulas(const QStringList& titles, const QStringList& encodedTe
     m_changingList = false;
 }
 
-QStringList TForm5::titles() const
+QStringList FormulaLibraryWindow::titles() const
 {
     QStringList result;
     for (int k = 0; k < ftitel->count(); ++k)
@@ -206,18 +241,18 @@ QStringList TForm5::titles() const
     return result;
 }
 
-QStringList TForm5::encodedTexts() const
+QStringList FormulaLibraryWindow::encodedTexts() const
 {
     return FormulaTexts;
 }
 
-int TForm5::selectedIndex() const
+int FormulaLibraryWindow::selectedIndex() const
 {
     const QList<QListWidgetItem*> selected = ftitel->selectedItems();
     return selected.isEmpty() ? -1 : ftitel->row(selected.first());
 }
 
-int TForm5::indexOfTitle(const QString& title) const
+int FormulaLibraryWindow::indexOfTitle(const QString& title) const
 {
     for (int k = 0; k < ftitel->count(); ++k) {
         if (QString::compare(ftitel->item(k)->text(), title, Qt::CaseInsensitive) == 0)
@@ -226,18 +261,32 @@ int TForm5::indexOfTitle(const QString& title) const
     return -1;
 }
 
-QString TForm5::worksheetSelection() const
+QString FormulaLibraryWindow::worksheetSelection() const
 {
     return m_host.selectedText();
 }
 
-void TForm5::appendMenuEntry(const QString& title)
+void FormulaLibraryWindow::appendMenuEntry(const QString& title)
 {
-    QAction* entry = m_host.ablageMenu()->addAction(menuCaption(title));
-    connect(entry, &QAction::triggered, this, [this, entry] { FormelClick(entry); });
+    QAction* entry = m_host.ablageMenu()->addAction(title);
+    entry->setData(title); // the caption's text, whatever Alt letter it gets
+    connect(entry, &QAction::triggered, this, [this, entry] { onFormulaEntry(entry); });
+    assignAltLetters();
 }
 
-void TForm5::removeMenuEntry(int index)
+// Gives the formula entries their Alt letters anew after an entry came or went, so that every
+// entry keeps a letter of its own where its title has one.
+void FormulaLibraryWindow::assignAltLetters()
+{
+    const QList<QAction*> entries = m_host.ablageMenu()->actions();
+    QString used;
+    for (qsizetype i = 0; i < kFirstFormulaEntry && i < entries.size(); ++i)
+        used += mnemonicOf(entries.at(i)->text());
+    for (qsizetype i = kFirstFormulaEntry; i < entries.size(); ++i)
+        entries.at(i)->setText(menuCaption(entries.at(i)->data().toString(), used));
+}
+
+void FormulaLibraryWindow::removeMenuEntry(int index)
 {
     QMenu* menu = m_host.ablageMenu();
     const QList<QAction*> entries = menu->actions();
@@ -246,12 +295,13 @@ void TForm5::removeMenuEntry(int index)
         QAction* entry = entries.at(position);
         menu->removeAction(entry);
         delete entry;
+        assignAltLetters();
     }
 }
 
 // ---- the handlers ---------------------------------------------------------------------------
 
-void TForm5::ftitelClick()
+void FormulaLibraryWindow::onTitleChosen()
 {
     const int k = selectedIndex();
     if (k < 0)
@@ -260,7 +310,7 @@ void TForm5::ftitelClick()
     setTextWithLineBreaks(*RichEdit1, DecodeLineBreaks(FormulaTexts.at(k)));
 }
 
-void TForm5::BTSpeichernClick()
+void FormulaLibraryWindow::onSave()
 {
     const QString title = Edit1->text();
     if (title.isEmpty()) {
@@ -281,7 +331,7 @@ void TForm5::BTSpeichernClick()
     FormulaTexts[k] = EncodeLineBreaks(worksheetSelection());
 }
 
-void TForm5::BTDeleteClick()
+void FormulaLibraryWindow::onDelete()
 {
     const int k = selectedIndex();
     if (k < 0)
@@ -296,26 +346,26 @@ void TForm5::BTDeleteClick()
     removeMenuEntry(k);
 }
 
-void TForm5::BtGetTextClick()
+void FormulaLibraryWindow::onTakeSelection()
 {
     setTextWithLineBreaks(*RichEdit1, worksheetSelection());
     Edit1->setText(kNewTitle);
     focusTitle();
 }
 
-void TForm5::BtToTextClick()
+void FormulaLibraryWindow::onInsertIntoPage()
 {
     m_host.replaceSelection(RichEdit1->toPlainText());
 }
 
-void TForm5::BtEndeClick()
+void FormulaLibraryWindow::onClose()
 {
     close();
 }
 
 // ---- the "Ablage" menu -----------------------------------------------------------
 
-void TForm5::Bearbeiten2Click()
+void FormulaLibraryWindow::showWithSelection()
 {
     const QString selection = worksheetSelection();
     if (!selection.isEmpty()) {
@@ -327,7 +377,7 @@ void TForm5::Bearbeiten2Click()
     activateWindow();
 }
 
-void TForm5::FormelClick(QAction* entry)
+void FormulaLibraryWindow::onFormulaEntry(QAction* entry)
 {
     const qsizetype k = m_host.ablageMenu()->actions().indexOf(entry) - kFirstFormulaEntry;
     if (k < 0 || k >= ftitel->count())

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm5, the "Formeleditor" window, and the "Ablage" menu's formula entries with
-// their click (`FormelClick`) and "Bearbeiten..." (`Bearbeiten2Click`).
+// FormulaLibraryWindow, the "Formeleditor" window, and the "Ablage" menu's formula entries with
+// their click (`onFormulaEntry`) and "Bearbeiten..." (`showWithSelection`).
 //
 // The library is three sequences kept in step, index k being formula k in all three: the titles
 // (the items of `ftitel`), `FormulaTexts` (the texts with their line breaks encoded) and the
@@ -22,7 +22,7 @@ namespace quorvel {
 
 class FormulaLibraryHost;
 
-class TForm5 : public QDialog
+class FormulaLibraryWindow : public QDialog
 {
     Q_OBJECT
 
@@ -30,8 +30,8 @@ public:
     // Created hidden at program start, after the main window (whose "Ablage" menu must then
     // hold "Bearbeiten..." and a separator) and before the unit definitions window. Without a
     // parent the window is an independent top-level dialog; it centres itself on the screen.
-    explicit TForm5(FormulaLibraryHost& host, QWidget* parent = nullptr);
-    ~TForm5() override;
+    explicit FormulaLibraryWindow(FormulaLibraryHost& host, QWidget* parent = nullptr);
+    ~FormulaLibraryWindow() override;
 
     // For the settings code. setFormulas replaces the whole library: the titles, the
     // texts (as stored, still encoded; a missing text is empty, surplus texts are ignored) and
@@ -43,33 +43,34 @@ public:
     // "Ablage" → "Bearbeiten..."; the main window connects its entry here. A
     // non-empty selection of the active page goes into `RichEdit1` and "Neue Formel" into
     // `Edit1`; then the window is shown, not modal.
-    void Bearbeiten2Click();
+    void showWithSelection();
 
     // The click of a formula entry of the "Ablage" menu: k := the entry's index in
     // the menu - 2; for a valid k the decoded text of formula k replaces the selection of the
     // active page. The entries this class creates are connected here already.
-    void FormelClick(QAction* entry);
+    void onFormulaEntry(QAction* entry);
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
     void FormDestroy();
     void FormShow();
-    void ftitelClick();
-    void BTSpeichernClick();
-    void BTDeleteClick();
-    void BtGetTextClick();
-    void BtToTextClick();
-    void BtEndeClick();
+    void onTitleChosen();
+    void onSave();
+    void onDelete();
+    void onTakeSelection();
+    void onInsertIntoPage();
+    void onClose();
 
     int selectedIndex() const;
     int indexOfTitle(const QString& title) const;
     QString worksheetSelection() const;
     void appendMenuEntry(const QString& title);
     void removeMenuEntry(int index);
+    void assignAltLetters();
     void focusTitle();
 
     FormulaLibraryHost& m_host;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the formula library needs of the main window: its "Ablage" menu and the text of its
-// active page. TForm1 implements this interface and passes it to TForm5 when it creates the
-// formula editor. The library's question boxes are its own (they belong to its window).
+// active page. MainWindow implements this interface and passes it to FormulaLibraryWindow when it
+// creates the formula editor. The library's question boxes are its own (they belong to its window).
 #pragma once
 
 class QMenu;
@@ -14,9 +14,10 @@ class FormulaLibraryHost
 public:
     virtual ~FormulaLibraryHost() = default;
 
-    // The "Ablage" menu (`EigeneFormeln1`). When TForm5 is created it already holds
-    // "Bearbeiten..." (index 0) and a separator (index 1); TForm5 adds, removes and owns no
-    // other entries than the formula entries from index 2 on (the menu owns their QActions).
+    // The "Ablage" menu (`EigeneFormeln1`). When FormulaLibraryWindow is created it already holds
+    // "Bearbeiten..." (index 0) and a separator (index 1); FormulaLibraryWindow adds, removes and
+    // owns no other entries than the formula entries from index 2 on (the menu owns their
+    // QActions).
     virtual QMenu* ablageMenu() const = 0;
 
     // The selected text of the active page (`CurrentEditor`) with CR LF between its lines;

@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm2: the keypad's controls, built from one table of keys, and the handlers that act on the
-// worksheet through WorksheetPort.
+// KeypadWindow: the keypad's controls, built from one table of keys, and the handlers that act on
+// the worksheet through WorksheetPort.
 #include "keypad/keypad_window.h"
 
 #include "keypad/hemisphere_button.h"
 #include "keypad/real_edit.h"
 #include "keypad/worksheet_port.h"
+#include "platform/accessibility.h"
+#include "platform/window_system.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QLineEdit>
@@ -56,9 +60,10 @@ void setStaysOnTop(QWidget* window, bool onTop)
 
 } // namespace
 
-TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_worksheet(worksheet)
+KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
+    : QWidget(PlatformIsWayland() ? nullptr : parent, Qt::Window), m_worksheet(worksheet)
 {
+    InstallAccessibleInterfaces(); // a window, not a "filler", to screen readers
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Tasteneingabe"));
     setFont(keypadFont(11, false));
@@ -75,6 +80,9 @@ TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
     ComboBox1->setGeometry(6, 3, 132, 28);
     ComboBox1->setFont(keypadFont(16, true));
     ComboBox1->setToolTip(QStringLiteral("Doppelclick -> Übernehmen"));
+    ComboBox1->setAccessibleName(QStringLiteral("Funktion"));
+    ComboBox1->lineEdit()->setAccessibleName(QStringLiteral("Funktion"));
+    ComboBox1->view()->setAccessibleName(QStringLiteral("Funktionen"));
     ComboBox1->lineEdit()->installEventFilter(this);
     buildKeys();
 
@@ -84,10 +92,17 @@ TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
     CBOnTop->setGeometry(8, 11, 129, 17);
     // Arial's twin runs wider than MS Sans Serif: one pixel less keeps the caption in the box.
     CBOnTop->setFont(keypadFont(10, false));
-    connect(CBOnTop, &QCheckBox::clicked, this, &TForm2::CBOnTopClick);
+    // The box and its stored value stay, for the sessions on a platform that keeps windows on
+    // top; where the compositor alone decides, the box says so.
+    if (!PlatformKeepsWindowsOnTop())
+        CBOnTop->setToolTip(QStringLiteral("Unter Wayland entscheidet die Arbeitsumgebung,\n"
+                                           "welches Fenster oben bleibt.\n"
+                                           "Die Einstellung wirkt unter X11."));
+    connect(CBOnTop, &QCheckBox::clicked, this, &KeypadWindow::applyStayOnTop);
 
     Komma = new TRealSpinEdit(Panel1);
     Komma->setObjectName(QStringLiteral("Komma"));
+    Komma->setAccessibleName(QStringLiteral("Nachkommastellen"));
     Komma->setGeometry(144, 8, 36, 24);
     Komma->setFont(keypadFont(13, false));
     Komma->setText(QStringLiteral("0"));
@@ -95,16 +110,18 @@ TForm2::TForm2(WorksheetPort& worksheet, QWidget* parent)
     Komma->setIncrement(1);
     Komma->setSpinwidth(15);
     Komma->fitFontToRange(-99, 99);
-    connect(Komma, &TRealEdit::clicked, this, [this] { KommaSpinClick(Komma); });
+    connect(Komma, &TRealEdit::clicked, this, [this] { onDecimalsClicked(Komma); });
     connect(Komma, &QLineEdit::textChanged, this, [this] { emit decimalsChanged(Komma->Wert()); });
 
     FormCreate();
 }
 
-// The keys, one row each: name, caption, position in Panel2, face colour, font and handler.
-void TForm2::buildKeys()
+// The keys, one row each: name, caption, position in Panel2, face colour, font and handler, then
+// what a screen reader says: the key's German name (what the key does) and, where the caption
+// alone does not tell it, a description.
+void KeypadWindow::buildKeys()
 {
-    using Handler = void (TForm2::*)(QObject*);
+    using Handler = void (KeypadWindow::*)(QObject*);
     struct KeyDescription
     {
         const char* name;
@@ -115,55 +132,69 @@ void TForm2::buildKeys()
         int fontPixels;
         bool bold;
         Handler handler;
-        const char* hint; // UTF-8, empty for none
+        const char* hint;        // UTF-8, empty for none
+        const char* spoken;      // UTF-8
+        const char* description; // UTF-8, empty for none
     };
     static constexpr QRgb orange = 0xffff8000; // 255, 128, 0
     static constexpr QRgb olive = 0xff808040;  // 128, 128, 64
     static constexpr QRgb blue = 0xff0080c0;   // 0, 128, 192
     static constexpr QRgb brown = 0xff804000;  // 128, 64, 0
+    static constexpr Handler typing = &KeypadWindow::onTypingKey;
     static const KeyDescription keys[] = {
-        {"HemisphereButton25", ">", 146, 2, 0xffff8533, 16, true, &TForm2::ComboBox1DblClick, ""},
-        {"HemisphereButton17", "^2", 8, 40, olive, 11, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton24", "^3", 40, 40, olive, 11, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton18", "sqrt", 72, 40, olive, 11, true, &TForm2::HemisphereButton18Click,
-         ""},
-        {"HemisphereButton16", "^", 112, 40, blue, 11, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton10", "C", 148, 40, brown, 13, true, &TForm2::HemisphereButton10Click, ""},
-        {"hemi", "1", 8, 76, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton1", "2", 40, 76, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton2", "3", 72, 76, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton12", "/", 112, 76, blue, 11, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton22", "CL", 148, 76, brown, 13, true, &TForm2::HemisphereButton22Click,
-         ""},
-        {"HemisphereButton3", "4", 8, 108, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton4", "5", 40, 108, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton5", "6", 72, 108, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton13", "*", 112, 108, blue, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton23", "->", 148, 108, brown, 13, false, &TForm2::HemisphereButton23Click,
-         "Ans Ende springen"},
-        {"HemisphereButton6", "7", 8, 140, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton7", "8", 40, 140, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton8", "9", 72, 140, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton14", "+", 112, 140, blue, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton21", "erg", 148, 140, brown, 13, false, &TForm2::keybuttonclick,
-         "Letztes Ergebnis"},
-        {"HemisphereButton19", "π", 8, 172, olive, 16, true, &TForm2::HemisphereButton19Click, ""},
-        {"HemisphereButton9", "0", 40, 172, orange, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton11", ".", 72, 172, olive, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton15", "-", 112, 172, blue, 13, true, &TForm2::hemiClick, ""},
-        {"HemisphereButton20", "=", 148, 172, orange, 13, true, &TForm2::keybuttonclick, ""},
+        {"HemisphereButton25", ">", 146, 2, 0xffff8533, 16, true, &KeypadWindow::onFunctionKey, "",
+         "Funktion einfügen", "Fügt die Funktion aus dem Feld links ein"},
+        {"HemisphereButton17", "^2", 8, 40, olive, 11, true, typing, "", "Hoch zwei", ""},
+        {"HemisphereButton24", "^3", 40, 40, olive, 11, true, typing, "", "Hoch drei", ""},
+        {"HemisphereButton18", "sqrt", 72, 40, olive, 11, true, &KeypadWindow::onSquareRootKey, "",
+         "Wurzel", "Fügt sqrt() ein, die Einfügemarke zwischen den Klammern"},
+        {"HemisphereButton16", "^", 112, 40, blue, 11, true, typing, "", "Hoch", ""},
+        {"HemisphereButton10", "C", 148, 40, brown, 13, true, &KeypadWindow::onDeleteKey, "",
+         "Zeichen löschen", "Löscht das Zeichen vor der Einfügemarke"},
+        {"hemi", "1", 8, 76, orange, 13, true, typing, "", "Eins", ""},
+        {"HemisphereButton1", "2", 40, 76, orange, 13, true, typing, "", "Zwei", ""},
+        {"HemisphereButton2", "3", 72, 76, orange, 13, true, typing, "", "Drei", ""},
+        {"HemisphereButton12", "/", 112, 76, blue, 11, true, typing, "", "Geteilt durch", ""},
+        {"HemisphereButton22", "CL", 148, 76, brown, 13, true, &KeypadWindow::onClearLineKey, "",
+         "Zeile leeren", "Leert die Zeile der Einfügemarke"},
+        {"HemisphereButton3", "4", 8, 108, orange, 13, true, typing, "", "Vier", ""},
+        {"HemisphereButton4", "5", 40, 108, orange, 13, true, typing, "", "Fünf", ""},
+        {"HemisphereButton5", "6", 72, 108, orange, 13, true, typing, "", "Sechs", ""},
+        {"HemisphereButton13", "*", 112, 108, blue, 13, true, typing, "", "Mal", ""},
+        {"HemisphereButton23", "->", 148, 108, brown, 13, false, &KeypadWindow::onRewriteLineKey,
+         "Ans Ende springen", "Zeilenende", "Setzt die Einfügemarke ans Ende der Zeile"},
+        {"HemisphereButton6", "7", 8, 140, orange, 13, true, typing, "", "Sieben", ""},
+        {"HemisphereButton7", "8", 40, 140, orange, 13, true, typing, "", "Acht", ""},
+        {"HemisphereButton8", "9", 72, 140, orange, 13, true, typing, "", "Neun", ""},
+        {"HemisphereButton14", "+", 112, 140, blue, 13, true, typing, "", "Plus", ""},
+        {"HemisphereButton21", "erg", 148, 140, brown, 13, false, &KeypadWindow::onEnterOrResultKey,
+         "Letztes Ergebnis", "Letztes Ergebnis", "Fügt das letzte Ergebnis ein"},
+        {"HemisphereButton19", "π", 8, 172, olive, 16, true, &KeypadWindow::onPiKey, "", "Pi", ""},
+        {"HemisphereButton9", "0", 40, 172, orange, 13, true, typing, "", "Null", ""},
+        {"HemisphereButton11", ".", 72, 172, olive, 13, true, typing, "", "Dezimalpunkt", ""},
+        {"HemisphereButton15", "-", 112, 172, blue, 13, true, typing, "", "Minus", ""},
+        {"HemisphereButton20", "=", 148, 172, orange, 13, true, &KeypadWindow::onEnterOrResultKey,
+         "", "Zeile berechnen", "Berechnet die Zeile der Einfügemarke wie die Eingabetaste"},
     };
+
+    // The faces keep their colours under every desktop theme, so the captions keep theirs: a
+    // dark theme's light text would hardly show on the light faces.
+    QPalette captions = palette();
+    captions.setColor(QPalette::WindowText, Qt::black);
 
     for (const KeyDescription& k : keys) {
         auto* key = new THemisphereButton(Panel2);
         key->setObjectName(QLatin1String(k.name));
         key->setFont(keypadFont(k.fontPixels, k.bold));
+        key->setPalette(captions);
         key->setGeometry(k.left, k.top, 31, 31);
         HemisphereLook look; // lowered outer ring, no inner ring, width 2, attenuation 1, shaded
         look.Caption = QString::fromUtf8(k.caption);
         look.FaceColor = QColor::fromRgb(k.face);
         key->setLook(look);
         key->setToolTip(QString::fromUtf8(k.hint));
+        key->setAccessibleName(QString::fromUtf8(k.spoken));
+        key->setAccessibleDescription(QString::fromUtf8(k.description));
         const Handler handler = k.handler;
         connect(key, &THemisphereButton::clicked, this,
                 [this, handler, key] { (this->*handler)(key); });
@@ -172,7 +203,7 @@ void TForm2::buildKeys()
 
 // Fills the function list from the worksheet's "Funktionen" submenu, leaving out its first
 // entry; the text shows "sin()" until the settings are restored.
-void TForm2::FormCreate()
+void KeypadWindow::FormCreate()
 {
     const QStringList captions = m_worksheet.functionMenuCaptions();
     if (captions.size() > 1)
@@ -181,31 +212,67 @@ void TForm2::FormCreate()
     ComboBox1->setEditText(QStringLiteral("sin()"));
 }
 
-double TForm2::KommaValue() const
+double KeypadWindow::KommaValue() const
 {
     return Komma->Wert();
 }
 
-void TForm2::CBOnTopClick()
+void KeypadWindow::applyStayOnTop()
 {
+    // Changing the flags re-creates the windows, which a Wayland compositor then places anew,
+    // for nothing: it does not let a client stay on top.
+    if (!PlatformKeepsWindowsOnTop())
+        return;
     const bool onTop = CBOnTop->isChecked();
     setStaysOnTop(m_worksheet.mainWindow(), onTop);
     setStaysOnTop(this, onTop);
 }
 
-void TForm2::showKeypad()
+void KeypadWindow::showKeypad()
 {
+    // Shown, the keypad gives the keyboard to its first field, not to the window itself where
+    // changeEvent parked it.
+    if (focusWidget() == nullptr || focusWidget() == this)
+        ComboBox1->setFocus(Qt::OtherFocusReason);
     show();
     raise();
     activateWindow();
 }
 
+// Where the keyboard stayed with the keypad after a key, typing goes on in the page.
+void KeypadWindow::keepTypingInWorksheet()
+{
+    m_worksheet.focusWorksheet();
+    if (!PlatformActivatesOnRequest() && isActiveWindow())
+        setFocus(Qt::OtherFocusReason);
+}
+
+// The keypad itself has the focus only after keepTypingInWorksheet: its keys go to the page.
+bool KeypadWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && hasFocus())
+        if (QWidget* page = m_worksheet.currentPage())
+            return QCoreApplication::sendEvent(page, event);
+    return QWidget::event(event);
+}
+
+// Whenever the keypad loses the keyboard, its own focus goes to the window itself. A click on a
+// key makes the keypad the active window for a moment, and the window's focus would otherwise
+// pass through the function box on the way back to the worksheet: a screen reader would announce
+// the box at every key. The keypad is inactive here, so nothing is announced now either.
+void KeypadWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible())
+        setFocus(Qt::OtherFocusReason);
+}
+
 // The double click is taken here, before the line edit would select a word of the function
 // text: a selected word would be overwritten by the next key that reaches the box.
-bool TForm2::eventFilter(QObject* watched, QEvent* event)
+bool KeypadWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ComboBox1->lineEdit() && event->type() == QEvent::MouseButtonDblClick) {
-        ComboBox1DblClick(ComboBox1);
+        onFunctionKey(ComboBox1);
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -213,59 +280,62 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
 
 // Digits, ".", operators and powers: the key's caption replaces the selection, and the worksheet
 // gets the focus (an insertion that steps nothing back).
-void TForm2::hemiClick(QObject* Sender)
+void KeypadWindow::onTypingKey(QObject* Sender)
 {
     m_worksheet.InsertText(static_cast<THemisphereButton*>(Sender)->Caption(), 0);
+    keepTypingInWorksheet();
 }
 
-void TForm2::HemisphereButton18Click(QObject*)
+void KeypadWindow::onSquareRootKey(QObject*)
 {
     m_worksheet.InsertText(QStringLiteral("sqrt()"), 1);
+    keepTypingInWorksheet();
 }
 
 // π types "Pi" and leaves the focus where it is.
-void TForm2::HemisphereButton19Click(QObject*)
+void KeypadWindow::onPiKey(QObject*)
 {
     m_worksheet.replaceSelection(QStringLiteral("Pi"));
 }
 
-void TForm2::ComboBox1DblClick(QObject*)
+void KeypadWindow::onFunctionKey(QObject*)
 {
     m_worksheet.InsertText(ComboBox1->currentText(), 1);
+    keepTypingInWorksheet();
 }
 
 // "=" evaluates the line as Enter typed in the worksheet does; "erg" inserts the last result as
 // Esc does.
-void TForm2::keybuttonclick(QObject* Sender)
+void KeypadWindow::onEnterOrResultKey(QObject* Sender)
 {
     const bool evaluate = static_cast<THemisphereButton*>(Sender)->Caption() == u"=";
     m_worksheet.MemoKeyPress(evaluate ? kEnter : kEscape);
-    m_worksheet.focusWorksheet();
+    keepTypingInWorksheet();
 }
 
 // "C": deletes the character before the selection's start, or the first character when the
 // caret stands at the very start; the rest of a selection stays. The focus is not moved.
-void TForm2::HemisphereButton10Click(QObject*)
+void KeypadWindow::onDeleteKey(QObject*)
 {
     m_worksheet.deleteCharacterBeforeSelection();
 }
 
 // "CL": the caret's line becomes empty; the line itself stays.
-void TForm2::HemisphereButton22Click(QObject*)
+void KeypadWindow::onClearLineKey(QObject*)
 {
     m_worksheet.clearCaretLine();
-    m_worksheet.focusWorksheet();
+    keepTypingInWorksheet();
 }
 
 // "->": the caret's line is written again with its own text, which leaves the caret at its end.
-void TForm2::HemisphereButton23Click(QObject*)
+void KeypadWindow::onRewriteLineKey(QObject*)
 {
     m_worksheet.rewriteCaretLine();
-    m_worksheet.focusWorksheet();
+    keepTypingInWorksheet();
 }
 
 // A click into the decimal-places field resets a negative value to 0.
-void TForm2::KommaSpinClick(QObject*)
+void KeypadWindow::onDecimalsClicked(QObject*)
 {
     if (!(Komma->Wert() >= 0))
         Komma->setWert(0);

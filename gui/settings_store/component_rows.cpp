@@ -27,8 +27,8 @@
 // after loading, so that the number is shown again in the edit's own format.
 #include "settings_store/component_rows.h"
 
+#include "settings_store/component_store.h"
 #include "settings_store/store_routines.h"
-#include "settings_store/tiniobj.h"
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
@@ -54,7 +54,7 @@ QString numbered(const QString& name, const char* suffix, int i)
     return name + QLatin1String(suffix) + QString::number(i);
 }
 
-void writeNumberedTexts(Tiniobj& ini, const QString& section, const QString& name,
+void writeNumberedTexts(ComponentStore& ini, const QString& section, const QString& name,
                         const char* suffix, const QStringList& texts)
 {
     ini.WriteInteger(section, name + QStringLiteral(".count"), static_cast<int>(texts.size()));
@@ -64,8 +64,8 @@ void writeNumberedTexts(Tiniobj& ini, const QString& section, const QString& nam
 
 // The texts of Name<suffix>0 ... for i below `count`, up to the first missing key: a file the
 // program wrote has every key below its count, and a damaged count costs nothing this way.
-QStringList readNumberedTexts(const Tiniobj& ini, const QString& section, const QString& name,
-                              const char* suffix, int count)
+QStringList readNumberedTexts(const ComponentStore& ini, const QString& section,
+                              const QString& name, const char* suffix, int count)
 {
     QStringList texts;
     for (int i = 0; i < count; ++i) {
@@ -92,7 +92,7 @@ bool isMemo(const QWidget* w)
            qobject_cast<const QPlainTextEdit*>(w) != nullptr;
 }
 
-void saveMemo(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void saveMemo(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     if (!ini.SaveMemos)
         return;
@@ -105,7 +105,7 @@ void saveMemo(Tiniobj& ini, QWidget* w, const QString& section, const QString& n
     writeNumberedTexts(ini, section, name, ".line", lines);
 }
 
-void loadMemo(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void loadMemo(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     if (!ini.SaveMemos)
         return;
@@ -125,7 +125,7 @@ bool isListBox(const QWidget* w)
     return qobject_cast<const QListWidget*>(w) != nullptr;
 }
 
-void saveListBox(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void saveListBox(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     const auto* list = static_cast<QListWidget*>(w);
     QStringList items;
@@ -134,7 +134,7 @@ void saveListBox(Tiniobj& ini, QWidget* w, const QString& section, const QString
     writeNumberedTexts(ini, section, name, ".item", items);
 }
 
-void loadListBox(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void loadListBox(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     auto* list = static_cast<QListWidget*>(w);
     list->clear();
@@ -159,7 +159,7 @@ QString editText(const QWidget* w)
     return static_cast<const QAbstractSpinBox*>(w)->text();
 }
 
-void saveEdit(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void saveEdit(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     ini.WriteString(section, name, kQuote + editText(w) + kQuote);
 }
@@ -175,7 +175,7 @@ void rewriteWert(QWidget* w)
         wert.write(w, wert.read(w));
 }
 
-void loadEdit(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void loadEdit(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     const QString stored = ini.ReadString(section, name, kQuote + editText(w) + kQuote);
     // A value beginning with a quote loses its first and its last character, whatever the
@@ -204,12 +204,12 @@ bool isDateTimeEdit(const QWidget* w)
     return qobject_cast<const QDateTimeEdit*>(w) != nullptr;
 }
 
-void saveDateTimeEdit(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void saveDateTimeEdit(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     ini.WriteString(section, name, DateTimeToText(static_cast<QDateTimeEdit*>(w)->dateTime()));
 }
 
-void loadDateTimeEdit(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void loadDateTimeEdit(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     auto* edit = static_cast<QDateTimeEdit*>(w);
     edit->setDateTime(
@@ -223,7 +223,7 @@ bool isComboBox(const QWidget* w)
     return qobject_cast<const QComboBox*>(w) != nullptr;
 }
 
-void saveComboBox(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void saveComboBox(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     const auto* combo = static_cast<QComboBox*>(w);
     ini.WriteInteger(section, name, combo->currentIndex());
@@ -234,7 +234,7 @@ void saveComboBox(Tiniobj& ini, QWidget* w, const QString& section, const QStrin
     writeNumberedTexts(ini, section, name, ".item", items);
 }
 
-void loadComboBox(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void loadComboBox(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     auto* combo = static_cast<QComboBox*>(w);
     // Taken first: replacing the items or the selection rewrites the edit text of the box.
@@ -260,12 +260,12 @@ bool isCheckBox(const QWidget* w)
     return qobject_cast<const QCheckBox*>(w) != nullptr;
 }
 
-void saveCheckBox(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void saveCheckBox(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     ini.WriteBool(section, name, static_cast<QCheckBox*>(w)->isChecked());
 }
 
-void loadCheckBox(Tiniobj& ini, QWidget* w, const QString& section, const QString& name)
+void loadCheckBox(ComponentStore& ini, QWidget* w, const QString& section, const QString& name)
 {
     auto* box = static_cast<QCheckBox*>(w);
     box->setChecked(ini.ReadBool(section, name, box->isChecked()));

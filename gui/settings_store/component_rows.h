@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The class table of the component state store: for each kind of control, what it stores in
-// the settings file and how it is restored. Used only by Tiniobj's walk.
+// the settings file and how it is restored. Used only by ComponentStore's walk.
 #pragma once
 
 #include <QString>
@@ -9,13 +9,13 @@ class QWidget;
 
 namespace quorvel {
 
-class Tiniobj;
+class ComponentStore;
 
 struct ComponentRow
 {
     bool (*matches)(const QWidget* widget);
-    void (*save)(Tiniobj& ini, QWidget* widget, const QString& section, const QString& name);
-    void (*load)(Tiniobj& ini, QWidget* widget, const QString& section, const QString& name);
+    void (*save)(ComponentStore& ini, QWidget* widget, const QString& section, const QString& name);
+    void (*load)(ComponentStore& ini, QWidget* widget, const QString& section, const QString& name);
 };
 
 // The first row whose class test the widget passes, or nullptr: such a widget (a panel, a group

@@ -52,7 +52,8 @@ void writeBack(QPlainTextEdit& edit, const std::vector<std::u16string>& texts)
 
 } // namespace
 
-TForm4::TForm4(TEFParser& parser, QWidget* parent) : QDialog(parent), m_parser(parser)
+UnitDefinitionsWindow::UnitDefinitionsWindow(TEFParser& parser, QWidget* parent)
+    : QDialog(parent), m_parser(parser)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Einheit eingeben"));
@@ -62,6 +63,9 @@ TForm4::TForm4(TEFParser& parser, QWidget* parent) : QDialog(parent), m_parser(p
 
     SiListBox = new QPlainTextEdit(this);
     SiListBox->setObjectName(QStringLiteral("SiListBox"));
+    SiListBox->setAccessibleName(QStringLiteral("Einheitendefinitionen"));
+    // Tab goes on to the buttons: a tab character has no place in a definition.
+    SiListBox->setTabChangesFocus(true);
     QFont memoFont(QStringLiteral("Arial"));
     memoFont.setPixelSize(15);
     memoFont.setBold(true);
@@ -73,10 +77,10 @@ TForm4::TForm4(TEFParser& parser, QWidget* parent) : QDialog(parent), m_parser(p
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(34);
-    Button1 = new QPushButton(QStringLiteral("Help"), Panel1);
+    Button1 = new QPushButton(QStringLiteral("&Help"), Panel1);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setAutoDefault(false);
-    Button2 = new QPushButton(QStringLiteral("OK"), Panel1);
+    Button2 = new QPushButton(QStringLiteral("&OK"), Panel1);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setAutoDefault(false);
     auto* buttons = new QHBoxLayout(Panel1);
@@ -91,8 +95,8 @@ TForm4::TForm4(TEFParser& parser, QWidget* parent) : QDialog(parent), m_parser(p
     layout->addWidget(SiListBox);
     layout->addWidget(Panel1);
 
-    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+    connect(Button1, &QPushButton::clicked, this, &UnitDefinitionsWindow::onHelp);
+    connect(Button2, &QPushButton::clicked, this, &UnitDefinitionsWindow::onOk);
 
     QStringList defaults;
     for (const std::u16string& line : DefaultUnitDefinitions())
@@ -104,7 +108,7 @@ TForm4::TForm4(TEFParser& parser, QWidget* parent) : QDialog(parent), m_parser(p
         move(screen->availableGeometry().center() - rect().center());
 }
 
-QStringList TForm4::lines() const
+QStringList UnitDefinitionsWindow::lines() const
 {
     QStringList result;
     for (QTextBlock b = SiListBox->document()->begin(); b.isValid(); b = b.next())
@@ -112,12 +116,12 @@ QStringList TForm4::lines() const
     return result;
 }
 
-void TForm4::setLines(const QStringList& lines)
+void UnitDefinitionsWindow::setLines(const QStringList& lines)
 {
     SiListBox->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-bool TForm4::CompileUnitDefinitions()
+bool UnitDefinitionsWindow::CompileUnitDefinitions()
 {
     std::vector<std::u16string> texts = blockTexts(*SiListBox);
     try {
@@ -130,7 +134,7 @@ bool TForm4::CompileUnitDefinitions()
     }
 }
 
-bool TForm4::FormCloseQuery()
+bool UnitDefinitionsWindow::FormCloseQuery()
 {
     try {
         if (CompileUnitDefinitions())
@@ -142,18 +146,18 @@ bool TForm4::FormCloseQuery()
     return false;
 }
 
-void TForm4::done(int result)
+void UnitDefinitionsWindow::done(int result)
 {
     if (FormCloseQuery())
         QDialog::done(result);
 }
 
-void TForm4::Button1Click()
+void UnitDefinitionsWindow::onHelp()
 {
     emit helpRequested(QStringLiteral("QVE.hlp"));
 }
 
-void TForm4::Button2Click()
+void UnitDefinitionsWindow::onOk()
 {
     accept();
 }

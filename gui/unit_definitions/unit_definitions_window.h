@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm4, "Einheit eingeben": the user's unit definition lines in the memo
+// UnitDefinitionsWindow, "Einheit eingeben": the user's unit definition lines in the memo
 // `SiListBox`, compiled into the evaluator's unit table on every attempt to close the window
 // and at the main window's first showing.
 #pragma once
@@ -15,13 +15,13 @@ namespace quorvel {
 
 class TEFParser;
 
-class TForm4 : public QDialog
+class UnitDefinitionsWindow : public QDialog
 {
     Q_OBJECT
 
 public:
     // Created hidden at program start; the parser is the main window's and outlives the window.
-    explicit TForm4(TEFParser& parser, QWidget* parent = nullptr);
+    explicit UnitDefinitionsWindow(TEFParser& parser, QWidget* parent = nullptr);
 
     // Rebuilds the unit table from the lines and writes the lines back as compiled (failing
     // lines with "; " and the error text). True when every line compiled. An exception out of
@@ -47,8 +47,8 @@ public slots:
     void done(int result) override;
 
 private:
-    void Button1Click();
-    void Button2Click();
+    void onHelp();
+    void onOk();
 
     TEFParser& m_parser;
     QWidget* Panel1 = nullptr;

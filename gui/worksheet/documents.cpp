@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "worksheet/documents.h"
 
+#include "files/page_files.h"
 #include "platform/message_boxes.h"
-#include "platform/page_files.h"
 #include "worksheet/main_window.h"
 
 #include <QFileDialog>
@@ -16,7 +16,7 @@ const QString kFilter = QStringLiteral("*.rtf (*.rtf);;*.* (*)");
 
 } // namespace
 
-DocumentCommands::DocumentCommands(TForm1& form) : m_form(form)
+DocumentCommands::DocumentCommands(MainWindow& form) : m_form(form)
 {
     runOpenDialog = [this](const QString& preset) {
         QFileDialog dialog(&m_form, QStringLiteral("Text laden"), preset, kFilter);
@@ -37,7 +37,7 @@ DocumentCommands::DocumentCommands(TForm1& form) : m_form(form)
     };
 }
 
-void DocumentCommands::Textladen1Click()
+void DocumentCommands::onLoadText()
 {
     const QString path =
         runOpenDialog(SaveDialogFileName.isEmpty() ? OpenDialogFileName : SaveDialogFileName);
@@ -52,7 +52,7 @@ void DocumentCommands::Textladen1Click()
     setPageCaption(path);
 }
 
-void DocumentCommands::Dateispeichern1Click()
+void DocumentCommands::onSaveText()
 {
     const QString preset = OpenDialogFileName.isEmpty() ? SaveDialogFileName : OpenDialogFileName;
     m_form.pageControl()->setCurrentIndex(0);

@@ -12,7 +12,7 @@ class QTextEdit;
 
 namespace quorvel {
 
-class TForm1;
+class MainWindow;
 
 // "Text laden" and "Text speichern" of the main window. They always work on "Berechnung".
 class DocumentCommands : public QObject
@@ -20,10 +20,10 @@ class DocumentCommands : public QObject
     Q_OBJECT
 
 public:
-    explicit DocumentCommands(TForm1& form);
+    explicit DocumentCommands(MainWindow& form);
 
-    void Textladen1Click();
-    void Dateispeichern1Click();
+    void onLoadText();
+    void onSaveText();
 
     // The file names the open and save dialogs hold; each presets the other.
     QString OpenDialogFileName;
@@ -36,7 +36,7 @@ public:
 private:
     void setPageCaption(const QString& path);
 
-    TForm1& m_form;
+    MainWindow& m_form;
 };
 
 } // namespace quorvel

@@ -4,11 +4,14 @@
 // lists rebuilt at every opening of the popup.
 //
 // The "&" in a caption only marks the letter that Alt (or, in an open menu, the letter alone)
-// reaches; it is not part of what the entry reads. The shortcuts given here are the free ones
-// beside the key table of the pages (sheet_keys.cpp), which none of them may change.
+// reaches; it is not part of what the entry reads. The key hints at the end of captions and the
+// shortcuts come from the key table (key_table.h); no shortcut is a key of the pages. A screen
+// reader hears an entry's caption without its padding and hint, and its key as the key binding.
 #include "worksheet/main_window.h"
 
+#include "platform/accessibility.h"
 #include "worksheet/documents.h"
+#include "worksheet/key_table.h"
 #include "worksheet/sheet_printing.h"
 
 #include <QApplication>
@@ -38,7 +41,7 @@ QString functionCaption(const TFuncEntry& f)
 
 } // namespace
 
-void TForm1::CreateMainMenu()
+void MainWindow::CreateMainMenu()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -54,100 +57,127 @@ void TForm1::CreateMainMenu()
 
     // An entry and, where it has one, its handler; "Neue Seite", "&holen" and "&zurück" have none.
     auto entry = [this](QMenu* menu, const char* name, const QString& caption,
-                        void (TForm1::*handler)() = nullptr) {
+                        void (MainWindow::*handler)() = nullptr) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         if (handler)
             connect(action, &QAction::triggered, this, handler);
         return action;
     };
+    // An entry whose caption ends with the key of its command, as the key table has it; the
+    // key is the pages' (or the editor's), not the entry's shortcut.
+    auto keyEntry = [&entry](QMenu* menu, const char* name, const QString& caption,
+                             SheetCommand command, void (MainWindow::*handler)() = nullptr) {
+        QAction* action = entry(menu, name, caption + KeyHint(command), handler);
+        SetAccessibleMenuEntry(*action, WithoutMnemonic(caption).trimmed(), KeyShortcut(command));
+        return action;
+    };
+    // An entry with a shortcut of its own.
+    auto shortcutEntry = [&entry](QMenu* menu, const char* name, const QString& caption,
+                                  SheetCommand command) {
+        QAction* action = entry(menu, name, caption);
+        action->setShortcut(KeyShortcut(command));
+        SetAccessibleMenuEntry(*action, WithoutMnemonic(caption), KeyShortcut(command));
+        return action;
+    };
 
     QMenu* datei = bar->addMenu(QStringLiteral("&Datei"));
     datei->setObjectName(QStringLiteral("Datei1"));
-    QAction* laden = entry(datei, "Textladen1", QStringLiteral("Text &laden"));
-    laden->setShortcut(QKeySequence::Open);
+    QAction* laden =
+        shortcutEntry(datei, "Textladen1", QStringLiteral("Text &laden"), SheetCommand::LoadText);
     connect(laden, &QAction::triggered, this, [this] {
         if (m_documents)
-            m_documents->Textladen1Click();
+            m_documents->onLoadText();
     });
-    QAction* speichern = entry(datei, "Dateispeichern1", QStringLiteral("Text &speichern"));
-    speichern->setShortcut(QKeySequence::Save);
+    QAction* speichern = shortcutEntry(datei, "Dateispeichern1", QStringLiteral("Text &speichern"),
+                                       SheetCommand::SaveText);
     connect(speichern, &QAction::triggered, this, [this] {
         if (m_documents)
-            m_documents->Dateispeichern1Click();
+            m_documents->onSaveText();
     });
-    QAction* drucken = entry(datei, "Drucken1", QStringLiteral("&Drucken..."));
-    drucken->setShortcut(Qt::CTRL | Qt::Key_P);
+    QAction* drucken =
+        shortcutEntry(datei, "Drucken1", QStringLiteral("&Drucken..."), SheetCommand::Print);
     connect(drucken, &QAction::triggered, this, [this] {
         if (m_printing)
-            m_printing->Drucken1Click();
+            m_printing->onPrint();
     });
     QAction* pdf = entry(datei, "AlsPDFspeichern1", QStringLiteral("Als &PDF speichern..."));
     connect(pdf, &QAction::triggered, this, [this] {
         if (m_printing)
-            m_printing->AlsPDFspeichern1Click();
+            m_printing->onSavePdf();
     });
     datei->addSeparator();
     entry(datei, "NeueSeite1", QStringLiteral("&Neue Seite"));
     datei->addSeparator();
-    QAction* ende = entry(datei, "Ende1", QStringLiteral("&Ende"));
-    ende->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QAction* ende = shortcutEntry(datei, "Ende1", QStringLiteral("&Ende"), SheetCommand::Quit);
     connect(ende, &QAction::triggered, this, &QWidget::close);
 
     QMenu* bearbeiten = bar->addMenu(QStringLiteral("&Bearbeiten"));
     bearbeiten->setObjectName(QStringLiteral("Bearbeiten1"));
-    entry(bearbeiten, "Undo1", QStringLiteral("&Undo                         ^Z"),
-          &TForm1::Undo1Click);
+    keyEntry(bearbeiten, "Undo1", QStringLiteral("&Undo                         "),
+             SheetCommand::Undo, &MainWindow::onUndo);
+    keyEntry(bearbeiten, "Wiederholen1", QStringLiteral("&Wiederholen             "),
+             SheetCommand::Redo, &MainWindow::onRedo);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "Alleskopieren1", QStringLiteral("&Alles kopieren"),
-          &TForm1::Alleskopieren1Click);
-    entry(bearbeiten, "Kopieren1", QStringLiteral("&Kopieren                   ^C"),
-          &TForm1::Kopieren1Click);
-    entry(bearbeiten, "Einfgen1", QStringLiteral("&Einfügen                   ^V"),
-          &TForm1::Einfgen1Click);
+    entry(bearbeiten, "Alleskopieren1", QStringLiteral("&Alles kopieren"), &MainWindow::onCopyAll);
+    keyEntry(bearbeiten, "Kopieren1", QStringLiteral("&Kopieren                   "),
+             SheetCommand::Copy, &MainWindow::onCopy);
+    keyEntry(bearbeiten, "Einfgen1", QStringLiteral("&Einfügen                   "),
+             SheetCommand::Paste, &MainWindow::onPaste);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "BlattLschen1", QStringLiteral("Blatt &Löschen"), &TForm1::BlattLschen1Click);
+    entry(bearbeiten, "BlattLschen1", QStringLiteral("Blatt &Löschen"), &MainWindow::onClearSheet);
     bearbeiten->addSeparator();
-    entry(bearbeiten, "Blattneuberechnen1", QStringLiteral("Blatt neu &berechnen   F9"),
-          &TForm1::Blattneuberechnen1Click);
+    keyEntry(bearbeiten, "Blattneuberechnen1", QStringLiteral("Blatt neu &berechnen   "),
+             SheetCommand::RecalculateSheet, &MainWindow::onRecalculateSheet);
     entry(bearbeiten, "AlleVariablenlschen1", QStringLiteral("Alle &Variablen löschen"),
-          &TForm1::AlleVariablenlschen1Click);
+          &MainWindow::onClearAllVariables);
     bearbeiten->addSeparator();
     entry(bearbeiten, "holen1", QStringLiteral("&holen"));
     entry(bearbeiten, "zurck1", QStringLiteral("&zurück"));
+    // Also at the end of the popup menu: one entry, one shortcut.
+    bearbeiten->addSeparator();
+    m_diagram = entry(bearbeiten, "Diagramm1", QStringLiteral("&Diagramm..."));
+    m_diagram->setShortcut(KeyShortcut(SheetCommand::Diagram));
+    connect(m_diagram, &QAction::triggered, this, &MainWindow::diagramRequested);
 
     QMenu* optionen = bar->addMenu(QStringLiteral("&Optionen"));
     optionen->setObjectName(QStringLiteral("Optionen1"));
-    entry(optionen, "Schrifart1", QStringLiteral("&Schrifart...                ^F"),
-          &TForm1::FontDialog);
-    entry(optionen, "StandardSchrift1", QStringLiteral("Sta&ndardSchrift         ^N"),
-          &TForm1::StandardFont);
-    connect(entry(optionen, "Fett1", QStringLiteral("&Fett                           ^B")),
-            &QAction::triggered, this, [this] { AddStyle(StyleBold); });
-    connect(entry(optionen, "Kursiv1", QStringLiteral("&Kursiv                        ^K")),
-            &QAction::triggered, this, [this] { AddStyle(StyleItalic); });
-    connect(entry(optionen, "Unterstrichen1", QStringLiteral("&Unterstrichen            ^U")),
-            &QAction::triggered, this, [this] { AddStyle(StyleUnderline); });
+    keyEntry(optionen, "Schrifart1", QStringLiteral("&Schrifart...                "),
+             SheetCommand::FontDialog, &MainWindow::FontDialog);
+    keyEntry(optionen, "StandardSchrift1", QStringLiteral("Sta&ndardSchrift         "),
+             SheetCommand::StandardFont, &MainWindow::StandardFont);
+    // "Fett", "Kursiv" and "Unterstrichen" only add their style; the keys of the pages flip it.
+    auto styleEntry = [&](const char* name, const QString& caption, SheetCommand key, int style) {
+        connect(keyEntry(optionen, name, caption, key), &QAction::triggered, this,
+                [this, style] { AddStyle(style); });
+    };
+    styleEntry("Fett1", QStringLiteral("&Fett                           "), SheetCommand::Bold,
+               StyleBold);
+    styleEntry("Kursiv1", QStringLiteral("&Kursiv                        "), SheetCommand::Italic,
+               StyleItalic);
+    styleEntry("Unterstrichen1", QStringLiteral("&Unterstrichen            "),
+               SheetCommand::Underline, StyleUnderline);
     optionen->addSeparator();
-    entry(optionen, "Tastaturanzeigen1", QStringLiteral("&Tastatur anzeigen     ^T"),
-          &TForm1::ShowKeypad);
-    entry(optionen, "Einheiteneditieren1", QStringLiteral("&Einheiten editieren    ^E"),
-          &TForm1::ShowUnitDefinitions);
+    keyEntry(optionen, "Tastaturanzeigen1", QStringLiteral("&Tastatur anzeigen     "),
+             SheetCommand::Keypad, &MainWindow::ShowKeypad);
+    keyEntry(optionen, "Einheiteneditieren1", QStringLiteral("&Einheiten editieren    "),
+             SheetCommand::UnitDefinitions, &MainWindow::ShowUnitDefinitions);
 
     EigeneFormeln1 = bar->addMenu(QStringLiteral("&Ablage"));
     EigeneFormeln1->setObjectName(QStringLiteral("EigeneFormeln1"));
     entry(EigeneFormeln1, "Bearbeiten2", QStringLiteral("&Bearbeiten..."),
-          &TForm1::Bearbeiten2Click);
+          &MainWindow::ShowFormulaEditor);
     EigeneFormeln1->addSeparator();
 
     // A title without entries: clicking it acts.
     QAction* hilfe = bar->addAction(QStringLiteral("&Hilfe"));
     hilfe->setObjectName(QStringLiteral("Hilfe1"));
-    hilfe->setShortcut(QKeySequence::HelpContents);
+    hilfe->setShortcut(KeyShortcut(SheetCommand::Help));
+    SetAccessibleMenuEntry(*hilfe, QStringLiteral("Hilfe"), KeyShortcut(SheetCommand::Help));
     connect(hilfe, &QAction::triggered, this, [this] { ShowHelp(QStringLiteral("ZIV.hlp")); });
 }
 
-void TForm1::CreatePopupMenu()
+void MainWindow::CreatePopupMenu()
 {
     PM = new QMenu(this);
     PM->setObjectName(QStringLiteral("PM"));
@@ -161,22 +191,24 @@ void TForm1::CreatePopupMenu()
     m_variables->setObjectName(QStringLiteral("Variablen1"));
     m_units = PM->addMenu(QStringLiteral("&Einheiten"));
     m_units->setObjectName(QStringLiteral("Einheiten1"));
-    connect(PM, &QMenu::aboutToShow, this, &TForm1::PMPopup);
+    PM->addSeparator();
+    PM->addAction(m_diagram);
+    connect(PM, &QMenu::aboutToShow, this, &MainWindow::PMPopup);
 
     auto* popupKey = new QAction(this);
     popupKey->setObjectName(QStringLiteral("PopupKey"));
-    popupKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    popupKey->setShortcut(KeyShortcut(SheetCommand::PopupMenu));
     addAction(popupKey);
-    connect(popupKey, &QAction::triggered, this, &TForm1::showPopupAtCaret);
+    connect(popupKey, &QAction::triggered, this, &MainWindow::showPopupAtCaret);
 }
 
-void TForm1::showPopupAtCaret()
+void MainWindow::showPopupAtCaret()
 {
     QTextEdit* page = CurrentEditor();
     PM->popup(page->viewport()->mapToGlobal(page->cursorRect().bottomLeft()));
 }
 
-QMenu* TForm1::popupSubmenu(int index) const
+QMenu* MainWindow::popupSubmenu(int index) const
 {
     switch (index) {
     case kFunctionsIndex:
@@ -190,7 +222,7 @@ QMenu* TForm1::popupSubmenu(int index) const
     }
 }
 
-QAction* TForm1::AddPopupItem(const QString& caption, int index)
+QAction* MainWindow::AddPopupItem(const QString& caption, int index)
 {
     QMenu* menu = popupSubmenu(index);
     if (!menu)
@@ -201,23 +233,23 @@ QAction* TForm1::AddPopupItem(const QString& caption, int index)
         return separator;
     }
     QAction* action = menu->addAction(caption);
-    connect(action, &QAction::triggered, this, [this, action] { popClick(action); });
+    connect(action, &QAction::triggered, this, [this, action] { onPopupEntry(action); });
     return action;
 }
 
-void TForm1::BuildFunctionList()
+void MainWindow::BuildFunctionList()
 {
     m_functions->clear();
     for (std::uint32_t i = 0; i < m_parser.FuncCount; ++i)
         AddPopupItem(functionCaption(m_parser.Funcs[i]), kFunctionsIndex);
 }
 
-void TForm1::PMPopup()
+void MainWindow::PMPopup()
 {
     m_variables->clear();
     QAction* clearAll = AddPopupItem(QStringLiteral("Variablen löschen"), kVariablesIndex);
     disconnect(clearAll, nullptr, this, nullptr);
-    connect(clearAll, &QAction::triggered, this, &TForm1::AlleVariablenlschen1Click);
+    connect(clearAll, &QAction::triggered, this, &MainWindow::onClearAllVariables);
     AddPopupItem(QStringLiteral("-"), kVariablesIndex);
     AddPopupItem(QStringLiteral("Vars"), kVariablesIndex);
     AddPopupItem(QStringLiteral("-"), kVariablesIndex);
@@ -231,7 +263,7 @@ void TForm1::PMPopup()
         AddPopupItem(QString::fromStdU16String(m_parser.Units.at(i).Name), kUnitsIndex);
 }
 
-QStringList TForm1::functionMenuCaptions() const
+QStringList MainWindow::functionMenuCaptions() const
 {
     QStringList result;
     for (const QAction* action : m_functions->actions())
@@ -239,7 +271,7 @@ QStringList TForm1::functionMenuCaptions() const
     return result;
 }
 
-void TForm1::popClick(QAction* entry)
+void MainWindow::onPopupEntry(QAction* entry)
 {
     QString caption = entry->text();
     const qsizetype amp = caption.indexOf(QLatin1Char('&'));

@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm1's creation (FormCreate, design values), its pages, the first showing, and the one
+// MainWindow's creation (FormCreate, design values), its pages, the first showing, and the one
 // place through which it reaches the keypad, the formula library and the help window.
 #include "worksheet/main_window.h"
 
 #include "base/quorvel_error.h"
 #include "formula_library/formula_editor.h"
-#include "formula_library/help_window.h"
+#include "help/help_window.h"
 #include "keypad/keypad_window.h"
-#include "platform/long_page_layout.h"
+#include "page_layout/long_lines.h"
 #include "platform/message_boxes.h"
 #include "platform/paper_palette.h"
+#include "platform/window_system.h"
 #include "unit_definitions/unit_definitions_window.h"
+#include "worksheet/sheet_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,17 +21,18 @@
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QWindow>
 
 namespace quorvel {
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::FormCreate()
+void MainWindow::FormCreate()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -48,12 +51,13 @@ void TForm1::FormCreate()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->setDocumentMode(true);
+    PageControl1->setAccessibleName(QStringLiteral("Arbeitsblätter"));
     Memo1 = createPage(QStringLiteral("Memo1"), QStringLiteral("Berechnung"));
     Memo2 = createPage(QStringLiteral("Memo2"), QStringLiteral("Notizen"));
     m_sheet1 = std::make_unique<SheetEditor>(*Memo1);
     m_sheet2 = std::make_unique<SheetEditor>(*Memo2);
     setCentralWidget(PageControl1);
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
 
     CreateMainMenu();
     CreatePopupMenu();
@@ -64,10 +68,11 @@ void TForm1::FormCreate()
     Memo1->setFocus(); // typing goes to the page as soon as the window is active
 }
 
-QTextEdit* TForm1::createPage(const QString& objectName, const QString& caption)
+QTextEdit* MainWindow::createPage(const QString& objectName, const QString& caption)
 {
-    auto* memo = new QTextEdit(PageControl1);
+    auto* memo = new SheetPage(PageControl1);
     memo->setObjectName(objectName);
+    memo->setAccessibleName(caption);
     // "Courier New" 11 pt bold black; fontconfig gives its metric twin Liberation Mono.
     QFont font(QStringLiteral("Courier New"), 11);
     font.setBold(true);
@@ -89,37 +94,37 @@ QTextEdit* TForm1::createPage(const QString& objectName, const QString& caption)
     return memo;
 }
 
-void TForm1::PageControl1Change(int index)
+void MainWindow::onPageChanged(int index)
 {
     m_current = index == 1 ? Memo2 : Memo1;
 }
 
-QTextEdit* TForm1::CurrentEditor() const
+QTextEdit* MainWindow::CurrentEditor() const
 {
     return m_current;
 }
 
-SheetEditor& TForm1::currentSheet() const
+SheetEditor& MainWindow::currentSheet() const
 {
     return m_current == Memo2 ? *m_sheet2 : *m_sheet1;
 }
 
-void TForm1::setKeypad(TForm2* keypad)
+void MainWindow::setKeypad(KeypadWindow* keypad)
 {
     m_keypad = keypad;
     if (keypad)
-        connect(keypad, &TForm2::decimalsChanged, this,
+        connect(keypad, &KeypadWindow::decimalsChanged, this,
                 [this](double value) { m_decimals = value; });
 }
 
-void TForm1::setUnitDefinitionsWindow(TForm4* window)
+void MainWindow::setUnitDefinitionsWindow(UnitDefinitionsWindow* window)
 {
     m_unitWindow = window;
     if (window)
-        connect(window, &TForm4::helpRequested, this, &TForm1::ShowHelp);
+        connect(window, &UnitDefinitionsWindow::helpRequested, this, &MainWindow::ShowHelp);
 }
 
-void TForm1::ShowUnitDefinitions()
+void MainWindow::ShowUnitDefinitions()
 {
     if (!m_unitWindow)
         return;
@@ -128,7 +133,7 @@ void TForm1::ShowUnitDefinitions()
     m_unitWindow->activateWindow();
 }
 
-void TForm1::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!FirstShow)
@@ -136,19 +141,19 @@ void TForm1::showEvent(QShowEvent* event)
     FirstShow = false;
     // After the show has finished, so that the modal unit definitions window opens over a
     // main window that is already on the screen.
-    QMetaObject::invokeMethod(this, &TForm1::FormShow, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &MainWindow::FormShow, Qt::QueuedConnection);
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     KeypadVisible = m_keypad != nullptr && m_keypad->isVisible();
     QMainWindow::closeEvent(event);
 }
 
-void TForm1::FormShow()
+void MainWindow::FormShow()
 {
     if (m_keypad) {
-        m_keypad->CBOnTopClick(); // the check box as the settings left it
+        m_keypad->applyStayOnTop(); // the check box as the settings left it
         if (KeypadVisible)
             m_keypad->showKeypad();
     }
@@ -164,28 +169,40 @@ void TForm1::FormShow()
     if (ok)
         return;
     ShowInfo(QStringLiteral("Fehler bei Einheitendefinition"), this);
-    if (!m_unitWindow->isVisible())
-        m_unitWindow->exec();
+    if (m_unitWindow->isVisible())
+        return;
+    // Where the program cannot place windows, the compositor places a modal window by the window
+    // it belongs to. Only while it is modal: as a child of the main window, the unit definitions
+    // window opened later (Ctrl+E) would take the keyboard whenever the main window is clicked.
+    QWindow* unitWindow = nullptr;
+    if (!PlatformKnowsWindowPlaces()) {
+        m_unitWindow->winId();
+        unitWindow = m_unitWindow->windowHandle();
+        unitWindow->setTransientParent(windowHandle());
+    }
+    m_unitWindow->exec();
+    if (unitWindow != nullptr)
+        unitWindow->setTransientParent(nullptr);
 }
 
 // --- The other windows: each is reached here and nowhere else. ---
 
-void TForm1::ShowKeypad()
+void MainWindow::ShowKeypad()
 {
     if (m_keypad)
         m_keypad->showKeypad();
 }
 
-void TForm1::ShowHelp(const QString& fileName)
+void MainWindow::ShowHelp(const QString& fileName)
 {
     if (m_help)
         m_help->ShowHelp(fileName);
 }
 
-void TForm1::Bearbeiten2Click()
+void MainWindow::ShowFormulaEditor()
 {
     if (m_formulaEditor)
-        m_formulaEditor->Bearbeiten2Click();
+        m_formulaEditor->showWithSelection();
 }
 
 } // namespace quorvel

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm1, the main window: two worksheet pages, the main menu and the popup menu, and the one
+// The main window ("Form1"): two worksheet pages, the main menu and the popup menu, and the one
 // evaluator of the program. This class holds the window and wires things up; its work lives in
 // files of its own:
-//   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the key tables
+//   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the keys, from the table of key_table.h
 //   sheet_evaluation.cpp  EvalSheetLine, ShowLine, RecalcSheet, ListQuantities on the editor
 //   sheet_commands.cpp    InsertText, the formatting and "Bearbeiten" commands
 //   main_menus.cpp        MainMenu1 and PM with their run-time entries
@@ -30,23 +30,23 @@ namespace quorvel {
 
 class DocumentCommands;
 class SheetPrinting;
-class TForm2;
-class TForm4;
-class TForm5;
-class TForm6;
+class KeypadWindow;
+class UnitDefinitionsWindow;
+class FormulaLibraryWindow;
+class HelpWindow;
 
 // The keypad reaches the worksheet through WorksheetPort, the formula library through
 // FormulaLibraryHost; both are implemented here.
-class TForm1 : public QMainWindow, public WorksheetPort, public FormulaLibraryHost
+class MainWindow : public QMainWindow, public WorksheetPort, public FormulaLibraryHost
 {
     Q_OBJECT
 
 public:
-    explicit TForm1(QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The window's caption, which is also what `quorvel --version` answers.
-    static constexpr const char* kCaption = "Quorvel V5.2";
+    static constexpr const char* kCaption = "Quorvel V" QUORVEL_VERSION;
 
     TEFParser& parser() { return m_parser; }
     LineEvaluator& lineEvaluator() { return m_lines; }
@@ -56,10 +56,10 @@ public:
     // reports the decimal places), the formula editor ("Bearbeiten..."), the help window
     // ("Hilfe" and "Help") and the unit definitions window (Ctrl+E, the first showing).
     // ProgramWindows hands them over.
-    void setKeypad(TForm2* keypad);
-    void setFormulaEditor(TForm5* editor) { m_formulaEditor = editor; }
-    void setHelpWindow(TForm6* help) { m_help = help; }
-    void setUnitDefinitionsWindow(TForm4* window);
+    void setKeypad(KeypadWindow* keypad);
+    void setFormulaEditor(FormulaLibraryWindow* editor) { m_formulaEditor = editor; }
+    void setHelpWindow(HelpWindow* help) { m_help = help; }
+    void setUnitDefinitionsWindow(UnitDefinitionsWindow* window);
     // "Text laden" and "Text speichern"; "Drucken..." and "Als PDF speichern...".
     void setDocumentCommands(DocumentCommands* documents) { m_documents = documents; }
     void setSheetPrinting(SheetPrinting* printing) { m_printing = printing; }
@@ -99,7 +99,7 @@ public:
     // Menus (main_menus.cpp).
     QAction* AddPopupItem(const QString& caption, int index);
     void PMPopup();
-    void popClick(QAction* entry);
+    void onPopupEntry(QAction* entry);
     QMenu* popupMenu() const { return PM; }
     // Shift+F10: the popup menu at the caret of the active page.
     void showPopupAtCaret();
@@ -116,15 +116,17 @@ public:
     void rewriteCaretLine() override;
     QStringList functionMenuCaptions() const override;
     QWidget* mainWindow() override { return this; }
+    QWidget* currentPage() override;
 
     // "Bearbeiten" menu commands (sheet_commands.cpp).
-    void Undo1Click();
-    void Alleskopieren1Click();
-    void Kopieren1Click();
-    void Einfgen1Click();
-    void BlattLschen1Click();
-    void Blattneuberechnen1Click();
-    void AlleVariablenlschen1Click();
+    void onUndo();
+    void onRedo();
+    void onCopyAll();
+    void onCopy();
+    void onPaste();
+    void onClearSheet();
+    void onRecalculateSheet();
+    void onClearAllVariables();
 
     // "Einheiten editieren": the unit definitions window, not modal.
     void ShowUnitDefinitions();
@@ -138,12 +140,19 @@ public:
     // "Hilfe" and the unit definitions window's "Help": the help window with that file.
     void ShowHelp(const QString& fileName);
     // "Ablage" -> "Bearbeiten...": the formula editor.
-    void Bearbeiten2Click();
+    void ShowFormulaEditor();
+
+    // "Diagramm..." in "Bearbeiten" and in the popup menu.
+    QAction* diagramAction() const { return m_diagram; }
 
     bool FirstShow = true;
     // Whether the keypad is shown: read from the settings for the first showing, and taken
     // again when the main window closes, since the application then closes the keypad too.
     bool KeypadVisible = false;
+
+signals:
+    // "Diagramm...": a diagram of the active page's caret line or selected lines.
+    void diagramRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -155,7 +164,7 @@ private:
     // The first showing: keypad state and the unit definitions check.
     void FormShow();
     QTextEdit* createPage(const QString& objectName, const QString& caption);
-    void PageControl1Change(int index);
+    void onPageChanged(int index);
 
     void CreateMainMenu();
     void CreatePopupMenu();
@@ -164,11 +173,11 @@ private:
 
     TEFParser m_parser;
     LineEvaluator m_lines{m_parser};
-    TForm2* m_keypad = nullptr;
+    KeypadWindow* m_keypad = nullptr;
     double m_decimals = 0.0;
-    TForm5* m_formulaEditor = nullptr;
-    TForm6* m_help = nullptr;
-    TForm4* m_unitWindow = nullptr;
+    FormulaLibraryWindow* m_formulaEditor = nullptr;
+    HelpWindow* m_help = nullptr;
+    UnitDefinitionsWindow* m_unitWindow = nullptr;
     DocumentCommands* m_documents = nullptr;
     SheetPrinting* m_printing = nullptr;
 
@@ -184,6 +193,7 @@ private:
     QMenu* m_variables = nullptr;
     QMenu* m_units = nullptr;
     QMenu* EigeneFormeln1 = nullptr;
+    QAction* m_diagram = nullptr;
 };
 
 } // namespace quorvel

@@ -17,7 +17,7 @@ const QColor kBlack(0, 0, 0);
 
 } // namespace
 
-void TForm1::InsertText(const QString& text, int back)
+void MainWindow::InsertText(const QString& text, int back)
 {
     SheetEditor& sheet = currentSheet();
     sheet.replaceSelection(text);
@@ -28,69 +28,74 @@ void TForm1::InsertText(const QString& text, int back)
 
 // A click into the keypad makes it the active window; the page's focus alone would wait there
 // until the main window is activated again, and the next typed key would go to the keypad.
-void TForm1::focusWorksheet()
+void MainWindow::focusWorksheet()
 {
     activateWindow();
     CurrentEditor()->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm1::replaceSelection(const QString& text)
+QWidget* MainWindow::currentPage()
+{
+    return CurrentEditor();
+}
+
+void MainWindow::replaceSelection(const QString& text)
 {
     currentSheet().replaceSelection(text);
 }
 
-QString TForm1::selectedText() const
+QString MainWindow::selectedText() const
 {
     return currentSheet().selectedText();
 }
 
-void TForm1::deleteCharacterBeforeSelection()
+void MainWindow::deleteCharacterBeforeSelection()
 {
     currentSheet().deleteCharacterBeforeSelection();
 }
 
-void TForm1::clearCaretLine()
+void MainWindow::clearCaretLine()
 {
     SheetEditor& sheet = currentSheet();
     sheet.replaceLine(sheet.caretRow(), {});
 }
 
-void TForm1::rewriteCaretLine()
+void MainWindow::rewriteCaretLine()
 {
     SheetEditor& sheet = currentSheet();
     sheet.rewriteLine(sheet.caretRow());
 }
 
-void TForm1::InsertLastResult()
+void MainWindow::InsertLastResult()
 {
     currentSheet().setSelectionColor(kBlack);
     currentSheet().replaceSelection(QString::fromStdU16String(LastResult()), kBlack);
 }
 
-void TForm1::InsertEmptyLine()
+void MainWindow::InsertEmptyLine()
 {
     SheetEditor& sheet = currentSheet();
     sheet.insertLineBefore(sheet.caretRow());
 }
 
-void TForm1::ToggleStyle(int style)
+void MainWindow::ToggleStyle(int style)
 {
     SheetEditor& sheet = currentSheet();
     sheet.setSelectionStyle(sheet.selectionFormat().style ^ style);
 }
 
-void TForm1::AddStyle(int style)
+void MainWindow::AddStyle(int style)
 {
     SheetEditor& sheet = currentSheet();
     sheet.setSelectionStyle(sheet.selectionFormat().style | style);
 }
 
-void TForm1::SetScript(ScriptPosition position)
+void MainWindow::SetScript(ScriptPosition position)
 {
     currentSheet().setSelectionScript(position);
 }
 
-void TForm1::ChangeFontSize(int delta)
+void MainWindow::ChangeFontSize(int delta)
 {
     SheetEditor& sheet = currentSheet();
     const int size = sheet.selectionFormat().size;
@@ -100,7 +105,7 @@ void TForm1::ChangeFontSize(int delta)
         sheet.setSelectionSize(size - 1);
 }
 
-void TForm1::StandardFont()
+void MainWindow::StandardFont()
 {
     SheetEditor& sheet = currentSheet();
     CharFormat format = sheet.selectionFormat();
@@ -112,7 +117,7 @@ void TForm1::StandardFont()
     SetScript(ScriptPosition::Normal);
 }
 
-void TForm1::FontDialog()
+void MainWindow::FontDialog()
 {
     SheetEditor& sheet = currentSheet();
     SheetFontDialog dialog(this);
@@ -121,39 +126,44 @@ void TForm1::FontDialog()
         sheet.setSelectionFormat(dialog.charFormat());
 }
 
-void TForm1::Undo1Click()
+void MainWindow::onUndo()
 {
     currentSheet().undo();
 }
 
-void TForm1::Alleskopieren1Click()
+void MainWindow::onRedo()
+{
+    currentSheet().redo();
+}
+
+void MainWindow::onCopyAll()
 {
     currentSheet().selectAll();
     currentSheet().copy();
 }
 
-void TForm1::Kopieren1Click()
+void MainWindow::onCopy()
 {
     currentSheet().copy();
 }
 
-void TForm1::Einfgen1Click()
+void MainWindow::onPaste()
 {
     currentSheet().paste();
 }
 
-void TForm1::BlattLschen1Click()
+void MainWindow::onClearSheet()
 {
     if (ConfirmYesNo(QStringLiteral("Wollen Sie das aktuelle Arbeitsblatt löschen?"), this))
         currentSheet().clear();
 }
 
-void TForm1::Blattneuberechnen1Click()
+void MainWindow::onRecalculateSheet()
 {
     RecalcSheet();
 }
 
-void TForm1::AlleVariablenlschen1Click()
+void MainWindow::onClearAllVariables()
 {
     if (ConfirmYesNo(QStringLiteral("Wollen Sie alle Variablen löschen?"), this))
         m_parser.Vars.Clear();

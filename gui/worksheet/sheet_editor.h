@@ -4,7 +4,7 @@
 // undo, clipboard), on top of a QTextEdit whose blocks are the lines.
 #pragma once
 
-#include "platform/rtf_format.h"
+#include "rtf/format.h"
 
 #include <QColor>
 #include <QList>
@@ -94,6 +94,7 @@ public:
 
     // The editor's own commands.
     void undo();
+    void redo();
     void copy();
     void paste();
     void clear();

@@ -36,12 +36,12 @@ QList<TextRun> runsOf(const LineOutput& out)
 
 } // namespace
 
-void TForm1::EvalSheetLine(int i, const QString& t)
+void MainWindow::EvalSheetLine(int i, const QString& t)
 {
     ShowLine(i, t, m_lines.EvalSheetLine(viewOf(t), Decimals()));
 }
 
-void TForm1::ShowLine(int i, const QString& t, const LineOutput& out)
+void MainWindow::ShowLine(int i, const QString& t, const LineOutput& out)
 {
     SheetEditor& sheet = currentSheet();
     sheet.beginBatch();
@@ -63,7 +63,7 @@ void TForm1::ShowLine(int i, const QString& t, const LineOutput& out)
     sheet.endBatch();
 }
 
-void TForm1::RecalcSheet()
+void MainWindow::RecalcSheet()
 {
     m_parser.Vars.Clear();
     SheetEditor& sheet = currentSheet();
@@ -77,7 +77,7 @@ void TForm1::RecalcSheet()
     sheet.endBatch();
 }
 
-void TForm1::ListQuantities(const std::vector<std::u16string>& texts)
+void MainWindow::ListQuantities(const std::vector<std::u16string>& texts)
 {
     SheetEditor& sheet = currentSheet();
     sheet.setSelectionColor(kBlack);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The key tables for both pages. The event filter lets them act before the editor:
-// a consumed key never reaches QTextEdit (Enter never splits a line, Ctrl+Insert never copies).
+// The keys of both pages: Enter and Esc, and the dispatch of the key table (key_table.h). The event
+// filter lets them act before the editor: a consumed key never reaches QTextEdit (Enter never
+// splits a line, Ctrl+Insert never copies).
 #include "worksheet/main_window.h"
+
+#include "worksheet/key_table.h"
 
 #include <QKeyEvent>
 #include <QTextEdit>
@@ -26,7 +29,7 @@ QChar typedCharacter(const QKeyEvent& event)
 
 } // namespace
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && (watched == Memo1 || watched == Memo2)) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -39,7 +42,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool TForm1::MemoKeyPress(QChar key)
+bool MainWindow::MemoKeyPress(QChar key)
 {
     if (key == QChar(kEnter)) {
         SheetEditor& sheet = currentSheet();
@@ -58,66 +61,61 @@ bool TForm1::MemoKeyPress(QChar key)
     return false;
 }
 
-bool TForm1::MemoKeyDown(int key, Qt::KeyboardModifiers modifiers)
+bool MainWindow::MemoKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    const bool ctrlMode =
-        modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier);
-    if (!ctrlMode) {
-        switch (key) {
-        case Qt::Key_Insert:
-            InsertEmptyLine();
-            return true;
-        case Qt::Key_F9:
-            RecalcSheet();
-            return true;
-        default:
-            return false;
-        }
-    }
-
-    switch (key) {
-    case Qt::Key_Up:
-        ChangeFontSize(+1);
-        return true;
-    case Qt::Key_Down:
-        ChangeFontSize(-1);
-        return true;
-    case Qt::Key_A:
-        currentSheet().selectAll();
-        return true;
-    case Qt::Key_B:
-        ToggleStyle(StyleBold);
-        return true;
-    case Qt::Key_E:
-        ShowUnitDefinitions();
-        return true;
-    case Qt::Key_F:
-        FontDialog();
-        return true;
-    case Qt::Key_H:
-        SetScript(ScriptPosition::Superscript);
-        return true;
-    case Qt::Key_K:
-        ToggleStyle(StyleItalic);
-        return true;
-    case Qt::Key_L:
-        SetScript(ScriptPosition::Subscript);
-        return true;
-    case Qt::Key_N:
-        StandardFont();
-        return true;
-    case Qt::Key_T:
-        ShowKeypad();
-        return true;
-    case Qt::Key_U:
-        ToggleStyle(StyleUnderline);
-        return true;
-    case Qt::Key_Execute: // virtual-key code 43
-    case Qt::Key_Insert:  // 45: Ctrl+Insert does not copy
-        return true;
-    default:
+    const SheetKey* row = FindPageKey(key, modifiers);
+    if (row == nullptr)
         return false;
+    switch (row->command) {
+    case SheetCommand::InsertEmptyLine:
+        InsertEmptyLine();
+        break;
+    case SheetCommand::RecalculateSheet:
+        RecalcSheet();
+        break;
+    case SheetCommand::LargerFont:
+        ChangeFontSize(+1);
+        break;
+    case SheetCommand::SmallerFont:
+        ChangeFontSize(-1);
+        break;
+    case SheetCommand::SelectAll:
+        currentSheet().selectAll();
+        break;
+    case SheetCommand::Bold:
+        ToggleStyle(StyleBold);
+        break;
+    case SheetCommand::Italic:
+        ToggleStyle(StyleItalic);
+        break;
+    case SheetCommand::Underline:
+        ToggleStyle(StyleUnderline);
+        break;
+    case SheetCommand::Superscript:
+        SetScript(ScriptPosition::Superscript);
+        break;
+    case SheetCommand::Subscript:
+        SetScript(ScriptPosition::Subscript);
+        break;
+    case SheetCommand::StandardFont:
+        StandardFont();
+        break;
+    case SheetCommand::FontDialog:
+        FontDialog();
+        break;
+    case SheetCommand::UnitDefinitions:
+        ShowUnitDefinitions();
+        break;
+    case SheetCommand::Keypad:
+        ShowKeypad();
+        break;
+    case SheetCommand::Redo:
+        currentSheet().redo();
+        break;
+    default: // Consumed; the other commands are no keys of the pages
+        break;
     }
+    return true;
 }
 
 } // namespace quorvel

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "worksheet/sheet_printing.h"
 
+#include "files/page_files.h"
 #include "platform/message_boxes.h"
-#include "platform/page_files.h"
 #include "worksheet/main_window.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -107,7 +107,7 @@ QString WritePdf(const QTextDocument& page, const QString& name, const QString& 
     {
         QPdfWriter writer(&pdf);
         writer.setTitle(name);
-        writer.setCreator(QString::fromLatin1(TForm1::kCaption));
+        writer.setCreator(QString::fromLatin1(MainWindow::kCaption));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          kPaperMargins, QPageLayout::Millimeter));
         if (PrintPage(page, name, date, writer) == 0)
@@ -117,7 +117,7 @@ QString WritePdf(const QTextDocument& page, const QString& name, const QString& 
     return WriteDocumentFile(path, pdf.data());
 }
 
-SheetPrinting::SheetPrinting(TForm1& form) : m_form(form)
+SheetPrinting::SheetPrinting(MainWindow& form) : m_form(form)
 {
     runPdfDialog = [this](const QString& preset) {
         QFileDialog dialog(&m_form, QStringLiteral("Als PDF speichern"), m_pdfFolder,
@@ -136,7 +136,7 @@ QString SheetPrinting::activePageName() const
     return pages->tabText(pages->currentIndex());
 }
 
-void SheetPrinting::Drucken1Click()
+void SheetPrinting::onPrint()
 {
     const QString name = activePageName();
     const QTextDocument& page = *m_form.CurrentEditor()->document();
@@ -152,7 +152,7 @@ void SheetPrinting::Drucken1Click()
     runPreview(dialog);
 }
 
-void SheetPrinting::AlsPDFspeichern1Click()
+void SheetPrinting::onSavePdf()
 {
     const QString name = activePageName();
     const QString path = runPdfDialog(name + QStringLiteral(".pdf"));

@@ -17,7 +17,7 @@ class QTextDocument;
 
 namespace quorvel {
 
-class TForm1;
+class MainWindow;
 
 // Lays the page out on the device's sheets and paints them, each with its footer. The page's
 // own document is not touched. Returns the number of sheets, 0 when the device cannot be painted.
@@ -35,10 +35,10 @@ class SheetPrinting : public QObject
     Q_OBJECT
 
 public:
-    explicit SheetPrinting(TForm1& form);
+    explicit SheetPrinting(MainWindow& form);
 
-    void Drucken1Click();
-    void AlsPDFspeichern1Click();
+    void onPrint();
+    void onSavePdf();
 
     // The dialogs, replaceable in tests: the PDF file dialog gets the preset name and gives the
     // chosen file or nothing; the preview is shown modally by runPreview.
@@ -48,7 +48,7 @@ public:
 private:
     QString activePageName() const;
 
-    TForm1& m_form;
+    MainWindow& m_form;
     QString m_pdfFolder;
 };
 

@@ -3,9 +3,9 @@
 // the backup of the previous settings file, and "Text laden" / "Text speichern".
 #include "gui_test_support.h"
 
+#include "files/page_files.h"
+#include "files/program_dir.h"
 #include "keypad/real_edit.h"
-#include "platform/page_files.h"
-#include "platform/program_dir.h"
 #include "program_settings.h"
 #include "worksheet/documents.h"
 #include "worksheet/font_dialog.h"
@@ -58,20 +58,23 @@ private slots:
         {
             Windows w;
             LoadSettings(w);
-            w.form1.page(0)->setFocus();
+            w.mainWindow.page(0)->setFocus();
             typeLine(*w.memo1(), QStringLiteral("kraft = 2kg*9.81m/s\u00B2"));
             typeLine(*w.memo1(), QStringLiteral("3m+2s"));
-            w.form1.pageControl()->setCurrentIndex(1);
+            w.mainWindow.pageControl()->setCurrentIndex(1);
             typeLine(*w.memo2(), QStringLiteral("Notiz \u03A9 \u2264 3"));
-            w.form1.move(120, 90);
-            w.form2.findChild<TRealSpinEdit*>(QStringLiteral("Komma"))
+            w.mainWindow.move(120, 90);
+            w.diagram.show(); // a diagram window never shown keeps no place
+            w.diagram.move(130, 70);
+            w.diagram.resize(600, 420);
+            w.keypad.findChild<TRealSpinEdit*>(QStringLiteral("Komma"))
                 ->setText(QStringLiteral("2"));
-            w.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->setChecked(true);
-            w.form2.show();
-            QStringList units = w.form4.lines();
+            w.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->setChecked(true);
+            w.keypad.show();
+            QStringList units = w.unitDefinitions.lines();
             units << QStringLiteral("kN\u03A9 = 1000N");
-            w.form4.setLines(units);
-            w.form5.setFormulas(
+            w.unitDefinitions.setLines(units);
+            w.formulaLibrary.setFormulas(
                 {QStringLiteral("Kreis"), QStringLiteral("\u03B1-Formel")},
                 {QStringLiteral("A = Pi*r\u00B2\u008D\u0160U = 2Pi*r"), QStringLiteral("x = 1")});
             QVERIFY(SaveSettings(w));
@@ -82,6 +85,7 @@ private slots:
         const QByteArray firstIni = readFile(QStringLiteral("Quorvel.ini"));
         QVERIFY(firstIni.contains("[Form1]"));
         QVERIFY(firstIni.contains("[Formel]"));
+        QVERIFY(firstIni.contains("[Diagramm]"));
         QVERIFY(firstIni.contains("count=2"));
 
         {
@@ -94,19 +98,21 @@ private slots:
                                {QStringLiteral("+"), kRed},
                                {QStringLiteral("2s = unit confilct"), kBlack}}));
             QCOMPARE(pageLines(*w.memo2()).value(0), QStringLiteral("Notiz \u03A9 \u2264 3"));
-            QCOMPARE(w.form1.pos(), QPoint(120, 90));
-            QVERIFY(w.form1.KeypadVisible);
-            QVERIFY(w.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
-            QCOMPARE(w.form2.KommaValue(), 2.0);
-            QVERIFY(w.form4.lines().contains(QStringLiteral("kN\u03A9 = 1000N")));
-            QCOMPARE(w.form5.titles(),
+            QCOMPARE(w.mainWindow.pos(), QPoint(120, 90));
+            QCOMPARE(w.diagram.pos(), QPoint(130, 70));
+            QCOMPARE(w.diagram.size(), QSize(600, 420));
+            QVERIFY(w.mainWindow.KeypadVisible);
+            QVERIFY(w.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
+            QCOMPARE(w.keypad.KommaValue(), 2.0);
+            QVERIFY(w.unitDefinitions.lines().contains(QStringLiteral("kN\u03A9 = 1000N")));
+            QCOMPARE(w.formulaLibrary.titles(),
                      QStringList({QStringLiteral("Kreis"), QStringLiteral("\u03B1-Formel")}));
-            QCOMPARE(w.form5.encodedTexts().value(0),
+            QCOMPARE(w.formulaLibrary.encodedTexts().value(0),
                      QStringLiteral("A = Pi*r\u00B2\u008D\u0160U = 2Pi*r"));
 
             // The new unit and the decimals act on a line after the unit check has run.
-            QVERIFY(w.form4.CompileUnitDefinitions());
-            w.form1.pageControl()->setCurrentIndex(0);
+            QVERIFY(w.unitDefinitions.CompileUnitDefinitions());
+            w.mainWindow.pageControl()->setCurrentIndex(0);
             setPageLines(*w.memo1(), {QStringLiteral("1/3*1kN\u03A9")});
             setCaret(*w.memo1(), 0, 0);
             QTest::keyClick(w.memo1(), Qt::Key_Return);
@@ -139,7 +145,7 @@ private slots:
                 charsets.setCurrentIndex(charsets.findData(161)); // "Griechisch"
                 dialog->accept();
             });
-            w.form1.FontDialog();
+            w.mainWindow.FontDialog();
             QVERIFY(driver.waitDone());
             QVERIFY(SaveSettings(w));
         }
@@ -156,7 +162,7 @@ private slots:
                 preloaded = dialog->charsetBox()->currentData().toInt();
                 dialog->reject();
             });
-            w.form1.FontDialog();
+            w.mainWindow.FontDialog();
             QVERIFY(driver.waitDone());
             QCOMPARE(preloaded, 161);
         }
@@ -174,23 +180,23 @@ private slots:
 
         ProgramWindows w;
         LoadSettings(w);
-        w.form1.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w.form1));
-        QCoreApplication::processEvents(); // the first showing: keypad, unit check
-        QVERIFY(!w.form4.isVisible());     // the units compiled, no error window
+        w.mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.mainWindow));
+        QCoreApplication::processEvents();       // the first showing: keypad, unit check
+        QVERIFY(!w.unitDefinitions.isVisible()); // the units compiled, no error window
 
-        QCOMPARE(w.form1.pos(), QPoint(141, 177));
-        QCOMPARE(w.form1.size(), QSize(525, 437));
-        QTRY_VERIFY(w.form2.isVisible());
-        QCOMPARE(w.form2.pos(), QPoint(409, 290));
-        QVERIFY(w.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
-        QVERIFY(w.form2.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(w.form2.KommaValue(), 2.0);
-        const auto* functions = w.form2.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+        QCOMPARE(w.mainWindow.pos(), QPoint(141, 177));
+        QCOMPARE(w.mainWindow.size(), QSize(525, 437));
+        QTRY_VERIFY(w.keypad.isVisible());
+        QCOMPARE(w.keypad.pos(), QPoint(409, 290));
+        QVERIFY(w.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
+        QVERIFY(w.keypad.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(w.keypad.KommaValue(), 2.0);
+        const auto* functions = w.keypad.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
         QCOMPARE(functions->count(), 3);
         QCOMPARE(functions->currentText(), QStringLiteral("sin()"));
 
-        QTextEdit& memo = *w.form1.page(0);
+        QTextEdit& memo = *w.mainWindow.page(0);
         memo.setFocus();
         setPageLines(memo, {QStringLiteral("3\u20AC*2+1St\u00FCck"), QStringLiteral("1l/3")});
         for (int row : {0, 1}) {
@@ -202,7 +208,8 @@ private slots:
                               QStringLiteral("1l/3 = 0.33l")}));
 
         setPageLines(memo, {QString()});
-        w.form5.FormelClick(findAction(w.form1, QStringLiteral("Kreisfl\u00E4che")));
+        w.formulaLibrary.onFormulaEntry(
+            findAction(w.mainWindow, QStringLiteral("Kreisfl\u00E4che")));
         QCOMPARE(pageLines(memo),
                  QStringList({QStringLiteral("A = Pi*r\u00B2"), QStringLiteral("U = 2*Pi*r")}));
 
@@ -210,7 +217,7 @@ private slots:
         QVERIFY(SaveSettings(w));
         QCOMPARE(readFile(QStringLiteral("Quorvel.ini")), legacy);
         QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), legacy);
-        w.form2.hide();
+        w.keypad.hide();
     }
 
     // Ending the program closes every window before the settings are written; a keypad that
@@ -220,17 +227,17 @@ private slots:
         {
             Windows w;
             LoadSettings(w);
-            w.form2.show();
-            QVERIFY(w.form1.close());
-            w.form2.close(); // what the application does once its main window has closed
+            w.keypad.show();
+            QVERIFY(w.mainWindow.close());
+            w.keypad.close(); // what the application does once its main window has closed
             QVERIFY(SaveSettings(w));
         }
         QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("visible=1"));
         {
             Windows w;
             LoadSettings(w);
-            QVERIFY(w.form1.KeypadVisible);
-            QVERIFY(w.form1.close()); // the keypad not shown at the end: it stays closed
+            QVERIFY(w.mainWindow.KeypadVisible);
+            QVERIFY(w.mainWindow.close()); // the keypad not shown at the end: it stays closed
             QVERIFY(SaveSettings(w));
         }
         QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("visible=0"));
@@ -242,8 +249,8 @@ private slots:
                                                  "Form1]\r\ntop=abc\r\n\xff\xfe\x00garbage");
         Windows w;
         LoadSettings(w);
-        QCOMPARE(w.form5.titles().value(0), QStringLiteral("A"));
-        QVERIFY(w.form5.titles().size() <= 3);
+        QCOMPARE(w.formulaLibrary.titles().value(0), QStringLiteral("A"));
+        QVERIFY(w.formulaLibrary.titles().size() <= 3);
         QVERIFY(SaveSettings(w));
         QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("count="));
         QVERIFY(readFile(QStringLiteral("Quorvel.b01")).contains("count=2000000000"));
@@ -255,15 +262,15 @@ private slots:
         DocumentCommands& docs = w.documents;
         const QString statik = m_folder->filePath(QStringLiteral("Statik.rtf"));
         setPageLines(*w.memo1(), {QStringLiteral("a = 3"), QStringLiteral("b = \u00E4")});
-        w.form1.pageControl()->setCurrentIndex(1);
+        w.mainWindow.pageControl()->setCurrentIndex(1);
         QString presetSeen = QStringLiteral("(none)");
         docs.runSaveDialog = [&](const QString& preset) {
             presetSeen = preset;
             return statik;
         };
-        docs.Dateispeichern1Click();
-        QCOMPARE(w.form1.pageControl()->currentIndex(), 0);
-        QCOMPARE(w.form1.pageControl()->tabText(0), QStringLiteral("Statik"));
+        docs.onSaveText();
+        QCOMPARE(w.mainWindow.pageControl()->currentIndex(), 0);
+        QCOMPARE(w.mainWindow.pageControl()->tabText(0), QStringLiteral("Statik"));
         QVERIFY(QFile::exists(statik));
 
         setPageLines(*w.memo1(), {QStringLiteral("leer")});
@@ -271,7 +278,7 @@ private slots:
             presetSeen = preset;
             return statik;
         };
-        docs.Textladen1Click();
+        docs.onLoadText();
         QCOMPARE(presetSeen, statik); // the save dialog's name presets the open dialog
         QCOMPARE(pageLines(*w.memo1()),
                  QStringList({QStringLiteral("a = 3"), QStringLiteral("b = \u00E4")}));
@@ -290,9 +297,9 @@ private slots:
         const QString plain = m_folder->filePath(QStringLiteral("alt.txt"));
         writeFile(QStringLiteral("alt.txt"), "x = 5 \x80");
         docs.runOpenDialog = [&](const QString&) { return plain; };
-        docs.Textladen1Click();
+        docs.onLoadText();
         QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("x = 5 \u20AC"));
-        QCOMPARE(w.form1.pageControl()->tabText(0), QStringLiteral("alt"));
+        QCOMPARE(w.mainWindow.pageControl()->tabText(0), QStringLiteral("alt"));
 
         // A file that cannot be read changes nothing (the box is answered by the driver).
         QString error;
@@ -322,11 +329,17 @@ private slots:
         QTest::addColumn<bool>("exeWritable");
         QTest::addColumn<bool>("userWritable");
         QTest::addColumn<bool>("userHasFiles");
+        QTest::addColumn<bool>("installed"); // help files in ../share/quorvel
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("own folder writable") << true << true << false << "exe";
-        QTest::newRow("read-only installation, first start") << false << true << false << "user";
-        QTest::newRow("read-only installation, later start") << false << true << true << "user";
-        QTest::newRow("nothing writable") << false << false << false << "exe";
+        QTest::newRow("own folder writable") << true << true << false << false << "exe";
+        QTest::newRow("read-only folder, first start") << false << true << false << false << "user";
+        QTest::newRow("read-only folder, later start") << false << true << true << false << "user";
+        QTest::newRow("nothing writable") << false << false << false << false << "exe";
+        QTest::newRow("installed, bin writable, first start")
+            << true << true << false << true << "user";
+        QTest::newRow("installed, bin writable, later start")
+            << true << true << true << true << "user";
+        QTest::newRow("installed, no per-user folder") << true << false << false << true << "exe";
     }
 
     void programFolderChoice()
@@ -334,12 +347,17 @@ private slots:
         QFETCH(bool, exeWritable);
         QFETCH(bool, userWritable);
         QFETCH(bool, userHasFiles);
+        QFETCH(bool, installed);
         QFETCH(QString, chosen);
-        const QString exe = m_folder->filePath(QStringLiteral("exe/"));
+        const QString exe = m_folder->filePath(QStringLiteral("bin/"));
         const QString user = m_folder->filePath(QStringLiteral("user/"));
         QDir().mkpath(exe);
-        writeFile(QStringLiteral("exe/Quorvel.ini"), "[Form1]\r\ntop=5\r\n");
-        writeFile(QStringLiteral("exe/QV1.rtf"), "alt");
+        if (installed) {
+            QDir().mkpath(m_folder->filePath(QStringLiteral("share/quorvel")));
+            writeFile(QStringLiteral("share/quorvel/ZIV.hlp"), "{\\rtf1 Hilfe}");
+        }
+        writeFile(QStringLiteral("bin/Quorvel.ini"), "[Form1]\r\ntop=5\r\n");
+        writeFile(QStringLiteral("bin/QV1.rtf"), "alt");
         if (userHasFiles) {
             QDir().mkpath(user);
             writeFile(QStringLiteral("user/QV2.rtf"), "eigen");
@@ -349,8 +367,8 @@ private slots:
         });
         QCOMPARE(choice.folder, chosen == QLatin1String("exe") ? exe : user);
         // Copied once, never moved, never over the user's own files.
-        QCOMPARE(readFile(QStringLiteral("exe/QV1.rtf")), QByteArray("alt"));
-        const bool copied = !exeWritable && userWritable && !userHasFiles;
+        QCOMPARE(readFile(QStringLiteral("bin/QV1.rtf")), QByteArray("alt"));
+        const bool copied = (!exeWritable || installed) && userWritable && !userHasFiles;
         QCOMPARE(readFile(QStringLiteral("user/QV1.rtf")),
                  copied ? QByteArray("alt") : QByteArray());
         QCOMPARE(QFile::exists(user + QStringLiteral("Quorvel.ini")), copied);
@@ -377,8 +395,8 @@ private slots:
         for (const int left : {33, 34}) {
             Windows w;
             LoadSettings(w);
-            QCOMPARE(w.form1.x(), left == 33 ? 7 : 33);
-            w.form1.move(left, 44);
+            QCOMPARE(w.mainWindow.x(), left == 33 ? 7 : 33);
+            w.mainWindow.move(left, 44);
             QVERIFY(SaveSettings(w));
         }
         QVERIFY(QFileInfo(m_folder->filePath(QStringLiteral("Quorvel.ini"))).isSymLink());

@@ -5,8 +5,8 @@
 // whole; a file that stayed old must have been named in a message box.
 #include "gui_test_support.h"
 
-#include "platform/page_files.h"
-#include "platform/program_dir.h"
+#include "files/page_files.h"
+#include "files/program_dir.h"
 #include "program_settings.h"
 #include "worksheet/documents.h"
 
@@ -145,12 +145,12 @@ private slots:
         w.documents.runSaveDialog = [&](const QString&) { return path; };
         ModalDriver driver;
         driver.thenPressOk();
-        w.documents.Dateispeichern1Click();
+        w.documents.onSaveText();
         const QByteArray now = readAll(path);
         ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH);
         const bool saved = now == m_newDocument;
         QVERIFY2(saved || now == old, "the document is cut");
-        QCOMPARE(w.form1.pageControl()->tabText(0) == QLatin1String("Statik"), saved);
+        QCOMPARE(w.mainWindow.pageControl()->tabText(0) == QLatin1String("Statik"), saved);
         if (!saved)
             QVERIFY2(driver.seen.join(u'\n').contains(QStringLiteral("Statik.rtf")),
                      qPrintable(driver.seen.join(u'|')));

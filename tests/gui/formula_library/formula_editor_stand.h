@@ -2,12 +2,13 @@
 // The test stand of the formula library: a real QMenu and a real page (a QTextEdit under the
 // worksheet's editor layer) stand in for the main window's "Ablage" menu and active page, the
 // question boxes are the program's own, answered by clicking their buttons, and the helpers drive
-// TForm5 through its real widgets.
+// FormulaLibraryWindow through its real widgets.
 #pragma once
 
 #include "formula_library/formula_editor.h"
 #include "formula_library/formula_library_host.h"
 #include "message_box_driver.h"
+#include "platform/accessibility.h"
 #include "worksheet/sheet_editor.h"
 
 #include <QApplication>
@@ -31,7 +32,7 @@ class FakeMainWindow : public quorvel::FormulaLibraryHost
 public:
     FakeMainWindow()
     {
-        page.setWindowTitle(QStringLiteral("Quorvel V5.2"));
+        page.setWindowTitle(QStringLiteral("Quorvel V" QUORVEL_VERSION));
         menu.addAction(QStringLiteral("Bearbeiten..."));
         menu.addSeparator();
     }
@@ -52,7 +53,7 @@ protected:
     void setUpStand()
     {
         m_main = std::make_unique<FakeMainWindow>();
-        m_form = std::make_unique<quorvel::TForm5>(*m_main);
+        m_form = std::make_unique<quorvel::FormulaLibraryWindow>(*m_main);
         m_boxes = std::make_unique<MessageBoxDriver>();
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -115,8 +116,7 @@ protected:
         QStringList captions;
         const QList<QAction*> entries = m_main->menu.actions();
         for (qsizetype i = 2; i < entries.size(); ++i)
-            captions.append(
-                entries.at(i)->text().replace(QStringLiteral("&&"), QStringLiteral("&")));
+            captions.append(quorvel::WithoutMnemonic(entries.at(i)->text()));
         return captions;
     }
     QAction* menuEntry(int index) const { return m_main->menu.actions().value(index); }
@@ -140,7 +140,7 @@ protected:
     }
 
     std::unique_ptr<FakeMainWindow> m_main;
-    std::unique_ptr<quorvel::TForm5> m_form;
+    std::unique_ptr<quorvel::FormulaLibraryWindow> m_form;
     std::unique_ptr<MessageBoxDriver> m_boxes;
 };
 

@@ -5,7 +5,7 @@
 
 #include "fake_worksheet.h"
 #include "keypad/real_edit.h"
-#include "settings_store/tiniobj.h"
+#include "settings_store/component_store.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +15,7 @@ using namespace quorvel;
 
 namespace {
 
-QStringList keysOf(const Tiniobj& ini, const QString& section)
+QStringList keysOf(const ComponentStore& ini, const QString& section)
 {
     QStringList keys;
     for (const std::u16string& key : ini.IniFile().keys(section.toStdU16String()))
@@ -33,8 +33,8 @@ private slots:
     void savesTheComboBoxTheCheckBoxAndKomma()
     {
         FakeWorksheet sheet;
-        TForm2 form(sheet);
-        Tiniobj ini(QString(), Tiniobj::Start::Empty);
+        KeypadWindow form(sheet);
+        ComponentStore ini(QString(), ComponentStore::Start::Empty);
         ini.SaveForm(&form);
         const QString s = QStringLiteral("Form2");
         QCOMPARE(keysOf(ini, s),
@@ -50,15 +50,15 @@ private slots:
     void restoresThemAndShowsKommaInItsOwnFormat()
     {
         FakeWorksheet sheet;
-        Tiniobj ini(QString(), Tiniobj::Start::Empty);
+        ComponentStore ini(QString(), ComponentStore::Start::Empty);
         {
-            TForm2 form(sheet);
+            KeypadWindow form(sheet);
             form.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setEditText("MAX(;)");
             form.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->setChecked(true);
             form.findChild<TRealSpinEdit*>(QStringLiteral("Komma"))->setText("2.7");
             ini.SaveForm(&form);
         }
-        TForm2 form(sheet);
+        KeypadWindow form(sheet);
         ini.LoadForm(&form);
         QCOMPARE(form.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->currentText(),
                  QStringLiteral("MAX(;)"));

@@ -22,7 +22,7 @@ namespace {
 struct Keypad
 {
     FakeWorksheet sheet;
-    TForm2 form{sheet};
+    KeypadWindow form{sheet};
 
     Keypad()
     {
@@ -503,11 +503,11 @@ private slots:
     void restoredCheckBoxTakesEffectWhenTheMainWindowAppliesIt()
     {
         FakeWorksheet sheet;
-        TForm2 form(sheet);
+        KeypadWindow form(sheet);
         auto* box = form.findChild<QCheckBox*>(QStringLiteral("CBOnTop"));
         box->setChecked(true); // as the settings store restores it
         QVERIFY(!form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        form.CBOnTopClick();
+        form.applyStayOnTop();
         QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(sheet.window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(!form.isVisible()); // a hidden keypad stays hidden
@@ -517,7 +517,7 @@ private slots:
     {
         FakeWorksheet sheet;
         sheet.window.show();
-        TForm2 form(sheet, &sheet.window);
+        KeypadWindow form(sheet, &sheet.window);
         QVERIFY(form.isWindow());
         QVERIFY(!form.isVisible());
         form.showKeypad();

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The module routines beside Tiniobj: default file name, fitting onto the screen, date and real
-// texts; and the settings file's backup and atomic write.
-#include "platform/settings_file.h"
+// The module routines beside ComponentStore: default file name, fitting onto the screen, date and
+// real texts; and the settings file's backup and atomic write.
+#include "settings_store/component_store.h"
+#include "settings_store/settings_file.h"
 #include "settings_store/store_routines.h"
-#include "settings_store/tiniobj.h"
 
-#include "platform/program_dir.h"
+#include "files/program_dir.h"
 #include "test_files.h"
 
 #include <QCoreApplication>
@@ -36,7 +36,7 @@ private slots:
         // Without a name set by the program: the program file's name.
         const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
         QCOMPARE(ProgramIniName(), m_dir.path() + QLatin1Char('/') + exe + ".ini");
-        QCOMPARE(Tiniobj().FileName(), ProgramIniName());
+        QCOMPARE(ComponentStore().FileName(), ProgramIniName());
         // With the name Quorvel's entry sets.
         QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
         QCOMPARE(ProgramIniName(), m_dir.path() + QStringLiteral("/Quorvel.ini"));
@@ -74,6 +74,43 @@ private slots:
         QCOMPARE(FitRectToScreen(QRect(0, 500, 100, 200), area), QRect(0, 400, 100, 200));
         // Shortened, but a top above the area is left where it is.
         QCOMPARE(FitRectToScreen(QRect(0, 0, 100, 600), area), QRect(0, 0, 100, 540));
+    }
+
+    // Screens left of or above the main one have negative places; a window there stays. Only a
+    // title bar that no screen shows is pulled onto the nearest screen.
+    void pullTitleBarOntoScreens_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QList<QRect>>("areas");
+        QTest::addColumn<QRect>("pulled");
+        const QRect main(0, 0, 1280, 1024);
+        const QRect left(-1280, 0, 1280, 1024);
+        QTest::newRow("negative place on the screen left of the main one")
+            << QRect(-900, 100, 185, 247) << QList<QRect>{main, left} << QRect(-900, 100, 185, 247);
+        QTest::newRow("the same place with no screen there")
+            << QRect(-900, 100, 185, 247) << QList<QRect>{main} << QRect(0, 100, 185, 247);
+        QTest::newRow("18 pixels of the title bar on the screen")
+            << QRect(-167, 100, 185, 247) << QList<QRect>{main} << QRect(0, 100, 185, 247);
+        QTest::newRow("title bar above the screen")
+            << QRect(100, -300, 525, 437) << QList<QRect>{main} << QRect(100, 0, 525, 437);
+        QTest::newRow("title bar half above the screen stays")
+            << QRect(100, -10, 525, 437) << QList<QRect>{main} << QRect(100, -10, 525, 437);
+        QTest::newRow("right of the screen")
+            << QRect(1270, 100, 300, 200) << QList<QRect>{main} << QRect(980, 100, 300, 200);
+        // A shorter screen on the left: the place above it shows on no screen.
+        QTest::newRow("above a shorter screen beside the main one")
+            << QRect(-900, 50, 185, 247) << QList<QRect>{main, QRect(-1280, 200, 1280, 824)}
+            << QRect(-900, 200, 185, 247);
+        QTest::newRow("larger than the screen")
+            << QRect(-2000, -500, 3000, 1400) << QList<QRect>{main} << QRect(0, 0, 3000, 1400);
+    }
+
+    void pullTitleBarOntoScreens()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QList<QRect>, areas);
+        QFETCH(QRect, pulled);
+        QCOMPARE(PullTitleBarOntoScreens(frame, areas), pulled);
     }
 
     void fitFormToScreenUsesTheAvailableArea()
@@ -182,7 +219,7 @@ private slots:
     void updateFileWritesAtomically()
     {
         const QString path = m_dir.filePath(QStringLiteral("update.ini"));
-        Tiniobj ini(path, Tiniobj::Start::Empty);
+        ComponentStore ini(path, ComponentStore::Start::Empty);
         ini.WriteString("Form1", "top", "1");
         QCOMPARE(ini.UpdateFile(), QString());
         QCOMPARE(test::readAll(path), QByteArray("[Form1]\r\ntop=1\r\n\r\n"));
@@ -192,7 +229,7 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("update.b01"))));
         // Creating a store reads the file but never writes it.
         {
-            Tiniobj reader(path);
+            ComponentStore reader(path);
             reader.WriteString("Form1", "top", "3");
         }
         QCOMPARE(test::readAll(path), QByteArray("[Form1]\r\ntop=2\r\n\r\n"));

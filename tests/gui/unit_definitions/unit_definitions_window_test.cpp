@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TForm4 "Einheit eingeben": design values, compiling on every close attempt, the
+// UnitDefinitionsWindow "Einheit eingeben": design values, compiling on every close attempt, the
 // window staying open while a line fails or the evaluator raises, and the first showing's
 // check of the main window.
 #include "gui_test_support.h"
@@ -18,7 +18,7 @@ using namespace quorvel::test;
 
 namespace {
 
-QStringList memoLines(const TForm4& form)
+QStringList memoLines(const UnitDefinitionsWindow& form)
 {
     QStringList lines;
     for (QTextBlock b = form.SiListBox->document()->begin(); b.isValid(); b = b.next())
@@ -40,7 +40,7 @@ const QStringList kDefaultLines{"N = kg*m/s\u00B2", "Pa = N/m\u00B2",   "J = kg*
                                 "km = 1000m",       "l = m\u00B3/1000", "ml = l/1000",
                                 "\u20AC = 1",       "St\u00FCck = 1"};
 
-QPushButton* button(const TForm4& form, const char* name)
+QPushButton* button(const UnitDefinitionsWindow& form, const char* name)
 {
     return form.findChild<QPushButton*>(QString::fromLatin1(name));
 }
@@ -62,6 +62,7 @@ private slots:
     void closesAfterTheFix();
     void exceptionIsShownAndKeepsTheWindowOpen();
     void helpButtonAsksForQveHlp();
+    void keyboardLeavesTheDefinitionsByTabAndAltLetters();
     void firstShowingWithFailingDefinitionOpensTheWindowModally();
     void firstShowingWithAnExceptionShowsOnlyTheMessage();
     void firstShowingDoesNotOpenAVisibleWindowAgain();
@@ -70,7 +71,7 @@ private slots:
 void UnitDefinitionsWindowTest::designValues()
 {
     TEFParser parser;
-    TForm4 form(parser);
+    UnitDefinitionsWindow form(parser);
     QCOMPARE(form.objectName(), QStringLiteral("Form4"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Einheit eingeben"));
     QCOMPARE(form.size(), QSize(226, 413));
@@ -79,8 +80,8 @@ void UnitDefinitionsWindowTest::designValues()
     QCOMPARE(form.SiListBox->font().pixelSize(), 15);
     QVERIFY(form.SiListBox->font().bold());
     QCOMPARE(form.SiListBox->lineWrapMode(), QPlainTextEdit::NoWrap);
-    QCOMPARE(button(form, "Button1")->text(), QStringLiteral("Help"));
-    QCOMPARE(button(form, "Button2")->text(), QStringLiteral("OK"));
+    QCOMPARE(button(form, "Button1")->text(), QStringLiteral("&Help")); // reads "Help", Alt+H
+    QCOMPARE(button(form, "Button2")->text(), QStringLiteral("&OK"));
     QCOMPARE(memoLines(form), kDefaultLines);
     QVERIFY(!form.isVisible());
 }
@@ -88,7 +89,7 @@ void UnitDefinitionsWindowTest::designValues()
 void UnitDefinitionsWindowTest::defaultLinesCompile()
 {
     TEFParser parser;
-    TForm4 form(parser);
+    UnitDefinitionsWindow form(parser);
     QVERIFY(form.CompileUnitDefinitions());
     QCOMPARE(unitNames(parser),
              (QStringList{"",   "m",  "kg", "s",  "K",      "A",         "mol", "cd",
@@ -100,7 +101,7 @@ void UnitDefinitionsWindowTest::defaultLinesCompile()
 void UnitDefinitionsWindowTest::compileNormalisesTheLines()
 {
     TEFParser parser;
-    TForm4 form(parser);
+    UnitDefinitionsWindow form(parser);
     form.setLines(
         {"kW=1000 W ; kilowatt", "   ", "W = kg*m\u00B2/s\u00B3", "kW=1000 W ; kilowatt", "abc"});
     QVERIFY(!form.CompileUnitDefinitions());
@@ -120,7 +121,7 @@ void UnitDefinitionsWindowTest::refusesToCloseWhileALineFails()
 {
     QFETCH(QString, how);
     TEFParser parser;
-    TForm4 form(parser);
+    UnitDefinitionsWindow form(parser);
     form.setLines({"W = J/s", "J = kg*m\u00B2/s\u00B2"});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -147,7 +148,7 @@ void UnitDefinitionsWindowTest::refusesToCloseWhileALineFails()
 void UnitDefinitionsWindowTest::closesAfterTheFix()
 {
     TEFParser parser;
-    TForm4 form(parser);
+    UnitDefinitionsWindow form(parser);
     form.setLines({"W = J/s", "J = kg*m\u00B2/s\u00B2"});
     form.show();
     ModalDriver driver;
@@ -165,10 +166,31 @@ void UnitDefinitionsWindowTest::closesAfterTheFix()
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
+// Tab and Alt with a button's letter leave the text as it is: no tab, no letter typed.
+void UnitDefinitionsWindowTest::keyboardLeavesTheDefinitionsByTabAndAltLetters()
+{
+    TEFParser parser;
+    UnitDefinitionsWindow form(parser);
+    QSignalSpy help(&form, &UnitDefinitionsWindow::helpRequested);
+    form.setLines({"N = kg*m/s\u00B2"});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.SiListBox->setFocus();
+    form.SiListBox->moveCursor(QTextCursor::End);
+    QTest::keyClick(form.SiListBox, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button(form, "Button1"));
+    form.SiListBox->setFocus();
+    QTest::keyClick(form.SiListBox, Qt::Key_H, Qt::AltModifier);
+    QTRY_COMPARE(help.count(), 1); // a button pressed by its letter clicks a moment later
+    QCOMPARE(memoLines(form), QStringList{"N = kg*m/s\u00B2"});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+    QTRY_VERIFY(!form.isVisible());
+}
+
 void UnitDefinitionsWindowTest::exceptionIsShownAndKeepsTheWindowOpen()
 {
     TEFParser parser;
-    TForm4 form(parser);
+    UnitDefinitionsWindow form(parser);
     form.setLines({"km = 1000m", "x = 1/0", "y = 2km"});
     form.show();
     ModalDriver driver;
@@ -186,8 +208,8 @@ void UnitDefinitionsWindowTest::exceptionIsShownAndKeepsTheWindowOpen()
 void UnitDefinitionsWindowTest::helpButtonAsksForQveHlp()
 {
     TEFParser parser;
-    TForm4 form(parser);
-    QSignalSpy spy(&form, &TForm4::helpRequested);
+    UnitDefinitionsWindow form(parser);
+    QSignalSpy spy(&form, &UnitDefinitionsWindow::helpRequested);
     form.show();
     QTest::mouseClick(button(form, "Button1"), Qt::LeftButton);
     QCOMPARE(spy.count(), 1);
@@ -198,72 +220,73 @@ void UnitDefinitionsWindowTest::helpButtonAsksForQveHlp()
 
 void UnitDefinitionsWindowTest::firstShowingWithFailingDefinitionOpensTheWindowModally()
 {
-    TForm1 form1;
-    TForm4 form4(form1.parser());
-    form1.setUnitDefinitionsWindow(&form4);
-    form4.setLines({"N = kg*m/s\u00B2", "kp = 9.81 N*gg"});
+    MainWindow mainWindow;
+    UnitDefinitionsWindow unitDefinitions(mainWindow.parser());
+    mainWindow.setUnitDefinitionsWindow(&unitDefinitions);
+    unitDefinitions.setLines({"N = kg*m/s\u00B2", "kp = 9.81 N*gg"});
 
     bool wasModal = false;
     ModalDriver driver;
     driver.thenPressOk(); // "Fehler bei Einheitendefinition"
     driver.then([&](QWidget* window) {
-        QCOMPARE(window, &form4);
-        wasModal = form4.isModal();
-        QCOMPARE(memoLines(form4).value(1), QStringLiteral("kp = 9.81N*gg; Variable not found"));
-        form4.setLines({"N = kg*m/s\u00B2", "g = 0.001kg", "kp = 9.81 N"});
-        QTest::mouseClick(button(form4, "Button2"), Qt::LeftButton);
+        QCOMPARE(window, &unitDefinitions);
+        wasModal = unitDefinitions.isModal();
+        QCOMPARE(memoLines(unitDefinitions).value(1),
+                 QStringLiteral("kp = 9.81N*gg; Variable not found"));
+        unitDefinitions.setLines({"N = kg*m/s\u00B2", "g = 0.001kg", "kp = 9.81 N"});
+        QTest::mouseClick(button(unitDefinitions, "Button2"), Qt::LeftButton);
     });
-    form1.show();
+    mainWindow.show();
     QVERIFY(driver.waitDone());
-    QVERIFY(QTest::qWaitFor([&] { return !form4.isVisible(); }));
+    QVERIFY(QTest::qWaitFor([&] { return !unitDefinitions.isVisible(); }));
 
     QCOMPARE(driver.seen, QStringList{"Fehler bei Einheitendefinition"});
     QVERIFY(wasModal);
-    QVERIFY(form1.parser().Units.IndexOf(u"kp") >= 0);
-    QVERIFY(!form1.FirstShow);
+    QVERIFY(mainWindow.parser().Units.IndexOf(u"kp") >= 0);
+    QVERIFY(!mainWindow.FirstShow);
 
     // Later showings do not check again.
-    form1.hide();
-    form4.setLines({"bad = 1/gg"});
-    form1.show();
+    mainWindow.hide();
+    unitDefinitions.setLines({"bad = 1/gg"});
+    mainWindow.show();
     QCoreApplication::processEvents();
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 void UnitDefinitionsWindowTest::firstShowingWithAnExceptionShowsOnlyTheMessage()
 {
-    TForm1 form1;
-    TForm4 form4(form1.parser());
-    form1.setUnitDefinitionsWindow(&form4);
-    form4.setLines({"a = 1/0", "b = 1/gg"});
+    MainWindow mainWindow;
+    UnitDefinitionsWindow unitDefinitions(mainWindow.parser());
+    mainWindow.setUnitDefinitionsWindow(&unitDefinitions);
+    unitDefinitions.setLines({"a = 1/0", "b = 1/gg"});
 
     ModalDriver driver;
     driver.thenPressOk();
-    form1.show();
+    mainWindow.show();
     QVERIFY(driver.waitDone());
     QTest::qWait(50);
     QCOMPARE(driver.seen, QStringList{"Division by zero in SiDiv"});
-    QVERIFY(!form4.isVisible());
+    QVERIFY(!unitDefinitions.isVisible());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 void UnitDefinitionsWindowTest::firstShowingDoesNotOpenAVisibleWindowAgain()
 {
-    TForm1 form1;
-    TForm4 form4(form1.parser());
-    form1.setUnitDefinitionsWindow(&form4);
-    form4.setLines({"b = 1/gg"});
-    form4.show();
+    MainWindow mainWindow;
+    UnitDefinitionsWindow unitDefinitions(mainWindow.parser());
+    mainWindow.setUnitDefinitionsWindow(&unitDefinitions);
+    unitDefinitions.setLines({"b = 1/gg"});
+    unitDefinitions.show();
 
     ModalDriver driver;
     driver.thenPressOk();
-    form1.show();
+    mainWindow.show();
     QVERIFY(driver.waitDone());
     QTest::qWait(50);
-    QVERIFY(form4.isVisible());
-    QVERIFY(!form4.isModal());
+    QVERIFY(unitDefinitions.isVisible());
+    QVERIFY(!unitDefinitions.isModal());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    form4.hide();
+    unitDefinitions.hide();
 }
 
 QTEST_MAIN(UnitDefinitionsWindowTest)

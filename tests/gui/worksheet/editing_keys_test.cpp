@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -75,6 +76,7 @@ private slots:
     void enterConfirmsTheFontDialogFromEveryField_data();
     void enterConfirmsTheFontDialogFromEveryField();
     void typedTextUsesTheEditorFont();
+    void pastedRichTextLosesOnlyItsBackgrounds();
 };
 
 void EditingKeysTest::insertAddsAnEmptyLineAboveTheCaret_data()
@@ -174,7 +176,7 @@ void EditingKeysTest::ctrlDownStopsAtFive()
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"abc"});
     select(memo, 0, 0, 3);
-    w.form1.currentSheet().setSelectionSize(7);
+    w.mainWindow.currentSheet().setSelectionSize(7);
     QTest::keyClick(&memo, Qt::Key_Down, Qt::ControlModifier);
     QCOMPARE(fontAt(memo, 0, 1).pointSize(), 6);
     QTest::keyClick(&memo, Qt::Key_Down, Qt::ControlModifier);
@@ -182,7 +184,7 @@ void EditingKeysTest::ctrlDownStopsAtFive()
     QTest::keyClick(&memo, Qt::Key_Down, Qt::ControlModifier);
     QCOMPARE(fontAt(memo, 0, 1).pointSize(), 5);
 
-    w.form1.currentSheet().setSelectionSize(4); // already below: left as it is
+    w.mainWindow.currentSheet().setSelectionSize(4); // already below: left as it is
     QTest::keyClick(&memo, Qt::Key_Down, Qt::ControlModifier);
     QCOMPARE(fontAt(memo, 0, 1).pointSize(), 4);
 }
@@ -210,12 +212,12 @@ void EditingKeysTest::ctrlNSetsTheStandardFont()
     select(memo, 0, 0, 3);
     QTest::keyClick(&memo, Qt::Key_K, Qt::ControlModifier);
     QTest::keyClick(&memo, Qt::Key_H, Qt::ControlModifier);
-    w.form1.currentSheet().setSelectionColor(kRed);
-    w.form1.currentSheet().setSelectionSize(20);
+    w.mainWindow.currentSheet().setSelectionColor(kRed);
+    w.mainWindow.currentSheet().setSelectionSize(20);
 
     QTest::keyClick(&memo, Qt::Key_N, Qt::ControlModifier);
 
-    const CharFormat f = w.form1.currentSheet().selectionFormat();
+    const CharFormat f = w.mainWindow.currentSheet().selectionFormat();
     QCOMPARE(f.name, QStringLiteral("Arial"));
     QCOMPARE(f.size, 11);
     QCOMPARE(f.style, int(StyleBold));
@@ -236,10 +238,10 @@ void EditingKeysTest::ctrlASelectsAll()
 void EditingKeysTest::ctrlEShowsTheUnitDefinitionsNotModal()
 {
     Windows w;
-    QVERIFY(!w.form4.isVisible());
+    QVERIFY(!w.unitDefinitions.isVisible());
     QTest::keyClick(w.memo1(), Qt::Key_E, Qt::ControlModifier);
-    QVERIFY(w.form4.isVisible());
-    QVERIFY(!w.form4.isModal());
+    QVERIFY(w.unitDefinitions.isVisible());
+    QVERIFY(!w.unitDefinitions.isModal());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QCOMPARE(pageLines(*w.memo1()), QStringList{""});
 }
@@ -258,7 +260,7 @@ void EditingKeysTest::ctrlLettersAreConsumed()
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"abc"});
     setCaret(memo, 0, 1);
-    QVERIFY(w.form1.MemoKeyDown(key, Qt::ControlModifier));
+    QVERIFY(w.mainWindow.MemoKeyDown(key, Qt::ControlModifier));
     QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
     QApplication::sendEvent(&memo, &press);
     QVERIFY(press.isAccepted());
@@ -270,11 +272,11 @@ void EditingKeysTest::ctrlAltIsNotCtrlMode()
 {
     Windows w;
     QTextEdit& memo = *w.memo1();
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_B, Qt::ControlModifier | Qt::AltModifier));
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_Z, Qt::ControlModifier));
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_C, Qt::ControlModifier));
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_V, Qt::ControlModifier));
-    QVERIFY(!w.form1.MemoKeyDown(Qt::Key_X, Qt::ControlModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_B, Qt::ControlModifier | Qt::AltModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_Z, Qt::ControlModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_C, Qt::ControlModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_V, Qt::ControlModifier));
+    QVERIFY(!w.mainWindow.MemoKeyDown(Qt::Key_X, Qt::ControlModifier));
     // With Alt held Insert is the plain Insert of the table.
     setPageLines(memo, {"a"});
     QTest::keyClick(&memo, Qt::Key_Insert, Qt::ControlModifier | Qt::AltModifier);
@@ -295,6 +297,14 @@ void EditingKeysTest::ctrlZAndClipboardStayWithTheEditor()
     QCOMPARE(pageLines(memo), QStringList{"abcab"});
     QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(pageLines(memo), QStringList{"abc"});
+    // Redo: Ctrl+Y as on most desktops, and the editor's own Ctrl+Shift+Z.
+    QTest::keyClick(&memo, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(pageLines(memo), QStringList{"abcab"});
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(pageLines(memo), QStringList{"abcab"});
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(pageLines(memo), QStringList{"abc"});
     select(memo, 0, 1, 3);
     QTest::keyClick(&memo, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(pageLines(memo), QStringList{"a"});
@@ -306,7 +316,7 @@ void EditingKeysTest::ctrlFOpensTheFontDialog()
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"abc"});
     select(memo, 0, 0, 3);
-    w.form1.currentSheet().setSelectionColor(QColor(0, 0, 255));
+    w.mainWindow.currentSheet().setSelectionColor(QColor(0, 0, 255));
 
     CharFormat preloaded;
     ModalDriver driver;
@@ -328,7 +338,7 @@ void EditingKeysTest::ctrlFOpensTheFontDialog()
     QCOMPARE(preloaded.style, int(StyleBold));
     QCOMPARE(preloaded.color.rgb(), QColor(0, 0, 255).rgb());
 
-    const CharFormat after = w.form1.currentSheet().selectionFormat();
+    const CharFormat after = w.mainWindow.currentSheet().selectionFormat();
     QCOMPARE(after.name, QStringLiteral("Liberation Serif"));
     QCOMPARE(after.size, 16);
     QCOMPARE(after.style, int(StyleItalic));
@@ -351,9 +361,9 @@ void EditingKeysTest::fontDialogCancelChangesNothing()
                                                              : dialog,
                         Qt::Key_Escape);
     });
-    w.form1.FontDialog();
+    w.mainWindow.FontDialog();
     QVERIFY(driver.waitDone());
-    const CharFormat after = w.form1.currentSheet().selectionFormat();
+    const CharFormat after = w.mainWindow.currentSheet().selectionFormat();
     QCOMPARE(after.name, QStringLiteral("Courier New"));
     QCOMPARE(after.size, 11);
 }
@@ -411,10 +421,10 @@ void EditingKeysTest::enterConfirmsTheFontDialogFromEveryField()
         // Still whole: the chooser has not closed itself inside the frame.
         QVERIFY(dialog->fontChooser()->isVisibleTo(dialog));
     });
-    w.form1.FontDialog();
+    w.mainWindow.FontDialog();
     QVERIFY(driver.waitDone());
     QCOMPARE(visibleBoxes, (QStringList{"Farbe", "Schrift"})); // one character set selector
-    QCOMPARE(w.form1.currentSheet().selectionFormat().size, 16);
+    QCOMPARE(w.mainWindow.currentSheet().selectionFormat().size, 16);
 }
 
 void EditingKeysTest::typedTextUsesTheEditorFont()
@@ -432,6 +442,45 @@ void EditingKeysTest::typedTextUsesTheEditorFont()
     QVERIFY(!memo.tabChangesFocus());
     QTest::keyClick(&memo, Qt::Key_Tab);
     QCOMPARE(pageLines(memo), QStringList{"3*4\t"});
+}
+
+// Text copied from a dark web page: its fonts and colours stay, its backgrounds (of spans,
+// paragraphs and the page, as CSS or as bgcolor) do not, and Enter then writes a readable line.
+void EditingKeysTest::pastedRichTextLosesOnlyItsBackgrounds()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    auto* data = new QMimeData;
+    data->setHtml(QStringLiteral(
+        "<html><body bgcolor=\"#000000\" style=\"background:#101010\">"
+        "<p style=\"background-color:#202020\"><span style=\"background:#000; color:#e0e0e0; "
+        "font-family:'Liberation Serif'; font-size:14pt\">3*</span><span bgcolor=\"#000000\" "
+        "style=\"background-color:black; color:#ffffff\">4</span></p>"
+        "<div style=\"background:#303030\">1+1</div></body></html>"));
+    data->setText(QStringLiteral("3*4\n1+1"));
+    QApplication::clipboard()->setMimeData(data);
+    QTest::keyClick(&memo, Qt::Key_V, Qt::ControlModifier);
+
+    QCOMPARE(pageLines(memo), (QStringList{"3*4", "1+1"}));
+    auto noBackground = [&memo](int row) {
+        const QTextBlock block = memo.document()->findBlockByNumber(row);
+        if (block.blockFormat().hasProperty(QTextFormat::BackgroundBrush))
+            return false;
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().hasProperty(QTextFormat::BackgroundBrush))
+                return false;
+        return true;
+    };
+    QVERIFY(noBackground(0));
+    QVERIFY(noBackground(1));
+    QCOMPARE(fontAt(memo, 0, 0).family(), QStringLiteral("Liberation Serif"));
+    QCOMPARE(fontAt(memo, 0, 0).pointSize(), 14);
+    QCOMPARE(lineRuns(memo, 0), (QList<Run>{{"3*", QColor(0xe0, 0xe0, 0xe0)}, {"4", Qt::white}}));
+
+    setCaret(memo, 0, 0);
+    QTest::keyClick(&memo, Qt::Key_Return);
+    QCOMPARE(lineRuns(memo, 0), (QList<Run>{{"3*4 = 12", kBlack}}));
+    QVERIFY(noBackground(0));
 }
 
 QTEST_MAIN(EditingKeysTest)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Enter, F9, VARS/UNITS and Esc on the real pages (Parts 3.1 and 3.2): the line text, the colour
+// Enter, F9, VARS/UNITS and Esc on the real pages, as a user types them: the line text, the colour
 // of its runs (red spans shown as [..]) and where the caret lands.
 #include "gui_test_support.h"
 
@@ -178,7 +178,7 @@ void EnterKeyTest::aVariableDefinedAboveIsKnownBelow()
     QTest::keyClick(&memo, Qt::Key_Return);
     QTest::keyClick(&memo, Qt::Key_Return);
     QCOMPARE(markedPage(memo), (QStringList{"[y] = Variable not found", "y = 2m", "y*3 = 6m", ""}));
-    QCOMPARE(QString::fromStdU16String(w.form1.LastResult()), QStringLiteral("6m"));
+    QCOMPARE(QString::fromStdU16String(w.mainWindow.LastResult()), QStringLiteral("6m"));
 
     // Enter again on the failed line now finds y.
     setCaret(memo, 0, 3);
@@ -193,9 +193,9 @@ void EnterKeyTest::notizenPageSharesTheVariables()
     setCaret(*w.memo1(), 0, 0);
     QTest::keyClick(w.memo1(), Qt::Key_Return);
 
-    auto* pages = w.form1.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    auto* pages = w.mainWindow.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     pages->setCurrentIndex(1);
-    QCOMPARE(w.form1.CurrentEditor(), w.memo2());
+    QCOMPARE(w.mainWindow.CurrentEditor(), w.memo2());
     QTextEdit& notes = *w.memo2();
     setPageLines(notes, {"a*3"});
     setCaret(notes, 0, 0);
@@ -204,7 +204,7 @@ void EnterKeyTest::notizenPageSharesTheVariables()
     QCOMPARE(pageLines(*w.memo1()), (QStringList{"a = 2", ""}));
 
     pages->setCurrentIndex(0);
-    QCOMPARE(w.form1.CurrentEditor(), w.memo1());
+    QCOMPARE(w.mainWindow.CurrentEditor(), w.memo1());
 }
 
 void EnterKeyTest::escInsertsTheLastResultInBlack()
@@ -247,7 +247,7 @@ void EnterKeyTest::f9RecalculatesTheSheet()
 {
     Windows w;
     QTextEdit& memo = *w.memo1();
-    w.form1.parser().SetVar(u"alt", TSINumber{1.0, {}});
+    w.mainWindow.parser().SetVar(u"alt", TSINumber{1.0, {}});
     setPageLines(memo, {"b+1 = 99", "a = 2", "b = a * 3", "b+1 = 99", "", "Notiz: c = b*2", "   ",
                         "Pi", "Ende der Rechnung"});
     setCaret(memo, 5, 2);
@@ -258,7 +258,7 @@ void EnterKeyTest::f9RecalculatesTheSheet()
                                             "b+1 = 7", "", "Notiz: c = b*2 = 12", "   ",
                                             "[Pi] = Variable not found", "Ende der Rechnung", ""}));
     // The table was cleared first: Pi, PU and the old variable are gone.
-    const TSiVarList& vars = w.form1.parser().Vars;
+    const TSiVarList& vars = w.mainWindow.parser().Vars;
     QCOMPARE(vars.Count, 3);
     QCOMPARE(vars.at(0).Name, std::u16string(u"a"));
     QCOMPARE(vars.at(2).Name, std::u16string(u"c"));
@@ -270,7 +270,7 @@ void EnterKeyTest::f9OnTheNotizenPage()
 {
     Windows w;
     setPageLines(*w.memo1(), {"1+1"});
-    w.form1.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    w.mainWindow.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
     QTextEdit& notes = *w.memo2();
     setPageLines(notes, {"r = 2m", "r*r"});
     QTest::keyClick(&notes, Qt::Key_F9);
@@ -389,7 +389,7 @@ void EnterKeyTest::varsLineWithAssignmentIsEvaluated()
     setPageLines(memo, {"Vars = 3"});
     QTest::keyClick(&memo, Qt::Key_Return);
     QCOMPARE(pageLines(memo), (QStringList{"Vars = 3", ""}));
-    QVERIFY(w.form1.parser().Vars.IndexOf(u"Vars") >= 0);
+    QVERIFY(w.mainWindow.parser().Vars.IndexOf(u"Vars") >= 0);
 }
 
 QTEST_MAIN(EnterKeyTest)

@@ -16,8 +16,8 @@ namespace quorvel::test {
 
 Windows::Windows()
 {
-    form1.show();
-    if (!QTest::qWaitForWindowExposed(&form1))
+    mainWindow.show();
+    if (!QTest::qWaitForWindowExposed(&mainWindow))
         qWarning("main window not exposed");
     QCoreApplication::processEvents(); // the first showing's check
     memo1()->setFocus();
@@ -25,19 +25,19 @@ Windows::Windows()
 
 Windows::~Windows()
 {
-    form4.hide();
-    form5.hide();
-    form2.hide();
+    unitDefinitions.hide();
+    formulaLibrary.hide();
+    keypad.hide();
 }
 
 QTextEdit* Windows::memo1() const
 {
-    return form1.findChild<QTextEdit*>(QStringLiteral("Memo1"));
+    return mainWindow.findChild<QTextEdit*>(QStringLiteral("Memo1"));
 }
 
 QTextEdit* Windows::memo2() const
 {
-    return form1.findChild<QTextEdit*>(QStringLiteral("Memo2"));
+    return mainWindow.findChild<QTextEdit*>(QStringLiteral("Memo2"));
 }
 
 QStringList pageLines(const QTextEdit& memo)

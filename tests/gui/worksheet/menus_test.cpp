@@ -33,7 +33,7 @@ QStringList captions(const QMenu& menu)
     return result;
 }
 
-QMenu* topMenu(TForm1& form, const QString& title)
+QMenu* topMenu(MainWindow& form, const QString& title)
 {
     for (QAction* a : form.menuBar()->actions())
         if (caption(*a) == title)
@@ -41,7 +41,7 @@ QMenu* topMenu(TForm1& form, const QString& title)
     return nullptr;
 }
 
-void openPopup(TForm1& form)
+void openPopup(MainWindow& form)
 {
     form.popupMenu()->popup(form.mapToGlobal(QPoint(50, 80)));
     QVERIFY(form.popupMenu()->isVisible());
@@ -91,22 +91,22 @@ private slots:
 void MenusTest::windowDesignValues()
 {
     Windows w;
-    QCOMPARE(w.form1.objectName(), QStringLiteral("Form1"));
-    QCOMPARE(w.form1.windowTitle(), QStringLiteral("Quorvel V5.2"));
-    QCOMPARE(w.form1.size(), QSize(525, 437));
-    QCOMPARE(w.form1.minimumSize(), QSize(50, 120));
-    QCOMPARE(w.form1.font().family(), QStringLiteral("Arial"));
-    QCOMPARE(w.form1.font().pixelSize(), 15);
-    QVERIFY(w.form1.font().bold());
+    QCOMPARE(w.mainWindow.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(w.mainWindow.windowTitle(), QStringLiteral("Quorvel V" QUORVEL_VERSION));
+    QCOMPARE(w.mainWindow.size(), QSize(525, 437));
+    QCOMPARE(w.mainWindow.minimumSize(), QSize(50, 120));
+    QCOMPARE(w.mainWindow.font().family(), QStringLiteral("Arial"));
+    QCOMPARE(w.mainWindow.font().pixelSize(), 15);
+    QVERIFY(w.mainWindow.font().bold());
 
-    auto* pages = w.form1.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    auto* pages = w.mainWindow.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     QVERIFY(pages);
     QCOMPARE(pages->tabPosition(), QTabWidget::South);
     QCOMPARE(pages->count(), 2);
     QCOMPARE(pages->tabText(0), QStringLiteral("Berechnung"));
     QCOMPARE(pages->tabText(1), QStringLiteral("Notizen"));
     QCOMPARE(pages->currentIndex(), 0);
-    QCOMPARE(w.form1.CurrentEditor(), w.memo1());
+    QCOMPARE(w.mainWindow.CurrentEditor(), w.memo1());
     for (QTextEdit* memo : {w.memo1(), w.memo2()}) {
         QCOMPARE(memo->font().family(), QStringLiteral("Courier New"));
         QCOMPARE(memo->font().pointSize(), 11);
@@ -115,52 +115,53 @@ void MenusTest::windowDesignValues()
         QCOMPARE(memo->lineWrapMode(), QTextEdit::NoWrap);
         QCOMPARE(memo->contextMenuPolicy(), Qt::CustomContextMenu);
     }
-    QCOMPARE(w.form1.menuBar()->objectName(), QStringLiteral("MainMenu1"));
-    QCOMPARE(w.form1.popupMenu()->objectName(), QStringLiteral("PM"));
+    QCOMPARE(w.mainWindow.menuBar()->objectName(), QStringLiteral("MainMenu1"));
+    QCOMPARE(w.mainWindow.popupMenu()->objectName(), QStringLiteral("PM"));
 }
 
 void MenusTest::theBerechnungPageHasTheFocusAtStart()
 {
     ProgramWindows windows;
-    windows.form1.show();
-    QVERIFY(QTest::qWaitForWindowActive(&windows.form1));
-    QCOMPARE(QApplication::focusWidget(), windows.form1.CurrentEditor());
-    QCOMPARE(windows.form1.CurrentEditor()->objectName(), QStringLiteral("Memo1"));
+    windows.mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowActive(&windows.mainWindow));
+    QCOMPARE(QApplication::focusWidget(), windows.mainWindow.CurrentEditor());
+    QCOMPARE(windows.mainWindow.CurrentEditor()->objectName(), QStringLiteral("Memo1"));
 }
 
 void MenusTest::mainMenuCaptions()
 {
     Windows w;
     QStringList titles;
-    for (const QAction* a : w.form1.menuBar()->actions())
+    for (const QAction* a : w.mainWindow.menuBar()->actions())
         titles << caption(*a);
     QCOMPARE(titles, (QStringList{"Datei", "Bearbeiten", "Optionen", "Ablage", "Hilfe"}));
 
-    QCOMPARE(captions(*topMenu(w.form1, "Datei")),
+    QCOMPARE(captions(*topMenu(w.mainWindow, "Datei")),
              (QStringList{"Text laden", "Text speichern", "Drucken...", "Als PDF speichern...", "-",
                           "Neue Seite", "-", "Ende"}));
-    QCOMPARE(captions(*topMenu(w.form1, "Bearbeiten")),
-             (QStringList{"Undo                         ^Z", "-", "Alles kopieren",
-                          "Kopieren                   ^C", "Einf\u00FCgen                   ^V",
-                          "-", "Blatt L\u00F6schen", "-", "Blatt neu berechnen   F9",
-                          "Alle Variablen l\u00F6schen", "-", "holen", "zur\u00FCck"}));
-    QCOMPARE(captions(*topMenu(w.form1, "Optionen")),
+    QCOMPARE(captions(*topMenu(w.mainWindow, "Bearbeiten")),
+             (QStringList{"Undo                         ^Z", "Wiederholen             ^Y", "-",
+                          "Alles kopieren", "Kopieren                   ^C",
+                          "Einf\u00FCgen                   ^V", "-", "Blatt L\u00F6schen", "-",
+                          "Blatt neu berechnen   F9", "Alle Variablen l\u00F6schen", "-", "holen",
+                          "zur\u00FCck", "-", "Diagramm..."}));
+    QCOMPARE(captions(*topMenu(w.mainWindow, "Optionen")),
              (QStringList{"Schrifart...                ^F", "StandardSchrift         ^N",
                           "Fett                           ^B", "Kursiv                        ^K",
                           "Unterstrichen            ^U", "-", "Tastatur anzeigen     ^T",
                           "Einheiten editieren    ^E"}));
-    QMenu* ablage = topMenu(w.form1, "Ablage");
-    QCOMPARE(ablage, w.form1.ablageMenu());
+    QMenu* ablage = topMenu(w.mainWindow, "Ablage");
+    QCOMPARE(ablage, w.mainWindow.ablageMenu());
     QCOMPARE(ablage->objectName(), QStringLiteral("EigeneFormeln1"));
     QCOMPARE(captions(*ablage), (QStringList{"Bearbeiten...", "-"}));
-    QCOMPARE(topMenu(w.form1, "Hilfe"), nullptr); // a title that acts by itself
+    QCOMPARE(topMenu(w.mainWindow, "Hilfe"), nullptr); // a title that acts by itself
 }
 
 void MenusTest::everyEntryHasItsOwnAltLetter()
 {
     Windows w;
-    QList<const QWidget*> menus{w.form1.menuBar(), w.form1.popupMenu()};
-    for (const QAction* a : w.form1.menuBar()->actions())
+    QList<const QWidget*> menus{w.mainWindow.menuBar(), w.mainWindow.popupMenu()};
+    for (const QAction* a : w.mainWindow.menuBar()->actions())
         if (a->menu())
             menus << a->menu();
     for (const QWidget* menu : menus) {
@@ -177,7 +178,7 @@ void MenusTest::everyEntryHasItsOwnAltLetter()
         const qsizetype entries =
             std::count_if(menu->actions().cbegin(), menu->actions().cend(),
                           [](const QAction* a) { return !a->isSeparator() && a->isEnabled(); });
-        QCOMPARE(letters.size(), menu == w.form1.ablageMenu() ? 1 : entries);
+        QCOMPARE(letters.size(), menu == w.mainWindow.ablageMenu() ? 1 : entries);
     }
 }
 
@@ -185,14 +186,14 @@ void MenusTest::everyEntryHasItsOwnAltLetter()
 void MenusTest::shortcutsReachTheirCommands()
 {
     Windows w;
-    w.form1.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.form1));
+    w.mainWindow.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.mainWindow));
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"abc"});
     memo.setFocus();
 
     QTest::keyClick(&memo, Qt::Key_D, Qt::AltModifier);
-    QMenu* datei = topMenu(w.form1, "Datei");
+    QMenu* datei = topMenu(w.mainWindow, "Datei");
     QTRY_VERIFY(datei->isVisible());
     datei->hide();
     QCOMPARE(pageLines(memo), QStringList{"abc"}); // no "d" typed
@@ -204,29 +205,29 @@ void MenusTest::shortcutsReachTheirCommands()
     QTest::keyClick(&memo, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(dialogs, (QStringList{"laden", "speichern"}));
 
-    w.form1.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.form1));
+    w.mainWindow.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.mainWindow));
     QTest::keyClick(&memo, Qt::Key_F10, Qt::ShiftModifier);
-    QTRY_VERIFY(w.form1.popupMenu()->isVisible());
-    w.form1.popupMenu()->hide();
+    QTRY_VERIFY(w.mainWindow.popupMenu()->isVisible());
+    w.mainWindow.popupMenu()->hide();
 
     QTest::keyClick(&memo, Qt::Key_F1);
-    QVERIFY(w.form6.isVisible());
-    w.form6.hide();
+    QVERIFY(w.help.isVisible());
+    w.help.hide();
 
-    w.form1.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w.form1));
+    w.mainWindow.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.mainWindow));
     QTest::keyClick(&memo, Qt::Key_Q, Qt::ControlModifier);
-    QVERIFY(!w.form1.isVisible());
+    QVERIFY(!w.mainWindow.isVisible());
     QCOMPARE(pageLines(memo), QStringList{"abc"});
 }
 
 void MenusTest::popupMenuStructure()
 {
     Windows w;
-    QMenu& pm = *w.form1.popupMenu();
-    QCOMPARE(captions(pm),
-             (QStringList{"Einf\u00FCgen", "-", "Funktionen", "Variablen", "Einheiten"}));
+    QMenu& pm = *w.mainWindow.popupMenu();
+    QCOMPARE(captions(pm), (QStringList{"Einf\u00FCgen", "-", "Funktionen", "Variablen",
+                                        "Einheiten", "-", "Diagramm..."}));
     QVERIFY(!pm.actions()[0]->isEnabled());
     QVERIFY(pm.actions()[2]->menu());
     QVERIFY(pm.actions()[3]->menu());
@@ -236,8 +237,8 @@ void MenusTest::popupMenuStructure()
 void MenusTest::functionListFromTheFunctionTable()
 {
     Windows w;
-    const QStringList list = captions(*w.form1.functionMenu());
-    QCOMPARE(list.size(), int(w.form1.parser().FuncCount));
+    const QStringList list = captions(*w.mainWindow.functionMenu());
+    QCOMPARE(list.size(), int(w.mainWindow.parser().FuncCount));
     QCOMPARE(list.first(), QStringLiteral("SIN()"));
     QVERIFY(list.contains(QStringLiteral("SIGN()")));
     QCOMPARE(list.mid(list.size() - 4),
@@ -247,15 +248,15 @@ void MenusTest::functionListFromTheFunctionTable()
 void MenusTest::popupOpeningTwiceDoesNotDuplicate()
 {
     Windows w;
-    w.form1.parser().SetVar(u"Masse", TSINumber{2.0, {0, 1, 0, 0, 0, 0, 0}});
-    QMenu& vars = *findAction(*w.form1.popupMenu(), "Variablen")->menu();
-    QMenu& units = *findAction(*w.form1.popupMenu(), "Einheiten")->menu();
+    w.mainWindow.parser().SetVar(u"Masse", TSINumber{2.0, {0, 1, 0, 0, 0, 0, 0}});
+    QMenu& vars = *findAction(*w.mainWindow.popupMenu(), "Variablen")->menu();
+    QMenu& units = *findAction(*w.mainWindow.popupMenu(), "Einheiten")->menu();
     const QStringList expectedVars{"Variablen l\u00F6schen", "-", "Vars", "-", "Pi", "PU", "Masse"};
 
-    openPopup(w.form1);
+    openPopup(w.mainWindow);
     QCOMPARE(captions(vars), expectedVars);
     const QStringList firstUnits = captions(units);
-    openPopup(w.form1);
+    openPopup(w.mainWindow);
     QCOMPARE(captions(vars), expectedVars);
     QCOMPARE(captions(units), firstUnits);
 
@@ -264,8 +265,8 @@ void MenusTest::popupOpeningTwiceDoesNotDuplicate()
     QCOMPARE(firstUnits.last(), QStringLiteral("St\u00FCck"));
 
     // A new variable appears at the next opening.
-    w.form1.parser().SetVar(u"v2", TSINumber{1.0, {}});
-    openPopup(w.form1);
+    w.mainWindow.parser().SetVar(u"v2", TSINumber{1.0, {}});
+    openPopup(w.mainWindow);
     QCOMPARE(captions(vars).last(), QStringLiteral("v2"));
 }
 
@@ -273,14 +274,14 @@ void MenusTest::rightClickOpensThePopup()
 {
     Windows w;
     QWidget* viewport = w.memo2()->viewport();
-    w.form1.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    w.mainWindow.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
                             viewport->mapToGlobal(QPoint(20, 20)));
     QApplication::sendEvent(viewport, &event);
-    QVERIFY(w.form1.popupMenu()->isVisible());
-    QCOMPARE(captions(*findAction(*w.form1.popupMenu(), "Variablen")->menu()).value(2),
+    QVERIFY(w.mainWindow.popupMenu()->isVisible());
+    QCOMPARE(captions(*findAction(*w.mainWindow.popupMenu(), "Variablen")->menu()).value(2),
              QStringLiteral("Vars"));
-    w.form1.popupMenu()->hide();
+    w.mainWindow.popupMenu()->hide();
 }
 
 void MenusTest::insertingAFunctionPlacesTheCaretInsideTheBrackets_data()
@@ -307,7 +308,7 @@ void MenusTest::insertingAFunctionPlacesTheCaretInsideTheBrackets()
     c.setPosition(7, QTextCursor::KeepAnchor);
     memo.setTextCursor(c);
 
-    trigger(*w.form1.functionMenu(), caption);
+    trigger(*w.mainWindow.functionMenu(), caption);
 
     QCOMPARE(pageLines(memo), QStringList{line});
     QCOMPARE(caretColumn(memo), caret);
@@ -320,11 +321,11 @@ void MenusTest::insertingANameReplacesTheSelection()
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"2*"});
     setCaret(memo, 0, 2);
-    openPopup(w.form1);
-    trigger(*findAction(*w.form1.popupMenu(), "Variablen")->menu(), "Pi");
+    openPopup(w.mainWindow);
+    trigger(*findAction(*w.mainWindow.popupMenu(), "Variablen")->menu(), "Pi");
     QCOMPARE(pageLines(memo), QStringList{"2*Pi"});
     QCOMPARE(caretColumn(memo), 4);
-    trigger(*findAction(*w.form1.popupMenu(), "Einheiten")->menu(), "km");
+    trigger(*findAction(*w.mainWindow.popupMenu(), "Einheiten")->menu(), "km");
     QCOMPARE(pageLines(memo), QStringList{"2*Pikm"});
     QCOMPARE(caretColumn(memo), 6);
 }
@@ -333,8 +334,8 @@ void MenusTest::insertingVarsThenEnterListsThem()
 {
     Windows w;
     QTextEdit& memo = *w.memo1();
-    openPopup(w.form1);
-    trigger(*findAction(*w.form1.popupMenu(), "Variablen")->menu(), "Vars");
+    openPopup(w.mainWindow);
+    trigger(*findAction(*w.mainWindow.popupMenu(), "Variablen")->menu(), "Vars");
     QCOMPARE(pageLines(memo), QStringList{"Vars"});
     QTest::keyClick(&memo, Qt::Key_Return);
     QCOMPARE(pageLines(memo).value(1), QStringLiteral("Pi = 3.1415926536"));
@@ -343,33 +344,33 @@ void MenusTest::insertingVarsThenEnterListsThem()
 void MenusTest::variablenLoeschenEntryRunsTheCommand()
 {
     Windows w;
-    w.form1.parser().SetVar(u"Pi", TSINumber{5.0, {}});
-    w.form1.parser().SetVar(u"a", TSINumber{1.0, {}});
-    openPopup(w.form1);
+    w.mainWindow.parser().SetVar(u"Pi", TSINumber{5.0, {}});
+    w.mainWindow.parser().SetVar(u"a", TSINumber{1.0, {}});
+    openPopup(w.mainWindow);
     ModalDriver driver;
     driver.thenPressYes();
-    trigger(*findAction(*w.form1.popupMenu(), "Variablen")->menu(), "Variablen l\u00F6schen");
+    trigger(*findAction(*w.mainWindow.popupMenu(), "Variablen")->menu(), "Variablen l\u00F6schen");
     QVERIFY(driver.waitDone());
     QCOMPARE(driver.seen, QStringList{"Wollen Sie alle Variablen l\u00F6schen?"});
     QCOMPARE(driver.seenButtons, QStringList{"Ja,Nein"});
     QCOMPARE(pageLines(*w.memo1()), QStringList{""}); // nothing inserted
 
-    openPopup(w.form1);
-    QCOMPARE(captions(*findAction(*w.form1.popupMenu(), "Variablen")->menu()),
+    openPopup(w.mainWindow);
+    QCOMPARE(captions(*findAction(*w.mainWindow.popupMenu(), "Variablen")->menu()),
              (QStringList{"Variablen l\u00F6schen", "-", "Vars", "-", "Pi"}));
-    QCOMPARE(w.form1.parser().Vars.at(0).Quantity.Value, 3.141592653589793);
+    QCOMPARE(w.mainWindow.parser().Vars.at(0).Quantity.Value, 3.141592653589793);
 }
 
 void MenusTest::alleVariablenLoeschenAnsweredNoStillRedefinesPi()
 {
     Windows w;
-    w.form1.parser().SetVar(u"Pi", TSINumber{5.0, {}});
-    w.form1.parser().SetVar(u"a", TSINumber{1.0, {}});
+    w.mainWindow.parser().SetVar(u"Pi", TSINumber{5.0, {}});
+    w.mainWindow.parser().SetVar(u"a", TSINumber{1.0, {}});
     ModalDriver driver;
     driver.thenPressNo();
-    findAction(w.form1, "AlleVariablenlschen1")->trigger();
+    findAction(w.mainWindow, "AlleVariablenlschen1")->trigger();
     QVERIFY(driver.waitDone());
-    const TSiVarList& vars = w.form1.parser().Vars;
+    const TSiVarList& vars = w.mainWindow.parser().Vars;
     QCOMPARE(vars.Count, 3); // Pi, PU, a
     QCOMPARE(vars.at(vars.IndexOf(u"Pi")).Quantity.Value, 3.141592653589793);
     QVERIFY(vars.IndexOf(u"a") >= 0);
@@ -383,9 +384,9 @@ void MenusTest::blattLoeschenAsksFirst()
     ModalDriver driver;
     driver.thenPressNo();
     driver.thenPressYes();
-    findAction(w.form1, "BlattLschen1")->trigger();
+    findAction(w.mainWindow, "BlattLschen1")->trigger();
     QCOMPARE(pageLines(memo), (QStringList{"eins", "zwei"}));
-    findAction(w.form1, "BlattLschen1")->trigger();
+    findAction(w.mainWindow, "BlattLschen1")->trigger();
     QVERIFY(driver.waitDone());
     QCOMPARE(pageLines(memo), QStringList{""});
     QCOMPARE(driver.seen.value(0),
@@ -400,7 +401,7 @@ void MenusTest::blattNeuBerechnenRecalculates()
 {
     Windows w;
     setPageLines(*w.memo1(), {"a = 4", "a/2"});
-    findAction(w.form1, "Blattneuberechnen1")->trigger();
+    findAction(w.mainWindow, "Blattneuberechnen1")->trigger();
     QCOMPARE(pageLines(*w.memo1()), (QStringList{"a = 4", "a/2 = 2", ""}));
 }
 
@@ -410,27 +411,29 @@ void MenusTest::copyPasteAndUndoCommands()
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"eins", "zwei"});
     memo.document()->clearUndoRedoStacks();
-    findAction(w.form1, "Alleskopieren1")->trigger();
+    findAction(w.mainWindow, "Alleskopieren1")->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("eins\nzwei"));
 
     QTextCursor c(memo.document());
     c.setPosition(0);
     c.setPosition(4, QTextCursor::KeepAnchor);
     memo.setTextCursor(c);
-    findAction(w.form1, "Kopieren1")->trigger();
+    findAction(w.mainWindow, "Kopieren1")->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("eins"));
     setCaret(memo, 1, 4);
-    findAction(w.form1, "Einfgen1")->trigger();
+    findAction(w.mainWindow, "Einfgen1")->trigger();
     QCOMPARE(pageLines(memo), (QStringList{"eins", "zweieins"}));
-    findAction(w.form1, "Undo1")->trigger();
+    findAction(w.mainWindow, "Undo1")->trigger();
     QCOMPARE(pageLines(memo), (QStringList{"eins", "zwei"}));
+    findAction(w.mainWindow, "Wiederholen1")->trigger();
+    QCOMPARE(pageLines(memo), (QStringList{"eins", "zweieins"}));
 
     // Undo takes back an evaluated line as a whole.
     setPageLines(memo, {"2+3"});
     memo.document()->clearUndoRedoStacks();
     QTest::keyClick(&memo, Qt::Key_Return);
     QCOMPARE(pageLines(memo), (QStringList{"2+3 = 5", ""}));
-    findAction(w.form1, "Undo1")->trigger();
+    findAction(w.mainWindow, "Undo1")->trigger();
     QCOMPARE(pageLines(memo), QStringList{"2+3"});
 }
 
@@ -439,17 +442,17 @@ void MenusTest::formatCommandsOnlyAdd()
     Windows w;
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"abc"});
-    w.form1.currentSheet().selectAll();
-    findAction(w.form1, "Fett1")->trigger();
-    QCOMPARE(w.form1.currentSheet().selectionFormat().style, int(StyleBold));
-    findAction(w.form1, "Fett1")->trigger(); // "Fett" twice keeps bold
-    QCOMPARE(w.form1.currentSheet().selectionFormat().style, int(StyleBold));
-    findAction(w.form1, "Kursiv1")->trigger();
-    findAction(w.form1, "Unterstrichen1")->trigger();
-    QCOMPARE(w.form1.currentSheet().selectionFormat().style,
+    w.mainWindow.currentSheet().selectAll();
+    findAction(w.mainWindow, "Fett1")->trigger();
+    QCOMPARE(w.mainWindow.currentSheet().selectionFormat().style, int(StyleBold));
+    findAction(w.mainWindow, "Fett1")->trigger(); // "Fett" twice keeps bold
+    QCOMPARE(w.mainWindow.currentSheet().selectionFormat().style, int(StyleBold));
+    findAction(w.mainWindow, "Kursiv1")->trigger();
+    findAction(w.mainWindow, "Unterstrichen1")->trigger();
+    QCOMPARE(w.mainWindow.currentSheet().selectionFormat().style,
              int(StyleBold | StyleItalic | StyleUnderline));
-    findAction(w.form1, "Kursiv1")->trigger();
-    QCOMPARE(w.form1.currentSheet().selectionFormat().style,
+    findAction(w.mainWindow, "Kursiv1")->trigger();
+    QCOMPARE(w.mainWindow.currentSheet().selectionFormat().style,
              int(StyleBold | StyleItalic | StyleUnderline));
 }
 
@@ -457,18 +460,18 @@ void MenusTest::standardSchriftAndEinheitenEditieren()
 {
     Windows w;
     setPageLines(*w.memo1(), {"abc"});
-    w.form1.currentSheet().selectAll();
-    w.form1.currentSheet().setSelectionSize(30);
-    w.form1.currentSheet().setSelectionScript(ScriptPosition::Subscript);
-    findAction(w.form1, "StandardSchrift1")->trigger();
-    const CharFormat f = w.form1.currentSheet().selectionFormat();
+    w.mainWindow.currentSheet().selectAll();
+    w.mainWindow.currentSheet().setSelectionSize(30);
+    w.mainWindow.currentSheet().setSelectionScript(ScriptPosition::Subscript);
+    findAction(w.mainWindow, "StandardSchrift1")->trigger();
+    const CharFormat f = w.mainWindow.currentSheet().selectionFormat();
     QCOMPARE(f.name, QStringLiteral("Arial"));
     QCOMPARE(f.size, 11);
     QCOMPARE(f.script, ScriptPosition::Normal);
 
-    findAction(w.form1, "Einheiteneditieren1")->trigger();
-    QVERIFY(w.form4.isVisible());
-    QVERIFY(!w.form4.isModal());
+    findAction(w.mainWindow, "Einheiteneditieren1")->trigger();
+    QVERIFY(w.unitDefinitions.isVisible());
+    QVERIFY(!w.unitDefinitions.isModal());
 }
 
 void MenusTest::commandsWithoutActionDoNothing()
@@ -476,21 +479,21 @@ void MenusTest::commandsWithoutActionDoNothing()
     Windows w;
     setPageLines(*w.memo1(), {"abc"});
     for (const char* name : {"NeueSeite1", "holen1", "zurck1"}) {
-        QAction* action = findAction(w.form1, QString::fromLatin1(name));
+        QAction* action = findAction(w.mainWindow, QString::fromLatin1(name));
         QVERIFY2(action, name);
         action->trigger();
     }
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QCOMPARE(pageLines(*w.memo1()), QStringList{"abc"});
-    QVERIFY(w.form1.isVisible());
+    QVERIFY(w.mainWindow.isVisible());
 }
 
 void MenusTest::endeClosesTheWindow()
 {
     Windows w;
-    QVERIFY(w.form1.isVisible());
-    findAction(w.form1, "Ende1")->trigger();
-    QVERIFY(!w.form1.isVisible());
+    QVERIFY(w.mainWindow.isVisible());
+    findAction(w.mainWindow, "Ende1")->trigger();
+    QVERIFY(!w.mainWindow.isVisible());
 }
 
 QTEST_MAIN(MenusTest)

@@ -4,10 +4,10 @@
 // the first showing, "Bearbeiten..." and the formula entries of "Ablage".
 #include "gui_test_support.h"
 
+#include "files/program_dir.h"
 #include "keypad/hemisphere_button.h"
 #include "keypad/real_edit.h"
 #include "platform/message_boxes.h"
-#include "platform/program_dir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,26 +46,26 @@ private slots:
 void OtherWindowsTest::ctrlTAndMenuShowTheKeypad()
 {
     Windows w;
-    QVERIFY(!w.form2.isVisible());
+    QVERIFY(!w.keypad.isVisible());
     QTest::keyClick(w.memo1(), Qt::Key_T, Qt::ControlModifier);
-    QVERIFY(w.form2.isVisible());
+    QVERIFY(w.keypad.isVisible());
     QCOMPARE(pageLines(*w.memo1()), QStringList{""});
-    w.form2.hide();
-    findAction(w.form1, "Tastaturanzeigen1")->trigger();
-    QVERIFY(w.form2.isVisible());
+    w.keypad.hide();
+    findAction(w.mainWindow, "Tastaturanzeigen1")->trigger();
+    QVERIFY(w.keypad.isVisible());
 }
 
 void OtherWindowsTest::decimalPlacesComeFromTheKeypad()
 {
     Windows w;
-    auto* komma = w.form2.findChild<TRealSpinEdit*>(QStringLiteral("Komma"));
+    auto* komma = w.keypad.findChild<TRealSpinEdit*>(QStringLiteral("Komma"));
     QVERIFY(komma);
-    QCOMPARE(w.form1.Decimals(), 0.0);
+    QCOMPARE(w.mainWindow.Decimals(), 0.0);
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"1/3", "1/3", "5/2"});
     QTest::keyClick(&memo, Qt::Key_Return);
     komma->setWert(2);
-    QCOMPARE(w.form1.Decimals(), 2.0);
+    QCOMPARE(w.mainWindow.Decimals(), 2.0);
     QTest::keyClick(&memo, Qt::Key_Return);
     komma->setWert(-2);
     QTest::keyClick(&memo, Qt::Key_Return);
@@ -79,10 +79,10 @@ void OtherWindowsTest::keypadTypesIntoTheWorksheet()
     setPageLines(memo, {"6*7"});
     setCaret(memo, 0, 3);
     // The keypad's "=" key and "erg" key go through MemoKeyPress.
-    QVERIFY(w.form1.MemoKeyPress(QChar(13)));
-    QVERIFY(!w.form1.MemoKeyPress(QChar(27)));
+    QVERIFY(w.mainWindow.MemoKeyPress(QChar(13)));
+    QVERIFY(!w.mainWindow.MemoKeyPress(QChar(27)));
     QCOMPARE(pageLines(memo), (QStringList{"6*7 = 42", "42"}));
-    w.form1.InsertText(QStringLiteral("SQRT()"), 1);
+    w.mainWindow.InsertText(QStringLiteral("SQRT()"), 1);
     QCOMPARE(pageLines(memo).value(1), QStringLiteral("42SQRT()"));
     QCOMPARE(caretColumn(memo), 7);
     QCOMPARE(QApplication::focusWidget(), &memo);
@@ -115,18 +115,18 @@ void OtherWindowsTest::keypadKeysGiveTheKeyboardBackToThePage()
     QFETCH(QString, key);
     QFETCH(QString, page);
     Windows w;
-    w.form1.ShowKeypad();
-    QTRY_COMPARE(QApplication::activeWindow(), &w.form2);
-    auto* combo = w.form2.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    w.mainWindow.ShowKeypad();
+    QTRY_COMPARE(QApplication::activeWindow(), &w.keypad);
+    auto* combo = w.keypad.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
     QVERIFY(combo);
     if (key.isEmpty()) {
         QTest::mouseDClick(combo->lineEdit(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
     } else {
-        auto* button = w.form2.findChild<THemisphereButton*>(key);
+        auto* button = w.keypad.findChild<THemisphereButton*>(key);
         QVERIFY(button);
         QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(15, 15));
     }
-    QTRY_COMPARE(QApplication::activeWindow(), &w.form1);
+    QTRY_COMPARE(QApplication::activeWindow(), &w.mainWindow);
     QCOMPARE(QApplication::focusWidget(), w.memo1());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
     QCOMPARE(pageLines(*w.memo1()).join(QLatin1Char('|')), page);
@@ -136,9 +136,9 @@ void OtherWindowsTest::keypadKeysGiveTheKeyboardBackToThePage()
 void OtherWindowsTest::keypadListsThePopupFunctions()
 {
     Windows w;
-    const QStringList captions = w.form1.functionMenuCaptions();
+    const QStringList captions = w.mainWindow.functionMenuCaptions();
     QCOMPARE(captions.first(), QStringLiteral("SIN()"));
-    auto* combo = w.form2.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    auto* combo = w.keypad.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
     QVERIFY(combo);
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
@@ -149,21 +149,21 @@ void OtherWindowsTest::keypadListsThePopupFunctions()
 void OtherWindowsTest::firstShowingAppliesTheKeypadState()
 {
     ProgramWindows windows;
-    auto* onTop = windows.form2.findChild<QCheckBox*>(QStringLiteral("CBOnTop"));
+    auto* onTop = windows.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"));
     QVERIFY(onTop);
     onTop->setChecked(true); // as the settings would restore it
-    windows.form1.KeypadVisible = true;
-    windows.form1.show();
-    QVERIFY(QTest::qWaitFor([&] { return windows.form2.isVisible(); }));
-    QVERIFY(windows.form1.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(windows.form2.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    windows.form2.hide();
+    windows.mainWindow.KeypadVisible = true;
+    windows.mainWindow.show();
+    QVERIFY(QTest::qWaitFor([&] { return windows.keypad.isVisible(); }));
+    QVERIFY(windows.mainWindow.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(windows.keypad.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    windows.keypad.hide();
 
     ProgramWindows plain;
-    plain.form1.show();
+    plain.mainWindow.show();
     QTest::qWait(20);
-    QVERIFY(!plain.form2.isVisible());
-    QVERIFY(!plain.form1.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(!plain.keypad.isVisible());
+    QVERIFY(!plain.mainWindow.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 void OtherWindowsTest::bearbeitenOpensTheFormulaEditorWithTheSelection()
@@ -171,27 +171,27 @@ void OtherWindowsTest::bearbeitenOpensTheFormulaEditorWithTheSelection()
     Windows w;
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"A = Pi*r\u00B2"});
-    w.form1.currentSheet().selectAll();
-    findAction(w.form1, "Bearbeiten2")->trigger();
-    QVERIFY(w.form5.isVisible());
-    QVERIFY(!w.form5.isModal());
-    auto* text = w.form5.findChild<QTextEdit*>(QStringLiteral("RichEdit1"));
-    auto* title = w.form5.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    w.mainWindow.currentSheet().selectAll();
+    findAction(w.mainWindow, "Bearbeiten2")->trigger();
+    QVERIFY(w.formulaLibrary.isVisible());
+    QVERIFY(!w.formulaLibrary.isModal());
+    auto* text = w.formulaLibrary.findChild<QTextEdit*>(QStringLiteral("RichEdit1"));
+    auto* title = w.formulaLibrary.findChild<QLineEdit*>(QStringLiteral("Edit1"));
     QVERIFY(text && title);
     QCOMPARE(text->toPlainText(), QStringLiteral("A = Pi*r\u00B2"));
     QCOMPARE(title->text(), QStringLiteral("Neue Formel"));
-    w.form5.hide();
+    w.formulaLibrary.hide();
 }
 
 void OtherWindowsTest::formulaEntryInsertsItsText()
 {
     Windows w;
-    w.form5.setFormulas({"Kreis"}, {"A = Pi*r\u00B2"});
-    QCOMPARE(w.form1.ablageMenu()->actions().size(), 3);
+    w.formulaLibrary.setFormulas({"Kreis"}, {"A = Pi*r\u00B2"});
+    QCOMPARE(w.mainWindow.ablageMenu()->actions().size(), 3);
     QTextEdit& memo = *w.memo1();
     setPageLines(memo, {"Fl\u00E4che: "});
     setCaret(memo, 0, 8);
-    w.form1.ablageMenu()->actions().at(2)->trigger();
+    w.mainWindow.ablageMenu()->actions().at(2)->trigger();
     QCOMPARE(pageLines(memo), QStringList{"Fl\u00E4che: A = Pi*r\u00B2"});
 }
 
@@ -206,34 +206,35 @@ void OtherWindowsTest::hilfeAndHelpShowTheHelpWindow()
         file.write("Hilfe zum Rechner");
     }
     Windows w;
-    auto* text = w.form6.findChild<QTextEdit*>(QStringLiteral("RichEdit1"));
+    auto* text = w.help.findChild<QTextEdit*>(QStringLiteral("RichEdit1"));
     QVERIFY(text);
     QCOMPARE(text->toPlainText(), QStringLiteral("Keine Hilfe verf\u00FCgbar...."));
 
-    findAction(w.form1, "Hilfe1")->trigger();
-    QVERIFY(w.form6.isVisible());
+    findAction(w.mainWindow, "Hilfe1")->trigger();
+    QVERIFY(w.help.isVisible());
     QCOMPARE(text->toPlainText(), QStringLiteral("Hilfe zum Rechner"));
 
     // "Help" of the unit definitions window asks for "QVE.hlp", which is missing here: the
     // window shows again with the text it had.
-    w.form6.hide();
-    w.form1.ShowUnitDefinitions();
-    QTest::mouseClick(w.form4.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
-    QVERIFY(w.form6.isVisible());
+    w.help.hide();
+    w.mainWindow.ShowUnitDefinitions();
+    QTest::mouseClick(w.unitDefinitions.findChild<QPushButton*>(QStringLiteral("Button1")),
+                      Qt::LeftButton);
+    QVERIFY(w.help.isVisible());
     QCOMPARE(text->toPlainText(), QStringLiteral("Hilfe zum Rechner"));
-    w.form6.hide();
+    w.help.hide();
     SetProgramDir(QString());
 }
 
 void OtherWindowsTest::closingTheMainWindowEndsTheProgram()
 {
     Windows w;
-    w.form1.ShowKeypad();
-    w.form1.ShowUnitDefinitions();
-    w.form1.ShowHelp(QStringLiteral("ZIV.hlp"));
-    w.form1.Bearbeiten2Click();
+    w.mainWindow.ShowKeypad();
+    w.mainWindow.ShowUnitDefinitions();
+    w.mainWindow.ShowHelp(QStringLiteral("ZIV.hlp"));
+    w.mainWindow.ShowFormulaEditor();
     bool timedOut = false;
-    QTimer::singleShot(50, &w.form1, [&] { w.form1.close(); });
+    QTimer::singleShot(50, &w.mainWindow, [&] { w.mainWindow.close(); });
     QTimer guard; // ends a loop that the closing did not end
     guard.setSingleShot(true);
     connect(&guard, &QTimer::timeout, [&] {

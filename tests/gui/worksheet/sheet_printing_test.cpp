@@ -51,7 +51,7 @@ int pdfPages(const QString& pdf)
 }
 
 // Lines written by Enter, as the user would have typed and evaluated them.
-void typeSheet(TForm1& form, QTextEdit& memo, const QStringList& lines)
+void typeSheet(MainWindow& form, QTextEdit& memo, const QStringList& lines)
 {
     setPageLines(memo, lines);
     setCaret(memo, 0, 0);
@@ -67,9 +67,10 @@ void savePdf(Windows& w, const QString& path)
         preset = name;
         return path;
     };
-    findAction(w.form1, QStringLiteral("AlsPDFspeichern1"))->trigger();
-    QCOMPARE(preset, w.form1.pageControl()->tabText(w.form1.pageControl()->currentIndex()) +
-                         QStringLiteral(".pdf"));
+    findAction(w.mainWindow, QStringLiteral("AlsPDFspeichern1"))->trigger();
+    QCOMPARE(preset,
+             w.mainWindow.pageControl()->tabText(w.mainWindow.pageControl()->currentIndex()) +
+                 QStringLiteral(".pdf"));
 }
 
 } // namespace
@@ -95,7 +96,7 @@ void SheetPrintingTest::pdfHoldsThePageAsShown()
     for (int i = 0; i < 120; ++i)
         longFormula += QStringLiteral("1+");
     longFormula += QStringLiteral("1");
-    typeSheet(w.form1, *w.memo1(),
+    typeSheet(w.mainWindow, *w.memo1(),
               {QStringLiteral("Fl\u00E4che: a = 3m*4m"), QStringLiteral("b = a * 2"),
                QStringLiteral("\tEinger\u00FCckt: 2km+500m"), QStringLiteral("Unbekannterwert"),
                QStringLiteral("Text mit Worten"), longFormula, QStringLiteral("b/a")});
@@ -146,7 +147,7 @@ void SheetPrintingTest::sheetsAndFooters()
     for (int i = 1; i <= 200; ++i)
         lines << QStringLiteral("Zeile%1 = %1").arg(i);
     setPageLines(*w.memo2(), lines);
-    w.form1.pageControl()->setCurrentIndex(1); // the active page is printed
+    w.mainWindow.pageControl()->setCurrentIndex(1); // the active page is printed
     const QString pdf = m_dir.filePath(QStringLiteral("Notizen.pdf"));
     savePdf(w, pdf);
 
@@ -183,7 +184,7 @@ void SheetPrintingTest::previewWithCtrlP()
         QStringLiteral("Probe: 3m+2s"),
         QStringLiteral("Gesamtl\u00E4nge: L = 12.5m+7.25m+3.125m+18m+0.75m+250mm+1.5km+"
                        "2.25m+4.5m+0.125km+9m")};
-    typeSheet(w.form1, *w.memo1(), sheet);
+    typeSheet(w.mainWindow, *w.memo1(), sheet);
     int previewSheets = 0;
     w.printing.runPreview = [&](QPrintPreviewDialog& dialog) {
         dialog.resize(640, 860);

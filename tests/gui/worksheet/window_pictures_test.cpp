@@ -31,7 +31,7 @@ QString pictureDir()
     return dir;
 }
 
-void typeSheet(TForm1& form, QTextEdit& memo, const QStringList& lines)
+void typeSheet(MainWindow& form, QTextEdit& memo, const QStringList& lines)
 {
     setPageLines(memo, lines);
     setCaret(memo, 0, 0);
@@ -63,9 +63,9 @@ private slots:
 void WindowPicturesTest::pictures()
 {
     Windows w;
-    w.form1.move(0, 0);
+    w.mainWindow.move(0, 0);
     QTextEdit& memo = *w.memo1();
-    typeSheet(w.form1, memo,
+    typeSheet(w.mainWindow, memo,
               {"Masse: ma = 1500kg", "Geschwindigkeit: v = 100km/(3600s) = 0m/s",
                "Energie: E = ma*v\u00B2/2 = 0J", "Leistung: P = E/(8s) = 0kW", "Fehler: 3m+2s",
                "Zylinder aus Stahl", "radius = 0.2m", "hoehe = 1.5m",
@@ -74,14 +74,14 @@ void WindowPicturesTest::pictures()
     QCOMPARE(markedLine(memo, 4), QStringLiteral("Fehler: 3m[+]2s = unit confilct"));
     QCOMPARE(markedLine(memo, 9), QStringLiteral("[y]*2 = Variable not found"));
 
-    const QImage main = w.form1.grab().toImage();
+    const QImage main = w.mainWindow.grab().toImage();
     QVERIFY(main.save(pictureDir() + "/main-window.png"));
     QVERIFY(countPixels(main, qRgb(255, 0, 0)) > 20); // the red marks are drawn
 
     // The popup menu opened over the page, its "Variablen" list unfolded.
-    const QPoint at = memo.viewport()->mapTo(&w.form1, QPoint(150, 60));
-    QMenu& pm = *w.form1.popupMenu();
-    pm.popup(w.form1.mapToGlobal(at));
+    const QPoint at = memo.viewport()->mapTo(&w.mainWindow, QPoint(150, 60));
+    QMenu& pm = *w.mainWindow.popupMenu();
+    pm.popup(w.mainWindow.mapToGlobal(at));
     QAction* vars = findAction(pm, "Variablen");
     pm.setActiveAction(vars);
     QMenu& varsMenu = *vars->menu();
@@ -98,10 +98,10 @@ void WindowPicturesTest::pictures()
     varsMenu.hide();
     pm.hide();
 
-    w.form4.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w.form4));
-    QVERIFY(w.form4.grab().toImage().save(pictureDir() + "/unit-definitions.png"));
-    w.form4.hide();
+    w.unitDefinitions.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.unitDefinitions));
+    QVERIFY(w.unitDefinitions.grab().toImage().save(pictureDir() + "/unit-definitions.png"));
+    w.unitDefinitions.hide();
 }
 
 void WindowPicturesTest::pagesArePaperUnderADarkScheme()
@@ -118,18 +118,18 @@ void WindowPicturesTest::pagesArePaperUnderADarkScheme()
     QApplication::setPalette(dark);
     {
         Windows w;
-        w.form1.move(0, 0);
+        w.mainWindow.move(0, 0);
         // Typed text has no colour of its own: it is drawn in the page's text colour.
         QTextEdit& memo = *w.memo1();
         QTest::keyClicks(&memo, "kraft = 20N*3");
-        w.form6.ShowHelp(QStringLiteral("fehlt.hlp"));
-        QVERIFY(QTest::qWaitForWindowExposed(&w.form6));
+        w.help.ShowHelp(QStringLiteral("fehlt.hlp"));
+        QVERIFY(QTest::qWaitForWindowExposed(&w.help));
 
-        const QImage main = w.form1.grab().toImage();
+        const QImage main = w.mainWindow.grab().toImage();
         QVERIFY(main.save(pictureDir() + "/main-window-dark.png"));
-        const QImage help = w.form6.grab().toImage();
+        const QImage help = w.help.grab().toImage();
         QVERIFY(help.save(pictureDir() + "/help-window-dark.png"));
-        for (QTextEdit* edit : {w.memo1(), w.memo2(), w.form6.RichEdit1}) {
+        for (QTextEdit* edit : {w.memo1(), w.memo2(), w.help.RichEdit1}) {
             const QImage page = edit->viewport()->grab().toImage();
             QCOMPARE(QColor(page.pixel(page.width() - 2, page.height() - 2)), QColor(Qt::white));
             // Text is drawn smoothed: its cores are black, and no pixel has the scheme's yellow.

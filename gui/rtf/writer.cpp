@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The RTF writer: walks the blocks and fragments of the document once, writes only the control
+// words that change from one run to the next, and collects the font and colour tables on the
+// way; the header with both tables is put in front at the end.
+#include "rtf/writer.h"
+
+#include "rtf/codepages.h"
+#include "rtf/format.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace quorvel {
+namespace {
+
+// A run's format in RTF's numbers. The initial values are RTF's defaults after \pard.
+struct RunFormat
+{
+    int font = 0;
+    int halfPoints = 24;
+    int colour = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    ScriptPosition script = ScriptPosition::Normal;
+};
+
+struct FontEntry
+{
+    QString family;
+    int charset;
+    const rtf::CodePage* page; // nullptr: no table, every character beyond ASCII as \uN?
+};
+
+void appendNumber(QByteArray& out, int value)
+{
+    char digits[12];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr - digits);
+}
+
+// Text as RTF: \'hh where the code page has the character, \uN? (N a signed 16-bit number, one
+// per UTF-16 code unit) otherwise. needDelimiter says that a control word was written last, so
+// text that starts with a letter, digit or blank needs a space between.
+void appendText(QByteArray& out, QStringView text, const rtf::CodePage* page, bool& needDelimiter)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c == u'\\' || c == u'{' || c == u'}') {
+            out.append('\\');
+            out.append(static_cast<char>(c));
+            needDelimiter = false;
+        } else if (c >= 0x20 && c < 0x7F) {
+            if (needDelimiter)
+                out.append(' ');
+            out.append(static_cast<char>(c));
+            needDelimiter = false;
+        } else if (c == u'\t' || c == u'\u2028') {
+            out.append(c == u'\t' ? "\\tab" : "\\line");
+            needDelimiter = true;
+        } else if (const auto byte = c >= 0x80 && page ? page->encode(c) : std::nullopt) {
+            out.append("\\'");
+            out.append(kHex[*byte >> 4]);
+            out.append(kHex[*byte & 0xF]);
+            needDelimiter = false;
+        } else {
+            out.append("\\u");
+            appendNumber(out, c >= 0x8000 ? c - 0x10000 : c);
+            out.append('?');
+            needDelimiter = false;
+        }
+    }
+}
+
+class Writer
+{
+public:
+    explicit Writer(const QTextDocument& doc) : m_doc(doc), m_defaultFont(doc.defaultFont())
+    {
+        fontIndex(m_defaultFont.family(), 0); // \deff0
+    }
+
+    QByteArray write()
+    {
+        m_body.reserve(m_doc.characterCount() + m_doc.characterCount() / 4 + 64);
+        for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
+            // Finding a block's fragments costs a search of the whole document, worth saving
+            // on the many empty lines of a long page.
+            bool empty = true;
+            for (auto it = block.length() > 1 ? block.begin() : QTextBlock::iterator(); !it.atEnd();
+                 ++it) {
+                const QTextFragment fragment = it.fragment();
+                if (!fragment.isValid())
+                    continue;
+                const RunFormat format = resolve(fragment.charFormat());
+                writeFormat(format);
+                appendText(m_body, fragment.text(),
+                           m_fonts[static_cast<std::size_t>(format.font)].page, m_needDelimiter);
+                empty = false;
+            }
+            // An empty line keeps the format that typing there would get.
+            if (empty)
+                writeFormat(resolve(block.charFormat()));
+            m_body.append("\\par\n");
+            m_needDelimiter = false;
+        }
+        // The header names the fonts and colours the body used, so it is known only now. It is
+        // rotated in front of the body inside the one buffer: a long page never exists twice.
+        const qsizetype bodySize = m_body.size();
+        m_body.append(header());
+        std::rotate(m_body.begin(), m_body.begin() + bodySize, m_body.end());
+        m_body.append("}\n");
+        return std::move(m_body);
+    }
+
+private:
+    QByteArray header()
+    {
+        QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1031{\\fonttbl";
+        for (std::size_t k = 0; k < m_fonts.size(); ++k) {
+            out.append("{\\f");
+            appendNumber(out, static_cast<int>(k));
+            out.append("\\fnil\\fcharset");
+            appendNumber(out, m_fonts[k].charset);
+            bool needDelimiter = true;
+            // The name ends at the first ';', and readers drop the blanks around it.
+            const QString name = QString(m_fonts[k].family).remove(u';').trimmed();
+            appendText(out, name, m_fonts[k].page, needDelimiter);
+            out.append(";}");
+        }
+        out.append("}\n{\\colortbl ;");
+        for (const QRgb rgb : m_colours) {
+            out.append("\\red");
+            appendNumber(out, qRed(rgb));
+            out.append("\\green");
+            appendNumber(out, qGreen(rgb));
+            out.append("\\blue");
+            appendNumber(out, qBlue(rgb));
+            out.append(';');
+        }
+        out.append("}\n\\viewkind4\\uc1\\pard");
+        return out;
+    }
+
+    int fontIndex(const QString& family, int charset)
+    {
+        for (std::size_t k = 0; k < m_fonts.size(); ++k) {
+            if (m_fonts[k].charset == charset && m_fonts[k].family == family)
+                return static_cast<int>(k);
+        }
+        const int page = rtf::CodePageOfCharset(charset, rtf::kWindows1252);
+        m_fonts.push_back({family, charset, rtf::CodePage::find(page)});
+        return static_cast<int>(m_fonts.size() - 1);
+    }
+
+    int colourIndex(QRgb rgb)
+    {
+        rgb = qRgb(qRed(rgb), qGreen(rgb), qBlue(rgb));
+        const auto found = std::find(m_colours.begin(), m_colours.end(), rgb);
+        if (found != m_colours.end())
+            return static_cast<int>(found - m_colours.begin()) + 1;
+        m_colours.push_back(rgb);
+        return static_cast<int>(m_colours.size()); // index 0 is the automatic colour
+    }
+
+    // The run's effective format: what the format does not set comes from the default font.
+    RunFormat resolve(const QTextCharFormat& format)
+    {
+        RunFormat run;
+        const QStringList families = format.property(QTextFormat::FontFamilies).toStringList();
+        const QString family = families.isEmpty() || families.first().isEmpty()
+                                   ? m_defaultFont.family()
+                                   : families.first();
+        run.font = fontIndex(family, RtfCharset(format));
+
+        double points = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : 0;
+        if (points <= 0 && format.hasProperty(QTextFormat::FontPixelSize))
+            points = format.intProperty(QTextFormat::FontPixelSize) * 0.75; // at 96 dots per inch
+        if (points <= 0)
+            points = m_defaultFont.pointSizeF() > 0 ? m_defaultFont.pointSizeF()
+                                                    : m_defaultFont.pixelSize() * 0.75;
+        run.halfPoints = std::clamp(static_cast<int>(std::lround(points * 2)), 1, 3276);
+
+        run.bold = format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight() > QFont::Medium
+                                                               : m_defaultFont.bold();
+        run.italic = format.hasProperty(QTextFormat::FontItalic) ? format.fontItalic()
+                                                                 : m_defaultFont.italic();
+        if (format.hasProperty(QTextFormat::TextUnderlineStyle))
+            run.underline = format.underlineStyle() != QTextCharFormat::NoUnderline;
+        else if (format.hasProperty(QTextFormat::FontUnderline))
+            run.underline = format.boolProperty(QTextFormat::FontUnderline);
+        else
+            run.underline = m_defaultFont.underline();
+
+        if (format.hasProperty(QTextFormat::ForegroundBrush) &&
+            format.foreground().style() != Qt::NoBrush)
+            run.colour = colourIndex(format.foreground().color().rgb());
+
+        run.script = ScriptOf(format);
+        return run;
+    }
+
+    void word(const char* name)
+    {
+        m_body.append(name);
+        m_needDelimiter = true;
+    }
+
+    void word(const char* name, int value)
+    {
+        m_body.append(name);
+        appendNumber(m_body, value);
+        m_needDelimiter = true;
+    }
+
+    // The control words that turn the format written last into this one.
+    void writeFormat(const RunFormat& run)
+    {
+        if (run.font != m_written.font)
+            word("\\f", run.font);
+        if (run.halfPoints != m_written.halfPoints)
+            word("\\fs", run.halfPoints);
+        if (run.bold != m_written.bold)
+            word(run.bold ? "\\b" : "\\b0");
+        if (run.italic != m_written.italic)
+            word(run.italic ? "\\i" : "\\i0");
+        if (run.underline != m_written.underline)
+            word(run.underline ? "\\ul" : "\\ulnone");
+        if (run.colour != m_written.colour)
+            word("\\cf", run.colour);
+        if (run.script != m_written.script)
+            word(run.script == ScriptPosition::Superscript ? "\\super"
+                 : run.script == ScriptPosition::Subscript ? "\\sub"
+                                                           : "\\nosupersub");
+        m_written = run;
+    }
+
+    const QTextDocument& m_doc;
+    const QFont m_defaultFont;
+    std::vector<FontEntry> m_fonts;
+    std::vector<QRgb> m_colours;
+    QByteArray m_body;
+    RunFormat m_written;
+    bool m_needDelimiter = true; // the body follows \pard
+};
+
+} // namespace
+
+QByteArray WriteRtf(const QTextDocument& doc)
+{
+    return Writer(doc).write();
+}
+
+} // namespace quorvel

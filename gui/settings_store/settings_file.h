@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The settings file on the disk: its atomic write and the exit's backup of the previous settings
+// file. Every function returns an empty text on success, else what failed, in German, ready for a
+// message box.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quorvel {
+
+// The backup name: the file's extension replaced by ".b01" ("Quorvel.ini" -> "Quorvel.b01").
+QString BackupFileName(const QString& fileName);
+
+// WriteFileReason (files/atomic_file.h), with the reason in a sentence naming the settings file.
+QString WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// The exit's replacement of the settings file. The bytes are written and synced to a temporary
+// file first, so a full disk leaves everything as it was. Then the present file gets a second
+// name (hard link, else copy) that replaces the old BackupFileName(path), which goes to the
+// trash; only then does the new file replace `path`, in one rename. `path` therefore never
+// vanishes, not even when the program is killed halfway. When only the backup fails, the new
+// file is written all the same (the current settings matter more than the previous ones) and
+// the backup's failure is reported.
+QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes);
+
+} // namespace quorvel

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "files/program_dir.h"
+#include "help/help_window.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+using namespace quorvel;
+
+class HelpWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_folder.isValid());
+        SetProgramDir(m_folder.path());
+    }
+
+    void missingFilesKeepThePlaceholder()
+    {
+        HelpWindow help;
+        QVERIFY(!help.isVisible());
+        help.ShowHelp(QStringLiteral("ZIV.hlp"));
+        QVERIFY(help.isVisible());
+        QCOMPARE(help.RichEdit1->toPlainText(), QStringLiteral("Keine Hilfe verf\u00FCgbar...."));
+        QVERIFY(help.RichEdit1->isReadOnly());
+        QCOMPARE(help.windowTitle(), QStringLiteral("Taschenrechner Hilfe"));
+    }
+
+    void aMissingFileShowsTheTextShownBefore()
+    {
+        writeFile(QStringLiteral("ZIV.hlp"), "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 "
+                                             "Arial;}}\\f0 Hilfe f\\'fcr {\\b alles}\\par}");
+        HelpWindow help;
+        help.ShowHelp(QStringLiteral("ZIV.hlp"));
+        QCOMPARE(help.RichEdit1->toPlainText(), QStringLiteral("Hilfe f\u00FCr alles"));
+        help.hide();
+        help.ShowHelp(QStringLiteral("QVE.hlp"));
+        QVERIFY(help.isVisible());
+        QCOMPARE(help.RichEdit1->toPlainText(), QStringLiteral("Hilfe f\u00FCr alles"));
+    }
+
+    void escCloses()
+    {
+        HelpWindow help;
+        help.ShowHelp(QStringLiteral("ZIV.hlp"));
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        QTest::keyClick(help.RichEdit1, Qt::Key_Escape);
+        QVERIFY(!help.isVisible());
+    }
+
+    void plainTextFilesAreShownToo()
+    {
+        writeFile(QStringLiteral("QVE.hlp"), "Einheiten \xE4ndern");
+        HelpWindow help;
+        help.ShowHelp(QStringLiteral("QVE.hlp"));
+        QCOMPARE(help.RichEdit1->toPlainText(), QStringLiteral("Einheiten \u00E4ndern"));
+    }
+
+private:
+    void writeFile(const QString& name, const QByteArray& data)
+    {
+        QFile file(m_folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(data);
+    }
+
+    QTemporaryDir m_folder;
+};
+
+QTEST_MAIN(HelpWindowTest)
+#include "help_window_test.moc"
