@@ -358,9 +358,10 @@ private slots:
         if (exeWritable || userWritable) {
             QVERIFY(choice.problem.isEmpty());
         } else {
-            QVERIFY2(choice.problem.startsWith(QStringLiteral("Der Programmordner «")),
+            QVERIFY2(choice.problem.startsWith(
+                         QStringLiteral("Quorvel kann nichts speichern: Der Programmordner «")),
                      qPrintable(choice.problem));
-            QVERIFY(choice.problem.contains(QStringLiteral("ist schreibgeschützt")));
+            QVERIFY(choice.problem.contains(QStringLiteral("ist nicht beschreibbar")));
             QVERIFY(choice.problem.contains(QStringLiteral("«QV1.rtf»")));
         }
     }
