@@ -13,8 +13,9 @@ root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-liberation2 xvfb xauth xdotool
-          openbox nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db)
+          qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-wayland zlib1g-dev fonts-liberation2
+          xvfb xauth xdotool openbox weston nlohmann-json3-dev poppler-utils appstream
+          desktop-file-utils man-db)
 
 install_packages() {
     local missing=()

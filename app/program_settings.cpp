@@ -1,21 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program_settings.h"
 
+#include "continuous_saving.h"
+#include "files/atomic_file.h"
 #include "files/page_files.h"
+#include "files/page_journal.h"
 #include "files/program_dir.h"
+#include "files/regular_file.h"
 #include "platform/message_boxes.h"
 #include "program_windows.h"
+#include "rtf/reader.h"
 #include "settings_store/component_store.h"
+#include "settings_store/settings_file.h"
 #include "settings_store/store_routines.h"
 #include "single_instance.h"
 #include "termination_signals.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTabWidget>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace quorvel {
 namespace {
@@ -27,6 +41,122 @@ const QString kFormel = QStringLiteral("Formel");
 QString pageFile(int index)
 {
     return ProgramDir() + PageFileName(index);
+}
+
+QString journalFile(int index)
+{
+    return ProgramDir() + JournalFileName(index);
+}
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString pageName(const ProgramWindows& windows, int index)
+{
+    return windows.mainWindow.pageControl()->tabText(index);
+}
+
+bool holdsText(const QByteArray& bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
+}
+
+// Gives a page file that is not RTF a name of its own ("QV1.rtf.unlesbar", then
+// "QV1.rtf.unlesbar2", ...), so that the page written over it cannot take it away. Returns the
+// new name, or the reason it could not be given.
+QString keepUnderNewName(const QString& path, QString* reason)
+{
+    for (int number = 1; number < 1000; ++number) {
+        const QString kept =
+            path + QStringLiteral(".unlesbar") + (number > 1 ? QString::number(number) : QString());
+        const QByteArray from = QFile::encodeName(path);
+        const QByteArray to = QFile::encodeName(kept);
+        // Never over anything: the rename fails where the name is taken. A file system that
+        // cannot rename so is asked whether the name is free first.
+        int renamed =
+            ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+        if (renamed != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            if (QFileInfo::exists(kept) || QFileInfo(kept).isSymLink())
+                continue;
+            renamed = ::rename(from.constData(), to.constData());
+        }
+        if (renamed == 0) {
+            SyncFolderOf(path);
+            return kept;
+        }
+        if (errno == EEXIST)
+            continue;
+        *reason = SystemReason(errno);
+        return {};
+    }
+    *reason = SystemReason(EEXIST);
+    return {};
+}
+
+// Reads page file `index` into its page, with the changes its journal holds; notes what the
+// user should know. Returns whether a journal was found, which only a session that did not end
+// normally leaves.
+bool loadPage(ProgramWindows& windows, int index, QStringList& notes)
+{
+    QTextEdit& page = *windows.mainWindow.page(index);
+    const QString path = pageFile(index);
+    const FileRead file = ReadRegularFile(path);
+    if (file.state == FileRead::State::NotRegular || file.state == FileRead::State::Unreadable) {
+        LeaveFileAlone(PageFileName(index));
+        notes << QStringLiteral("Die Seite «%1» wird nicht aus %2 gelesen und in dieser Sitzung "
+                                "nicht dorthin gespeichert: %3.")
+                     .arg(pageName(windows, index), shown(path), file.reason);
+        return false;
+    }
+    std::unique_ptr<QTextDocument> doc = NewPageDocument(page);
+    bool writeNow = false;
+    if (file.state == FileRead::State::Regular && !IsRtf(file.bytes) && holdsText(file.bytes)) {
+        // Not a file the program wrote: it stays, under a name of its own, before anything is
+        // written over it; the page shows what can be read of it as text.
+        QString reason;
+        const QString kept = keepUnderNewName(path, &reason);
+        if (kept.isEmpty()) {
+            LeaveFileAlone(PageFileName(index));
+            notes << QStringLiteral("Die Datei %1 ist keine RTF-Datei und konnte nicht umbenannt "
+                                    "werden: %2. Die Seite «%3» wird in dieser Sitzung nicht "
+                                    "dorthin gespeichert.")
+                         .arg(shown(path), reason, pageName(windows, index));
+        } else {
+            notes << QStringLiteral(
+                         "Die Datei %1 ist keine RTF-Datei. Sie ist unver\u00E4ndert als "
+                         "«%2» erhalten; die Seite «%3» zeigt ihren Inhalt als Text.")
+                         .arg(shown(path), QFileInfo(kept).fileName(), pageName(windows, index));
+            writeNow = true;
+        }
+    }
+    ReadPageBytes(file.bytes, *doc);
+
+    const FileRead journal = ReadRegularFile(journalFile(index));
+    const bool journalFound = journal.state != FileRead::State::Missing;
+    if (journal.state == FileRead::State::Regular) {
+        const ParsedJournal parsed = ParseJournal(journal.bytes);
+        // A journal of another page file (the page file was written after it was started)
+        // holds nothing that the page file lacks.
+        if (parsed.valid && parsed.base == JournalBaseOf(file.bytes) && !parsed.records.empty()) {
+            doc->setUndoRedoEnabled(false);
+            for (const JournalRecord& record : parsed.records) {
+                if (!ApplyJournalRecord(*doc, record))
+                    break;
+            }
+            doc->setUndoRedoEnabled(true);
+            writeNow = true;
+        }
+    }
+    ShowDocument(page, std::move(doc));
+    // The page as it is now becomes the page file, the base of the next journal.
+    if (writeNow) {
+        if (const QString error = SaveDocument(page, path); !error.isEmpty())
+            notes << error;
+    }
+    return journalFound;
 }
 
 void loadPosition(ComponentStore& ini, QWidget& window, const QString& section, bool withSize)
@@ -54,9 +184,21 @@ void savePosition(ComponentStore& ini, const QWidget& window, const QString& sec
 
 } // namespace
 
-void LoadSettings(ProgramWindows& windows)
+QStringList LoadSettings(ProgramWindows& windows)
 {
-    if (QFileInfo::exists(ProgramIniName())) {
+    QStringList notes;
+    if (const QString problem = ProgramDirProblem(); !problem.isEmpty())
+        notes << problem;
+    const QString iniPath = ProgramIniName();
+    const FileRead iniFile = ReadRegularFile(iniPath, ComponentStore::kMaxFileSize);
+    if (iniFile.state == FileRead::State::NotRegular ||
+        iniFile.state == FileRead::State::Unreadable) {
+        LeaveFileAlone(SettingsFileName());
+        notes << QStringLiteral("Die Einstellungen werden nicht aus %1 gelesen und in dieser "
+                                "Sitzung nicht dorthin gespeichert: %2.")
+                     .arg(shown(iniPath), iniFile.reason);
+    }
+    if (iniFile.state == FileRead::State::Regular) {
         ComponentStore ini;
         ini.SaveMemos = false;
         ini.LoadForm(&windows.mainWindow);
@@ -85,61 +227,98 @@ void LoadSettings(ProgramWindows& windows)
         windows.formulaLibrary.setFormulas(titles, texts);
     }
 
-    for (int index : {0, 1}) {
-        const QString path = pageFile(index);
-        QString error;
-        if (QFileInfo::exists(path) && !LoadDocument(*windows.mainWindow.page(index), path, &error))
-            ShowInfo(error, &windows.mainWindow);
-    }
+    bool journalFound = false;
+    for (int index : {0, 1})
+        journalFound = loadPage(windows, index, notes) || journalFound;
+    if (journalFound)
+        notes.prepend(QStringLiteral("Quorvel wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF "
+                                     "beendet. Die Seiten zeigen den zuletzt gesicherten Stand."));
+    return notes;
 }
 
-bool SaveSettings(ProgramWindows& windows)
+QByteArray SettingsBytes(ProgramWindows& windows)
+{
+    ComponentStore ini(QString(), ComponentStore::Start::Empty);
+    ini.SaveMemos = false;
+    ini.SaveForm(&windows.mainWindow);
+    savePosition(ini, windows.mainWindow, kForm1, true);
+
+    ini.SaveForm(&windows.keypad);
+    savePosition(ini, windows.keypad, kForm2, false);
+    // Once the main window has closed, the keypad is closed as well; its state from just
+    // before counts.
+    const bool keypadShown = windows.mainWindow.isVisible() ? windows.keypad.isVisible()
+                                                            : windows.mainWindow.KeypadVisible;
+    ini.WriteBool(kForm2, QStringLiteral("visible"), keypadShown);
+
+    ini.SaveMemos = true;
+    ini.SaveForm(&windows.unitDefinitions);
+    ini.SaveMemos = false;
+
+    const QStringList titles = windows.formulaLibrary.titles();
+    const QStringList texts = windows.formulaLibrary.encodedTexts();
+    ini.WriteInteger(kFormel, QStringLiteral("count"), static_cast<int>(titles.size()));
+    for (qsizetype k = 0; k < titles.size(); ++k) {
+        const QString index = QString::number(k);
+        ini.WriteString(kFormel, QStringLiteral("titel") + index, titles[k]);
+        ini.WriteString(kFormel, QStringLiteral("text") + index, texts.value(k));
+    }
+    return ini.FileBytes();
+}
+
+bool SaveSettings(ProgramWindows& windows, bool keepBackup)
 {
     if (const QString problem = ProgramDirProblem(); !problem.isEmpty()) {
         ShowInfo(problem, &windows.mainWindow);
         return false;
     }
     bool ok = true;
-    {
-        ComponentStore ini(QString(), ComponentStore::Start::Empty);
-        ini.SaveMemos = false;
-        ini.SaveForm(&windows.mainWindow);
-        savePosition(ini, windows.mainWindow, kForm1, true);
-
-        ini.SaveForm(&windows.keypad);
-        savePosition(ini, windows.keypad, kForm2, false);
-        // Once the main window has closed, the keypad is closed as well; its state from just
-        // before counts.
-        const bool keypadShown = windows.mainWindow.isVisible() ? windows.keypad.isVisible()
-                                                                : windows.mainWindow.KeypadVisible;
-        ini.WriteBool(kForm2, QStringLiteral("visible"), keypadShown);
-
-        ini.SaveMemos = true;
-        ini.SaveForm(&windows.unitDefinitions);
-        ini.SaveMemos = false;
-
-        const QStringList titles = windows.formulaLibrary.titles();
-        const QStringList texts = windows.formulaLibrary.encodedTexts();
-        ini.WriteInteger(kFormel, QStringLiteral("count"), static_cast<int>(titles.size()));
-        for (qsizetype k = 0; k < titles.size(); ++k) {
-            const QString index = QString::number(k);
-            ini.WriteString(kFormel, QStringLiteral("titel") + index, titles[k]);
-            ini.WriteString(kFormel, QStringLiteral("text") + index, texts.value(k));
-        }
-        const QString error = ini.UpdateFileKeepingBackup();
+    if (IsFileLeftAlone(SettingsFileName())) {
+        ShowInfo(QStringLiteral("Die Einstellungen wurden nicht in %1 gespeichert: Quorvel "
+                                "\u00FCberschreibt nur, was es lesen konnte.")
+                     .arg(shown(ProgramIniName())),
+                 &windows.mainWindow);
+        ok = false;
+    } else {
+        const QByteArray settings = SettingsBytes(windows);
+        const QString error = keepBackup ? ReplaceFileKeepingBackup(ProgramIniName(), settings)
+                                         : WriteFileAtomically(ProgramIniName(), settings);
         if (!error.isEmpty()) {
             ShowInfo(error, &windows.mainWindow);
             ok = false;
         }
     }
     for (int index : {0, 1}) {
-        const QString error = SaveDocument(*windows.mainWindow.page(index), pageFile(index));
-        if (!error.isEmpty()) {
-            ShowInfo(error, &windows.mainWindow);
+        if (IsFileLeftAlone(PageFileName(index))) {
+            ShowInfo(QStringLiteral("Die Seite «%1» wurde nicht in %2 gespeichert: Quorvel "
+                                    "\u00FCberschreibt nur, was es lesen konnte.")
+                         .arg(pageName(windows, index), shown(pageFile(index))),
+                     &windows.mainWindow);
             ok = false;
+            continue;
+        }
+        const QString pageError = SaveDocument(*windows.mainWindow.page(index), pageFile(index));
+        if (!pageError.isEmpty()) {
+            // The journal stays: the next start finds the changes there.
+            ShowInfo(pageError, &windows.mainWindow);
+            ok = false;
+        } else if (NotRegularReason(journalFile(index)).isEmpty()) {
+            // The page file holds everything now.
+            QFile::remove(journalFile(index));
         }
     }
     return ok;
+}
+
+void RemoveLeftovers(const QString& folder)
+{
+    QStringList names = ProgramFileNames();
+    // The probe is the test whether the folder can be written (files/program_dir.cpp).
+    names << JournalFileName(0) << JournalFileName(1)
+          << QFileInfo(BackupFileName(ProgramIniName())).fileName()
+          << QStringLiteral("quorvel-probe");
+    RemoveLeftoverTemporaryFiles(folder, names);
+    RemoveLeftoverBackupSide(ProgramIniName());
 }
 
 int RunQuorvel(QApplication& app, const QString& folder)
@@ -157,14 +336,36 @@ int RunQuorvel(QApplication& app, const QString& folder)
                    stderr);
         return 1;
     }
+    // Only the copy that holds the folder may clear away what killed saves left there.
+    if (ProgramDirProblem().isEmpty())
+        RemoveLeftovers(ProgramDir());
     InstallGermanTranslations(app);
     ProgramWindows windows;
     EndOnTerminationSignals(windows.mainWindow);
     instance.setWindow(&windows.mainWindow);
-    LoadSettings(windows);
+    const QStringList notes = LoadSettings(windows);
+    ContinuousSaving saving(windows);
+    saving.start();
+
+    // Closing the main window ends the program, whatever other window is open. The toolkit's own
+    // way asks every open window to close first, and the unit definitions window refuses while
+    // a line fails: the program went on without any window, holding the folder.
+    const bool quitOnLastWindow = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    const QMetaObject::Connection ending = QObject::connect(
+        &app, &QGuiApplication::lastWindowClosed, &app, [] { QCoreApplication::exit(0); });
+
     windows.mainWindow.show();
+    if (!notes.isEmpty()) {
+        QTimer::singleShot(0, &windows.mainWindow, [&windows, notes] {
+            ShowNote(notes.join(QStringLiteral("\n\n")), &windows.mainWindow);
+        });
+    }
     const int result = QApplication::exec();
-    SaveSettings(windows);
+    QObject::disconnect(ending);
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnLastWindow);
+    saving.finish();
+    SaveSettings(windows, !saving.settingsBackupDone());
     return result;
 }
 

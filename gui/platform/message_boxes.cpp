@@ -34,6 +34,16 @@ void ShowInfo(const QString& text, QWidget* parent)
     box.exec();
 }
 
+void ShowNote(const QString& text, QWidget* parent)
+{
+    auto* box =
+        new QMessageBox(QMessageBox::Information, boxTitle(), text, QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("Hinweis"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 void ShowErrorMessage(const QString& text, QWidget* parent)
 {
     QMessageBox box(QMessageBox::Critical, boxTitle(), text, QMessageBox::Ok, parent);
