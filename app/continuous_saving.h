@@ -41,7 +41,7 @@ class ContinuousSaving : public QObject
 public:
     // Pages up to this many characters are written whole once the user has left them alone
     // for kIdleMs; writing one costs the window thread a few milliseconds at most.
-    static constexpr int kSnapshotChars = 300000;
+    static constexpr int kSnapshotChars = 100000;
     static constexpr int kIdleMs = 2000;
 
     explicit ContinuousSaving(ProgramWindows& windows, QObject* parent = nullptr);

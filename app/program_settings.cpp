@@ -65,32 +65,31 @@ bool holdsText(const QByteArray& bytes)
 }
 
 // Gives a page file that is not RTF a name of its own ("QV1.rtf.unlesbar", then
-// "QV1.rtf.unlesbar2", ...), so that the page written over it cannot take it away. Returns the
-// new name, or the reason it could not be given.
+// "QV1.rtf.unlesbar2", ...), so that the page written over it cannot take it away. A second name
+// costs no space, and the page file stays where it is until the page replaces it; where the
+// file system has no second names, the file is renamed. Never over anything: both fail where
+// the name is taken. Returns the new name, or the reason it could not be given.
 QString keepUnderNewName(const QString& path, QString* reason)
 {
+    const QByteArray from = QFile::encodeName(path);
     for (int number = 1; number < 1000; ++number) {
         const QString kept =
             path + QStringLiteral(".unlesbar") + (number > 1 ? QString::number(number) : QString());
-        const QByteArray from = QFile::encodeName(path);
         const QByteArray to = QFile::encodeName(kept);
-        // Never over anything: the rename fails where the name is taken. A file system that
-        // cannot rename so is asked whether the name is free first.
-        int renamed =
-            ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-        if (renamed != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            if (QFileInfo::exists(kept) || QFileInfo(kept).isSymLink())
-                continue;
-            renamed = ::rename(from.constData(), to.constData());
-        }
-        if (renamed == 0) {
+        // A link at the page file's name: the file it leads to is what the page replaces.
+        int done =
+            ::linkat(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW);
+        if (done != 0 && errno != EEXIST)
+            done =
+                ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+        if (done == 0) {
             SyncFolderOf(path);
             return kept;
         }
-        if (errno == EEXIST)
-            continue;
-        *reason = SystemReason(errno);
-        return {};
+        if (errno != EEXIST) {
+            *reason = SystemReason(errno);
+            return {};
+        }
     }
     *reason = SystemReason(EEXIST);
     return {};
@@ -111,6 +110,20 @@ bool loadPage(ProgramWindows& windows, int index, QStringList& notes)
                      .arg(pageName(windows, index), shown(path), file.reason);
         return false;
     }
+    const FileRead journal = ReadRegularFile(journalFile(index));
+    const bool journalFound = journal.state != FileRead::State::Missing;
+    ParsedJournal parsed;
+    if (journal.state == FileRead::State::Regular) {
+        parsed = ParseJournal(journal.bytes);
+        // A journal of another page file (the page file was written after it was started)
+        // holds nothing that the page file lacks.
+        if (!parsed.valid || !(parsed.base == JournalBaseOf(file.bytes)))
+            parsed.records.clear();
+    }
+    // Nothing to read: the page stays as the window made it, with the format typing gets there.
+    if (file.state == FileRead::State::Missing && parsed.records.empty())
+        return journalFound;
+
     std::unique_ptr<QTextDocument> doc = NewPageDocument(page);
     bool writeNow = false;
     if (file.state == FileRead::State::Regular && !IsRtf(file.bytes) && holdsText(file.bytes)) {
@@ -133,22 +146,14 @@ bool loadPage(ProgramWindows& windows, int index, QStringList& notes)
         }
     }
     ReadPageBytes(file.bytes, *doc);
-
-    const FileRead journal = ReadRegularFile(journalFile(index));
-    const bool journalFound = journal.state != FileRead::State::Missing;
-    if (journal.state == FileRead::State::Regular) {
-        const ParsedJournal parsed = ParseJournal(journal.bytes);
-        // A journal of another page file (the page file was written after it was started)
-        // holds nothing that the page file lacks.
-        if (parsed.valid && parsed.base == JournalBaseOf(file.bytes) && !parsed.records.empty()) {
-            doc->setUndoRedoEnabled(false);
-            for (const JournalRecord& record : parsed.records) {
-                if (!ApplyJournalRecord(*doc, record))
-                    break;
-            }
-            doc->setUndoRedoEnabled(true);
-            writeNow = true;
+    if (!parsed.records.empty()) {
+        doc->setUndoRedoEnabled(false);
+        for (const JournalRecord& record : parsed.records) {
+            if (!ApplyJournalRecord(*doc, record))
+                break;
         }
+        doc->setUndoRedoEnabled(true);
+        writeNow = true;
     }
     ShowDocument(page, std::move(doc));
     // The page as it is now becomes the page file, the base of the next journal.
