@@ -10,8 +10,8 @@
 //   saving_bench            all three pages, with and without continuous saving
 //   saving_bench --small    only the two sheets
 //
-// Figures (milliseconds): the window thread's part of each save step timed alone; then, while
-// typing, the longest pause of the event loop beyond its 1 ms timer, the 99.9th
+// Figures: the window thread's part of each save step timed alone (µs, ms); then, while typing
+// (ms), the longest pause of the event loop beyond its 1 ms timer, the 99.9th
 // percentile of those pauses, and the longest delay of a key; the journal's size at the end (small
 // when the idle saves wrote the page whole).
 #include "bench_sheet.h"
@@ -198,10 +198,10 @@ void timeSteps(const QString& title, quorvel::ProgramWindows& windows)
         (void)quorvel::EncodeJournalRecord(r);
     });
     const auto settings = time(200, [&] { (void)quorvel::SettingsBytes(windows); });
-    std::printf("%-24s steps    record of a line %.2f ms (longest %.2f), settings %.2f ms "
-                "(longest %.2f)",
-                title.toLocal8Bit().constData(), record.first, record.second, settings.first,
-                settings.second);
+    std::printf("%-24s steps    record of a line %.0f \u00B5s (longest %.0f), settings %.0f "
+                "\u00B5s (longest %.0f)",
+                title.toLocal8Bit().constData(), record.first * 1000, record.second * 1000,
+                settings.first * 1000, settings.second * 1000);
     if (quorvel::JournalLength(doc) <= quorvel::ContinuousSaving::kSnapshotChars) {
         const auto whole = time(20, [&] { (void)quorvel::WriteRtf(doc); });
         std::printf(", whole page %.1f ms (longest %.1f)", whole.first, whole.second);
