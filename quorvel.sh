@@ -7,15 +7,33 @@
 #   ./quorvel.sh bench      Release build of the benchmarks, then run them
 #   ./quorvel.sh faults     only the saves under faults: full disk (as root) and kills during exit
 #   ./quorvel.sh lint       formatting check, and clang-tidy over the sources when it is installed
+#   ./quorvel.sh package    the Debian package dist/quorvel_<version>_<arch>.deb, checked by lintian
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# qt6-wayland makes Quorvel a native Wayland client in a Wayland session; libwayland-dev and
+# libxcb1-dev serve the activation of the running window by a second start; weston and
+# imagemagick run and look at the Wayland end-to-end check, xprop (x11-utils) reads a window's
+# startup ID in the openbox one.
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-wayland zlib1g-dev fonts-liberation2
-          xvfb xauth xdotool openbox weston nlohmann-json3-dev poppler-utils appstream
-          desktop-file-utils man-db)
+          qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-wayland libwayland-dev libxcb1-dev
+          zlib1g-dev fonts-liberation2 xvfb xauth xdotool x11-utils openbox weston imagemagick
+          nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db mandoc librsvg2-bin)
+# Making and checking the package: dpkg-shlibdeps and dpkg-buildflags, and lintian.
+package_tools=(dpkg-dev lintian)
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+
+# On a freshly booted machine the automatic updates often hold the package lock for a while:
+# apt waits for it instead of failing at once.
+apt_get() {
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+# The AT-SPI check: a session bus, the accessibility bus and a client that talks to it.
+packages+=(dbus-daemon at-spi2-core python3-dbus)
 
 install_packages() {
     local missing=()
@@ -23,11 +41,9 @@ install_packages() {
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
     echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt_get update -qq
+    apt_get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 # Warnings are errors in the builds of this script; a plain cmake build keeps them warnings.
@@ -35,6 +51,39 @@ configure_build() {   # folder, cmake options...
     local dir=$1; shift
     cmake -S "$root" -B "$dir" -DQUORVEL_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
+}
+
+# The .deb of a built folder, by CPack: its staging stays in the folder, the package goes to the
+# output folder, and its path is printed.
+make_package() {   # build folder, output folder
+    local dir=$1 out=$2 deb
+    rm -rf "$dir/cpack"
+    cpack --config "$dir/CPackConfig.cmake" -B "$dir/cpack" >"$dir/cpack.log" 2>&1 ||
+        { cat "$dir/cpack.log" >&2; return 1; }
+    deb=$(ls "$dir"/cpack/quorvel_*.deb)
+    mkdir -p "$out"
+    mv -f "$deb" "$out/"
+    echo "$out/${deb##*/}"
+}
+
+# Installs the package made from the test build, runs it, purges it and looks for anything left
+# (tests/e2e/package_check.sh). It needs root, and it stays away from a quorvel the user installed.
+check_package() {
+    if [ -n "$sudo" ] && ! sudo -n true 2>/dev/null; then
+        echo "Package check skipped: it installs and removes the package, which needs root" \
+             "(or sudo without a password)."
+        return 0
+    fi
+    local status
+    status=$(dpkg-query -W -f='${Status}' quorvel 2>/dev/null || true)
+    if [ -n "$status" ] && [ "${status##* }" != not-installed ]; then
+        echo "Package check skipped: a quorvel package is on this machine ($status);" \
+             "the check would replace and then remove it."
+        return 0
+    fi
+    local deb
+    deb=$(make_package build build/package-check)
+    timeout 300 $sudo tests/e2e/package_check.sh "$deb"
 }
 
 case "${1:-}" in
@@ -48,11 +97,30 @@ case "${1:-}" in
         fi
         ;;
     test)
+        packages+=("${package_tools[@]}")
         install_packages
         configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=ON
         # The saves under faults kill and starve the real program at chosen moments; their
         # timing depends on the machine, so they have an entry of their own (faults).
         ctest --test-dir build --output-on-failure -j "$jobs" -LE faults
+        check_package
+        ;;
+    package)
+        packages+=("${package_tools[@]}")
+        install_packages
+        # Built as Debian builds its packages: with its compiler flags and all of its hardening
+        # (immediate binding too), optimised, with the debugging information stripped from what
+        # goes into the package, without the tests. A folder of its own, so that neither the test
+        # build nor its install_manifest.txt changes.
+        buildflags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+        configure_build build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=OFF \
+            -DCMAKE_INSTALL_PREFIX=/usr \
+            "-DCMAKE_CXX_FLAGS=$(buildflags CPPFLAGS) $(buildflags CXXFLAGS)" \
+            "-DCMAKE_EXE_LINKER_FLAGS=$(buildflags LDFLAGS)"
+        deb=$(make_package build-package dist)
+        echo "lintian $deb:"
+        lintian --fail-on error "$deb"
+        echo "Package: $deb"
         ;;
     sanitize)
         install_packages
@@ -86,7 +154,7 @@ case "${1:-}" in
         fi
         ;;
     *)
-        echo "usage: $0 run|test|sanitize|bench|faults|lint" >&2
+        echo "usage: $0 run|test|sanitize|bench|faults|lint|package" >&2
         exit 2
         ;;
 esac

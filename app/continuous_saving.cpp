@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The clock of continuous saving on the window thread: each second the pages' pending changes
+// become records, idle small pages become snapshots and the settings' bytes are compared; and the
+// last words of a program whose display went away, which have the made records written.
 #include "continuous_saving.h"
 
 #include "files/program_dir.h"
 #include "files/regular_file.h"
 #include "platform/message_boxes.h"
+#include "platform/window_system.h"
 #include "program_settings.h"
 #include "program_windows.h"
 #include "settings_store/component_store.h"
@@ -98,6 +102,10 @@ void ContinuousSaving::start()
         const std::lock_guard lock(m_settings->mutex);
         m_settings->written = current.bytes;
     }
+    // Where the platform cannot report window places, the file's are written back each time:
+    // read once, not at every tick.
+    if (!PlatformKnowsWindowPlaces())
+        m_earlier = std::make_unique<ComponentStore>();
     for (int index : {0, 1}) {
         if (!IsFileLeftAlone(PageFileName(index)))
             m_queue->startJournal(index, ProgramDir() + PageFileName(index),
@@ -159,7 +167,7 @@ void ContinuousSaving::checkSettings()
 {
     if (IsFileLeftAlone(SettingsFileName()))
         return;
-    QByteArray bytes = SettingsBytes(m_windows);
+    QByteArray bytes = SettingsBytes(m_windows, m_earlier.get());
     {
         const std::lock_guard lock(m_settings->mutex);
         if (bytes == m_settings->written)

@@ -32,6 +32,7 @@
 
 namespace quorvel {
 
+class ComponentStore;
 struct ProgramWindows;
 
 class ContinuousSaving : public QObject
@@ -73,6 +74,8 @@ private:
     // The settings file as the writer thread last wrote it; shared with its jobs.
     struct SettingsOnDisk;
     std::shared_ptr<SettingsOnDisk> m_settings;
+    // The settings file as the session found it, where the platform reports no window places.
+    std::unique_ptr<ComponentStore> m_earlier;
     QString m_shownProblem[3];
     QTimer m_timer;
 };

@@ -8,6 +8,7 @@
 #include "files/program_dir.h"
 #include "files/regular_file.h"
 #include "platform/message_boxes.h"
+#include "platform/window_system.h"
 #include "program_windows.h"
 #include "rtf/reader.h"
 #include "settings_store/component_store.h"
@@ -15,6 +16,7 @@
 #include "settings_store/store_routines.h"
 #include "single_instance.h"
 #include "termination_signals.h"
+#include "window_places.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,6 +31,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace quorvel {
@@ -164,29 +167,6 @@ bool loadPage(ProgramWindows& windows, int index, QStringList& notes)
     return journalFound;
 }
 
-void loadPosition(ComponentStore& ini, QWidget& window, const QString& section, bool withSize)
-{
-    const int top = ini.ReadInteger(section, QStringLiteral("top"), window.y());
-    const int left = ini.ReadInteger(section, QStringLiteral("left"), window.x());
-    window.move(left, top);
-    if (withSize) {
-        const int width = ini.ReadInteger(section, QStringLiteral("width"), window.width());
-        const int height = ini.ReadInteger(section, QStringLiteral("height"), window.height());
-        window.resize(width, height);
-    }
-    FitFormToScreen(&window);
-}
-
-void savePosition(ComponentStore& ini, const QWidget& window, const QString& section, bool withSize)
-{
-    ini.WriteInteger(section, QStringLiteral("top"), window.y());
-    ini.WriteInteger(section, QStringLiteral("left"), window.x());
-    if (withSize) {
-        ini.WriteInteger(section, QStringLiteral("width"), window.width());
-        ini.WriteInteger(section, QStringLiteral("height"), window.height());
-    }
-}
-
 } // namespace
 
 QStringList LoadSettings(ProgramWindows& windows)
@@ -206,11 +186,12 @@ QStringList LoadSettings(ProgramWindows& windows)
     if (iniFile.state == FileRead::State::Regular) {
         ComponentStore ini;
         ini.SaveMemos = false;
+        const bool placesKnown = PlatformKnowsWindowPlaces();
         ini.LoadForm(&windows.mainWindow);
-        loadPosition(ini, windows.mainWindow, kForm1, true);
+        LoadWindowPlace(ini, windows.mainWindow, {kForm1, true}, placesKnown);
 
         ini.LoadForm(&windows.keypad);
-        loadPosition(ini, windows.keypad, kForm2, false);
+        LoadWindowPlace(ini, windows.keypad, {kForm2, false}, placesKnown);
         windows.mainWindow.KeypadVisible = ini.ReadBool(kForm2, QStringLiteral("visible"), false);
 
         ini.SaveMemos = true;
@@ -230,6 +211,11 @@ QStringList LoadSettings(ProgramWindows& windows)
             texts << ini.ReadString(kFormel, QStringLiteral("text") + index, QString());
         }
         windows.formulaLibrary.setFormulas(titles, texts);
+        if (ini.IniFile().sectionExists(windows.diagram.objectName().toStdU16String())) {
+            LoadWindowPlace(ini, windows.diagram, {windows.diagram.objectName(), true},
+                            placesKnown);
+            windows.diagram.setHasPlace();
+        }
     }
 
     bool journalFound = false;
@@ -241,15 +227,23 @@ QStringList LoadSettings(ProgramWindows& windows)
     return notes;
 }
 
-QByteArray SettingsBytes(ProgramWindows& windows)
+QByteArray SettingsBytes(ProgramWindows& windows, const ComponentStore* earlier)
 {
     ComponentStore ini(QString(), ComponentStore::Start::Empty);
+    // The places the platform cannot report are kept as the file has them.
+    const bool placesKnown = PlatformKnowsWindowPlaces();
+    std::optional<ComponentStore> fromFile;
+    if (!earlier) {
+        fromFile.emplace(QString(), placesKnown ? ComponentStore::Start::Empty
+                                                : ComponentStore::Start::FromFile);
+        earlier = &*fromFile;
+    }
     ini.SaveMemos = false;
     ini.SaveForm(&windows.mainWindow);
-    savePosition(ini, windows.mainWindow, kForm1, true);
+    SaveWindowPlace(ini, *earlier, windows.mainWindow, {kForm1, true}, placesKnown);
 
     ini.SaveForm(&windows.keypad);
-    savePosition(ini, windows.keypad, kForm2, false);
+    SaveWindowPlace(ini, *earlier, windows.keypad, {kForm2, false}, placesKnown);
     // Once the main window has closed, the keypad is closed as well; its state from just
     // before counts.
     const bool keypadShown = windows.mainWindow.isVisible() ? windows.keypad.isVisible()
@@ -268,6 +262,9 @@ QByteArray SettingsBytes(ProgramWindows& windows)
         ini.WriteString(kFormel, QStringLiteral("titel") + index, titles[k]);
         ini.WriteString(kFormel, QStringLiteral("text") + index, texts.value(k));
     }
+    if (windows.diagram.hasPlace())
+        SaveWindowPlace(ini, *earlier, windows.diagram, {windows.diagram.objectName(), true},
+                        placesKnown);
     return ini.FileBytes();
 }
 
@@ -326,15 +323,18 @@ void RemoveLeftovers(const QString& folder)
     RemoveLeftoverBackupSide(ProgramIniName());
 }
 
-int RunQuorvel(QApplication& app, const QString& folder)
+int RunQuorvel(QApplication& app, const QString& folder, const ActivationToken& token)
 {
     if (!folder.isEmpty())
         SetProgramDir(folder);
     SingleInstance instance(ProgramDir());
-    switch (instance.claim()) {
+    switch (instance.claim(token)) {
     case SingleInstance::Claim::Claimed:
         break;
     case SingleInstance::Claim::HandedOver:
+        // The user asked for the window; where it cannot come, the user hears why.
+        if (const QString obstacle = ActivationObstacle(token); !obstacle.isEmpty())
+            std::fputs((obstacle + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
         return 0;
     case SingleInstance::Claim::Unreachable:
         std::fputs("Quorvel l\u00E4uft bereits mit diesem Programmordner, antwortet aber nicht.\n",
@@ -347,7 +347,6 @@ int RunQuorvel(QApplication& app, const QString& folder)
     InstallGermanTranslations(app);
     ProgramWindows windows;
     EndOnTerminationSignals(windows.mainWindow);
-    instance.setWindow(&windows.mainWindow);
     const QStringList notes = LoadSettings(windows);
     ContinuousSaving saving(windows);
     saving.start();
@@ -361,6 +360,8 @@ int RunQuorvel(QApplication& app, const QString& folder)
         &app, &QGuiApplication::lastWindowClosed, &app, [] { QCoreApplication::exit(0); });
 
     windows.mainWindow.show();
+    instance.setFrontRequestHandler(
+        [&windows](const ActivationToken& later) { BringToFront(windows.mainWindow, later); });
     if (!notes.isEmpty()) {
         QTimer::singleShot(0, &windows.mainWindow, [&windows, notes] {
             ShowNote(notes.join(QStringLiteral("\n\n")), &windows.mainWindow);

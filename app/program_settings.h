@@ -4,6 +4,8 @@
 // "QV1.rtf" and "QV2.rtf", all in the program folder.
 #pragma once
 
+#include "platform/window_activation.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -12,6 +14,7 @@ class QApplication;
 
 namespace quorvel {
 
+class ComponentStore;
 struct ProgramWindows;
 
 // Reads the settings file, if it is a regular file, and the page files that exist, each with
@@ -21,8 +24,10 @@ struct ProgramWindows;
 // paragraph.
 QStringList LoadSettings(ProgramWindows& windows);
 
-// The settings file's bytes for the windows as they are now.
-QByteArray SettingsBytes(ProgramWindows& windows);
+// The settings file's bytes for the windows as they are now. The window places a platform cannot
+// report are copied from `earlier` (the settings file as the session found it), read from the
+// file when it is not given.
+QByteArray SettingsBytes(ProgramWindows& windows, const ComponentStore* earlier = nullptr);
 
 // Writes the settings file, keeping the previous one as «Quorvel.b01» when keepBackup (only the
 // session's first write does), and both page files; a page written removes its journal. Every
@@ -34,6 +39,9 @@ void RemoveLeftovers(const QString& folder);
 
 // The whole life of the program in its order: the windows, LoadSettings, continuous saving, the
 // message loop with the first showing, SaveSettings. An empty folder stands for the program folder.
-int RunQuorvel(QApplication& app, const QString& folder = QString());
+// `token` is the launcher's activation token (LauncherToken), which a second start hands to the
+// first.
+int RunQuorvel(QApplication& app, const QString& folder = QString(),
+               const ActivationToken& token = {});
 
 } // namespace quorvel

@@ -18,6 +18,8 @@ ProgramWindows::ProgramWindows()
         window->setAttribute(Qt::WA_QuitOnClose, false);
     mainWindow.setDocumentCommands(&documents);
     mainWindow.setSheetPrinting(&printing);
+    QObject::connect(&mainWindow, &MainWindow::diagramRequested, &diagram,
+                     [this] { diagramCommand.run(*mainWindow.CurrentEditor()); });
 }
 
 } // namespace quorvel

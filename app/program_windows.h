@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's windows, created in their start-up order (main window, keypad, formula editor,
-// help window, unit definitions window) and connected to each other. The program entry holds
-// one; the window tests use the same wiring.
+// help window, unit definitions window, diagram window) and connected to each other. The program
+// entry holds one; the window tests use the same wiring.
 #pragma once
 
+#include "diagram/diagram_command.h"
+#include "diagram/diagram_window.h"
 #include "formula_library/formula_editor.h"
 #include "help/help_window.h"
 #include "keypad/keypad_window.h"
@@ -31,6 +33,9 @@ struct ProgramWindows
     DocumentCommands documents{mainWindow};
     // "Drucken..." and "Als PDF speichern...".
     SheetPrinting printing{mainWindow};
+    // "Diagramm...": one diagram window, which a new diagram fills anew.
+    DiagramWindow diagram{&mainWindow};
+    DiagramCommand diagramCommand{mainWindow.parser(), diagram, mainWindow};
 };
 
 } // namespace quorvel

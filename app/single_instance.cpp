@@ -9,12 +9,14 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
-#include <QWidget>
+#include <QTimer>
 
 namespace quorvel {
 namespace {
 
 const QByteArray kAnswer = QByteArrayLiteral("vorn\n");
+// A start that sends no request line (an older version) is answered without a token.
+constexpr int kRequestWaitMs = 2000;
 
 QString lockFileName(const QString& programDir)
 {
@@ -47,7 +49,7 @@ SingleInstance::SingleInstance(const QString& programDir)
 
 SingleInstance::~SingleInstance() = default;
 
-SingleInstance::Claim SingleInstance::claim()
+SingleInstance::Claim SingleInstance::claim(const ActivationToken& token)
 {
     if (m_lock.tryLock(0)) {
         listen();
@@ -58,7 +60,7 @@ SingleInstance::Claim SingleInstance::claim()
     // The running copy may still be starting and not listen yet.
     const QDeadlineTimer deadline(10000);
     do {
-        if (askRunningCopy())
+        if (askRunningCopy(token))
             return Claim::HandedOver;
         QThread::msleep(100);
         // It may also just have ended.
@@ -70,12 +72,14 @@ SingleInstance::Claim SingleInstance::claim()
     return Claim::Unreachable;
 }
 
-bool SingleInstance::askRunningCopy() const
+bool SingleInstance::askRunningCopy(const ActivationToken& token) const
 {
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(1000))
         return false;
+    socket.write(token.toLine() + '\n');
+    socket.flush();
     QByteArray answer;
     while (!answer.contains('\n') && socket.waitForReadyRead(3000))
         answer += socket.readAll();
@@ -93,23 +97,26 @@ void SingleInstance::listen()
     QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            bringToFront();
-            socket->write(kAnswer);
-            socket->flush();
-            socket->disconnectFromServer();
+            // The request line may come in pieces; a socket is answered once.
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+                if (socket->canReadLine())
+                    answer(socket, ActivationToken::fromLine(socket->readLine(4096)));
+            });
+            QTimer::singleShot(kRequestWaitMs, socket, [this, socket] { answer(socket, {}); });
         }
     });
 }
 
-void SingleInstance::bringToFront()
+void SingleInstance::answer(QLocalSocket* socket, const ActivationToken& token)
 {
-    // A request during the start needs nothing: the window is about to appear in front anyway.
-    if (!m_window || !m_window->isVisible())
+    if (socket->property("answered").toBool())
         return;
-    m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    socket->setProperty("answered", true);
+    if (m_onFrontRequest)
+        m_onFrontRequest(token);
+    socket->write(kAnswer);
+    socket->flush();
+    socket->disconnectFromServer();
 }
 
 } // namespace quorvel

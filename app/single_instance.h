@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One running Quorvel per program folder. Two copies on the same folder would each write the
 // pages and the settings at exit, and the later one would silently replace the earlier one's
-// work; so a second start hands over to the running copy, which brings its window to the front.
+// work; so a second start hands over to the running copy, which brings its window to the front
+// with the activation token the second start got from its launcher.
 #pragma once
 
+#include "platform/window_activation.h"
+
 #include <QLockFile>
-#include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QLocalServer;
-class QWidget;
+class QLocalSocket;
 
 namespace quorvel {
 
@@ -31,23 +34,29 @@ public:
 
     // Takes the folder's lock file. A lock left by a copy that no longer runs (killed, crashed)
     // is taken over. A folder that cannot hold a lock file is not guarded: the program runs.
-    Claim claim();
+    // When another copy runs, it is handed this start's token.
+    Claim claim(const ActivationToken& token = {});
 
-    // The window that later starts bring to the front.
-    void setWindow(QWidget* window) { m_window = window; }
+    // What this copy does when a later start asks, with that start's token: bring its window to
+    // the front. Until it is set (during the start, while the window is not yet shown), a
+    // request is answered and needs nothing: the window is about to appear in front anyway.
+    void setFrontRequestHandler(std::function<void(const ActivationToken&)> handler)
+    {
+        m_onFrontRequest = std::move(handler);
+    }
 
     // Where the running copy listens; derived from the folder, so it is the same for every start.
     const QString& serverName() const { return m_serverName; }
 
 private:
     void listen();
-    void bringToFront();
-    bool askRunningCopy() const;
+    void answer(QLocalSocket* socket, const ActivationToken& token);
+    bool askRunningCopy(const ActivationToken& token) const;
 
     QLockFile m_lock;
     QString m_serverName;
     std::unique_ptr<QLocalServer> m_server;
-    QPointer<QWidget> m_window;
+    std::function<void(const ActivationToken&)> m_onFrontRequest;
 };
 
 } // namespace quorvel

@@ -247,7 +247,7 @@ void BM_RunCalcSheet(benchmark::State& state)
 {
     const std::string bytes = readBytes(g_corpusDir + "/sheet.txt");
     for (auto _ : state) {
-        const calc::CalcResult result = calc::RunCalc(bytes, DefaultUnitDefinitions(), 0, false);
+        const calc::CalcResult result = calc::RunCalc(bytes, 0, false);
         benchmark::DoNotOptimize(result.out.data());
     }
     state.SetBytesProcessed(times(state, bytes.size()));

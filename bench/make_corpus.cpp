@@ -6,8 +6,13 @@
 //                 names, bracket and argument errors);
 //   sheet.txt     a worksheet of 10,000 lines as people write them: headings and prose,
 //                 labels, assignments that later lines use, expressions with and without a
-//                 unit behind "=", old results, errors and empty lines.
-// Usage: make_corpus OUTPUT_DIR [FORMULAS [SHEET_LINES]]
+//                 unit behind "=", old results, errors and empty lines;
+//   common.txt    short engineering formulas (default 2,000) in the notation that quorvel-calc
+//                 and GNU units read alike, for timing the two side by side: ASCII only, no
+//                 variables, "^2" instead of "²", no "h" (Planck's constant there), every
+//                 divisor with a glued number in brackets (a glued number binds more tightly
+//                 than "/" there), about one in ten erroneous.
+// Usage: make_corpus OUTPUT_DIR [FORMULAS [SHEET_LINES [COMMON]]]
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -272,6 +277,83 @@ struct Generator
 
     Kind anyKind() { return static_cast<Kind>(random.below(KindCount)); }
 
+    // The common notation's formulas. Names of units both programs know with the same meaning.
+    static constexpr std::array<std::array<std::string_view, 3>, 6> kCommonUnits = {{
+        {"m", "km", "mm"},
+        {"s", "min", "s"},
+        {"kg", "g", "kg"},
+        {"N", "N", "N"},
+        {"J", "J", "J"},
+        {"W", "kW", "W"},
+    }};
+    enum CommonKind { CLength, CTime, CMass, CForce, CEnergy, CPower, CommonKindCount };
+
+    std::string commonQuantity(CommonKind k)
+    {
+        return number() + std::string(kCommonUnits[k][random.below(3)]);
+    }
+    std::string commonSum(CommonKind k)
+    {
+        std::string s = commonQuantity(k);
+        for (std::size_t i = random.below(3); i > 0; --i) {
+            s += random.chance(70) ? '+' : '-';
+            s += commonQuantity(k);
+        }
+        return s;
+    }
+    std::string commonFormula()
+    {
+        switch (random.below(16)) {
+        case 0:
+            return std::string("sqrt((") + commonQuantity(CLength) + ")^2+(" +
+                   commonQuantity(CLength) + ")^2)";
+        case 1:
+            return std::string("(") + commonSum(CLength) + ")/(" + commonSum(CTime) + ")";
+        case 2:
+            return commonQuantity(CMass) + "*9.81m/s^2";
+        case 3:
+            return commonQuantity(CForce) + "*" + commonQuantity(CLength);
+        case 4:
+            return commonQuantity(CPower) + "*" + commonQuantity(CTime);
+        case 5:
+            return std::string("0.5*") + commonQuantity(CMass) + "*(" + number() + "m/s)^2";
+        case 6:
+            return commonQuantity(CEnergy) + "/(" + commonQuantity(CTime) + ")";
+        case 7:
+            return commonQuantity(CForce) + "/(" + number() + "mm^2)";
+        case 8:
+            return commonQuantity(CLength) + "*" + commonQuantity(CLength) + "*" +
+                   commonQuantity(CLength);
+        case 9:
+            return number() + "l*" + number() + "kg/m^3";
+        case 10:
+            return std::string("sin(") + number() + "*3.14159/180)";
+        case 11:
+            return std::string("exp(-") + number() + "/10)+ln(" + number() + ")";
+        case 12:
+            return std::string("abs(") + number() + "-" + number() + ")*" + commonQuantity(CMass);
+        default:
+            return commonSum(static_cast<CommonKind>(random.below(CommonKindCount)));
+        }
+    }
+    std::string commonBroken()
+    {
+        switch (random.below(6)) {
+        case 0:
+            return commonQuantity(CLength) + "+" + commonQuantity(CTime);
+        case 1:
+            return std::string("(") + commonSum(CLength);
+        case 2:
+            return commonQuantity(CLength) + "*(2+3))";
+        case 3:
+            return commonQuantity(CMass) + "*xq";
+        case 4:
+            return std::string("2^(") + commonQuantity(CLength) + ")";
+        default:
+            return std::string("sin(") + commonQuantity(CLength) + ")";
+        }
+    }
+
     std::string sheetLine()
     {
         const std::size_t roll = random.below(100);
@@ -335,6 +417,7 @@ int main(int argc, char** argv)
     const std::string dir = argv[1];
     const std::size_t formulas = count(argc > 2 ? argv[2] : nullptr, 4000);
     const std::size_t sheetLines = count(argc > 3 ? argv[3] : nullptr, 10000);
+    const std::size_t commonFormulas = count(argc > 4 ? argv[4] : nullptr, 2000);
 
     Generator g;
     // The formula corpus may use one variable of each kind, defined by the benchmark.
@@ -351,7 +434,14 @@ int main(int argc, char** argv)
     while (sheet.size() < sheetLines)
         sheet.push_back(s.sheetLine());
 
-    if (!writeLines(dir + "/formulas.txt", corpus) || !writeLines(dir + "/sheet.txt", sheet)) {
+    Generator c;
+    std::vector<std::string> common;
+    common.reserve(commonFormulas);
+    while (common.size() < commonFormulas)
+        common.push_back(c.random.chance(10) ? c.commonBroken() : c.commonFormula());
+
+    if (!writeLines(dir + "/formulas.txt", corpus) || !writeLines(dir + "/sheet.txt", sheet) ||
+        !writeLines(dir + "/common.txt", common)) {
         std::fputs("make_corpus: cannot write into the output folder\n", stderr);
         return 1;
     }

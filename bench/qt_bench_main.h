@@ -3,6 +3,7 @@
 // the caller chose another, then Google Benchmark as usual.
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <benchmark/benchmark.h>

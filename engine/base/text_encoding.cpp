@@ -2,7 +2,10 @@
 // Windows-1252 and UTF-8 conversion for the engine, without any locale involvement.
 #include "base/text_encoding.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <type_traits>
 
 namespace quorvel {
 namespace {
@@ -25,15 +28,26 @@ bool isLowSurrogate(char16_t c)
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-void appendUtf16(std::u16string& out, char32_t cp)
+// Nearly every line is ASCII alone: a test and a copy the compiler turns into vector code.
+template <typename Char> bool isAscii(std::basic_string_view<Char> text)
+{
+    std::uint32_t any = 0;
+    for (const Char c : text)
+        any |= static_cast<std::make_unsigned_t<Char>>(c);
+    return any < 0x80;
+}
+
+// Writes cp as one code unit or a surrogate pair; returns the position behind it.
+char16_t* putUtf16(char16_t* p, char32_t cp)
 {
     if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
+        *p++ = static_cast<char16_t>(cp);
     } else {
         cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        *p++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+        *p++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
+    return p;
 }
 
 // Decodes one UTF-8 sequence at bytes[i]; returns its length, or 0 when it is not valid
@@ -80,12 +94,17 @@ std::size_t decodeUtf8At(std::string_view bytes, std::size_t i, char32_t& cp)
 std::u16string DecodeWindows1252(std::string_view bytes)
 {
     std::u16string out;
-    out.reserve(bytes.size());
+    AppendWindows1252(out, bytes);
+    return out;
+}
+
+void AppendWindows1252(std::u16string& out, std::string_view bytes)
+{
+    out.reserve(out.size() + bytes.size());
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         out.push_back(b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80u] : char16_t{b});
     }
-    return out;
 }
 
 std::optional<unsigned char> Windows1252Byte(char16_t ch)
@@ -130,41 +149,86 @@ bool IsValidUtf8(std::string_view bytes)
 
 std::u16string DecodeUtf8(std::string_view bytes)
 {
-    std::u16string out;
-    out.reserve(bytes.size());
+    // One code unit per byte at most: a four-byte sequence makes two.
+    std::u16string out(bytes.size(), u'\0');
+    char16_t* p = out.data();
     for (std::size_t i = 0; i < bytes.size();) {
         // ASCII, most of any sheet, needs no decoding.
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            out.push_back(static_cast<char16_t>(bytes[i]));
+            *p++ = static_cast<char16_t>(bytes[i]);
             ++i;
             continue;
         }
         char32_t cp = 0;
         const std::size_t len = decodeUtf8At(bytes, i, cp);
         if (len == 0) {
-            out.push_back(kReplacement);
+            *p++ = kReplacement;
             ++i;
         } else {
-            appendUtf16(out, cp);
+            p = putUtf16(p, cp);
             i += len;
         }
     }
+    out.resize(static_cast<std::size_t>(p - out.data()));
     return out;
+}
+
+bool AppendValidUtf8(std::u16string& out, std::string_view bytes)
+{
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size());
+    if (isAscii(bytes)) {
+        std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(start));
+        return true;
+    }
+    char16_t* p = out.data() + start;
+    for (std::size_t i = 0; i < bytes.size();) {
+        // ASCII, nearly all of a sheet, in runs.
+        while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80)
+            *p++ = static_cast<char16_t>(bytes[i++]);
+        if (i == bytes.size())
+            break;
+        char32_t cp = 0;
+        const std::size_t len = decodeUtf8At(bytes, i, cp);
+        if (len == 0) {
+            out.resize(start);
+            return false;
+        }
+        p = putUtf16(p, cp);
+        i += len;
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+    return true;
 }
 
 std::string EncodeUtf8(std::u16string_view text)
 {
+    std::string out;
+    AppendUtf8(out, text);
+    return out;
+}
+
+void AppendUtf8(std::string& out, std::u16string_view text)
+{
+    const std::size_t start = out.size();
+    if (isAscii(text)) {
+        out.resize(start + text.size());
+        std::transform(text.begin(), text.end(), out.begin() + static_cast<std::ptrdiff_t>(start),
+                       [](char16_t c) { return static_cast<char>(c); });
+        return;
+    }
     // Written through a pointer into room for the longest case (three bytes per code unit; a
-    // surrogate pair takes four for two): a whole sheet's output goes through here at once.
-    std::string out(text.size() * 3, '\0');
-    char* p = out.data();
+    // surrogate pair takes four for two), then cut to what was written.
+    out.resize(start + text.size() * 3);
+    char* p = out.data() + start;
     const auto put = [&p](char32_t byte) { *p++ = static_cast<char>(byte); };
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // ASCII, nearly all of a sheet's output, in runs.
+        while (i < text.size() && text[i] < 0x80)
+            *p++ = static_cast<char>(text[i++]);
+        if (i == text.size())
+            break;
         char32_t cp = text[i];
-        if (cp < 0x80) {
-            put(cp);
-            continue;
-        }
         if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
             ++i;
@@ -186,7 +250,6 @@ std::string EncodeUtf8(std::u16string_view text)
         }
     }
     out.resize(static_cast<std::size_t>(p - out.data()));
-    return out;
 }
 
 std::u16string DecodeUtf8OrWindows1252(std::string_view bytes)

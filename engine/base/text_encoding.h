@@ -19,11 +19,19 @@ std::optional<unsigned char> Windows1252Byte(char16_t ch);
 // The whole text in Windows-1252, or nothing when one character (or a surrogate pair) does not fit.
 std::optional<std::string> EncodeWindows1252(std::u16string_view text);
 
+// Appends the characters of bytes to out (one character per byte).
+void AppendWindows1252(std::u16string& out, std::string_view bytes);
+
 bool IsValidUtf8(std::string_view bytes);
 // Invalid sequences become U+FFFD; a leading byte-order mark is kept as U+FEFF.
 std::u16string DecodeUtf8(std::string_view bytes);
+// Appends the characters of bytes to out when bytes are valid UTF-8; otherwise returns false
+// and leaves out as it was. Text read piece by piece goes through here into one buffer.
+bool AppendValidUtf8(std::u16string& out, std::string_view bytes);
 // Unpaired surrogates become U+FFFD.
 std::string EncodeUtf8(std::u16string_view text);
+// The same, appended to out: output written line by line into one buffer.
+void AppendUtf8(std::string& out, std::u16string_view text);
 
 // Files of unknown origin: valid UTF-8 reads as UTF-8, anything else as Windows-1252; a UTF-8
 // byte-order mark is dropped first.

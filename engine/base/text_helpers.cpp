@@ -36,9 +36,15 @@ std::u16string RemoveChar(std::u16string_view text, char16_t c)
 
 void RemoveCharInto(std::u16string& out, std::u16string_view text, char16_t c)
 {
-    out.resize(text.size());
-    char16_t* end = std::remove_copy(text.begin(), text.end(), out.data(), c);
-    out.resize(static_cast<std::size_t>(end - out.data()));
+    // The runs between the characters go over whole: most formulas have no blank at all.
+    out.clear();
+    for (;;) {
+        const std::size_t at = text.find(c);
+        out.append(text.substr(0, at));
+        if (at == std::u16string_view::npos)
+            return;
+        text.remove_prefix(at + 1);
+    }
 }
 
 Tstrarray::Tstrarray(std::int32_t capacity)
@@ -85,25 +91,21 @@ std::u16string_view tokenObj::FetchToken(std::u16string_view delimiters)
 {
     if (m_position >= m_length)
         return {};
-    // Most splits are at one character ("=" or the blank).
-    const char16_t single = delimiters.size() == 1 ? delimiters.front() : u'\0';
-    const auto isDelimiter = [&](std::int32_t i) {
-        const char16_t c = m_text[static_cast<std::size_t>(i - 1)];
-        return single != u'\0' ? c == single : delimiters.find(c) != std::u16string_view::npos;
-    };
-    m_start = m_position + 1;
-    while (isDelimiter(m_start)) {
-        ++m_start;
-        if (m_start > m_length) {
-            m_position = m_start;
-            return {};
-        }
+    // 0-based: the token starts at first and ends before end. Most splits are at one character
+    // ("=" or the blank), which the string's own search finds.
+    const std::size_t skip =
+        m_text.find_first_not_of(delimiters, static_cast<std::size_t>(m_position));
+    if (skip == std::u16string_view::npos) {
+        m_start = m_position = m_length + 1;
+        return {};
     }
-    m_position = m_start;
-    while (m_position <= m_length && !isDelimiter(m_position))
-        ++m_position;
-    return m_text.substr(static_cast<std::size_t>(m_start - 1),
-                         static_cast<std::size_t>(m_position - m_start));
+    const std::size_t end =
+        std::min(delimiters.size() == 1 ? m_text.find(delimiters.front(), skip)
+                                        : m_text.find_first_of(delimiters, skip),
+                 m_text.size());
+    m_start = static_cast<std::int32_t>(skip + 1);
+    m_position = static_cast<std::int32_t>(end + 1);
+    return m_text.substr(skip, end - skip);
 }
 
 std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters, Tstrarray& array)

@@ -94,6 +94,7 @@ public:
     bool EvalExpr(int level, TSINumber& result, std::u16string_view& rest, char16_t& op);
 
 private:
+    [[gnu::noinline, gnu::cold]] bool refuseOperator(char16_t op);
     bool lookupOperand(std::u16string_view name, TSINumber& result, bool& valid);
     bool continueRule(int level, char16_t op, bool& keepGoing);
     bool callFunction(std::u16string_view name, std::int32_t bracketPos, std::u16string_view inner,

@@ -93,11 +93,17 @@ bool TEFParser::OPLevel(char16_t op, int& level)
     case u'(':
         level = 4;
         return true;
-    case u')':
-        return SetError(u"\")\" nicht erlaubt in Routine OPLevel");
     default:
-        return SetError(std::u16string(u"Unbekannter Operator ") + op + u" in Routine OPLevel");
+        return refuseOperator(op);
     }
+}
+
+// Out of OPLevel's way: the evaluator asks OPLevel about every operator, and a refusal is rare.
+bool TEFParser::refuseOperator(char16_t op)
+{
+    if (op == u')')
+        return SetError(u"\")\" nicht erlaubt in Routine OPLevel");
+    return SetError(std::u16string(u"Unbekannter Operator ") + op + u" in Routine OPLevel");
 }
 
 bool TEFParser::GetBracket(std::u16string_view& rest, std::u16string_view& inner, char16_t& op)

@@ -23,7 +23,11 @@ constexpr int kMaxFixedDecimals = 18;
 
 void appendAscii(std::u16string& out, const char* begin, const char* end)
 {
-    out.append(begin, end);
+    // Widened in place: append(begin, end) of another character type builds a temporary
+    // string first, on the heap once it is longer than a few characters.
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(end - begin));
+    std::copy(begin, end, out.begin() + static_cast<std::ptrdiff_t>(start));
 }
 
 // "-0.000" is written as "0.000": a sign on a value that rounds to zero says nothing.
@@ -297,6 +301,14 @@ void ShownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std
 
 std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits)
 {
+    std::u16string text;
+    Strwandeln(table, x, digits, text);
+    return text;
+}
+
+void Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits,
+                std::u16string& text)
+{
     std::u16string unit;
     double divisor = 1.0;
     ShownUnit(table, x, divisor, unit);
@@ -319,11 +331,9 @@ std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int3
                 end = std::copy(general, generalEnd, buffer);
         }
     }
-    std::u16string text;
-    text.reserve(static_cast<std::size_t>(end - buffer) + unit.size());
+    text.clear();
     appendAscii(text, buffer, end);
     text += unit;
-    return text;
 }
 
 } // namespace quorvel

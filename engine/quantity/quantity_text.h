@@ -41,5 +41,8 @@ void ShownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std
 // The result text: number immediately followed by the unit. digits 0: up to ten decimals;
 // -n: exactly n decimals; n: n decimals when that is shorter than the general form.
 std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits);
+// The same into text, whose room is reused from line to line; text is untouched when it raises.
+void Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits,
+                std::u16string& text);
 
 } // namespace quorvel

@@ -95,6 +95,15 @@ std::int32_t TSiVarList::AddOrReplace(const TSIVar& element)
     return i;
 }
 
+void TSiVarList::RemoveLast()
+{
+    if (Count == 0)
+        return;
+    --Count;
+    slot(Count) = TSIVar{};
+    rebuildIndex();
+}
+
 // The index holds the last entry of each name.
 void TSiVarList::indexName(std::int32_t index)
 {

@@ -102,6 +102,8 @@ public:
     void ClearUsed();
     // Marks an existing entry as named by a formula.
     void SetUsed(std::int32_t index) { slot(index).Used = true; }
+    // Removes the last entry (a variable defined only for a while); its slot is emptied.
+    void RemoveLast();
 
 private:
     void indexName(std::int32_t index);

@@ -17,7 +17,7 @@ const std::vector<std::u16string>& DefaultUnitDefinitions()
 }
 
 bool CompileUnitDefinitions(TEFParser& parser, std::vector<std::u16string>& lines,
-                            std::size_t* raisingLine)
+                            std::size_t* raisingLine, std::vector<UnitLineFailure>* failures)
 {
     bool ok = true;
     parser.Units.SetBaseUnits();
@@ -39,6 +39,8 @@ bool CompileUnitDefinitions(TEFParser& parser, std::vector<std::u16string>& line
         } else {
             lines[i] = name + u" = " + formula + u"; " + parser.ErrMsg;
             ok = false;
+            if (failures)
+                failures->push_back({i, parser.ErrMsg});
         }
     }
     return ok;

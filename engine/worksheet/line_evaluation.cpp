@@ -15,6 +15,26 @@ namespace {
 
 constexpr std::u16string_view kSeparator = u" = ";
 
+enum class LineKind { Unchanged, Prose, Expression, Assignment };
+
+// What a blank-free line split at "=" into a parts (p0, p1 the first two) is. aux is scratch.
+LineKind classifyLine(std::u16string_view line, std::int32_t a, const std::u16string& p0,
+                      const std::u16string& p1, Tstrarray& aux)
+{
+    if (a == 0)
+        return LineKind::Unchanged;
+    if (a == 1) {
+        // A line without a blank inside is one word; most formulas are.
+        const std::u16string_view trimmed = Trim(line);
+        const std::int32_t w =
+            trimmed.find(u' ') == std::u16string_view::npos ? 1 : SplitLine(trimmed, u" ", aux);
+        return w > 1 && aux.getitem(1) != u"=" ? LineKind::Prose : LineKind::Expression;
+    }
+    const bool expression = ContainsAnyOf(kOperatorChars, p0) || NumberLength(p0) > 0 ||
+                            Trim(p1) == u"Variablenotfound";
+    return expression ? LineKind::Expression : LineKind::Assignment;
+}
+
 } // namespace
 
 LabelSplit SplitLabel(std::u16string_view line)
@@ -67,18 +87,48 @@ std::int32_t RoundDecimals(double decimals)
     return static_cast<std::int32_t>(rounded);
 }
 
+LineFormula FormulaOfLine(const TEFParser& parser, std::u16string_view line)
+{
+    if (Trim(line).empty() || ListCommandOf(line) != ListCommand::None)
+        return {};
+    const std::u16string_view rest = SplitLabel(line).rest;
+    Tstrarray eqTokens{50};
+    Tstrarray auxTokens{50};
+    try {
+        const std::int32_t a = SplitLine(RemoveChar(rest, u' '), u"=", eqTokens);
+        const std::u16string& p0 = eqTokens.getitem(0);
+        const std::u16string& p1 = eqTokens.getitem(1);
+        switch (classifyLine(rest, a, p0, p1, auxTokens)) {
+        case LineKind::Unchanged:
+        case LineKind::Prose:
+            return {};
+        case LineKind::Expression:
+            return {p0, a == 2 ? p1 : std::u16string()};
+        case LineKind::Assignment:
+            if (parser.FindFunction(p0) >= 0 || parser.FindUnit(p0) >= 0)
+                return {}; // refused as a name: the line evaluates nothing
+            return {p1, a == 3 ? eqTokens.getitem(2) : std::u16string()};
+        }
+    } catch (const QuorvelError&) {
+        // More parts between "=" than a line may have: Enter leaves such a line as typed.
+    }
+    return {};
+}
+
 LineEvaluator::LineEvaluator(TEFParser& parser) : m_parser(parser) {}
 
 bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16string& output)
 {
     bool ok = true;
     m_fault.clear();
+    m_result.reset();
     try {
         if (evalLineSteps(line, decimals, output, ok))
             return ok;
     } catch (const QuorvelError& fault) {
         // Faults leave the line as the user typed it.
         m_fault = fault.message();
+        m_result.reset();
     }
     output.assign(line);
     return ok;
@@ -96,17 +146,10 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
     const std::u16string& p1 = m_eqTokens.getitem(1);
     const std::u16string& p2 = m_eqTokens.getitem(2);
 
-    if (a == 0)
+    const LineKind kind = classifyLine(line, a, p0, p1, m_auxTokens);
+    if (kind == LineKind::Unchanged || kind == LineKind::Prose)
         return false;
-    bool expression = true;
-    if (a == 1) {
-        const std::int32_t w = SplitLine(Trim(line), u" ", m_auxTokens);
-        if (w > 1 && m_auxTokens.getitem(1) != u"=")
-            return false; // prose
-    } else {
-        expression = ContainsAnyOf(kOperatorChars, p0) || NumberLength(p0) > 0 ||
-                     Trim(p1) == u"Variablenotfound";
-    }
+    const bool expression = kind == LineKind::Expression;
 
     // Evaluate consumes its text, so it gets a copy; one buffer serves every line.
     const auto evaluate = [&](TSINumber& x, const std::u16string& part) {
@@ -134,7 +177,8 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
                 p.Units.ClearUsed();
                 evaluate(scratch, p1); // only the Used marks it leaves count
             }
-            LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
+            Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult);
+            m_result = result;
             join({p0, LastResult});
         } else {
             join({p0, p.ErrMsg});
@@ -155,8 +199,9 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
             p.Units.ClearUsed();
             evaluate(scratch, p2);
         }
-        LastResult = Strwandeln(p.Units, result, RoundDecimals(decimals));
+        Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult);
         p.SetVar(p0, result);
+        m_result = result;
         const std::int32_t n = SplitLine(p1, kOperatorChars, m_auxTokens);
         if (n > 1 && Trim(p1) != Trim(LastResult))
             join({p0, p1, LastResult});
@@ -213,9 +258,12 @@ void LineEvaluator::Enter(std::u16string_view line, double decimals, EnterOutcom
 {
     outcome.listing = ListCommandOf(line);
     outcome.entries.clear();
+    outcome.result.reset();
     switch (outcome.listing) {
     case ListCommand::None:
+        m_result.reset(); // a blank line is not evaluated
         EvalSheetLine(line, decimals, outcome.line);
+        outcome.result = m_result;
         break;
     case ListCommand::Vars:
         outcome.entries = ListQuantities(m_parser.Vars);

@@ -11,6 +11,7 @@
 #include "formula/ef_parser.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,19 @@ std::vector<std::u16string> ListQuantities(const TSiVarList& list);
 // nearest integer; raises when it is no number or lies beyond the 32-bit range.
 std::int32_t RoundDecimals(double decimals);
 
+// The formula a worksheet line evaluates, read as Enter reads the line (label skipped, blanks
+// removed): for «formula» and «formula = result» the formula, for «name = formula» and
+// «name = formula = result» the part behind the name. shownIn is the old result behind it,
+// whose units choose how the result is shown («3km+500m = 0mm»); empty when there is none. Both
+// are empty for a line that evaluates nothing: blank, prose, "VARS", "UNITS", a name refused
+// for an assignment, too many "=".
+struct LineFormula
+{
+    std::u16string formula;
+    std::u16string shownIn;
+};
+LineFormula FormulaOfLine(const TEFParser& parser, std::u16string_view line);
+
 class LineEvaluator
 {
 public:
@@ -74,6 +88,9 @@ public:
         ListCommand listing = ListCommand::None;
         LineOutput line;                     // the evaluated line, when listing is None
         std::vector<std::u16string> entries; // the table's lines otherwise
+        // The quantity the line's result text shows, when the line evaluated to one and ended
+        // without failing; nothing for prose, listings, failed lines and faults.
+        std::optional<TSINumber> result;
     };
     EnterOutcome Enter(std::u16string_view line, double decimals);
     void Enter(std::u16string_view line, double decimals, EnterOutcome& outcome);
@@ -90,6 +107,7 @@ private:
     std::u16string m_formula;   // the part Evaluate consumes
     std::u16string m_evaluated; // the output of a labelled line before its label goes in front
     std::u16string m_fault;     // the message of the fault that left the last line as typed
+    std::optional<TSINumber> m_result; // the quantity behind the last line's result text
 };
 
 } // namespace quorvel

@@ -3,7 +3,7 @@
 // errno is at hand when it fails.
 #include "files/atomic_file.h"
 
-#include "base/system_error_text.h"
+#include "base/system_messages.h"
 #include "files/regular_file.h"
 
 #include <QDir>
@@ -55,7 +55,7 @@ bool writeAll(int fd, const char* data, qsizetype size)
 
 QString SystemReason(int error)
 {
-    return QString::fromStdU16String(SystemErrorText(error));
+    return QString::fromStdString(SystemErrorText(error));
 }
 
 AtomicFile::AtomicFile(const QString& path) : m_target(resolveLinks(path)) {}
@@ -182,8 +182,13 @@ QStringList RemoveLeftoverTemporaryFiles(const QString& folder, const QStringLis
         {
         };
         const QByteArray path = QFile::encodeName(dir.filePath(entry));
-        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
-            ::unlink(path.constData()) == 0)
+        if (::lstat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        // Our own ending says for sure that the file is a temporary one. Without it, six
+        // characters could also be a name the user chose ("QV1.rtf.backup"): such a file goes to
+        // the trash, from where it can be had back.
+        const bool ours = entry.endsWith(QLatin1String(kTemporarySuffix));
+        if (ours ? ::unlink(path.constData()) == 0 : RemoveToTrash(dir.filePath(entry)).isEmpty())
             removed << entry;
     }
     return removed;

@@ -49,7 +49,7 @@ QString WriteFileReason(const QString& path, const QByteArray& bytes);
 // Moves the file to the trash, or deletes it where the system has no trash for it.
 QString RemoveToTrash(const QString& path);
 
-// The German words for an error number (base/system_error_text.h), as a QString.
+// The German words for an error number (base/system_messages.h), as a QString.
 QString SystemReason(int error);
 
 // Syncs the folder that holds `path`, so that a rename or removal in it reaches the disk.
@@ -58,8 +58,8 @@ QString SyncFolderOf(const QString& path);
 
 // Removes, in `folder`, the temporary files that saves of the named files left when they were
 // killed halfway: this program's ("QV1.rtf.Ab12Cd.neu") and those of its earlier versions
-// ("Quorvel.ini.tmLihS"). Only regular files with exactly those names go. Returns the names
-// removed.
+// ("Quorvel.ini.tmLihS", which go to the trash, as a name the user chose may look the same).
+// Only regular files with exactly those names go. Returns the names removed.
 QStringList RemoveLeftoverTemporaryFiles(const QString& folder, const QStringList& names);
 
 } // namespace quorvel

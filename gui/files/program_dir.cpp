@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Finding the program folder: beside the executable when we may write there, else per user.
+// Finding the program folder: beside the executable of a build or a portable copy when we may
+// write there, per user for an installed program.
 #include "files/program_dir.h"
 
 #include "files/atomic_file.h"
+#include "files/regular_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -66,6 +68,22 @@ QString withReason(const QString& reason)
     return reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason);
 }
 
+// An installed program finds its data in ../share/quorvel beside its bin folder.
+QString installedDataDir(const QString& exeDir)
+{
+    return withSlash(QDir::cleanPath(withSlash(exeDir) + QStringLiteral("../share/quorvel")));
+}
+
+// The bin folder of an installation is on the PATH and outside what the installation recorded
+// (and so what an uninstall removes): pages and settings never go there, even where root or a
+// per-user prefix may write.
+bool runsFromInstalledPrefix(const QString& exeDir)
+{
+    return !QDir(installedDataDir(exeDir))
+                .entryList({QStringLiteral("*.hlp")}, QDir::Files)
+                .isEmpty();
+}
+
 bool holdsProgramFiles(const QString& folder)
 {
     const QStringList names = ProgramFileNames();
@@ -126,20 +144,25 @@ ProgramDirChoice ChooseProgramDir(const QString& exeDir, const QString& userDir,
 {
     const auto canWrite = writable ? writable : canCreateFiles;
     const QString exe = withSlash(exeDir);
-    if (canWrite(exe))
+    const bool installed = runsFromInstalledPrefix(exe);
+    if (!installed && canWrite(exe))
         return {exe, QString()};
     const QString user = withSlash(userDir);
     if (!userDir.isEmpty() && QDir().mkpath(user) && canWrite(user)) {
-        // An installation that was used before it became read-only: its pages and settings
-        // carry over, once.
+        // Pages and settings an earlier run kept beside the executable (before the installation
+        // became read-only, or by an older version) carry over, once.
         if (!holdsProgramFiles(user)) {
             for (const QString& name : ProgramFileNames()) {
-                if (QFileInfo::exists(exe + name))
-                    QFile::copy(exe + name, user + name);
+                const FileRead original = ReadRegularFile(exe + name);
+                if (original.state == FileRead::State::Regular)
+                    (void)WriteFileReason(user + name, original.bytes);
             }
         }
         return {user, QString()};
     }
+    // Better beside the executable than not saved at all.
+    if (installed && canWrite(exe))
+        return {exe, QString()};
     QStringList files;
     for (const QString& name : ProgramFileNames())
         files << QStringLiteral("«%1»").arg(name);
@@ -175,9 +198,7 @@ QString ProgramDirProblem()
 QStringList HelpFileFolders()
 {
     const QString exeDir = withSlash(QCoreApplication::applicationDirPath());
-    // An installed program finds its data in ../share/quorvel beside bin/.
-    QStringList folders{ProgramDir(), exeDir,
-                        withSlash(QDir::cleanPath(exeDir + QStringLiteral("../share/quorvel")))};
+    QStringList folders{ProgramDir(), exeDir, installedDataDir(exeDir)};
     const QStringList dataDirs = QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
     for (const QString& dir : dataDirs)
         folders << withSlash(dir);

@@ -35,10 +35,13 @@ struct ProgramDirChoice
 // Lets tests decide the folder together with its problem.
 void SetProgramDir(const ProgramDirChoice& choice);
 
-// The executable's folder when it is writable. Otherwise the per-user folder, created on demand;
-// when it holds none of the program's files yet but the executable's folder does, it starts
-// from copies of them (the originals stay where they are). When neither can be written, the
-// executable's folder, so that at least its files are read, with the problem named.
+// For a program run from its own folder (a build, a portable copy): that folder when it is
+// writable, otherwise the per-user folder. For a program run from an installed prefix (help files
+// in ../share/quorvel): the per-user folder, whether or not the bin folder is writable, and the
+// bin folder only when the per-user folder cannot be made. The per-user folder is created on
+// demand; when it holds none of the program's files yet but the executable's folder does, it
+// starts from copies of them (the originals stay where they are). When neither can be written,
+// the executable's folder, so that at least its files are read, with the problem named.
 ProgramDirChoice ChooseProgramDir(
     const QString& exeDir, const QString& userDir,
     const std::function<bool(const QString&)>& writable = std::function<bool(const QString&)>());

@@ -28,6 +28,12 @@ QString kindReason(mode_t mode)
     return QStringLiteral("Dort liegt keine gew\u00F6hnliche Datei");
 }
 
+// A file over the size the caller expects is not read: the system has no error number for it.
+QString tooLarge(qint64 maxBytes)
+{
+    return QStringLiteral("Die Datei ist gr\u00F6\u00DFer als %1 Bytes").arg(maxBytes);
+}
+
 class Descriptor
 {
 public:
@@ -75,7 +81,7 @@ FileRead ReadRegularFile(const QString& path, qint64 maxBytes)
     }
     if (maxBytes >= 0 && info.st_size > maxBytes) {
         result.state = FileRead::State::Unreadable;
-        result.reason = SystemReason(EFBIG);
+        result.reason = tooLarge(maxBytes);
         return result;
     }
     QByteArray bytes;
@@ -95,7 +101,7 @@ FileRead ReadRegularFile(const QString& path, qint64 maxBytes)
         // A file that grows while it is read is read as far as it got when the limit is hit.
         if (maxBytes >= 0 && bytes.size() + got > maxBytes) {
             result.state = FileRead::State::Unreadable;
-            result.reason = SystemReason(EFBIG);
+            result.reason = tooLarge(maxBytes);
             return result;
         }
         bytes.append(buffer, got);

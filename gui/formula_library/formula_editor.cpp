@@ -35,12 +35,37 @@ QFont arialFont(int pixelSize, bool bold, bool italic)
     return font;
 }
 
-// A title is shown as it is; "&" would otherwise turn into an accelerator mark.
-QString menuCaption(const QString& title)
+// A title is shown as it is, its Alt letter the first letter or digit that no entry above it
+// uses (none when every one is taken). An "&" of the title is doubled, so it is no accelerator
+// mark.
+QString menuCaption(const QString& title, QString& usedLetters)
 {
-    QString caption = title;
-    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QString caption;
+    bool marked = false;
+    for (const QChar c : title) {
+        if (!marked && c.isLetterOrNumber() && !usedLetters.contains(c.toLower())) {
+            caption += QLatin1Char('&');
+            usedLetters += c.toLower();
+            marked = true;
+        }
+        caption += c;
+        if (c == QLatin1Char('&'))
+            caption += QLatin1Char('&');
+    }
     return caption;
+}
+
+// The Alt letter of a caption, lower case, or nothing.
+QString mnemonicOf(const QString& caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&')) {
+            if (caption.at(i + 1) != QLatin1Char('&'))
+                return caption.at(i + 1).toLower();
+            ++i;
+        }
+    }
+    return {};
 }
 
 QPushButton* makeButton(const char* name, const QString& caption, QWidget* parent, int left,
@@ -100,7 +125,9 @@ void FormulaLibraryWindow::FormCreate()
     ftitel->setGeometry(8, 8, 321, 97);
     ftitel->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    Label1 = makeLabel("Label1", QStringLiteral("Formel:"), this, 8, 109);
+    ftitel->setAccessibleName(QStringLiteral("Formeln"));
+
+    Label1 = makeLabel("Label1", QStringLiteral("&Formel:"), this, 8, 109);
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
@@ -108,23 +135,28 @@ void FormulaLibraryWindow::FormCreate()
     RichEdit1->setLineWrapMode(QTextEdit::NoWrap); // lines of a formula, scrolled both ways
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Tab goes on to the next field; Ctrl+Tab types a tab, which the pages keep.
+    RichEdit1->setTabChangesFocus(true);
+    RichEdit1->installEventFilter(this);
+    Label1->setBuddy(RichEdit1);
 
-    Label2 = makeLabel("Label2", QStringLiteral("Name:"), this, 8, 269);
+    Label2 = makeLabel("Label2", QStringLiteral("&Name:"), this, 8, 269);
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(8, 288, 321, 26);
+    Label2->setBuddy(Edit1);
 
     GroupBox2 = makeGroupBox("GroupBox2", QStringLiteral("Formel "), this, 8, 317);
-    BTSpeichern = makeButton("BTSpeichern", QStringLiteral("Merken"), GroupBox2, 8, 24, 97, 25);
+    BTSpeichern = makeButton("BTSpeichern", QStringLiteral("&Merken"), GroupBox2, 8, 24, 97, 25);
     BTSpeichern->setDefault(true);
-    BTDelete = makeButton("BTDelete", QStringLiteral("Löschen"), GroupBox2, 120, 24, 97, 25);
+    BTDelete = makeButton("BTDelete", QStringLiteral("&Löschen"), GroupBox2, 120, 24, 97, 25);
 
     GroupBox1 = makeGroupBox("GroupBox1", QStringLiteral("Markierung"), this, 8, 376);
-    BtGetText = makeButton("BtGetText", QStringLiteral("Holen"), GroupBox1, 8, 24, 97, 25);
-    BtToText = makeButton("BtToText", QStringLiteral("Einsetzen"), GroupBox1, 120, 24, 97, 25);
+    BtGetText = makeButton("BtGetText", QStringLiteral("&Holen"), GroupBox1, 8, 24, 97, 25);
+    BtToText = makeButton("BtToText", QStringLiteral("Ein&setzen"), GroupBox1, 120, 24, 97, 25);
 
-    BtEnde = makeButton("BtEnde", QStringLiteral("Ende"), this, 243, 324, 86, 109);
+    BtEnde = makeButton("BtEnde", QStringLiteral("&Ende"), this, 243, 324, 86, 109);
 
     connect(ftitel, &QListWidget::itemClicked, this, [this] { onTitleChosen(); });
     // Keyboard moves in the list act like clicks, as in a list box.
@@ -159,14 +191,16 @@ void FormulaLibraryWindow::showEvent(QShowEvent* event)
         FormShow();
 }
 
-void FormulaLibraryWindow::keyPressEvent(QKeyEvent* event)
+bool FormulaLibraryWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    // The original dialog had no cancel button, so Esc does not close it.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
+    if (watched == RichEdit1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier) {
+            RichEdit1->insertPlainText(QStringLiteral("\t"));
+            return true;
+        }
     }
-    QDialog::keyPressEvent(event);
+    return QDialog::eventFilter(watched, event);
 }
 
 void FormulaLibraryWindow::FormShow()
@@ -234,8 +268,22 @@ QString FormulaLibraryWindow::worksheetSelection() const
 
 void FormulaLibraryWindow::appendMenuEntry(const QString& title)
 {
-    QAction* entry = m_host.ablageMenu()->addAction(menuCaption(title));
+    QAction* entry = m_host.ablageMenu()->addAction(title);
+    entry->setData(title); // the caption's text, whatever Alt letter it gets
     connect(entry, &QAction::triggered, this, [this, entry] { onFormulaEntry(entry); });
+    assignAltLetters();
+}
+
+// Gives the formula entries their Alt letters anew after an entry came or went, so that every
+// entry keeps a letter of its own where its title has one.
+void FormulaLibraryWindow::assignAltLetters()
+{
+    const QList<QAction*> entries = m_host.ablageMenu()->actions();
+    QString used;
+    for (qsizetype i = 0; i < kFirstFormulaEntry && i < entries.size(); ++i)
+        used += mnemonicOf(entries.at(i)->text());
+    for (qsizetype i = kFirstFormulaEntry; i < entries.size(); ++i)
+        entries.at(i)->setText(menuCaption(entries.at(i)->data().toString(), used));
 }
 
 void FormulaLibraryWindow::removeMenuEntry(int index)
@@ -247,6 +295,7 @@ void FormulaLibraryWindow::removeMenuEntry(int index)
         QAction* entry = entries.at(position);
         menu->removeAction(entry);
         delete entry;
+        assignAltLetters();
     }
 }
 

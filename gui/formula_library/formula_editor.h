@@ -52,7 +52,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -70,6 +70,7 @@ private:
     QString worksheetSelection() const;
     void appendMenuEntry(const QString& title);
     void removeMenuEntry(int index);
+    void assignAltLetters();
     void focusTitle();
 
     FormulaLibraryHost& m_host;

@@ -3,11 +3,13 @@
 
 #include "files/page_files.h"
 #include "files/program_dir.h"
+#include "platform/accessibility.h"
 #include "platform/paper_palette.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -15,6 +17,7 @@ namespace quorvel {
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
+    InstallAccessibleInterfaces(); // a window, not a "filler", to screen readers
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("Taschenrechner Hilfe"));
     resize(542, 387);
@@ -22,6 +25,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setReadOnly(true);
+    RichEdit1->setAccessibleName(QStringLiteral("Hilfetext"));
     MakePaper(*RichEdit1);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -33,6 +37,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+
+    // Esc closes the window, as it closes a dialog.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
 void HelpWindow::ShowHelp(const QString& name)

@@ -3,6 +3,8 @@
 // mouse rules of a push button or a member of a toggle group.
 #include "keypad/hemisphere_button.h"
 
+#include "keypad/keypad_accessibility.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -10,6 +12,7 @@ namespace quorvel {
 
 THemisphereButton::THemisphereButton(QWidget* parent) : QWidget(parent)
 {
+    InstallKeypadAccessibility();
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true); // mouseMove is reported also while no button is held
     resize(25, 25);
@@ -281,19 +284,29 @@ void THemisphereButton::mouseReleaseEvent(QMouseEvent* event)
         // up again even when no move event came in between.
         if (!m_downAtPress)
             setDown(onFace);
-        if (onFace) {
-            emit clicked();
-            if (m_groupIndex == 0) {
-                setDown(false);
-            } else if (m_allowAllUp || !m_downAtPress) {
-                for (THemisphereButton* b : groupMates())
-                    if (b != this)
-                        b->setDown(false);
-                setDown(!m_downAtPress);
-            }
-        }
+        if (onFace)
+            finishClick(m_downAtPress);
     }
     emit mouseUp(event);
+}
+
+void THemisphereButton::finishClick(bool downAtPress)
+{
+    emit clicked();
+    if (m_groupIndex == 0) {
+        setDown(false);
+    } else if (m_allowAllUp || !downAtPress) {
+        for (THemisphereButton* b : groupMates())
+            if (b != this)
+                b->setDown(false);
+        setDown(!downAtPress);
+    }
+}
+
+void THemisphereButton::click()
+{
+    if (isEnabled() && !m_tracking)
+        finishClick(m_down);
 }
 
 } // namespace quorvel

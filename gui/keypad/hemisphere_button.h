@@ -66,6 +66,10 @@ public:
     // True when the point (widget coordinates) lies on the face, inside the rings.
     bool IsOnFace(QPointF p) const;
 
+    // What a click on the face does, without a mouse: the press action of screen readers. A
+    // disabled button ignores it.
+    void click();
+
     const QImage& ImageOut() const { return m_images.ImageOut; }
     const QImage& ImageIn() const { return m_images.ImageIn; }
     const QImage& ImageMask() const { return m_images.ImageMask; }
@@ -93,6 +97,8 @@ protected:
 private:
     template <typename T> void setLookValue(T HemisphereLook::*field, const T& value);
     void press(QMouseEvent* event, bool doubleClick);
+    // The end of a click on the face: clicked(), then the state of a push or group button.
+    void finishClick(bool downAtPress);
     void RebuildImages();
     void rebuildIfStale(); // after a size or screen change
     QList<THemisphereButton*> groupMates() const;

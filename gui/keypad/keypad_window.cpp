@@ -6,9 +6,13 @@
 #include "keypad/hemisphere_button.h"
 #include "keypad/real_edit.h"
 #include "keypad/worksheet_port.h"
+#include "platform/accessibility.h"
+#include "platform/window_system.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QLineEdit>
@@ -57,8 +61,9 @@ void setStaysOnTop(QWidget* window, bool onTop)
 } // namespace
 
 KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_worksheet(worksheet)
+    : QWidget(PlatformIsWayland() ? nullptr : parent, Qt::Window), m_worksheet(worksheet)
 {
+    InstallAccessibleInterfaces(); // a window, not a "filler", to screen readers
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Tasteneingabe"));
     setFont(keypadFont(11, false));
@@ -75,6 +80,9 @@ KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
     ComboBox1->setGeometry(6, 3, 132, 28);
     ComboBox1->setFont(keypadFont(16, true));
     ComboBox1->setToolTip(QStringLiteral("Doppelclick -> Übernehmen"));
+    ComboBox1->setAccessibleName(QStringLiteral("Funktion"));
+    ComboBox1->lineEdit()->setAccessibleName(QStringLiteral("Funktion"));
+    ComboBox1->view()->setAccessibleName(QStringLiteral("Funktionen"));
     ComboBox1->lineEdit()->installEventFilter(this);
     buildKeys();
 
@@ -84,10 +92,17 @@ KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
     CBOnTop->setGeometry(8, 11, 129, 17);
     // Arial's twin runs wider than MS Sans Serif: one pixel less keeps the caption in the box.
     CBOnTop->setFont(keypadFont(10, false));
+    // The box and its stored value stay, for the sessions on a platform that keeps windows on
+    // top; where the compositor alone decides, the box says so.
+    if (!PlatformKeepsWindowsOnTop())
+        CBOnTop->setToolTip(QStringLiteral("Unter Wayland entscheidet die Arbeitsumgebung,\n"
+                                           "welches Fenster oben bleibt.\n"
+                                           "Die Einstellung wirkt unter X11."));
     connect(CBOnTop, &QCheckBox::clicked, this, &KeypadWindow::applyStayOnTop);
 
     Komma = new TRealSpinEdit(Panel1);
     Komma->setObjectName(QStringLiteral("Komma"));
+    Komma->setAccessibleName(QStringLiteral("Nachkommastellen"));
     Komma->setGeometry(144, 8, 36, 24);
     Komma->setFont(keypadFont(13, false));
     Komma->setText(QStringLiteral("0"));
@@ -101,7 +116,9 @@ KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
     FormCreate();
 }
 
-// The keys, one row each: name, caption, position in Panel2, face colour, font and handler.
+// The keys, one row each: name, caption, position in Panel2, face colour, font and handler, then
+// what a screen reader says: the key's German name (what the key does) and, where the caption
+// alone does not tell it, a description.
 void KeypadWindow::buildKeys()
 {
     using Handler = void (KeypadWindow::*)(QObject*);
@@ -115,54 +132,69 @@ void KeypadWindow::buildKeys()
         int fontPixels;
         bool bold;
         Handler handler;
-        const char* hint; // UTF-8, empty for none
+        const char* hint;        // UTF-8, empty for none
+        const char* spoken;      // UTF-8
+        const char* description; // UTF-8, empty for none
     };
     static constexpr QRgb orange = 0xffff8000; // 255, 128, 0
     static constexpr QRgb olive = 0xff808040;  // 128, 128, 64
     static constexpr QRgb blue = 0xff0080c0;   // 0, 128, 192
     static constexpr QRgb brown = 0xff804000;  // 128, 64, 0
+    static constexpr Handler typing = &KeypadWindow::onTypingKey;
     static const KeyDescription keys[] = {
-        {"HemisphereButton25", ">", 146, 2, 0xffff8533, 16, true, &KeypadWindow::onFunctionKey, ""},
-        {"HemisphereButton17", "^2", 8, 40, olive, 11, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton24", "^3", 40, 40, olive, 11, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton18", "sqrt", 72, 40, olive, 11, true, &KeypadWindow::onSquareRootKey, ""},
-        {"HemisphereButton16", "^", 112, 40, blue, 11, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton10", "C", 148, 40, brown, 13, true, &KeypadWindow::onDeleteKey, ""},
-        {"hemi", "1", 8, 76, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton1", "2", 40, 76, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton2", "3", 72, 76, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton12", "/", 112, 76, blue, 11, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton22", "CL", 148, 76, brown, 13, true, &KeypadWindow::onClearLineKey, ""},
-        {"HemisphereButton3", "4", 8, 108, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton4", "5", 40, 108, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton5", "6", 72, 108, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton13", "*", 112, 108, blue, 13, true, &KeypadWindow::onTypingKey, ""},
+        {"HemisphereButton25", ">", 146, 2, 0xffff8533, 16, true, &KeypadWindow::onFunctionKey, "",
+         "Funktion einfügen", "Fügt die Funktion aus dem Feld links ein"},
+        {"HemisphereButton17", "^2", 8, 40, olive, 11, true, typing, "", "Hoch zwei", ""},
+        {"HemisphereButton24", "^3", 40, 40, olive, 11, true, typing, "", "Hoch drei", ""},
+        {"HemisphereButton18", "sqrt", 72, 40, olive, 11, true, &KeypadWindow::onSquareRootKey, "",
+         "Wurzel", "Fügt sqrt() ein, die Einfügemarke zwischen den Klammern"},
+        {"HemisphereButton16", "^", 112, 40, blue, 11, true, typing, "", "Hoch", ""},
+        {"HemisphereButton10", "C", 148, 40, brown, 13, true, &KeypadWindow::onDeleteKey, "",
+         "Zeichen löschen", "Löscht das Zeichen vor der Einfügemarke"},
+        {"hemi", "1", 8, 76, orange, 13, true, typing, "", "Eins", ""},
+        {"HemisphereButton1", "2", 40, 76, orange, 13, true, typing, "", "Zwei", ""},
+        {"HemisphereButton2", "3", 72, 76, orange, 13, true, typing, "", "Drei", ""},
+        {"HemisphereButton12", "/", 112, 76, blue, 11, true, typing, "", "Geteilt durch", ""},
+        {"HemisphereButton22", "CL", 148, 76, brown, 13, true, &KeypadWindow::onClearLineKey, "",
+         "Zeile leeren", "Leert die Zeile der Einfügemarke"},
+        {"HemisphereButton3", "4", 8, 108, orange, 13, true, typing, "", "Vier", ""},
+        {"HemisphereButton4", "5", 40, 108, orange, 13, true, typing, "", "Fünf", ""},
+        {"HemisphereButton5", "6", 72, 108, orange, 13, true, typing, "", "Sechs", ""},
+        {"HemisphereButton13", "*", 112, 108, blue, 13, true, typing, "", "Mal", ""},
         {"HemisphereButton23", "->", 148, 108, brown, 13, false, &KeypadWindow::onRewriteLineKey,
-         "Ans Ende springen"},
-        {"HemisphereButton6", "7", 8, 140, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton7", "8", 40, 140, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton8", "9", 72, 140, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton14", "+", 112, 140, blue, 13, true, &KeypadWindow::onTypingKey, ""},
+         "Ans Ende springen", "Zeilenende", "Setzt die Einfügemarke ans Ende der Zeile"},
+        {"HemisphereButton6", "7", 8, 140, orange, 13, true, typing, "", "Sieben", ""},
+        {"HemisphereButton7", "8", 40, 140, orange, 13, true, typing, "", "Acht", ""},
+        {"HemisphereButton8", "9", 72, 140, orange, 13, true, typing, "", "Neun", ""},
+        {"HemisphereButton14", "+", 112, 140, blue, 13, true, typing, "", "Plus", ""},
         {"HemisphereButton21", "erg", 148, 140, brown, 13, false, &KeypadWindow::onEnterOrResultKey,
-         "Letztes Ergebnis"},
-        {"HemisphereButton19", "π", 8, 172, olive, 16, true, &KeypadWindow::onPiKey, ""},
-        {"HemisphereButton9", "0", 40, 172, orange, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton11", ".", 72, 172, olive, 13, true, &KeypadWindow::onTypingKey, ""},
-        {"HemisphereButton15", "-", 112, 172, blue, 13, true, &KeypadWindow::onTypingKey, ""},
+         "Letztes Ergebnis", "Letztes Ergebnis", "Fügt das letzte Ergebnis ein"},
+        {"HemisphereButton19", "π", 8, 172, olive, 16, true, &KeypadWindow::onPiKey, "", "Pi", ""},
+        {"HemisphereButton9", "0", 40, 172, orange, 13, true, typing, "", "Null", ""},
+        {"HemisphereButton11", ".", 72, 172, olive, 13, true, typing, "", "Dezimalpunkt", ""},
+        {"HemisphereButton15", "-", 112, 172, blue, 13, true, typing, "", "Minus", ""},
         {"HemisphereButton20", "=", 148, 172, orange, 13, true, &KeypadWindow::onEnterOrResultKey,
-         ""},
+         "", "Zeile berechnen", "Berechnet die Zeile der Einfügemarke wie die Eingabetaste"},
     };
+
+    // The faces keep their colours under every desktop theme, so the captions keep theirs: a
+    // dark theme's light text would hardly show on the light faces.
+    QPalette captions = palette();
+    captions.setColor(QPalette::WindowText, Qt::black);
 
     for (const KeyDescription& k : keys) {
         auto* key = new THemisphereButton(Panel2);
         key->setObjectName(QLatin1String(k.name));
         key->setFont(keypadFont(k.fontPixels, k.bold));
+        key->setPalette(captions);
         key->setGeometry(k.left, k.top, 31, 31);
         HemisphereLook look; // lowered outer ring, no inner ring, width 2, attenuation 1, shaded
         look.Caption = QString::fromUtf8(k.caption);
         look.FaceColor = QColor::fromRgb(k.face);
         key->setLook(look);
         key->setToolTip(QString::fromUtf8(k.hint));
+        key->setAccessibleName(QString::fromUtf8(k.spoken));
+        key->setAccessibleDescription(QString::fromUtf8(k.description));
         const Handler handler = k.handler;
         connect(key, &THemisphereButton::clicked, this,
                 [this, handler, key] { (this->*handler)(key); });
@@ -187,6 +219,10 @@ double KeypadWindow::KommaValue() const
 
 void KeypadWindow::applyStayOnTop()
 {
+    // Changing the flags re-creates the windows, which a Wayland compositor then places anew,
+    // for nothing: it does not let a client stay on top.
+    if (!PlatformKeepsWindowsOnTop())
+        return;
     const bool onTop = CBOnTop->isChecked();
     setStaysOnTop(m_worksheet.mainWindow(), onTop);
     setStaysOnTop(this, onTop);
@@ -194,9 +230,41 @@ void KeypadWindow::applyStayOnTop()
 
 void KeypadWindow::showKeypad()
 {
+    // Shown, the keypad gives the keyboard to its first field, not to the window itself where
+    // changeEvent parked it.
+    if (focusWidget() == nullptr || focusWidget() == this)
+        ComboBox1->setFocus(Qt::OtherFocusReason);
     show();
     raise();
     activateWindow();
+}
+
+// Where the keyboard stayed with the keypad after a key, typing goes on in the page.
+void KeypadWindow::keepTypingInWorksheet()
+{
+    m_worksheet.focusWorksheet();
+    if (!PlatformActivatesOnRequest() && isActiveWindow())
+        setFocus(Qt::OtherFocusReason);
+}
+
+// The keypad itself has the focus only after keepTypingInWorksheet: its keys go to the page.
+bool KeypadWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && hasFocus())
+        if (QWidget* page = m_worksheet.currentPage())
+            return QCoreApplication::sendEvent(page, event);
+    return QWidget::event(event);
+}
+
+// Whenever the keypad loses the keyboard, its own focus goes to the window itself. A click on a
+// key makes the keypad the active window for a moment, and the window's focus would otherwise
+// pass through the function box on the way back to the worksheet: a screen reader would announce
+// the box at every key. The keypad is inactive here, so nothing is announced now either.
+void KeypadWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible())
+        setFocus(Qt::OtherFocusReason);
 }
 
 // The double click is taken here, before the line edit would select a word of the function
@@ -215,11 +283,13 @@ bool KeypadWindow::eventFilter(QObject* watched, QEvent* event)
 void KeypadWindow::onTypingKey(QObject* Sender)
 {
     m_worksheet.InsertText(static_cast<THemisphereButton*>(Sender)->Caption(), 0);
+    keepTypingInWorksheet();
 }
 
 void KeypadWindow::onSquareRootKey(QObject*)
 {
     m_worksheet.InsertText(QStringLiteral("sqrt()"), 1);
+    keepTypingInWorksheet();
 }
 
 // π types "Pi" and leaves the focus where it is.
@@ -231,6 +301,7 @@ void KeypadWindow::onPiKey(QObject*)
 void KeypadWindow::onFunctionKey(QObject*)
 {
     m_worksheet.InsertText(ComboBox1->currentText(), 1);
+    keepTypingInWorksheet();
 }
 
 // "=" evaluates the line as Enter typed in the worksheet does; "erg" inserts the last result as
@@ -239,7 +310,7 @@ void KeypadWindow::onEnterOrResultKey(QObject* Sender)
 {
     const bool evaluate = static_cast<THemisphereButton*>(Sender)->Caption() == u"=";
     m_worksheet.MemoKeyPress(evaluate ? kEnter : kEscape);
-    m_worksheet.focusWorksheet();
+    keepTypingInWorksheet();
 }
 
 // "C": deletes the character before the selection's start, or the first character when the
@@ -253,14 +324,14 @@ void KeypadWindow::onDeleteKey(QObject*)
 void KeypadWindow::onClearLineKey(QObject*)
 {
     m_worksheet.clearCaretLine();
-    m_worksheet.focusWorksheet();
+    keepTypingInWorksheet();
 }
 
 // "->": the caret's line is written again with its own text, which leaves the caret at its end.
 void KeypadWindow::onRewriteLineKey(QObject*)
 {
     m_worksheet.rewriteCaretLine();
-    m_worksheet.focusWorksheet();
+    keepTypingInWorksheet();
 }
 
 // A click into the decimal-places field resets a negative value to 0.

@@ -23,7 +23,10 @@ class KeypadWindow : public QWidget
 public:
     // Reads the worksheet's function list at once, so the main window's popup menu must be
     // complete. Pass the main window as parent: the keypad then stays a window of its own
-    // (hidden until shown) and closes with the program.
+    // (hidden until shown) and closes with the program. On Wayland the parent is not taken:
+    // a compositor such as weston hands the keyboard to a window's last transient child when
+    // the window itself is clicked, so the page could never get the keyboard back; the owner
+    // destroys the keypad there.
     explicit KeypadWindow(WorksheetPort& worksheet, QWidget* parent = nullptr);
 
     // The value of the decimal-places field "Komma" as it stands, a real number; the line
@@ -31,7 +34,9 @@ public:
     double KommaValue() const;
 
     // Applies the stay-on-top check box to the main window and the keypad. Runs on a click of
-    // the box; the main window calls it once after restoring the settings.
+    // the box; the main window calls it once after restoring the settings. Where the platform
+    // does not keep windows on top (Wayland), the windows are left as they are and the box's
+    // tool tip says why.
     void applyStayOnTop();
 
     // Shows the keypad and brings it to the front ("Tastatur anzeigen", Ctrl+T).
@@ -43,11 +48,15 @@ signals:
     void decimalsChanged(double value);
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void FormCreate();
     void buildKeys();
+    // After a key that gives the worksheet the focus.
+    void keepTypingInWorksheet();
 
     // Handlers of the keys and fields; Sender is the key (or field) that fired.
     void onTypingKey(QObject* Sender);

@@ -3,8 +3,10 @@
 // writing formats it with the edit's decimals and unit.
 #include "keypad/real_edit.h"
 
+#include "keypad/keypad_accessibility.h"
 #include "settings_store/store_routines.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -95,8 +97,9 @@ public:
     {
         setObjectName(QStringLiteral("arrows"));
         setCursor(Qt::ArrowCursor);
-        up = m_up = makeButton(Qt::UpArrow, QStringLiteral("up"));
-        down = m_down = makeButton(Qt::DownArrow, QStringLiteral("down"));
+        up = m_up = makeButton(Qt::UpArrow, QStringLiteral("up"), QStringLiteral("Erhöhen"));
+        down = m_down =
+            makeButton(Qt::DownArrow, QStringLiteral("down"), QStringLiteral("Verringern"));
     }
 
 protected:
@@ -109,10 +112,11 @@ protected:
     }
 
 private:
-    QToolButton* makeButton(Qt::ArrowType arrow, const QString& name)
+    QToolButton* makeButton(Qt::ArrowType arrow, const QString& name, const QString& spoken)
     {
         auto* b = new QToolButton(this);
         b->setObjectName(name);
+        b->setAccessibleName(spoken);
         b->setArrowType(arrow);
         b->setAutoRepeat(true);
         b->setFocusPolicy(Qt::NoFocus);
@@ -128,6 +132,14 @@ private:
 
 TRealSpinEdit::TRealSpinEdit(QWidget* parent) : TRealEdit(parent)
 {
+    InstallKeypadAccessibility();
+    // A screen reader follows the value, which lives in the text.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (QAccessible::isActive()) {
+            QAccessibleValueChangeEvent event(this, Wert());
+            QAccessible::updateAccessibility(&event);
+        }
+    });
     m_arrows = new SpinArrows(this, m_up, m_down);
     m_arrows->setGeometry(0, 0, 15, 17);
     connect(m_up, &QToolButton::clicked, this, [this] { step(+1); });

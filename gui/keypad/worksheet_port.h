@@ -47,6 +47,10 @@ public:
     // The main window, which the keypad's stay-on-top check box puts on top together with the
     // keypad.
     virtual QWidget* mainWindow() = 0;
+
+    // The editor of the active page, to which the keypad passes on typed keys where the
+    // platform leaves the keyboard with the keypad after a click on a key.
+    virtual QWidget* currentPage() = 0;
 };
 
 } // namespace quorvel

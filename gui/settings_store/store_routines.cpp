@@ -9,6 +9,9 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+#include <limits>
+
 namespace quorvel {
 
 QString ProgramIniName()
@@ -29,6 +32,35 @@ QRect FitRectToScreen(QRect frame, const QRect& available)
     return frame;
 }
 
+QRect PullTitleBarOntoScreens(const QRect& frame, const QList<QRect>& areas)
+{
+    const QRect titleBar(frame.x(), frame.y(), frame.width(), kTitleBarHeight);
+    const int grip = std::min(kTitleBarGrip, frame.width());
+    QRect nearest;
+    qint64 nearestDistance = std::numeric_limits<qint64>::max();
+    for (const QRect& area : areas) {
+        const QRect shown = titleBar.intersected(area);
+        if (shown.width() >= grip && 2 * shown.height() >= kTitleBarHeight)
+            return frame;
+        // How far the title bar's middle lies outside the area, squared.
+        const QPoint middle = titleBar.center();
+        const qint64 dx = std::max({area.left() - middle.x(), 0, middle.x() - area.right()});
+        const qint64 dy = std::max({area.top() - middle.y(), 0, middle.y() - area.bottom()});
+        if (dx * dx + dy * dy < nearestDistance) {
+            nearestDistance = dx * dx + dy * dy;
+            nearest = area;
+        }
+    }
+    if (nearest.isNull())
+        return frame;
+    QRect moved = frame;
+    moved.moveLeft(
+        std::max(nearest.left(), std::min(frame.left(), nearest.right() + 1 - frame.width())));
+    moved.moveTop(
+        std::max(nearest.top(), std::min(frame.top(), nearest.bottom() + 1 - frame.height())));
+    return moved;
+}
+
 void FitFormToScreen(QWidget* window)
 {
     QScreen* screen = window->screen();
@@ -42,8 +74,12 @@ void FitFormToScreen(QWidget* window)
     if (fitted.size() != frame.size())
         window->resize(window->width() + fitted.width() - frame.width(),
                        window->height() + fitted.height() - frame.height());
-    if (fitted.topLeft() != frame.topLeft())
-        window->move(fitted.topLeft());
+    QList<QRect> areas;
+    for (const QScreen* each : QGuiApplication::screens())
+        areas << each->availableGeometry();
+    const QRect reachable = PullTitleBarOntoScreens(fitted, areas);
+    if (reachable.topLeft() != frame.topLeft())
+        window->move(reachable.topLeft());
 }
 
 double TextToReal(const QString& text)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -17,10 +18,21 @@ QString ProgramIniName();
 // The window's frame is made to fit the available area of its screen: a window more than 20
 // pixels taller (wider) than the area becomes 20 pixels less than it; then a window reaching
 // below (right of) the area is moved up (left) until its edge meets the area's edge, even when
-// that puts its top (left) above the area. A top or left above the area is not moved down.
+// that puts its top (left) above the area. A top or left above the area is not moved down,
+// unless no screen shows the title bar then (PullTitleBarOntoScreens).
 void FitFormToScreen(QWidget* window);
 // The same rule on a frame rectangle and an available area, for the window above and for tests.
 QRect FitRectToScreen(QRect frame, const QRect& available);
+
+// A place above or left of the main screen is a place on a screen there, and stays; but a window
+// whose title bar no screen shows could be neither moved nor closed by the mouse. Such a frame is
+// moved onto the available area nearest to it (its top left corner inside the area, as far as
+// its size allows); a frame with a title bar some area shows is returned unchanged. The title bar
+// counts as shown when an area holds at least kTitleBarGrip pixels of its width (all of it for a
+// narrower window) and half of its kTitleBarHeight.
+QRect PullTitleBarOntoScreens(const QRect& frame, const QList<QRect>& areas);
+inline constexpr int kTitleBarHeight = 24;
+inline constexpr int kTitleBarGrip = 48;
 
 // The whole text read as a number with "." as decimal point (leading blanks allowed); 0 when it
 // is not one.

@@ -63,6 +63,9 @@ UnitDefinitionsWindow::UnitDefinitionsWindow(TEFParser& parser, QWidget* parent)
 
     SiListBox = new QPlainTextEdit(this);
     SiListBox->setObjectName(QStringLiteral("SiListBox"));
+    SiListBox->setAccessibleName(QStringLiteral("Einheitendefinitionen"));
+    // Tab goes on to the buttons: a tab character has no place in a definition.
+    SiListBox->setTabChangesFocus(true);
     QFont memoFont(QStringLiteral("Arial"));
     memoFont.setPixelSize(15);
     memoFont.setBold(true);
@@ -74,10 +77,10 @@ UnitDefinitionsWindow::UnitDefinitionsWindow(TEFParser& parser, QWidget* parent)
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(34);
-    Button1 = new QPushButton(QStringLiteral("Help"), Panel1);
+    Button1 = new QPushButton(QStringLiteral("&Help"), Panel1);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setAutoDefault(false);
-    Button2 = new QPushButton(QStringLiteral("OK"), Panel1);
+    Button2 = new QPushButton(QStringLiteral("&OK"), Panel1);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setAutoDefault(false);
     auto* buttons = new QHBoxLayout(Panel1);

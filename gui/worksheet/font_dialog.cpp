@@ -3,13 +3,18 @@
 // the colours and character sets of the Windows font dialog.
 #include "worksheet/font_dialog.h"
 
+#include "platform/accessibility.h"
+
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QVBoxLayout>
 
@@ -38,6 +43,31 @@ struct NamedCharset
 constexpr NamedCharset kCharsets[] = {
     {"Westlich", 0},   {"Standard", 1},   {"Symbol", 2},       {"Griechisch", 161},
     {"Türkisch", 162}, {"Baltisch", 186}, {"Kyrillisch", 204}, {"Mitteleuropäisch", 238}};
+
+// The chooser's fields and lists stand in columns under labels that name no field of their own
+// (the family and style lists, the read-only fields above them): each takes its column's label,
+// the name a screen reader then speaks.
+void nameByColumnLabels(QWidget& chooser)
+{
+    auto* grid = qobject_cast<QGridLayout*>(chooser.layout());
+    if (grid == nullptr)
+        return;
+    for (int i = 0; i < grid->count(); ++i) {
+        QWidget* field = grid->itemAt(i)->widget();
+        if (qobject_cast<QLineEdit*>(field) == nullptr &&
+            qobject_cast<QAbstractItemView*>(field) == nullptr)
+            continue;
+        int row = 0;
+        int column = 0;
+        int rowSpan = 0;
+        int columnSpan = 0;
+        grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+        const QLayoutItem* top = grid->itemAtPosition(0, column);
+        const auto* label = top != nullptr ? qobject_cast<QLabel*>(top->widget()) : nullptr;
+        if (row > 0 && label != nullptr && field->accessibleName().isEmpty())
+            field->setAccessibleName(WithoutMnemonic(label->text()));
+    }
+}
 
 QIcon swatch(const QColor& color)
 {
@@ -75,6 +105,7 @@ SheetFontDialog::SheetFontDialog(QWidget* parent) : QDialog(parent)
         m_fonts->setVisible(true);
         done(result);
     });
+    nameByColumnLabels(*m_fonts);
 
     m_colors = new QComboBox(this);
     m_colors->setObjectName(QStringLiteral("Farbe"));
@@ -84,6 +115,9 @@ SheetFontDialog::SheetFontDialog(QWidget* parent) : QDialog(parent)
     m_charsets->setObjectName(QStringLiteral("Schrift"));
     for (const NamedCharset& c : kCharsets)
         m_charsets->addItem(QString::fromUtf8(c.name), c.number);
+
+    m_colors->view()->setAccessibleName(QStringLiteral("Farbe"));
+    m_charsets->view()->setAccessibleName(QStringLiteral("Skript"));
 
     auto* extras = new QFormLayout;
     extras->addRow(QStringLiteral("&Farbe:"), m_colors);

@@ -12,6 +12,7 @@ constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
 
 // Ctrl+Z, Ctrl+C and Ctrl+V stay the editor's (as does Ctrl+X, which no caption names); Ctrl with
 // the virtual-key codes 43 (Execute) and 45 (Insert) is consumed, so Ctrl+Insert does not copy.
+// Ctrl+Y redoes, as users of other desktop programs expect; the editor's Ctrl+Shift+Z still does.
 constexpr std::array kKeys{
     SheetKey{Qt::Key_Insert, kNone, SheetCommand::InsertEmptyLine, KeyOwner::Page},
     SheetKey{Qt::Key_F9, kNone, SheetCommand::RecalculateSheet, KeyOwner::Page},
@@ -27,6 +28,7 @@ constexpr std::array kKeys{
     SheetKey{Qt::Key_N, kCtrl, SheetCommand::StandardFont, KeyOwner::Page},
     SheetKey{Qt::Key_T, kCtrl, SheetCommand::Keypad, KeyOwner::Page},
     SheetKey{Qt::Key_U, kCtrl, SheetCommand::Underline, KeyOwner::Page},
+    SheetKey{Qt::Key_Y, kCtrl, SheetCommand::Redo, KeyOwner::Page},
     SheetKey{Qt::Key_Execute, kCtrl, SheetCommand::Consumed, KeyOwner::Page},
     SheetKey{Qt::Key_Insert, kCtrl, SheetCommand::Consumed, KeyOwner::Page},
     SheetKey{Qt::Key_Z, kCtrl, SheetCommand::Undo, KeyOwner::Editor},
@@ -38,6 +40,9 @@ constexpr std::array kKeys{
     SheetKey{Qt::Key_Q, kCtrl, SheetCommand::Quit, KeyOwner::Menu},
     SheetKey{Qt::Key_F1, kNone, SheetCommand::Help, KeyOwner::Menu},
     SheetKey{Qt::Key_F10, Qt::ShiftModifier, SheetCommand::PopupMenu, KeyOwner::Menu},
+    // With Shift, since the pages' Ctrl rows answer Ctrl+Shift too: only a letter no page row
+    // has is free, and Ctrl+D alone deletes a character in some desktops' editor keys.
+    SheetKey{Qt::Key_D, kCtrl | Qt::ShiftModifier, SheetCommand::Diagram, KeyOwner::Menu},
 };
 
 // Every command but Consumed has one row.

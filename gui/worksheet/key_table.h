@@ -26,6 +26,7 @@ enum class SheetCommand {
     FontDialog,
     UnitDefinitions,
     Keypad,
+    Redo,     // Ctrl+Y, beside the editor's own Ctrl+Shift+Z
     Consumed, // taken from the editor without an action of its own
     // The editor's own keys, which the pages leave to it.
     Undo,
@@ -38,6 +39,7 @@ enum class SheetCommand {
     Quit,
     Help,
     PopupMenu,
+    Diagram,
 };
 
 enum class KeyOwner {

@@ -5,9 +5,11 @@
 //
 // The "&" in a caption only marks the letter that Alt (or, in an open menu, the letter alone)
 // reaches; it is not part of what the entry reads. The key hints at the end of captions and the
-// shortcuts come from the key table (key_table.h); no shortcut is a key of the pages.
+// shortcuts come from the key table (key_table.h); no shortcut is a key of the pages. A screen
+// reader hears an entry's caption without its padding and hint, and its key as the key binding.
 #include "worksheet/main_window.h"
 
+#include "platform/accessibility.h"
 #include "worksheet/documents.h"
 #include "worksheet/key_table.h"
 #include "worksheet/sheet_printing.h"
@@ -62,28 +64,39 @@ void MainWindow::CreateMainMenu()
             connect(action, &QAction::triggered, this, handler);
         return action;
     };
-    // An entry whose caption ends with the key of its command, as the key table has it.
+    // An entry whose caption ends with the key of its command, as the key table has it; the
+    // key is the pages' (or the editor's), not the entry's shortcut.
     auto keyEntry = [&entry](QMenu* menu, const char* name, const QString& caption,
                              SheetCommand command, void (MainWindow::*handler)() = nullptr) {
-        return entry(menu, name, caption + KeyHint(command), handler);
+        QAction* action = entry(menu, name, caption + KeyHint(command), handler);
+        SetAccessibleMenuEntry(*action, WithoutMnemonic(caption).trimmed(), KeyShortcut(command));
+        return action;
+    };
+    // An entry with a shortcut of its own.
+    auto shortcutEntry = [&entry](QMenu* menu, const char* name, const QString& caption,
+                                  SheetCommand command) {
+        QAction* action = entry(menu, name, caption);
+        action->setShortcut(KeyShortcut(command));
+        SetAccessibleMenuEntry(*action, WithoutMnemonic(caption), KeyShortcut(command));
+        return action;
     };
 
     QMenu* datei = bar->addMenu(QStringLiteral("&Datei"));
     datei->setObjectName(QStringLiteral("Datei1"));
-    QAction* laden = entry(datei, "Textladen1", QStringLiteral("Text &laden"));
-    laden->setShortcut(KeyShortcut(SheetCommand::LoadText));
+    QAction* laden =
+        shortcutEntry(datei, "Textladen1", QStringLiteral("Text &laden"), SheetCommand::LoadText);
     connect(laden, &QAction::triggered, this, [this] {
         if (m_documents)
             m_documents->onLoadText();
     });
-    QAction* speichern = entry(datei, "Dateispeichern1", QStringLiteral("Text &speichern"));
-    speichern->setShortcut(KeyShortcut(SheetCommand::SaveText));
+    QAction* speichern = shortcutEntry(datei, "Dateispeichern1", QStringLiteral("Text &speichern"),
+                                       SheetCommand::SaveText);
     connect(speichern, &QAction::triggered, this, [this] {
         if (m_documents)
             m_documents->onSaveText();
     });
-    QAction* drucken = entry(datei, "Drucken1", QStringLiteral("&Drucken..."));
-    drucken->setShortcut(KeyShortcut(SheetCommand::Print));
+    QAction* drucken =
+        shortcutEntry(datei, "Drucken1", QStringLiteral("&Drucken..."), SheetCommand::Print);
     connect(drucken, &QAction::triggered, this, [this] {
         if (m_printing)
             m_printing->onPrint();
@@ -96,14 +109,15 @@ void MainWindow::CreateMainMenu()
     datei->addSeparator();
     entry(datei, "NeueSeite1", QStringLiteral("&Neue Seite"));
     datei->addSeparator();
-    QAction* ende = entry(datei, "Ende1", QStringLiteral("&Ende"));
-    ende->setShortcut(KeyShortcut(SheetCommand::Quit));
+    QAction* ende = shortcutEntry(datei, "Ende1", QStringLiteral("&Ende"), SheetCommand::Quit);
     connect(ende, &QAction::triggered, this, &QWidget::close);
 
     QMenu* bearbeiten = bar->addMenu(QStringLiteral("&Bearbeiten"));
     bearbeiten->setObjectName(QStringLiteral("Bearbeiten1"));
     keyEntry(bearbeiten, "Undo1", QStringLiteral("&Undo                         "),
              SheetCommand::Undo, &MainWindow::onUndo);
+    keyEntry(bearbeiten, "Wiederholen1", QStringLiteral("&Wiederholen             "),
+             SheetCommand::Redo, &MainWindow::onRedo);
     bearbeiten->addSeparator();
     entry(bearbeiten, "Alleskopieren1", QStringLiteral("&Alles kopieren"), &MainWindow::onCopyAll);
     keyEntry(bearbeiten, "Kopieren1", QStringLiteral("&Kopieren                   "),
@@ -120,6 +134,11 @@ void MainWindow::CreateMainMenu()
     bearbeiten->addSeparator();
     entry(bearbeiten, "holen1", QStringLiteral("&holen"));
     entry(bearbeiten, "zurck1", QStringLiteral("&zurück"));
+    // Also at the end of the popup menu: one entry, one shortcut.
+    bearbeiten->addSeparator();
+    m_diagram = entry(bearbeiten, "Diagramm1", QStringLiteral("&Diagramm..."));
+    m_diagram->setShortcut(KeyShortcut(SheetCommand::Diagram));
+    connect(m_diagram, &QAction::triggered, this, &MainWindow::diagramRequested);
 
     QMenu* optionen = bar->addMenu(QStringLiteral("&Optionen"));
     optionen->setObjectName(QStringLiteral("Optionen1"));
@@ -154,6 +173,7 @@ void MainWindow::CreateMainMenu()
     QAction* hilfe = bar->addAction(QStringLiteral("&Hilfe"));
     hilfe->setObjectName(QStringLiteral("Hilfe1"));
     hilfe->setShortcut(KeyShortcut(SheetCommand::Help));
+    SetAccessibleMenuEntry(*hilfe, QStringLiteral("Hilfe"), KeyShortcut(SheetCommand::Help));
     connect(hilfe, &QAction::triggered, this, [this] { ShowHelp(QStringLiteral("ZIV.hlp")); });
 }
 
@@ -171,6 +191,8 @@ void MainWindow::CreatePopupMenu()
     m_variables->setObjectName(QStringLiteral("Variablen1"));
     m_units = PM->addMenu(QStringLiteral("&Einheiten"));
     m_units->setObjectName(QStringLiteral("Einheiten1"));
+    PM->addSeparator();
+    PM->addAction(m_diagram);
     connect(PM, &QMenu::aboutToShow, this, &MainWindow::PMPopup);
 
     auto* popupKey = new QAction(this);

@@ -10,7 +10,9 @@
 #include "page_layout/long_lines.h"
 #include "platform/message_boxes.h"
 #include "platform/paper_palette.h"
+#include "platform/window_system.h"
 #include "unit_definitions/unit_definitions_window.h"
+#include "worksheet/sheet_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,6 +21,7 @@
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QWindow>
 
 namespace quorvel {
 
@@ -48,6 +51,7 @@ void MainWindow::FormCreate()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
     PageControl1->setDocumentMode(true);
+    PageControl1->setAccessibleName(QStringLiteral("Arbeitsblätter"));
     Memo1 = createPage(QStringLiteral("Memo1"), QStringLiteral("Berechnung"));
     Memo2 = createPage(QStringLiteral("Memo2"), QStringLiteral("Notizen"));
     m_sheet1 = std::make_unique<SheetEditor>(*Memo1);
@@ -66,8 +70,9 @@ void MainWindow::FormCreate()
 
 QTextEdit* MainWindow::createPage(const QString& objectName, const QString& caption)
 {
-    auto* memo = new QTextEdit(PageControl1);
+    auto* memo = new SheetPage(PageControl1);
     memo->setObjectName(objectName);
+    memo->setAccessibleName(caption);
     // "Courier New" 11 pt bold black; fontconfig gives its metric twin Liberation Mono.
     QFont font(QStringLiteral("Courier New"), 11);
     font.setBold(true);
@@ -164,8 +169,20 @@ void MainWindow::FormShow()
     if (ok)
         return;
     ShowInfo(QStringLiteral("Fehler bei Einheitendefinition"), this);
-    if (!m_unitWindow->isVisible())
-        m_unitWindow->exec();
+    if (m_unitWindow->isVisible())
+        return;
+    // Where the program cannot place windows, the compositor places a modal window by the window
+    // it belongs to. Only while it is modal: as a child of the main window, the unit definitions
+    // window opened later (Ctrl+E) would take the keyboard whenever the main window is clicked.
+    QWindow* unitWindow = nullptr;
+    if (!PlatformKnowsWindowPlaces()) {
+        m_unitWindow->winId();
+        unitWindow = m_unitWindow->windowHandle();
+        unitWindow->setTransientParent(windowHandle());
+    }
+    m_unitWindow->exec();
+    if (unitWindow != nullptr)
+        unitWindow->setTransientParent(nullptr);
 }
 
 // --- The other windows: each is reached here and nowhere else. ---

@@ -116,9 +116,11 @@ public:
     void rewriteCaretLine() override;
     QStringList functionMenuCaptions() const override;
     QWidget* mainWindow() override { return this; }
+    QWidget* currentPage() override;
 
     // "Bearbeiten" menu commands (sheet_commands.cpp).
     void onUndo();
+    void onRedo();
     void onCopyAll();
     void onCopy();
     void onPaste();
@@ -140,10 +142,17 @@ public:
     // "Ablage" -> "Bearbeiten...": the formula editor.
     void ShowFormulaEditor();
 
+    // "Diagramm..." in "Bearbeiten" and in the popup menu.
+    QAction* diagramAction() const { return m_diagram; }
+
     bool FirstShow = true;
     // Whether the keypad is shown: read from the settings for the first showing, and taken
     // again when the main window closes, since the application then closes the keypad too.
     bool KeypadVisible = false;
+
+signals:
+    // "Diagramm...": a diagram of the active page's caret line or selected lines.
+    void diagramRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -184,6 +193,7 @@ private:
     QMenu* m_variables = nullptr;
     QMenu* m_units = nullptr;
     QMenu* EigeneFormeln1 = nullptr;
+    QAction* m_diagram = nullptr;
 };
 
 } // namespace quorvel

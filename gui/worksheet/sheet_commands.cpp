@@ -34,6 +34,11 @@ void MainWindow::focusWorksheet()
     CurrentEditor()->setFocus(Qt::OtherFocusReason);
 }
 
+QWidget* MainWindow::currentPage()
+{
+    return CurrentEditor();
+}
+
 void MainWindow::replaceSelection(const QString& text)
 {
     currentSheet().replaceSelection(text);
@@ -124,6 +129,11 @@ void MainWindow::FontDialog()
 void MainWindow::onUndo()
 {
     currentSheet().undo();
+}
+
+void MainWindow::onRedo()
+{
+    currentSheet().redo();
 }
 
 void MainWindow::onCopyAll()

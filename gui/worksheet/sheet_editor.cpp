@@ -348,6 +348,11 @@ void SheetEditor::undo()
     m_edit.undo();
 }
 
+void SheetEditor::redo()
+{
+    m_edit.redo();
+}
+
 void SheetEditor::copy()
 {
     m_edit.copy();

@@ -94,6 +94,7 @@ public:
 
     // The editor's own commands.
     void undo();
+    void redo();
     void copy();
     void paste();
     void clear();

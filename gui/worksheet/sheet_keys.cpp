@@ -109,6 +109,9 @@ bool MainWindow::MemoKeyDown(int key, Qt::KeyboardModifiers modifiers)
     case SheetCommand::Keypad:
         ShowKeypad();
         break;
+    case SheetCommand::Redo:
+        currentSheet().redo();
+        break;
     default: // Consumed; the other commands are no keys of the pages
         break;
     }

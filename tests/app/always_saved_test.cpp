@@ -49,7 +49,13 @@ class AlwaysSavedTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Quorvel")); }
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+        // The trash of this test, not the user's.
+        QVERIFY(m_dataHome.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path()));
+    }
 
     void init()
     {
@@ -190,9 +196,9 @@ private slots:
     // The whole program life: what killed saves left goes, everything else stays.
     void leftoverTemporaryFilesGoAtTheStart()
     {
-        const QStringList leftovers{"Quorvel.ini.tmLihS", "QV1.rtf.Ab12Cd.neu",
-                                    "QV2.journal.x1Y2z3.neu", "Quorvel.b01.neu/Quorvel.b01",
-                                    "quorvel-probe.AbCdEf"};
+        const QStringList leftovers{"Quorvel.ini.tmLihS",          "QV1.rtf.backup",
+                                    "QV1.rtf.Ab12Cd.neu",          "QV2.journal.x1Y2z3.neu",
+                                    "Quorvel.b01.neu/Quorvel.b01", "quorvel-probe.AbCdEf"};
         const QStringList others{"Quorvel.ini.keep", "QV1.rtf.unlesbar", "Statik.rtf.AbCdEf",
                                  "QV1.rtf.Ab12C"};
         QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Quorvel.b01.neu")));
@@ -206,6 +212,10 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_folder->filePath(QStringLiteral("Quorvel.b01.neu"))));
         for (const QString& name : others + QStringList{"QV2.rtf.abcdef"})
             QVERIFY2(QFileInfo::exists(m_folder->filePath(name)), qPrintable(name));
+        // Without the program's own ending the name could be the user's: kept in the trash.
+        for (const char* name : {"Quorvel.ini.tmLihS", "QV1.rtf.backup"})
+            QVERIFY2(QFileInfo::exists(m_dataHome.filePath(QStringLiteral("Trash/files/")) + name),
+                     qPrintable(name));
     }
 
     // Ctrl+E, a definition that fails, then "Ende" on the main window: the program ends and
@@ -270,6 +280,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> m_folder;
+    QTemporaryDir m_dataHome;
 };
 
 QTEST_MAIN(AlwaysSavedTest)

@@ -22,6 +22,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -64,6 +65,9 @@ private slots:
             w.mainWindow.pageControl()->setCurrentIndex(1);
             typeLine(*w.memo2(), QStringLiteral("Notiz \u03A9 \u2264 3"));
             w.mainWindow.move(120, 90);
+            w.diagram.show(); // a diagram window never shown keeps no place
+            w.diagram.move(130, 70);
+            w.diagram.resize(600, 420);
             w.keypad.findChild<TRealSpinEdit*>(QStringLiteral("Komma"))
                 ->setText(QStringLiteral("2"));
             w.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->setChecked(true);
@@ -82,6 +86,7 @@ private slots:
         const QByteArray firstIni = readFile(QStringLiteral("Quorvel.ini"));
         QVERIFY(firstIni.contains("[Form1]"));
         QVERIFY(firstIni.contains("[Formel]"));
+        QVERIFY(firstIni.contains("[Diagramm]"));
         QVERIFY(firstIni.contains("count=2"));
 
         {
@@ -95,6 +100,8 @@ private slots:
                                {QStringLiteral("2s = unit confilct"), kBlack}}));
             QCOMPARE(pageLines(*w.memo2()).value(0), QStringLiteral("Notiz \u03A9 \u2264 3"));
             QCOMPARE(w.mainWindow.pos(), QPoint(120, 90));
+            QCOMPARE(w.diagram.pos(), QPoint(130, 70));
+            QCOMPARE(w.diagram.size(), QSize(600, 420));
             QVERIFY(w.mainWindow.KeypadVisible);
             QVERIFY(w.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
             QCOMPARE(w.keypad.KommaValue(), 2.0);
@@ -323,11 +330,17 @@ private slots:
         QTest::addColumn<bool>("exeWritable");
         QTest::addColumn<bool>("userWritable");
         QTest::addColumn<bool>("userHasFiles");
+        QTest::addColumn<bool>("installed"); // help files in ../share/quorvel
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("own folder writable") << true << true << false << "exe";
-        QTest::newRow("read-only installation, first start") << false << true << false << "user";
-        QTest::newRow("read-only installation, later start") << false << true << true << "user";
-        QTest::newRow("nothing writable") << false << false << false << "exe";
+        QTest::newRow("own folder writable") << true << true << false << false << "exe";
+        QTest::newRow("read-only folder, first start") << false << true << false << false << "user";
+        QTest::newRow("read-only folder, later start") << false << true << true << false << "user";
+        QTest::newRow("nothing writable") << false << false << false << false << "exe";
+        QTest::newRow("installed, bin writable, first start")
+            << true << true << false << true << "user";
+        QTest::newRow("installed, bin writable, later start")
+            << true << true << true << true << "user";
+        QTest::newRow("installed, no per-user folder") << true << false << false << true << "exe";
     }
 
     void programFolderChoice()
@@ -335,12 +348,19 @@ private slots:
         QFETCH(bool, exeWritable);
         QFETCH(bool, userWritable);
         QFETCH(bool, userHasFiles);
+        QFETCH(bool, installed);
         QFETCH(QString, chosen);
-        const QString exe = m_folder->filePath(QStringLiteral("exe/"));
+        const QString exe = m_folder->filePath(QStringLiteral("bin/"));
         const QString user = m_folder->filePath(QStringLiteral("user/"));
         QDir().mkpath(exe);
-        writeFile(QStringLiteral("exe/Quorvel.ini"), "[Form1]\r\ntop=5\r\n");
-        writeFile(QStringLiteral("exe/QV1.rtf"), "alt");
+        if (installed) {
+            QDir().mkpath(m_folder->filePath(QStringLiteral("share/quorvel")));
+            writeFile(QStringLiteral("share/quorvel/ZIV.hlp"), "{\\rtf1 Hilfe}");
+        }
+        writeFile(QStringLiteral("bin/Quorvel.ini"), "[Form1]\r\ntop=5\r\n");
+        writeFile(QStringLiteral("bin/QV1.rtf"), "alt");
+        // Only regular files are copied: reading a FIFO would wait for a writer.
+        QCOMPARE(::mkfifo(QFile::encodeName(exe + QStringLiteral("QV2.rtf")).constData(), 0600), 0);
         if (userHasFiles) {
             QDir().mkpath(user);
             writeFile(QStringLiteral("user/QV2.rtf"), "eigen");
@@ -350,11 +370,13 @@ private slots:
         });
         QCOMPARE(choice.folder, chosen == QLatin1String("exe") ? exe : user);
         // Copied once, never moved, never over the user's own files.
-        QCOMPARE(readFile(QStringLiteral("exe/QV1.rtf")), QByteArray("alt"));
-        const bool copied = !exeWritable && userWritable && !userHasFiles;
+        QCOMPARE(readFile(QStringLiteral("bin/QV1.rtf")), QByteArray("alt"));
+        const bool copied = (!exeWritable || installed) && userWritable && !userHasFiles;
         QCOMPARE(readFile(QStringLiteral("user/QV1.rtf")),
                  copied ? QByteArray("alt") : QByteArray());
         QCOMPARE(QFile::exists(user + QStringLiteral("Quorvel.ini")), copied);
+        QCOMPARE(readFile(QStringLiteral("user/QV2.rtf")),
+                 userHasFiles ? QByteArray("eigen") : QByteArray());
         if (exeWritable || userWritable) {
             QVERIFY(choice.problem.isEmpty());
         } else {

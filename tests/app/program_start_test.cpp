@@ -27,7 +27,10 @@ private slots:
     void commandLine_data();
     void commandLine();
     void applicationIconAndNumbers();
-    void aSecondClaimHandsOverAndBringsTheWindowToTheFront();
+    void aSecondClaimHandsOverItsToken();
+    void bringToFrontShowsAHiddenOrMinimisedWindow();
+    void tokenLine_data();
+    void tokenLine();
     void aLockOfACopyThatNoLongerRunsIsTakenOver();
 };
 
@@ -35,24 +38,41 @@ void ProgramStartTest::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("firstLine"); // empty: the program starts
-    QTest::newRow("none") << QStringList{} << QString();
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("none") << QStringList{} << QString() << 0;
+    QTest::newRow("toolkit options")
+        << QStringList{"-platform", "xcb", "-style=fusion", "--reverse"} << QString() << 0;
     QTest::newRow("--version") << QStringList{"--version"}
-                               << QStringLiteral("Quorvel V" QUORVEL_VERSION);
+                               << QStringLiteral("Quorvel V" QUORVEL_VERSION) << 0;
     QTest::newRow("--help") << QStringList{"--help"}
                             << QStringLiteral("Quorvel V" QUORVEL_VERSION
                                               ", ein Rechenblatt f\u00FCr Formeln mit "
-                                              "physikalischen Einheiten.");
+                                              "physikalischen Einheiten.")
+                            << 0;
     QTest::newRow("-h after a toolkit option")
         << QStringList{"-platform", "xcb", "-h"}
         << QStringLiteral("Quorvel V" QUORVEL_VERSION ", ein Rechenblatt "
                           "f\u00FCr Formeln mit "
-                          "physikalischen Einheiten.");
+                          "physikalischen Einheiten.")
+        << 0;
+    // Usage errors, on standard error, as quorvel-calc answers them.
+    QTest::newRow("--bogus") << QStringList{"--bogus"}
+                             << QStringLiteral("quorvel: unbekannte Option \u201E--bogus\u201C")
+                             << 2;
+    QTest::newRow("-v after a toolkit option")
+        << QStringList{"-platform", "offscreen", "-v"}
+        << QStringLiteral("quorvel: unbekannte Option \u201E-v\u201C") << 2;
+    QTest::newRow("a file") << QStringList{"statik.rtf"}
+                            << QStringLiteral(
+                                   "quorvel: unerwartetes Argument \u201Estatik.rtf\u201C")
+                            << 2;
 }
 
 void ProgramStartTest::commandLine()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, firstLine);
+    QFETCH(int, exitCode);
     QList<QByteArray> bytes{"quorvel"};
     for (const QString& a : arguments)
         bytes << a.toUtf8();
@@ -62,8 +82,15 @@ void ProgramStartTest::commandLine()
     const auto answer = AnswerCommandLine(static_cast<int>(argv.size()), argv.constData());
     QCOMPARE(answer.has_value(), !firstLine.isEmpty());
     if (answer) {
-        QCOMPARE(answer->exitCode, 0);
-        QCOMPARE(QString::fromStdString(answer->text).section(QLatin1Char('\n'), 0, 0), firstLine);
+        QCOMPARE(answer->exitCode, exitCode);
+        // An answer goes to standard output, a usage error to standard error.
+        const std::string& text = exitCode == 0 ? answer->text : answer->errorText;
+        QVERIFY((exitCode == 0 ? answer->errorText : answer->text).empty());
+        QCOMPARE(QString::fromStdString(text).section(QLatin1Char('\n'), 0, 0), firstLine);
+        if (arguments.contains(QStringLiteral("--version")))
+            QVERIFY(answer->text.find("\nLizenz: GPL-3.0-or-later") != std::string::npos);
+        for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n')))
+            QVERIFY2(line.size() <= 80, qPrintable(line)); // a terminal's width
     }
 }
 
@@ -77,32 +104,69 @@ void ProgramStartTest::applicationIconAndNumbers()
     QCOMPARE(QLocale().decimalPoint(), QStringLiteral("."));
 }
 
-void ProgramStartTest::aSecondClaimHandsOverAndBringsTheWindowToTheFront()
+void ProgramStartTest::aSecondClaimHandsOverItsToken()
 {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    QWidget window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.showMinimized();
     {
         SingleInstance first(folder.path());
         QCOMPARE(first.claim(), SingleInstance::Claim::Claimed);
-        first.setWindow(&window);
+        QList<ActivationToken> requests;
+        first.setFrontRequestHandler([&](const ActivationToken& token) { requests << token; });
 
         // The second start blocks while it asks, as a process of its own would; the first copy
         // answers from its event loop.
         SingleInstance second(folder.path() + QStringLiteral("/."));
         std::atomic<int> result{-1};
-        std::thread start([&] { result = static_cast<int>(second.claim()); });
+        std::thread start([&] {
+            result = static_cast<int>(second.claim({"wl-token 1", "id_TIME42"}));
+        });
         QTRY_VERIFY_WITH_TIMEOUT(result >= 0, 15000);
         start.join();
         QCOMPARE(SingleInstance::Claim(result.load()), SingleInstance::Claim::HandedOver);
-        QVERIFY(!window.isMinimized());
-        QVERIFY(window.isVisible());
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].xdgActivationToken, QByteArray("wl-token 1"));
+        QCOMPARE(requests[0].startupId, QByteArray("id_TIME42"));
     }
     SingleInstance next(folder.path()); // the first copy has ended
     QCOMPARE(next.claim(), SingleInstance::Claim::Claimed);
+}
+
+void ProgramStartTest::bringToFrontShowsAHiddenOrMinimisedWindow()
+{
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.showMinimized();
+    BringToFront(window, {});
+    QVERIFY(!window.isMinimized());
+    QVERIFY(window.isVisible());
+    window.hide();
+    BringToFront(window, {});
+    QVERIFY(window.isVisible());
+}
+
+void ProgramStartTest::tokenLine_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("xdg");
+    QTest::addColumn<QByteArray>("startup");
+    const ActivationToken both{"a b\n", "x_TIME1"};
+    QTest::newRow("both tokens") << both.toLine() << both.xdgActivationToken << both.startupId;
+    QTest::newRow("none") << ActivationToken{}.toLine() << QByteArray() << QByteArray();
+    QTest::newRow("an older start's empty line") << QByteArray() << QByteArray() << QByteArray();
+    QTest::newRow("damaged") << QByteArray("vorn !!! x") << QByteArray() << QByteArray();
+}
+
+void ProgramStartTest::tokenLine()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, xdg);
+    QFETCH(QByteArray, startup);
+    QVERIFY(!line.contains('\n'));
+    const ActivationToken token = ActivationToken::fromLine(line);
+    QCOMPARE(token.xdgActivationToken, xdg);
+    QCOMPARE(token.startupId, startup);
 }
 
 void ProgramStartTest::aLockOfACopyThatNoLongerRunsIsTakenOver()

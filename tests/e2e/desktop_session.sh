@@ -9,7 +9,7 @@ set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 e2e_begin quorvel-desktop "$@"
-require_tools Xvfb openbox xdotool
+require_tools Xvfb openbox xdotool xprop
 active_wait=10
 failure_logs+=(second.log)
 dialog=""
@@ -28,7 +28,7 @@ step="asking for the version without a display"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quorvel" --version) ||
   fail "quorvel --version ended with exit code $?"
 # The version comes from project() in CMakeLists.txt, passed in by the test's environment.
-[[ $version == "Quorvel V${QUORVEL_VERSION:?}" ]] || fail "quorvel --version answered \"$version\""
+[[ ${version%%$'\n'*} == "Quorvel V${QUORVEL_VERSION:?}" ]] || fail "quorvel --version answered \"$version\""
 
 start_display
 start_window_manager
@@ -73,10 +73,14 @@ step="a second start while the first copy runs"
 xdotool windowminimize "$main"
 wait_for 10 lacks_window '^Quorvel V5\.2$' || fail "the main window could not be minimised"
 second_rc=0
-(cd "$work" && timeout 60 "$prefix/bin/quorvel") >"$work/second.log" 2>&1 || second_rc=$?
+# As a launcher starts it: with a startup ID, which the running copy's window takes over.
+(cd "$work" && DESKTOP_STARTUP_ID=quorvel-e2e-second timeout 60 "$prefix/bin/quorvel") \
+  >"$work/second.log" 2>&1 || second_rc=$?
 ((second_rc == 0)) || fail "the second start ended with exit code $second_rc"
 wait_for 20 has_window '^Quorvel V5\.2$' || fail "the first copy's window did not come back"
 wait_for 20 active_is "$main" || fail "the first copy's window is not in front"
+xprop -id "$main" _NET_STARTUP_ID | grep -qF '"quorvel-e2e-second"' ||
+  fail "the first copy did not activate with the second start's startup ID"
 type_lines 'b = 2m'
 
 step="the first copy: leaving"

@@ -159,11 +159,16 @@ open_menu() {
 exit_through_menu() {
   open_file_menu
   xdotool key Up Return
-  wait_for 30 stopped || fail "the program did not end after \"Datei\" -> \"Ende\""
+  expect_end 0 "the program did not end after \"Datei\" -> \"Ende\""
+}
+
+# expect_end STATUS MESSAGE: the program ends within 30 s (else MESSAGE) with that exit status.
+expect_end() {
+  wait_for 30 stopped || fail "$2"
   local rc=0
   wait "$app_pid" || rc=$?
   app_pid=""
-  ((rc == 0)) || fail "the program ended with exit code $rc"
+  ((rc == $1)) || fail "the program ended with exit code $rc, not $1"
 }
 
 # click_in WINDOW X Y: a click as a hand does it, holding the button for a moment; the window
@@ -194,30 +199,27 @@ expect_lines() {
   done
 }
 
-# Installs the build into the work folder, where the program finds nothing of an earlier run.
+# Installs the build into the work folder, where the program finds nothing of an earlier run. The
+# install names its component, so its record goes to a manifest of its own: install_manifest.txt
+# keeps describing the user's own installation.
 install_program() {
   step="installing"
   prefix=$work/prefix
-  "$cmake_cmd" --install "$build_dir" --prefix "$prefix" ${config:+--config "$config"} \
-    >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
+  "$cmake_cmd" --install "$build_dir" --prefix "$prefix" \
+    --component "${QUORVEL_INSTALL_COMPONENT:-quorvel}" ${config:+--config "$config"} \
+    >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log" >&2; fail "cmake --install failed"; }
 }
 
 # Nothing of the user's own home may be touched; the program finds its per-user folder here.
-# An installed program may not write beside itself, so it keeps its files per user. Root passes
-# every write check even on a read-only folder, and the program then rightly stays beside its
-# executable; the shell's -w makes the same check, so it tells which folder must hold the files
-# (data_dir) and which must not (other_dir).
+# An installed program keeps its files per user, also where it could write into its bin folder
+# (as here, and always as root): data_dir must hold them, other_dir must not.
 private_user() {
   export HOME=$work/home XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
   export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
   mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
-  chmod a-w "$prefix/bin"
-  if [[ -w $prefix/bin ]]; then
-    data_dir=$prefix/bin other_dir=$XDG_DATA_HOME/Quorvel
-  else
-    data_dir=$XDG_DATA_HOME/Quorvel other_dir=$prefix/bin
-  fi
+  data_dir=$XDG_DATA_HOME/Quorvel other_dir=$prefix/bin
 }
 
 # A virtual display of its own, so that checks running side by side never meet on one: a number

@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts on a machine, checked as a packager and a shell user meet it: both
 # programs beside each other, quorvel-calc answering from there, the manual pages readable
-# without warnings, the AppStream metadata and the menu entry valid and pointing at each other.
+# without warnings, the AppStream metadata and the menu entry valid and pointing at each other,
+# the version of the program in the manual pages and the metadata; and install_manifest.txt,
+# the record of the user's own installation from this build folder, left as it was.
 # Usage: installed_files.sh <cmake> <build dir> [<config>]
 set -euo pipefail
 
@@ -18,7 +20,12 @@ fail() {
 }
 
 prefix=$work/usr
-"$cmake_cmd" --install "$build_dir" --prefix "$prefix" ${config:+--config "$config"} >/dev/null
+manifest=$build_dir/install_manifest.txt
+manifest_before=$(cksum "$manifest" 2>/dev/null || echo "none")
+"$cmake_cmd" --install "$build_dir" --prefix "$prefix" \
+  --component "${QUORVEL_INSTALL_COMPONENT:-quorvel}" ${config:+--config "$config"} >/dev/null
+[[ $(cksum "$manifest" 2>/dev/null || echo "none") == "$manifest_before" ]] ||
+  fail "the check's installation rewrote $manifest"
 
 for program in quorvel quorvel-calc; do
   [[ -x $prefix/bin/$program ]] || fail "bin/$program is not installed"
@@ -27,7 +34,9 @@ calc=$prefix/bin/quorvel-calc
 
 # The calculator from its installed place, as a script calls it.
 version=$("$calc" --version) || fail "--version exited with $?"
-[[ $version =~ ^quorvel-calc\ [0-9]+\.[0-9]+ ]] || fail "--version printed: $version"
+number=${version%%$'\n'*}
+number=${number#quorvel-calc }
+[[ $number =~ ^[0-9]+\.[0-9]+ ]] || fail "--version printed: $version"
 out=$("$calc" -e 'a = 3m' -e 'a*2') || fail "a good sheet exited with $?"
 [[ $out == $'a = 3m\na*2 = 6m' ]] || fail "-e printed: $out"
 status=0
@@ -38,12 +47,21 @@ out=$("$calc" -e '1/0' 2>"$work/err") || status=$?
 json=$("$calc" --json -e '3m+2s') && fail "a failed line exited with 0"
 [[ $json == *'"erfolg":false'* ]] || fail "--json printed: $json"
 
-# Manual pages: installed where man looks, and clean for the formatter.
+# Manual pages: installed compressed where man looks, clean for the formatter, with the version
+# and a release date in their header.
 for page in quorvel quorvel-calc; do
-  file=$prefix/share/man/man1/$page.1
-  [[ -f $file ]] || fail "share/man/man1/$page.1 is not installed"
+  file=$prefix/share/man/man1/$page.1.gz
+  [[ -f $file ]] || fail "share/man/man1/$page.1.gz is not installed"
+  header=$(zcat "$file" | grep '^\.TH ')
+  [[ $header =~ ^\.TH\ [A-Z-]+\ 1\ \"[0-9]{4}-[0-9]{2}-[0-9]{2}\"\ \"Quorvel\ $number\" ]] ||
+    fail "$page.1: $header"
   if command -v groff >/dev/null; then
-    warnings=$(LC_ALL=C.UTF-8 groff -k -man -Tutf8 -ww -z "$file" 2>&1)
+    warnings=$(zcat "$file" | LC_ALL=C.UTF-8 groff -k -man -Tutf8 -ww -z 2>&1)
+    [[ -z $warnings ]] || fail "$page.1: $warnings"
+  fi
+  # mandoc's lint also knows the conventions of the sections (a date in .TH, ...).
+  if command -v mandoc >/dev/null; then
+    warnings=$(mandoc -T lint -W warning "$file" 2>&1) || fail "$page.1: $warnings"
     [[ -z $warnings ]] || fail "$page.1: $warnings"
   fi
 done
@@ -58,6 +76,8 @@ id=$(sed -n 's|.*<id>\(.*\)</id>.*|\1|p' "$metainfo")
 [[ ${metainfo##*/} == "$id.metainfo.xml" ]] || fail "${metainfo##*/} is not named after its id $id"
 grep -q '<launchable type="desktop-id">quorvel.desktop</launchable>' "$metainfo" ||
   fail "the metadata does not name quorvel.desktop"
+grep -Eq "<release version=\"$number\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"/>" "$metainfo" ||
+  fail "the metadata's <releases> lack version $number"
 if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$metainfo" >"$work/as.log" 2>&1 || {
     cat "$work/as.log" >&2

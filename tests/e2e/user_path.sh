@@ -49,7 +49,8 @@ grep -qF 'a = 9.81m/s^2 = 9.81m/s' "$data_dir/QV1.rtf" || fail "QV1.rtf lacks th
 [[ -f $data_dir/Quorvel.ini ]] || fail "Quorvel.ini was not written"
 grep -q '^\[Form1\]' "$data_dir/Quorvel.ini" || fail "Quorvel.ini lacks [Form1]"
 [[ ! -e $data_dir/Quorvel.b01 ]] || fail "a backup Quorvel.b01 exists after the first run"
-[[ ! -e $other_dir/QV1.rtf ]] || fail "the pages went to $other_dir instead of $data_dir"
+[[ $(ls "$other_dir") == $'quorvel\nquorvel-calc' ]] ||
+  fail "$other_dir holds more than the programs: $(ls "$other_dir" | paste -sd' ')"
 cp "$data_dir/Quorvel.ini" "$work/first.ini"
 tr -d '\r' <"$work/first.ini" | grep -qx 'visible=1' ||
   fail "the keypad was open at the exit, but Quorvel.ini says it was closed"

@@ -117,6 +117,86 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     return result;
 }
 
+Conversation::Conversation(const std::vector<std::string>& argv)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    int in[2];
+    int out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    m_pid = fork();
+    if (m_pid < 0)
+        throw std::runtime_error("fork failed");
+    if (m_pid == 0) {
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDERR_FILENO);
+        execOrDie(argv);
+    }
+    close(in[0]);
+    close(out[1]);
+    m_in = in[1];
+    m_out = out[0];
+}
+
+Conversation::~Conversation()
+{
+    if (m_pid > 0)
+        finish();
+}
+
+void Conversation::send(const std::string& bytes)
+{
+    std::size_t written = 0;
+    while (m_in >= 0 && written < bytes.size()) {
+        const ssize_t n = write(m_in, bytes.data() + written, bytes.size() - written);
+        if (n > 0)
+            written += static_cast<std::size_t>(n);
+        else if (!(n < 0 && errno == EINTR))
+            break;
+    }
+}
+
+std::string Conversation::readUntil(const std::string& until, int seconds)
+{
+    std::string got;
+    char buffer[4096];
+    for (int waited = 0; !got.ends_with(until) && waited < seconds * 10;) {
+        pollfd p{m_out, POLLIN, 0};
+        const int ready = poll(&p, 1, 100);
+        if (ready == 0) {
+            ++waited;
+            continue;
+        }
+        if (ready < 0 && errno == EINTR)
+            continue;
+        const ssize_t n = ready > 0 ? read(m_out, buffer, sizeof buffer) : -1;
+        if (n <= 0)
+            break;
+        got.append(buffer, static_cast<std::size_t>(n));
+    }
+    return got;
+}
+
+ProcessResult Conversation::finish()
+{
+    ProcessResult result;
+    if (m_in >= 0)
+        close(m_in);
+    m_in = -1;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(m_out, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n > 0)
+            result.out.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(m_out);
+    result.status = exitStatus(m_pid);
+    m_pid = -1;
+    return result;
+}
+
 bool TerminalAvailable()
 {
     const int fd = posix_openpt(O_RDWR | O_NOCTTY);

@@ -18,6 +18,29 @@ struct ProcessResult
 // argv[0] is the program's path. stdinBytes is fed to its standard input.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& stdinBytes = {});
 
+// A child whose standard input stays open while the test reads what it answers, as a program
+// that talks to a filter line by line does. Standard error is dropped.
+class Conversation
+{
+public:
+    explicit Conversation(const std::vector<std::string>& argv);
+    ~Conversation();
+    Conversation(const Conversation&) = delete;
+    Conversation& operator=(const Conversation&) = delete;
+
+    void send(const std::string& bytes);
+    // Standard output read until it ends with `until`, or until it ends or the bound of
+    // seconds has passed (a bound against hanging, not a measurement).
+    std::string readUntil(const std::string& until, int seconds);
+    // Closes standard input; the rest of standard output and the exit status.
+    ProcessResult finish();
+
+private:
+    int m_pid = -1;
+    int m_in = -1;
+    int m_out = -1;
+};
+
 // Whether this machine can open a pseudo-terminal at all (containers may lack /dev/ptmx).
 bool TerminalAvailable();
 

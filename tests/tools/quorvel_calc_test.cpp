@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -44,17 +45,63 @@ calc::ParsedCommandLine parse(std::vector<std::string_view> args)
     return calc::ParseCommandLine(args);
 }
 
-TEST(SheetLines, SplitAtLineFeedsWithoutInventingLines)
+// The lines a decoder hands out when the bytes arrive in pieces of the given size.
+std::vector<std::u16string> decodeInPieces(std::string_view bytes, std::size_t piece)
 {
+    std::vector<std::u16string> lines;
+    const auto keep = [&lines](std::u16string_view line) { lines.emplace_back(line); };
+    calc::SheetDecoder decoder;
+    for (std::size_t i = 0; i < bytes.size(); i += piece)
+        decoder.Feed(bytes.substr(i, piece), keep);
+    decoder.Finish(keep);
+    return lines;
+}
+
+TEST(SheetDecoder, SameLinesWhateverPiecesTheBytesComeIn)
+{
+    using namespace std::string_literals;
     using Lines = std::vector<std::u16string>;
-    EXPECT_EQ(calc::SplitSheetLines(u""), Lines{});
-    EXPECT_EQ(calc::SplitSheetLines(u"a"), Lines{u"a"}) << "last line without newline";
-    EXPECT_EQ(calc::SplitSheetLines(u"a\n"), Lines{u"a"}) << "no empty line after the last";
-    EXPECT_EQ(calc::SplitSheetLines(u"a\n\nb"), (Lines{u"a", u"", u"b"}));
-    EXPECT_EQ(calc::SplitSheetLines(u"\n"), Lines{u""});
-    EXPECT_EQ(calc::SplitSheetLines(u"a\r\nb\r\n"), (Lines{u"a", u"b"})) << "CR LF";
-    EXPECT_EQ(calc::SplitSheetLines(u"a\rb\r"), Lines{u"a\rb\r"}) << "a lone CR is text";
-    EXPECT_EQ(calc::SplitSheetLines(u"a\r\r\n"), Lines{u"a\r"}) << "only the CR before LF goes";
+    const std::vector<std::pair<std::string, Lines>> cases = {
+        {"", {}},
+        {"a", {u"a"}},   // the last line without a line feed
+        {"a\n", {u"a"}}, // no empty line after the last
+        {"a\n\nb", {u"a", u"", u"b"}},
+        {"\n", {u""}},
+        {"a\r\nb\r\n", {u"a", u"b"}},
+        {"a\rb\r", {u"a\rb\r"}}, // a lone CR is text
+        {"a\r\r\n", {u"a\r"}},   // only the CR before LF goes
+        {"\xEF\xBB\xBF"
+         "1+1\n",
+         {u"1+1"}}, // UTF-8 mark dropped
+        {"Fl\xC3\xA4"
+         "che\n\xF0\x9F\x98\x80",
+         {u"Fl\u00E4che", u"\U0001F600"}},
+        {"\xEF\xBB", {u"\u00EF\u00BB"}}, // only the start of a mark: no UTF-8 either
+        {"\xFF\xFE"
+         "1\0\r\0\n\0\xE4\0\n\0\n\0"
+         "x"s,
+         {u"1", u"\u00E4", u""}}, // UTF-16 little endian; a last odd byte is dropped
+        {"\xFE\xFF\0a\0\n\0b"s, {u"a", u"b"}},
+    };
+    for (const auto& [bytes, lines] : cases) {
+        for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, bytes.size() + 1})
+            EXPECT_EQ(decodeInPieces(bytes, piece), lines) << bytes << " in pieces of " << piece;
+    }
+}
+
+TEST(SheetDecoder, Windows1252FromTheFirstLineThatIsNoUtf8)
+{
+    calc::SheetDecoder decoder;
+    std::vector<std::u16string> lines;
+    const auto keep = [&lines](std::u16string_view line) { lines.emplace_back(line); };
+    decoder.Feed("\xC3\xA4\n1\n", keep);
+    EXPECT_EQ(decoder.Windows1252From(), 0u);
+    decoder.Feed("\xE4\n\xC3\xA4\n\x80", keep);
+    decoder.Finish(keep);
+    EXPECT_EQ(lines,
+              (std::vector<std::u16string>{u"\u00E4", u"1", u"\u00E4", u"\u00C3\u00A4", u"\u20AC"}))
+        << "lines before it stay UTF-8; from it on every byte is a character";
+    EXPECT_EQ(decoder.Windows1252From(), 3u);
 }
 
 TEST(CommandLine, DecimalsAreRealNumbersWithoutLocale)
@@ -136,14 +183,22 @@ TEST(RenderLine, MarksTheSpanInRedOnlyWhenAsked)
     EXPECT_EQ(calc::RenderLine(ok, true), "a = 3\n");
 }
 
-TEST(Program, HelpIsGerman)
+TEST(Program, HelpIsGermanAndFitsATerminal)
 {
     const ProcessResult r = calc({"--help"});
     EXPECT_EQ(r.status, ExitOk);
     EXPECT_TRUE(r.out.starts_with("Aufruf: quorvel-calc [OPTION...] [DATEI]")) << r.out;
-    for (const char* option : {"--ausdruck", "-e,", "--decimals", "--units", "--json", "--farbe",
-                               "NO_COLOR", "--help", "--version", "Rückgabewert"})
+    for (const char* option :
+         {"--ausdruck", "-e,", "--decimals", "--units", "--json", "--farbe", "NO_COLOR", "--help",
+          "--version", "Rückgabewert", "ergebnis", "Schreibfehler", "Windows-1252"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+        const auto columns = std::count_if(line.begin(), line.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80; // one per character
+        });
+        EXPECT_LE(columns, 80) << line;
+    }
     EXPECT_EQ(r.err, "");
 }
 
@@ -164,15 +219,18 @@ TEST(Program, UnreadableFilesExitWithTwo)
     ProcessResult r = calc({"/nonexistent/blatt.txt"});
     EXPECT_EQ(r.status, ExitFailure);
     EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("/nonexistent/blatt.txt"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "quorvel-calc: Datei nicht lesbar: /nonexistent/blatt.txt: Die Datei oder "
+                     "ihr Ordner ist nicht vorhanden\n");
 
     r = calc({"/tmp"});
     EXPECT_EQ(r.status, ExitFailure) << "a folder is no sheet";
+    EXPECT_EQ(r.err, "quorvel-calc: Datei nicht lesbar: /tmp: Dort liegt ein Ordner\n");
 
     r = calc({"--units", "/nonexistent/einheiten.txt"}, "1+1\n");
     EXPECT_EQ(r.status, ExitFailure);
     EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("/nonexistent/einheiten.txt"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "quorvel-calc: Einheitendatei nicht lesbar: /nonexistent/einheiten.txt: "
+                     "Die Datei oder ihr Ordner ist nicht vorhanden\n");
 }
 
 TEST(Program, ReadsStandardInputWithoutFileOrWithDash)
@@ -219,6 +277,57 @@ TEST(Program, DecodesTextFilesAndWritesUtf8)
         << "byte-order mark dropped";
     // "²" as the single byte B2 is the square operator.
     EXPECT_EQ(calc({}, "(3m)\xB2\n").out, "(3m)\xC2\xB2 = 9m\xC2\xB2\n");
+
+    // From the first line that is no UTF-8 on, Windows-1252; said once.
+    const ProcessResult mixed = calc({}, "1+1\nFl\xE4"
+                                         "che: 2\x80\nL\xE4nge: 3m\n");
+    EXPECT_EQ(mixed.out, "1+1 = 2\nFl\xC3\xA4"
+                         "che: 2\xE2\x82\xAC = 2\xE2\x82\xAC\nL\xC3\xA4nge: 3m = 3m\n");
+    EXPECT_EQ(mixed.err, "quorvel-calc: Zeile 2 ist kein g\xC3\xBCltiges UTF-8; ab hier wird die "
+                         "Eingabe als Windows-1252 gelesen\n");
+    EXPECT_EQ(mixed.status, ExitOk) << "a notice, no failure";
+}
+
+TEST(Program, AnswersEachLineBeforeTheNextArrives)
+{
+    for (const char* mode : {"--farbe=nie", "--json"}) {
+        Conversation conversation({kCalc, mode});
+        conversation.send("a = 3m\n");
+        const std::string first = conversation.readUntil("\n", 60);
+        EXPECT_TRUE(first.starts_with(std::string(mode) == "--json" ? "{\"zeile\":1," : "a = 3m"))
+            << mode << ": " << first;
+        conversation.send("a*2\n");
+        EXPECT_NE(conversation.readUntil("\n", 60), "") << mode << ": the second answer";
+        EXPECT_EQ(conversation.finish().status, ExitOk) << mode;
+    }
+}
+
+TEST(Program, WriteErrorsAreToldAndFail)
+{
+    // 300 lines and more once went out in pieces whose failure nobody checked.
+    std::string many;
+    for (int i = 0; i < 400; ++i)
+        many += "1+1\n";
+    const TempFile sheet(many);
+    const std::string full = "quorvel-calc: Schreibfehler: Der Datentr\xC3\xA4ger ist voll\n";
+    for (const std::string& args :
+         {std::string("-e 1+1"), sheet.path(), "--json " + sheet.path(), std::string("--help")}) {
+        const ProcessResult r =
+            RunProcess({"/bin/sh", "-c", "exec \"$0\" " + args + " >/dev/full", kCalc});
+        EXPECT_EQ(r.status, ExitFailure) << args;
+        EXPECT_EQ(r.err, full) << args;
+    }
+
+    // A reader that goes away: with SIGPIPE ignored (as here) the write fails with EPIPE.
+    std::string lots;
+    for (int i = 0; i < 100000; ++i)
+        lots += "1+1\n";
+    const TempFile big(lots);
+    const ProcessResult r =
+        RunProcess({"/bin/sh", "-c", "\"$0\" \"$1\" | head -n 1", kCalc, big.path()});
+    EXPECT_EQ(r.out, "1+1 = 2\n");
+    EXPECT_EQ(r.err, "quorvel-calc: Schreibfehler: Der Empf\xC3\xA4nger hat die Pipe "
+                     "geschlossen\n");
 }
 
 TEST(Program, ExitStatusTellsWhetherALineFailed)
@@ -268,7 +377,8 @@ TEST(Program, JsonOneObjectPerInputLine)
 
     EXPECT_EQ(objects[0], nlohmann::json::parse(R"({"zeile": 1, "eingabe": "Fläche: a = 3m*4m",
         "ausgabe": "Fläche: a = 3m*4m = 12m²", "erfolg": true, "meldung": "",
-        "markierung": {"position": 0, "laenge": 0}})"));
+        "markierung": {"position": 0, "laenge": 0}, "ergebnis": {"zahl": 12, "einheit": "m²",
+        "si": {"zahl": 12, "kg": 0, "m": 2, "s": 0, "K": 0, "A": 0, "mol": 0, "cd": 0}}})"));
     // The mark counts characters: the Greek capital is one, as "Ωx" has two.
     EXPECT_EQ(objects[1]["ausgabe"], "\u03A9x = Variable not found");
     EXPECT_EQ(objects[1]["erfolg"], false);
@@ -282,7 +392,35 @@ TEST(Program, JsonOneObjectPerInputLine)
         << "the listing joined";
     EXPECT_EQ(objects[3]["erfolg"], true);
     EXPECT_EQ(objects[4]["zeile"], 5);
+    for (std::size_t i : {1u, 2u, 3u, 4u})
+        EXPECT_FALSE(objects[i].contains("ergebnis")) << "no result: " << objects[i]["ausgabe"];
     EXPECT_EQ(r.err, "Zeile 3: Division by zero in SiDiv\n");
+}
+
+TEST(Program, JsonResultsAsNumbers)
+{
+    // The number as the line shows it, in full: in its unit, and in SI base units.
+    EXPECT_EQ(calc({"--json", "-e", "3km+0.5km"}).out,
+              R"({"zeile":1,"eingabe":"3km+0.5km","ausgabe":"3km+0.5km = 3.5km","erfolg":true,)"
+              R"("meldung":"","markierung":{"position":0,"laenge":0},"ergebnis":{"zahl":3.5,)"
+              R"("einheit":"km","si":{"zahl":3500,"kg":0,"m":1,"s":0,"K":0,"A":0,"mol":0,"cd":0}}})"
+              "\n");
+    const auto result = [](std::vector<std::string> args) {
+        args.insert(args.begin(), "--json");
+        return nlohmann::json::parse(calc(args).out)["ergebnis"];
+    };
+    const nlohmann::json third = result({"--decimals", "2", "-e", "1/3"});
+    EXPECT_EQ(third["zahl"].get<double>(), 1.0 / 3.0) << "full precision, not the 0.33 shown";
+    EXPECT_EQ(third["einheit"], "");
+    const nlohmann::json density = result({"-e", "1500kg/m\xC2\xB3 = g"});
+    EXPECT_EQ(density["zahl"], 1500000);
+    EXPECT_EQ(density["einheit"], "g/m\xC2\xB3");
+    EXPECT_EQ(
+        density["si"],
+        nlohmann::json::parse(R"({"zahl":1500,"kg":1,"m":-3,"s":0,"K":0,"A":0,"mol":0,"cd":0})"));
+    EXPECT_EQ(result({"-e", "F = 80kg*9.81m/s\xC2\xB2"})["einheit"], "N") << "an assignment";
+    EXPECT_EQ(result({"-e", "x = 0.1m*3"})["zahl"].get<double>(), 0.1 * 3);
+    EXPECT_TRUE(result({"-e", "sin = 3"}).is_null()) << "a refused name has no result";
 }
 
 TEST(Program, ColourOnTerminalsUnlessRefused)
@@ -312,6 +450,7 @@ TEST(Program, Version)
     EXPECT_EQ(r.status, ExitOk);
     EXPECT_TRUE(r.out.starts_with("quorvel-calc ")) << r.out;
     EXPECT_NE(r.out.find(QUORVEL_VERSION), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nLizenz: GPL-3.0-or-later"), std::string::npos) << r.out;
 }
 
 TEST(Program, DecimalsFollowTheKeypadRule)
@@ -338,6 +477,8 @@ TEST(Program, UnitDefinitionsFromAFile)
     EXPECT_EQ(r.out, "5St\xC3\xBC"
                      "ck = 5St\xC3\xBC"
                      "ck\n");
+    EXPECT_EQ(r.err, "quorvel-calc: " + legacy.path() +
+                         ":1: kein g\xC3\xBCltiges UTF-8; ab hier als Windows-1252 gelesen\n");
 }
 
 TEST(Program, FailingUnitDefinitionsExitWithTwo)
@@ -350,7 +491,13 @@ TEST(Program, FailingUnitDefinitionsExitWithTwo)
     EXPECT_EQ(r.err, "W = J/s; Variable not found\n"
                      "J = kg*m\xC2\xB2/s\xC2\xB2\n"
                      "abc = ; OK!\n"
-                     "Fehler bei Einheitendefinition\n");
+                     "quorvel-calc: " +
+                         units.path() +
+                         ":1: Variable not found\n"
+                         "quorvel-calc: " +
+                         units.path() +
+                         ":3: Formel fehlt oder ist unvollst\xC3\xA4ndig\n"
+                         "Fehler bei Einheitendefinition\n");
 }
 
 TEST(Program, FaultInAUnitDefinitionExitsWithTwo)
@@ -359,7 +506,8 @@ TEST(Program, FaultInAUnitDefinitionExitsWithTwo)
     const ProcessResult r = calc({"--units", units.path()}, "1+1\n");
     EXPECT_EQ(r.status, ExitFailure);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "Zeile 3: Division by zero in SiDiv\nFehler bei Einheitendefinition\n");
+    EXPECT_EQ(r.err, "quorvel-calc: " + units.path() +
+                         ":3: Division by zero in SiDiv\nFehler bei Einheitendefinition\n");
 }
 
 TEST(Program, ExampleSheet)

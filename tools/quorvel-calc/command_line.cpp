@@ -4,6 +4,9 @@
 // Numbers go through std::from_chars, never through the C locale.
 #include "command_line.h"
 
+#include "diagram_command.h"
+
+#include "base/licence_notice.h"
 #include "base/quorvel_error.h"
 #include "worksheet/line_evaluation.h"
 
@@ -15,7 +18,20 @@
 namespace quorvel::calc {
 namespace {
 
-enum LongOnly : int { OptDecimals = 256, OptUnits, OptJson, OptColour, OptHelp, OptVersion };
+enum LongOnly : int {
+    OptDecimals = 256,
+    OptUnits,
+    OptJson,
+    OptColour,
+    OptHelp,
+    OptVersion,
+    OptDiagram,
+    OptVariable,
+    OptFrom,
+    OptTo,
+    OptPoints,
+    OptOutput
+};
 
 constexpr option kOptions[] = {
     {"decimals", required_argument, nullptr, OptDecimals},
@@ -25,6 +41,12 @@ constexpr option kOptions[] = {
     {"farbe", required_argument, nullptr, OptColour},
     {"help", no_argument, nullptr, OptHelp},
     {"version", no_argument, nullptr, OptVersion},
+    {"diagramm", required_argument, nullptr, OptDiagram},
+    {"variable", required_argument, nullptr, OptVariable},
+    {"von", required_argument, nullptr, OptFrom},
+    {"bis", required_argument, nullptr, OptTo},
+    {"punkte", required_argument, nullptr, OptPoints},
+    {"ausgabe", required_argument, nullptr, OptOutput},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ":" makes a missing value its own case; getopt's own (English) messages are off.
@@ -130,6 +152,30 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)
         case OptVersion:
             options.version = true;
             break;
+        case OptDiagram:
+            options.diagram.formula = std::string(value);
+            break;
+        case OptVariable:
+            options.diagram.variable = std::string(value);
+            break;
+        case OptFrom:
+            options.diagram.from = std::string(value);
+            break;
+        case OptTo:
+            options.diagram.to = std::string(value);
+            break;
+        case OptPoints: {
+            std::int32_t points = 0;
+            const auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), points);
+            if (value.empty() || ec != std::errc() || end != value.data() + value.size())
+                return {std::nullopt, "ungültige Anzahl für --punkte: " + quoted(value)};
+            options.diagram.points = points;
+            break;
+        }
+        case OptOutput:
+            options.diagram.output = std::string(value);
+            break;
         case ':':
             return {std::nullopt, "Option " + quoted(given) + " ohne Wert"};
         default:
@@ -149,48 +195,99 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)
     if (options.sheetFile && !options.expressions.empty())
         return {std::nullopt,
                 "-e und eine Datei zugleich angegeben: " + quoted(*options.sheetFile)};
+    if (std::string error = DiagramUsageError(options); !error.empty())
+        return {std::nullopt, std::move(error)};
     return {options, {}};
 }
 
 std::string_view UsageText()
 {
+    // Every line within 80 columns.
     return "Aufruf: quorvel-calc [OPTION...] [DATEI]\n"
            "        quorvel-calc [OPTION...] -e FORMEL [-e FORMEL...]\n"
+           "        quorvel-calc [DATEI | -e FORMEL...] --diagramm FORMEL --variable NAME\n"
+           "                     --von GRÖSSE --bis GRÖSSE [--punkte N] --ausgabe DATEI\n"
            "\n"
-           "Berechnet ein Quorvel-Arbeitsblatt, das als Text vorliegt, Zeile für Zeile von oben\n"
-           "nach unten, so wie die Eingabetaste im Programm jede Zeile auswertet, und gibt das\n"
-           "Blatt mit den Ergebnissen aus (UTF-8).\n"
+           "Berechnet ein Quorvel-Arbeitsblatt, das als Text vorliegt, Zeile für Zeile von\n"
+           "oben nach unten, so wie die Eingabetaste im Programm jede Zeile auswertet, und\n"
+           "gibt das Blatt mit den Ergebnissen aus (UTF-8). quorvel-calc taugt als Filter\n"
+           "in einer Pipe, für Eingaben jeder Länge: Es liest Zeile für Zeile, und was\n"
+           "berechnet ist, gibt es aus, bevor es auf weitere Eingabe wartet.\n"
            "\n"
-           "  DATEI                  das Arbeitsblatt (UTF-8, sonst Windows-1252); ohne DATEI\n"
-           "                         oder mit \"-\" liest quorvel-calc die Standardeingabe\n"
-           "  -e, --ausdruck FORMEL  FORMEL als Zeile des Blatts statt einer Datei; mehrfach\n"
-           "                         angegeben, Zeile für Zeile in dieser Reihenfolge\n"
-           "  --decimals N           Nachkommastellen wie im Feld der Tastatur (Standard 0):\n"
-           "                         0 so viele wie nötig (höchstens zehn), -n genau n,\n"
-           "                         n höchstens n; N darf eine Dezimalzahl sein (\"1.5\")\n"
-           "  --units DATEI          Einheitendefinitionen (Zeilen \"Name = Formel\") aus DATEI\n"
-           "                         statt der vorgegebenen (N, Pa, J, W, kW, g, h, min, mm,\n"
-           "                         km, l, ml, €, Stück)\n"
-           "  --json                 je Eingabezeile ein JSON-Objekt in einer Zeile: zeile,\n"
-           "                         eingabe, ausgabe, erfolg, meldung und markierung\n"
-           "                         (position, laenge; ab 0, in Zeichen)\n"
-           "  --farbe=WANN           die fehlerhafte Stelle rot markieren: auto (Standard; nur\n"
-           "                         auf einem Terminal und ohne NO_COLOR), immer oder nie\n"
+           "  DATEI                  das Arbeitsblatt; ohne DATEI oder mit \"-\" liest\n"
+           "                         quorvel-calc die Standardeingabe\n"
+           "  -e, --ausdruck FORMEL  FORMEL als Zeile des Blatts statt einer Datei;\n"
+           "                         mehrfach angegeben, Zeile für Zeile in dieser Folge\n"
+           "  --decimals N           Nachkommastellen wie im Feld der Tastatur (Standard\n"
+           "                         0): 0 so viele wie nötig (höchstens zehn), -n genau\n"
+           "                         n, n höchstens n; N darf eine Dezimalzahl sein (\"1.5\")\n"
+           "  --units DATEI          Einheitendefinitionen (Zeilen \"Name = Formel\") aus\n"
+           "                         DATEI statt der vorgegebenen (N, Pa, J, W, kW, g, h,\n"
+           "                         min, mm, km, l, ml, €, Stück)\n"
+           "  --json                 je Eingabezeile ein JSON-Objekt in einer Zeile\n"
+           "                         (Felder unten)\n"
+           "  --farbe=WANN           die fehlerhafte Stelle rot markieren: auto (Standard;\n"
+           "                         nur auf einem Terminal und ohne NO_COLOR), immer, nie\n"
            "  -h, --help             diese Hilfe\n"
            "  --version              Programmname und Version\n"
+           "\n"
+           "Zeichensatz: UTF-16 und UTF-8 mit Byte-Order-Mark werden daran erkannt, sonst\n"
+           "gilt UTF-8. Ab der ersten Zeile, die kein gültiges UTF-8 ist, wird die Eingabe\n"
+           "als Windows-1252 gelesen; das steht dann einmal auf der Standardfehlerausgabe.\n"
            "\n"
            "Zeilen \"VARS\" und \"UNITS\" werden von der Liste der Variablen bzw. Einheiten\n"
            "gefolgt. Bricht die Berechnung einer Zeile ab (etwa \"1/0\"), bleibt die Zeile\n"
            "unverändert, und auf der Standardfehlerausgabe steht \"Zeile N: Meldung\".\n"
            "\n"
-           "Rückgabewert: 0, wenn keine Zeile einen Fehler zeigt; 1, wenn mindestens eine Zeile\n"
-           "einen Fehler zeigt oder abbricht; 2 bei falschem Aufruf, unlesbarer Datei oder\n"
-           "fehlerhaften Einheitendefinitionen.\n";
+           "Felder der JSON-Objekte:\n"
+           "  zeile       Nummer der Eingabezeile, ab 1\n"
+           "  eingabe     die Zeile, wie sie gelesen wurde\n"
+           "  ausgabe     was die Eingabetaste aus ihr macht (VARS, UNITS: mehrere Zeilen)\n"
+           "  erfolg      true oder false\n"
+           "  meldung     die Meldung des Rechenkerns; \"\" bei Erfolg\n"
+           "  markierung  die rote Stelle in ausgabe: position und laenge, in Zeichen ab 0\n"
+           "  ergebnis    nur bei Erfolg und nur, wenn die Zeile ein Ergebnis hat:\n"
+           "                zahl     die angezeigte Zahl in voller Genauigkeit\n"
+           "                einheit  die angezeigte Einheit, \"\" ohne Einheit\n"
+           "                si       zahl (der Wert in SI-Basiseinheiten) und die\n"
+           "                         Exponenten kg, m, s, K, A, mol und cd\n"
+           "  Beispiel für 3km+0.5km: \"ergebnis\": {\"zahl\": 3.5, \"einheit\": \"km\",\n"
+           "  \"si\": {\"zahl\": 3500, \"kg\": 0, \"m\": 1, \"s\": 0, \"K\": 0, \"A\": 0, \"mol\": "
+           "0,\n"
+           "  \"cd\": 0}}\n"
+           "\n"
+           "Rückgabewert: 0, wenn keine Zeile einen Fehler zeigt; 1, wenn mindestens eine\n"
+           "Zeile einen Fehler zeigt oder abbricht; 2 bei falschem Aufruf, unlesbarer\n"
+           "Datei, fehlerhaften Einheitendefinitionen oder einem Schreibfehler (etwa\n"
+           "\"quorvel-calc: Schreibfehler: Der Datenträger ist voll\").\n"
+           "\n"
+           "Diagramme: mit --diagramm berechnet quorvel-calc zuerst das Blatt (ohne dessen\n"
+           "Ergebnisse auszugeben; Zeilen mit Fehlern nennt es auf der\n"
+           "Standardfehlerausgabe) und zeichnet dann FORMEL über der Variablen NAME.\n"
+           "  --diagramm FORMEL      die Formel der y-Achse, gelesen wie eine Zeile des\n"
+           "                         Blatts: \"v*t\"; mit \"v*t = km\" wählt, wie auf dem\n"
+           "                         Blatt, die Einheit hinter \"=\" die der Achse\n"
+           "  --variable NAME        die Variable der x-Achse; FORMEL muss sie verwenden\n"
+           "  --von GRÖSSE           Anfang und Ende der x-Achse mit Einheit (\"0s\",\n"
+           "  --bis GRÖSSE           \"10min\"); ihre Einheit ist die der Achse\n"
+           "  --punkte N             Anzahl der Punkte, gleichmäßig verteilt (Standard\n"
+           "                         201, 2 bis 1000000)\n"
+           "  --ausgabe DATEI        die Endung wählt das Format: .svg (das Bild) oder\n"
+           "                         .csv (Kopfzeile \"NAME [Einheit];FORMEL [Einheit]\",\n"
+           "                         je Punkt eine Zeile, \";\" zwischen den Spalten,\n"
+           "                         Dezimalpunkt, leer wo die Formel keinen Wert hat);\n"
+           "                         DATEI entsteht ganz oder gar nicht\n"
+           "Punkte, an denen die Formel scheitert (etwa Division durch null), bleiben\n"
+           "Lücken; ihre Anzahl steht auf der Standardfehlerausgabe. Rückgabewert im\n"
+           "Diagrammodus: 0, wenn mindestens ein Punkt einen Wert hat; 1, wenn keiner; 2\n"
+           "bei falschem Aufruf (auch einer Variablen, die FORMEL nicht verwendet, oder\n"
+           "Größen verschiedener Dimension), unlesbarer Datei, fehlerhaften\n"
+           "Einheitendefinitionen oder wenn DATEI nicht geschrieben werden kann.\n";
 }
 
 std::string VersionText()
 {
-    return std::string("quorvel-calc ") + QUORVEL_VERSION + "\n";
+    return std::string("quorvel-calc ") + QUORVEL_VERSION + "\n" + std::string(kLicenceNotice);
 }
 
 } // namespace quorvel::calc

@@ -3,6 +3,7 @@
 // -e FORMULA...`.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,6 +14,17 @@ namespace quorvel::calc {
 
 // When the red mark is written as a terminal colour.
 enum class ColourMode { Auto, Always, Never };
+
+// The diagram mode's options as given; checked by DiagramUsageError (diagram_command.h).
+struct DiagramOptions
+{
+    std::optional<std::string> formula; // --diagramm
+    std::optional<std::string> variable;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
+    std::optional<std::int32_t> points;
+    std::optional<std::string> output;
+};
 
 struct CalcOptions
 {
@@ -25,6 +37,7 @@ struct CalcOptions
     // Lines given with -e/--ausdruck, in order; they stand in for the file.
     std::vector<std::string> expressions;
     bool json = false;
+    DiagramOptions diagram;
     ColourMode colour = ColourMode::Auto;
     bool help = false;
     bool version = false;

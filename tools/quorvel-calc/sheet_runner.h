@@ -1,34 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Running a whole worksheet as Enter on every line from top to bottom would, and writing the
-// result as text: the core of quorvel-calc, shared with its tests.
+// Running a worksheet as Enter on every line from top to bottom would, and writing the result
+// as text or JSON: the core of quorvel-calc, shared with its tests.
 //
-// bytes -> DecodeTextFile -> SplitSheetLines -> SheetRunner (VARS/UNITS listing, or
-// LineEvaluator::EvalSheetLine) -> RenderLine (UTF-8, red mark on a terminal)
+// bytes -> SheetDecoder (one line at a time) -> CalcSession -> SheetRunner (VARS/UNITS
+// listing, or LineEvaluator::EvalSheetLine) -> AppendRendered (UTF-8, red mark on a terminal)
+// or JsonLine
 #pragma once
 
 #include "formula/ef_parser.h"
+#include "sheet_decoder.h"
 #include "worksheet/line_evaluation.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quorvel::calc {
-
-// The lines of a text: split at LF, a CR before the LF dropped. The last line counts even
-// without a newline behind it; a final newline does not start another line.
-template <typename LineFunction> void ForEachSheetLine(std::u16string_view text, LineFunction&& f)
-{
-    while (!text.empty()) {
-        const std::size_t lf = text.find(u'\n');
-        std::u16string_view line = text.substr(0, lf);
-        if (lf != std::u16string_view::npos && line.ends_with(u'\r'))
-            line.remove_suffix(1);
-        f(line);
-        text.remove_prefix(lf == std::u16string_view::npos ? text.size() : lf + 1);
-    }
-}
-std::vector<std::u16string> SplitSheetLines(std::u16string_view text);
 
 // Enter on each line in turn, with one evaluator whose variables carry from line to line.
 class SheetRunner
@@ -51,6 +39,9 @@ public:
             sink(LineOutput{true, text, 0, 0, {}});
     }
 
+    // The quantity the last line's result shows, when it has one (see EnterOutcome::result).
+    const std::optional<TSINumber>& Result() const { return m_outcome.result; }
+
     std::vector<LineOutput> Run(const std::vector<std::u16string>& lines, double decimals);
 
 private:
@@ -59,17 +50,74 @@ private:
 };
 
 // "\x1b[31m" and "\x1b[0m" around the marked span when colour is on.
-inline constexpr std::u16string_view kRedOn = u"\x1b[31m";
-inline constexpr std::u16string_view kRedOff = u"\x1b[0m";
+inline constexpr std::string_view kRedOn = "\x1b[31m";
+inline constexpr std::string_view kRedOff = "\x1b[0m";
 
-// One output line with its "\n" appended to out; the marked span of a failed line in red when
-// asked. The whole output is encoded to UTF-8 once, at the end.
-void AppendRendered(std::u16string& out, const LineOutput& line, bool colour);
-// The same for a single line, in UTF-8.
+// One output line in UTF-8 with its "\n" appended to out; the marked span of a failed line in
+// red when asked.
+void AppendRendered(std::string& out, const LineOutput& line, bool colour);
+// The same for a single line.
 std::string RenderLine(const LineOutput& line, bool colour);
 
 // Exit statuses of quorvel-calc.
 enum ExitStatus : int { ExitOk = 0, ExitLineFailed = 1, ExitFailure = 2 };
+
+// A line's result as numbers, for the JSON object's "ergebnis": the number shown and its unit
+// text, and the value in SI base units with the seven exponents.
+struct ResultNumbers
+{
+    double shown = 0.0;
+    std::u16string unit;
+    TSINumber si;
+};
+// The numbers of x as the line's result text writes it, with the parser's units as they were
+// left by that line's evaluation.
+ResultNumbers ResultNumbersOf(const TEFParser& parser, const TSINumber& x);
+
+// The JSON line (without "\n") for input line number of the sheet: what it read, what Enter
+// made of it (several lines joined by "\n" for a listing), whether it succeeded, the engine's
+// message, the red mark in characters from 0, and for a successful line that has a result,
+// "ergebnis" with its numbers.
+std::string JsonLine(std::size_t number, std::u16string_view input,
+                     const std::vector<LineOutput>& outputs, std::u16string_view message,
+                     const std::optional<ResultNumbers>& result = std::nullopt);
+
+// The sheet's lines as they arrive, each evaluated and written at once: its output (text or
+// JSON) is appended to out, faults ("Zeile N: <message>") and notices to err. The evaluator
+// must have its units compiled.
+class CalcSession
+{
+public:
+    CalcSession(TEFParser& parser, double decimals, bool colour, bool json);
+
+    // The next bytes of the sheet; lines they complete are evaluated.
+    void Feed(std::string_view bytes, std::string& out, std::string& err);
+    // The end of the sheet: a last line without a line feed is evaluated.
+    void Finish(std::string& out, std::string& err);
+    // ExitOk, or ExitLineFailed once a line showed an error or broke off.
+    int Status() const { return m_status; }
+
+private:
+    void line(std::u16string_view text, std::string& out, std::string& err);
+
+    TEFParser& m_parser;
+    SheetRunner m_runner;
+    SheetDecoder m_decoder;
+    double m_decimals;
+    bool m_colour;
+    bool m_json;
+    int m_status = ExitOk;
+    std::size_t m_number = 0;
+    bool m_toldEncoding = false;
+    std::vector<LineOutput> m_outputs; // one line's, for its JSON object
+    std::u16string m_fault;
+};
+
+// Compiles the unit definition lines of a file (bytes) into the parser. On failure err gets
+// the rewritten lines (as the unit definitions window shows them), one "quorvel-calc:
+// <file>:<line>: <message>" per failing line, and "Fehler bei Einheitendefinition"; false.
+bool CompileUnitFile(TEFParser& parser, std::string_view bytes, const std::string& fileName,
+                     std::string& err);
 
 struct CalcResult
 {
@@ -78,19 +126,8 @@ struct CalcResult
     std::string err; // UTF-8, for standard error
 };
 
-// The program after its arguments and files are read: a fresh evaluator, the unit lines
-// compiled (on failure the rewritten lines, or "Zeile N: message" for the unit line whose
-// evaluation raised, and "Fehler bei Einheitendefinition", status 2), then the sheet given as
-// bytes (UTF-16 by its mark, UTF-8, else Windows-1252) evaluated line by line. A line whose
-// evaluation raised is reported on err as "Zeile N: message" and makes the status 1, as a line
-// showing an error does. With json, out holds one JSON object per input line instead of the text.
-CalcResult RunCalc(std::string_view sheetBytes, std::vector<std::u16string> unitLines,
-                   double decimals, bool colour, bool json = false);
-
-// The JSON line (without "\n") for input line number of the sheet: what it read, what Enter
-// made of it (several lines joined by "\n" for a listing), whether it succeeded, the engine's
-// message, and the red mark in characters from 0.
-std::string JsonLine(std::size_t number, std::u16string_view input,
-                     const std::vector<LineOutput>& outputs, std::u16string_view message);
+// The whole program on a sheet given as bytes, with the default unit definitions: what
+// quorvel-calc writes and its exit status.
+CalcResult RunCalc(std::string_view sheetBytes, double decimals, bool colour, bool json = false);
 
 } // namespace quorvel::calc

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <string>
 
 using namespace quorvel;
 
@@ -28,6 +30,39 @@ TEST(NumberLiteral, Conversion)
     EXPECT_EQ(StrToReal(u"1e-400"), 0) << "underflow is no fault";
     EXPECT_THROW(StrToReal(u"1e400"), std::exception);
     EXPECT_THROW(StrToReal(u"-" + std::u16string(400, u'9')), std::exception);
+}
+
+TEST(NumberLiteral, ShortLiteralsRoundAsTheFullConversion)
+{
+    // Short literals take a quicker road than the general conversion; both must give the same
+    // double, to the last bit, on either side of the quick road's limits.
+    for (const char* literal : {"0.1",
+                                "2.53",
+                                "-9.87",
+                                "123456789012345",
+                                "1234567890123456",
+                                "0.000000000000001",
+                                "2.9E4",
+                                "2.5e-3",
+                                "7E+2",
+                                "-0.3E1",
+                                "1.7976931348623157E22",
+                                "9E22",
+                                "9E23",
+                                "123456789012345E-22",
+                                "123456789012345E-23",
+                                "1.5E-22",
+                                "4.9406564584124654E-3",
+                                "3.14159E0",
+                                "1E007",
+                                "5E-0022",
+                                "0.1E-21",
+                                "0.1E-22"}) {
+        const std::string text = literal;
+        double expected = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        EXPECT_EQ(StrToReal(std::u16string(text.begin(), text.end())), expected) << literal;
+    }
 }
 
 TEST(Scanner, NextTokenCutsOperandAndOperator)

@@ -189,3 +189,27 @@ TEST_F(Lines, HugeLinesAreHandled)
         words += u"wort ";
     EXPECT_EQ(enter(words), words);
 }
+
+TEST_F(Lines, FormulaOfALineIsWhatEnterEvaluates)
+{
+    const auto formulaOf = [this](std::u16string_view line) {
+        const LineFormula f = FormulaOfLine(parser, line);
+        return narrow(f.formula) + " | " + narrow(f.shownIn);
+    };
+    EXPECT_EQ(formulaOf(u"v*t"), "v*t | ");
+    EXPECT_EQ(formulaOf(u"v*t = 30 km"), "v*t | 30km");
+    EXPECT_EQ(formulaOf(u"w = v*t"), "v*t | ");
+    EXPECT_EQ(formulaOf(u"w = v*t = 30km"), "v*t | 30km");
+    EXPECT_EQ(formulaOf(u"Weg: w = v*t"), "v*t | ") << "label skipped";
+    EXPECT_EQ(formulaOf(u"x = 5"), "5 | ");
+    EXPECT_EQ(formulaOf(u"2x = 3"), "2x | 3") << "a digit in front: an expression";
+    EXPECT_EQ(formulaOf(u"3*4 = 12 = 5"), "3*4 | ") << "only a single old result counts";
+    EXPECT_EQ(formulaOf(u"y = Variable not found"), "y | Variablenotfound");
+    for (const char16_t* nothing : {u"", u"   ", u"=", u"Masse des K\u00F6rpers", u"v * t", u"VARS",
+                                    u" units ", u"sin = 3*t", u"km = 2*t"})
+        EXPECT_EQ(formulaOf(nothing), " | ") << narrow(nothing);
+    std::u16string many;
+    for (int i = 0; i < 60; ++i)
+        many += u"1=";
+    EXPECT_EQ(formulaOf(many), " | ") << "Enter leaves it as typed";
+}

@@ -8,6 +8,7 @@
 #include "formula_library/formula_editor.h"
 #include "formula_library/formula_library_host.h"
 #include "message_box_driver.h"
+#include "platform/accessibility.h"
 #include "worksheet/sheet_editor.h"
 
 #include <QApplication>
@@ -115,8 +116,7 @@ protected:
         QStringList captions;
         const QList<QAction*> entries = m_main->menu.actions();
         for (qsizetype i = 2; i < entries.size(); ++i)
-            captions.append(
-                entries.at(i)->text().replace(QStringLiteral("&&"), QStringLiteral("&")));
+            captions.append(quorvel::WithoutMnemonic(entries.at(i)->text()));
         return captions;
     }
     QAction* menuEntry(int index) const { return m_main->menu.actions().value(index); }

@@ -19,7 +19,9 @@ private slots:
     void windowLayout();
     void windowLooksLikeADialog();
     void showingFocusesTheTitle();
-    void escDoesNotClose();
+    void escCloses();
+    void tabLeavesTheFormulaFieldCtrlTabTypesATab();
+    void altLettersReachTheButtonsAndFields();
     void endeHidesAndKeepsContents();
 
     void titleClickShowsTheFormula();
@@ -35,37 +37,69 @@ private slots:
 
 // ---- the window ---------------------------------------------------------------------------
 
+namespace {
+
+// The caption as it reads (the "&" only marks its Alt letter), and that letter.
+struct Caption
+{
+    QString text;
+    QChar letter;
+};
+Caption readCaption(QString text)
+{
+    const qsizetype mark = text.indexOf(QLatin1Char('&'));
+    if (mark < 0 || mark + 1 >= text.size())
+        return {text, QChar()};
+    const QChar letter = text.at(mark + 1);
+    return {text.remove(mark, 1), letter};
+}
+
+} // namespace
+
 void FormulaEditorWindowTest::windowLayout_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("parent");
     QTest::addColumn<QRect>("geometry"); // a zero size: a label, only its place is fixed
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("letter"); // its Alt letter
 
     QTest::newRow("ftitel") << "ftitel"
-                            << "Form5" << QRect(8, 8, 321, 97) << "";
+                            << "Form5" << QRect(8, 8, 321, 97) << ""
+                            << "";
     QTest::newRow("Label1") << "Label1"
-                            << "Form5" << QRect(8, 109, 0, 0) << "Formel:";
+                            << "Form5" << QRect(8, 109, 0, 0) << "Formel:"
+                            << "F";
     QTest::newRow("RichEdit1") << "RichEdit1"
-                               << "Form5" << QRect(8, 128, 321, 137) << "";
+                               << "Form5" << QRect(8, 128, 321, 137) << ""
+                               << "";
     QTest::newRow("Label2") << "Label2"
-                            << "Form5" << QRect(8, 269, 0, 0) << "Name:";
+                            << "Form5" << QRect(8, 269, 0, 0) << "Name:"
+                            << "N";
     QTest::newRow("Edit1") << "Edit1"
-                           << "Form5" << QRect(8, 288, 321, 26) << "";
+                           << "Form5" << QRect(8, 288, 321, 26) << ""
+                           << "";
     QTest::newRow("GroupBox2") << "GroupBox2"
-                               << "Form5" << QRect(8, 317, 226, 57) << "Formel ";
+                               << "Form5" << QRect(8, 317, 226, 57) << "Formel "
+                               << "";
     QTest::newRow("BTSpeichern") << "BTSpeichern"
-                                 << "GroupBox2" << QRect(8, 24, 97, 25) << "Merken";
+                                 << "GroupBox2" << QRect(8, 24, 97, 25) << "Merken"
+                                 << "M";
     QTest::newRow("BTDelete") << "BTDelete"
-                              << "GroupBox2" << QRect(120, 24, 97, 25) << "Löschen";
+                              << "GroupBox2" << QRect(120, 24, 97, 25) << "Löschen"
+                              << "L";
     QTest::newRow("GroupBox1") << "GroupBox1"
-                               << "Form5" << QRect(8, 376, 226, 57) << "Markierung";
+                               << "Form5" << QRect(8, 376, 226, 57) << "Markierung"
+                               << "";
     QTest::newRow("BtGetText") << "BtGetText"
-                               << "GroupBox1" << QRect(8, 24, 97, 25) << "Holen";
+                               << "GroupBox1" << QRect(8, 24, 97, 25) << "Holen"
+                               << "H";
     QTest::newRow("BtToText") << "BtToText"
-                              << "GroupBox1" << QRect(120, 24, 97, 25) << "Einsetzen";
+                              << "GroupBox1" << QRect(120, 24, 97, 25) << "Einsetzen"
+                              << "s";
     QTest::newRow("BtEnde") << "BtEnde"
-                            << "Form5" << QRect(243, 324, 86, 109) << "Ende";
+                            << "Form5" << QRect(243, 324, 86, 109) << "Ende"
+                            << "E";
 }
 
 void FormulaEditorWindowTest::windowLayout()
@@ -74,6 +108,7 @@ void FormulaEditorWindowTest::windowLayout()
     QFETCH(QString, parent);
     QFETCH(QRect, geometry);
     QFETCH(QString, text);
+    QFETCH(QString, letter);
 
     auto* control = m_form->findChild<QWidget*>(name);
     QVERIFY(control != nullptr);
@@ -87,10 +122,12 @@ void FormulaEditorWindowTest::windowLayout()
     // Every control lies inside its parent, and its text fits (no cut captions).
     QVERIFY(control->parentWidget()->rect().contains(control->geometry()));
     if (auto* label = qobject_cast<QLabel*>(control)) {
-        QCOMPARE(label->text(), text);
+        QCOMPARE(readCaption(label->text()).text, text);
+        QCOMPARE(QString(readCaption(label->text()).letter), letter);
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
     } else if (auto* button = qobject_cast<QPushButton*>(control)) {
-        QCOMPARE(button->text(), text);
+        QCOMPARE(readCaption(button->text()).text, text);
+        QCOMPARE(QString(readCaption(button->text()).letter), letter);
         QVERIFY(button->width() > button->fontMetrics().horizontalAdvance(text));
     } else if (auto* box = qobject_cast<QGroupBox*>(control)) {
         QCOMPARE(box->title(), text);
@@ -124,10 +161,50 @@ void FormulaEditorWindowTest::showingFocusesTheTitle()
     QCOMPARE(titleField()->selectedText(), QStringLiteral("Kraft"));
 }
 
-void FormulaEditorWindowTest::escDoesNotClose()
+// Esc closes from every field; like "Ende", closing only hides the window.
+void FormulaEditorWindowTest::escCloses()
 {
-    QTest::keyClick(titleField(), Qt::Key_Escape);
-    QVERIFY(m_form->isVisible());
+    for (QWidget* field : {static_cast<QWidget*>(titleField()), static_cast<QWidget*>(textField()),
+                           static_cast<QWidget*>(titleList())}) {
+        m_form->show();
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY2(!m_form->isVisible(), field->objectName().toLatin1());
+    }
+}
+
+void FormulaEditorWindowTest::tabLeavesTheFormulaFieldCtrlTabTypesATab()
+{
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    textField()->setPlainText(QStringLiteral("a=1"));
+    textField()->setFocus();
+    textField()->moveCursor(QTextCursor::End);
+    QTest::keyClick(textField(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(textField()->toPlainText(), QStringLiteral("a=1\t"));
+    QTest::keyClick(textField(), Qt::Key_Tab);
+    QCOMPARE(textField()->toPlainText(), QStringLiteral("a=1\t"));
+    QCOMPARE(QApplication::focusWidget(), titleField());
+    QTest::keyClick(titleField(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), textField());
+}
+
+// Alt and a letter reach a field or press a button wherever the focus is, and type nothing.
+void FormulaEditorWindowTest::altLettersReachTheButtonsAndFields()
+{
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    setPage(QStringLiteral("N = kg*m/s²"));
+    selectInPage(QStringLiteral("N = kg*m/s²"));
+    textField()->setFocus();
+    QTest::keyClick(textField(), Qt::Key_N, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), titleField());
+    QTest::keyClick(titleField(), Qt::Key_F, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), textField());
+    // A button pressed by its letter clicks a moment later.
+    QTest::keyClick(textField(), Qt::Key_H, Qt::AltModifier); // "Holen"
+    QTRY_COMPARE(titleField()->text(), QStringLiteral("Neue Formel"));
+    QCOMPARE(textField()->toPlainText(), QStringLiteral("N = kg*m/s²"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier); // "Ende"
+    QTRY_VERIFY(!m_form->isVisible());
 }
 
 void FormulaEditorWindowTest::endeHidesAndKeepsContents()

@@ -34,7 +34,7 @@ private slots:
     void menuClickOutsideTheFormulasDoesNothing();
 
     void setFormulasReplacesTheLibrary();
-    void titlesWithAmpersandReadRightInTheMenu();
+    void formulaEntriesHaveAltLettersOfTheirOwn();
 };
 
 // ---- storing ------------------------------------------------------------------------------
@@ -302,12 +302,28 @@ void FormulaLibraryTest::setFormulasReplacesTheLibrary()
     expectLibrary({}, {}, {});
 }
 
-void FormulaLibraryTest::titlesWithAmpersandReadRightInTheMenu()
+// Each entry's first letter or digit that no entry above it has taken (the fake "Bearbeiten..."
+// has none); an "&" of a title reads as itself. A deletion hands the letters out anew.
+void FormulaLibraryTest::formulaEntriesHaveAltLettersOfTheirOwn()
 {
     setPage(QStringLiteral("R = U/I"));
     store(QStringLiteral("Spannung & Strom"), QStringLiteral("R = U/I"));
-    QCOMPARE(menuEntry(2)->text(), QStringLiteral("Spannung && Strom")); // no accelerator mark
+    QCOMPARE(menuEntry(2)->text(), QStringLiteral("&Spannung && Strom"));
     QCOMPARE(m_form->titles(), QStringList{"Spannung & Strom"});
+    store(QStringLiteral("Strom"), QStringLiteral("R = U/I"));
+    store(QStringLiteral("st"), QStringLiteral("R = U/I"));
+    store(QStringLiteral("2 & 3"), QStringLiteral("R = U/I"));
+    QCOMPARE(menuEntry(3)->text(), QStringLiteral("S&trom"));
+    QCOMPARE(menuEntry(4)->text(), QStringLiteral("st")); // both letters taken: none
+    QCOMPARE(menuEntry(5)->text(), QStringLiteral("&2 && 3"));
+
+    clickTitle(0);
+    m_boxes->answer(QStringLiteral("Ja"));
+    click("BTDelete");
+    QCOMPARE(menuEntry(2)->text(), QStringLiteral("&Strom"));
+    QCOMPARE(menuEntry(3)->text(), QStringLiteral("s&t"));
+    expectLibrary({"Strom", "st", "2 & 3"}, {"R = U/I", "R = U/I", "R = U/I"},
+                  {"Strom", "st", "2 & 3"});
 }
 
 int main(int argc, char** argv)

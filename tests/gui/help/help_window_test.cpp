@@ -44,6 +44,15 @@ private slots:
         QCOMPARE(help.RichEdit1->toPlainText(), QStringLiteral("Hilfe f\u00FCr alles"));
     }
 
+    void escCloses()
+    {
+        HelpWindow help;
+        help.ShowHelp(QStringLiteral("ZIV.hlp"));
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        QTest::keyClick(help.RichEdit1, Qt::Key_Escape);
+        QVERIFY(!help.isVisible());
+    }
+
     void plainTextFilesAreShownToo()
     {
         writeFile(QStringLiteral("QVE.hlp"), "Einheiten \xE4ndern");

@@ -54,6 +54,7 @@ public:
     QStringList functionMenuCaptions() const override { return functions; }
 
     QWidget* mainWindow() override { return &window; }
+    QWidget* currentPage() override { return editor; }
 
     void setText(const QString& text, int caret)
     {

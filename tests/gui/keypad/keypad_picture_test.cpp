@@ -8,10 +8,79 @@
 #include "keypad/hemisphere_button.h"
 #include "keypad/real_edit.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace quorvel;
+
+namespace {
+
+// Relative luminance and contrast ratio as the WCAG define them.
+double luminance(QRgb rgb)
+{
+    auto channel = [](int c) {
+        const double v = c / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+           0.0722 * channel(qBlue(rgb));
+}
+
+double contrast(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// The contrast of a key's caption with the face it stands on, in the key as it is drawn up. The
+// caption's pixels are where the key differs from the same key without a caption; its colour is
+// the most strongly inked of them. The face is shaded from light at the upper left to dark at
+// the lower right, so "the face" is its colour at the middle of the caption.
+double captionContrast(const THemisphereButton& key)
+{
+    HemisphereLook bare = key.look();
+    bare.Caption.clear();
+    const QImage face = RebuildImages(bare, key.size(), key.devicePixelRatioF())->ImageOut;
+    const QImage& drawn = key.ImageOut();
+    QPointF middle;
+    int count = 0;
+    double ink = 0;
+    double strongest = -1;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb with = drawn.pixel(x, y);
+            const QRgb without = face.pixel(x, y);
+            if (with == without)
+                continue;
+            middle += QPointF(x, y);
+            ++count;
+            const double inked = std::abs(luminance(with) - luminance(without));
+            if (inked > strongest) {
+                strongest = inked;
+                ink = luminance(with);
+            }
+        }
+    }
+    return count == 0 ? 0 : contrast(ink, luminance(face.pixel((middle / count).toPoint())));
+}
+
+// A dark desktop theme, as Fusion's dark palettes have it: light text on dark grey.
+QPalette darkPalette()
+{
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(53, 53, 53));
+    p.setColor(QPalette::WindowText, QColor(238, 238, 238));
+    p.setColor(QPalette::Base, QColor(35, 35, 35));
+    p.setColor(QPalette::Text, QColor(238, 238, 238));
+    p.setColor(QPalette::Button, QColor(53, 53, 53));
+    p.setColor(QPalette::ButtonText, QColor(238, 238, 238));
+    return p;
+}
+
+} // namespace
 
 class KeypadPictureTest : public QObject
 {
@@ -54,6 +123,28 @@ private slots:
             ratio > 1 ? QStringLiteral("keypad@%1x.png").arg(ratio) : QStringLiteral("keypad.png");
         QVERIFY(picture.save(QDir::current().filePath(name)));
         qInfo("keypad picture: %s", qPrintable(QDir::current().filePath(name)));
+    }
+
+    // The faces keep their colours under a dark theme, and so must the captions: light text on
+    // the light faces would hardly show. Saves "keypad-dark.png" beside "keypad.png".
+    void captionsStayReadableUnderADarkTheme()
+    {
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        FakeWorksheet sheet;
+        KeypadWindow form(sheet);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QList<THemisphereButton*> keys = form.findChildren<THemisphereButton*>();
+        QCOMPARE(keys.size(), 26);
+        for (const THemisphereButton* key : keys) {
+            const double ratio = captionContrast(*key);
+            QVERIFY2(ratio >= 4.5,
+                     qPrintable(
+                         QStringLiteral("\"%1\": %2:1").arg(key->Caption()).arg(ratio, 0, 'f', 2)));
+        }
+        QVERIFY(form.grab().toImage().save(QDir::current().filePath("keypad-dark.png")));
+        QApplication::setPalette(before);
     }
 };
 

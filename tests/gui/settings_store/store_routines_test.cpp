@@ -76,6 +76,43 @@ private slots:
         QCOMPARE(FitRectToScreen(QRect(0, 0, 100, 600), area), QRect(0, 0, 100, 540));
     }
 
+    // Screens left of or above the main one have negative places; a window there stays. Only a
+    // title bar that no screen shows is pulled onto the nearest screen.
+    void pullTitleBarOntoScreens_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QList<QRect>>("areas");
+        QTest::addColumn<QRect>("pulled");
+        const QRect main(0, 0, 1280, 1024);
+        const QRect left(-1280, 0, 1280, 1024);
+        QTest::newRow("negative place on the screen left of the main one")
+            << QRect(-900, 100, 185, 247) << QList<QRect>{main, left} << QRect(-900, 100, 185, 247);
+        QTest::newRow("the same place with no screen there")
+            << QRect(-900, 100, 185, 247) << QList<QRect>{main} << QRect(0, 100, 185, 247);
+        QTest::newRow("18 pixels of the title bar on the screen")
+            << QRect(-167, 100, 185, 247) << QList<QRect>{main} << QRect(0, 100, 185, 247);
+        QTest::newRow("title bar above the screen")
+            << QRect(100, -300, 525, 437) << QList<QRect>{main} << QRect(100, 0, 525, 437);
+        QTest::newRow("title bar half above the screen stays")
+            << QRect(100, -10, 525, 437) << QList<QRect>{main} << QRect(100, -10, 525, 437);
+        QTest::newRow("right of the screen")
+            << QRect(1270, 100, 300, 200) << QList<QRect>{main} << QRect(980, 100, 300, 200);
+        // A shorter screen on the left: the place above it shows on no screen.
+        QTest::newRow("above a shorter screen beside the main one")
+            << QRect(-900, 50, 185, 247) << QList<QRect>{main, QRect(-1280, 200, 1280, 824)}
+            << QRect(-900, 200, 185, 247);
+        QTest::newRow("larger than the screen")
+            << QRect(-2000, -500, 3000, 1400) << QList<QRect>{main} << QRect(0, 0, 3000, 1400);
+    }
+
+    void pullTitleBarOntoScreens()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QList<QRect>, areas);
+        QFETCH(QRect, pulled);
+        QCOMPARE(PullTitleBarOntoScreens(frame, areas), pulled);
+    }
+
     void fitFormToScreenUsesTheAvailableArea()
     {
         QWidget window;

@@ -62,6 +62,7 @@ private slots:
     void closesAfterTheFix();
     void exceptionIsShownAndKeepsTheWindowOpen();
     void helpButtonAsksForQveHlp();
+    void keyboardLeavesTheDefinitionsByTabAndAltLetters();
     void firstShowingWithFailingDefinitionOpensTheWindowModally();
     void firstShowingWithAnExceptionShowsOnlyTheMessage();
     void firstShowingDoesNotOpenAVisibleWindowAgain();
@@ -79,8 +80,8 @@ void UnitDefinitionsWindowTest::designValues()
     QCOMPARE(form.SiListBox->font().pixelSize(), 15);
     QVERIFY(form.SiListBox->font().bold());
     QCOMPARE(form.SiListBox->lineWrapMode(), QPlainTextEdit::NoWrap);
-    QCOMPARE(button(form, "Button1")->text(), QStringLiteral("Help"));
-    QCOMPARE(button(form, "Button2")->text(), QStringLiteral("OK"));
+    QCOMPARE(button(form, "Button1")->text(), QStringLiteral("&Help")); // reads "Help", Alt+H
+    QCOMPARE(button(form, "Button2")->text(), QStringLiteral("&OK"));
     QCOMPARE(memoLines(form), kDefaultLines);
     QVERIFY(!form.isVisible());
 }
@@ -163,6 +164,27 @@ void UnitDefinitionsWindowTest::closesAfterTheFix()
     QCOMPARE(memoLines(form), (QStringList{"J = kg*m\u00B2/s\u00B2", "W = J/s"}));
     QVERIFY(parser.Units.IndexOf(u"W") >= 0);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+// Tab and Alt with a button's letter leave the text as it is: no tab, no letter typed.
+void UnitDefinitionsWindowTest::keyboardLeavesTheDefinitionsByTabAndAltLetters()
+{
+    TEFParser parser;
+    UnitDefinitionsWindow form(parser);
+    QSignalSpy help(&form, &UnitDefinitionsWindow::helpRequested);
+    form.setLines({"N = kg*m/s\u00B2"});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.SiListBox->setFocus();
+    form.SiListBox->moveCursor(QTextCursor::End);
+    QTest::keyClick(form.SiListBox, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button(form, "Button1"));
+    form.SiListBox->setFocus();
+    QTest::keyClick(form.SiListBox, Qt::Key_H, Qt::AltModifier);
+    QTRY_COMPARE(help.count(), 1); // a button pressed by its letter clicks a moment later
+    QCOMPARE(memoLines(form), QStringList{"N = kg*m/s\u00B2"});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+    QTRY_VERIFY(!form.isVisible());
 }
 
 void UnitDefinitionsWindowTest::exceptionIsShownAndKeepsTheWindowOpen()

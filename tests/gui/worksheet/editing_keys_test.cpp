@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -75,6 +76,7 @@ private slots:
     void enterConfirmsTheFontDialogFromEveryField_data();
     void enterConfirmsTheFontDialogFromEveryField();
     void typedTextUsesTheEditorFont();
+    void pastedRichTextLosesOnlyItsBackgrounds();
 };
 
 void EditingKeysTest::insertAddsAnEmptyLineAboveTheCaret_data()
@@ -295,6 +297,14 @@ void EditingKeysTest::ctrlZAndClipboardStayWithTheEditor()
     QCOMPARE(pageLines(memo), QStringList{"abcab"});
     QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(pageLines(memo), QStringList{"abc"});
+    // Redo: Ctrl+Y as on most desktops, and the editor's own Ctrl+Shift+Z.
+    QTest::keyClick(&memo, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(pageLines(memo), QStringList{"abcab"});
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(pageLines(memo), QStringList{"abcab"});
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(pageLines(memo), QStringList{"abc"});
     select(memo, 0, 1, 3);
     QTest::keyClick(&memo, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(pageLines(memo), QStringList{"a"});
@@ -432,6 +442,45 @@ void EditingKeysTest::typedTextUsesTheEditorFont()
     QVERIFY(!memo.tabChangesFocus());
     QTest::keyClick(&memo, Qt::Key_Tab);
     QCOMPARE(pageLines(memo), QStringList{"3*4\t"});
+}
+
+// Text copied from a dark web page: its fonts and colours stay, its backgrounds (of spans,
+// paragraphs and the page, as CSS or as bgcolor) do not, and Enter then writes a readable line.
+void EditingKeysTest::pastedRichTextLosesOnlyItsBackgrounds()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    auto* data = new QMimeData;
+    data->setHtml(QStringLiteral(
+        "<html><body bgcolor=\"#000000\" style=\"background:#101010\">"
+        "<p style=\"background-color:#202020\"><span style=\"background:#000; color:#e0e0e0; "
+        "font-family:'Liberation Serif'; font-size:14pt\">3*</span><span bgcolor=\"#000000\" "
+        "style=\"background-color:black; color:#ffffff\">4</span></p>"
+        "<div style=\"background:#303030\">1+1</div></body></html>"));
+    data->setText(QStringLiteral("3*4\n1+1"));
+    QApplication::clipboard()->setMimeData(data);
+    QTest::keyClick(&memo, Qt::Key_V, Qt::ControlModifier);
+
+    QCOMPARE(pageLines(memo), (QStringList{"3*4", "1+1"}));
+    auto noBackground = [&memo](int row) {
+        const QTextBlock block = memo.document()->findBlockByNumber(row);
+        if (block.blockFormat().hasProperty(QTextFormat::BackgroundBrush))
+            return false;
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().hasProperty(QTextFormat::BackgroundBrush))
+                return false;
+        return true;
+    };
+    QVERIFY(noBackground(0));
+    QVERIFY(noBackground(1));
+    QCOMPARE(fontAt(memo, 0, 0).family(), QStringLiteral("Liberation Serif"));
+    QCOMPARE(fontAt(memo, 0, 0).pointSize(), 14);
+    QCOMPARE(lineRuns(memo, 0), (QList<Run>{{"3*", QColor(0xe0, 0xe0, 0xe0)}, {"4", Qt::white}}));
+
+    setCaret(memo, 0, 0);
+    QTest::keyClick(&memo, Qt::Key_Return);
+    QCOMPARE(lineRuns(memo, 0), (QList<Run>{{"3*4 = 12", kBlack}}));
+    QVERIFY(noBackground(0));
 }
 
 QTEST_MAIN(EditingKeysTest)

@@ -140,10 +140,11 @@ void MenusTest::mainMenuCaptions()
              (QStringList{"Text laden", "Text speichern", "Drucken...", "Als PDF speichern...", "-",
                           "Neue Seite", "-", "Ende"}));
     QCOMPARE(captions(*topMenu(w.mainWindow, "Bearbeiten")),
-             (QStringList{"Undo                         ^Z", "-", "Alles kopieren",
-                          "Kopieren                   ^C", "Einf\u00FCgen                   ^V",
-                          "-", "Blatt L\u00F6schen", "-", "Blatt neu berechnen   F9",
-                          "Alle Variablen l\u00F6schen", "-", "holen", "zur\u00FCck"}));
+             (QStringList{"Undo                         ^Z", "Wiederholen             ^Y", "-",
+                          "Alles kopieren", "Kopieren                   ^C",
+                          "Einf\u00FCgen                   ^V", "-", "Blatt L\u00F6schen", "-",
+                          "Blatt neu berechnen   F9", "Alle Variablen l\u00F6schen", "-", "holen",
+                          "zur\u00FCck", "-", "Diagramm..."}));
     QCOMPARE(captions(*topMenu(w.mainWindow, "Optionen")),
              (QStringList{"Schrifart...                ^F", "StandardSchrift         ^N",
                           "Fett                           ^B", "Kursiv                        ^K",
@@ -225,8 +226,8 @@ void MenusTest::popupMenuStructure()
 {
     Windows w;
     QMenu& pm = *w.mainWindow.popupMenu();
-    QCOMPARE(captions(pm),
-             (QStringList{"Einf\u00FCgen", "-", "Funktionen", "Variablen", "Einheiten"}));
+    QCOMPARE(captions(pm), (QStringList{"Einf\u00FCgen", "-", "Funktionen", "Variablen",
+                                        "Einheiten", "-", "Diagramm..."}));
     QVERIFY(!pm.actions()[0]->isEnabled());
     QVERIFY(pm.actions()[2]->menu());
     QVERIFY(pm.actions()[3]->menu());
@@ -424,6 +425,8 @@ void MenusTest::copyPasteAndUndoCommands()
     QCOMPARE(pageLines(memo), (QStringList{"eins", "zweieins"}));
     findAction(w.mainWindow, "Undo1")->trigger();
     QCOMPARE(pageLines(memo), (QStringList{"eins", "zwei"}));
+    findAction(w.mainWindow, "Wiederholen1")->trigger();
+    QCOMPARE(pageLines(memo), (QStringList{"eins", "zweieins"}));
 
     // Undo takes back an evaluated line as a whole.
     setPageLines(memo, {"2+3"});

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A diagram's points as CSV text: a header with the axis titles, one row per point, ";" between
+// the columns, the values in the axis units with a decimal point whatever the locale, and an
+// empty field where a curve has no value.
+#pragma once
+
+#include "diagram/sampling.h"
+
+#include <string>
+
+namespace quorvel {
+
+// UTF-8, each row ended by "\n". «t [s];v*t [m]» then «0;0» ... «10;30». A title holding ";",
+// '"' or a line break is quoted, with '"' doubled, so that columns stay columns.
+std::string WriteCsv(const DiagramData& data);
+
+} // namespace quorvel

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A Picture as an SVG document: UTF-8, valid XML, the picture's title as <title>, texts kept as
+// <text> so that they stay searchable and readable.
+#pragma once
+
+#include "diagram/drawing.h"
+
+#include <string>
+
+namespace quorvel {
+
+std::string WriteSvg(const Picture& picture);
+
+} // namespace quorvel

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "diagram/diagram_command.h"
+
+#include "diagram/diagram_dialog.h"
+#include "diagram/diagram_window.h"
+#include "formula/formula_names.h"
+#include "platform/message_boxes.h"
+#include "worksheet/line_evaluation.h"
+
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTextBlock>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <utility>
+
+namespace quorvel {
+namespace {
+
+QString quoted(const std::u16string& text)
+{
+    return QStringLiteral("\u201E%1\u201C").arg(QString::fromStdU16String(text));
+}
+
+const QString kWhereFormulas = QStringLiteral(
+    " Setzen Sie die Schreibmarke in eine Zeile mit einer Formel (etwa \u201Eweg = v*t\u201C oder "
+    "\u201Ev*t = 30m\u201C) oder markieren Sie solche Zeilen.");
+
+} // namespace
+
+PageDiagram DiagramOfPage(TEFParser& parser, const QTextEdit& page)
+{
+    PageDiagram result;
+    const QTextCursor caret = page.textCursor();
+    const QTextDocument& doc = *page.document();
+    QTextBlock first = doc.findBlock(caret.selectionStart());
+    QTextBlock last = doc.findBlock(caret.selectionEnd());
+    // A selection that ends at the start of a line, as a drag over whole lines does, ends above.
+    if (last != first && caret.selectionEnd() == last.position())
+        last = last.previous();
+    bool tooMany = false;
+    for (QTextBlock b = first; b.isValid(); b = b.next()) {
+        LineFormula line = FormulaOfLine(parser, b.text().toStdU16String());
+        if (!line.formula.empty()) {
+            tooMany = result.curves.size() == kMaxDiagramCurves;
+            if (tooMany)
+                break; // a selection of a long page is not read to its end
+            result.curves.push_back(
+                {std::move(line.formula), std::move(line.shownIn),
+                 u"Zeile " + QString::number(b.blockNumber() + 1).toStdU16String()});
+        }
+        if (b == last)
+            break;
+    }
+
+    if (result.curves.empty()) {
+        result.message =
+            first == last
+                ? QStringLiteral("In Zeile %1 steht keine Formel, die sich zeichnen l\u00E4sst.")
+                      .arg(first.blockNumber() + 1)
+                : QStringLiteral("In den markierten Zeilen %1 bis %2 steht keine Formel, die "
+                                 "sich zeichnen l\u00E4sst.")
+                      .arg(first.blockNumber() + 1)
+                      .arg(last.blockNumber() + 1);
+        result.message += kWhereFormulas;
+        return result;
+    }
+    if (tooMany) {
+        result.curves.clear();
+        result.message = QStringLiteral("Ein Diagramm zeigt h\u00F6chstens %1 Kurven; in den "
+                                        "markierten Zeilen stehen mehr Formeln.")
+                             .arg(kMaxDiagramCurves);
+        return result;
+    }
+
+    for (const CurveRequest& curve : result.curves) {
+        for (std::u16string& name : FormulaVariables(parser, curve.formula)) {
+            if (std::find(result.variables.begin(), result.variables.end(), name) ==
+                result.variables.end())
+                result.variables.push_back(std::move(name));
+        }
+    }
+    if (result.variables.empty()) {
+        QStringList names;
+        for (const CurveRequest& curve : result.curves)
+            names << quoted(curve.formula);
+        result.message =
+            result.curves.size() == 1
+                ? QStringLiteral("Die Formel %1 enth\u00E4lt keine Variable, \u00FCber der sie "
+                                 "gezeichnet werden k\u00F6nnte.")
+                      .arg(names.front())
+                : QStringLiteral("Die Formeln %1 enthalten keine Variable, \u00FCber der sie "
+                                 "gezeichnet werden k\u00F6nnten.")
+                      .arg(names.join(QStringLiteral(", ")));
+        result.curves.clear();
+    }
+    return result;
+}
+
+DiagramCommand::DiagramCommand(TEFParser& parser, DiagramWindow& window, QWidget& parent)
+    : m_parser(parser), m_window(window), m_parent(parent)
+{
+    runDialog = [](DiagramDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+}
+
+void DiagramCommand::run(const QTextEdit& page)
+{
+    PageDiagram found = DiagramOfPage(m_parser, page);
+    if (!found.message.isEmpty()) {
+        ShowInfo(found.message, &m_parent);
+        return;
+    }
+    DiagramDialog dialog(m_parser, std::move(found.curves), found.variables, &m_parent);
+    dialog.chooseVariable(m_variable);
+    dialog.pointsBox->setValue(m_points);
+    if (!runDialog(dialog))
+        return;
+    m_variable = dialog.variableBox->currentText();
+    m_points = dialog.pointsBox->value();
+    m_window.showDiagram(std::move(dialog.data()));
+}
+
+} // namespace quorvel

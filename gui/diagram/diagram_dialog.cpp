@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "diagram/diagram_dialog.h"
+
+#include "base/quorvel_error.h"
+#include "platform/message_boxes.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace quorvel {
+namespace {
+
+// A label that names its field for the mnemonic and for screen readers.
+void addRow(QFormLayout* form, const QString& caption, QWidget* field, const QString& name)
+{
+    auto* label = new QLabel(caption);
+    label->setBuddy(field);
+    field->setAccessibleName(name);
+    form->addRow(label, field);
+}
+
+QString formulaList(const std::vector<CurveRequest>& curves)
+{
+    QStringList formulas;
+    for (const CurveRequest& curve : curves)
+        formulas << QString::fromStdU16String(curve.formula);
+    return formulas.join(QStringLiteral(", "));
+}
+
+// A large diagram takes a moment to sample.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+DiagramDialog::DiagramDialog(TEFParser& parser, std::vector<CurveRequest> curves,
+                             const std::vector<std::u16string>& variables, QWidget* parent)
+    : QDialog(parent), m_parser(parser), m_curves(std::move(curves))
+{
+    setObjectName(QStringLiteral("DiagrammDialog"));
+    setWindowTitle(QStringLiteral("Diagramm"));
+    setMinimumWidth(360); // room for quantities such as «-2.5km/h»
+
+    auto* shown = new QLabel(
+        (m_curves.size() == 1 ? QStringLiteral("Formel: ") : QStringLiteral("Formeln: ")) +
+        formulaList(m_curves));
+    shown->setObjectName(QStringLiteral("Formeln"));
+    shown->setWordWrap(true);
+    shown->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    variableBox = new QComboBox;
+    variableBox->setObjectName(QStringLiteral("Variable"));
+    for (const std::u16string& name : variables)
+        variableBox->addItem(QString::fromStdU16String(name));
+    fromEdit = new QLineEdit;
+    fromEdit->setObjectName(QStringLiteral("Von"));
+    toEdit = new QLineEdit;
+    toEdit->setObjectName(QStringLiteral("Bis"));
+    const QString quantity = QStringLiteral("Eine Gr\u00F6\u00DFe mit Einheit, etwa 0s oder 2.5km; "
+                                            "auch eine Formel mit Variablen der Seite.");
+    fromEdit->setAccessibleDescription(quantity);
+    toEdit->setAccessibleDescription(quantity);
+    pointsBox = new QSpinBox;
+    pointsBox->setObjectName(QStringLiteral("Punkte"));
+    pointsBox->setRange(kMinDiagramPoints, kMaxDiagramPoints);
+    pointsBox->setValue(kDefaultDiagramPoints);
+
+    auto* form = new QFormLayout;
+    addRow(form, QStringLiteral("&Variable:"), variableBox, QStringLiteral("Variable"));
+    addRow(form, QStringLiteral("v&on:"), fromEdit, QStringLiteral("von"));
+    addRow(form, QStringLiteral("&bis:"), toEdit, QStringLiteral("bis"));
+    addRow(form, QStringLiteral("&Punkte:"), pointsBox, QStringLiteral("Anzahl der Punkte"));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(shown);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    connect(variableBox, &QComboBox::currentIndexChanged, this, &DiagramDialog::fillRange);
+    fillRange();
+    fromEdit->setFocus();
+}
+
+void DiagramDialog::chooseVariable(const QString& name)
+{
+    const int index = variableBox->findText(name);
+    if (index >= 0)
+        variableBox->setCurrentIndex(index);
+}
+
+void DiagramDialog::fillRange()
+{
+    const SweepRange range = DefaultSweep(m_parser, variableBox->currentText().toStdU16String());
+    fromEdit->setText(QString::fromStdU16String(range.from));
+    toEdit->setText(QString::fromStdU16String(range.to));
+}
+
+QString DiagramDialog::attempt()
+{
+    DiagramRequest request;
+    request.curves = m_curves;
+    request.variable = variableBox->currentText().toStdU16String();
+    request.from = fromEdit->text().toStdU16String();
+    request.to = toEdit->text().toStdU16String();
+    request.points = pointsBox->value();
+    try {
+        const WaitCursor wait;
+        m_data = SampleDiagram(m_parser, request);
+    } catch (const QuorvelError& refusal) {
+        return QString::fromStdU16String(refusal.message());
+    }
+    return {};
+}
+
+void DiagramDialog::done(int result)
+{
+    if (result == QDialog::Accepted) {
+        const QString refusal = attempt();
+        if (!refusal.isEmpty()) {
+            ShowInfo(refusal, this);
+            return;
+        }
+    }
+    QDialog::done(result);
+}
+
+} // namespace quorvel

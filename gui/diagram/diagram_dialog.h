@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The dialog before a diagram: which variable to sweep, from where to where, and at how many
+// points. OK samples the formulas with the page's evaluator; when the engine refuses (a range
+// of the wrong dimension, formulas of different dimensions, ...), its message is shown and the
+// dialog stays open for the correction.
+#pragma once
+
+#include "diagram/sampling.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace quorvel {
+
+class DiagramDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // variables: those the formulas use, at least one; the first is chosen.
+    DiagramDialog(TEFParser& parser, std::vector<CurveRequest> curves,
+                  const std::vector<std::u16string>& variables, QWidget* parent = nullptr);
+
+    // Chooses the variable, when it is one of the list, and fills von and bis for it.
+    void chooseVariable(const QString& name);
+
+    // Samples with the fields as they stand. Empty on success, with the diagram in data();
+    // else the engine's German message.
+    QString attempt();
+    DiagramData& data() { return m_data; }
+
+    QComboBox* variableBox = nullptr;
+    QLineEdit* fromEdit = nullptr;
+    QLineEdit* toEdit = nullptr;
+    QSpinBox* pointsBox = nullptr;
+
+public slots:
+    void done(int result) override;
+
+private:
+    void fillRange();
+
+    TEFParser& m_parser;
+    std::vector<CurveRequest> m_curves;
+    DiagramData m_data;
+};
+
+} // namespace quorvel

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "diagram/diagram_window.h"
+
+#include "diagram/csv_writer.h"
+#include "diagram/diagram_view.h"
+#include "diagram/picture_files.h"
+#include "platform/message_boxes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+
+namespace quorvel {
+namespace {
+
+// Smaller windows still give files and paper room for the ticks and titles.
+constexpr double kMinExportWidth = 640.0;
+constexpr double kMinExportHeight = 400.0;
+
+const QString kHint = QStringLiteral(
+    "Vergr\u00F6\u00DFern: Mausrad, Rechteck ziehen oder Strg++ \u00B7 Verkleinern: Strg+- \u00B7 "
+    "Verschieben: Pfeiltasten \u00B7 Ganzes Diagramm: Strg+0 oder Doppelklick");
+
+// The filters of the file dialog and the suffix each adds to a name typed without one.
+const QStringList kFilters{QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("SVG-Grafik (*.svg)"),
+                           QStringLiteral("PDF-Dokument (*.pdf)")};
+const QStringList kSuffixes{QStringLiteral("png"), QStringLiteral("svg"), QStringLiteral("pdf")};
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QAction* keyAction(QWidget* window, const QList<QKeySequence>& keys)
+{
+    auto* action = new QAction(window);
+    action->setShortcuts(keys);
+    window->addAction(action);
+    return action;
+}
+
+} // namespace
+
+DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Diagramm"));
+    setWindowTitle(QStringLiteral("Diagramm"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    m_view = new DiagramView(this);
+    QPushButton* save = button(this, "BildSpeichern", QStringLiteral("Als &Bild speichern..."));
+    QPushButton* copy = button(this, "Kopieren", QStringLiteral("&Kopieren"));
+    QPushButton* values = button(this, "WerteKopieren", QStringLiteral("&Werte kopieren"));
+    QPushButton* print = button(this, "Drucken", QStringLiteral("&Drucken..."));
+    m_whole = button(this, "GanzesDiagramm", QStringLiteral("&Ganzes Diagramm"));
+    m_whole->setToolTip(QStringLiteral("Strg+0"));
+    m_status = new QLabel(kHint, this);
+    m_status->setObjectName(QStringLiteral("Status"));
+    m_status->setAccessibleName(QStringLiteral("Werte unter dem Mauszeiger"));
+    // The hint may be wider than a small window; it is cut rather than widening the window.
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {save, copy, values, print})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(m_whole);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 4);
+    layout->addLayout(buttons);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(m_status);
+
+    connect(save, &QPushButton::clicked, this, &DiagramWindow::onSavePicture);
+    connect(copy, &QPushButton::clicked, this, &DiagramWindow::onCopyPicture);
+    connect(values, &QPushButton::clicked, this, &DiagramWindow::onCopyValues);
+    connect(print, &QPushButton::clicked, this, &DiagramWindow::onPrint);
+    connect(m_whole, &QPushButton::clicked, m_view, &DiagramView::showWhole);
+    connect(m_view, &DiagramView::rangesChanged, this, &DiagramWindow::onRangesChanged);
+    connect(m_view, &DiagramView::pointerMoved, this, &DiagramWindow::onPointerMoved);
+
+    // Whichever control has the focus: zoom keys as in other viewers, Esc closes.
+    connect(keyAction(this, {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}),
+            &QAction::triggered, m_view, &DiagramView::zoomIn);
+    connect(keyAction(this, {QKeySequence::ZoomOut}), &QAction::triggered, m_view,
+            &DiagramView::zoomOut);
+    connect(keyAction(this, {QKeySequence(Qt::CTRL | Qt::Key_0)}), &QAction::triggered, m_view,
+            &DiagramView::showWhole);
+    connect(keyAction(this, {QKeySequence(Qt::Key_Escape)}), &QAction::triggered, this,
+            &QWidget::close);
+
+    runSaveDialog = [this](const QString& preset) {
+        QFileDialog dialog(this, QStringLiteral("Als Bild speichern"), preset,
+                           kFilters.join(QStringLiteral(";;")));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(kSuffixes.first());
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+            dialog.setDefaultSuffix(kSuffixes.value(kFilters.indexOf(f), kSuffixes.first()));
+        });
+        dialog.selectFile(preset);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    runPreview = [](QPrintPreviewDialog& dialog) { dialog.exec(); };
+
+    resize(760, 560);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    onRangesChanged();
+}
+
+void DiagramWindow::showDiagram(DiagramData diagram)
+{
+    m_view->setData(std::move(diagram));
+    setWindowTitle(QStringLiteral("Diagramm: ") + m_view->accessibleName());
+    m_status->setText(kHint);
+    show();
+    raise();
+    activateWindow();
+    m_view->setFocus();
+}
+
+void DiagramWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_hasPlace = true;
+}
+
+DiagramLayout DiagramWindow::exportLayout() const
+{
+    return m_view->layoutAt(std::max(kMinExportWidth, static_cast<double>(m_view->width())),
+                            std::max(kMinExportHeight, static_cast<double>(m_view->height())));
+}
+
+void DiagramWindow::onRangesChanged()
+{
+    m_whole->setEnabled(m_view->isZoomed());
+}
+
+void DiagramWindow::onPointerMoved(const QString& values)
+{
+    m_status->setText(values.isEmpty() ? kHint : values);
+}
+
+void DiagramWindow::onSavePicture()
+{
+    const QString name = QStringLiteral("Diagramm");
+    const QString path = runSaveDialog(m_folder.isEmpty() ? name : QDir(m_folder).filePath(name));
+    if (path.isEmpty())
+        return;
+    m_folder = QFileInfo(path).absolutePath();
+    const QString error = SavePicture(exportLayout().picture, path);
+    if (!error.isEmpty())
+        ShowInfo(error, this);
+}
+
+void DiagramWindow::onCopyPicture()
+{
+    QApplication::clipboard()->setImage(
+        PictureImage(exportLayout().picture, kPicturePixelsPerUnit));
+}
+
+void DiagramWindow::onCopyValues()
+{
+    const QByteArray csv = QByteArray::fromStdString(WriteCsv(m_view->data()));
+    auto* mime = new QMimeData;
+    mime->setText(QString::fromUtf8(csv));
+    mime->setData(QStringLiteral("text/csv"), csv);
+    QApplication::clipboard()->setMimeData(mime);
+}
+
+void DiagramWindow::onPrint()
+{
+    const Picture picture = exportLayout().picture;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromStdU16String(picture.title));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("DiagrammVorschau"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [&picture](QPrinter* device) { PaintOnPages(picture, *device); });
+    runPreview(dialog);
+}
+
+} // namespace quorvel

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// DiagramWindow ("Diagramm"): one diagram at a time, zoomable, with the values under the pointer
+// in a status line, and the commands that take it elsewhere: "Als Bild speichern..." (PNG, SVG,
+// PDF), "Kopieren" (the picture), "Werte kopieren" (the points as CSV text) and "Drucken...".
+// Files, clipboard and paper show the ranges the window shows.
+#pragma once
+
+#include "diagram/sampling.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QPrintPreviewDialog;
+class QPushButton;
+
+namespace quorvel {
+
+class DiagramView;
+struct DiagramLayout;
+
+class DiagramWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Created hidden at program start, so that its place is read with the other windows'.
+    explicit DiagramWindow(QWidget* parent = nullptr);
+
+    // Shows the diagram in place of the one shown before and brings the window to the front.
+    void showDiagram(DiagramData diagram);
+
+    DiagramView* view() const { return m_view; }
+
+    // Whether the window has a place worth keeping in the settings: it has been shown, or its
+    // place was read from them. A window never shown has only its designed place, and a
+    // settings file that never held one stays as it was.
+    bool hasPlace() const { return m_hasPlace; }
+    void setHasPlace() { m_hasPlace = true; }
+
+    void onSavePicture();
+    void onCopyPicture();
+    void onCopyValues();
+    void onPrint();
+
+    // The dialogs, replaceable in tests: the file dialog gets the preset name and gives the
+    // chosen file or nothing; the print preview is shown modally by runPreview.
+    std::function<QString(const QString&)> runSaveDialog;
+    std::function<void(QPrintPreviewDialog&)> runPreview;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // What files, clipboard and paper get: the visible ranges, at the view's size but no
+    // smaller than a page of a report wants.
+    DiagramLayout exportLayout() const;
+    void onRangesChanged();
+    void onPointerMoved(const QString& values);
+
+    DiagramView* m_view = nullptr;
+    QPushButton* m_whole = nullptr;
+    QLabel* m_status = nullptr;
+    QString m_folder; // where the last picture was saved
+    bool m_hasPlace = false;
+};
+
+} // namespace quorvel

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Diagrams for the window tests, sampled as the dialog samples them: page lines evaluated, then
+// formulas over one variable.
+#pragma once
+
+#include "diagram/sampling.h"
+#include "unit_definitions/unit_compiler.h"
+#include "worksheet/line_evaluation.h"
+
+#include <initializer_list>
+#include <string>
+
+namespace quorvel::test {
+
+inline DiagramData sampleDiagram(std::initializer_list<std::u16string_view> page,
+                                 std::initializer_list<std::u16string> formulas,
+                                 std::u16string variable, std::u16string from, std::u16string to,
+                                 std::int32_t points)
+{
+    TEFParser parser;
+    std::vector<std::u16string> units = DefaultUnitDefinitions();
+    CompileUnitDefinitions(parser, units);
+    LineEvaluator lines(parser);
+    for (const std::u16string_view line : page)
+        lines.EvalSheetLine(line, 0);
+    DiagramRequest request;
+    for (const std::u16string& formula : formulas)
+        request.curves.push_back({formula, {}, {}});
+    request.variable = std::move(variable);
+    request.from = std::move(from);
+    request.to = std::move(to);
+    request.points = points;
+    return SampleDiagram(parser, request);
+}
+
+// v*t over t from 0s to 10s in 11 points, v = 3m/s: the values 0, 3, ... 30 m.
+inline DiagramData distanceDiagram()
+{
+    return sampleDiagram({u"v = 3m/s"}, {u"v*t"}, u"t", u"0s", u"10s", 11);
+}
+
+} // namespace quorvel::test

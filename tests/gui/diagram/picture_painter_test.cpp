@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The painter against the values: the curve's pixels where the diagram's numbers put them, no
+// pixels across a gap, and the axis titles painted at their anchors, the y title upright.
+#include "diagram_samples.h"
+
+#include "diagram/diagram_layout.h"
+#include "diagram/picture_files.h"
+
+#include <QImage>
+#include <QTest>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+// How many pixels of the box around `at` (picture units, scaled) are near the colour.
+int pixelsNear(const QImage& image, QPointF at, double scale, int radius, const QColor& colour)
+{
+    const QPoint centre = (at * scale).toPoint();
+    int n = 0;
+    for (int y = centre.y() - radius; y <= centre.y() + radius; ++y) {
+        for (int x = centre.x() - radius; x <= centre.x() + radius; ++x) {
+            if (!image.valid(x, y))
+                continue;
+            const QColor c = image.pixelColor(x, y);
+            const int distance = std::abs(c.red() - colour.red()) +
+                                 std::abs(c.green() - colour.green()) +
+                                 std::abs(c.blue() - colour.blue());
+            n += distance < 90 ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+int inkIn(const QImage& image, const QRectF& box)
+{
+    int n = 0;
+    const QRect r = box.toAlignedRect() & image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+    return n;
+}
+
+const TextItem* textItem(const Picture& picture, const std::u16string& text)
+{
+    for (const PictureItem& item : picture.items) {
+        if (const auto* t = std::get_if<TextItem>(&item); t && t->text == text)
+            return t;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class PicturePainterTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theCurveLiesWhereItsValuesSay_data();
+    void theCurveLiesWhereItsValuesSay();
+    void axisTitlesArePaintedAtTheirAnchors();
+};
+
+void PicturePainterTest::theCurveLiesWhereItsValuesSay_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::newRow("one pixel per unit") << 1.0;
+    QTest::newRow("as files and the clipboard") << kPicturePixelsPerUnit;
+}
+
+void PicturePainterTest::theCurveLiesWhereItsValuesSay()
+{
+    QFETCH(double, scale);
+    // v*t with a gap at t = 5s, where the formula divides zero by zero.
+    const DiagramData data =
+        sampleDiagram({u"v = 3m/s"}, {u"v*t*(t-5s)/(t-5s)"}, u"t", u"0s", u"10s", 11);
+    const DiagramLayout l = LayoutDiagram(data, {400.0, 300.0, {}, {}});
+    const QImage image = PictureImage(l.picture, scale);
+    QCOMPARE(image.size(), QSize(400, 300) * scale);
+    const Colour c = CurveColour(0);
+    const QColor curve(c.r, c.g, c.b);
+    const auto at = [&](double t) { return QPointF(XPosition(l, t), YPosition(l, 3.0 * t)); };
+
+    for (const double t : {0.5, 2.0, 3.5, 6.5, 8.0, 9.5})
+        QVERIFY2(pixelsNear(image, at(t), scale, 1, curve) > 0, qPrintable(QString::number(t)));
+    // Off the curve, and across the gap, nothing of its colour.
+    QCOMPARE(pixelsNear(image, at(2.0) + QPointF(0.0, -12.0), scale, 2, curve), 0);
+    for (const double t : {4.5, 5.0, 5.5})
+        QVERIFY2(pixelsNear(image, at(t), scale, 2, curve) == 0, qPrintable(QString::number(t)));
+}
+
+void PicturePainterTest::axisTitlesArePaintedAtTheirAnchors()
+{
+    const DiagramData data = distanceDiagram();
+    const DiagramLayout l = LayoutDiagram(data, {500.0, 350.0, {}, {}});
+    const QImage image = PictureImage(l.picture, 1.0);
+    const TextItem* x = textItem(l.picture, u"t [s]");
+    const TextItem* y = textItem(l.picture, u"v*t [m]");
+    QVERIFY(x && y);
+    QCOMPARE(x->anchor, TextAnchor::Middle);
+    QCOMPARE(y->rotation, -90.0);
+
+    // Centred on their anchors: ink on both sides. The y title reads upwards, so its ink lies
+    // above and below its anchor, with the letters' tops to the left of it.
+    const double h = x->size;
+    QVERIFY(inkIn(image, {x->at.x - 3 * h, x->at.y - h, 3 * h, h + 2}) > 10);
+    QVERIFY(inkIn(image, {x->at.x, x->at.y - h, 3 * h, h + 2}) > 10);
+    QVERIFY(inkIn(image, {y->at.x - h, y->at.y - 3 * h, h + 2, 3 * h}) > 10);
+    QVERIFY(inkIn(image, {y->at.x - h, y->at.y, h + 2, 3 * h}) > 10);
+}
+
+QTEST_MAIN(PicturePainterTest)
+#include "picture_painter_test.moc"

@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// quorvel-calc --diagramm: its options, and the program writing SVG and CSV files as a script
+// would call it.
+#include "process_runner.h"
+
+#include "command_line.h"
+#include "sheet_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <stdlib.h>
+
+namespace quorvel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+using calc::ExitFailure;
+using calc::ExitLineFailed;
+using calc::ExitOk;
+
+ProcessResult calc(std::vector<std::string> args)
+{
+    args.insert(args.begin(), QUORVEL_CALC_PATH);
+    return RunProcess(args);
+}
+
+// A fresh folder for output files, removed with everything in it.
+class Folder
+{
+public:
+    Folder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "quorvel-diagram-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~Folder() { fs::remove_all(m_path); }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    std::vector<std::string> files() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_path))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    fs::path m_path;
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+const std::vector<std::string> kWay = {"-e",         "v = 3m/s", "--diagramm", "v*t",
+                                       "--variable", "t",        "--von",      "0s",
+                                       "--bis",      "10s",      "--punkte",   "11"};
+
+std::vector<std::string> wayTo(const std::string& output)
+{
+    std::vector<std::string> args = kWay;
+    args.insert(args.end(), {"--ausgabe", output});
+    return args;
+}
+
+TEST(DiagramCommandLine, DiagramOptionsGoTogether)
+{
+    const auto error = [](std::vector<std::string_view> args) {
+        return calc::ParseCommandLine(args).error;
+    };
+    const auto parsed = calc::ParseCommandLine(
+        std::vector<std::string_view>{"--diagramm", "v*t", "--variable", "t", "--von=0s", "--bis",
+                                      "10s", "--punkte", "11", "--ausgabe", "weg.CSV"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    const calc::DiagramOptions& d = parsed.options->diagram;
+    EXPECT_EQ(d.formula, "v*t");
+    EXPECT_EQ(d.variable, "t");
+    EXPECT_EQ(d.from, "0s");
+    EXPECT_EQ(d.to, "10s");
+    EXPECT_EQ(d.points, 11);
+    EXPECT_EQ(d.output, "weg.CSV") << "the suffix in any case";
+
+    EXPECT_EQ(error({"--von", "0s"}), "--von gilt nur zusammen mit --diagramm");
+    EXPECT_EQ(error({"--diagramm", "x", "--von", "0", "--ausgabe", "a.svg"}),
+              "--diagramm braucht auch --variable, --bis");
+    EXPECT_EQ(error({"--diagramm", "x", "--variable", "x", "--von", "0", "--bis", "1", "--ausgabe",
+                     "a.png"}),
+              "--ausgabe: die Endung wählt das Format, .svg oder .csv: „a.png“");
+    EXPECT_EQ(error({"--json", "--diagramm", "x", "--variable", "x", "--von", "0", "--bis", "1",
+                     "--ausgabe", "a.svg"}),
+              "--json und --diagramm schließen einander aus");
+    for (const char* points : {"", "zehn", "1.5", "11x", "99999999999"})
+        EXPECT_FALSE(
+            calc::ParseCommandLine(std::vector<std::string_view>{"--punkte", points}).options)
+            << points;
+}
+
+TEST(DiagramProgram, TheWayOfAMovingBodyAsCsv)
+{
+    const Folder folder;
+    const ProcessResult r = calc(wayTo(folder / "weg.csv"));
+    EXPECT_EQ(r.status, ExitOk);
+    EXPECT_EQ(r.out, "") << "the sheet's results are not printed";
+    EXPECT_EQ(r.err, "");
+    const std::string csv = readFile(folder / "weg.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 12);
+    EXPECT_TRUE(csv.starts_with("t [s];v*t [m]\n0;0\n1;3\n")) << csv;
+    EXPECT_TRUE(csv.ends_with("\n10;30\n")) << csv;
+    EXPECT_EQ(folder.files(), std::vector<std::string>{"weg.csv"}) << "no temporary file left";
+}
+
+TEST(DiagramProgram, SvgIsTheLaidOutPicture)
+{
+    const Folder folder;
+    std::vector<std::string> args = wayTo(folder / "weg.svg");
+    args[3] = "v*t = km"; // as on a line, the old result's unit chooses
+    const ProcessResult r = calc(args);
+    EXPECT_EQ(r.status, ExitOk) << r.err;
+    const std::string svg = readFile(folder / "weg.svg");
+    EXPECT_TRUE(svg.starts_with("<?xml")) << svg.substr(0, 100);
+    EXPECT_NE(svg.find(" width=\"800\""), std::string::npos);
+    EXPECT_NE(svg.find("<title>v*t [km] \xC3\xBC"
+                       "ber t [s]</title>"),
+              std::string::npos);
+    EXPECT_NE(svg.find(">t [s]</text>"), std::string::npos);
+    EXPECT_NE(svg.find("<polyline class=\"curve\""), std::string::npos);
+}
+
+TEST(DiagramProgram, ExitStatusSaysWhetherAPointHasAValue)
+{
+    const Folder folder;
+    ProcessResult r = calc({"-e", "3m+2s", "--diagramm", "x/0", "--variable", "x", "--von", "0",
+                            "--bis", "1", "--punkte", "3", "--ausgabe", folder / "null.csv"});
+    EXPECT_EQ(r.status, ExitLineFailed);
+    EXPECT_EQ(r.err, "Zeile 1: 3m+2s = unit confilct\n"
+                     "quorvel-calc: 3 von 3 Punkten ohne Wert; der erste bei x = 0: Division by "
+                     "zero in SiDiv\n")
+        << "the sheet's failing lines and the points without value";
+    EXPECT_EQ(readFile(folder / "null.csv"), "x;x/0\n0;\n0.5;\n1;\n") << "written all the same";
+
+    r = calc({"--diagramm", "1/x", "--variable", "x", "--von", "-1", "--bis", "1", "--punkte", "3",
+              "--ausgabe", folder / "pol.csv"});
+    EXPECT_EQ(r.status, ExitOk) << "one gap, two values";
+    EXPECT_EQ(r.err, "quorvel-calc: 1 von 3 Punkten ohne Wert; bei x = 0: Division by zero in "
+                     "SiDiv\n");
+}
+
+TEST(DiagramProgram, RefusedRequestsAndWriteErrorsExitWithTwoAndWriteNothing)
+{
+    const Folder folder;
+    const std::string keep = folder / "alt.csv";
+    std::ofstream(keep) << "alt\n";
+    std::vector<std::string> args = wayTo(keep);
+    args[5] = "T";
+    ProcessResult r = calc(args);
+    EXPECT_EQ(r.status, ExitFailure);
+    EXPECT_EQ(r.err, "quorvel-calc: „T“ ist keine Variable der Formel „v*t“ (Variablen: v, t).\n");
+    EXPECT_EQ(readFile(keep), "alt\n") << "the old file stays";
+
+    args = wayTo(keep);
+    args[9] = "10m";
+    EXPECT_EQ(calc(args).status, ExitFailure) << "dimensions of --von and --bis";
+    EXPECT_EQ(readFile(keep), "alt\n");
+    EXPECT_EQ(calc({"--diagramm", "VARS", "--variable", "x", "--von", "0", "--bis", "1",
+                    "--ausgabe", keep})
+                  .err,
+              "quorvel-calc: --diagramm: keine Formel: „VARS“\n");
+
+    r = calc(wayTo(folder / "fehlt/weg.csv"));
+    EXPECT_EQ(r.status, ExitFailure);
+    EXPECT_EQ(r.err, "quorvel-calc: „" + (folder / "fehlt/weg.csv") +
+                         "“ nicht geschrieben: Die Datei oder ihr Ordner ist nicht vorhanden\n");
+    fs::create_directory(folder / "ordner.svg");
+    r = calc(wayTo(folder / "ordner.svg"));
+    EXPECT_EQ(r.status, ExitFailure);
+    EXPECT_TRUE(r.err.ends_with("nicht geschrieben: Dort liegt ein Ordner\n")) << r.err;
+
+    r = calc(wayTo(keep));
+    EXPECT_EQ(r.status, ExitOk) << "an existing file is replaced whole";
+    EXPECT_TRUE(readFile(keep).ends_with("10;30\n"));
+    fs::create_symlink("alt.csv", folder / "link.csv");
+    EXPECT_EQ(calc(wayTo(folder / "link.csv")).status, ExitOk);
+    EXPECT_TRUE(fs::is_symlink(folder / "link.csv")) << "the link stays, its file is replaced";
+    EXPECT_EQ(folder.files(), (std::vector<std::string>{"alt.csv", "link.csv", "ordner.svg"}));
+}
+
+TEST(DiagramProgram, HelpExplainsTheDiagramMode)
+{
+    const ProcessResult r = calc({"--help"});
+    for (const char* part : {"--diagramm FORMEL", "--variable NAME", "--von GRÖSSE", "--punkte N",
+                             "--ausgabe DATEI", ".svg", ".csv", "ohne dessen\nErgebnisse"})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part;
+}
+
+} // namespace
+} // namespace quorvel::testing
