@@ -252,6 +252,8 @@ start_display() {
 wm_ready() { kill -0 "$wm_pid" 2>/dev/null || fail "openbox ended"; [[ -e $work/wm-ready ]]; }
 start_window_manager() {
   step="starting the window manager"
+  # The mark of an earlier openbox (a check that restarts its display) says nothing about this one.
+  rm -f "$work/wm-ready"
   openbox --sm-disable --startup "touch $work/wm-ready" ${QUORVEL_E2E_OPENBOX_DEBUG:+--debug-focus} \
     >"$work/openbox.log" 2>&1 &
   wm_pid=$!
