@@ -36,7 +36,9 @@ QString resolveLinks(const QString& path)
     return info.isSymLink() ? path : info.filePath();
 }
 
-bool writeAll(int fd, const char* data, qsizetype size)
+} // namespace
+
+bool WriteAll(int fd, const char* data, qsizetype size)
 {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, static_cast<std::size_t>(size));
@@ -50,8 +52,6 @@ bool writeAll(int fd, const char* data, qsizetype size)
     }
     return true;
 }
-
-} // namespace
 
 QString SystemReason(int error)
 {
@@ -101,7 +101,7 @@ QString AtomicFile::write(const QByteArray& bytes)
     }
     int error = 0;
     // A full disk shows up as a short write, or on some file systems only at fsync().
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes.constData(), bytes.size()) ||
+    if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes.constData(), bytes.size()) ||
         ::fsync(fd) != 0)
         error = errno;
     // Network file systems may report a failed write only when the file is closed.

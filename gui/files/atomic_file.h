@@ -49,6 +49,10 @@ QString WriteFileReason(const QString& path, const QByteArray& bytes);
 // Moves the file to the trash, or deletes it where the system has no trash for it.
 QString RemoveToTrash(const QString& path);
 
+// Writes all the bytes to the descriptor, going on after a signal or a short write; false with
+// errno set when the system refuses.
+bool WriteAll(int fd, const char* data, qsizetype size);
+
 // The German words for an error number (base/system_messages.h), as a QString.
 QString SystemReason(int error);
 

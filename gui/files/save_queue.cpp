@@ -23,21 +23,6 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-bool writeAll(int fd, const char* data, qsizetype size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<std::size_t>(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
 } // namespace
 
 SaveQueue::SaveQueue(Report report, std::chrono::milliseconds commitInterval)
@@ -269,7 +254,7 @@ void SaveQueue::writePage(int page, Journal& journal)
 
 void SaveQueue::writeRecords(int page, Journal& journal)
 {
-    if (writeAll(journal.fd, journal.unwritten.constData(), journal.unwritten.size()) &&
+    if (WriteAll(journal.fd, journal.unwritten.constData(), journal.unwritten.size()) &&
         ::fdatasync(journal.fd) == 0) {
         journal.goodLength += journal.unwritten.size();
         journal.unwritten.clear();

@@ -118,6 +118,7 @@ private slots:
     void menuEntriesAreNamedWithoutPaddingAndCarryTheirKeys();
     void windowsPagesAndLabelledFieldsAreNamed();
     void keypadKeysDoNotPassTheFocusThroughTheFunctionBox();
+    void theStartsNoteIsNamedAndLeavesTheKeyboard();
 };
 
 void AccessibilityTest::everyControlOfEveryWindowHasAName()
@@ -314,6 +315,28 @@ void AccessibilityTest::windowsPagesAndLabelledFieldsAreNamed()
              QStringLiteral("Formel:"));
     QCOMPARE(QAccessible::queryAccessibleInterface(title)->text(QAccessible::Name),
              QStringLiteral("Name:"));
+}
+
+// The note of the start (an abnormal end, a file left alone) is named and read out, and waits
+// beside the page, which keeps the keyboard.
+void AccessibilityTest::theStartsNoteIsNamedAndLeavesTheKeyboard()
+{
+    Windows w;
+    w.mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w.mainWindow));
+    w.memo1()->setFocus();
+    ShowNote(
+        QStringLiteral("Quorvel wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF beendet."),
+        &w.mainWindow);
+    auto* note = w.mainWindow.findChild<QWidget*>(QStringLiteral("Hinweis"));
+    QVERIFY(note != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(note));
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(note);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Hinweis"));
+    QVERIFY(iface->text(QAccessible::Description).startsWith(QStringLiteral("Quorvel wurde")));
+    QTest::qWait(50);
+    QCOMPARE(QApplication::activeWindow(), &w.mainWindow);
+    QCOMPARE(QApplication::focusWidget(), w.memo1());
 }
 
 // A window manager makes the keypad the active window when a key is clicked; its keyboard focus
