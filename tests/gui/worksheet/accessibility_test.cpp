@@ -118,7 +118,7 @@ private slots:
     void menuEntriesAreNamedWithoutPaddingAndCarryTheirKeys();
     void windowsPagesAndLabelledFieldsAreNamed();
     void keypadKeysDoNotPassTheFocusThroughTheFunctionBox();
-    void theStartsNoteIsNamedAndLeavesTheKeyboard();
+    void theStartsNoteIsNamedAndReadOut();
 };
 
 void AccessibilityTest::everyControlOfEveryWindowHasAName()
@@ -317,26 +317,19 @@ void AccessibilityTest::windowsPagesAndLabelledFieldsAreNamed()
              QStringLiteral("Name:"));
 }
 
-// The note of the start (an abnormal end, a file left alone) is named and read out, and waits
-// beside the page, which keeps the keyboard.
-void AccessibilityTest::theStartsNoteIsNamedAndLeavesTheKeyboard()
+// The note of the start (an abnormal end, a file left alone) is named and read out. That it
+// leaves the keyboard with the page needs a window manager: tests/e2e/abrupt_endings.sh.
+void AccessibilityTest::theStartsNoteIsNamedAndReadOut()
 {
     Windows w;
-    w.mainWindow.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w.mainWindow));
-    w.memo1()->setFocus();
     ShowNote(
         QStringLiteral("Quorvel wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF beendet."),
         &w.mainWindow);
     auto* note = w.mainWindow.findChild<QWidget*>(QStringLiteral("Hinweis"));
     QVERIFY(note != nullptr);
-    QVERIFY(QTest::qWaitForWindowExposed(note));
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(note);
     QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Hinweis"));
     QVERIFY(iface->text(QAccessible::Description).startsWith(QStringLiteral("Quorvel wurde")));
-    QTest::qWait(50);
-    QCOMPARE(QApplication::activeWindow(), &w.mainWindow);
-    QCOMPARE(QApplication::focusWidget(), w.memo1());
 }
 
 // A window manager makes the keypad the active window when a key is clicked; its keyboard focus
