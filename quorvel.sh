@@ -21,7 +21,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # startup ID in the openbox one.
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-wayland libwayland-dev libxcb1-dev
-          fonts-liberation2 xvfb xauth xdotool x11-utils openbox weston imagemagick
+          zlib1g-dev fonts-liberation2 xvfb xauth xdotool x11-utils openbox weston imagemagick
           nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db mandoc librsvg2-bin)
 # Making and checking the package: dpkg-shlibdeps and dpkg-buildflags, and lintian.
 package_tools=(dpkg-dev lintian)

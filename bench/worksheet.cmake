@@ -13,3 +13,10 @@ if(TARGET quorvel_gui)
   target_link_libraries(startup_bench PRIVATE quorvel_app benchmark::benchmark)
   quorvel_target_options(startup_bench)
 endif()
+
+# The event loop while the program saves continuously, with pages of 10,000 and 1,000,000 lines.
+if(TARGET quorvel_gui)
+  add_executable(saving_bench ${CMAKE_CURRENT_LIST_DIR}/saving_bench.cpp)
+  target_link_libraries(saving_bench PRIVATE quorvel_app benchmark::benchmark)
+  quorvel_target_options(saving_bench)
+endif()

@@ -3,62 +3,72 @@
 
 #include "base/text_encoding.h"
 #include "files/atomic_file.h"
+#include "files/regular_file.h"
 #include "page_layout/long_lines.h"
 #include "page_layout/long_page_layout.h"
 #include "rtf/reader.h"
 #include "rtf/writer.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTextDocument>
 #include <QTextEdit>
 
-#include <memory>
+#include <cerrno>
 
 namespace quorvel {
-namespace {
 
-// Fills doc with the file's text. The file's bytes live only as long as this call: a long page's
-// layout, built next, does not have to share the memory with them.
-bool ReadPageFile(const QString& path, QTextDocument& doc, QString* error)
-{
-    QFile file(path);
-    const bool opened = file.open(QIODevice::ReadOnly);
-    const QByteArray data = opened ? file.readAll() : QByteArray();
-    if (!opened || file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    if (IsRtf(data))
-        return ReadRtf(data, doc, error);
-    const std::u16string text =
-        DecodeTextFile(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
-    doc.setPlainText(QString::fromStdU16String(text));
-    return true;
-}
-
-} // namespace
-
-bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
+std::unique_ptr<QTextDocument> NewPageDocument(const QTextEdit& page)
 {
     // The text goes into a new document that then replaces the page's: filling the document
     // on screen made the editor lay all of it out twice, and a long page loaded four times
     // slower. The new one keeps the page's settings and has the owner that deletes the old.
     const QTextDocument& current = *page.document();
-    auto loaded = std::make_unique<QTextDocument>(current.parent());
-    loaded->setDefaultFont(current.defaultFont());
-    loaded->setDefaultTextOption(current.defaultTextOption());
-    loaded->setDocumentMargin(current.documentMargin());
-    loaded->setIndentWidth(current.indentWidth());
-    if (!ReadPageFile(path, *loaded, error))
-        return false;
+    auto doc = std::make_unique<QTextDocument>(current.parent());
+    doc->setDefaultFont(current.defaultFont());
+    doc->setDefaultTextOption(current.defaultTextOption());
+    doc->setDocumentMargin(current.documentMargin());
+    doc->setIndentWidth(current.indentWidth());
+    return doc;
+}
+
+void ReadPageBytes(const QByteArray& bytes, QTextDocument& doc)
+{
+    if (IsRtf(bytes)) {
+        ReadRtf(bytes, doc);
+        return;
+    }
+    const std::u16string text =
+        DecodeTextFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    doc.setPlainText(QString::fromStdU16String(text));
+}
+
+void ShowDocument(QTextEdit& page, std::unique_ptr<QTextDocument> doc)
+{
     // Before the page shows it: the toolkit's layout would start on all of it at once.
-    if (IsLongPage(*loaded))
-        loaded->setDocumentLayout(new LongPageLayout(loaded.get()));
-    page.setDocument(loaded.release());
+    if (IsLongPage(*doc))
+        doc->setDocumentLayout(new LongPageLayout(doc.get()));
+    page.setDocument(doc.release());
     FollowPageLength(page);
+}
+
+bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
+{
+    std::unique_ptr<QTextDocument> doc = NewPageDocument(page);
+    {
+        // The file's bytes live only as long as this block: a long page's layout, built next,
+        // does not have to share the memory with them.
+        const FileRead file = ReadRegularFile(path);
+        if (file.state != FileRead::State::Regular) {
+            if (error)
+                *error = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
+                             .arg(QDir::toNativeSeparators(path),
+                                  file.state == FileRead::State::Missing ? SystemReason(ENOENT)
+                                                                         : file.reason);
+            return false;
+        }
+        ReadPageBytes(file.bytes, *doc);
+    }
+    ShowDocument(page, std::move(doc));
     return true;
 }
 

@@ -6,14 +6,24 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
+class QTextDocument;
 class QTextEdit;
 
 namespace quorvel {
 
 // Replaces the page's text by the file: RTF with its formatting, any other file as plain text
-// (UTF-16 by its byte-order mark, UTF-8 when valid, else Windows-1252). On failure the page is
-// unchanged and *error says why.
+// (UTF-16 by its byte-order mark, UTF-8 when valid, else Windows-1252). Only a regular file is
+// read. On failure the page is unchanged and *error says why.
 bool LoadDocument(QTextEdit& page, const QString& path, QString* error);
+
+// The steps of LoadDocument for callers that hold the bytes already: a new, empty document with
+// the page's font and settings; the bytes read into it as above; and the document shown in the
+// page in place of its old one, with the long-page layout where the page is long.
+std::unique_ptr<QTextDocument> NewPageDocument(const QTextEdit& page);
+void ReadPageBytes(const QByteArray& bytes, QTextDocument& doc);
+void ShowDocument(QTextEdit& page, std::unique_ptr<QTextDocument> doc);
 
 // Writes the page as RTF, atomically: the old file stays intact when writing fails. Returns an
 // empty text on success, else the German reason naming the file.

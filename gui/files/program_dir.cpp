@@ -3,14 +3,20 @@
 // write there, per user for an installed program.
 #include "files/program_dir.h"
 
+#include "files/atomic_file.h"
+#include "files/regular_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
 #include <optional>
+#include <unistd.h>
 
 namespace quorvel {
 namespace {
@@ -21,6 +27,12 @@ std::optional<ProgramDirChoice>& decided()
     return choice;
 }
 
+QStringList& leftAlone()
+{
+    static QStringList names;
+    return names;
+}
+
 QString withSlash(QString folder)
 {
     if (!folder.endsWith(QLatin1Char('/')))
@@ -28,12 +40,32 @@ QString withSlash(QString folder)
     return folder;
 }
 
-// The permission bits do not tell about read-only mounts, and root passes them all; creating a
-// file is the only sure test.
+// Why no file can be created in the folder, or an empty text when one can. The permission bits
+// do not tell about read-only mounts, and root passes them all; creating a file is the only sure
+// test. A folder that does not exist is judged by the nearest one above it that does.
+QString cannotCreateFilesReason(const QString& folder)
+{
+    QString existing = QDir::cleanPath(folder);
+    while (!QFileInfo(existing).isDir() && existing != QDir::rootPath() && !existing.isEmpty())
+        existing = QFileInfo(existing).absolutePath();
+    QByteArray name =
+        QFile::encodeName(withSlash(existing) + QStringLiteral("quorvel-probe.XXXXXX"));
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return SystemReason(errno);
+    ::close(fd);
+    ::unlink(name.constData());
+    return existing == QDir::cleanPath(folder) ? QString() : SystemReason(ENOENT);
+}
+
 bool canCreateFiles(const QString& folder)
 {
-    QTemporaryFile probe(withSlash(folder) + QStringLiteral("quorvel-probe-XXXXXX"));
-    return probe.open();
+    return cannotCreateFilesReason(folder).isEmpty();
+}
+
+QString withReason(const QString& reason)
+{
+    return reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason);
 }
 
 // An installed program finds its data in ../share/quorvel beside its bin folder.
@@ -63,10 +95,28 @@ bool holdsProgramFiles(const QString& folder)
 
 void SetProgramDir(const QString& folder)
 {
+    leftAlone().clear();
     if (folder.isEmpty())
         decided().reset();
     else
         decided() = ProgramDirChoice{withSlash(folder), QString()};
+}
+
+void SetProgramDir(const ProgramDirChoice& choice)
+{
+    leftAlone().clear();
+    decided() = ProgramDirChoice{withSlash(choice.folder), choice.problem};
+}
+
+void LeaveFileAlone(const QString& name)
+{
+    if (!leftAlone().contains(name))
+        leftAlone() << name;
+}
+
+bool IsFileLeftAlone(const QString& name)
+{
+    return leftAlone().contains(name);
 }
 
 QString SettingsFileName()
@@ -77,6 +127,11 @@ QString SettingsFileName()
 QString PageFileName(int index)
 {
     return index == 0 ? QStringLiteral("QV1.rtf") : QStringLiteral("QV2.rtf");
+}
+
+QString JournalFileName(int index)
+{
+    return index == 0 ? QStringLiteral("QV1.journal") : QStringLiteral("QV2.journal");
 }
 
 QStringList ProgramFileNames()
@@ -98,8 +153,9 @@ ProgramDirChoice ChooseProgramDir(const QString& exeDir, const QString& userDir,
         // became read-only, or by an older version) carry over, once.
         if (!holdsProgramFiles(user)) {
             for (const QString& name : ProgramFileNames()) {
-                if (QFileInfo::exists(exe + name))
-                    QFile::copy(exe + name, user + name);
+                const FileRead original = ReadRegularFile(exe + name);
+                if (original.state == FileRead::State::Regular)
+                    (void)WriteFileReason(user + name, original.bytes);
             }
         }
         return {user, QString()};
@@ -110,10 +166,16 @@ ProgramDirChoice ChooseProgramDir(const QString& exeDir, const QString& userDir,
     QStringList files;
     for (const QString& name : ProgramFileNames())
         files << QStringLiteral("«%1»").arg(name);
+    // Said at the start, so the user knows before working that the session will not be kept,
+    // and again at the exit.
     const QString problem =
-        QStringLiteral("Der Programmordner «%1» ist schreibgeschützt, und der Ordner «%2» kann "
-                       "nicht angelegt werden. %3 wurden nicht gespeichert.")
-            .arg(QDir::toNativeSeparators(exe), QDir::toNativeSeparators(user), files.join(u", "));
+        QStringLiteral("Quorvel kann nichts speichern: Der Programmordner «%1» ist nicht "
+                       "beschreibbar%2, und der Ordner «%3» auch nicht%4. %5 werden nicht "
+                       "gespeichert, die Seiten und Einstellungen dieser Sitzung gehen beim "
+                       "Beenden verloren.")
+            .arg(QDir::toNativeSeparators(exe), withReason(cannotCreateFilesReason(exe)),
+                 QDir::toNativeSeparators(user), withReason(cannotCreateFilesReason(user)),
+                 files.join(u", "));
     return {exe, problem};
 }
 

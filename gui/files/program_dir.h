@@ -16,6 +16,12 @@ QString ProgramDir();
 // Lets tests and the start-up sequence point the program at another folder.
 void SetProgramDir(const QString& folder);
 
+// Files of the program folder (by name, "QV1.rtf") that this session leaves as it found them:
+// they could not be read, or are no regular files, or could not be kept safe before a write.
+// Nothing is written to them until the program folder is set again.
+void LeaveFileAlone(const QString& name);
+bool IsFileLeftAlone(const QString& name);
+
 // Empty when the program folder can be written, else the sentence for the message box that says
 // so and names the files that therefore are not saved.
 QString ProgramDirProblem();
@@ -25,6 +31,9 @@ struct ProgramDirChoice
     QString folder;  // ends with '/'
     QString problem; // as ProgramDirProblem()
 };
+
+// Lets tests decide the folder together with its problem.
+void SetProgramDir(const ProgramDirChoice& choice);
 
 // For a program run from its own folder (a build, a portable copy): that folder when it is
 // writable, otherwise the per-user folder. For a program run from an installed prefix (help files
@@ -45,6 +54,10 @@ QString SettingsFileName();
 
 // The file of worksheet page index: 0 "Berechnung" in "QV1.rtf", 1 "Notizen" in "QV2.rtf".
 QString PageFileName(int index);
+
+// The journal of page index, beside its page file: "QV1.journal", "QV2.journal"
+// (files/page_journal.h).
+QString JournalFileName(int index);
 
 // The files of the program folder that outlive a run: the settings file and the two page files.
 QStringList ProgramFileNames();

@@ -34,6 +34,20 @@ void ShowInfo(const QString& text, QWidget* parent)
     box.exec();
 }
 
+void ShowNote(const QString& text, QWidget* parent)
+{
+    auto* box =
+        new QMessageBox(QMessageBox::Information, boxTitle(), text, QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("Hinweis"));
+    box->setAccessibleName(QStringLiteral("Hinweis"));
+    box->setAccessibleDescription(text);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    // The note waits beside the page; the keys the user types go on reaching the page.
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->show();
+}
+
 void ShowErrorMessage(const QString& text, QWidget* parent)
 {
     QMessageBox box(QMessageBox::Critical, boxTitle(), text, QMessageBox::Ok, parent);

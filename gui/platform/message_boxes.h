@@ -17,6 +17,11 @@ bool ConfirmYesNo(const QString& text, QWidget* parent = nullptr);
 // An information box with a single "OK".
 void ShowInfo(const QString& text, QWidget* parent = nullptr);
 
+// An information box that does not wait for its answer: the windows behind it stay usable, and
+// the one that has the keyboard keeps it. For notes that need no decision, such as what the start
+// found.
+void ShowNote(const QString& text, QWidget* parent = nullptr);
+
 // The message of an exception that no handler expects, as the application's standard error
 // box showed it: the text and an "OK".
 void ShowErrorMessage(const QString& text, QWidget* parent = nullptr);

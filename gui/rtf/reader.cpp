@@ -83,7 +83,12 @@ bool belongsInFontName(char16_t c)
 class Reader
 {
 public:
-    Reader(std::string_view data, QTextDocument& doc) : m_tokens(data), m_cursor(&doc) {}
+    // inserting: the data is a range (WriteRtfRange) that goes in at the cursor; each \par is a
+    // separator in the format of that moment.
+    Reader(std::string_view data, const QTextCursor& cursor, bool inserting = false)
+        : m_tokens(data), m_cursor(cursor), m_inserting(inserting)
+    {
+    }
 
     void read()
     {
@@ -96,6 +101,9 @@ public:
         flushRun();
         m_cursor.endEditBlock();
     }
+
+    // Where the reading ended: behind the last character it inserted.
+    const QTextCursor& cursor() const { return m_cursor; }
 
 private:
     void handle(const Token& token)
@@ -447,6 +455,12 @@ private:
     // One character given by a control word, a control symbol or \uN.
     void character(char16_t c)
     {
+        if (m_state.destination == Destination::Body && m_inserting && c == u'\u2028') {
+            // A range gives back a line break inside a line as the page held it.
+            beginText();
+            m_run.append(QChar(c));
+            return;
+        }
         if (m_state.destination == Destination::Body && (c == u'\u2028' || c == u'\u2029')) {
             endParagraph(); // the line and paragraph separators, like \line and \par
             return;
@@ -467,6 +481,10 @@ private:
     // last line does not add an empty line, and "a\par\par}" is "a" and one empty line.
     void endParagraph()
     {
+        if (m_inserting) {
+            breakParagraph();
+            return;
+        }
         if (m_paragraphEnded) {
             breakParagraph();
         } else if (!m_blockHasText) { // an empty first line keeps the format typing there gets
@@ -569,6 +587,7 @@ private:
 
     rtf::Tokenizer m_tokens;
     QTextCursor m_cursor;
+    const bool m_inserting;
     bool m_done = false;
 
     GroupState m_state;
@@ -622,11 +641,20 @@ bool ReadRtf(QByteArrayView data, QTextDocument& doc, QString* error)
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);
     doc.clear();
-    Reader(withoutLeadingBlanks(data), doc).read();
+    Reader(withoutLeadingBlanks(data), QTextCursor(&doc)).read();
     doc.setUndoRedoEnabled(undo);
     if (error)
         error->clear();
     return true;
+}
+
+void InsertRtf(QByteArrayView data, QTextCursor& cursor)
+{
+    if (!IsRtf(data))
+        return;
+    Reader reader(withoutLeadingBlanks(data), cursor, true);
+    reader.read();
+    cursor = reader.cursor();
 }
 
 } // namespace quorvel

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+class QTextCursor;
 class QTextDocument;
 
 namespace quorvel {
@@ -22,5 +23,11 @@ bool IsRtf(QByteArrayView data);
 // Damaged or hostile data never fails: what can be read is kept. Returns false, with the
 // document unchanged and *error set, only when the data is not RTF at all.
 bool ReadRtf(QByteArrayView data, QTextDocument& doc, QString* error = nullptr);
+
+// Inserts a range that WriteRtfRange (writer.h) wrote at the cursor, which then stands behind
+// it: the first line continues the cursor's line, and each \par is a paragraph separator in the
+// format in force there. Gives back exactly the characters of the range with their formats. Data
+// that is not RTF inserts nothing.
+void InsertRtf(QByteArrayView data, QTextCursor& cursor);
 
 } // namespace quorvel

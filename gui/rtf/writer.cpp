@@ -8,6 +8,7 @@
 #include "rtf/format.h"
 
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
 
@@ -49,7 +50,8 @@ void appendNumber(QByteArray& out, int value)
 // Text as RTF: \'hh where the code page has the character, \uN? (N a signed 16-bit number, one
 // per UTF-16 code unit) otherwise. needDelimiter says that a control word was written last, so
 // text that starts with a letter, digit or blank needs a space between.
-void appendText(QByteArray& out, QStringView text, const rtf::CodePage* page, bool& needDelimiter)
+void appendText(QByteArray& out, QStringView text, const rtf::CodePage* page, bool& needDelimiter,
+                bool lineAsCharacter = false)
 {
     static constexpr char kHex[] = "0123456789abcdef";
     for (const QChar qc : text) {
@@ -63,7 +65,7 @@ void appendText(QByteArray& out, QStringView text, const rtf::CodePage* page, bo
                 out.append(' ');
             out.append(static_cast<char>(c));
             needDelimiter = false;
-        } else if (c == u'\t' || c == u'\u2028') {
+        } else if (c == u'\t' || (c == u'\u2028' && !lineAsCharacter)) {
             out.append(c == u'\t' ? "\\tab" : "\\line");
             needDelimiter = true;
         } else if (const auto byte = c >= 0x80 && page ? page->encode(c) : std::nullopt) {
@@ -83,34 +85,60 @@ void appendText(QByteArray& out, QStringView text, const rtf::CodePage* page, bo
 class Writer
 {
 public:
-    explicit Writer(const QTextDocument& doc) : m_doc(doc), m_defaultFont(doc.defaultFont())
+    // The characters from..to of the document; the whole document when to is negative.
+    Writer(const QTextDocument& doc, int from, int to)
+        : m_doc(doc), m_defaultFont(doc.defaultFont()), m_from(from),
+          m_to(to < 0 ? doc.characterCount() - 1 : to), m_whole(to < 0)
     {
         fontIndex(m_defaultFont.family(), 0); // \deff0
     }
 
     QByteArray write()
     {
-        m_body.reserve(m_doc.characterCount() + m_doc.characterCount() / 4 + 64);
-        for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
+        const int size = std::max(0, m_to - m_from);
+        m_body.reserve(size + size / 4 + 64);
+        for (QTextBlock block = m_doc.findBlock(m_from); block.isValid(); block = block.next()) {
+            const int start = block.position();
+            const int end = start + block.length() - 1; // where its paragraph separator stands
+            if (start > m_to)
+                break;
+            const int pieceFrom = std::max(start, m_from);
+            const int pieceTo = std::min(end, m_to);
             // Finding a block's fragments costs a search of the whole document, worth saving
             // on the many empty lines of a long page.
             bool empty = true;
-            for (auto it = block.length() > 1 ? block.begin() : QTextBlock::iterator(); !it.atEnd();
-                 ++it) {
+            for (auto it = pieceTo > pieceFrom ? block.begin() : QTextBlock::iterator();
+                 !it.atEnd(); ++it) {
                 const QTextFragment fragment = it.fragment();
                 if (!fragment.isValid())
                     continue;
+                const int fragmentFrom = std::max(fragment.position(), pieceFrom);
+                const int fragmentTo = std::min(fragment.position() + fragment.length(), pieceTo);
+                if (fragmentTo <= fragmentFrom)
+                    continue;
                 const RunFormat format = resolve(fragment.charFormat());
                 writeFormat(format);
-                appendText(m_body, fragment.text(),
-                           m_fonts[static_cast<std::size_t>(format.font)].page, m_needDelimiter);
+                // A range keeps a line break inside a line as the character it is.
+                appendText(m_body, textOf(fragment, fragmentFrom, fragmentTo),
+                           m_fonts[static_cast<std::size_t>(format.font)].page, m_needDelimiter,
+                           !m_whole);
                 empty = false;
             }
-            // An empty line keeps the format that typing there would get.
-            if (empty)
-                writeFormat(resolve(block.charFormat()));
-            m_body.append("\\par\n");
-            m_needDelimiter = false;
+            if (m_whole) {
+                // An empty line keeps the format that typing there would get.
+                if (empty)
+                    writeFormat(resolve(block.charFormat()));
+                m_body.append("\\par\n");
+                m_needDelimiter = false;
+            } else if (end < m_to) {
+                // In a range each line end carries its own format, the one typing on an empty
+                // line after it gets, so that a change replayed gives the page exactly as it was.
+                writeFormat(resolve(block.next().charFormat()));
+                m_body.append("\\par\n");
+                m_needDelimiter = false;
+            }
+            if (end >= m_to)
+                break;
         }
         // The header names the fonts and colours the body used, so it is known only now. It is
         // rotated in front of the body inside the one buffer: a long page never exists twice.
@@ -122,6 +150,18 @@ public:
     }
 
 private:
+    // The fragment's characters from..to. A part of a fragment is copied alone: a character typed
+    // into a line of millions must not copy the line.
+    QString textOf(const QTextFragment& fragment, int from, int to) const
+    {
+        if (from == fragment.position() && to == fragment.position() + fragment.length())
+            return fragment.text();
+        QTextCursor cursor(const_cast<QTextDocument*>(&m_doc));
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        return cursor.selectedText();
+    }
+
     QByteArray header()
     {
         QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1031{\\fonttbl";
@@ -245,6 +285,9 @@ private:
 
     const QTextDocument& m_doc;
     const QFont m_defaultFont;
+    const int m_from;
+    const int m_to;
+    const bool m_whole;
     std::vector<FontEntry> m_fonts;
     std::vector<QRgb> m_colours;
     QByteArray m_body;
@@ -256,7 +299,12 @@ private:
 
 QByteArray WriteRtf(const QTextDocument& doc)
 {
-    return Writer(doc).write();
+    return Writer(doc, 0, -1).write();
+}
+
+QByteArray WriteRtfRange(const QTextDocument& doc, int from, int to)
+{
+    return Writer(doc, from, to).write();
 }
 
 } // namespace quorvel

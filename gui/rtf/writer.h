@@ -15,4 +15,10 @@ namespace quorvel {
 // code page (Windows-1252 for character set 0) has are written as \'hh, all others as \uN?.
 QByteArray WriteRtf(const QTextDocument& doc);
 
+// The characters from..to of the document as RTF in the same form, for InsertRtf (reader.h):
+// every paragraph separator inside the range is a \par preceded by its own format, and no \par
+// ends the last line, so the reader gives back exactly the characters of the range with all
+// their formats. Costs in proportion to the range, not to the document.
+QByteArray WriteRtfRange(const QTextDocument& doc, int from, int to);
+
 } // namespace quorvel

@@ -3,11 +3,11 @@
 // document.
 #include "settings_store/component_store.h"
 
+#include "files/regular_file.h"
 #include "settings_store/component_rows.h"
 #include "settings_store/settings_file.h"
 #include "settings_store/store_routines.h"
 
-#include <QFile>
 #include <QWidget>
 
 namespace quorvel {
@@ -20,13 +20,13 @@ std::u16string u16(const QString& text)
 
 IniDocument readDocument(const QString& fileName)
 {
-    QFile file(fileName);
-    // A pipe or a device in place of the file could deliver without end; it is no settings file.
-    if (!file.open(QIODevice::ReadOnly) || file.isSequential() ||
-        file.size() > ComponentStore::kMaxFileSize)
+    // Opening a FIFO in place of the file would wait for a writer, and a device could deliver
+    // without end: only a regular file is read, and only up to the size of a settings file.
+    const FileRead file = ReadRegularFile(fileName, ComponentStore::kMaxFileSize);
+    if (file.state != FileRead::State::Regular)
         return {};
-    const QByteArray bytes = file.readAll();
-    return IniDocument::fromBytes({bytes.constData(), static_cast<std::size_t>(bytes.size())});
+    return IniDocument::fromBytes(
+        {file.bytes.constData(), static_cast<std::size_t>(file.bytes.size())});
 }
 
 QByteArray documentBytes(const IniDocument& document)
@@ -143,6 +143,11 @@ double ComponentStore::ReadReal(const QString& section, const QString& key, doub
 void ComponentStore::WriteReal(const QString& section, const QString& key, double value)
 {
     m_iniFile.writeReal(u16(section), u16(key), value);
+}
+
+QByteArray ComponentStore::FileBytes() const
+{
+    return documentBytes(m_iniFile);
 }
 
 QString ComponentStore::UpdateFile()

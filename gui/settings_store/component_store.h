@@ -7,6 +7,7 @@
 
 #include "settings_store/ini_document.h"
 
+#include <QByteArray>
 #include <QString>
 
 class QObject;
@@ -18,8 +19,8 @@ class ComponentStore
 {
 public:
     // FromFile reads the whole file into the document (a missing, unreadable or absurdly large
-    // file gives an empty one); Empty starts from nothing, for the exit's save pass, which
-    // rebuilds the settings file from scratch.
+    // file, or anything but a regular file, gives an empty one); Empty starts from nothing, for the
+    // exit's save pass, which rebuilds the settings file from scratch.
     enum class Start { FromFile, Empty };
 
     // An empty file name stands for ProgramIniName(). Nothing is written before UpdateFile;
@@ -55,6 +56,9 @@ public:
     void WriteBool(const QString& section, const QString& key, bool value);
     double ReadReal(const QString& section, const QString& key, double fallback) const;
     void WriteReal(const QString& section, const QString& key, double value);
+
+    // The bytes UpdateFile would write.
+    QByteArray FileBytes() const;
 
     // Writes the whole document to FileName() atomically. Returns an empty text on success,
     // else what failed (German, for a message box).

@@ -4,11 +4,11 @@
 #include "settings_store/settings_file.h"
 
 #include "files/atomic_file.h"
+#include "files/regular_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -37,12 +37,14 @@ QString linkOrCopy(const QString& from, const QString& to)
     QFile::remove(to);
     if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return {};
-    QFile source(from);
-    if (source.copy(to))
+    const FileRead source = ReadRegularFile(from);
+    QString reason = source.state == FileRead::State::Regular ? WriteFileReason(to, source.bytes)
+                                                              : source.reason;
+    if (reason.isEmpty())
         return {};
     QFile::remove(to);
     return QStringLiteral("Die Sicherung «%1» konnte nicht angelegt werden: %2")
-        .arg(shown(to), source.errorString());
+        .arg(shown(to), reason);
 }
 
 QString renameError(const QString& from, const QString& to)
@@ -85,10 +87,12 @@ QString WriteFileAtomically(const QString& path, const QByteArray& bytes)
     return reason.isEmpty() ? QString() : settingsError(path, reason);
 }
 
-QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes)
+QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes, bool* written)
 {
-    QSaveFile file(path);
-    if (QString reason = WriteAndSync(file, bytes); !reason.isEmpty())
+    if (written)
+        *written = false;
+    AtomicFile file(path);
+    if (QString reason = file.write(bytes); !reason.isEmpty())
         return settingsError(path, reason);
 
     // The previous file stays in place until the new one replaces it in one rename, so that no
@@ -98,23 +102,43 @@ QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes)
     // the old backup or the previous file, and the old backup goes to the trash from there.
     const QString backup = BackupFileName(path);
     QString backupError;
-    const QFileInfo current(path);
-    if (current.exists()) {
-        const QString side = backup + QStringLiteral(".neu");
-        const QString fresh = side + QLatin1Char('/') + QFileInfo(backup).fileName();
-        QDir().mkpath(side);
-        backupError = linkOrCopy(current.canonicalFilePath(), fresh);
-        if (backupError.isEmpty())
-            backupError = putInPlace(fresh, backup);
-        if (backupError.isEmpty() && QFile::exists(fresh))
-            backupError = RemoveToTrash(fresh);
-        QFile::remove(fresh);
-        QDir().rmdir(side);
+    if (QFileInfo::exists(file.target())) {
+        if (const QString kind = NotRegularReason(backup); !kind.isEmpty()) {
+            backupError = QStringLiteral("Die Sicherung «%1» wurde nicht angelegt: %2")
+                              .arg(shown(backup), kind);
+        } else {
+            const QString side = BackupSideFolder(path);
+            const QString fresh = side + QLatin1Char('/') + QFileInfo(backup).fileName();
+            QDir().mkpath(side);
+            backupError = linkOrCopy(file.target(), fresh);
+            if (backupError.isEmpty())
+                backupError = putInPlace(fresh, backup);
+            if (backupError.isEmpty() && QFile::exists(fresh))
+                backupError = RemoveToTrash(fresh);
+            QFile::remove(fresh);
+            QDir().rmdir(side);
+        }
     }
 
-    if (!file.commit())
-        return settingsError(path, file.errorString());
+    if (QString reason = file.commit(); !reason.isEmpty())
+        return settingsError(path, reason);
+    if (written)
+        *written = true;
     return backupError;
+}
+
+QString BackupSideFolder(const QString& path)
+{
+    return BackupFileName(path) + QStringLiteral(".neu");
+}
+
+void RemoveLeftoverBackupSide(const QString& path)
+{
+    const QString side = BackupSideFolder(path);
+    const QString fresh = side + QLatin1Char('/') + QFileInfo(BackupFileName(path)).fileName();
+    if (QFileInfo(fresh).isFile() && !QFileInfo(fresh).isSymLink())
+        QFile::remove(fresh);
+    QDir().rmdir(side); // only when nothing else is in it
 }
 
 } // namespace quorvel

@@ -22,6 +22,15 @@ QString WriteFileAtomically(const QString& path, const QByteArray& bytes);
 // vanishes, not even when the program is killed halfway. When only the backup fails, the new
 // file is written all the same (the current settings matter more than the previous ones) and
 // the backup's failure is reported.
-QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes);
+// Only a regular settings file is replaced, and only a regular backup (or none) makes room.
+// *written (when given) says whether the new file is in place, also when only the backup failed.
+QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes,
+                                 bool* written = nullptr);
+
+// The folder beside the backup where its next version is put together ("Quorvel.b01.neu").
+QString BackupSideFolder(const QString& path);
+
+// Removes what a kill during ReplaceFileKeepingBackup left in the side folder, and the folder.
+void RemoveLeftoverBackupSide(const QString& path);
 
 } // namespace quorvel

@@ -22,6 +22,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -358,6 +359,8 @@ private slots:
         }
         writeFile(QStringLiteral("bin/Quorvel.ini"), "[Form1]\r\ntop=5\r\n");
         writeFile(QStringLiteral("bin/QV1.rtf"), "alt");
+        // Only regular files are copied: reading a FIFO would wait for a writer.
+        QCOMPARE(::mkfifo(QFile::encodeName(exe + QStringLiteral("QV2.rtf")).constData(), 0600), 0);
         if (userHasFiles) {
             QDir().mkpath(user);
             writeFile(QStringLiteral("user/QV2.rtf"), "eigen");
@@ -372,12 +375,15 @@ private slots:
         QCOMPARE(readFile(QStringLiteral("user/QV1.rtf")),
                  copied ? QByteArray("alt") : QByteArray());
         QCOMPARE(QFile::exists(user + QStringLiteral("Quorvel.ini")), copied);
+        QCOMPARE(readFile(QStringLiteral("user/QV2.rtf")),
+                 userHasFiles ? QByteArray("eigen") : QByteArray());
         if (exeWritable || userWritable) {
             QVERIFY(choice.problem.isEmpty());
         } else {
-            QVERIFY2(choice.problem.startsWith(QStringLiteral("Der Programmordner «")),
+            QVERIFY2(choice.problem.startsWith(
+                         QStringLiteral("Quorvel kann nichts speichern: Der Programmordner «")),
                      qPrintable(choice.problem));
-            QVERIFY(choice.problem.contains(QStringLiteral("ist schreibgeschützt")));
+            QVERIFY(choice.problem.contains(QStringLiteral("ist nicht beschreibbar")));
             QVERIFY(choice.problem.contains(QStringLiteral("«QV1.rtf»")));
         }
     }

@@ -2,7 +2,7 @@
 // Saves under faults, on the real files: a file system that fills up at many sizes (a small
 // tmpfs, so root is needed) for the exit and for "Text speichern", and the program killed at
 // many moments of its exit. After every run each file must be the old one or the new one,
-// whole; a file that stayed old must have been named in a message box.
+// whole; a file that stayed old must have been named in a message box, with the reason.
 #include "gui_test_support.h"
 
 #include "files/page_files.h"
@@ -51,13 +51,17 @@ QString longPage(int lines)
     return text;
 }
 
-// The old state of a program folder: files the program would not write this way.
+// The old state of a program folder: files the program would not write this way. The pages are
+// RTF, which the start reads as they are; a page file that is not RTF would be kept under a new
+// name and written at once.
 void writeOldFiles(const QString& folder)
 {
     writeAll(folder + QStringLiteral("/Quorvel.ini"), "[Form1]\r\ntop=100\r\n; alt\r\n");
     writeAll(folder + QStringLiteral("/Quorvel.b01"), "[Form1]\r\n; aelter\r\n");
-    writeAll(folder + QStringLiteral("/QV1.rtf"), longPage(20000).toUtf8());
-    writeAll(folder + QStringLiteral("/QV2.rtf"), "Notizen alt\n");
+    writeAll(folder + QStringLiteral("/QV1.rtf"),
+             "{\\rtf1\\ansi " + longPage(20000).replace(u'\n', QStringLiteral("\\par\n")).toUtf8() +
+                 "}");
+    writeAll(folder + QStringLiteral("/QV2.rtf"), "{\\rtf1\\ansi Notizen alt\\par}");
 }
 
 // A tmpfs of `kilobytes` at `folder`; false where mounting is not allowed.
@@ -124,6 +128,8 @@ private slots:
                     messages.join(u'\n').contains(name),
                     qPrintable(name + " stayed old without a message: " + messages.join(u'|')));
         }
+        for (const QString& message : messages)
+            QVERIFY2(namesTheFullDisk(message), qPrintable(message));
         std::printf("free %4d KB: %s; messages: %lld\n", freeKb, qPrintable(outcome(after, old)),
                     static_cast<long long>(messages.size()));
     }
@@ -151,9 +157,11 @@ private slots:
         const bool saved = now == m_newDocument;
         QVERIFY2(saved || now == old, "the document is cut");
         QCOMPARE(w.mainWindow.pageControl()->tabText(0) == QLatin1String("Statik"), saved);
-        if (!saved)
+        if (!saved) {
             QVERIFY2(driver.seen.join(u'\n').contains(QStringLiteral("Statik.rtf")),
                      qPrintable(driver.seen.join(u'|')));
+            QVERIFY2(namesTheFullDisk(driver.seen.join(u'\n')), qPrintable(driver.seen.join(u'|')));
+        }
         std::printf("free %4d KB: Statik.rtf %s\n", freeKb, saved ? "new" : "old, named");
     }
 
@@ -223,6 +231,14 @@ private slots:
     }
 
 private:
+    // The reason the system gave, in German: never the toolkit's "Unbekannter Fehler", which
+    // a nearly full disk used to give.
+    static bool namesTheFullDisk(const QString& message)
+    {
+        return message.contains(QStringLiteral("Der Datentr\u00E4ger ist voll")) &&
+               !message.contains(QStringLiteral("Unbekannter Fehler"));
+    }
+
     void freeSizes()
     {
         QTest::addColumn<int>("freeKb");

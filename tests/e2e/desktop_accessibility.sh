@@ -36,11 +36,7 @@ start_program
 step="using the program over AT-SPI"
 "$python" "$here/atspi_check.py" >"$work/atspi.log" 2>&1 || fail "the AT-SPI check failed"
 cat "$work/atspi.log"
-wait_for 30 stopped || fail "the program did not end after \"Ende\" pressed over AT-SPI"
-rc=0
-wait "$app_pid" || rc=$?
-app_pid=""
-((rc == 0)) || fail "the program ended with exit code $rc"
+expect_end 0 "the program did not end after \"Ende\" pressed over AT-SPI"
 
 step="checking the saved page"
 expect_lines "$data_dir/QV1.rtf" '7+2 = 9'

@@ -154,11 +154,7 @@ running
 step="leaving with Ctrl+Q"
 click_page
 xdotool key ctrl+q
-wait_for 30 stopped || fail "the program did not end after Ctrl+Q"
-rc=0
-wait "$app_pid" || rc=$?
-app_pid=""
-((rc == 0)) || fail "the program ended with exit code $rc"
+expect_end 0 "the program did not end after Ctrl+Q"
 
 step="checking the files"
 expect_lines "$data_dir/QV1.rtf" '1+2 = 3' '7*6 = 42'

@@ -183,11 +183,11 @@ TEST(DiagramProgram, RefusedRequestsAndWriteErrorsExitWithTwoAndWriteNothing)
     r = calc(wayTo(folder / "fehlt/weg.csv"));
     EXPECT_EQ(r.status, ExitFailure);
     EXPECT_EQ(r.err, "quorvel-calc: „" + (folder / "fehlt/weg.csv") +
-                         "“ nicht geschrieben: Datei oder Ordner nicht vorhanden\n");
+                         "“ nicht geschrieben: Die Datei oder ihr Ordner ist nicht vorhanden\n");
     fs::create_directory(folder / "ordner.svg");
     r = calc(wayTo(folder / "ordner.svg"));
     EXPECT_EQ(r.status, ExitFailure);
-    EXPECT_TRUE(r.err.ends_with("nicht geschrieben: Ist ein Verzeichnis\n")) << r.err;
+    EXPECT_TRUE(r.err.ends_with("nicht geschrieben: Dort liegt ein Ordner\n")) << r.err;
 
     r = calc(wayTo(keep));
     EXPECT_EQ(r.status, ExitOk) << "an existing file is replaced whole";

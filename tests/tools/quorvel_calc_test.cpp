@@ -219,18 +219,18 @@ TEST(Program, UnreadableFilesExitWithTwo)
     ProcessResult r = calc({"/nonexistent/blatt.txt"});
     EXPECT_EQ(r.status, ExitFailure);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "quorvel-calc: Datei nicht lesbar: /nonexistent/blatt.txt: Datei oder Ordner "
-                     "nicht vorhanden\n");
+    EXPECT_EQ(r.err, "quorvel-calc: Datei nicht lesbar: /nonexistent/blatt.txt: Die Datei oder "
+                     "ihr Ordner ist nicht vorhanden\n");
 
     r = calc({"/tmp"});
     EXPECT_EQ(r.status, ExitFailure) << "a folder is no sheet";
-    EXPECT_EQ(r.err, "quorvel-calc: Datei nicht lesbar: /tmp: Ist ein Verzeichnis\n");
+    EXPECT_EQ(r.err, "quorvel-calc: Datei nicht lesbar: /tmp: Dort liegt ein Ordner\n");
 
     r = calc({"--units", "/nonexistent/einheiten.txt"}, "1+1\n");
     EXPECT_EQ(r.status, ExitFailure);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "quorvel-calc: Einheitendatei nicht lesbar: /nonexistent/einheiten.txt: "
-                     "Datei oder Ordner nicht vorhanden\n");
+                     "Die Datei oder ihr Ordner ist nicht vorhanden\n");
 }
 
 TEST(Program, ReadsStandardInputWithoutFileOrWithDash)
@@ -309,8 +309,7 @@ TEST(Program, WriteErrorsAreToldAndFail)
     for (int i = 0; i < 400; ++i)
         many += "1+1\n";
     const TempFile sheet(many);
-    const std::string full = "quorvel-calc: Schreibfehler: Kein freier Speicherplatz auf dem "
-                             "Ger\xC3\xA4t\n";
+    const std::string full = "quorvel-calc: Schreibfehler: Der Datentr\xC3\xA4ger ist voll\n";
     for (const std::string& args :
          {std::string("-e 1+1"), sheet.path(), "--json " + sheet.path(), std::string("--help")}) {
         const ProcessResult r =

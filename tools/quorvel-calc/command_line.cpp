@@ -259,7 +259,7 @@ std::string_view UsageText()
            "Rückgabewert: 0, wenn keine Zeile einen Fehler zeigt; 1, wenn mindestens eine\n"
            "Zeile einen Fehler zeigt oder abbricht; 2 bei falschem Aufruf, unlesbarer\n"
            "Datei, fehlerhaften Einheitendefinitionen oder einem Schreibfehler (etwa\n"
-           "\"quorvel-calc: Schreibfehler: Kein freier Speicherplatz auf dem Gerät\").\n"
+           "\"quorvel-calc: Schreibfehler: Der Datenträger ist voll\").\n"
            "\n"
            "Diagramme: mit --diagramm berechnet quorvel-calc zuerst das Blatt (ohne dessen\n"
            "Ergebnisse auszugeben; Zeilen mit Fehlern nennt es auf der\n"

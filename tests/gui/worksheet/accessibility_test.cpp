@@ -118,6 +118,7 @@ private slots:
     void menuEntriesAreNamedWithoutPaddingAndCarryTheirKeys();
     void windowsPagesAndLabelledFieldsAreNamed();
     void keypadKeysDoNotPassTheFocusThroughTheFunctionBox();
+    void theStartsNoteIsNamedAndReadOut();
 };
 
 void AccessibilityTest::everyControlOfEveryWindowHasAName()
@@ -314,6 +315,21 @@ void AccessibilityTest::windowsPagesAndLabelledFieldsAreNamed()
              QStringLiteral("Formel:"));
     QCOMPARE(QAccessible::queryAccessibleInterface(title)->text(QAccessible::Name),
              QStringLiteral("Name:"));
+}
+
+// The note of the start (an abnormal end, a file left alone) is named and read out. That it
+// leaves the keyboard with the page needs a window manager: tests/e2e/abrupt_endings.sh.
+void AccessibilityTest::theStartsNoteIsNamedAndReadOut()
+{
+    Windows w;
+    ShowNote(
+        QStringLiteral("Quorvel wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF beendet."),
+        &w.mainWindow);
+    auto* note = w.mainWindow.findChild<QWidget*>(QStringLiteral("Hinweis"));
+    QVERIFY(note != nullptr);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(note);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Hinweis"));
+    QVERIFY(iface->text(QAccessible::Description).startsWith(QStringLiteral("Quorvel wurde")));
 }
 
 // A window manager makes the keypad the active window when a key is clicked; its keyboard focus

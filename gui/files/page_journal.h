@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The journal of a page: every change of the page after its page file was written, so that the
+// work since then survives a crash, a power cut or a lost display. A journal ("QV1.journal")
+// lies beside its page file, which is its base:
+//
+//   header  "QVJOURN1", the base's size (8 bytes) and CRC-32 (4), a CRC-32 of these 20 bytes
+//   record  payload length (4), CRC-32 of the payload (4), payload:
+//           position (8), characters removed there (8), the page's length after the change (8),
+//           the characters written there as RTF (WriteRtfRange; empty for a pure removal);
+//           position -1: the whole page, as RTF in the form of a page file
+//
+// Numbers are little-endian; positions and lengths count the characters of the QTextDocument.
+// A record cut short by a power cut fails its length or its checksum: it and all after it are
+// dropped. A journal whose base is not the page file on the disk (the page file was replaced
+// after the journal was started) holds nothing that the page file lacks and is ignored.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QTextDocument;
+class QTextEdit;
+
+namespace quorvel {
+
+struct JournalBase
+{
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+    bool operator==(const JournalBase&) const = default;
+};
+
+// The position of a record that replaces the whole page.
+constexpr std::int64_t kWholePage = -1;
+
+struct JournalRecord
+{
+    std::int64_t position = 0;
+    std::int64_t removed = 0;
+    std::int64_t lengthAfter = 0;
+    QByteArray rtf;
+};
+
+struct ParsedJournal
+{
+    bool valid = false; // the header is whole
+    JournalBase base;
+    std::vector<JournalRecord> records; // the whole ones, up to the first that is not
+    qsizetype goodEnd = 0; // bytes up to the end of the last whole record (or the header)
+};
+
+// The identity of a page file's bytes (a missing file has that of no bytes).
+JournalBase JournalBaseOf(const QByteArray& pageBytes);
+QByteArray JournalHeader(const JournalBase& base);
+QByteArray EncodeJournalRecord(const JournalRecord& record);
+ParsedJournal ParseJournal(const QByteArray& bytes);
+
+// Makes the change on the document as it was made on the page. False, with the document left
+// as far as it got, when the record does not fit the document (then the rest cannot either).
+bool ApplyJournalRecord(QTextDocument& doc, const JournalRecord& record);
+
+// The document's length as the journal counts it: without the final paragraph end, which no
+// edit can remove.
+int JournalLength(const QTextDocument& doc);
+
+// Watches a page and turns its changes into journal records, on the window's thread and at a
+// cost that follows the size of the change, not of the page. Changes close to each other (a
+// line rewritten by Enter, a recalculated sheet, a paste) become one record, made as soon as the
+// event that caused them is handled. A page that gets a new document ("Text laden") records the
+// whole new document once.
+class PageWatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Sink = std::function<void(QByteArray record)>;
+
+    PageWatcher(QTextEdit& page, Sink sink, QObject* parent = nullptr);
+
+    // Turns pending changes into records now.
+    void flush();
+    // Whether there were changes since the last call of takeChanged().
+    bool takeChanged();
+    // The page's whole text as RTF, for a fresh page file; pending changes are flushed first,
+    // so the records before the snapshot and the snapshot agree.
+    QByteArray snapshot();
+    // Records made since the page's file was last written (set back by the caller).
+    int recordsSinceSnapshot = 0;
+
+private:
+    void attach();
+    void onChange(int position, int removed, int added);
+    // Records the pending change: `position` as the document before it counts, its new
+    // characters read from `readFrom` of the document as it is now.
+    void emitRecord(int position, int readFrom, int removed, int added);
+
+    QTextEdit& m_page;
+    Sink m_sink;
+    QPointer<QTextDocument> m_doc;
+    int m_length = 0; // the document's length as the records so far describe it
+    // Pending change: the document's characters [m_start, m_start + m_added) replace
+    // [m_start, m_start + m_removed) of the document as the last record left it.
+    bool m_pending = false;
+    int m_start = 0;
+    int m_removed = 0;
+    int m_added = 0;
+    bool m_changed = false;
+    QTimer m_timer;
+};
+
+} // namespace quorvel

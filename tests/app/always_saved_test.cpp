@@ -1,0 +1,287 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Always saved, in one process on the real windows: the work of a session that ends without its
+// exit comes back at the next start; the settings follow the windows while the user works, with
+// one backup per session; the start reads and replaces only regular files, keeps a page file it
+// cannot read, clears away killed saves' temporary files and says what it found; and closing the
+// main window ends the program even while the unit definitions window refuses to close.
+#include "gui_test_support.h"
+
+#include "continuous_saving.h"
+#include "files/atomic_file.h"
+#include "files/program_dir.h"
+#include "program_settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+void typeLine(QTextEdit& memo, const QString& text)
+{
+    memo.textCursor().insertText(text);
+    QTest::keyClick(&memo, Qt::Key_Return);
+}
+
+// The program's windows of the running RunQuorvel, found by their object names.
+template <typename T = QWidget> T* topLevel(const char* objectName)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String(objectName))
+            return qobject_cast<T*>(widget);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class AlwaysSavedTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+        // The trash of this test, not the user's.
+        QVERIFY(m_dataHome.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path()));
+    }
+
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_folder->isValid());
+        SetProgramDir(m_folder->path());
+    }
+
+    void cleanup() { SetProgramDir(QString()); }
+
+    // What is on the disk a moment after typing, as a kill or a power cut would leave it.
+    void aSessionThatEndsWithoutItsExitComesBackAtTheNextStart()
+    {
+        writeFile(QStringLiteral("QV1.rtf"), "{\\rtf1\\ansi Statik\\par\\par}");
+        QTemporaryDir crash;
+        {
+            Windows w;
+            QVERIFY(LoadSettings(w).isEmpty());
+            ContinuousSaving saving(w);
+            saving.start();
+            w.memo1()->moveCursor(QTextCursor::End);
+            typeLine(*w.memo1(), QStringLiteral("a = 2m"));
+            typeLine(*w.memo1(), QStringLiteral("3m+2s"));
+            w.memo2()->textCursor().insertText(QStringLiteral("Notiz \u03A9"));
+            QCoreApplication::processEvents(); // the records are made after the event
+            saving.flushMadeBytes();
+            copyFolder(m_folder->path(), crash.path());
+        }
+        SetProgramDir(crash.path());
+        Windows w;
+        const QStringList notes = LoadSettings(w);
+        QVERIFY2(notes.value(0).startsWith(QStringLiteral(
+                     "Quorvel wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF")),
+                 qPrintable(notes.join(u'|')));
+        QCOMPARE(markedPage(*w.memo1()),
+                 QStringList({QStringLiteral("Statik"), QStringLiteral("a = 2m"),
+                              QStringLiteral("3m[+]2s = unit confilct"), QString()}));
+        QCOMPARE(pageLines(*w.memo2()), QStringList{QStringLiteral("Notiz \u03A9")});
+        // The recovered page is the page file now; its journal no longer fits it and is not
+        // applied a second time.
+        QVERIFY(readFile(crash.filePath(QStringLiteral("QV1.rtf"))).contains("a = 2m"));
+        Windows again;
+        LoadSettings(again);
+        QCOMPARE(pageLines(*again.memo1()), pageLines(*w.memo1()));
+    }
+
+    // A small page left alone for a moment is written whole, which empties its journal; the
+    // normal exit leaves no journal behind.
+    void aSmallPageIsWrittenWholeWhenIdleAndTheExitRemovesTheJournals()
+    {
+        Windows w;
+        LoadSettings(w);
+        ContinuousSaving saving(w);
+        saving.start();
+        typeLine(*w.memo1(), QStringLiteral("b = 3m"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            readFile(m_folder->filePath(QStringLiteral("QV1.rtf"))).contains("b = 3m\\par"),
+            ContinuousSaving::kIdleMs + 4000);
+        saving.flushMadeBytes();
+        const QByteArray journal = readFile(m_folder->filePath(QStringLiteral("QV1.journal")));
+        QVERIFY(journal.startsWith("QVJOURN1"));
+        QCOMPARE(journal.size(), 24); // the header alone
+        saving.finish();
+        QVERIFY(SaveSettings(w, !saving.settingsBackupDone()));
+        QVERIFY(!QFile::exists(m_folder->filePath(QStringLiteral("QV1.journal"))));
+        QVERIFY(!QFile::exists(m_folder->filePath(QStringLiteral("QV2.journal"))));
+    }
+
+    void theSettingsFollowTheWindowsWithOneBackupPerSession()
+    {
+        const QByteArray old = "[Form1]\r\ntop=100\r\nleft=100\r\n\r\n";
+        writeFile(QStringLiteral("Quorvel.ini"), old);
+        Windows w;
+        LoadSettings(w);
+        ContinuousSaving saving(w);
+        saving.start();
+        w.mainWindow.move(150, 120);
+        QTRY_VERIFY_WITH_TIMEOUT(settings().contains("left=150"), 5000);
+        QCOMPARE(readFile(m_folder->filePath(QStringLiteral("Quorvel.b01"))), old);
+        w.mainWindow.move(170, 120);
+        QTRY_VERIFY_WITH_TIMEOUT(settings().contains("left=170"), 5000);
+        QCOMPARE(readFile(m_folder->filePath(QStringLiteral("Quorvel.b01"))), old);
+        saving.finish();
+        QVERIFY(saving.settingsBackupDone());
+        w.mainWindow.move(190, 120);
+        QVERIFY(SaveSettings(w, !saving.settingsBackupDone()));
+        QVERIFY(settings().contains("left=190"));
+        QCOMPARE(readFile(m_folder->filePath(QStringLiteral("Quorvel.b01"))), old);
+    }
+
+    // A FIFO, a folder: named at the start, not opened (a FIFO would wait for a writer without
+    // end), and still there after the exit, which names what it did not save.
+    void onlyRegularFilesAreReadOrReplaced()
+    {
+        for (const char* name : {"Quorvel.ini", "QV1.rtf"})
+            QCOMPARE(::mkfifo(QFile::encodeName(m_folder->filePath(QLatin1String(name))), 0600), 0);
+        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("QV2.rtf")));
+        Windows w;
+        const QString notes = LoadSettings(w).join(u'\n');
+        for (const char* name : {"Quorvel.ini", "QV1.rtf", "QV2.rtf"})
+            QVERIFY2(notes.contains(QLatin1String(name)), qPrintable(notes));
+        QVERIFY(notes.contains(QStringLiteral("FIFO")));
+        QVERIFY(notes.contains(QStringLiteral("Dort liegt ein Ordner")));
+        ModalDriver driver;
+        for (int box = 0; box < 3; ++box)
+            driver.thenPressOk();
+        w.memo1()->setPlainText(QStringLiteral("x"));
+        QVERIFY(!SaveSettings(w));
+        QCOMPARE(driver.seen.size(), 3);
+        QVERIFY(isFifo(QStringLiteral("Quorvel.ini")) && isFifo(QStringLiteral("QV1.rtf")));
+        QVERIFY(QFileInfo(m_folder->filePath(QStringLiteral("QV2.rtf"))).isDir());
+        QVERIFY(!QFile::exists(m_folder->filePath(QStringLiteral("Quorvel.b01"))));
+    }
+
+    void aPageFileThatIsNotRtfIsKeptUnderANewName()
+    {
+        const QByteArray garbage("\x00\x01\xff\xfe Kraft\x00 = 3N\n\x80", 17);
+        writeFile(QStringLiteral("QV1.rtf"), garbage);
+        writeFile(QStringLiteral("QV1.rtf.unlesbar"), "von fr\xfcher");
+        Windows w;
+        const QString notes = LoadSettings(w).join(u'\n');
+        QVERIFY2(notes.contains(QStringLiteral("«QV1.rtf.unlesbar2»")), qPrintable(notes));
+        QCOMPARE(readFile(m_folder->filePath(QStringLiteral("QV1.rtf.unlesbar2"))), garbage);
+        QCOMPARE(readFile(m_folder->filePath(QStringLiteral("QV1.rtf.unlesbar"))),
+                 QByteArray("von fr\xfcher"));
+        QVERIFY(pageLines(*w.memo1()).join(u'\n').contains(QStringLiteral("Kraft")));
+        QVERIFY(readFile(m_folder->filePath(QStringLiteral("QV1.rtf"))).startsWith("{\\rtf1"));
+    }
+
+    // The start says at once that nothing will be kept when nothing can be written.
+    void aProgramFolderThatCannotBeWrittenIsNamedAtTheStart()
+    {
+        SetProgramDir(ProgramDirChoice{m_folder->path(), QStringLiteral("Quorvel kann nichts")});
+        Windows w;
+        QCOMPARE(LoadSettings(w).value(0), QStringLiteral("Quorvel kann nichts"));
+    }
+
+    // The whole program life: what killed saves left goes, everything else stays.
+    void leftoverTemporaryFilesGoAtTheStart()
+    {
+        const QStringList leftovers{"Quorvel.ini.tmLihS",          "QV1.rtf.backup",
+                                    "QV1.rtf.Ab12Cd.neu",          "QV2.journal.x1Y2z3.neu",
+                                    "Quorvel.b01.neu/Quorvel.b01", "quorvel-probe.AbCdEf"};
+        const QStringList others{"Quorvel.ini.keep", "QV1.rtf.unlesbar", "Statik.rtf.AbCdEf",
+                                 "QV1.rtf.Ab12C"};
+        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Quorvel.b01.neu")));
+        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("QV2.rtf.abcdef")));
+        for (const QString& name : leftovers + others)
+            writeFile(name, "x");
+        QTimer::singleShot(300, [] { topLevel("Form1")->close(); });
+        QCOMPARE(RunQuorvel(*qApp, m_folder->path()), 0);
+        for (const QString& name : leftovers)
+            QVERIFY2(!QFile::exists(m_folder->filePath(name)), qPrintable(name));
+        QVERIFY(!QFileInfo::exists(m_folder->filePath(QStringLiteral("Quorvel.b01.neu"))));
+        for (const QString& name : others + QStringList{"QV2.rtf.abcdef"})
+            QVERIFY2(QFileInfo::exists(m_folder->filePath(name)), qPrintable(name));
+        // Without the program's own ending the name could be the user's: kept in the trash.
+        for (const char* name : {"Quorvel.ini.tmLihS", "QV1.rtf.backup"})
+            QVERIFY2(QFileInfo::exists(m_dataHome.filePath(QStringLiteral("Trash/files/")) + name),
+                     qPrintable(name));
+    }
+
+    // Ctrl+E, a definition that fails, then "Ende" on the main window: the program ends and
+    // keeps the lines as they are, where it went on without any window before.
+    void closingTheMainWindowEndsTheProgramWhileAUnitDefinitionFails()
+    {
+        bool hung = false;
+        ModalDriver driver;
+        for (int box = 0; box < 3; ++box)
+            driver.thenPressOk();
+        QTimer::singleShot(300, [] {
+            auto* main = topLevel<MainWindow>("Form1");
+            main->ShowUnitDefinitions();
+            auto* units = topLevel<UnitDefinitionsWindow>("Form4");
+            units->setLines(QStringList{QStringLiteral("zz = 1qq")} + units->lines());
+            main->close();
+        });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [&hung] {
+            hung = true;
+            for (QWidget* window : QApplication::topLevelWidgets())
+                window->hide();
+            QCoreApplication::exit(99);
+        });
+        watchdog.start(15000);
+        const int result = RunQuorvel(*qApp, m_folder->path());
+        QVERIFY2(!hung, "the program went on after its main window closed");
+        QCOMPARE(result, 0);
+        QVERIFY(settings().contains("SiListBox.line0=zz = 1qq"));
+    }
+
+private:
+    QByteArray settings() { return readFile(m_folder->filePath(QStringLiteral("Quorvel.ini"))); }
+
+    bool isFifo(const QString& name)
+    {
+        struct stat info
+        {
+        };
+        return ::lstat(QFile::encodeName(m_folder->filePath(name)).constData(), &info) == 0 &&
+               S_ISFIFO(info.st_mode);
+    }
+
+    static QByteArray readFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void writeFile(const QString& name, const QByteArray& data)
+    {
+        QFile file(m_folder->filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(data);
+    }
+
+    static void copyFolder(const QString& from, const QString& to)
+    {
+        for (const QString& name : QDir(from).entryList(QDir::Files))
+            QVERIFY(QFile::copy(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    QTemporaryDir m_dataHome;
+};
+
+QTEST_MAIN(AlwaysSavedTest)
+#include "always_saved_test.moc"
