@@ -26,12 +26,6 @@ using namespace quorvel::test;
 
 namespace {
 
-void typeLine(QTextEdit& memo, const QString& text)
-{
-    memo.textCursor().insertText(text);
-    QTest::keyClick(&memo, Qt::Key_Return);
-}
-
 // The program's windows of the running RunQuorvel, found by their object names.
 template <typename T = QWidget> T* topLevel(const char* objectName)
 {
@@ -59,12 +53,11 @@ private slots:
 
     void init()
     {
-        m_folder = std::make_unique<QTemporaryDir>();
+        m_folder = std::make_unique<ProgramFolder>();
         QVERIFY(m_folder->isValid());
-        SetProgramDir(m_folder->path());
     }
 
-    void cleanup() { SetProgramDir(QString()); }
+    void cleanup() { m_folder.reset(); }
 
     // What is on the disk a moment after typing, as a kill or a power cut would leave it.
     void aSessionThatEndsWithoutItsExitComesBackAtTheNextStart()
@@ -279,7 +272,7 @@ private:
             QVERIFY(QFile::copy(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name));
     }
 
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<ProgramFolder> m_folder;
     QTemporaryDir m_dataHome;
 };
 

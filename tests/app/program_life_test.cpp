@@ -27,17 +27,6 @@
 using namespace quorvel;
 using namespace quorvel::test;
 
-namespace {
-
-void typeLine(QTextEdit& memo, const QString& text)
-{
-    // keyClicks takes Latin-1 only; the text goes in as typed text would.
-    memo.textCursor().insertText(text);
-    QTest::keyClick(&memo, Qt::Key_Return);
-}
-
-} // namespace
-
 class ProgramLifeTest : public QObject
 {
     Q_OBJECT
@@ -47,12 +36,11 @@ private slots:
 
     void init()
     {
-        m_folder = std::make_unique<QTemporaryDir>();
+        m_folder = std::make_unique<ProgramFolder>();
         QVERIFY(m_folder->isValid());
-        SetProgramDir(m_folder->path());
     }
 
-    void cleanup() { SetProgramDir(QString()); }
+    void cleanup() { m_folder.reset(); }
 
     void firstRunWritesSettingsAndPagesAndTheSecondRunRestoresThem()
     {
@@ -443,7 +431,7 @@ private:
         file.write(data);
     }
 
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<ProgramFolder> m_folder;
 };
 
 QTEST_MAIN(ProgramLifeTest)

@@ -2,6 +2,8 @@
 // Window test helpers; see gui_test_support.h.
 #include "gui_test_support.h"
 
+#include "files/program_dir.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
@@ -30,6 +32,16 @@ Windows::~Windows()
     keypad.hide();
 }
 
+ProgramFolder::ProgramFolder()
+{
+    SetProgramDir(path());
+}
+
+ProgramFolder::~ProgramFolder()
+{
+    SetProgramDir(QString());
+}
+
 QTextEdit* Windows::memo1() const
 {
     return mainWindow.findChild<QTextEdit*>(QStringLiteral("Memo1"));
@@ -38,6 +50,12 @@ QTextEdit* Windows::memo1() const
 QTextEdit* Windows::memo2() const
 {
     return mainWindow.findChild<QTextEdit*>(QStringLiteral("Memo2"));
+}
+
+void typeLine(QTextEdit& memo, const QString& text)
+{
+    memo.textCursor().insertText(text);
+    QTest::keyClick(&memo, Qt::Key_Return);
 }
 
 QStringList pageLines(const QTextEdit& memo)

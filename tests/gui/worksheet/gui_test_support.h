@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <deque>
@@ -34,8 +35,22 @@ struct Windows : ProgramWindows
     QTextEdit* memo2() const;
 };
 
+// A fresh temporary folder that the program takes for its own folder while this object lives,
+// so that no test sees another's files.
+class ProgramFolder : public QTemporaryDir
+{
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+};
+
 // The page's text: one entry per line.
 QStringList pageLines(const QTextEdit& memo);
+
+// Text put in at the caret as typing would (QTest::keyClicks takes Latin-1 only), then Enter.
+void typeLine(QTextEdit& memo, const QString& text);
 // Replaces the page's text by these lines in the editor's default format; the caret at the start.
 void setPageLines(QTextEdit& memo, const QStringList& lines);
 void setCaret(QTextEdit& memo, int row, int column);
