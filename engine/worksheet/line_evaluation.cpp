@@ -151,10 +151,9 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
         return false;
     const bool expression = kind == LineKind::Expression;
 
-    // Evaluate consumes its text, so it gets a copy; one buffer serves every line.
+    // The parts are trimmed and blank-free already: read where they lie.
     const auto evaluate = [&](TSINumber& x, const std::u16string& part) {
-        m_formula.assign(part);
-        return p.Evaluate(x, m_formula);
+        return p.EvaluatePrepared(x, part);
     };
     // The parts joined by " = ".
     const auto join = [&output](std::initializer_list<std::u16string_view> parts) {

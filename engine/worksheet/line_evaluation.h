@@ -104,7 +104,6 @@ private:
     Tstrarray m_eqTokens{50};
     Tstrarray m_auxTokens{50};
     std::u16string m_blankFree; // the line without blanks
-    std::u16string m_formula;   // the part Evaluate consumes
     std::u16string m_evaluated; // the output of a labelled line before its label goes in front
     std::u16string m_fault;     // the message of the fault that left the last line as typed
     std::optional<TSINumber> m_result; // the quantity behind the last line's result text
