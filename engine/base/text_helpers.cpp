@@ -93,8 +93,10 @@ std::u16string_view tokenObj::FetchToken(std::u16string_view delimiters)
         return {};
     // 0-based: the token starts at first and ends before end. Most splits are at one character
     // ("=" or the blank), which the string's own search finds.
-    const std::size_t skip =
-        m_text.find_first_not_of(delimiters, static_cast<std::size_t>(m_position));
+    const auto from = static_cast<std::size_t>(m_position);
+    const std::size_t skip = delimiters.size() == 1
+                                 ? m_text.find_first_not_of(delimiters.front(), from)
+                                 : m_text.find_first_not_of(delimiters, from);
     if (skip == std::u16string_view::npos) {
         m_start = m_position = m_length + 1;
         return {};

@@ -17,17 +17,20 @@ constexpr std::u16string_view kSeparator = u" = ";
 
 enum class LineKind { Unchanged, Prose, Expression, Assignment };
 
-// What a blank-free line split at "=" into a parts (p0, p1 the first two) is. aux is scratch.
-LineKind classifyLine(std::u16string_view line, std::int32_t a, const std::u16string& p0,
-                      const std::u16string& p1, Tstrarray& aux)
+// What a line is whose text without blanks (blankFree) split at "=" into a parts (p0, p1 the
+// first two). aux is scratch.
+LineKind classifyLine(std::u16string_view line, std::u16string_view blankFree, std::int32_t a,
+                      const std::u16string& p0, const std::u16string& p1, Tstrarray& aux)
 {
     if (a == 0)
         return LineKind::Unchanged;
     if (a == 1) {
-        // A line without a blank inside is one word; most formulas are.
+        // A line without a blank inside is one word; most formulas are, and most have no blank
+        // at all, which the lengths tell without a search.
         const std::u16string_view trimmed = Trim(line);
-        const std::int32_t w =
-            trimmed.find(u' ') == std::u16string_view::npos ? 1 : SplitLine(trimmed, u" ", aux);
+        const bool oneWord =
+            blankFree.size() == line.size() || trimmed.find(u' ') == std::u16string_view::npos;
+        const std::int32_t w = oneWord ? 1 : SplitLine(trimmed, u" ", aux);
         return w > 1 && aux.getitem(1) != u"=" ? LineKind::Prose : LineKind::Expression;
     }
     const bool expression = ContainsAnyOf(kOperatorChars, p0) || NumberLength(p0) > 0 ||
@@ -95,10 +98,11 @@ LineFormula FormulaOfLine(const TEFParser& parser, std::u16string_view line)
     Tstrarray eqTokens{50};
     Tstrarray auxTokens{50};
     try {
-        const std::int32_t a = SplitLine(RemoveChar(rest, u' '), u"=", eqTokens);
+        const std::u16string blankFree = RemoveChar(rest, u' ');
+        const std::int32_t a = SplitLine(blankFree, u"=", eqTokens);
         const std::u16string& p0 = eqTokens.getitem(0);
         const std::u16string& p1 = eqTokens.getitem(1);
-        switch (classifyLine(rest, a, p0, p1, auxTokens)) {
+        switch (classifyLine(rest, blankFree, a, p0, p1, auxTokens)) {
         case LineKind::Unchanged:
         case LineKind::Prose:
             return {};
@@ -146,7 +150,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
     const std::u16string& p1 = m_eqTokens.getitem(1);
     const std::u16string& p2 = m_eqTokens.getitem(2);
 
-    const LineKind kind = classifyLine(line, a, p0, p1, m_auxTokens);
+    const LineKind kind = classifyLine(line, m_blankFree, a, p0, p1, m_auxTokens);
     if (kind == LineKind::Unchanged || kind == LineKind::Prose)
         return false;
     const bool expression = kind == LineKind::Expression;
