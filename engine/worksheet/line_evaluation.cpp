@@ -42,7 +42,7 @@ LineKind classifyLine(std::u16string_view line, std::u16string_view blankFree, s
 
 LabelSplit SplitLabel(std::u16string_view line)
 {
-    std::size_t p = line.find(u':');
+    std::size_t p = Contains(line, u':') ? line.find(u':') : std::u16string_view::npos;
     if (p == std::u16string_view::npos) {
         if (line.empty() || (line.front() != u'\t' && line.front() != u' '))
             return {{}, line};
