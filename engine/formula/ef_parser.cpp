@@ -99,7 +99,10 @@ std::int32_t TEFParser::FindFunction(std::u16string_view name) const
 
 void TEFParser::ClearError()
 {
-    ErrMsg = u"OK!";
+    // Most evaluations succeed and leave the text as it is: then nothing is copied.
+    constexpr std::u16string_view kNoError = u"OK!";
+    if (ErrMsg != kNoError)
+        ErrMsg = kNoError;
     ErrPos = 1;
     ErrLen = 0;
 }
