@@ -20,7 +20,7 @@ enum class LineKind { Unchanged, Prose, Expression, Assignment };
 // What a line is whose text without blanks (blankFree) split at "=" into a parts (p0, p1 the
 // first two). aux is scratch.
 LineKind classifyLine(std::u16string_view line, std::u16string_view blankFree, std::int32_t a,
-                      const std::u16string& p0, const std::u16string& p1, Tstrarray& aux)
+                      std::u16string_view p0, std::u16string_view p1, Tstrarray& aux)
 {
     if (a == 0)
         return LineKind::Unchanged;
@@ -144,19 +144,32 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
 {
     TEFParser& p = m_parser;
     p.Units.ClearUsed();
-    RemoveCharInto(m_blankFree, line, u' ');
-    const std::int32_t a = SplitLine(m_blankFree, u"=", m_eqTokens);
-    const std::u16string& p0 = m_eqTokens.getitem(0);
-    const std::u16string& p1 = m_eqTokens.getitem(1);
-    const std::u16string& p2 = m_eqTokens.getitem(2);
+    // Most formulas hold neither a blank nor "=": such a line is its own one part, trimmed,
+    // read where it lies. Any other is split as the line without its blanks.
+    std::u16string_view blankFree = line;
+    std::int32_t a = 0;
+    std::u16string_view p0;
+    std::u16string_view p1;
+    std::u16string_view p2;
+    if (!Contains(line, u' ') && !Contains(line, u'=')) {
+        p0 = Trim(line);
+        a = p0.empty() ? 0 : 1;
+    } else {
+        RemoveCharInto(m_blankFree, line, u' ');
+        blankFree = m_blankFree;
+        a = SplitLine(m_blankFree, u"=", m_eqTokens);
+        p0 = m_eqTokens.getitem(0);
+        p1 = m_eqTokens.getitem(1);
+        p2 = m_eqTokens.getitem(2);
+    }
 
-    const LineKind kind = classifyLine(line, m_blankFree, a, p0, p1, m_auxTokens);
+    const LineKind kind = classifyLine(line, blankFree, a, p0, p1, m_auxTokens);
     if (kind == LineKind::Unchanged || kind == LineKind::Prose)
         return false;
     const bool expression = kind == LineKind::Expression;
 
     // The parts are trimmed and blank-free already: read where they lie.
-    const auto evaluate = [&](TSINumber& x, const std::u16string& part) {
+    const auto evaluate = [&](TSINumber& x, std::u16string_view part) {
         return p.EvaluatePrepared(x, part);
     };
     // The parts joined by " = ".

@@ -72,7 +72,7 @@ public:
     // Result text of the last successful evaluation; Esc inserts it.
     std::u16string LastResult;
     // One worksheet line without its label. output is what replaces it; on failure the
-    // parser's ErrPos/ErrLen mark the span in output. Never raises.
+    // parser's ErrPos/ErrLen mark the span in output; line must not lie in output. Never raises.
     bool EvalLine(std::u16string_view line, double decimals, std::u16string& output);
 
     // A whole line as Enter treats it (label kept, rest evaluated). Lines that are empty or
