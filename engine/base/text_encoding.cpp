@@ -28,12 +28,17 @@ bool isLowSurrogate(char16_t c)
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-// Nearly every line is ASCII alone: a test and a copy the compiler turns into vector code.
-template <typename Char> bool isAscii(std::basic_string_view<Char> text)
+// Nearly every line is ASCII alone: copied (each character as one code unit of the other
+// width) and tested in the same pass, which the compiler turns into vector code. Whether the
+// text was ASCII; when not, what was written is for the caller to overwrite.
+template <typename Char, typename Out> bool copyIfAscii(std::basic_string_view<Char> text, Out* out)
 {
     std::uint32_t any = 0;
-    for (const Char c : text)
-        any |= static_cast<std::make_unsigned_t<Char>>(c);
+    for (const Char c : text) {
+        const auto unit = static_cast<std::make_unsigned_t<Char>>(c);
+        any |= unit;
+        *out++ = static_cast<Out>(unit);
+    }
     return any < 0x80;
 }
 
@@ -177,10 +182,8 @@ bool AppendValidUtf8(std::u16string& out, std::string_view bytes)
 {
     const std::size_t start = out.size();
     out.resize(start + bytes.size());
-    if (isAscii(bytes)) {
-        std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(start));
+    if (copyIfAscii(bytes, out.data() + start))
         return true;
-    }
     char16_t* p = out.data() + start;
     for (std::size_t i = 0; i < bytes.size();) {
         // ASCII, nearly all of a sheet, in runs.
@@ -211,12 +214,9 @@ std::string EncodeUtf8(std::u16string_view text)
 void AppendUtf8(std::string& out, std::u16string_view text)
 {
     const std::size_t start = out.size();
-    if (isAscii(text)) {
-        out.resize(start + text.size());
-        std::transform(text.begin(), text.end(), out.begin() + static_cast<std::ptrdiff_t>(start),
-                       [](char16_t c) { return static_cast<char>(c); });
+    out.resize(start + text.size());
+    if (copyIfAscii(text, out.data() + start))
         return;
-    }
     // Written through a pointer into room for the longest case (three bytes per code unit; a
     // surrogate pair takes four for two), then cut to what was written.
     out.resize(start + text.size() * 3);

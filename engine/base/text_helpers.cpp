@@ -27,6 +27,16 @@ bool ContainsAnyOf(std::u16string_view chars, std::u16string_view text)
     return text.find_first_of(chars) != std::u16string_view::npos;
 }
 
+bool Contains(std::u16string_view text, char16_t c)
+{
+    // Of the width of a character, so that each vector step compares eight at once; a bool
+    // would not be vectorised at all (GCC 12).
+    std::uint16_t found = 0;
+    for (const char16_t ch : text)
+        found |= static_cast<std::uint16_t>(ch == c);
+    return found != 0;
+}
+
 std::u16string RemoveChar(std::u16string_view text, char16_t c)
 {
     std::u16string result;
@@ -36,7 +46,11 @@ std::u16string RemoveChar(std::u16string_view text, char16_t c)
 
 void RemoveCharInto(std::u16string& out, std::u16string_view text, char16_t c)
 {
-    // The runs between the characters go over whole: most formulas have no blank at all.
+    // Most formulas have no blank at all; otherwise the runs between them go over whole.
+    if (!Contains(text, c)) {
+        out.assign(text);
+        return;
+    }
     out.clear();
     for (;;) {
         const std::size_t at = text.find(c);
@@ -93,16 +107,19 @@ std::u16string_view tokenObj::FetchToken(std::u16string_view delimiters)
         return {};
     // 0-based: the token starts at first and ends before end. Most splits are at one character
     // ("=" or the blank), which the string's own search finds.
-    const std::size_t skip =
-        m_text.find_first_not_of(delimiters, static_cast<std::size_t>(m_position));
+    const auto from = static_cast<std::size_t>(m_position);
+    const std::size_t skip = delimiters.size() == 1
+                                 ? m_text.find_first_not_of(delimiters.front(), from)
+                                 : m_text.find_first_not_of(delimiters, from);
     if (skip == std::u16string_view::npos) {
         m_start = m_position = m_length + 1;
         return {};
     }
-    const std::size_t end =
-        std::min(delimiters.size() == 1 ? m_text.find(delimiters.front(), skip)
-                                        : m_text.find_first_of(delimiters, skip),
-                 m_text.size());
+    std::size_t end = m_text.size();
+    if (delimiters.size() != 1)
+        end = std::min(m_text.find_first_of(delimiters, skip), end);
+    else if (Contains(m_text.substr(skip), delimiters.front()))
+        end = m_text.find(delimiters.front(), skip);
     m_start = static_cast<std::int32_t>(skip + 1);
     m_position = static_cast<std::int32_t>(end + 1);
     return m_text.substr(skip, end - skip);

@@ -47,18 +47,26 @@ TEFParser::TEFParser()
 
 bool TEFParser::Evaluate(TSINumber& result, std::u16string& formula)
 {
+    RemoveCharInto(m_prepared, Trim(formula), u' ');
+    std::u16string_view rest = m_prepared;
+    const bool ok = evaluateFrom(result, rest);
+    formula.assign(rest);
+    return ok;
+}
+
+bool TEFParser::EvaluatePrepared(TSINumber& result, std::u16string_view formula)
+{
+    return evaluateFrom(result, formula);
+}
+
+bool TEFParser::evaluateFrom(TSINumber& result, std::u16string_view& rest)
+{
     ClearError();
     m_depth = 0;
     // Arguments of failed calls are never read again; dropping them keeps the stack small.
     Stack.SetCount(0);
-
-    RemoveCharInto(m_prepared, Trim(formula), u' ');
-
-    std::u16string_view rest = m_prepared;
     char16_t op = 0;
-    const bool ok = EvalExpr(0, result, rest, op);
-    formula.assign(rest);
-    return ok;
+    return EvalExpr(0, result, rest, op);
 }
 
 void TEFParser::SetVar(std::u16string_view name, const TSINumber& value)
@@ -91,7 +99,10 @@ std::int32_t TEFParser::FindFunction(std::u16string_view name) const
 
 void TEFParser::ClearError()
 {
-    ErrMsg = u"OK!";
+    // Most evaluations succeed and leave the text as it is: then nothing is copied.
+    constexpr std::u16string_view kNoError = u"OK!";
+    if (ErrMsg != kNoError)
+        ErrMsg = kNoError;
     ErrPos = 1;
     ErrLen = 0;
 }

@@ -61,6 +61,9 @@ public:
     // a formula error; QuorvelError for the few faults that are raised (division by zero,
     // floating-point faults, "OK, valid ist nötig! (1)", nesting too deep).
     bool Evaluate(TSINumber& result, std::u16string& formula);
+    // The same for a formula that is trimmed and free of blanks already, read where it lies;
+    // what was not read is dropped. The worksheet's parts of a line come this way, uncopied.
+    bool EvaluatePrepared(TSINumber& result, std::u16string_view formula);
 
     // Raises when name is a function (any letter case) or a unit.
     void SetVar(std::u16string_view name, const TSINumber& value);
@@ -95,6 +98,7 @@ public:
     bool EvalExpr(int level, TSINumber& result, std::u16string_view& rest, char16_t& op);
 
 private:
+    bool evaluateFrom(TSINumber& result, std::u16string_view& rest);
     [[gnu::noinline, gnu::cold]] bool refuseOperator(char16_t op);
     bool lookupOperand(std::u16string_view name, TSINumber& result, bool& valid);
     bool continueRule(int level, char16_t op, bool& keepGoing);

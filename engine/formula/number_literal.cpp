@@ -48,8 +48,8 @@ bool overflows(std::string_view literal)
 // the one division rounds exactly as the full conversion would. Anything else returns false.
 bool convertShortDecimal(std::u16string_view text, double& value)
 {
-    constexpr std::array<double, 16> kPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr std::array<double, 16> kPowersOfTen = {
+        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     constexpr std::size_t kMaxDigits = 15;
     std::size_t i = 0;
     const bool negative = !text.empty() && text[0] == u'-';

@@ -8,6 +8,7 @@
 #include "formula/number_literal.h"
 
 #include <array>
+#include <cstdint>
 
 namespace quorvel {
 
@@ -20,6 +21,46 @@ constexpr std::array<bool, 128> kAsciiOperators = [] {
         if (c < table.size())
             table[c] = true;
     }
+    return table;
+}();
+
+// The level of each operator character, -1 for any other character.
+constexpr int levelOf(char16_t op)
+{
+    int level = -1;
+    switch (op) {
+    case 0:
+    case u';':
+        level = 0;
+        break;
+    case u'+':
+    case u'-':
+        level = 1;
+        break;
+    case u'*':
+    case u'/':
+        level = 2;
+        break;
+    case u'^':
+    case u'\u00B2':
+    case u'\u00B3':
+        level = 3;
+        break;
+    case u'(':
+        level = 4;
+        break;
+    default:
+        break;
+    }
+    return level;
+}
+
+// The same as a table: the evaluator asks for the level of every operator it meets, and the
+// switch, spread from 0 to U+00B3, compiles to a chain of comparisons.
+constexpr std::array<std::int8_t, 256> kLevels = [] {
+    std::array<std::int8_t, 256> table{};
+    for (std::size_t c = 0; c < table.size(); ++c)
+        table[c] = static_cast<std::int8_t>(levelOf(static_cast<char16_t>(c)));
     return table;
 }();
 
@@ -72,30 +113,11 @@ int TEFParser::NextToken(std::u16string_view& rest, std::u16string_view& operand
 
 bool TEFParser::OPLevel(char16_t op, int& level)
 {
-    switch (op) {
-    case 0:
-    case u';':
-        level = 0;
-        return true;
-    case u'+':
-    case u'-':
-        level = 1;
-        return true;
-    case u'*':
-    case u'/':
-        level = 2;
-        return true;
-    case u'^':
-    case u'\u00B2':
-    case u'\u00B3':
-        level = 3;
-        return true;
-    case u'(':
-        level = 4;
-        return true;
-    default:
+    const int found = op < kLevels.size() ? kLevels[op] : -1;
+    if (found < 0)
         return refuseOperator(op);
-    }
+    level = found;
+    return true;
 }
 
 // Out of OPLevel's way: the evaluator asks OPLevel about every operator, and a refusal is rare.

@@ -99,11 +99,22 @@ char* generalText(char* begin, char* last, double v)
         *p++ = '-'; // a value that rounds to zero is written without its sign
     p = std::to_chars(p, last, static_cast<std::uint64_t>(whole)).ptr;
     if (fraction != 0) {
+        // Two digits a step, from the back, as the library's integer conversion does.
+        static constexpr std::string_view kPairs = "0001020304050607080910111213141516171819"
+                                                   "2021222324252627282930313233343536373839"
+                                                   "4041424344454647484950515253545556575859"
+                                                   "6061626364656667686970717273747576777879"
+                                                   "8081828384858687888990919293949596979899";
         char digits[kGeneralDecimals];
-        for (int i = kGeneralDecimals - 1; i >= 0; --i) {
-            digits[i] = static_cast<char>('0' + fraction % 10);
-            fraction /= 10;
+        int i = kGeneralDecimals;
+        for (; i >= 2; i -= 2) {
+            const auto pair = static_cast<std::size_t>(fraction % 100) * 2;
+            fraction /= 100;
+            digits[i - 2] = kPairs[pair];
+            digits[i - 1] = kPairs[pair + 1];
         }
+        if (i == 1)
+            digits[0] = static_cast<char>('0' + fraction);
         int used = kGeneralDecimals;
         while (digits[used - 1] == '0')
             --used;

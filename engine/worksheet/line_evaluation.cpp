@@ -17,17 +17,20 @@ constexpr std::u16string_view kSeparator = u" = ";
 
 enum class LineKind { Unchanged, Prose, Expression, Assignment };
 
-// What a blank-free line split at "=" into a parts (p0, p1 the first two) is. aux is scratch.
-LineKind classifyLine(std::u16string_view line, std::int32_t a, const std::u16string& p0,
-                      const std::u16string& p1, Tstrarray& aux)
+// What a line is whose text without blanks (blankFree) split at "=" into a parts (p0, p1 the
+// first two). aux is scratch.
+LineKind classifyLine(std::u16string_view line, std::u16string_view blankFree, std::int32_t a,
+                      std::u16string_view p0, std::u16string_view p1, Tstrarray& aux)
 {
     if (a == 0)
         return LineKind::Unchanged;
     if (a == 1) {
-        // A line without a blank inside is one word; most formulas are.
+        // A line without a blank inside is one word; most formulas are, and most have no blank
+        // at all, which the lengths tell without a search.
         const std::u16string_view trimmed = Trim(line);
-        const std::int32_t w =
-            trimmed.find(u' ') == std::u16string_view::npos ? 1 : SplitLine(trimmed, u" ", aux);
+        const bool oneWord =
+            blankFree.size() == line.size() || trimmed.find(u' ') == std::u16string_view::npos;
+        const std::int32_t w = oneWord ? 1 : SplitLine(trimmed, u" ", aux);
         return w > 1 && aux.getitem(1) != u"=" ? LineKind::Prose : LineKind::Expression;
     }
     const bool expression = ContainsAnyOf(kOperatorChars, p0) || NumberLength(p0) > 0 ||
@@ -39,7 +42,7 @@ LineKind classifyLine(std::u16string_view line, std::int32_t a, const std::u16st
 
 LabelSplit SplitLabel(std::u16string_view line)
 {
-    std::size_t p = line.find(u':');
+    std::size_t p = Contains(line, u':') ? line.find(u':') : std::u16string_view::npos;
     if (p == std::u16string_view::npos) {
         if (line.empty() || (line.front() != u'\t' && line.front() != u' '))
             return {{}, line};
@@ -95,10 +98,11 @@ LineFormula FormulaOfLine(const TEFParser& parser, std::u16string_view line)
     Tstrarray eqTokens{50};
     Tstrarray auxTokens{50};
     try {
-        const std::int32_t a = SplitLine(RemoveChar(rest, u' '), u"=", eqTokens);
+        const std::u16string blankFree = RemoveChar(rest, u' ');
+        const std::int32_t a = SplitLine(blankFree, u"=", eqTokens);
         const std::u16string& p0 = eqTokens.getitem(0);
         const std::u16string& p1 = eqTokens.getitem(1);
-        switch (classifyLine(rest, a, p0, p1, auxTokens)) {
+        switch (classifyLine(rest, blankFree, a, p0, p1, auxTokens)) {
         case LineKind::Unchanged:
         case LineKind::Prose:
             return {};
@@ -140,21 +144,33 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
 {
     TEFParser& p = m_parser;
     p.Units.ClearUsed();
-    RemoveCharInto(m_blankFree, line, u' ');
-    const std::int32_t a = SplitLine(m_blankFree, u"=", m_eqTokens);
-    const std::u16string& p0 = m_eqTokens.getitem(0);
-    const std::u16string& p1 = m_eqTokens.getitem(1);
-    const std::u16string& p2 = m_eqTokens.getitem(2);
+    // Most formulas hold neither a blank nor "=": such a line is its own one part, trimmed,
+    // read where it lies. Any other is split as the line without its blanks.
+    std::u16string_view blankFree = line;
+    std::int32_t a = 0;
+    std::u16string_view p0;
+    std::u16string_view p1;
+    std::u16string_view p2;
+    if (!Contains(line, u' ') && !Contains(line, u'=')) {
+        p0 = Trim(line);
+        a = p0.empty() ? 0 : 1;
+    } else {
+        RemoveCharInto(m_blankFree, line, u' ');
+        blankFree = m_blankFree;
+        a = SplitLine(m_blankFree, u"=", m_eqTokens);
+        p0 = m_eqTokens.getitem(0);
+        p1 = m_eqTokens.getitem(1);
+        p2 = m_eqTokens.getitem(2);
+    }
 
-    const LineKind kind = classifyLine(line, a, p0, p1, m_auxTokens);
+    const LineKind kind = classifyLine(line, blankFree, a, p0, p1, m_auxTokens);
     if (kind == LineKind::Unchanged || kind == LineKind::Prose)
         return false;
     const bool expression = kind == LineKind::Expression;
 
-    // Evaluate consumes its text, so it gets a copy; one buffer serves every line.
-    const auto evaluate = [&](TSINumber& x, const std::u16string& part) {
-        m_formula.assign(part);
-        return p.Evaluate(x, m_formula);
+    // The parts are trimmed and blank-free already: read where they lie.
+    const auto evaluate = [&](TSINumber& x, std::u16string_view part) {
+        return p.EvaluatePrepared(x, part);
     };
     // The parts joined by " = ".
     const auto join = [&output](std::initializer_list<std::u16string_view> parts) {

@@ -72,7 +72,7 @@ public:
     // Result text of the last successful evaluation; Esc inserts it.
     std::u16string LastResult;
     // One worksheet line without its label. output is what replaces it; on failure the
-    // parser's ErrPos/ErrLen mark the span in output. Never raises.
+    // parser's ErrPos/ErrLen mark the span in output; line must not lie in output. Never raises.
     bool EvalLine(std::u16string_view line, double decimals, std::u16string& output);
 
     // A whole line as Enter treats it (label kept, rest evaluated). Lines that are empty or
@@ -104,7 +104,6 @@ private:
     Tstrarray m_eqTokens{50};
     Tstrarray m_auxTokens{50};
     std::u16string m_blankFree; // the line without blanks
-    std::u16string m_formula;   // the part Evaluate consumes
     std::u16string m_evaluated; // the output of a labelled line before its label goes in front
     std::u16string m_fault;     // the message of the fault that left the last line as typed
     std::optional<TSINumber> m_result; // the quantity behind the last line's result text
