@@ -28,13 +28,6 @@ using namespace quorvel::test;
 
 namespace {
 
-QString pictureDir()
-{
-    const QString dir = qEnvironmentVariable("QUORVEL_PICTURE_DIR", QStringLiteral(PICTURE_DIR));
-    QDir().mkpath(dir);
-    return dir;
-}
-
 struct Ranges
 {
     AxisRange x;

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
@@ -50,6 +51,13 @@ QTextEdit* Windows::memo1() const
 QTextEdit* Windows::memo2() const
 {
     return mainWindow.findChild<QTextEdit*>(QStringLiteral("Memo2"));
+}
+
+QString pictureDir()
+{
+    const QString dir = qEnvironmentVariable("QUORVEL_PICTURE_DIR", QStringLiteral(PICTURE_DIR));
+    QDir().mkpath(dir);
+    return dir;
 }
 
 void typeLine(QTextEdit& memo, const QString& text)

@@ -49,6 +49,10 @@ public:
 // The page's text: one entry per line.
 QStringList pageLines(const QTextEdit& memo);
 
+// The folder the window tests write their pictures to, for a person to look at: the one
+// QUORVEL_PICTURE_DIR names, else pictures/ in the tests' build folder. Made when missing.
+QString pictureDir();
+
 // Text put in at the caret as typing would (QTest::keyClicks takes Latin-1 only), then Enter.
 void typeLine(QTextEdit& memo, const QString& text);
 // Replaces the page's text by these lines in the editor's default format; the caret at the start.

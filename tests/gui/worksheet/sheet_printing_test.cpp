@@ -195,10 +195,7 @@ void SheetPrintingTest::previewWithCtrlP()
         previewSheets = preview->pageCount();
         preview->setZoomMode(QPrintPreviewWidget::FitInView);
         QTest::qWait(100);
-        const QString dir =
-            qEnvironmentVariable("QUORVEL_PICTURE_DIR", QStringLiteral(PICTURE_DIR));
-        QDir().mkpath(dir);
-        QVERIFY(dialog.grab().save(dir + QStringLiteral("/print-preview.png")));
+        QVERIFY(dialog.grab().save(pictureDir() + QStringLiteral("/print-preview.png")));
         dialog.close();
     };
     w.memo1()->setFocus();

@@ -24,13 +24,6 @@ using namespace quorvel::test;
 
 namespace {
 
-QString pictureDir()
-{
-    const QString dir = qEnvironmentVariable("QUORVEL_PICTURE_DIR", QStringLiteral(PICTURE_DIR));
-    QDir().mkpath(dir);
-    return dir;
-}
-
 void typeSheet(MainWindow& form, QTextEdit& memo, const QStringList& lines)
 {
     setPageLines(memo, lines);
