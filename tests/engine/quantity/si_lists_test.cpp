@@ -105,19 +105,22 @@ TEST(SiLists, LatestEntryWinsAndClearUsedResetsMarks)
     EXPECT_EQ(vars.IndexOf(u"z"), 2);
 }
 
+// The i-th of many distinct names: "v", a letter, and a CJK character.
+namespace {
+std::u16string ManyNames(int i)
+{
+    return {u'v', static_cast<char16_t>(u'a' + i % 26), static_cast<char16_t>(0x4E00 + i / 26)};
+}
+} // namespace
+
 TEST(SiLists, LookupsStayRightInLargeTables)
 {
     TSiVarList vars;
     for (int i = 0; i < 5000; ++i)
-        vars.AddOrReplace(SiVarSet(u"v" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
-                                       std::u16string(1, static_cast<char16_t>(0x4E00 + i / 26)),
-                                   SiOne));
+        vars.AddOrReplace(SiVarSet(ManyNames(i), SiOne));
     EXPECT_EQ(vars.Count, 5000);
-    for (int i = 0; i < 5000; i += 7) {
-        const std::u16string name = u"v" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
-                                    std::u16string(1, static_cast<char16_t>(0x4E00 + i / 26));
-        EXPECT_EQ(vars.IndexOf(name), i);
-    }
+    for (int i = 0; i < 5000; i += 7)
+        EXPECT_EQ(vars.IndexOf(ManyNames(i)), i);
     EXPECT_EQ(vars.IndexOf(u"v"), -1);
     const TSiVarList copy = vars;
     EXPECT_EQ(copy.IndexOf(u"va\u4E00"), 0);
