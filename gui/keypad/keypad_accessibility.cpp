@@ -5,6 +5,7 @@
 
 #include "keypad/hemisphere_button.h"
 #include "keypad/real_edit.h"
+#include "platform/accessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -197,11 +198,7 @@ QAccessibleInterface* keypadInterfaces(const QString&, QObject* object)
 
 void InstallKeypadAccessibility()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(keypadInterfaces);
-        return true;
-    }();
-    (void)installed;
+    InstallAccessibleFactory(keypadInterfaces);
 }
 
 } // namespace quorvel

@@ -12,6 +12,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
+#include <vector>
+
 namespace quorvel {
 namespace {
 
@@ -147,13 +150,18 @@ QAccessibleInterface* programInterfaces(const QString&, QObject* object)
 
 } // namespace
 
+void InstallAccessibleFactory(QAccessible::InterfaceFactory factory)
+{
+    static std::vector<QAccessible::InterfaceFactory> installed;
+    if (std::find(installed.begin(), installed.end(), factory) != installed.end())
+        return;
+    installed.push_back(factory);
+    QAccessible::installFactory(factory);
+}
+
 void InstallAccessibleInterfaces()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(programInterfaces);
-        return true;
-    }();
-    (void)installed;
+    InstallAccessibleFactory(programInterfaces);
 }
 
 void SetAccessibleMenuEntry(QAction& action, const QString& name, const QKeySequence& key)

@@ -5,12 +5,17 @@
 // as the entry's key binding.
 #pragma once
 
+#include <QAccessible>
 #include <QKeySequence>
 #include <QString>
 
 class QAction;
 
 namespace quorvel {
+
+// Puts a factory of accessible interfaces in place, once; later calls with the same factory do
+// nothing, as Qt would otherwise ask it as often as it was installed.
+void InstallAccessibleFactory(QAccessible::InterfaceFactory factory);
 
 // Installs the program's accessible interfaces, once; later calls do nothing. Every class whose
 // objects need them calls it when it is created, before a screen reader can ask.
