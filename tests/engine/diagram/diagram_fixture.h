@@ -4,6 +4,7 @@
 
 #include "base/quorvel_error.h"
 #include "diagram/sampling.h"
+#include "diagram_request.h"
 #include "unit_definitions/unit_compiler.h"
 #include "worksheet/line_evaluation.h"
 
@@ -32,14 +33,8 @@ protected:
     DiagramData sample(std::initializer_list<std::u16string> formulas, std::u16string variable,
                        std::u16string from, std::u16string to, std::int32_t points)
     {
-        DiagramRequest request;
-        for (const std::u16string& f : formulas)
-            request.curves.push_back({f, {}, {}});
-        request.variable = std::move(variable);
-        request.from = std::move(from);
-        request.to = std::move(to);
-        request.points = points;
-        return SampleDiagram(parser, request);
+        return SampleDiagram(parser, DiagramRequestFor(formulas, std::move(variable),
+                                                       std::move(from), std::move(to), points));
     }
 
     // The message SampleDiagram refuses the request with, or a marker when it draws it.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "diagram/sampling.h"
+#include "diagram_request.h"
 #include "unit_definitions/unit_compiler.h"
 #include "worksheet/line_evaluation.h"
 
@@ -23,14 +24,8 @@ inline DiagramData sampleDiagram(std::initializer_list<std::u16string_view> page
     LineEvaluator lines(parser);
     for (const std::u16string_view line : page)
         lines.EvalSheetLine(line, 0);
-    DiagramRequest request;
-    for (const std::u16string& formula : formulas)
-        request.curves.push_back({formula, {}, {}});
-    request.variable = std::move(variable);
-    request.from = std::move(from);
-    request.to = std::move(to);
-    request.points = points;
-    return SampleDiagram(parser, request);
+    return SampleDiagram(parser, DiagramRequestFor(formulas, std::move(variable), std::move(from),
+                                                   std::move(to), points));
 }
 
 // v*t over t from 0s to 10s in 11 points, v = 3m/s: the values 0, 3, ... 30 m.
