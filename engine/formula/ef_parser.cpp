@@ -36,10 +36,18 @@ private:
     int& m_depth;
 };
 
+std::size_t initialOf(std::u16string_view name)
+{
+    const char16_t c = name.empty() ? u'\0' : UpperAscii(name.front());
+    return c >= u'A' && c <= u'Z' ? static_cast<std::size_t>(c - u'A') : 26;
+}
+
 } // namespace
 
 TEFParser::TEFParser()
 {
+    m_firstOfInitial.fill(-1);
+    m_lastOfInitial.fill(-1);
     RegisterBuiltinFunctions(*this);
     SetVar(u"Pi", TSINumber{3.141592653589793, {}});
     SetVar(u"PU", SiSet(101300, -1, 1, -2, 0, 0, 0, 0));
@@ -84,15 +92,17 @@ void TEFParser::SetVar(std::u16string_view name, const TSINumber& value)
 
 std::int32_t TEFParser::FindFunction(std::u16string_view name) const
 {
-    for (std::uint32_t i = 0; i < FuncCount; ++i) {
-        const std::u16string& candidate = Funcs[i].Name;
+    const std::size_t initial = initialOf(name);
+    for (std::int32_t i = m_firstOfInitial[initial]; i >= 0;
+         i = m_nextOfInitial[static_cast<std::size_t>(i)]) {
+        const std::u16string& candidate = Funcs[static_cast<std::size_t>(i)].Name;
         if (candidate.size() != name.size())
             continue;
         bool same = true;
         for (std::size_t k = 0; k < name.size() && same; ++k)
             same = UpperAscii(candidate[k]) == UpperAscii(name[k]);
         if (same)
-            return static_cast<std::int32_t>(i);
+            return i;
     }
     return -1;
 }
@@ -137,8 +147,16 @@ void TEFParser::AddFunction(std::u16string_view name, TFuncRoutine routine, std:
 {
     if (FuncCount >= Funcs.size())
         return;
+    const auto index = static_cast<std::int32_t>(FuncCount);
     Funcs[FuncCount] = TFuncEntry{routine, std::u16string(name), argCount};
     ++FuncCount;
+    const std::size_t initial = initialOf(name);
+    m_nextOfInitial[static_cast<std::size_t>(index)] = -1;
+    if (m_lastOfInitial[initial] < 0)
+        m_firstOfInitial[initial] = index;
+    else
+        m_nextOfInitial[static_cast<std::size_t>(m_lastOfInitial[initial])] = index;
+    m_lastOfInitial[initial] = index;
 }
 
 bool TEFParser::Pop(TSINumber& value)
@@ -152,7 +170,8 @@ bool TEFParser::Pop(TSINumber& value)
     return true;
 }
 
-bool TEFParser::lookupOperand(std::u16string_view name, TSINumber& result, bool& valid)
+bool TEFParser::lookupOperand(std::u16string_view name, TSINumber& result, bool& valid,
+                              std::int32_t& function)
 {
     std::int32_t i = Units.IndexOf(name);
     if (i >= 1) {
@@ -170,7 +189,8 @@ bool TEFParser::lookupOperand(std::u16string_view name, TSINumber& result, bool&
         ErrPos += Length32(name);
         return true;
     }
-    if (FindFunction(name) >= 0)
+    function = FindFunction(name);
+    if (function >= 0)
         return true; // applied when its bracket is read
     SetError(u"Variable not found");
     ErrLen = Length32(name);
@@ -188,11 +208,15 @@ bool TEFParser::continueRule(int level, char16_t op, bool& keepGoing)
     return true;
 }
 
-bool TEFParser::callFunction(std::u16string_view name, std::int32_t bracketPos,
-                             std::u16string_view inner, TSINumber& result, bool& valid)
+// function is name's index in Funcs when the operand was read as a function, else -1: a unit
+// or a variable of a function's name («min» is both) is called as the function, too.
+bool TEFParser::callFunction(std::u16string_view name, std::int32_t function,
+                             std::int32_t bracketPos, std::u16string_view inner,
+                             TSINumber& result, bool& valid)
 {
-    const std::int32_t f = FindFunction(name);
-    if (f < 0) {
+    if (function < 0)
+        function = FindFunction(name);
+    if (function < 0) {
         SetError(u"unknown function " + std::u16string(name) + u"()");
         ErrPos = bracketPos;
         ErrLen = Length32(name);
@@ -210,7 +234,7 @@ bool TEFParser::callFunction(std::u16string_view name, std::int32_t bracketPos,
             ++ErrPos;
     } while (!inner.empty());
 
-    const TFuncEntry& entry = Funcs[static_cast<std::size_t>(f)];
+    const TFuncEntry& entry = Funcs[static_cast<std::size_t>(function)];
     if (entry.ArgCount != argc) {
         SetError(u"wrong number of arguments for " + entry.Name);
         ErrPos = bracketPos;
@@ -239,12 +263,16 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
     std::u16string_view operand;
     const int kind = NextToken(rest, operand, op);
     bool valid = false;
+    std::int32_t function = -1;
     if (kind == 1) {
         ErrPos += Length32(operand);
-        result = TSINumber{StrToReal(operand), {}};
+        // Member by member: a whole temporary copied in would be read back wider than it was
+        // written, which stalls the processor on every number.
+        result.Value = StrToReal(operand);
+        result.Exponents = {};
         valid = true;
     } else if (kind == 2) {
-        if (!lookupOperand(operand, result, valid))
+        if (!lookupOperand(operand, result, valid, function))
             return false;
     }
     if (op == u')') {
@@ -287,7 +315,7 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
                 ErrLen = 1;
                 return SetError(u"syntax error");
             }
-            applied = applyBracket(operand, valid, result, rest, op);
+            applied = applyBracket(operand, function, valid, result, rest, op);
             break;
         default:
             // Only operator characters reach the loop: the continue rule refuses the rest.
@@ -407,8 +435,8 @@ bool TEFParser::applySquare(bool valid, TSINumber& result, std::u16string_view& 
 }
 
 // Level 4: a bracket, either grouping (no operand before it) or a function's argument list.
-bool TEFParser::applyBracket(std::u16string_view operand, bool& valid, TSINumber& result,
-                             std::u16string_view& rest, char16_t& op)
+bool TEFParser::applyBracket(std::u16string_view operand, std::int32_t function, bool& valid,
+                             TSINumber& result, std::u16string_view& rest, char16_t& op)
 {
     const std::int32_t p0 = ErrPos;
     ++ErrPos;
@@ -423,7 +451,7 @@ bool TEFParser::applyBracket(std::u16string_view operand, bool& valid, TSINumber
         if (op != 0 || !inner.empty())
             return SetError(u"syntax error ");
         ++ErrPos; // the ")"
-    } else if (!callFunction(operand, p0, inner, result, valid)) {
+    } else if (!callFunction(operand, function, p0, inner, result, valid)) {
         return false;
     }
     op = next;

@@ -100,10 +100,11 @@ public:
 private:
     bool evaluateFrom(TSINumber& result, std::u16string_view& rest);
     [[gnu::noinline, gnu::cold]] bool refuseOperator(char16_t op);
-    bool lookupOperand(std::u16string_view name, TSINumber& result, bool& valid);
+    bool lookupOperand(std::u16string_view name, TSINumber& result, bool& valid,
+                       std::int32_t& function);
     bool continueRule(int level, char16_t op, bool& keepGoing);
-    bool callFunction(std::u16string_view name, std::int32_t bracketPos, std::u16string_view inner,
-                      TSINumber& result, bool& valid);
+    bool callFunction(std::u16string_view name, std::int32_t function, std::int32_t bracketPos,
+                      std::u16string_view inner, TSINumber& result, bool& valid);
 
     // One routine per operator level of EvalExpr's loop. Each applies op to result, reading
     // what it needs from rest, and leaves the next operator in op.
@@ -114,11 +115,17 @@ private:
                              char16_t& op);
     bool applyPower(bool valid, TSINumber& result, std::u16string_view& rest, char16_t& op);
     bool applySquare(bool valid, TSINumber& result, std::u16string_view& rest, char16_t& op);
-    bool applyBracket(std::u16string_view operand, bool& valid, TSINumber& result,
-                      std::u16string_view& rest, char16_t& op);
+    bool applyBracket(std::u16string_view operand, std::int32_t function, bool& valid,
+                      TSINumber& result, std::u16string_view& rest, char16_t& op);
 
     std::u16string m_prepared; // reused between evaluations
     int m_depth = 0;
+    // The functions by the upper case of their first character (A to Z, then one list for every
+    // other), each list in the order of Funcs, so that a name is compared with few others.
+    static constexpr std::size_t kInitials = 27;
+    std::array<std::int32_t, kInitials> m_firstOfInitial;
+    std::array<std::int32_t, kInitials> m_lastOfInitial;
+    std::array<std::int32_t, std::tuple_size_v<decltype(Funcs)>> m_nextOfInitial{};
 };
 
 } // namespace quorvel

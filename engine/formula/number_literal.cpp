@@ -73,7 +73,9 @@ bool convertShortDecimal(std::u16string_view text, double& value)
     }
     if (count == 0 || count > kMaxDigits || (point && fraction == 0))
         return false;
-    const double magnitude = static_cast<double>(digits) / kPowersOfTen[fraction];
+    // A whole number needs no division, which costs more than the rest of the conversion.
+    const double whole = static_cast<double>(digits);
+    const double magnitude = fraction == 0 ? whole : whole / kPowersOfTen[fraction];
     value = negative ? -magnitude : magnitude;
     return true;
 }

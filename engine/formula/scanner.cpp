@@ -14,13 +14,12 @@ namespace quorvel {
 
 namespace {
 
-// The ASCII operator characters as a table: the scanner asks about every character it passes.
-constexpr std::array<bool, 128> kAsciiOperators = [] {
-    std::array<bool, 128> table{};
-    for (char16_t c : kOperatorChars) {
-        if (c < table.size())
-            table[c] = true;
-    }
+// The operator characters as a table: the scanner asks about every character it passes.
+// All of them lie below U+0100.
+constexpr std::array<bool, 256> kOperators = [] {
+    std::array<bool, 256> table{};
+    for (char16_t c : kOperatorChars)
+        table[c] = true;
     return table;
 }();
 
@@ -68,9 +67,7 @@ constexpr std::array<std::int8_t, 256> kLevels = [] {
 
 bool TEFParser::IsOperator(char16_t ch, char16_t& op)
 {
-    const bool is = ch < kAsciiOperators.size()
-                        ? kAsciiOperators[ch]
-                        : kOperatorChars.find(ch) != std::u16string_view::npos;
+    const bool is = ch < kOperators.size() && kOperators[ch];
     if (!is)
         return false;
     op = ch;

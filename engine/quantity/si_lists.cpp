@@ -57,6 +57,8 @@ std::int32_t TSiVarList::Add(const TSIVar& element)
 {
     IncCount();
     slot(Count - 1) = element;
+    if (element.Used)
+        m_used.push_back(Count - 1);
     indexName(Count - 1);
     return Count - 1;
 }
@@ -68,6 +70,8 @@ void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
     if (index >= Count)
         Count = index + 1; // the slots in between come back with what they held before
     slot(index) = element;
+    if (element.Used)
+        m_used.push_back(index);
     if (renamed)
         rebuildIndex();
 }
@@ -140,8 +144,16 @@ void TSiVarList::rebuildIndex()
 
 void TSiVarList::ClearUsed()
 {
-    for (std::int32_t i = 0; i < Count; ++i)
-        slot(i).Used = false;
+    // Marks beyond Count are kept, as a walk over the entries would keep them: SetItem may
+    // bring such a slot back with what it held.
+    auto kept = m_used.begin();
+    for (const std::int32_t i : m_used) {
+        if (i < Count)
+            slot(i).Used = false;
+        else
+            *kept++ = i;
+    }
+    m_used.erase(kept, m_used.end());
 }
 
 void TSiUnitList::SetBaseUnits()

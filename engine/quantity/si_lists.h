@@ -101,7 +101,13 @@ public:
     std::int32_t AddOrReplace(const TSIVar& element);
     void ClearUsed();
     // Marks an existing entry as named by a formula.
-    void SetUsed(std::int32_t index) { slot(index).Used = true; }
+    void SetUsed(std::int32_t index)
+    {
+        TSIVar& entry = slot(index);
+        if (!entry.Used)
+            m_used.push_back(index);
+        entry.Used = true;
+    }
     // Removes the last entry (a variable defined only for a while); its slot is emptied.
     void RemoveLast();
 
@@ -113,6 +119,9 @@ private:
     // full. A renamed entry or a slot that comes back into use rebuilds it; both are rare.
     std::vector<std::int32_t> m_slots;
     std::int32_t m_indexed = 0;
+    // Every slot whose Used mark is set is listed here (perhaps more than once, perhaps with
+    // slots cleared since): a line clears the few marks its formula set, not the whole table.
+    std::vector<std::int32_t> m_used;
 };
 
 class TSiUnitList : public TSiVarList
