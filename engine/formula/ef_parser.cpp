@@ -173,7 +173,8 @@ bool TEFParser::Pop(TSINumber& value)
 bool TEFParser::lookupOperand(std::u16string_view name, TSINumber& result, bool& valid,
                               std::int32_t& function)
 {
-    std::int32_t i = Units.IndexOf(name);
+    const std::size_t hash = TSiVarList::HashOf(name);
+    std::int32_t i = Units.IndexOf(name, hash);
     if (i >= 1) {
         ErrPos += Length32(name);
         result = Units.at(i).Quantity;
@@ -181,7 +182,7 @@ bool TEFParser::lookupOperand(std::u16string_view name, TSINumber& result, bool&
         valid = true;
         return true;
     }
-    i = Vars.IndexOf(name);
+    i = Vars.IndexOf(name, hash);
     if (i >= 0) {
         result = Vars.at(i).Quantity;
         Vars.SetUsed(i);
@@ -261,14 +262,15 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
 
     op = 0;
     std::u16string_view operand;
-    const int kind = NextToken(rest, operand, op);
+    NumberScan number;
+    const int kind = NextToken(rest, operand, op, number);
     bool valid = false;
     std::int32_t function = -1;
     if (kind == 1) {
         ErrPos += Length32(operand);
         // Member by member: a whole temporary copied in would be read back wider than it was
         // written, which stalls the processor on every number.
-        result.Value = StrToReal(operand);
+        result.Value = number.plain ? PlainValue(number) : StrToReal(operand);
         result.Exponents = {};
         valid = true;
     } else if (kind == 2) {

@@ -20,6 +20,7 @@
 // ErrPos/ErrLen mark the span to show in red.
 #pragma once
 
+#include "formula/number_literal.h"
 #include "quantity/si_lists.h"
 
 #include <array>
@@ -92,6 +93,9 @@ public:
     // The scanner primitives; rest is shortened from the front.
     static bool IsOperator(char16_t ch, char16_t& op);
     int NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op);
+    // The same, handing out what was read of a number operand (kind 1) as well.
+    int NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op,
+                  NumberScan& number);
     bool OPLevel(char16_t op, int& level);
     bool GetBracket(std::u16string_view& rest, std::u16string_view& inner, char16_t& op);
 

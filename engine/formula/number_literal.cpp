@@ -43,59 +43,44 @@ bool overflows(std::string_view literal)
     return magnitude + exponent > 0;
 }
 
-// Literals as people type them ("12", "-2.5", "0.001"): at most 15 digits with an optional
-// fraction. The digits as a whole number are exact in a double, and so is the power of ten, so
-// the one division rounds exactly as the full conversion would. Anything else returns false.
-bool convertShortDecimal(std::u16string_view text, double& value)
-{
-    static constexpr std::array<double, 16> kPowersOfTen = {
-        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    constexpr std::size_t kMaxDigits = 15;
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == u'-';
-    if (negative)
-        ++i;
-    std::uint64_t digits = 0;
-    std::size_t count = 0;
-    std::size_t fraction = 0;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (isDigit(c)) {
-            digits = digits * 10 + static_cast<std::uint64_t>(c - u'0');
-            ++count;
-            fraction += point ? 1 : 0;
-        } else if (c == u'.' && !point && count > 0) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    if (count == 0 || count > kMaxDigits || (point && fraction == 0))
-        return false;
-    // A whole number needs no division, which costs more than the rest of the conversion.
-    const double whole = static_cast<double>(digits);
-    const double magnitude = fraction == 0 ? whole : whole / kPowersOfTen[fraction];
-    value = negative ? -magnitude : magnitude;
-    return true;
-}
-
 } // namespace
 
-std::size_t NumberLength(std::u16string_view text)
+void ScanNumber(std::u16string_view text, NumberScan& number)
 {
+    constexpr std::size_t kMaxPlainDigits = 15;
+    number.length = 0;
+    number.plain = false;
     const std::size_t n = text.size();
     if (n == 0)
-        return 0;
+        return;
     const char16_t first = text[0];
     if (first != u'-' && first != u'.' && !isDigit(first))
-        return 0;
-    bool sepAllowed = first != u'.';
+        return;
+    number.negative = first == u'-';
+    number.digits = 0;
+    number.fraction = 0;
+    std::size_t count = 0;
+    if (isDigit(first)) {
+        number.digits = static_cast<std::uint64_t>(first - u'0');
+        count = 1;
+    }
+    // One "." at most; a literal whose point comes before any digit is not plain.
+    bool point = first == u'.';
+    bool plain = !point;
     std::size_t i = 1;
-    while (i < n && (isDigit(text[i]) || (text[i] == u'.' && sepAllowed))) {
-        if (text[i] == u'.')
-            sepAllowed = false;
-        ++i;
+    for (; i < n; ++i) {
+        const char16_t c = text[i];
+        if (isDigit(c)) {
+            // Beyond 19 digits the sum wraps, but then the literal is not plain anyway.
+            number.digits = number.digits * 10 + static_cast<std::uint64_t>(c - u'0');
+            ++count;
+            number.fraction += point ? 1 : 0;
+        } else if (c == u'.' && !point) {
+            point = true;
+            plain = plain && count > 0;
+        } else {
+            break;
+        }
     }
     if (i < n && (text[i] == u'E' || text[i] == u'e')) {
         std::size_t take = 0;
@@ -104,23 +89,36 @@ std::size_t NumberLength(std::u16string_view text)
         else if (i + 2 < n && (text[i + 1] == u'+' || text[i + 1] == u'-') && isDigit(text[i + 2]))
             take = 3;
         if (take > 0) {
+            plain = false;
             i += take;
-            while (i < n && (isDigit(text[i]) || (text[i] == u'.' && sepAllowed))) {
-                if (text[i] == u'.')
-                    sepAllowed = false;
+            while (i < n && (isDigit(text[i]) || (text[i] == u'.' && !point))) {
+                point = point || text[i] == u'.';
                 ++i;
             }
         }
     }
     if (i == 1 && !isDigit(first))
-        return 0;
-    return i;
+        return;
+    number.length = i;
+    number.plain =
+        plain && count > 0 && count <= kMaxPlainDigits && !(point && number.fraction == 0);
+}
+
+double PlainValue(const NumberScan& number)
+{
+    static constexpr std::array<double, 16> kPowersOfTen = {
+        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double magnitude =
+        static_cast<double>(number.digits) / kPowersOfTen[number.fraction];
+    return number.negative ? -magnitude : magnitude;
 }
 
 double StrToReal(std::u16string_view text)
 {
-    if (double value = 0.0; convertShortDecimal(text, value))
-        return value;
+    NumberScan number;
+    ScanNumber(text, number);
+    if (number.plain && number.length == text.size())
+        return PlainValue(number);
     // Literals are plain ASCII; anything else does not convert.
     std::string ascii;
     ascii.reserve(text.size());

@@ -76,8 +76,14 @@ bool TEFParser::IsOperator(char16_t ch, char16_t& op)
 
 int TEFParser::NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op)
 {
+    NumberScan number;
+    return NextToken(rest, operand, op, number);
+}
+
+int TEFParser::NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op,
+                         NumberScan& number)
+{
     const std::size_t n = rest.size();
-    const std::size_t k = NumberLength(rest);
     if (rest.front() == u'(') {
         op = u'(';
         operand = {};
@@ -85,27 +91,33 @@ int TEFParser::NextToken(std::u16string_view& rest, std::u16string_view& operand
         return 0;
     }
     op = 0;
+    ScanNumber(rest, number);
+    const std::size_t k = number.length;
+    if (k > 0) {
+        operand = rest.substr(0, k);
+        if (k < n && !IsOperator(rest[k], op)) {
+            // A number glued to what follows: «3km» is 3 * km. The "*" is not in the text, so
+            // the count its case adds is taken back here.
+            op = u'*';
+            --ErrPos;
+            rest.remove_prefix(k);
+        } else {
+            rest.remove_prefix(k < n ? k + 1 : n);
+        }
+        return 1;
+    }
     // 0-based index of the first operator; the first character never counts as one, so a
     // leading sign stays with its operand.
     std::size_t p = n;
-    for (std::size_t i = k > 0 ? k : 1; i < n; ++i) {
+    for (std::size_t i = 1; i < n; ++i) {
         if (IsOperator(rest[i], op)) {
             p = i;
             break;
         }
     }
-    if (k > 0 && p > k) {
-        // A number glued to what follows: «3km» is 3 * km. The "*" is not in the text, so the
-        // count its case adds is taken back here.
-        operand = rest.substr(0, k);
-        op = u'*';
-        --ErrPos;
-        rest.remove_prefix(k);
-        return 1;
-    }
     operand = rest.substr(0, p);
     rest.remove_prefix(p < n ? p + 1 : n);
-    return k > 0 ? 1 : 2;
+    return 2;
 }
 
 bool TEFParser::OPLevel(char16_t op, int& level)

@@ -33,9 +33,11 @@ namespace {
 
 constexpr std::size_t kMinSlots = 64;
 
+} // namespace
+
 // Names are short: a multiply-and-add over the characters, then the high bits folded down
 // for the power-of-two table.
-std::size_t hashName(std::u16string_view name)
+std::size_t TSiVarList::HashOf(std::u16string_view name)
 {
     std::uint64_t h = name.size();
     for (char16_t c : name)
@@ -43,8 +45,6 @@ std::size_t hashName(std::u16string_view name)
     h *= 0x9E3779B97F4A7C15ull;
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
-
-} // namespace
 
 void TSiVarList::Clear()
 {
@@ -76,12 +76,12 @@ void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
         rebuildIndex();
 }
 
-std::int32_t TSiVarList::IndexOf(std::u16string_view name) const
+std::int32_t TSiVarList::IndexOf(std::u16string_view name, std::size_t hash) const
 {
     if (m_slots.empty())
         return -1;
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
+    for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
         const std::int32_t i = m_slots[s];
         if (i < 0)
             return -1;
@@ -117,7 +117,7 @@ void TSiVarList::indexName(std::int32_t index)
     }
     const std::u16string& name = slot(index).Name;
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t s = hashName(name) & mask;; s = (s + 1) & mask) {
+    for (std::size_t s = HashOf(name) & mask;; s = (s + 1) & mask) {
         std::int32_t& i = m_slots[s];
         if (i < 0) {
             i = index;

@@ -97,7 +97,10 @@ public:
     std::int32_t Add(const TSIVar& element);
     void SetItem(std::int32_t index, const TSIVar& element);
     // Exact, case-sensitive; the latest entry wins. -1 when there is none.
-    std::int32_t IndexOf(std::u16string_view name) const;
+    std::int32_t IndexOf(std::u16string_view name) const { return IndexOf(name, HashOf(name)); }
+    // The same with name's HashOf, for a name looked up in more than one list.
+    std::int32_t IndexOf(std::u16string_view name, std::size_t hash) const;
+    static std::size_t HashOf(std::u16string_view name);
     std::int32_t AddOrReplace(const TSIVar& element);
     void ClearUsed();
     // Marks an existing entry as named by a formula.
