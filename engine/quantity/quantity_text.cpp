@@ -165,33 +165,19 @@ std::u16string composeUnit(const TSINumber& x,
     return text;
 }
 
-// The base unit b when x has the dimension of b alone (exponent 1, all others 0), else
-// BaseUnitCount.
-BaseUnit pureBaseUnit(const TSINumber& x)
-{
-    BaseUnit found = BaseUnitCount;
-    for (std::size_t b = 0; b < BaseUnitCount; ++b) {
-        const std::int32_t e = x.Exponents[b];
-        if (e == 0)
-            continue;
-        if (e != 1 || found != BaseUnitCount)
-            return BaseUnitCount;
-        found = static_cast<BaseUnit>(b);
-    }
-    return found;
-}
-
+// The entry a quantity of x's dimension is written in: the first the formula named (Used),
+// else the first of them all; nullptr when the table has none of that dimension.
 const TSIVar* findSameUnitEntry(const TSiVarList& table, const TSINumber& x)
 {
-    const TSIVar* chosen = nullptr;
-    for (std::int32_t i = 0; i < table.Count; ++i) {
+    const TSIVar* first = nullptr;
+    for (std::int32_t i = table.FirstOfDimension(x); i >= 0; i = table.NextOfDimension(i)) {
         const TSIVar& entry = table.Items[static_cast<std::size_t>(i)];
-        if (!SiSameUnit(x, entry.Quantity))
-            continue;
-        if (chosen == nullptr || (entry.Used && !chosen->Used))
-            chosen = &entry;
+        if (entry.Used)
+            return &entry;
+        if (first == nullptr)
+            first = &entry;
     }
-    return chosen;
+    return first;
 }
 
 } // namespace
@@ -270,22 +256,14 @@ void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
                    std::u16string& text)
 {
     static const TSIVar unnamed{SiOne, {}, false};
-    // The preferred unit of each base dimension, found in one walk over the table instead of one
-    // per base unit: the first Used entry of that pure dimension, else the first of it.
-    std::array<const TSIVar*, BaseUnitCount> preferred{};
-    for (std::int32_t i = 0; i < table.Count; ++i) {
-        const TSIVar& entry = table.Items[static_cast<std::size_t>(i)];
-        const BaseUnit b = pureBaseUnit(entry.Quantity);
-        if (b == BaseUnitCount)
-            continue;
-        const TSIVar*& chosen = preferred[b];
-        if (chosen == nullptr || (entry.Used && !chosen->Used))
-            chosen = &entry;
-    }
     std::array<std::u16string_view, BaseUnitCount> names{};
     long double product = 1.0L;
     for (BaseUnit b : kTextOrder) {
-        const TSIVar* unit = preferred[b] != nullptr ? preferred[b] : &unnamed;
+        // Each base dimension is written in its preferred unit, chosen as for a whole result.
+        TSINumber dimension = SiOne;
+        dimension.Exponents[b] = 1;
+        const TSIVar* preferred = findSameUnitEntry(table, dimension);
+        const TSIVar* unit = preferred != nullptr ? preferred : &unnamed;
         const double factor = IntPow(x.Exponents[b], unit->Quantity.Value);
         if (std::fabs(factor) < 1e-22)
             throw QuorvelError(u"Zero Unit in UsedUnitToStr");

@@ -46,11 +46,26 @@ std::size_t TSiVarList::HashOf(std::u16string_view name)
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
+namespace {
+
+std::size_t hashDimension(const TSINumber& x)
+{
+    std::uint64_t h = 0;
+    for (const std::int32_t e : x.Exponents)
+        h = h * 0x100000001B3ull + static_cast<std::uint32_t>(e);
+    h *= 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+} // namespace
+
 void TSiVarList::Clear()
 {
     TQuantityList<TSIVar>::Clear();
     std::fill(m_slots.begin(), m_slots.end(), -1);
     m_indexed = 0;
+    std::fill(m_dimensionSlots.begin(), m_dimensionSlots.end(), DimensionSlot{});
+    m_dimensions = 0;
 }
 
 std::int32_t TSiVarList::Add(const TSIVar& element)
@@ -60,6 +75,7 @@ std::int32_t TSiVarList::Add(const TSIVar& element)
     if (element.Used)
         m_used.push_back(Count - 1);
     indexName(Count - 1);
+    indexDimension(Count - 1);
     return Count - 1;
 }
 
@@ -67,6 +83,7 @@ void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
 {
     Grow(index);
     const bool renamed = index >= Count || slot(index).Name != element.Name;
+    const bool moved = index >= Count || !SiSameUnit(slot(index).Quantity, element.Quantity);
     if (index >= Count)
         Count = index + 1; // the slots in between come back with what they held before
     slot(index) = element;
@@ -74,6 +91,8 @@ void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
         m_used.push_back(index);
     if (renamed)
         rebuildIndex();
+    if (moved)
+        rebuildDimensions();
 }
 
 std::int32_t TSiVarList::IndexOf(std::u16string_view name, std::size_t hash) const
@@ -106,6 +125,7 @@ void TSiVarList::RemoveLast()
     --Count;
     slot(Count) = TSIVar{};
     rebuildIndex();
+    rebuildDimensions();
 }
 
 // The index holds the last entry of each name.
@@ -140,6 +160,58 @@ void TSiVarList::rebuildIndex()
     m_indexed = 0;
     for (std::int32_t i = 0; i < Count; ++i)
         indexName(i);
+}
+
+std::int32_t TSiVarList::FirstOfDimension(const TSINumber& x) const
+{
+    if (m_dimensionSlots.empty())
+        return -1;
+    const std::size_t mask = m_dimensionSlots.size() - 1;
+    for (std::size_t s = hashDimension(x) & mask;; s = (s + 1) & mask) {
+        const DimensionSlot& d = m_dimensionSlots[s];
+        if (d.first < 0)
+            return -1;
+        if (SiSameUnit(Items[static_cast<std::size_t>(d.first)].Quantity, x))
+            return d.first;
+    }
+}
+
+// Entries are indexed in the order of the list, so each dimension's chain runs in that order.
+void TSiVarList::indexDimension(std::int32_t index)
+{
+    if (2 * (static_cast<std::size_t>(m_dimensions) + 1) > m_dimensionSlots.size()) {
+        rebuildDimensions(); // entry index is already in the table, so this indexes it too
+        return;
+    }
+    if (m_nextOfDimension.size() < Items.size())
+        m_nextOfDimension.resize(Items.size(), -1);
+    m_nextOfDimension[static_cast<std::size_t>(index)] = -1;
+    const TSINumber& x = slot(index).Quantity;
+    const std::size_t mask = m_dimensionSlots.size() - 1;
+    for (std::size_t s = hashDimension(x) & mask;; s = (s + 1) & mask) {
+        DimensionSlot& d = m_dimensionSlots[s];
+        if (d.first < 0) {
+            d = {index, index};
+            ++m_dimensions;
+            return;
+        }
+        if (SiSameUnit(slot(d.first).Quantity, x)) {
+            m_nextOfDimension[static_cast<std::size_t>(d.last)] = index;
+            d.last = index;
+            return;
+        }
+    }
+}
+
+void TSiVarList::rebuildDimensions()
+{
+    std::size_t size = kMinSlots;
+    while (size < 2 * (static_cast<std::size_t>(Count) + 1))
+        size *= 2;
+    m_dimensionSlots.assign(size, DimensionSlot{});
+    m_dimensions = 0;
+    for (std::int32_t i = 0; i < Count; ++i)
+        indexDimension(i);
 }
 
 void TSiVarList::ClearUsed()

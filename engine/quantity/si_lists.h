@@ -114,9 +114,20 @@ public:
     // Removes the last entry (a variable defined only for a while); its slot is emptied.
     void RemoveLast();
 
+    // The entries of x's dimension in the order of the list, from FirstOfDimension on through
+    // NextOfDimension; -1 ends them. A result's unit is chosen among them without a walk over
+    // the whole table.
+    std::int32_t FirstOfDimension(const TSINumber& x) const;
+    std::int32_t NextOfDimension(std::int32_t index) const
+    {
+        return m_nextOfDimension[static_cast<std::size_t>(index)];
+    }
+
 private:
     void indexName(std::int32_t index);
     void rebuildIndex();
+    void indexDimension(std::int32_t index);
+    void rebuildDimensions();
 
     // Open addressing over entry indexes (-1: empty), a power of two in size and at most half
     // full. A renamed entry or a slot that comes back into use rebuilds it; both are rare.
@@ -125,6 +136,17 @@ private:
     // Every slot whose Used mark is set is listed here (perhaps more than once, perhaps with
     // slots cleared since): a line clears the few marks its formula set, not the whole table.
     std::vector<std::int32_t> m_used;
+
+    // Open addressing over dimensions, as m_slots over names: the first and the last entry of
+    // each dimension; the entries in between are linked by m_nextOfDimension.
+    struct DimensionSlot
+    {
+        std::int32_t first = -1;
+        std::int32_t last = -1;
+    };
+    std::vector<DimensionSlot> m_dimensionSlots;
+    std::vector<std::int32_t> m_nextOfDimension;
+    std::int32_t m_dimensions = 0;
 };
 
 class TSiUnitList : public TSiVarList
