@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace quorvel {
 namespace {
@@ -16,6 +17,23 @@ namespace {
 constexpr std::u16string_view kSeparator = u" = ";
 
 enum class LineKind { Unchanged, Prose, Expression, Assignment };
+
+// What one pass over a line finds; most lines hold none of these characters.
+enum LineMarks : std::uint16_t { kBlank = 1, kEquals = 2, kColon = 4 };
+
+LineMarks marksOf(std::u16string_view line)
+{
+    // Of the width of a character, so that each vector step tests eight at once for all three.
+    std::uint16_t found = 0;
+    for (const char16_t ch : line)
+        found |= static_cast<std::uint16_t>((ch == u' ') | (ch == u'=') << 1 | (ch == u':') << 2);
+    return static_cast<LineMarks>(found);
+}
+
+bool isPlain(LineMarks marks)
+{
+    return (marks & (kBlank | kEquals)) == 0;
+}
 
 // What a line is whose text without blanks (blankFree) split at "=" into a parts (p0, p1 the
 // first two). aux is scratch.
@@ -123,11 +141,17 @@ LineEvaluator::LineEvaluator(TEFParser& parser) : m_parser(parser) {}
 
 bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16string& output)
 {
+    return evalLine(line, isPlain(marksOf(line)), decimals, output);
+}
+
+bool LineEvaluator::evalLine(std::u16string_view line, bool plain, double decimals,
+                             std::u16string& output)
+{
     bool ok = true;
     m_fault.clear();
     m_result.reset();
     try {
-        if (evalLineSteps(line, decimals, output, ok))
+        if (evalLineSteps(line, plain, decimals, output, ok))
             return ok;
     } catch (const QuorvelError& fault) {
         // Faults leave the line as the user typed it.
@@ -139,8 +163,8 @@ bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16
 }
 
 // Returns false when the line stays as typed.
-bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std::u16string& output,
-                                  bool& ok)
+bool LineEvaluator::evalLineSteps(std::u16string_view line, bool plain, double decimals,
+                                  std::u16string& output, bool& ok)
 {
     TEFParser& p = m_parser;
     p.Units.ClearUsed();
@@ -151,7 +175,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, double decimals, std
     std::u16string_view p0;
     std::u16string_view p1;
     std::u16string_view p2;
-    if (!Contains(line, u' ') && !Contains(line, u'=')) {
+    if (plain) {
         p0 = Trim(line);
         a = p0.empty() ? 0 : 1;
     } else {
@@ -247,11 +271,15 @@ void LineEvaluator::EvalSheetLine(std::u16string_view line, double decimals, Lin
         out.text.assign(line);
         return;
     }
-    const LabelSplit split = SplitLabel(line);
+    // Without a ":" and a leading blank a line has no label, and its marks are its rest's.
+    const LineMarks marks = marksOf(line);
+    const bool unlabelled = (marks & kColon) == 0 && line.front() != u'\t' && line.front() != u' ';
+    const LabelSplit split = unlabelled ? LabelSplit{{}, line} : SplitLabel(line);
     if (split.prefix.empty()) {
-        out.ok = EvalLine(split.rest, decimals, out.text);
+        out.ok = evalLine(split.rest, unlabelled ? isPlain(marks) : isPlain(marksOf(split.rest)),
+                          decimals, out.text);
     } else {
-        out.ok = EvalLine(split.rest, decimals, m_evaluated);
+        out.ok = evalLine(split.rest, isPlain(marksOf(split.rest)), decimals, m_evaluated);
         out.text.assign(split.prefix);
         out.text += m_evaluated;
     }

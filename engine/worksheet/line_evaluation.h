@@ -98,7 +98,10 @@ public:
     TEFParser& parser() { return m_parser; }
 
 private:
-    bool evalLineSteps(std::u16string_view line, double decimals, std::u16string& output, bool& ok);
+    // plain: line holds neither a blank nor "=".
+    bool evalLine(std::u16string_view line, bool plain, double decimals, std::u16string& output);
+    bool evalLineSteps(std::u16string_view line, bool plain, double decimals,
+                       std::u16string& output, bool& ok);
 
     TEFParser& m_parser;
     Tstrarray m_eqTokens{50};
