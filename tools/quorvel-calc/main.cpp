@@ -83,6 +83,10 @@ int streamSheet(int fd, CalcSession& session, Outputs& outputs)
 {
     // Not cleared first: only what a read brings is ever looked at.
     const std::unique_ptr<char[]> buffer(new char[kChunk]);
+    // Room for what a chunk of formulas gives (each line comes back with " = " and its result)
+    // at once: grown step by step, the text would touch each step's fresh pages, at a fault
+    // each.
+    outputs.out.Buffer().reserve(3 * kChunk);
     for (;;) {
         outputs.flush();
         if (outputs.out.Error() != 0)
