@@ -48,11 +48,14 @@ std::size_t TSiVarList::HashOf(std::u16string_view name)
 
 namespace {
 
+// Exponents are mostly small: each is shifted to a place of its own, and the places folded
+// together by one multiplication. No step waits for the one before, as a chain of
+// multiplications would.
 std::size_t hashDimension(const TSINumber& x)
 {
     std::uint64_t h = 0;
-    for (const std::int32_t e : x.Exponents)
-        h = h * 0x100000001B3ull + static_cast<std::uint32_t>(e);
+    for (std::size_t i = 0; i < BaseUnitCount; ++i)
+        h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(x.Exponents[i])) << (9 * i);
     h *= 0x9E3779B97F4A7C15ull;
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
