@@ -58,9 +58,12 @@ LineKind classifyLine(std::u16string_view line, std::u16string_view blankFree, s
 
 } // namespace
 
-LabelSplit SplitLabel(std::u16string_view line)
+namespace {
+
+// SplitLabel for a line of which the caller knows whether it holds a ":".
+LabelSplit splitLabel(std::u16string_view line, bool hasColon)
 {
-    std::size_t p = Contains(line, u':') ? line.find(u':') : std::u16string_view::npos;
+    std::size_t p = hasColon ? line.find(u':') : std::u16string_view::npos;
     if (p == std::u16string_view::npos) {
         if (line.empty() || (line.front() != u'\t' && line.front() != u' '))
             return {{}, line};
@@ -71,6 +74,13 @@ LabelSplit SplitLabel(std::u16string_view line)
         ++p;
     // The whole rest is evaluated: cutting long lines would lose what the user typed.
     return {line.substr(0, p + 1), line.substr(p + 1)};
+}
+
+} // namespace
+
+LabelSplit SplitLabel(std::u16string_view line)
+{
+    return splitLabel(line, Contains(line, u':'));
 }
 
 ListCommand ListCommandOf(std::u16string_view line)
@@ -271,13 +281,11 @@ void LineEvaluator::EvalSheetLine(std::u16string_view line, double decimals, Lin
         out.text.assign(line);
         return;
     }
-    // Without a ":" and a leading blank a line has no label, and its marks are its rest's.
+    // One pass finds the label's ":" and the blanks and "=" of a line without a label.
     const LineMarks marks = marksOf(line);
-    const bool unlabelled = (marks & kColon) == 0 && line.front() != u'\t' && line.front() != u' ';
-    const LabelSplit split = unlabelled ? LabelSplit{{}, line} : SplitLabel(line);
+    const LabelSplit split = splitLabel(line, (marks & kColon) != 0);
     if (split.prefix.empty()) {
-        out.ok = evalLine(split.rest, unlabelled ? isPlain(marks) : isPlain(marksOf(split.rest)),
-                          decimals, out.text);
+        out.ok = evalLine(split.rest, isPlain(marks), decimals, out.text);
     } else {
         out.ok = evalLine(split.rest, isPlain(marksOf(split.rest)), decimals, m_evaluated);
         out.text.assign(split.prefix);
