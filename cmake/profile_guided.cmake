@@ -24,9 +24,12 @@ function(quorvel_profile_guided target)
     # Every program that links the counting code needs its runtime.
     target_link_options(${target} PUBLIC -fprofile-generate)
   elseif(QUORVEL_PROFILE STREQUAL "use")
+    # A profile taken before the sources changed draws warnings, one of them without an option
+    # to silence it; they stay warnings here. The test build, without a profile, keeps warnings
+    # errors for the same sources.
     target_compile_options(${target} PRIVATE -fprofile-use -fprofile-partial-training
                            "-fprofile-dir=${QUORVEL_PROFILE_DIR}" -Wno-missing-profile
-                           -Wno-coverage-mismatch)
+                           -Wno-coverage-mismatch -Wno-error)
   elseif(NOT QUORVEL_PROFILE STREQUAL "")
     message(FATAL_ERROR "QUORVEL_PROFILE is empty, generate or use, not ${QUORVEL_PROFILE}")
   endif()

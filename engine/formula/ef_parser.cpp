@@ -212,8 +212,8 @@ bool TEFParser::continueRule(int level, char16_t op, bool& keepGoing)
 // function is name's index in Funcs when the operand was read as a function, else -1: a unit
 // or a variable of a function's name («min» is both) is called as the function, too.
 bool TEFParser::callFunction(std::u16string_view name, std::int32_t function,
-                             std::int32_t bracketPos, std::u16string_view inner,
-                             TSINumber& result, bool& valid)
+                             std::int32_t bracketPos, std::u16string_view inner, TSINumber& result,
+                             bool& valid)
 {
     if (function < 0)
         function = FindFunction(name);

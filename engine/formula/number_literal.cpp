@@ -108,8 +108,7 @@ double PlainValue(const NumberScan& number)
 {
     static constexpr std::array<double, 16> kPowersOfTen = {
         1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double magnitude =
-        static_cast<double>(number.digits) / kPowersOfTen[number.fraction];
+    const double magnitude = static_cast<double>(number.digits) / kPowersOfTen[number.fraction];
     return number.negative ? -magnitude : magnitude;
 }
 

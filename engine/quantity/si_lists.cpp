@@ -76,9 +76,10 @@ std::int32_t TSiVarList::Add(const TSIVar& element)
     IncCount();
     slot(Count - 1) = element;
     if (element.Used)
-        m_used.push_back(Count - 1);
+        listUsed(Count - 1);
     indexName(Count - 1);
-    indexDimension(Count - 1);
+    if (m_dimensionsIndexed)
+        indexDimension(Count - 1);
     return Count - 1;
 }
 
@@ -86,12 +87,13 @@ void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
 {
     Grow(index);
     const bool renamed = index >= Count || slot(index).Name != element.Name;
-    const bool moved = index >= Count || !SiSameUnit(slot(index).Quantity, element.Quantity);
+    const bool moved = m_dimensionsIndexed &&
+                       (index >= Count || !SiSameUnit(slot(index).Quantity, element.Quantity));
     if (index >= Count)
         Count = index + 1; // the slots in between come back with what they held before
     slot(index) = element;
     if (element.Used)
-        m_used.push_back(index);
+        listUsed(index);
     if (renamed)
         rebuildIndex();
     if (moved)
@@ -128,7 +130,8 @@ void TSiVarList::RemoveLast()
     --Count;
     slot(Count) = TSIVar{};
     rebuildIndex();
-    rebuildDimensions();
+    if (m_dimensionsIndexed)
+        rebuildDimensions();
 }
 
 // The index holds the last entry of each name.
@@ -165,8 +168,21 @@ void TSiVarList::rebuildIndex()
         indexName(i);
 }
 
+void TSiVarList::IndexDimensions()
+{
+    m_dimensionsIndexed = true;
+    rebuildDimensions();
+}
+
 std::int32_t TSiVarList::FirstOfDimension(const TSINumber& x) const
 {
+    if (!m_dimensionsIndexed) {
+        for (std::int32_t i = 0; i < Count; ++i) {
+            if (SiSameUnit(Items[static_cast<std::size_t>(i)].Quantity, x))
+                return i;
+        }
+        return -1;
+    }
     if (m_dimensionSlots.empty())
         return -1;
     const std::size_t mask = m_dimensionSlots.size() - 1;
@@ -177,6 +193,18 @@ std::int32_t TSiVarList::FirstOfDimension(const TSINumber& x) const
         if (SiSameUnit(Items[static_cast<std::size_t>(d.first)].Quantity, x))
             return d.first;
     }
+}
+
+std::int32_t TSiVarList::NextOfDimension(std::int32_t index) const
+{
+    if (m_dimensionsIndexed)
+        return m_nextOfDimension[static_cast<std::size_t>(index)];
+    const TSINumber& x = Items[static_cast<std::size_t>(index)].Quantity;
+    for (std::int32_t i = index + 1; i < Count; ++i) {
+        if (SiSameUnit(Items[static_cast<std::size_t>(i)].Quantity, x))
+            return i;
+    }
+    return -1;
 }
 
 // Entries are indexed in the order of the list, so each dimension's chain runs in that order.
@@ -217,16 +245,29 @@ void TSiVarList::rebuildDimensions()
         indexDimension(i);
 }
 
+void TSiVarList::listUsed(std::int32_t index)
+{
+    const auto i = static_cast<std::size_t>(index);
+    if (m_listed.size() <= i)
+        m_listed.resize(Items.size());
+    if (!m_listed[i]) {
+        m_listed[i] = true;
+        m_used.push_back(index);
+    }
+}
+
 void TSiVarList::ClearUsed()
 {
     // Marks beyond Count are kept, as a walk over the entries would keep them: SetItem may
     // bring such a slot back with what it held.
     auto kept = m_used.begin();
     for (const std::int32_t i : m_used) {
-        if (i < Count)
+        if (i < Count) {
             slot(i).Used = false;
-        else
+            m_listed[static_cast<std::size_t>(i)] = false;
+        } else {
             *kept++ = i;
+        }
     }
     m_used.erase(kept, m_used.end());
 }

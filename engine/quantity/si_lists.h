@@ -106,24 +106,26 @@ public:
     // Marks an existing entry as named by a formula.
     void SetUsed(std::int32_t index)
     {
-        TSIVar& entry = slot(index);
-        if (!entry.Used)
-            m_used.push_back(index);
-        entry.Used = true;
+        slot(index).Used = true;
+        listUsed(index);
     }
     // Removes the last entry (a variable defined only for a while); its slot is emptied.
     void RemoveLast();
 
     // The entries of x's dimension in the order of the list, from FirstOfDimension on through
-    // NextOfDimension; -1 ends them. A result's unit is chosen among them without a walk over
-    // the whole table.
+    // NextOfDimension; -1 ends them. A result's unit is chosen among them, in a unit table
+    // without a walk over the whole table (IndexDimensions).
     std::int32_t FirstOfDimension(const TSINumber& x) const;
-    std::int32_t NextOfDimension(std::int32_t index) const
-    {
-        return m_nextOfDimension[static_cast<std::size_t>(index)];
-    }
+    std::int32_t NextOfDimension(std::int32_t index) const;
+
+protected:
+    // Keeps an index of the entries by dimension from now on. Worth it for a table that is
+    // searched by dimension for every result and seldom changed (units), not for one whose
+    // entries change their dimension line by line (variables).
+    void IndexDimensions();
 
 private:
+    void listUsed(std::int32_t index);
     void indexName(std::int32_t index);
     void rebuildIndex();
     void indexDimension(std::int32_t index);
@@ -133,9 +135,10 @@ private:
     // full. A renamed entry or a slot that comes back into use rebuilds it; both are rare.
     std::vector<std::int32_t> m_slots;
     std::int32_t m_indexed = 0;
-    // Every slot whose Used mark is set is listed here (perhaps more than once, perhaps with
-    // slots cleared since): a line clears the few marks its formula set, not the whole table.
+    // Every slot whose Used mark is set is listed here once (m_listed), perhaps with slots
+    // emptied since: a line clears the few marks its formula set, not the whole table.
     std::vector<std::int32_t> m_used;
+    std::vector<bool> m_listed;
 
     // Open addressing over dimensions, as m_slots over names: the first and the last entry of
     // each dimension; the entries in between are linked by m_nextOfDimension.
@@ -144,6 +147,7 @@ private:
         std::int32_t first = -1;
         std::int32_t last = -1;
     };
+    bool m_dimensionsIndexed = false;
     std::vector<DimensionSlot> m_dimensionSlots;
     std::vector<std::int32_t> m_nextOfDimension;
     std::int32_t m_dimensions = 0;
@@ -152,7 +156,11 @@ private:
 class TSiUnitList : public TSiVarList
 {
 public:
-    TSiUnitList() { SetBaseUnits(); }
+    TSiUnitList()
+    {
+        IndexDimensions();
+        SetBaseUnits();
+    }
     // Entry 0 is the unnamed dimensionless unit, then m, kg, s, K, A, mol, cd.
     void SetBaseUnits();
 };

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace quorvel;
 
 TEST(SiLists, UnitTableStartsWithTheBaseUnits)
@@ -124,4 +127,55 @@ TEST(SiLists, LookupsStayRightInLargeTables)
     EXPECT_EQ(vars.IndexOf(u"v"), -1);
     const TSiVarList copy = vars;
     EXPECT_EQ(copy.IndexOf(u"va\u4E00"), 0);
+}
+
+namespace {
+
+// The entries of x's dimension as FirstOfDimension and NextOfDimension hand them out.
+std::vector<std::int32_t> ofDimension(const TSiVarList& list, const TSINumber& x)
+{
+    std::vector<std::int32_t> found;
+    for (std::int32_t i = list.FirstOfDimension(x); i >= 0; i = list.NextOfDimension(i))
+        found.push_back(i);
+    return found;
+}
+
+// The same by a walk over the entries.
+std::vector<std::int32_t> walked(const TSiVarList& list, const TSINumber& x)
+{
+    std::vector<std::int32_t> found;
+    for (std::int32_t i = 0; i < list.Count; ++i) {
+        if (SiSameUnit(list.at(i).Quantity, x))
+            found.push_back(i);
+    }
+    return found;
+}
+
+} // namespace
+
+// The unit table keeps an index by dimension, a variable table walks: both in the list's order,
+// also after entries change their dimension, leave or come back.
+TEST(SiLists, EntriesOfADimensionInTheOrderOfTheList)
+{
+    TSiUnitList units;
+    TSiVarList vars;
+    const TSINumber length = SiSet(1, 1, 0, 0, 0, 0, 0, 0);
+    const TSINumber time = SiSet(1, 0, 0, 1, 0, 0, 0, 0);
+    for (TSiVarList* list : {static_cast<TSiVarList*>(&units), &vars}) {
+        for (int i = 0; i < 150; ++i) { // past the index's first size
+            const std::u16string name = u"u" + std::u16string(1, static_cast<char16_t>(u'A' + i));
+            list->Add(SiVarSet(name, i % 3 == 0 ? length : SiSet(1, i, 1, 0, 0, 0, 0, 0)));
+        }
+        const std::int32_t moved = list->IndexOf(u"uD"); // a length, now a time
+        list->SetItem(moved, SiVarSet(u"uD", time));
+        list->RemoveLast();
+        for (const TSINumber& x :
+             {length, time, SiSet(1, 7, 1, 0, 0, 0, 0, 0), SiSet(1, 0, 9, 0, 0, 0, 0, 0)})
+            EXPECT_EQ(ofDimension(*list, x), walked(*list, x));
+        EXPECT_EQ(ofDimension(*list, time).back(), moved);
+        list->Clear();
+        EXPECT_EQ(list->FirstOfDimension(length), -1);
+        list->Add(SiVarSet(u"m", length));
+        EXPECT_EQ(ofDimension(*list, length), std::vector<std::int32_t>{0});
+    }
 }
