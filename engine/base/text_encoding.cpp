@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quorvel {
 namespace {
@@ -29,15 +32,73 @@ bool isLowSurrogate(char16_t c)
 }
 
 // Nearly every line is ASCII alone: copied (each character as one code unit of the other
-// width) and tested in the same pass, which the compiler turns into vector code. Whether the
-// text was ASCII; when not, what was written is for the caller to overwrite.
-template <typename Char, typename Out> bool copyIfAscii(std::basic_string_view<Char> text, Out* out)
+// width) and tested in the same pass. Whether the text was ASCII; when not, what was written is
+// for the caller to overwrite. Lines are short, so the vector steps take sixteen or eight units
+// and the last step overlaps the one before rather than leaving a tail to go one by one.
+bool widenIfAscii(std::string_view text, char16_t* out)
 {
-    std::uint32_t any = 0;
-    for (const Char c : text) {
-        const auto unit = static_cast<std::make_unsigned_t<Char>>(c);
+    const std::size_t n = text.size();
+    const char* in = text.data();
+#if defined(__SSE2__)
+    if (n >= 8) {
+        const __m128i zero = _mm_setzero_si128();
+        __m128i any = zero;
+        const auto step8 = [&](std::size_t i) {
+            const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + i));
+            any = _mm_or_si128(any, v);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+        };
+        std::size_t i = 0;
+        for (; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+            any = _mm_or_si128(any, v);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+        }
+        if (i + 8 <= n) {
+            step8(i);
+            i += 8;
+        }
+        if (i < n)
+            step8(n - 8);
+        return _mm_movemask_epi8(any) == 0;
+    }
+#endif
+    unsigned any = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto unit = static_cast<unsigned char>(in[i]);
         any |= unit;
-        *out++ = static_cast<Out>(unit);
+        out[i] = unit;
+    }
+    return any < 0x80;
+}
+
+bool narrowIfAscii(std::u16string_view text, char* out)
+{
+    const std::size_t n = text.size();
+    const char16_t* in = text.data();
+#if defined(__SSE2__)
+    if (n >= 8) {
+        __m128i any = _mm_setzero_si128();
+        const auto step8 = [&](std::size_t i) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+            any = _mm_or_si128(any, v);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+        };
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8)
+            step8(i);
+        if (i < n)
+            step8(n - 8);
+        const __m128i high = _mm_and_si128(any, _mm_set1_epi16(static_cast<short>(0xFF80)));
+        return _mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF;
+    }
+#endif
+    unsigned any = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t unit = in[i];
+        any |= unit;
+        out[i] = static_cast<char>(unit);
     }
     return any < 0x80;
 }
@@ -182,7 +243,7 @@ bool AppendValidUtf8(std::u16string& out, std::string_view bytes)
 {
     const std::size_t start = out.size();
     out.resize(start + bytes.size());
-    if (copyIfAscii(bytes, out.data() + start))
+    if (widenIfAscii(bytes, out.data() + start))
         return true;
     char16_t* p = out.data() + start;
     for (std::size_t i = 0; i < bytes.size();) {
@@ -215,7 +276,7 @@ void AppendUtf8(std::string& out, std::u16string_view text)
 {
     const std::size_t start = out.size();
     out.resize(start + text.size());
-    if (copyIfAscii(text, out.data() + start))
+    if (narrowIfAscii(text, out.data() + start))
         return;
     // Written through a pointer into room for the longest case (three bytes per code unit; a
     // surrogate pair takes four for two), then cut to what was written.

@@ -250,8 +250,8 @@ void TSiVarList::listUsed(std::int32_t index)
     const auto i = static_cast<std::size_t>(index);
     if (m_listed.size() <= i)
         m_listed.resize(Items.size());
-    if (!m_listed[i]) {
-        m_listed[i] = true;
+    if (m_listed[i] == 0) {
+        m_listed[i] = 1;
         m_used.push_back(index);
     }
 }
@@ -264,7 +264,7 @@ void TSiVarList::ClearUsed()
     for (const std::int32_t i : m_used) {
         if (i < Count) {
             slot(i).Used = false;
-            m_listed[static_cast<std::size_t>(i)] = false;
+            m_listed[static_cast<std::size_t>(i)] = 0;
         } else {
             *kept++ = i;
         }

@@ -60,6 +60,30 @@ TEST(TextEncoding, Utf8DecodesAndEncodes)
                                 "b");
 }
 
+// ASCII goes by vector steps of sixteen and eight units, the last overlapping the one before:
+// one character outside ASCII, at any place of a text of any length up to three steps, must
+// be found and converted, and text already in the output must stay.
+TEST(TextEncoding, Utf8OfEveryLengthWithOneCharacterOutsideAscii)
+{
+    for (std::size_t length = 1; length <= 40; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) { // at == length: ASCII alone
+            std::u16string text;
+            std::string bytes;
+            for (std::size_t i = 0; i < length; ++i) {
+                const bool outside = i == at;
+                text += outside ? u'\u00B2' : static_cast<char16_t>(u'a' + i % 26);
+                bytes += outside ? "\xC2\xB2" : std::string(1, static_cast<char>('a' + i % 26));
+            }
+            std::string encoded = "x";
+            AppendUtf8(encoded, text);
+            EXPECT_EQ(encoded, "x" + bytes) << length << " " << at;
+            std::u16string decoded = u"y";
+            EXPECT_TRUE(AppendValidUtf8(decoded, bytes));
+            EXPECT_EQ(decoded, u"y" + text) << length << " " << at;
+        }
+    }
+}
+
 TEST(TextEncoding, FilesOfUnknownOrigin)
 {
     EXPECT_EQ(DecodeUtf8OrWindows1252("\xEF\xBB\xBFm\xC2\xB2"), u"m²");
