@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -29,6 +30,19 @@ bool isHighSurrogate(char16_t c)
 bool isLowSurrogate(char16_t c)
 {
     return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Copies each code unit as one of the other width and tells whether all were ASCII: the
+// loop for texts shorter than a vector step and for processors without SSE2.
+template <typename Char, typename Out> bool copyIfAscii(const Char* in, std::size_t n, Out* out)
+{
+    unsigned any = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto unit = static_cast<std::make_unsigned_t<Char>>(in[i]);
+        any |= unit;
+        out[i] = static_cast<Out>(unit);
+    }
+    return any < 0x80;
 }
 
 // Nearly every line is ASCII alone: copied (each character as one code unit of the other
@@ -64,13 +78,7 @@ bool widenIfAscii(std::string_view text, char16_t* out)
         return _mm_movemask_epi8(any) == 0;
     }
 #endif
-    unsigned any = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto unit = static_cast<unsigned char>(in[i]);
-        any |= unit;
-        out[i] = unit;
-    }
-    return any < 0x80;
+    return copyIfAscii(in, n, out);
 }
 
 bool narrowIfAscii(std::u16string_view text, char* out)
@@ -94,13 +102,7 @@ bool narrowIfAscii(std::u16string_view text, char* out)
         return _mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF;
     }
 #endif
-    unsigned any = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t unit = in[i];
-        any |= unit;
-        out[i] = static_cast<char>(unit);
-    }
-    return any < 0x80;
+    return copyIfAscii(in, n, out);
 }
 
 // Writes cp as one code unit or a surrogate pair; returns the position behind it.

@@ -47,7 +47,6 @@ std::size_t initialOf(std::u16string_view name)
 TEFParser::TEFParser()
 {
     m_firstOfInitial.fill(-1);
-    m_lastOfInitial.fill(-1);
     RegisterBuiltinFunctions(*this);
     SetVar(u"Pi", TSINumber{3.141592653589793, {}});
     SetVar(u"PU", SiSet(101300, -1, 1, -2, 0, 0, 0, 0));
@@ -150,13 +149,13 @@ void TEFParser::AddFunction(std::u16string_view name, TFuncRoutine routine, std:
     const auto index = static_cast<std::int32_t>(FuncCount);
     Funcs[FuncCount] = TFuncEntry{routine, std::u16string(name), argCount};
     ++FuncCount;
-    const std::size_t initial = initialOf(name);
+    // Appended at the end of its initial's list, which is found by walking it: functions are
+    // added only while the parser is made.
     m_nextOfInitial[static_cast<std::size_t>(index)] = -1;
-    if (m_lastOfInitial[initial] < 0)
-        m_firstOfInitial[initial] = index;
-    else
-        m_nextOfInitial[static_cast<std::size_t>(m_lastOfInitial[initial])] = index;
-    m_lastOfInitial[initial] = index;
+    std::int32_t* link = &m_firstOfInitial[initialOf(name)];
+    while (*link >= 0)
+        link = &m_nextOfInitial[static_cast<std::size_t>(*link)];
+    *link = index;
 }
 
 bool TEFParser::Pop(TSINumber& value)

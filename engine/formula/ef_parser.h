@@ -128,7 +128,6 @@ private:
     // other), each list in the order of Funcs, so that a name is compared with few others.
     static constexpr std::size_t kInitials = 27;
     std::array<std::int32_t, kInitials> m_firstOfInitial;
-    std::array<std::int32_t, kInitials> m_lastOfInitial;
     std::array<std::int32_t, std::tuple_size_v<decltype(Funcs)>> m_nextOfInitial{};
 };
 

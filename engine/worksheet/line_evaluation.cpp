@@ -149,11 +149,6 @@ LineFormula FormulaOfLine(const TEFParser& parser, std::u16string_view line)
 
 LineEvaluator::LineEvaluator(TEFParser& parser) : m_parser(parser) {}
 
-bool LineEvaluator::EvalLine(std::u16string_view line, double decimals, std::u16string& output)
-{
-    return evalLine(line, isPlain(marksOf(line)), decimals, output);
-}
-
 bool LineEvaluator::evalLine(std::u16string_view line, bool plain, double decimals,
                              std::u16string& output)
 {

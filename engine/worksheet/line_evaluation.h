@@ -2,8 +2,8 @@
 // Worksheet lines as text: what a line is (prose, expression, assignment), its evaluation, and
 // the text that replaces it. Shared by the main window and quorvel-calc.
 //
-// Road of one line: key -> MemoKeyPress -> Enter -> EvalSheetLine -> SplitLabel + EvalLine ->
-// TEFParser::Evaluate -> Strwandeln -> the line rewritten (formula " = " result, or the
+// Road of one line: key -> MemoKeyPress -> Enter -> EvalSheetLine -> SplitLabel + evalLine ->
+// TEFParser::EvaluatePrepared -> Strwandeln -> the line rewritten (formula " = " result, or the
 // message with its span marked red).
 #pragma once
 
@@ -71,9 +71,6 @@ public:
 
     // Result text of the last successful evaluation; Esc inserts it.
     std::u16string LastResult;
-    // One worksheet line without its label. output is what replaces it; on failure the
-    // parser's ErrPos/ErrLen mark the span in output; line must not lie in output. Never raises.
-    bool EvalLine(std::u16string_view line, double decimals, std::u16string& output);
 
     // A whole line as Enter treats it (label kept, rest evaluated). Lines that are empty or
     // blank come back unchanged with ok true.
@@ -98,7 +95,9 @@ public:
     TEFParser& parser() { return m_parser; }
 
 private:
-    // plain: line holds neither a blank nor "=".
+    // One worksheet line without its label; plain: it holds neither a blank nor "=". output is
+    // what replaces it; on failure the parser's ErrPos/ErrLen mark the span in output; line
+    // must not lie in output. Never raises.
     bool evalLine(std::u16string_view line, bool plain, double decimals, std::u16string& output);
     bool evalLineSteps(std::u16string_view line, bool plain, double decimals,
                        std::u16string& output, bool& ok);
