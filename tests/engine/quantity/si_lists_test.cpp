@@ -162,12 +162,10 @@ TEST(SiLists, EntriesOfADimensionInTheOrderOfTheList)
     const TSINumber length = SiSet(1, 1, 0, 0, 0, 0, 0, 0);
     const TSINumber time = SiSet(1, 0, 0, 1, 0, 0, 0, 0);
     for (TSiVarList* list : {static_cast<TSiVarList*>(&units), &vars}) {
-        for (int i = 0; i < 150; ++i) { // past the index's first size
-            const std::u16string name = u"u" + std::u16string(1, static_cast<char16_t>(u'A' + i));
-            list->Add(SiVarSet(name, i % 3 == 0 ? length : SiSet(1, i, 1, 0, 0, 0, 0, 0)));
-        }
-        const std::int32_t moved = list->IndexOf(u"uD"); // a length, now a time
-        list->SetItem(moved, SiVarSet(u"uD", time));
+        for (int i = 0; i < 150; ++i) // past the index's first size
+            list->Add(SiVarSet(ManyNames(i), i % 3 == 0 ? length : SiSet(1, i, 1, 0, 0, 0, 0, 0)));
+        const std::int32_t moved = list->IndexOf(ManyNames(3)); // a length, now a time
+        list->SetItem(moved, SiVarSet(ManyNames(3), time));
         list->RemoveLast();
         for (const TSINumber& x :
              {length, time, SiSet(1, 7, 1, 0, 0, 0, 0, 0), SiSet(1, 0, 9, 0, 0, 0, 0, 0)})
