@@ -7,15 +7,6 @@
 
 namespace quorvel {
 
-std::u16string_view Trim(std::u16string_view text)
-{
-    while (!text.empty() && text.front() <= u' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() <= u' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 std::int32_t CharPos(char16_t c, std::u16string_view text)
 {
     const std::size_t i = text.find(c);

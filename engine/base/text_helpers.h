@@ -11,7 +11,15 @@
 namespace quorvel {
 
 // Leading and trailing characters up to the blank (control characters included) removed.
-std::u16string_view Trim(std::u16string_view text);
+// Inline: every worksheet line is trimmed several times on its way.
+inline std::u16string_view Trim(std::u16string_view text)
+{
+    while (!text.empty() && text.front() <= u' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() <= u' ')
+        text.remove_suffix(1);
+    return text;
+}
 // Only the letters a to z change.
 inline char16_t UpperAscii(char16_t c)
 {

@@ -276,16 +276,28 @@ void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
     text = composeUnit(x, names);
 }
 
-void ShownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std::u16string& text)
+namespace {
+
+// ShownUnit's unit: a table entry's name, read where it lies, or a unit composed into composed.
+std::u16string_view shownUnit(const TSiVarList& table, const TSINumber& x, double& divisor,
+                              std::u16string& composed)
 {
     if (const TSIVar* u = findSameUnitEntry(table, x)) {
         divisor = u->Quantity.Value;
         if (divisor == 0.0)
             throw QuorvelError(u"Zero Unit in Strwandeln");
-        text = u->Name;
-    } else {
-        UsedUnitToStr(table, x, divisor, text);
+        return u->Name;
     }
+    UsedUnitToStr(table, x, divisor, composed);
+    return composed;
+}
+
+} // namespace
+
+void ShownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std::u16string& text)
+{
+    std::u16string composed;
+    text = shownUnit(table, x, divisor, composed);
 }
 
 std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits)
@@ -298,9 +310,9 @@ std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int3
 void Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits,
                 std::u16string& text)
 {
-    std::u16string unit;
+    std::u16string composed;
     double divisor = 1.0;
-    ShownUnit(table, x, divisor, unit);
+    const std::u16string_view unit = shownUnit(table, x, divisor, composed);
     const double v = x.Value / divisor;
     if (!std::isfinite(v))
         throw QuorvelError(u"Floating point overflow");
@@ -320,9 +332,11 @@ void Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits
                 end = std::copy(general, generalEnd, buffer);
         }
     }
-    text.clear();
-    appendAscii(text, buffer, end);
-    text += unit;
+    // Number and unit written into one resize: text keeps its room from result to result.
+    const auto length = static_cast<std::size_t>(end - buffer);
+    text.resize(length + unit.size());
+    std::copy(buffer, end, text.begin());
+    std::copy(unit.begin(), unit.end(), text.begin() + static_cast<std::ptrdiff_t>(length));
 }
 
 } // namespace quorvel
