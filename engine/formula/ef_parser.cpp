@@ -7,6 +7,7 @@
 #include "formula/builtin_functions.h"
 #include "formula/float_faults.h"
 #include "formula/number_literal.h"
+#include "formula/scanner.h"
 
 #include <cmath>
 #include <limits>
@@ -199,9 +200,8 @@ bool TEFParser::lookupOperand(std::u16string_view name, TSINumber& result, bool&
 
 // After an operation: go on in this loop while the next operator binds more tightly than the
 // level this call stands for (or always at level 0); otherwise hand the operator back.
-bool TEFParser::continueRule(int level, char16_t op, bool& keepGoing)
+bool TEFParser::continueRule(int level, char16_t op, int& lvl, bool& keepGoing)
 {
-    int lvl = 0;
     if (!OPLevel(op, lvl))
         return false;
     keepGoing = lvl > level || level == 0;
@@ -269,7 +269,9 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
         ErrPos += Length32(operand);
         // Member by member: a whole temporary copied in would be read back wider than it was
         // written, which stalls the processor on every number.
-        result.Value = number.plain ? PlainValue(number) : StrToReal(operand);
+        result.Value = number.plain    ? PlainValue(number)
+                       : number.scaled ? ScaledValue(number)
+                                       : StrToReal(operand);
         result.Exponents = {};
         valid = true;
     } else if (kind == 2) {
@@ -287,45 +289,40 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
     if (lvl <= level)
         return valid;
 
+    // By the operator's level, which the continue rule has just told: a switch over five values
+    // is one jump, one over the operator characters a chain of comparisons.
     for (bool first = true;; first = false) {
         if (rest.empty() && op == 0)
             return true;
         bool applied = false;
-        switch (op) {
-        case u';':
-            return valid;
-        case u'+':
-        case u'-':
+        switch (lvl) {
+        case 0:
+            // ";" ends an argument; the end of the text reaches here only with text behind it.
+            return op == u';' && valid;
+        case 1:
             applied = applyAdditive(valid, result, rest, op);
             break;
-        case u'*':
-        case u'/':
+        case 2:
             applied = applyMultiplicative(valid, result, rest, op);
             break;
-        case u'^':
-            applied = applyPower(valid, result, rest, op);
+        case 3:
+            applied = op == u'^' ? applyPower(valid, result, rest, op)
+                                 : applySquare(valid, result, rest, op);
             break;
-        case u'\u00B2':
-        case u'\u00B3':
-            applied = applySquare(valid, result, rest, op);
-            break;
-        case u'(':
-            // Only the operand cut in front of it owns a bracket. Behind ")", "²" or "³" it has
-            // none: «(2)(3)» would drop the 2, «SIN(0)(5)» would call SIN once more.
+        default:
+            // "(": only the operand cut in front of it owns a bracket. Behind ")", "²" or "³"
+            // it has none: «(2)(3)» would drop the 2, «SIN(0)(5)» would call SIN once more.
             if (!first) {
                 ErrLen = 1;
                 return SetError(u"syntax error");
             }
             applied = applyBracket(operand, function, valid, result, rest, op);
             break;
-        default:
-            // Only operator characters reach the loop: the continue rule refuses the rest.
-            return false;
         }
         if (!applied)
             return false;
         bool keepGoing = false;
-        if (!continueRule(level, op, keepGoing))
+        if (!continueRule(level, op, lvl, keepGoing))
             return false;
         if (!keepGoing)
             return true;

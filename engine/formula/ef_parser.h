@@ -90,12 +90,13 @@ public:
     void Push(const TSINumber& value) { Stack.Add(value); }
     bool Pop(TSINumber& value);
 
-    // The scanner primitives; rest is shortened from the front.
-    static bool IsOperator(char16_t ch, char16_t& op);
+    // The scanner primitives; rest is shortened from the front. The inline ones are defined in
+    // formula/scanner.h.
+    static inline bool IsOperator(char16_t ch, char16_t& op);
     int NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op);
     // The same, handing out what was read of a number operand (kind 1) as well.
-    int NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op,
-                  NumberScan& number);
+    inline int NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op,
+                         NumberScan& number);
     bool OPLevel(char16_t op, int& level);
     bool GetBracket(std::u16string_view& rest, std::u16string_view& inner, char16_t& op);
 
@@ -106,7 +107,7 @@ private:
     [[gnu::noinline, gnu::cold]] bool refuseOperator(char16_t op);
     bool lookupOperand(std::u16string_view name, TSINumber& result, bool& valid,
                        std::int32_t& function);
-    bool continueRule(int level, char16_t op, bool& keepGoing);
+    bool continueRule(int level, char16_t op, int& lvl, bool& keepGoing);
     bool callFunction(std::u16string_view name, std::int32_t function, std::int32_t bracketPos,
                       std::u16string_view inner, TSINumber& result, bool& valid);
 

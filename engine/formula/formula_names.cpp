@@ -3,6 +3,7 @@
 #include "formula/formula_names.h"
 
 #include "base/text_helpers.h"
+#include "formula/scanner.h"
 
 #include <algorithm>
 

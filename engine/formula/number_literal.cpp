@@ -14,11 +14,6 @@
 namespace quorvel {
 namespace {
 
-bool isDigit(char16_t c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
 // Whether an out-of-range literal is too large (rather than too small) for a double: the
 // decimal exponent of its first significant digit is positive.
 bool overflows(std::string_view literal)
@@ -45,65 +40,6 @@ bool overflows(std::string_view literal)
 
 } // namespace
 
-void ScanNumber(std::u16string_view text, NumberScan& number)
-{
-    constexpr std::size_t kMaxPlainDigits = 15;
-    number.length = 0;
-    number.plain = false;
-    const std::size_t n = text.size();
-    if (n == 0)
-        return;
-    const char16_t first = text[0];
-    if (first != u'-' && first != u'.' && !isDigit(first))
-        return;
-    number.negative = first == u'-';
-    number.digits = 0;
-    number.fraction = 0;
-    std::size_t count = 0;
-    if (isDigit(first)) {
-        number.digits = static_cast<std::uint64_t>(first - u'0');
-        count = 1;
-    }
-    // One "." at most; a literal whose point comes before any digit is not plain.
-    bool point = first == u'.';
-    bool plain = !point;
-    std::size_t i = 1;
-    for (; i < n; ++i) {
-        const char16_t c = text[i];
-        if (isDigit(c)) {
-            // Beyond 19 digits the sum wraps, but then the literal is not plain anyway.
-            number.digits = number.digits * 10 + static_cast<std::uint64_t>(c - u'0');
-            ++count;
-            number.fraction += point ? 1 : 0;
-        } else if (c == u'.' && !point) {
-            point = true;
-            plain = plain && count > 0;
-        } else {
-            break;
-        }
-    }
-    if (i < n && (text[i] == u'E' || text[i] == u'e')) {
-        std::size_t take = 0;
-        if (i + 1 < n && isDigit(text[i + 1]))
-            take = 2;
-        else if (i + 2 < n && (text[i + 1] == u'+' || text[i + 1] == u'-') && isDigit(text[i + 2]))
-            take = 3;
-        if (take > 0) {
-            plain = false;
-            i += take;
-            while (i < n && (isDigit(text[i]) || (text[i] == u'.' && !point))) {
-                point = point || text[i] == u'.';
-                ++i;
-            }
-        }
-    }
-    if (i == 1 && !isDigit(first))
-        return;
-    number.length = i;
-    number.plain =
-        plain && count > 0 && count <= kMaxPlainDigits && !(point && number.fraction == 0);
-}
-
 double PlainValue(const NumberScan& number)
 {
     static constexpr std::array<double, 16> kPowersOfTen = {
@@ -112,12 +48,29 @@ double PlainValue(const NumberScan& number)
     return number.negative ? -magnitude : magnitude;
 }
 
+double ScaledValue(const NumberScan& number)
+{
+    static constexpr std::array<double, 23> kPowersOfTen = {
+        1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const std::int32_t scale = number.exponent - static_cast<std::int32_t>(number.fraction);
+    const auto digits = static_cast<double>(number.digits);
+    const double magnitude = scale >= 0
+                                 ? digits * kPowersOfTen[static_cast<std::size_t>(scale)]
+                                 : digits / kPowersOfTen[static_cast<std::size_t>(-scale)];
+    return number.negative ? -magnitude : magnitude;
+}
+
 double StrToReal(std::u16string_view text)
 {
     NumberScan number;
     ScanNumber(text, number);
-    if (number.plain && number.length == text.size())
-        return PlainValue(number);
+    if (number.length == text.size()) {
+        if (number.plain)
+            return PlainValue(number);
+        if (number.scaled)
+            return ScaledValue(number);
+    }
     // Literals are plain ASCII; anything else does not convert.
     std::string ascii;
     ascii.reserve(text.size());

@@ -18,19 +18,108 @@ struct NumberScan
     // point only between digits. Its digits as a whole number and the number of them behind
     // the point give its value exactly (PlainValue).
     bool plain = false;
+    // A plain literal with an exponent ("2.9E4", "5e-3") whose power of ten, less the digits
+    // behind the point, lies within 22 either way: that power is exact in a double as well, so
+    // one multiplication or division gives the value exactly rounded (ScaledValue).
+    bool scaled = false;
     bool negative = false;
     std::uint64_t digits = 0;
     std::size_t fraction = 0;
+    std::int32_t exponent = 0; // the literal's own, behind the "E"
 };
+
+inline bool IsDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // Reads the number literal at the start of text, in one pass for both its length and, when
 // it is plain, its value. Written into number member by member: a returned copy would be read
-// back wider than it was written, which stalls the processor on every operand.
-void ScanNumber(std::u16string_view text, NumberScan& number);
+// back wider than it was written, which stalls the processor on every operand. Always inlined,
+// as the scanner's NextToken is: the evaluator reads every operand through both, and as calls
+// they cost more than the reading.
+[[gnu::always_inline]] inline void ScanNumber(std::u16string_view text, NumberScan& number)
+{
+    constexpr std::size_t kMaxPlainDigits = 15;
+    constexpr std::int32_t kMaxExactPower = 22;
+    number.length = 0;
+    number.plain = false;
+    number.scaled = false;
+    const std::size_t n = text.size();
+    if (n == 0)
+        return;
+    const char16_t first = text[0];
+    if (first != u'-' && first != u'.' && !IsDigit(first))
+        return;
+    number.negative = first == u'-';
+    number.digits = 0;
+    number.fraction = 0;
+    std::size_t count = 0;
+    if (IsDigit(first)) {
+        number.digits = static_cast<std::uint64_t>(first - u'0');
+        count = 1;
+    }
+    // One "." at most; a literal whose point comes before any digit is not plain.
+    bool point = first == u'.';
+    bool plain = !point;
+    std::size_t i = 1;
+    for (; i < n; ++i) {
+        const char16_t c = text[i];
+        if (IsDigit(c)) {
+            // Beyond 19 digits the sum wraps, but then the literal is not plain anyway.
+            number.digits = number.digits * 10 + static_cast<std::uint64_t>(c - u'0');
+            ++count;
+            number.fraction += point ? 1 : 0;
+        } else if (c == u'.' && !point) {
+            point = true;
+            plain = plain && count > 0;
+        } else {
+            break;
+        }
+    }
+    if (i < n && (text[i] == u'E' || text[i] == u'e')) {
+        std::size_t take = 0;
+        if (i + 1 < n && IsDigit(text[i + 1]))
+            take = 2;
+        else if (i + 2 < n && (text[i + 1] == u'+' || text[i + 1] == u'-') && IsDigit(text[i + 2]))
+            take = 3;
+        if (take > 0) {
+            const bool plainDigits = plain && count > 0 && count <= kMaxPlainDigits &&
+                                     !(point && number.fraction == 0);
+            const bool towardsZero = take == 3 && text[i + 1] == u'-';
+            i += take;
+            std::int32_t power = text[i - 1] - u'0';
+            // A point in the exponent («1e5.5») leaves the literal to the full conversion.
+            bool pointInExponent = false;
+            while (i < n && (IsDigit(text[i]) || (text[i] == u'.' && !point))) {
+                if (text[i] == u'.') {
+                    point = true;
+                    pointInExponent = true;
+                } else if (power <= 2 * kMaxExactPower) {
+                    power = power * 10 + (text[i] - u'0');
+                }
+                ++i;
+            }
+            number.exponent = towardsZero ? -power : power;
+            const std::int32_t scale =
+                number.exponent - static_cast<std::int32_t>(number.fraction);
+            number.scaled = plainDigits && !pointInExponent && scale >= -kMaxExactPower &&
+                            scale <= kMaxExactPower;
+            plain = false;
+        }
+    }
+    if (i == 1 && !IsDigit(first))
+        return;
+    number.length = i;
+    number.plain =
+        plain && count > 0 && count <= kMaxPlainDigits && !(point && number.fraction == 0);
+}
 
 // The value of a plain literal: its digits divided once by a power of ten, both exact in a
 // double, so that the one division rounds as the full conversion would.
 double PlainValue(const NumberScan& number);
+// The value of a scaled literal, as exactly rounded.
+double ScaledValue(const NumberScan& number);
 
 // Length of the number literal at the start of text, 0 when there is none.
 inline std::size_t NumberLength(std::u16string_view text)

@@ -14,15 +14,6 @@ namespace quorvel {
 
 namespace {
 
-// The operator characters as a table: the scanner asks about every character it passes.
-// All of them lie below U+0100.
-constexpr std::array<bool, 256> kOperators = [] {
-    std::array<bool, 256> table{};
-    for (char16_t c : kOperatorChars)
-        table[c] = true;
-    return table;
-}();
-
 // The level of each operator character, -1 for any other character.
 constexpr int levelOf(char16_t op)
 {
@@ -65,59 +56,10 @@ constexpr std::array<std::int8_t, 256> kLevels = [] {
 
 } // namespace
 
-bool TEFParser::IsOperator(char16_t ch, char16_t& op)
-{
-    const bool is = ch < kOperators.size() && kOperators[ch];
-    if (!is)
-        return false;
-    op = ch;
-    return true;
-}
-
 int TEFParser::NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op)
 {
     NumberScan number;
     return NextToken(rest, operand, op, number);
-}
-
-int TEFParser::NextToken(std::u16string_view& rest, std::u16string_view& operand, char16_t& op,
-                         NumberScan& number)
-{
-    const std::size_t n = rest.size();
-    if (rest.front() == u'(') {
-        op = u'(';
-        operand = {};
-        rest.remove_prefix(1);
-        return 0;
-    }
-    op = 0;
-    ScanNumber(rest, number);
-    const std::size_t k = number.length;
-    if (k > 0) {
-        operand = rest.substr(0, k);
-        if (k < n && !IsOperator(rest[k], op)) {
-            // A number glued to what follows: «3km» is 3 * km. The "*" is not in the text, so
-            // the count its case adds is taken back here.
-            op = u'*';
-            --ErrPos;
-            rest.remove_prefix(k);
-        } else {
-            rest.remove_prefix(k < n ? k + 1 : n);
-        }
-        return 1;
-    }
-    // 0-based index of the first operator; the first character never counts as one, so a
-    // leading sign stays with its operand.
-    std::size_t p = n;
-    for (std::size_t i = 1; i < n; ++i) {
-        if (IsOperator(rest[i], op)) {
-            p = i;
-            break;
-        }
-    }
-    operand = rest.substr(0, p);
-    rest.remove_prefix(p < n ? p + 1 : n);
-    return 2;
 }
 
 bool TEFParser::OPLevel(char16_t op, int& level)
