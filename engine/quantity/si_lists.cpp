@@ -269,7 +269,7 @@ void TSiVarList::ClearUsed()
             *kept++ = i;
         }
     }
-    m_used.erase(kept, m_used.end());
+    m_used.resize(static_cast<std::size_t>(kept - m_used.begin()));
 }
 
 void TSiUnitList::SetBaseUnits()

@@ -232,14 +232,19 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, bool plain, double d
     const auto evaluate = [&](TSINumber& x, std::u16string_view part) {
         return p.EvaluatePrepared(x, part);
     };
-    // The parts joined by " = ".
+    // The parts joined by " = ", written into one resize: output keeps its room from line to
+    // line.
     const auto join = [&output](std::initializer_list<std::u16string_view> parts) {
-        output.clear();
+        std::size_t size = kSeparator.size() * (parts.size() - 1);
+        for (const std::u16string_view part : parts)
+            size += part.size();
+        output.resize(size);
+        auto at = output.begin();
         bool first = true;
         for (const std::u16string_view part : parts) {
             if (!first)
-                output += kSeparator;
-            output += part;
+                at = std::copy(kSeparator.begin(), kSeparator.end(), at);
+            at = std::copy(part.begin(), part.end(), at);
             first = false;
         }
     };
