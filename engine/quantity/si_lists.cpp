@@ -5,7 +5,9 @@
 #include "base/quorvel_error.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstring>
 
 namespace quorvel {
 
@@ -53,9 +55,13 @@ namespace {
 // multiplications would.
 std::size_t hashDimension(const TSINumber& x)
 {
-    std::uint64_t h = 0;
-    for (std::size_t i = 0; i < BaseUnitCount; ++i)
-        h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(x.Exponents[i])) << (9 * i);
+    // The seven exponents read as three pairs and one: every result's unit is looked up here.
+    static_assert(BaseUnitCount == 7);
+    std::array<std::uint64_t, 3> pairs{};
+    std::memcpy(pairs.data(), x.Exponents.data(), sizeof pairs);
+    const auto last = static_cast<std::uint32_t>(x.Exponents[6]);
+    std::uint64_t h = (pairs[0] * 0x9E3779B97F4A7C15ull) ^ (pairs[1] * 0xC2B2AE3D27D4EB4Full) ^
+                      (pairs[2] * 0x165667B19E3779F9ull) ^ last;
     h *= 0x9E3779B97F4A7C15ull;
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
