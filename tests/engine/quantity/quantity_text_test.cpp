@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <string>
 
 using namespace quorvel;
 
@@ -61,6 +64,38 @@ TEST(QuantityText, RealToTextHasUpToTenDecimals)
     // The last doubles with a fraction, and the first without one.
     EXPECT_EQ(RealToText(4503599627370495.5), u"4503599627370495.5");
     EXPECT_EQ(RealToText(9007199254740993.0), u"9007199254740992");
+}
+
+TEST(QuantityText, RealToTextAsTheExactFixedConversion)
+{
+    // Values of every size the integer road takes, and some beyond it, against the library's
+    // exact conversion with ten decimals, its trailing zeros and a sign on zero removed.
+    const auto expected = [](double v) {
+        char buffer[400];
+        char* end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 10).ptr;
+        while (end[-1] == '0')
+            --end;
+        if (end[-1] == '.')
+            --end;
+        std::string text(buffer, end);
+        if (text == "-0")
+            text = "0";
+        return std::u16string(text.begin(), text.end());
+    };
+    std::uint64_t state = 88172645463325252ull;
+    for (int i = 0; i < 200000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        const double mantissa = static_cast<double>(state >> 11) / 9007199254740992.0;
+        const int exponent = static_cast<int>(state % 31) - 13;
+        double v = mantissa * std::pow(10.0, exponent);
+        if (i % 3 == 0)
+            v = std::round(v * 1e4) / 1e4; // short decimals, whose trailing zeros go
+        if (state & 1)
+            v = -v;
+        ASSERT_EQ(RealToText(v), expected(v)) << v;
+    }
 }
 
 TEST(QuantityText, UsedUnitsWinOverBaseUnitsAndTheFirstDefinedWins)
