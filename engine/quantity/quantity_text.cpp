@@ -9,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 namespace quorvel {
@@ -73,41 +72,6 @@ std::uint64_t scaledFraction(double f)
     return q;
 }
 
-// Two digits of 0 to 99 each, as the library's integer conversion keeps them.
-constexpr std::string_view kPairs = "0001020304050607080910111213141516171819"
-                                    "2021222324252627282930313233343536373839"
-                                    "4041424344454647484950515253545556575859"
-                                    "6061626364656667686970717273747576777879"
-                                    "8081828384858687888990919293949596979899";
-
-// The five digits of x (below 100,000), leading zeros included.
-void putFive(char* out, std::uint32_t x)
-{
-    const std::uint32_t first = x / 10000;
-    const std::uint32_t rest = x - first * 10000;
-    const std::uint32_t high = rest / 100;
-    const std::uint32_t low = rest - high * 100;
-    out[0] = static_cast<char>('0' + first);
-    std::memcpy(out + 1, kPairs.data() + 2 * high, 2);
-    std::memcpy(out + 3, kPairs.data() + 2 * low, 2);
-}
-
-// The ten digits of x (below 10^10), leading zeros included, and a mask of those that are not
-// "0" (bit k for out[k]). The two halves of five digits are divided out independently, so
-// neither waits for the other, and the mask is found without a loop that would stop at a
-// different place for nearly every result, a mispredicted branch each time.
-unsigned putTen(char* out, std::uint64_t x)
-{
-    const auto high = static_cast<std::uint32_t>(x / 100000);
-    const auto low = static_cast<std::uint32_t>(x - std::uint64_t{high} * 100000);
-    putFive(out, high);
-    putFive(out + 5, low);
-    unsigned nonzero = 0;
-    for (std::size_t k = 0; k < 10; ++k)
-        nonzero |= static_cast<unsigned>(out[k] != '0') << k;
-    return nonzero;
-}
-
 // RealToText's characters: fixed-point with ten decimals, trailing zeros and point removed.
 // Below 2^53 the whole part and the ten decimals are computed in integers, far cheaper than the
 // general exact conversion that the rest goes through.
@@ -134,10 +98,30 @@ char* generalText(char* begin, char* last, double v)
     if (v < 0 && (whole != 0.0 || fraction != 0))
         *p++ = '-'; // a value that rounds to zero is written without its sign
     p = std::to_chars(p, last, static_cast<std::uint64_t>(whole)).ptr;
-    // The point and all ten decimals are written; the point stays when a decimal does.
-    *p = '.';
-    const auto used = static_cast<std::size_t>(std::bit_width(putTen(p + 1, fraction)));
-    return p + (used == 0 ? 0 : used + 1);
+    if (fraction != 0) {
+        // Two digits a step, from the back, as the library's integer conversion does.
+        static constexpr std::string_view kPairs = "0001020304050607080910111213141516171819"
+                                                   "2021222324252627282930313233343536373839"
+                                                   "4041424344454647484950515253545556575859"
+                                                   "6061626364656667686970717273747576777879"
+                                                   "8081828384858687888990919293949596979899";
+        char digits[kGeneralDecimals];
+        int i = kGeneralDecimals;
+        for (; i >= 2; i -= 2) {
+            const auto pair = static_cast<std::size_t>(fraction % 100) * 2;
+            fraction /= 100;
+            digits[i - 2] = kPairs[pair];
+            digits[i - 1] = kPairs[pair + 1];
+        }
+        if (i == 1)
+            digits[0] = static_cast<char>('0' + fraction);
+        int used = kGeneralDecimals;
+        while (digits[used - 1] == '0')
+            --used;
+        *p++ = '.';
+        p = std::copy(digits, digits + used, p);
+    }
+    return p;
 }
 
 // FixedText's characters.
