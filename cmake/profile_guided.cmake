@@ -30,6 +30,11 @@ function(quorvel_profile_guided target)
     target_compile_options(${target} PRIVATE -fprofile-use -fprofile-partial-training
                            "-fprofile-dir=${QUORVEL_PROFILE_DIR}" -Wno-missing-profile
                            -Wno-coverage-mismatch -Wno-error)
+    # Functions on 64 bytes and loops on 32: otherwise where the linker happens to place the
+    # evaluator moved the speed by up to 5 %, with the same instructions. Also at the link,
+    # where link-time optimisation generates the code.
+    target_compile_options(${target} PRIVATE -falign-functions=64 -falign-loops=32)
+    target_link_options(${target} PUBLIC -falign-functions=64 -falign-loops=32)
   elseif(NOT QUORVEL_PROFILE STREQUAL "")
     message(FATAL_ERROR "QUORVEL_PROFILE is empty, generate or use, not ${QUORVEL_PROFILE}")
   endif()
