@@ -55,9 +55,8 @@ double ScaledValue(const NumberScan& number)
         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const std::int32_t scale = number.exponent - static_cast<std::int32_t>(number.fraction);
     const auto digits = static_cast<double>(number.digits);
-    const double magnitude = scale >= 0
-                                 ? digits * kPowersOfTen[static_cast<std::size_t>(scale)]
-                                 : digits / kPowersOfTen[static_cast<std::size_t>(-scale)];
+    const double magnitude = scale >= 0 ? digits * kPowersOfTen[static_cast<std::size_t>(scale)]
+                                        : digits / kPowersOfTen[static_cast<std::size_t>(-scale)];
     return number.negative ? -magnitude : magnitude;
 }
 

@@ -84,8 +84,8 @@ inline bool IsDigit(char16_t c)
         else if (i + 2 < n && (text[i + 1] == u'+' || text[i + 1] == u'-') && IsDigit(text[i + 2]))
             take = 3;
         if (take > 0) {
-            const bool plainDigits = plain && count > 0 && count <= kMaxPlainDigits &&
-                                     !(point && number.fraction == 0);
+            const bool plainDigits =
+                plain && count > 0 && count <= kMaxPlainDigits && !(point && number.fraction == 0);
             const bool towardsZero = take == 3 && text[i + 1] == u'-';
             i += take;
             std::int32_t power = text[i - 1] - u'0';
@@ -101,8 +101,7 @@ inline bool IsDigit(char16_t c)
                 ++i;
             }
             number.exponent = towardsZero ? -power : power;
-            const std::int32_t scale =
-                number.exponent - static_cast<std::int32_t>(number.fraction);
+            const std::int32_t scale = number.exponent - static_cast<std::int32_t>(number.fraction);
             number.scaled = plainDigits && !pointInExponent && scale >= -kMaxExactPower &&
                             scale <= kMaxExactPower;
             plain = false;

@@ -37,8 +37,8 @@ inline bool TEFParser::IsOperator(char16_t ch, char16_t& op)
 }
 
 [[gnu::always_inline]] inline int TEFParser::NextToken(std::u16string_view& rest,
-                                                      std::u16string_view& operand, char16_t& op,
-                                                      NumberScan& number)
+                                                       std::u16string_view& operand, char16_t& op,
+                                                       NumberScan& number)
 {
     const std::size_t n = rest.size();
     if (rest.front() == u'(') {

@@ -72,7 +72,8 @@ TEST(QuantityText, RealToTextAsTheExactFixedConversion)
     // exact conversion with ten decimals, its trailing zeros and a sign on zero removed.
     const auto expected = [](double v) {
         char buffer[400];
-        char* end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 10).ptr;
+        char* end =
+            std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 10).ptr;
         while (end[-1] == '0')
             --end;
         if (end[-1] == '.')
