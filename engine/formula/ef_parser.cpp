@@ -269,9 +269,7 @@ bool TEFParser::EvalExpr(int level, TSINumber& result, std::u16string_view& rest
         ErrPos += Length32(operand);
         // Member by member: a whole temporary copied in would be read back wider than it was
         // written, which stalls the processor on every number.
-        result.Value = number.plain    ? PlainValue(number)
-                       : number.scaled ? ScaledValue(number)
-                                       : StrToReal(operand);
+        result.Value = LiteralValue(number, operand);
         result.Exponents = {};
         valid = true;
     } else if (kind == 2) {

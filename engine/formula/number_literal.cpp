@@ -40,36 +40,16 @@ bool overflows(std::string_view literal)
 
 } // namespace
 
-double PlainValue(const NumberScan& number)
-{
-    static constexpr std::array<double, 16> kPowersOfTen = {
-        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double magnitude = static_cast<double>(number.digits) / kPowersOfTen[number.fraction];
-    return number.negative ? -magnitude : magnitude;
-}
+namespace {
 
-double ScaledValue(const NumberScan& number)
-{
-    static constexpr std::array<double, 23> kPowersOfTen = {
-        1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const std::int32_t scale = number.exponent - static_cast<std::int32_t>(number.fraction);
-    const auto digits = static_cast<double>(number.digits);
-    const double magnitude = scale >= 0 ? digits * kPowersOfTen[static_cast<std::size_t>(scale)]
-                                        : digits / kPowersOfTen[static_cast<std::size_t>(-scale)];
-    return number.negative ? -magnitude : magnitude;
-}
+// Every power of ten up to 10^22 is exact in a double.
+constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-double StrToReal(std::u16string_view text)
+// The value of a literal that takes neither quick road; 0 when it does not convert.
+double convertFully(std::u16string_view text)
 {
-    NumberScan number;
-    ScanNumber(text, number);
-    if (number.length == text.size()) {
-        if (number.plain)
-            return PlainValue(number);
-        if (number.scaled)
-            return ScaledValue(number);
-    }
     // Literals are plain ASCII; anything else does not convert.
     std::string ascii;
     ascii.reserve(text.size());
@@ -90,6 +70,39 @@ double StrToReal(std::u16string_view text)
     if (ec != std::errc() || ptr != end)
         return 0.0;
     return value;
+}
+
+} // namespace
+
+double PlainValue(const NumberScan& number)
+{
+    const double magnitude = static_cast<double>(number.digits) / kPowersOfTen[number.fraction];
+    return number.negative ? -magnitude : magnitude;
+}
+
+double ScaledValue(const NumberScan& number)
+{
+    const std::int32_t scale = number.exponent - static_cast<std::int32_t>(number.fraction);
+    const auto digits = static_cast<double>(number.digits);
+    const double magnitude = scale >= 0 ? digits * kPowersOfTen[static_cast<std::size_t>(scale)]
+                                        : digits / kPowersOfTen[static_cast<std::size_t>(-scale)];
+    return number.negative ? -magnitude : magnitude;
+}
+
+double LiteralValue(const NumberScan& number, std::u16string_view literal)
+{
+    if (number.plain)
+        return PlainValue(number);
+    if (number.scaled)
+        return ScaledValue(number);
+    return convertFully(literal);
+}
+
+double StrToReal(std::u16string_view text)
+{
+    NumberScan number;
+    ScanNumber(text, number);
+    return number.length == text.size() ? LiteralValue(number, text) : convertFully(text);
 }
 
 } // namespace quorvel

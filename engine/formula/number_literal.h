@@ -77,6 +77,10 @@ inline bool IsDigit(char16_t c)
             break;
         }
     }
+    // The digits alone would make a plain literal; an exponent makes it a scaled one at most.
+    const bool plainDigits =
+        plain && count > 0 && count <= kMaxPlainDigits && !(point && number.fraction == 0);
+    bool exponent = false;
     if (i < n && (text[i] == u'E' || text[i] == u'e')) {
         std::size_t take = 0;
         if (i + 1 < n && IsDigit(text[i + 1]))
@@ -84,8 +88,6 @@ inline bool IsDigit(char16_t c)
         else if (i + 2 < n && (text[i + 1] == u'+' || text[i + 1] == u'-') && IsDigit(text[i + 2]))
             take = 3;
         if (take > 0) {
-            const bool plainDigits =
-                plain && count > 0 && count <= kMaxPlainDigits && !(point && number.fraction == 0);
             const bool towardsZero = take == 3 && text[i + 1] == u'-';
             i += take;
             std::int32_t power = text[i - 1] - u'0';
@@ -104,14 +106,13 @@ inline bool IsDigit(char16_t c)
             const std::int32_t scale = number.exponent - static_cast<std::int32_t>(number.fraction);
             number.scaled = plainDigits && !pointInExponent && scale >= -kMaxExactPower &&
                             scale <= kMaxExactPower;
-            plain = false;
+            exponent = true;
         }
     }
     if (i == 1 && !IsDigit(first))
         return;
     number.length = i;
-    number.plain =
-        plain && count > 0 && count <= kMaxPlainDigits && !(point && number.fraction == 0);
+    number.plain = plainDigits && !exponent;
 }
 
 // The value of a plain literal: its digits divided once by a power of ten, both exact in a
@@ -119,6 +120,10 @@ inline bool IsDigit(char16_t c)
 double PlainValue(const NumberScan& number);
 // The value of a scaled literal, as exactly rounded.
 double ScaledValue(const NumberScan& number);
+// The value of the literal ScanNumber read as number (literal is its text): by the quick road
+// it takes, else by the full conversion. 0 when it does not convert; raises "Floating point
+// overflow" when it lies beyond the range of a double.
+double LiteralValue(const NumberScan& number, std::u16string_view literal);
 
 // Length of the number literal at the start of text, 0 when there is none.
 inline std::size_t NumberLength(std::u16string_view text)

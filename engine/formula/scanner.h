@@ -48,13 +48,8 @@ inline bool TEFParser::IsOperator(char16_t ch, char16_t& op)
         return 0;
     }
     op = 0;
-    // Only a digit, "-" or "." can start a number; a name is cut without asking.
-    const char16_t first = rest.front();
-    std::size_t k = 0;
-    if (IsDigit(first) || first == u'-' || first == u'.') {
-        ScanNumber(rest, number);
-        k = number.length;
-    }
+    ScanNumber(rest, number);
+    const std::size_t k = number.length;
     if (k > 0) {
         operand = rest.substr(0, k);
         if (k < n && !IsOperator(rest[k], op)) {
