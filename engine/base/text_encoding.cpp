@@ -2,6 +2,8 @@
 // Windows-1252 and UTF-8 conversion for the engine, without any locale involvement.
 #include "base/text_encoding.h"
 
+#include "base/vector_steps.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -93,11 +95,7 @@ bool narrowIfAscii(std::u16string_view text, char* out)
             any = _mm_or_si128(any, v);
             _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
         };
-        std::size_t i = 0;
-        for (; i + 8 <= n; i += 8)
-            step8(i);
-        if (i < n)
-            step8(n - 8);
+        InStepsOfEight(n, step8);
         const __m128i high = _mm_and_si128(any, _mm_set1_epi16(static_cast<short>(0xFF80)));
         return _mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF;
     }

@@ -3,6 +3,7 @@
 #include "worksheet/line_evaluation.h"
 
 #include "base/quorvel_error.h"
+#include "base/vector_steps.h"
 #include "formula/number_literal.h"
 #include "formula/scanner.h"
 #include "quantity/quantity_text.h"
@@ -31,8 +32,7 @@ LineMarks marksOf(std::u16string_view line)
     const char16_t* in = line.data();
     std::uint16_t found = 0;
 #if defined(__SSE2__)
-    // Eight characters a step for all three at once; the last step overlaps the one before
-    // rather than leaving a tail to go one by one, since most lines are short.
+    // Eight characters a step for all three at once.
     if (n >= 8) {
         __m128i blank = _mm_setzero_si128();
         __m128i equals = blank;
@@ -43,11 +43,7 @@ LineMarks marksOf(std::u16string_view line)
             equals = _mm_or_si128(equals, _mm_cmpeq_epi16(v, _mm_set1_epi16(u'=')));
             colon = _mm_or_si128(colon, _mm_cmpeq_epi16(v, _mm_set1_epi16(u':')));
         };
-        std::size_t i = 0;
-        for (; i + 8 <= n; i += 8)
-            step(i);
-        if (i < n)
-            step(n - 8);
+        InStepsOfEight(n, step);
         found = static_cast<std::uint16_t>((_mm_movemask_epi8(blank) != 0 ? kBlank : 0) |
                                            (_mm_movemask_epi8(equals) != 0 ? kEquals : 0) |
                                            (_mm_movemask_epi8(colon) != 0 ? kColon : 0));
