@@ -1,8 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Engine benchmarks (Google Benchmark, Release build): formulas, a 10,000-line sheet, start-up.
-# The corpus is generated into the build folder by make_corpus (bench/make_corpus.cpp).
-add_executable(make_corpus ${CMAKE_CURRENT_LIST_DIR}/make_corpus.cpp)
-quorvel_target_options(make_corpus)
+# The corpus is generated into the build folder by make_corpus (bench/make_corpus.cpp, a target
+# of the top folder's CMakeLists.txt).
 
 set(quorvel_corpus_dir ${CMAKE_CURRENT_BINARY_DIR}/corpus)
 add_custom_command(
