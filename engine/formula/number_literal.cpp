@@ -38,10 +38,6 @@ bool overflows(std::string_view literal)
     return magnitude + exponent > 0;
 }
 
-} // namespace
-
-namespace {
-
 // Every power of ten up to 10^22 is exact in a double.
 constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -72,15 +68,16 @@ double convertFully(std::u16string_view text)
     return value;
 }
 
-} // namespace
-
-double PlainValue(const NumberScan& number)
+// A plain literal's digits divided once by a power of ten, both exact in a double, so that the
+// one division rounds as the full conversion would.
+double plainValue(const NumberScan& number)
 {
     const double magnitude = static_cast<double>(number.digits) / kPowersOfTen[number.fraction];
     return number.negative ? -magnitude : magnitude;
 }
 
-double ScaledValue(const NumberScan& number)
+// A scaled literal's digits multiplied or divided once by its power of ten, as exactly rounded.
+double scaledValue(const NumberScan& number)
 {
     const std::int32_t scale = number.exponent - static_cast<std::int32_t>(number.fraction);
     const auto digits = static_cast<double>(number.digits);
@@ -89,12 +86,14 @@ double ScaledValue(const NumberScan& number)
     return number.negative ? -magnitude : magnitude;
 }
 
+} // namespace
+
 double LiteralValue(const NumberScan& number, std::u16string_view literal)
 {
     if (number.plain)
-        return PlainValue(number);
+        return plainValue(number);
     if (number.scaled)
-        return ScaledValue(number);
+        return scaledValue(number);
     return convertFully(literal);
 }
 

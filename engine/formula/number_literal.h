@@ -16,11 +16,11 @@ struct NumberScan
     std::size_t length = 0;
     // A literal as people type them ("12", "-2.5", "0.001"): at most 15 digits, no exponent, a
     // point only between digits. Its digits as a whole number and the number of them behind
-    // the point give its value exactly (PlainValue).
+    // the point give its value exactly (LiteralValue).
     bool plain = false;
     // A plain literal with an exponent ("2.9E4", "5e-3") whose power of ten, less the digits
     // behind the point, lies within 22 either way: that power is exact in a double as well, so
-    // one multiplication or division gives the value exactly rounded (ScaledValue).
+    // one multiplication or division gives the value exactly rounded (LiteralValue).
     bool scaled = false;
     bool negative = false;
     std::uint64_t digits = 0;
@@ -115,11 +115,6 @@ inline bool IsDigit(char16_t c)
     number.plain = plainDigits && !exponent;
 }
 
-// The value of a plain literal: its digits divided once by a power of ten, both exact in a
-// double, so that the one division rounds as the full conversion would.
-double PlainValue(const NumberScan& number);
-// The value of a scaled literal, as exactly rounded.
-double ScaledValue(const NumberScan& number);
 // The value of the literal ScanNumber read as number (literal is its text): by the quick road
 // it takes, else by the full conversion. 0 when it does not convert; raises "Floating point
 // overflow" when it lies beyond the range of a double.

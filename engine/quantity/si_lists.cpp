@@ -50,12 +50,11 @@ std::size_t TSiVarList::HashOf(std::u16string_view name)
 
 namespace {
 
-// Exponents are mostly small: each is shifted to a place of its own, and the places folded
-// together by one multiplication. No step waits for the one before, as a chain of
-// multiplications would.
+// Every result's unit is looked up by this hash. The seven exponents are read as three pairs
+// and one; each pair is multiplied by a constant of its own and the products folded together,
+// so no multiplication waits for another, as a chain of them would.
 std::size_t hashDimension(const TSINumber& x)
 {
-    // The seven exponents read as three pairs and one: every result's unit is looked up here.
     static_assert(BaseUnitCount == 7);
     std::array<std::uint64_t, 3> pairs{};
     std::memcpy(pairs.data(), x.Exponents.data(), sizeof pairs);
