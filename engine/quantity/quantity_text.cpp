@@ -169,15 +169,10 @@ std::u16string composeUnit(const TSINumber& x,
 // else the first of them all; nullptr when the table has none of that dimension.
 const TSIVar* findSameUnitEntry(const TSiVarList& table, const TSINumber& x)
 {
-    const TSIVar* first = nullptr;
-    for (std::int32_t i = table.FirstOfDimension(x); i >= 0; i = table.NextOfDimension(i)) {
-        const TSIVar& entry = table.Items[static_cast<std::size_t>(i)];
-        if (entry.Used)
-            return &entry;
-        if (first == nullptr)
-            first = &entry;
-    }
-    return first;
+    std::int32_t i = table.FirstUsedOfDimension(x);
+    if (i < 0)
+        i = table.FirstOfDimension(x);
+    return i < 0 ? nullptr : &table.Items[static_cast<std::size_t>(i)];
 }
 
 } // namespace

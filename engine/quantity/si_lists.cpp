@@ -72,7 +72,7 @@ void TSiVarList::Clear()
     TQuantityList<TSIVar>::Clear();
     std::fill(m_slots.begin(), m_slots.end(), -1);
     m_indexed = 0;
-    std::fill(m_dimensionSlots.begin(), m_dimensionSlots.end(), DimensionSlot{});
+    std::fill(m_dimensionSlots.begin(), m_dimensionSlots.end(), -1);
     m_dimensions = 0;
 }
 
@@ -192,50 +192,44 @@ std::int32_t TSiVarList::FirstOfDimension(const TSINumber& x) const
         return -1;
     const std::size_t mask = m_dimensionSlots.size() - 1;
     for (std::size_t s = hashDimension(x) & mask;; s = (s + 1) & mask) {
-        const DimensionSlot& d = m_dimensionSlots[s];
-        if (d.first < 0)
-            return -1;
-        if (SiSameUnit(Items[static_cast<std::size_t>(d.first)].Quantity, x))
-            return d.first;
+        const std::int32_t first = m_dimensionSlots[s];
+        if (first < 0 || SiSameUnit(Items[static_cast<std::size_t>(first)].Quantity, x))
+            return first;
     }
 }
 
-std::int32_t TSiVarList::NextOfDimension(std::int32_t index) const
+std::int32_t TSiVarList::FirstUsedOfDimension(const TSINumber& x) const
 {
-    if (m_dimensionsIndexed)
-        return m_nextOfDimension[static_cast<std::size_t>(index)];
-    const TSINumber& x = Items[static_cast<std::size_t>(index)].Quantity;
-    for (std::int32_t i = index + 1; i < Count; ++i) {
-        if (SiSameUnit(Items[static_cast<std::size_t>(i)].Quantity, x))
-            return i;
+    // m_used lists every entry whose mark is set, in the order they were named.
+    std::int32_t first = -1;
+    for (const std::int32_t i : m_used) {
+        if (i >= Count || (first >= 0 && i > first))
+            continue;
+        const TSIVar& entry = Items[static_cast<std::size_t>(i)];
+        if (entry.Used && SiSameUnit(entry.Quantity, x))
+            first = i;
     }
-    return -1;
+    return first;
 }
 
-// Entries are indexed in the order of the list, so each dimension's chain runs in that order.
+// The index holds the first entry of each dimension.
 void TSiVarList::indexDimension(std::int32_t index)
 {
     if (2 * (static_cast<std::size_t>(m_dimensions) + 1) > m_dimensionSlots.size()) {
         rebuildDimensions(); // entry index is already in the table, so this indexes it too
         return;
     }
-    if (m_nextOfDimension.size() < Items.size())
-        m_nextOfDimension.resize(Items.size(), -1);
-    m_nextOfDimension[static_cast<std::size_t>(index)] = -1;
     const TSINumber& x = slot(index).Quantity;
     const std::size_t mask = m_dimensionSlots.size() - 1;
     for (std::size_t s = hashDimension(x) & mask;; s = (s + 1) & mask) {
-        DimensionSlot& d = m_dimensionSlots[s];
-        if (d.first < 0) {
-            d = {index, index};
+        std::int32_t& first = m_dimensionSlots[s];
+        if (first < 0) {
+            first = index;
             ++m_dimensions;
             return;
         }
-        if (SiSameUnit(slot(d.first).Quantity, x)) {
-            m_nextOfDimension[static_cast<std::size_t>(d.last)] = index;
-            d.last = index;
-            return;
-        }
+        if (SiSameUnit(slot(first).Quantity, x))
+            return; // entries are indexed in the order of the list
     }
 }
 
@@ -244,7 +238,7 @@ void TSiVarList::rebuildDimensions()
     std::size_t size = kMinSlots;
     while (size < 2 * (static_cast<std::size_t>(Count) + 1))
         size *= 2;
-    m_dimensionSlots.assign(size, DimensionSlot{});
+    m_dimensionSlots.assign(size, -1);
     m_dimensions = 0;
     for (std::int32_t i = 0; i < Count; ++i)
         indexDimension(i);

@@ -112,11 +112,12 @@ public:
     // Removes the last entry (a variable defined only for a while); its slot is emptied.
     void RemoveLast();
 
-    // The entries of x's dimension in the order of the list, from FirstOfDimension on through
-    // NextOfDimension; -1 ends them. A result's unit is chosen among them, in a unit table
-    // without a walk over the whole table (IndexDimensions).
+    // The first entry of x's dimension in the order of the list, -1 when there is none; in a
+    // unit table without a walk over the whole table (IndexDimensions).
     std::int32_t FirstOfDimension(const TSINumber& x) const;
-    std::int32_t NextOfDimension(std::int32_t index) const;
+    // The same among the entries a formula named (Used). The named entries are few, so they are
+    // searched instead of all entries of the dimension, of which a result's unit is chosen.
+    std::int32_t FirstUsedOfDimension(const TSINumber& x) const;
 
 protected:
     // Keeps an index of the entries by dimension from now on. Worth it for a table that is
@@ -140,16 +141,9 @@ private:
     std::vector<std::int32_t> m_used;
     std::vector<std::uint8_t> m_listed; // a byte each: cheaper to test and set than bits
 
-    // Open addressing over dimensions, as m_slots over names: the first and the last entry of
-    // each dimension; the entries in between are linked by m_nextOfDimension.
-    struct DimensionSlot
-    {
-        std::int32_t first = -1;
-        std::int32_t last = -1;
-    };
+    // Open addressing over dimensions, as m_slots over names: the first entry of each dimension.
     bool m_dimensionsIndexed = false;
-    std::vector<DimensionSlot> m_dimensionSlots;
-    std::vector<std::int32_t> m_nextOfDimension;
+    std::vector<std::int32_t> m_dimensionSlots;
     std::int32_t m_dimensions = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -131,49 +132,48 @@ TEST(SiLists, LookupsStayRightInLargeTables)
 
 namespace {
 
-// The entries of x's dimension as FirstOfDimension and NextOfDimension hand them out.
-std::vector<std::int32_t> ofDimension(const TSiVarList& list, const TSINumber& x)
+// The first entry of x's dimension (of those a formula named, when used), by a walk over the
+// entries.
+std::int32_t walked(const TSiVarList& list, const TSINumber& x, bool used)
 {
-    std::vector<std::int32_t> found;
-    for (std::int32_t i = list.FirstOfDimension(x); i >= 0; i = list.NextOfDimension(i))
-        found.push_back(i);
-    return found;
-}
-
-// The same by a walk over the entries.
-std::vector<std::int32_t> walked(const TSiVarList& list, const TSINumber& x)
-{
-    std::vector<std::int32_t> found;
     for (std::int32_t i = 0; i < list.Count; ++i) {
-        if (SiSameUnit(list.at(i).Quantity, x))
-            found.push_back(i);
+        if (SiSameUnit(list.at(i).Quantity, x) && (!used || list.at(i).Used))
+            return i;
     }
-    return found;
+    return -1;
 }
 
 } // namespace
 
-// The unit table keeps an index by dimension, a variable table walks: both in the list's order,
-// also after entries change their dimension, leave or come back.
-TEST(SiLists, EntriesOfADimensionInTheOrderOfTheList)
+// The unit table keeps an index by dimension, a variable table walks: both find the first entry
+// of a dimension, also after entries change their dimension, leave or come back.
+TEST(SiLists, FirstEntryOfADimension)
 {
     TSiUnitList units;
     TSiVarList vars;
     const TSINumber length = SiSet(1, 1, 0, 0, 0, 0, 0, 0);
     const TSINumber time = SiSet(1, 0, 0, 1, 0, 0, 0, 0);
+    const std::array dimensions = {length, time, SiSet(1, 7, 1, 0, 0, 0, 0, 0),
+                                   SiSet(1, 0, 9, 0, 0, 0, 0, 0)};
     for (TSiVarList* list : {static_cast<TSiVarList*>(&units), &vars}) {
         for (int i = 0; i < 150; ++i) // past the index's first size
             list->Add(SiVarSet(ManyNames(i), i % 3 == 0 ? length : SiSet(1, i, 1, 0, 0, 0, 0, 0)));
+        for (const int named : {141, 30, 7, 13, 6})
+            list->SetUsed(list->IndexOf(ManyNames(named)));
         const std::int32_t moved = list->IndexOf(ManyNames(3)); // a length, now a time
         list->SetItem(moved, SiVarSet(ManyNames(3), time));
+        list->SetItem(list->IndexOf(ManyNames(6)), SiVarSet(ManyNames(6), length)); // mark gone
         list->RemoveLast();
-        for (const TSINumber& x :
-             {length, time, SiSet(1, 7, 1, 0, 0, 0, 0, 0), SiSet(1, 0, 9, 0, 0, 0, 0, 0)})
-            EXPECT_EQ(ofDimension(*list, x), walked(*list, x));
-        EXPECT_EQ(ofDimension(*list, time).back(), moved);
+        for (const TSINumber& x : dimensions) {
+            EXPECT_EQ(list->FirstOfDimension(x), walked(*list, x, false));
+            EXPECT_EQ(list->FirstUsedOfDimension(x), walked(*list, x, true));
+        }
+        EXPECT_EQ(list->FirstUsedOfDimension(length), list->IndexOf(ManyNames(30)));
+        list->ClearUsed();
+        EXPECT_EQ(list->FirstUsedOfDimension(length), -1);
         list->Clear();
         EXPECT_EQ(list->FirstOfDimension(length), -1);
         list->Add(SiVarSet(u"m", length));
-        EXPECT_EQ(ofDimension(*list, length), std::vector<std::int32_t>{0});
+        EXPECT_EQ(list->FirstOfDimension(length), 0);
     }
 }
