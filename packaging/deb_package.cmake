@@ -22,6 +22,16 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-translations-l10n, fonts-liberation2, libqt6svg6, qt6-wayland")
+# quorvel-calc is linked statically where the C library allows (tools/quorvel-calc): the
+# package then names the C library's source package and version it holds.
+if(QUORVEL_STATIC_PIE)
+  execute_process(
+    COMMAND dpkg-query "--showformat=\${source:Package} (= \${source:Version})" --show libc6-dev
+    OUTPUT_VARIABLE CPACK_QUORVEL_BUILT_USING RESULT_VARIABLE status ERROR_QUIET)
+  if(status EQUAL 0)
+    set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/built_using.cmake)
+  endif()
+endif()
 # The synopsis, and the long text below it (CPack indents it and marks the empty line).
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "worksheet calculator for formulas with physical units")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
