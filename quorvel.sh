@@ -135,11 +135,12 @@ case "${1:-}" in
         packages+=("${package_tools[@]}")
         install_packages
         # Built as Debian builds its packages: with its compiler flags and all of its hardening
-        # (immediate binding too), optimised, with the debugging information stripped from what
-        # goes into the package, without the tests. A folder of its own, so that neither the test
-        # build nor its install_manifest.txt changes.
+        # (immediate binding too), with the debugging information stripped from what goes into
+        # the package, without the tests. Optimised as the Release build is (-O3 after Debian's
+        # -O2): at -O2 quorvel-calc took 3 to 4 % longer. A folder of its own, so that neither the
+        # test build nor its install_manifest.txt changes.
         buildflags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
-        configure_profiled_build build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_TESTS=OFF \
+        configure_profiled_build build-package -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF \
             -DCMAKE_INSTALL_PREFIX=/usr \
             "-DCMAKE_CXX_FLAGS=$(buildflags CPPFLAGS) $(buildflags CXXFLAGS)" \
             "-DCMAKE_EXE_LINKER_FLAGS=$(buildflags LDFLAGS)"
