@@ -24,7 +24,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-translations-l10n, fonts-liberation2, libqt6svg6, qt6-wayland")
 # quorvel-calc is linked statically where the C library allows (tools/quorvel-calc): the
 # package then names the C library's source package and version it holds.
-if(QUORVEL_STATIC_PIE)
+get_property(calc_static GLOBAL PROPERTY QUORVEL_CALC_STATIC)
+if(calc_static)
   execute_process(
     COMMAND dpkg-query "--showformat=\${source:Package} (= \${source:Version})" --show libc6-dev
     OUTPUT_VARIABLE CPACK_QUORVEL_BUILT_USING RESULT_VARIABLE status ERROR_QUIET)
