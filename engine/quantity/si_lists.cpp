@@ -244,17 +244,6 @@ void TSiVarList::rebuildDimensions()
         indexDimension(i);
 }
 
-void TSiVarList::listUsed(std::int32_t index)
-{
-    const auto i = static_cast<std::size_t>(index);
-    if (m_listed.size() <= i)
-        m_listed.resize(Items.size());
-    if (m_listed[i] == 0) {
-        m_listed[i] = 1;
-        m_used.push_back(index);
-    }
-}
-
 void TSiVarList::ClearUsed()
 {
     // Marks beyond Count are kept, as a walk over the entries would keep them: SetItem may

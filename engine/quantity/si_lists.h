@@ -126,7 +126,17 @@ protected:
     void IndexDimensions();
 
 private:
-    void listUsed(std::int32_t index);
+    // Inline: every unit and variable a formula names comes here.
+    void listUsed(std::int32_t index)
+    {
+        const auto i = static_cast<std::size_t>(index);
+        if (m_listed.size() <= i)
+            m_listed.resize(Items.size());
+        if (m_listed[i] == 0) {
+            m_listed[i] = 1;
+            m_used.push_back(index);
+        }
+    }
     void indexName(std::int32_t index);
     void rebuildIndex();
     void indexDimension(std::int32_t index);
