@@ -274,8 +274,9 @@ void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
 namespace {
 
 // ShownUnit's unit: a table entry's name, read where it lies, or a unit composed into composed.
-std::u16string_view shownUnit(const TSiVarList& table, const TSINumber& x, double& divisor,
-                              std::u16string& composed)
+// Always inlined: as a call, once for every result, it cost more than its own work.
+[[gnu::always_inline]] inline std::u16string_view
+shownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std::u16string& composed)
 {
     if (const TSIVar* u = findSameUnitEntry(table, x)) {
         divisor = u->Quantity.Value;
