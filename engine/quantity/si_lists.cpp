@@ -200,7 +200,8 @@ std::int32_t TSiVarList::FirstOfDimension(const TSINumber& x) const
 
 std::int32_t TSiVarList::FirstUsedOfDimension(const TSINumber& x) const
 {
-    // m_used lists every entry whose mark is set, in the order they were named.
+    // m_used lists every entry whose mark is set (and perhaps some whose mark was overwritten
+    // since), in the order they were named; the first in the list's order is the smallest index.
     std::int32_t first = -1;
     for (const std::int32_t i : m_used) {
         if (i >= Count || (first >= 0 && i > first))
