@@ -22,9 +22,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-translations-l10n, fonts-liberation2, libqt6svg6, qt6-wayland")
-# quorvel-calc is linked statically where the C library allows (tools/quorvel-calc): the
-# package then names the C library's source package and version it holds.
-get_property(calc_static GLOBAL PROPERTY QUORVEL_CALC_STATIC)
+# quorvel-calc is linked statically where the C library allows (calc_static, read in
+# CMakeLists.txt): the package then names the C library's source package and version it holds.
 if(calc_static)
   execute_process(
     COMMAND dpkg-query "--showformat=\${source:Package} (= \${source:Version})" --show libc6-dev

@@ -35,6 +35,16 @@ namespace {
 
 constexpr std::size_t kMinSlots = 64;
 
+// The size of an open-addressing index over count entries: a power of two, at most half full
+// once they are all in.
+std::size_t slotsFor(std::int32_t count)
+{
+    std::size_t size = kMinSlots;
+    while (size < 2 * (static_cast<std::size_t>(count) + 1))
+        size *= 2;
+    return size;
+}
+
 } // namespace
 
 // Names are short: a multiply-and-add over the characters, then the high bits folded down
@@ -164,10 +174,7 @@ void TSiVarList::indexName(std::int32_t index)
 
 void TSiVarList::rebuildIndex()
 {
-    std::size_t size = kMinSlots;
-    while (size < 2 * (static_cast<std::size_t>(Count) + 1))
-        size *= 2;
-    m_slots.assign(size, -1);
+    m_slots.assign(slotsFor(Count), -1);
     m_indexed = 0;
     for (std::int32_t i = 0; i < Count; ++i)
         indexName(i);
@@ -236,10 +243,7 @@ void TSiVarList::indexDimension(std::int32_t index)
 
 void TSiVarList::rebuildDimensions()
 {
-    std::size_t size = kMinSlots;
-    while (size < 2 * (static_cast<std::size_t>(Count) + 1))
-        size *= 2;
-    m_dimensionSlots.assign(size, -1);
+    m_dimensionSlots.assign(slotsFor(Count), -1);
     m_dimensions = 0;
     for (std::int32_t i = 0; i < Count; ++i)
         indexDimension(i);
