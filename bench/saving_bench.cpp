@@ -160,7 +160,8 @@ bool preparePage(const QString& folder, int lines)
         windows.mainWindow.page(0)->setPlainText(quorvel::bench::sheetText(lines));
         windows.mainWindow.RecalcSheet(); // results and red marks, as a worked sheet has them
         return quorvel::WriteFileReason(folder + QStringLiteral("/QV1.rtf"),
-                                        quorvel::WriteRtf(*windows.mainWindow.page(0)->document()))
+                                        quorvel::WriteRtf(*windows.mainWindow.page(0)->document()),
+                                        quorvel::FileOwner::Program)
             .isEmpty();
     }
     QStringList text;
@@ -168,7 +169,8 @@ bool preparePage(const QString& folder, int lines)
     for (int i = 0; i < lines; ++i)
         text << QStringLiteral("x%1 = %2m").arg(i % 100).arg(i);
     doc.setPlainText(text.join(QLatin1Char('\n')));
-    return quorvel::WriteFileReason(folder + QStringLiteral("/QV1.rtf"), quorvel::WriteRtf(doc))
+    return quorvel::WriteFileReason(folder + QStringLiteral("/QV1.rtf"), quorvel::WriteRtf(doc),
+                                    quorvel::FileOwner::Program)
         .isEmpty();
 }
 

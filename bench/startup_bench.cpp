@@ -142,7 +142,7 @@ bool prepareFolder(const QString& folder, Page kind)
         quorvel::ProgramWindows windows;
         windows.mainWindow.CurrentEditor()->setPlainText(quorvel::bench::sheetText(10000));
         windows.mainWindow.RecalcSheet(); // results and red marks, as a worked sheet has them
-        ok = quorvel::SaveSettings(windows);
+        ok = quorvel::SaveSettings(windows).isEmpty();
         if (ok && kind != Page::Sheet) {
             QTextDocument big;
             big.setDefaultFont(windows.mainWindow.page(0)->document()->defaultFont());
@@ -165,7 +165,7 @@ bool prepareFolder(const QString& folder, Page kind)
                 big.setPlainText(lines.join(QLatin1Char('\n')));
             }
             ok = quorvel::WriteFileReason(folder + QLatin1Char('/') + quorvel::PageFileName(0),
-                                          quorvel::WriteRtf(big))
+                                          quorvel::WriteRtf(big), quorvel::FileOwner::Program)
                      .isEmpty();
         }
     }

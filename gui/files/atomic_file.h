@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Files written whole or not at all: the bytes reach the disk in a temporary file beside the
-// target, which then replaces the target in one rename; the folder is synced after it, so the
-// rename survives a power cut too. Also the trash, where the program's files go instead of being
+// Files written whole or not at all, through the program's one file writer
+// (base/file_writer.h), in the toolkit's strings. Also the trash, where the program's files go instead of being
 // deleted, and the removal of temporary files a killed save left behind. Used by the page files,
 // the documents the user saves, the settings file and the journals of the pages.
 //
@@ -9,20 +8,21 @@
 // toolkit's "unknown error".
 #pragma once
 
+#include "base/file_writer.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 namespace quorvel {
 
-// One replacement of one file. A link at the path is written through to the file it leads to, so
-// a linked file stays linked; the new file gets the old one's permissions. Only a regular file
-// (or nothing) may be replaced: a FIFO, a device or a folder under the name is left alone.
+// The file writer (base/file_writer.h) with the toolkit's strings: one replacement of one of the
+// program's own files, for callers that act between the write and the rename (the settings
+// file's backup). Never through a link, never over anything but a regular file.
 class AtomicFile
 {
 public:
     explicit AtomicFile(const QString& path);
-    ~AtomicFile(); // removes a temporary file that was not committed
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
@@ -32,26 +32,20 @@ public:
     // Gives the temporary file the target's name and syncs the folder. Empty on success.
     QString commit();
 
-    // The file that is replaced: the path, or the end of the links that start there.
     const QString& target() const { return m_target; }
 
 private:
-    void discard();
-
     QString m_target;
-    QByteArray m_temporary; // encoded name; empty when there is none
+    AtomicReplacement m_file;
 };
 
-// write() and commit() in one: empty on success, else only the reason (the system's words, in
-// German), for callers that name the file themselves.
-QString WriteFileReason(const QString& path, const QByteArray& bytes);
+// Writes the whole file by the writer's rules for its owner; a window never waits for a FIFO's
+// reader. Empty on success, else only the reason (the system's words, in German), for callers
+// that name the file themselves.
+QString WriteFileReason(const QString& path, const QByteArray& bytes, FileOwner owner);
 
 // Moves the file to the trash, or deletes it where the system has no trash for it.
 QString RemoveToTrash(const QString& path);
-
-// Writes all the bytes to the descriptor, going on after a signal or a short write; false with
-// errno set when the system refuses.
-bool WriteAll(int fd, const char* data, qsizetype size);
 
 // The German words for an error number (base/system_messages.h), as a QString.
 QString SystemReason(int error);

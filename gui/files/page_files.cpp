@@ -72,14 +72,14 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error)
     return true;
 }
 
-QString SaveDocument(const QTextEdit& page, const QString& path)
+QString SaveDocument(const QTextEdit& page, const QString& path, FileOwner owner)
 {
-    return WriteDocumentFile(path, WriteRtf(*page.document()));
+    return WriteDocumentFile(path, WriteRtf(*page.document()), owner);
 }
 
-QString WriteDocumentFile(const QString& path, const QByteArray& bytes)
+QString WriteDocumentFile(const QString& path, const QByteArray& bytes, FileOwner owner)
 {
-    const QString reason = WriteFileReason(path, bytes);
+    const QString reason = WriteFileReason(path, bytes, owner);
     if (reason.isEmpty())
         return {};
     return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")

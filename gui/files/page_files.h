@@ -3,6 +3,8 @@
 // worksheet's documents, the page files kept from run to run, and the help window.
 #pragma once
 
+#include "base/file_writer.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -25,13 +27,15 @@ std::unique_ptr<QTextDocument> NewPageDocument(const QTextEdit& page);
 void ReadPageBytes(const QByteArray& bytes, QTextDocument& doc);
 void ShowDocument(QTextEdit& page, std::unique_ptr<QTextDocument> doc);
 
-// Writes the page as RTF, atomically: the old file stays intact when writing fails. Returns an
-// empty text on success, else the German reason naming the file.
-QString SaveDocument(const QTextEdit& page, const QString& path);
+// Writes the page as RTF by the file writer's rules (base/file_writer.h): a regular file is
+// replaced atomically, so the old file stays intact when writing fails. Returns an empty text on
+// success, else the German reason naming the file.
+QString SaveDocument(const QTextEdit& page, const QString& path,
+                     FileOwner owner = FileOwner::User);
 
-// Writes a document the user asked for (a page, a PDF) the same way: atomically, every byte on
-// the disk before the old file is replaced. Empty on success, else the German reason naming the
-// file.
-QString WriteDocumentFile(const QString& path, const QByteArray& bytes);
+// Writes a document (a page, a PDF, a picture) the same way. Empty on success, else the German
+// reason naming the file.
+QString WriteDocumentFile(const QString& path, const QByteArray& bytes,
+                          FileOwner owner = FileOwner::User);
 
 } // namespace quorvel

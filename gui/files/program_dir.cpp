@@ -155,7 +155,7 @@ ProgramDirChoice ChooseProgramDir(const QString& exeDir, const QString& userDir,
             for (const QString& name : ProgramFileNames()) {
                 const FileRead original = ReadRegularFile(exe + name);
                 if (original.state == FileRead::State::Regular)
-                    (void)WriteFileReason(user + name, original.bytes);
+                    (void)WriteFileReason(user + name, original.bytes, FileOwner::Program);
             }
         }
         return {user, QString()};

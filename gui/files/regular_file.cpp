@@ -3,6 +3,7 @@
 // and only read after fstat() has shown a regular file.
 #include "files/regular_file.h"
 
+#include "base/file_writer.h"
 #include "files/atomic_file.h"
 
 #include <QFile>
@@ -17,15 +18,7 @@ namespace {
 
 QString kindReason(mode_t mode)
 {
-    if (S_ISDIR(mode))
-        return QStringLiteral("Dort liegt ein Ordner, keine gew\u00F6hnliche Datei");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("Dort liegt eine FIFO (benannte Pipe), keine gew\u00F6hnliche Datei");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("Dort liegt ein Ger\u00E4t, keine gew\u00F6hnliche Datei");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("Dort liegt ein Socket, keine gew\u00F6hnliche Datei");
-    return QStringLiteral("Dort liegt keine gew\u00F6hnliche Datei");
+    return QString::fromStdString(NotRegularFileText(mode));
 }
 
 // A file over the size the caller expects is not read: the system has no error number for it.

@@ -38,7 +38,7 @@ QString linkOrCopy(const QString& from, const QString& to)
     if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return {};
     const FileRead source = ReadRegularFile(from);
-    QString reason = source.state == FileRead::State::Regular ? WriteFileReason(to, source.bytes)
+    QString reason = source.state == FileRead::State::Regular ? WriteFileReason(to, source.bytes, FileOwner::Program)
                                                               : source.reason;
     if (reason.isEmpty())
         return {};
@@ -83,7 +83,7 @@ QString BackupFileName(const QString& fileName)
 
 QString WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
-    const QString reason = WriteFileReason(path, bytes);
+    const QString reason = WriteFileReason(path, bytes, FileOwner::Program);
     return reason.isEmpty() ? QString() : settingsError(path, reason);
 }
 

@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
+
+#include <sys/stat.h>
 
 #include <stdlib.h>
 
@@ -187,7 +190,9 @@ TEST(DiagramProgram, RefusedRequestsAndWriteErrorsExitWithTwoAndWriteNothing)
     fs::create_directory(folder / "ordner.svg");
     r = calc(wayTo(folder / "ordner.svg"));
     EXPECT_EQ(r.status, ExitFailure);
-    EXPECT_TRUE(r.err.ends_with("nicht geschrieben: Dort liegt ein Ordner\n")) << r.err;
+    EXPECT_TRUE(r.err.ends_with("nicht geschrieben: Dort liegt ein Ordner, keine gewöhnliche "
+                                "Datei\n"))
+        << r.err;
 
     r = calc(wayTo(keep));
     EXPECT_EQ(r.status, ExitOk) << "an existing file is replaced whole";
@@ -196,6 +201,30 @@ TEST(DiagramProgram, RefusedRequestsAndWriteErrorsExitWithTwoAndWriteNothing)
     EXPECT_EQ(calc(wayTo(folder / "link.csv")).status, ExitOk);
     EXPECT_TRUE(fs::is_symlink(folder / "link.csv")) << "the link stays, its file is replaced";
     EXPECT_EQ(folder.files(), (std::vector<std::string>{"alt.csv", "link.csv", "ordner.svg"}));
+}
+
+// A FIFO or a device takes the bytes as a stream and stays what it is; "-" is standard output.
+TEST(DiagramProgram, StreamsTakeTheBytesAndDashIsStandardOutput)
+{
+    const Folder folder;
+    const std::string fifo = folder / "rohr.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = readFile(fifo); });
+    const ProcessResult r = calc(wayTo(fifo));
+    reader.join();
+    EXPECT_EQ(r.status, ExitOk) << r.err;
+    EXPECT_TRUE(received.ends_with("10;30\n")) << received;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    EXPECT_EQ(calc(wayTo("/dev/null")).status, ExitOk);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    const ProcessResult out = calc(wayTo("-"));
+    EXPECT_EQ(out.status, ExitOk);
+    EXPECT_TRUE(out.out.starts_with("t [s];v*t [m]\n")) << out.out;
+    EXPECT_TRUE(out.out.ends_with("10;30\n"));
+    EXPECT_EQ(folder.files(), std::vector<std::string>{"rohr.csv"});
 }
 
 TEST(DiagramProgram, HelpExplainsTheDiagramMode)

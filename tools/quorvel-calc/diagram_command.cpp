@@ -2,8 +2,7 @@
 // The diagram mode of quorvel-calc.
 #include "diagram_command.h"
 
-#include "output_file.h"
-
+#include "base/file_writer.h"
 #include "base/quorvel_error.h"
 #include "base/text_encoding.h"
 #include "diagram/csv_writer.h"
@@ -18,8 +17,13 @@ namespace {
 
 enum class Format { None, Svg, Csv };
 
+// Standard output takes the points: a filter's next stage wants numbers, not a picture.
+constexpr std::string_view kStandardOutput = "-";
+
 Format formatOf(std::string_view path)
 {
+    if (path == kStandardOutput)
+        return Format::Csv;
     const std::size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos)
         return Format::None;
@@ -121,9 +125,11 @@ CalcResult RunDiagram(TEFParser& parser, std::string_view sheetBytes, double dec
     const std::string bytes = formatOf(*diagram.output) == Format::Svg
                                   ? WriteSvg(LayoutDiagram(data).picture)
                                   : WriteCsv(data);
-    if (const std::optional<std::string> why = WriteWholeFile(*diagram.output, bytes)) {
+    if (*diagram.output == kStandardOutput) {
+        result.out = bytes;
+    } else if (const std::string why = WriteFileBytes(*diagram.output, bytes); !why.empty()) {
         result.err +=
-            "quorvel-calc: " + quoted(*diagram.output) + " nicht geschrieben: " + *why + '\n';
+            "quorvel-calc: " + quoted(*diagram.output) + " nicht geschrieben: " + why + '\n';
         result.status = ExitFailure;
         return result;
     }

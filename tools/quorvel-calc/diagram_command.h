@@ -17,8 +17,8 @@ namespace quorvel::calc {
 std::string DiagramUsageError(const CalcOptions& options);
 
 // The diagram mode after the arguments and files are read, with the unit definitions already
-// compiled into parser. Nothing goes to out: the sheet's results are not what the caller asked
-// for. err names the sheet's lines that show an error or broke off and the points without
+// compiled into parser. The sheet's results are not what the caller asked for: out holds only
+// the points, when --ausgabe is "-". err names the sheet's lines that show an error or broke off and the points without
 // value. Status: ExitOk when a point has a value, ExitLineFailed when none has, ExitFailure for
 // a request that cannot be drawn (message on err) or an output file that could not be written.
 CalcResult RunDiagram(TEFParser& parser, std::string_view sheetBytes, double decimals,

@@ -144,6 +144,7 @@ int run(const std::vector<std::string_view>& args, Outputs& outputs)
             sheet = *bytes;
         }
         const CalcResult result = RunDiagram(parser, sheet, options.decimals, options.diagram);
+        outputs.out.Buffer() += result.out;
         outputs.err.Buffer() += result.err;
         return result.status;
     }
