@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The clock of continuous saving on the window thread: each second the pages' pending changes
-// become records, idle small pages become snapshots and the settings' bytes are compared; and the
-// last words of a program whose display went away, which have the made records written.
+// The clock of continuous saving on the window thread: while something may need saving, each
+// second idle small pages become snapshots and the settings' bytes are compared; the exit's
+// writes; and the last words of a program whose display went away, which have the made records
+// written.
 #include "continuous_saving.h"
 
 #include "files/program_dir.h"
 #include "files/regular_file.h"
-#include "platform/message_boxes.h"
+#include "files/page_files.h"
+#include "platform/note_board.h"
 #include "platform/window_system.h"
 #include "program_settings.h"
 #include "program_windows.h"
@@ -14,6 +16,8 @@
 #include "settings_store/settings_file.h"
 #include "settings_store/store_routines.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QTextEdit>
 
 #include <atomic>
@@ -23,8 +27,9 @@
 namespace quorvel {
 namespace {
 
-constexpr int kSettingsChannel = 2;
 constexpr int kTickMs = 1000;
+// How long the exit waits for its writes before it says what is not on the disk.
+constexpr std::chrono::seconds kExitWait{60};
 // How long an exit hook waits for the writer: long enough for a batch, short enough that a
 // hanging disk does not keep a dying program alive.
 constexpr std::chrono::seconds kHookWait{5};
@@ -70,9 +75,12 @@ struct ContinuousSaving::SettingsOnDisk
     std::atomic<bool> backupDone{false};
 };
 
-ContinuousSaving::ContinuousSaving(ProgramWindows& windows, QObject* parent)
-    : QObject(parent), m_windows(windows), m_settings(std::make_shared<SettingsOnDisk>())
+ContinuousSaving::ContinuousSaving(ProgramWindows& windows, NoteBoard* notes, QObject* parent)
+    : QObject(parent), m_windows(windows), m_notes(notes),
+      m_settings(std::make_shared<SettingsOnDisk>())
 {
+    if (!m_notes)
+        m_notes = new NoteBoard(&m_windows.mainWindow);
     m_timer.setInterval(kTickMs);
     connect(&m_timer, &QTimer::timeout, this, &ContinuousSaving::tick);
 }
@@ -87,14 +95,13 @@ bool ContinuousSaving::settingsBackupDone() const
     return m_settings->backupDone.load();
 }
 
-void ContinuousSaving::start()
+void ContinuousSaving::start(QList<int> pagesLater)
 {
     if (!ProgramDirProblem().isEmpty())
         return;
-    m_queue = std::make_unique<SaveQueue>([this](int channel, const QString& problem) {
+    m_queue = std::make_unique<SaveQueue>([this](const QString& file, const QString& problem) {
         QMetaObject::invokeMethod(
-            this, [this, channel, problem] { showProblem(channel, problem); },
-            Qt::QueuedConnection);
+            this, [this, file, problem] { showProblem(file, problem); }, Qt::QueuedConnection);
     });
     {
         // The settings file as it is: an unchanged session writes it only at the exit.
@@ -107,26 +114,103 @@ void ContinuousSaving::start()
     if (!PlatformKnowsWindowPlaces())
         m_earlier = std::make_unique<ComponentStore>();
     for (int index : {0, 1}) {
-        if (!IsFileLeftAlone(PageFileName(index)))
-            m_queue->startJournal(index, ProgramDir() + PageFileName(index),
-                                  ProgramDir() + JournalFileName(index));
-        SaveQueue* queue = m_queue.get();
-        m_watchers[index] = std::make_unique<PageWatcher>(
-            *m_windows.mainWindow.page(index),
-            [queue, index](QByteArray record) { queue->append(index, std::move(record)); });
-        m_sinceChange[index].start();
+        if (!pagesLater.contains(index))
+            startPage(index);
     }
     static const bool hookInstalled = std::atexit(flushAtExit) == 0;
     (void)hookInstalled;
     g_previousHandler = qInstallMessageHandler(flushOnLastWords);
     g_activeQueue = m_queue.get();
-    m_timer.start();
+    QCoreApplication::instance()->installEventFilter(this);
+    m_sinceActivity.start();
+    wake();
+}
+
+void ContinuousSaving::startPage(int index)
+{
+    if (!m_queue || IsFileLeftAlone(PageFileName(index)))
+        return;
+    const PageSlot slot = kPageSlots[index];
+    QTextEdit& page = *m_windows.mainWindow.page(index);
+    if (!IsFileLeftAlone(JournalFileName(index)))
+        m_queue->startJournal(slot, ProgramDir() + PageFileName(index),
+                              ProgramDir() + JournalFileName(index), baseLength(index),
+                              page.document()->defaultFont());
+    SaveQueue* queue = m_queue.get();
+    m_watchers[index] =
+        std::make_unique<PageWatcher>(page, [this, queue, slot, index](QByteArray record) {
+            queue->append(slot, std::move(record));
+            m_sinceChange[index].restart();
+            wake();
+        });
+    m_sinceChange[index].start();
+}
+
+std::int64_t ContinuousSaving::baseLength(int index) const
+{
+    // A small page opens its journal as a whole-page record, so that the journal can be
+    // replayed even when its page file is replaced by another; a long one would cost too much.
+    const int length = JournalLength(*m_windows.mainWindow.page(index)->document());
+    return length <= kSnapshotChars ? length : -1;
+}
+
+WriteProblems ContinuousSaving::saveForExit()
+{
+    WriteProblems problems;
+    if (!m_queue)
+        return problems;
+    QStringList files;
+    for (int index : {0, 1}) {
+        const QString path = ProgramDir() + PageFileName(index);
+        if (const QString problem = PageProblem(m_windows, index); !problem.isEmpty()) {
+            problems.push_back({path, problem});
+            continue;
+        }
+        PageWatcher* watcher = m_watchers[index].get();
+        // A page whose journal is still being replayed is not complete: its journal stays for
+        // the next start.
+        if (!watcher)
+            continue;
+        if (IsFileLeftAlone(JournalFileName(index))) {
+            const QString error =
+                SaveDocument(*m_windows.mainWindow.page(index), path, FileOwner::Program);
+            if (!error.isEmpty())
+                problems.push_back({path, error});
+            continue;
+        }
+        // Without a whole page at its start, the journal that follows holds nothing but its
+        // header and goes once saving ends.
+        m_queue->replacePage(kPageSlots[index], watcher->snapshot(), -1);
+        watcher->recordsSinceSnapshot = 0;
+        files << path;
+    }
+    if (const QString problem = SettingsProblem(); !problem.isEmpty()) {
+        problems.push_back({ProgramIniName(), problem});
+    } else {
+        QByteArray bytes = SettingsBytes(m_windows, m_earlier.get());
+        bool same = false;
+        {
+            const std::lock_guard lock(m_settings->mutex);
+            same = bytes == m_settings->written;
+        }
+        if (!same)
+            writeSettings(std::move(bytes));
+        files << ProgramIniName();
+    }
+    m_queue->flushNow(kExitWait);
+    const std::map<QString, QString> failed = m_queue->problems();
+    for (const QString& file : files) {
+        if (const auto found = failed.find(file); found != failed.end())
+            problems.push_back({file, found->second});
+    }
+    return problems;
 }
 
 void ContinuousSaving::finish()
 {
     if (!m_queue)
         return;
+    QCoreApplication::instance()->removeEventFilter(this);
     m_timer.stop();
     for (auto& watcher : m_watchers) {
         if (watcher)
@@ -142,39 +226,90 @@ void ContinuousSaving::finish()
 
 void ContinuousSaving::flushMadeBytes()
 {
+    for (auto& watcher : m_watchers) {
+        if (watcher)
+            watcher->flush();
+    }
     if (m_queue)
         m_queue->flushNow(std::chrono::hours(1));
 }
 
-void ContinuousSaving::tick()
+bool ContinuousSaving::eventFilter(QObject* watched, QEvent* event)
 {
-    for (int index : {0, 1}) {
-        PageWatcher& watcher = *m_watchers[index];
-        watcher.flush();
-        if (watcher.takeChanged())
-            m_sinceChange[index].restart();
-        const QTextEdit& page = *m_windows.mainWindow.page(index);
-        if (watcher.recordsSinceSnapshot > 0 && m_sinceChange[index].elapsed() >= kIdleMs &&
-            JournalLength(*page.document()) <= kSnapshotChars) {
-            m_queue->replacePage(index, watcher.snapshot());
-            watcher.recordsSinceSnapshot = 0;
+    // What the user does with the windows is what changes the settings: after it, they are
+    // compared for a while; otherwise the clock sleeps.
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::WindowStateChange:
+        if (m_queue) {
+            m_sinceActivity.restart();
+            wake();
         }
+        break;
+    default:
+        break;
     }
-    checkSettings();
+    return QObject::eventFilter(watched, event);
 }
 
-void ContinuousSaving::checkSettings()
+void ContinuousSaving::wake()
+{
+    if (!m_timer.isActive())
+        m_timer.start();
+}
+
+void ContinuousSaving::tick()
+{
+    bool waiting = false;
+    for (int index : {0, 1}) {
+        PageWatcher* watcher = m_watchers[index].get();
+        if (!watcher)
+            continue;
+        watcher->flush();
+        if (watcher->takeChanged())
+            m_sinceChange[index].restart();
+        const QTextEdit& page = *m_windows.mainWindow.page(index);
+        if (watcher->recordsSinceSnapshot == 0 || JournalLength(*page.document()) > kSnapshotChars)
+            continue;
+        if (m_sinceChange[index].elapsed() < kIdleMs) {
+            waiting = true;
+            continue;
+        }
+        m_queue->replacePage(kPageSlots[index], watcher->snapshot(), baseLength(index));
+        watcher->recordsSinceSnapshot = 0;
+    }
+    checkSettings();
+    if (!waiting && m_sinceActivity.elapsed() >= kSettingsWatchMs)
+        m_timer.stop();
+}
+
+bool ContinuousSaving::checkSettings()
 {
     if (IsFileLeftAlone(SettingsFileName()))
-        return;
+        return false;
     QByteArray bytes = SettingsBytes(m_windows, m_earlier.get());
+    if (bytes == m_settingsQueued)
+        return false;
     {
         const std::lock_guard lock(m_settings->mutex);
         if (bytes == m_settings->written)
-            return;
+            return false;
     }
-    // A job not yet run is replaced by this one; a failed one is tried again at the next tick.
-    m_queue->writeFile(kSettingsChannel,
+    writeSettings(std::move(bytes));
+    return true;
+}
+
+void ContinuousSaving::writeSettings(QByteArray bytes)
+{
+    m_settingsQueued = bytes;
+    // A job not yet run is replaced by a newer one; a failed one the writer tries again itself.
+    m_queue->writeFile(ProgramIniName(),
                        [settings = m_settings, bytes = std::move(bytes), path = ProgramIniName()] {
                            bool written = false;
                            QString problem;
@@ -193,15 +328,9 @@ void ContinuousSaving::checkSettings()
                        });
 }
 
-void ContinuousSaving::showProblem(int channel, const QString& problem)
+void ContinuousSaving::showProblem(const QString& file, const QString& problem)
 {
-    QString& shown = m_shownProblem[channel];
-    if (problem == shown)
-        return;
-    shown = problem;
-    if (!problem.isEmpty())
-        ShowNote(problem + QStringLiteral("\n\nQuorvel versucht es weiter, solange es l\u00E4uft."),
-                 &m_windows.mainWindow);
+    m_notes->setProblem(file, problem);
 }
 
 } // namespace quorvel

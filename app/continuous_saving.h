@@ -6,11 +6,14 @@
 // what was removed, what was written there as RTF), made on the window thread at a cost that
 // follows the change, and written and synced by the writer thread of SaveQueue about once a
 // second. A small page that has been left alone for a moment is written whole instead, which
-// empties its journal; a long page is written whole only at the exit, as a snapshot of a million
-// lines would stop the window for most of a second. The settings are rebuilt each second and
-// written when their bytes differ; the first write of a session keeps the previous file as
-// "Quorvel.b01", later ones do not. The next start after an abnormal end replays the journals
-// (LoadSettings, program_settings.h).
+// empties its journal; a long page is written whole only at the exit, and its journal is
+// rewritten in the background before it grows past a few times the page. The settings are
+// compared after the user has done something and written when their bytes differ; the first
+// write of a session keeps the previous file as "Quorvel.b01", later ones do not. The next start
+// after an abnormal end replays the journals (page_recovery.h).
+//
+// Idle costs nothing: the clock runs only while something may need saving (a page waiting to be
+// written whole, the windows just touched), and stops otherwise.
 //
 // When the display goes away, the toolkit ends the program without returning to it: on X11
 // through exit(1) after a warning, on Wayland through _exit(1) after a warning (Qt 6.4; other
@@ -21,11 +24,13 @@
 
 #include "files/page_journal.h"
 #include "files/save_queue.h"
+#include "program_settings.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
@@ -33,6 +38,7 @@
 namespace quorvel {
 
 class ComponentStore;
+class NoteBoard;
 struct ProgramWindows;
 
 class ContinuousSaving : public QObject
@@ -44,15 +50,29 @@ public:
     // for kIdleMs; writing one costs the window thread a few milliseconds at most.
     static constexpr int kSnapshotChars = 100000;
     static constexpr int kIdleMs = 2000;
+    // After the last thing the user did, the settings are compared for this long.
+    static constexpr int kSettingsWatchMs = 3000;
 
-    explicit ContinuousSaving(ProgramWindows& windows, QObject* parent = nullptr);
+    // Problems go to `notes` when given.
+    explicit ContinuousSaving(ProgramWindows& windows, NoteBoard* notes = nullptr,
+                              QObject* parent = nullptr);
     ~ContinuousSaving() override;
 
-    // From now on, after LoadSettings: the journals start from the page files as they are, the
-    // settings are watched, and the exit hooks are in place. Nothing happens when the program
-    // folder cannot be written.
-    void start();
-    // Writes everything made so far and stops; the exit's SaveSettings writes the rest.
+    // From now on, after LoadSettings: the journals start from the page files as they are
+    // (except for the pages given, whose journals are still being replayed), the settings are
+    // watched, and the exit hooks are in place. Nothing happens when the program folder cannot
+    // be written.
+    void start(QList<int> pagesLater = {});
+    // The journal of a page whose replay has finished.
+    void startPage(int index);
+    bool isRunning() const { return m_queue != nullptr; }
+
+    // The exit's writes, through the writer: both pages whole and the settings. Waits for them
+    // and returns what could not be written, each a sentence naming its file; empty when
+    // everything is on the disk. Saving goes on afterwards, so the user may keep working.
+    WriteProblems saveForExit();
+    // Writes everything made so far and stops; a journal that holds nothing beyond its page
+    // file is removed.
     void finish();
 
     // Whether this session has written the settings file and so kept the previous one as
@@ -61,22 +81,32 @@ public:
 
     // The records already made, on the disk now (for tests, as the exit hooks do it).
     void flushMadeBytes();
+    // Whether the clock runs: false while nothing needs saving (for tests).
+    bool isTicking() const { return m_timer.isActive(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void tick();
-    void checkSettings();
-    void showProblem(int channel, const QString& problem);
+    void wake();
+    bool checkSettings();
+    void writeSettings(QByteArray bytes);
+    void showProblem(const QString& file, const QString& problem);
+    std::int64_t baseLength(int index) const;
 
     ProgramWindows& m_windows;
+    NoteBoard* m_notes;
     std::unique_ptr<SaveQueue> m_queue;
     std::unique_ptr<PageWatcher> m_watchers[2];
     QElapsedTimer m_sinceChange[2];
+    QElapsedTimer m_sinceActivity;
     // The settings file as the writer thread last wrote it; shared with its jobs.
     struct SettingsOnDisk;
     std::shared_ptr<SettingsOnDisk> m_settings;
+    QByteArray m_settingsQueued;
     // The settings file as the session found it, where the platform reports no window places.
     std::unique_ptr<ComponentStore> m_earlier;
-    QString m_shownProblem[3];
     QTimer m_timer;
 };
 

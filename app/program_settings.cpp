@@ -2,12 +2,15 @@
 #include "program_settings.h"
 
 #include "continuous_saving.h"
+#include "exit_saving.h"
+#include "page_recovery.h"
 #include "files/atomic_file.h"
 #include "files/page_files.h"
 #include "files/page_journal.h"
 #include "files/program_dir.h"
 #include "files/regular_file.h"
 #include "platform/message_boxes.h"
+#include "platform/note_board.h"
 #include "platform/window_system.h"
 #include "program_windows.h"
 #include "rtf/reader.h"
@@ -28,6 +31,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -61,121 +65,35 @@ QString pageName(const ProgramWindows& windows, int index)
     return windows.mainWindow.pageControl()->tabText(index);
 }
 
-bool holdsText(const QByteArray& bytes)
-{
-    return std::any_of(bytes.begin(), bytes.end(),
-                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
-}
-
-// Gives a page file that is not RTF a name of its own ("QV1.rtf.unlesbar", then
-// "QV1.rtf.unlesbar2", ...), so that the page written over it cannot take it away. A second name
-// costs no space, and the page file stays where it is until the page replaces it; where the
-// file system has no second names, the file is renamed. Never over anything: both fail where
-// the name is taken. Returns the new name, or the reason it could not be given.
-QString keepUnderNewName(const QString& path, QString* reason)
-{
-    const QByteArray from = QFile::encodeName(path);
-    for (int number = 1; number < 1000; ++number) {
-        const QString kept =
-            path + QStringLiteral(".unlesbar") + (number > 1 ? QString::number(number) : QString());
-        const QByteArray to = QFile::encodeName(kept);
-        // A link at the page file's name: the file it leads to is what the page replaces.
-        int done =
-            ::linkat(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW);
-        if (done != 0 && errno != EEXIST)
-            done =
-                ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-        if (done == 0) {
-            SyncFolderOf(path);
-            return kept;
-        }
-        if (errno != EEXIST) {
-            *reason = SystemReason(errno);
-            return {};
-        }
-    }
-    *reason = SystemReason(EEXIST);
-    return {};
-}
-
-// Reads page file `index` into its page, with the changes its journal holds; notes what the
-// user should know. Returns whether a journal was found, which only a session that did not end
-// normally leaves.
-bool loadPage(ProgramWindows& windows, int index, QStringList& notes)
-{
-    QTextEdit& page = *windows.mainWindow.page(index);
-    const QString path = pageFile(index);
-    const FileRead file = ReadRegularFile(path);
-    if (file.state == FileRead::State::NotRegular || file.state == FileRead::State::Unreadable) {
-        LeaveFileAlone(PageFileName(index));
-        notes << QStringLiteral("Die Seite «%1» wird nicht aus %2 gelesen und in dieser Sitzung "
-                                "nicht dorthin gespeichert: %3.")
-                     .arg(pageName(windows, index), shown(path), file.reason);
-        return false;
-    }
-    const FileRead journal = ReadRegularFile(journalFile(index));
-    const bool journalFound = journal.state != FileRead::State::Missing;
-    ParsedJournal parsed;
-    if (journal.state == FileRead::State::Regular) {
-        parsed = ParseJournal(journal.bytes);
-        // A journal of another page file (the page file was written after it was started)
-        // holds nothing that the page file lacks.
-        if (!parsed.valid || !(parsed.base == JournalBaseOf(file.bytes)))
-            parsed.records.clear();
-    }
-    // Nothing to read: the page stays as the window made it, with the format typing gets there.
-    if (file.state == FileRead::State::Missing && parsed.records.empty())
-        return journalFound;
-
-    std::unique_ptr<QTextDocument> doc = NewPageDocument(page);
-    bool writeNow = false;
-    if (file.state == FileRead::State::Regular && !IsRtf(file.bytes) && holdsText(file.bytes)) {
-        // Not a file the program wrote: it stays, under a name of its own, before anything is
-        // written over it; the page shows what can be read of it as text.
-        QString reason;
-        const QString kept = keepUnderNewName(path, &reason);
-        if (kept.isEmpty()) {
-            LeaveFileAlone(PageFileName(index));
-            notes << QStringLiteral("Die Datei %1 ist keine RTF-Datei und konnte nicht umbenannt "
-                                    "werden: %2. Die Seite «%3» wird in dieser Sitzung nicht "
-                                    "dorthin gespeichert.")
-                         .arg(shown(path), reason, pageName(windows, index));
-        } else {
-            notes << QStringLiteral(
-                         "Die Datei %1 ist keine RTF-Datei. Sie ist unver\u00E4ndert als "
-                         "«%2» erhalten; die Seite «%3» zeigt ihren Inhalt als Text.")
-                         .arg(shown(path), QFileInfo(kept).fileName(), pageName(windows, index));
-            writeNow = true;
-        }
-    }
-    ReadPageBytes(file.bytes, *doc);
-    if (!parsed.records.empty()) {
-        doc->setUndoRedoEnabled(false);
-        for (const JournalRecord& record : parsed.records) {
-            if (!ApplyJournalRecord(*doc, record))
-                break;
-        }
-        doc->setUndoRedoEnabled(true);
-        writeNow = true;
-    }
-    ShowDocument(page, std::move(doc));
-    // The page as it is now becomes the page file, the base of the next journal.
-    if (writeNow) {
-        if (const QString error = SaveDocument(page, path); !error.isEmpty())
-            notes << error;
-    }
-    return journalFound;
-}
-
 } // namespace
 
-QStringList LoadSettings(ProgramWindows& windows)
+QStringList LoadSettings(ProgramWindows& windows, std::vector<std::unique_ptr<JournalReplay>>* later)
 {
     QStringList notes;
     if (const QString problem = ProgramDirProblem(); !problem.isEmpty())
         notes << problem;
     const QString iniPath = ProgramIniName();
     const FileRead iniFile = ReadRegularFile(iniPath, ComponentStore::kMaxFileSize);
+    // Read through a link, but never written through one: the link is put aside.
+    if (OwnFileProblem(QFile::encodeName(iniPath).toStdString()) ==
+        NotRegularFileText(S_IFLNK)) {
+        QString reason;
+        const QString kept = PutAside(iniPath, &reason);
+        if (kept.isEmpty()) {
+            LeaveFileAlone(SettingsFileName());
+            notes << QStringLiteral("Die Einstellungen %1 sind eine symbolische Verkn\u00FCpfung, "
+                                    "die sich nicht beiseitelegen lie\u00DF: %2. Quorvel schreibt "
+                                    "nicht durch Verkn\u00FCpfungen und speichert die Einstellungen "
+                                    "in dieser Sitzung nicht.")
+                         .arg(shown(iniPath), reason);
+        } else {
+            notes << QStringLiteral("Die Einstellungen %1 waren eine symbolische Verkn\u00FCpfung. "
+                                    "Quorvel schreibt nicht durch Verkn\u00FCpfungen: Sie ist "
+                                    "unver\u00E4ndert als «%2» erhalten, und die Einstellungen "
+                                    "werden ab jetzt in einer eigenen Datei gespeichert.")
+                         .arg(shown(iniPath), QFileInfo(kept).fileName());
+        }
+    }
     if (iniFile.state == FileRead::State::NotRegular ||
         iniFile.state == FileRead::State::Unreadable) {
         LeaveFileAlone(SettingsFileName());
@@ -218,12 +136,24 @@ QStringList LoadSettings(ProgramWindows& windows)
         }
     }
 
-    bool journalFound = false;
-    for (int index : {0, 1})
-        journalFound = loadPage(windows, index, notes) || journalFound;
-    if (journalFound)
+    bool found = false;
+    bool elsewhere = false;
+    for (int index : {0, 1}) {
+        std::unique_ptr<JournalReplay> replay;
+        const FoundJournal journal = LoadPage(windows, index, notes, later ? &replay : nullptr);
+        found = found || journal != FoundJournal::None;
+        elsewhere = elsewhere || journal == FoundJournal::Elsewhere;
+        if (replay)
+            later->push_back(std::move(replay));
+    }
+    // Where a journal's work went into a file of its own, its note says so; the pages then show
+    // what lies in the program folder, not what was last saved.
+    if (found)
         notes.prepend(QStringLiteral("Quorvel wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF "
-                                     "beendet. Die Seiten zeigen den zuletzt gesicherten Stand."));
+                                     "beendet.") +
+                      (elsewhere ? QString()
+                                 : QStringLiteral(" Die Seiten zeigen den zuletzt gesicherten "
+                                                  "Stand.")));
     return notes;
 }
 
@@ -268,48 +198,54 @@ QByteArray SettingsBytes(ProgramWindows& windows, const ComponentStore* earlier)
     return ini.FileBytes();
 }
 
-bool SaveSettings(ProgramWindows& windows, bool keepBackup)
+WriteProblems SaveSettings(ProgramWindows& windows, bool keepBackup)
 {
-    if (const QString problem = ProgramDirProblem(); !problem.isEmpty()) {
-        ShowInfo(problem, &windows.mainWindow);
-        return false;
-    }
-    bool ok = true;
-    if (IsFileLeftAlone(SettingsFileName())) {
-        ShowInfo(QStringLiteral("Die Einstellungen wurden nicht in %1 gespeichert: Quorvel "
-                                "\u00FCberschreibt nur, was es lesen konnte.")
-                     .arg(shown(ProgramIniName())),
-                 &windows.mainWindow);
-        ok = false;
+    if (const QString problem = ProgramDirProblem(); !problem.isEmpty())
+        return {{ProgramIniName(), problem}};
+    WriteProblems problems;
+    if (const QString problem = SettingsProblem(); !problem.isEmpty()) {
+        problems.push_back({ProgramIniName(), problem});
     } else {
         const QByteArray settings = SettingsBytes(windows);
         const QString error = keepBackup ? ReplaceFileKeepingBackup(ProgramIniName(), settings)
                                          : WriteFileAtomically(ProgramIniName(), settings);
-        if (!error.isEmpty()) {
-            ShowInfo(error, &windows.mainWindow);
-            ok = false;
-        }
+        if (!error.isEmpty())
+            problems.push_back({ProgramIniName(), error});
     }
     for (int index : {0, 1}) {
-        if (IsFileLeftAlone(PageFileName(index))) {
-            ShowInfo(QStringLiteral("Die Seite «%1» wurde nicht in %2 gespeichert: Quorvel "
-                                    "\u00FCberschreibt nur, was es lesen konnte.")
-                         .arg(pageName(windows, index), shown(pageFile(index))),
-                     &windows.mainWindow);
-            ok = false;
+        if (const QString problem = PageProblem(windows, index); !problem.isEmpty()) {
+            problems.push_back({pageFile(index), problem});
             continue;
         }
-        const QString pageError = SaveDocument(*windows.mainWindow.page(index), pageFile(index));
+        const QString pageError = SaveDocument(*windows.mainWindow.page(index), pageFile(index),
+                                               FileOwner::Program);
         if (!pageError.isEmpty()) {
             // The journal stays: the next start finds the changes there.
-            ShowInfo(pageError, &windows.mainWindow);
-            ok = false;
-        } else if (NotRegularReason(journalFile(index)).isEmpty()) {
+            problems.push_back({pageFile(index), pageError});
+        } else if (OwnFileProblem(QFile::encodeName(journalFile(index)).toStdString()).empty()) {
             // The page file holds everything now.
             QFile::remove(journalFile(index));
         }
     }
-    return ok;
+    return problems;
+}
+
+QString SettingsProblem()
+{
+    if (!IsFileLeftAlone(SettingsFileName()))
+        return {};
+    return QStringLiteral("Die Einstellungen wurden nicht in %1 gespeichert: Quorvel "
+                          "\u00FCberschreibt nur, was es lesen konnte.")
+        .arg(shown(ProgramIniName()));
+}
+
+QString PageProblem(const ProgramWindows& windows, int index)
+{
+    if (!IsFileLeftAlone(PageFileName(index)))
+        return {};
+    return QStringLiteral("Die Seite «%1» wurde nicht in %2 gespeichert: Quorvel "
+                          "\u00FCberschreibt nur, was es lesen konnte.")
+        .arg(pageName(windows, index), shown(pageFile(index)));
 }
 
 void RemoveLeftovers(const QString& folder)
@@ -346,10 +282,33 @@ int RunQuorvel(QApplication& app, const QString& folder, const ActivationToken& 
         RemoveLeftovers(ProgramDir());
     InstallGermanTranslations(app);
     ProgramWindows windows;
-    EndOnTerminationSignals(windows.mainWindow);
-    const QStringList notes = LoadSettings(windows);
-    ContinuousSaving saving(windows);
-    saving.start();
+    NoteBoard notes(&windows.mainWindow);
+    std::vector<std::unique_ptr<JournalReplay>> replays;
+    const QStringList startNotes = LoadSettings(windows, &replays);
+    QList<int> replayedPages;
+    for (const auto& replay : replays) {
+        if (replay->target() == JournalReplay::Target::Page)
+            replayedPages << replay->page();
+    }
+    ContinuousSaving saving(windows, &notes);
+    saving.start(replayedPages);
+    LateReplays late(windows, std::move(replays),
+                     [&saving, &notes](int page, bool ontoPage, const QStringList& found) {
+                         if (ontoPage)
+                             saving.startPage(page);
+                         notes.addNotes(found);
+                     });
+
+    // "Ende" writes everything before the window goes; a signal from the desktop ends the
+    // session without asking anything.
+    ExitSaving exit(windows, saving);
+    bool mayAsk = true;
+    windows.mainWindow.setCloseGuard([&exit, &mayAsk] { return exit.mayEnd(mayAsk); });
+    EndOnTerminationSignals(windows.mainWindow, [&windows, &mayAsk] {
+        mayAsk = false;
+        windows.mainWindow.close();
+        QCoreApplication::exit(0);
+    });
 
     // Closing the main window ends the program, whatever other window is open. The toolkit's own
     // way asks every open window to close first, and the unit definitions window refuses while
@@ -362,16 +321,18 @@ int RunQuorvel(QApplication& app, const QString& folder, const ActivationToken& 
     windows.mainWindow.show();
     instance.setFrontRequestHandler(
         [&windows](const ActivationToken& later) { BringToFront(windows.mainWindow, later); });
-    if (!notes.isEmpty()) {
-        QTimer::singleShot(0, &windows.mainWindow, [&windows, notes] {
-            ShowNote(notes.join(QStringLiteral("\n\n")), &windows.mainWindow);
-        });
-    }
+    QTimer::singleShot(0, &windows.mainWindow, [&notes, &late, startNotes] {
+        notes.addNotes(startNotes);
+        late.start();
+    });
     const int result = QApplication::exec();
     QObject::disconnect(ending);
     QGuiApplication::setQuitOnLastWindowClosed(quitOnLastWindow);
+    windows.mainWindow.setCloseGuard({});
+    // A loop ended without the window's close (a signal during a modal box) writes here.
+    if (windows.mainWindow.isVisible())
+        exit.mayEnd(false);
     saving.finish();
-    SaveSettings(windows, !saving.settingsBackupDone());
     return result;
 }
 

@@ -7,38 +7,57 @@
 #include "platform/window_activation.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
+#include <vector>
 
 class QApplication;
 
 namespace quorvel {
 
 class ComponentStore;
+class JournalReplay;
 struct ProgramWindows;
 
 // Reads the settings file, if it is a regular file, and the page files that exist, each with
-// the changes its journal holds after a session that did not end normally; a page file that is
-// not RTF is kept under a new name first. Returns the notes for the user (a folder that cannot
-// be written, a file that is not a regular file, a kept file, an abnormal end), each a
-// paragraph.
-QStringList LoadSettings(ProgramWindows& windows);
+// the changes its journal holds after a session that did not end normally (page_recovery.h).
+// Returns the notes for the user (a folder that cannot be written, a file that is not a regular
+// file, a kept file, an abnormal end), each a paragraph. Long replays are handed over through
+// `later` when it is given, to run once the window is shown; otherwise all are done here.
+QStringList LoadSettings(ProgramWindows& windows,
+                         std::vector<std::unique_ptr<JournalReplay>>* later = nullptr);
 
 // The settings file's bytes for the windows as they are now. The window places a platform cannot
 // report are copied from `earlier` (the settings file as the session found it), read from the
 // file when it is not given.
 QByteArray SettingsBytes(ProgramWindows& windows, const ComponentStore* earlier = nullptr);
 
+// A file the exit could not write, and why, in a sentence that names it.
+struct WriteProblem
+{
+    QString file;
+    QString text;
+};
+using WriteProblems = QList<WriteProblem>;
+
 // Writes the settings file, keeping the previous one as «Quorvel.b01» when keepBackup (only the
-// session's first write does), and both page files; a page written removes its journal. Every
-// failure is shown in a message box; returns false when something was not written.
-bool SaveSettings(ProgramWindows& windows, bool keepBackup = true);
+// session's first write does), and both page files; a page written removes its journal. Returns
+// what was not written; empty when everything is on the disk.
+WriteProblems SaveSettings(ProgramWindows& windows, bool keepBackup = true);
+
+// Why the settings file, or page `index`, is not written in this session (it could not be read,
+// or is no file of its own); empty when it is.
+QString SettingsProblem();
+QString PageProblem(const ProgramWindows& windows, int index);
 
 // Removes the temporary files that killed saves left in the program folder.
 void RemoveLeftovers(const QString& folder);
 
 // The whole life of the program in its order: the windows, LoadSettings, continuous saving, the
-// message loop with the first showing, SaveSettings. An empty folder stands for the program folder.
+// message loop with the first showing and the long replays, the exit's writes (exit_saving.h). An empty folder stands for the program folder.
 // `token` is the launcher's activation token (LauncherToken), which a second start hands to the
 // first.
 int RunQuorvel(QApplication& app, const QString& folder = QString(),

@@ -29,19 +29,16 @@ extern "C" void onTerminationSignal(int)
 
 } // namespace
 
-void EndOnTerminationSignals(QWidget& mainWindow)
+void EndOnTerminationSignals(QObject& owner, std::function<void()> end)
 {
     if (g_pipe[0] < 0 && ::pipe2(g_pipe.data(), O_NONBLOCK | O_CLOEXEC) != 0)
         return; // without the pipe the signals keep their default action
-    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, &mainWindow);
-    QObject::connect(notifier, &QSocketNotifier::activated, &mainWindow, [&mainWindow] {
+    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, &owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, &owner, [end = std::move(end)] {
         std::array<char, 16> bytes{};
         while (::read(g_pipe[0], bytes.data(), bytes.size()) > 0) {
         }
-        // As "Ende" does; exit() also ends a modal dialog's loop that may be running, so the
-        // program reaches its exit and saves whatever window was open.
-        mainWindow.close();
-        QCoreApplication::exit(0);
+        end();
     });
 
     struct sigaction action = {};

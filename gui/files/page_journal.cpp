@@ -3,8 +3,12 @@
 // page's changes.
 #include "files/page_journal.h"
 
+#include "files/atomic_file.h"
+#include "files/regular_file.h"
 #include "rtf/reader.h"
 #include "rtf/writer.h"
+
+#include <QFile>
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -13,7 +17,11 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace quorvel {
@@ -53,6 +61,31 @@ template <typename T> T get(const char* data)
     for (std::size_t k = 0; k < sizeof(T); ++k)
         value |= std::uint64_t{static_cast<unsigned char>(data[k])} << (8 * k);
     return static_cast<T>(value);
+}
+
+JournalRecord decodePayload(const char* payload, qsizetype size)
+{
+    JournalRecord record;
+    record.position = get<std::int64_t>(payload);
+    record.removed = get<std::int64_t>(payload + 8);
+    record.lengthAfter = get<std::int64_t>(payload + 16);
+    record.rtf = QByteArray(payload + kPayloadHead, size - kPayloadHead);
+    return record;
+}
+
+bool readAt(int fd, char* data, qint64 size, qint64 at)
+{
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, data, static_cast<std::size_t>(size), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        data += got;
+        size -= got;
+        at += got;
+    }
+    return true;
 }
 
 } // namespace
@@ -105,17 +138,113 @@ ParsedJournal ParseJournal(const QByteArray& bytes)
         if (size < kPayloadHead || size > bytes.size() - at - kRecordHead ||
             crcOf(data + at + kRecordHead, size) != crc)
             break;
-        const char* payload = data + at + kRecordHead;
-        JournalRecord record;
-        record.position = get<std::int64_t>(payload);
-        record.removed = get<std::int64_t>(payload + 8);
-        record.lengthAfter = get<std::int64_t>(payload + 16);
-        record.rtf = QByteArray(payload + kPayloadHead, size - kPayloadHead);
-        parsed.records.push_back(std::move(record));
+        parsed.records.push_back(decodePayload(data + at + kRecordHead, size));
         at += kRecordHead + size;
     }
     parsed.goodEnd = at;
     return parsed;
+}
+
+JournalReader::JournalReader(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        m_problem = errno == ELOOP ? QString::fromStdString(NotRegularFileText(S_IFLNK))
+                                   : SystemReason(errno);
+        return;
+    }
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        m_problem = QString::fromStdString(NotRegularFileText(info.st_mode));
+        ::close(fd);
+        return;
+    }
+    m_fd = fd;
+    m_size = info.st_size;
+    char header[kHeaderSize];
+    if (m_size < kHeaderSize || !readAt(m_fd, header, kHeaderSize, 0) ||
+        std::memcmp(header, kMagic, kMagicSize) != 0 ||
+        get<std::uint32_t>(header + kHeaderSize - 4) != crcOf(header, kHeaderSize - 4))
+        return;
+    m_valid = true;
+    m_base = {get<std::uint64_t>(header + kMagicSize), get<std::uint32_t>(header + kMagicSize + 8)};
+    m_offset = kHeaderSize;
+}
+
+JournalReader::~JournalReader()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool JournalReader::next(JournalRecord& record)
+{
+    if (!m_valid || m_size - m_offset < kRecordHead)
+        return false;
+    char head[kRecordHead];
+    if (!readAt(m_fd, head, kRecordHead, m_offset))
+        return false;
+    const auto size = static_cast<qint64>(get<std::uint32_t>(head));
+    const auto crc = get<std::uint32_t>(head + 4);
+    if (size < kPayloadHead || size > m_size - m_offset - kRecordHead)
+        return false;
+    // The checksum first, in pieces: a damaged length must not make us hold gigabytes.
+    constexpr qint64 kPiece = qint64{1} << 16;
+    uLong sum = crc32(0L, Z_NULL, 0);
+    char piece[kPiece];
+    for (qint64 done = 0; done < size;) {
+        const qint64 step = std::min(kPiece, size - done);
+        if (!readAt(m_fd, piece, step, m_offset + kRecordHead + done))
+            return false;
+        sum = crc32(sum, reinterpret_cast<const Bytef*>(piece), static_cast<uInt>(step));
+        done += step;
+    }
+    if (static_cast<std::uint32_t>(sum) != crc)
+        return false;
+    QByteArray payload(static_cast<qsizetype>(size), Qt::Uninitialized);
+    if (!readAt(m_fd, payload.data(), size, m_offset + kRecordHead))
+        return false;
+    record = decodePayload(payload.constData(), payload.size());
+    m_offset += kRecordHead + size;
+    return true;
+}
+
+bool JournalReader::read(qint64 from, qint64 to, QByteArray& out) const
+{
+    if (m_fd < 0 || from < 0 || to < from || to > m_size)
+        return false;
+    out.resize(static_cast<qsizetype>(to - from));
+    return readAt(m_fd, out.data(), to - from, from);
+}
+
+QByteArray WholePageRecord(const QByteArray& rtf, std::int64_t length)
+{
+    return EncodeJournalRecord({kWholePage, 0, length, rtf});
+}
+
+QByteArray PageAfterJournal(const QByteArray& pageFile, const QString& journalPath, qint64 upTo,
+                            const QFont& font, std::int64_t* length,
+                            const std::atomic<bool>& cancel)
+{
+    JournalReader reader(journalPath);
+    if (!reader.valid() || !(reader.base() == JournalBaseOf(pageFile)))
+        return {};
+    QTextDocument doc;
+    doc.setUndoRedoEnabled(false);
+    doc.setDefaultFont(font);
+    ReadRtf(pageFile, doc);
+    JournalRecord record;
+    while (reader.offset() < upTo && reader.next(record)) {
+        if (cancel.load(std::memory_order_relaxed) || !ApplyJournalRecord(doc, record))
+            return {};
+    }
+    if (reader.offset() != upTo)
+        return {};
+    *length = JournalLength(doc);
+    return WriteRtf(doc);
 }
 
 int JournalLength(const QTextDocument& doc)

@@ -11,15 +11,18 @@
 //
 // Numbers are little-endian; positions and lengths count the characters of the QTextDocument.
 // A record cut short by a power cut fails its length or its checksum: it and all after it are
-// dropped. A journal whose base is not the page file on the disk (the page file was replaced
+// dropped. A journal may begin with the page itself as a whole-page record, so that it can be
+// replayed when its page file is gone, and a long one is rewritten from such a record. A journal whose base is not the page file on the disk (the page file was replaced
 // after the journal was started) holds nothing that the page file lacks and is ignored.
 #pragma once
 
 #include <QByteArray>
+#include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -60,6 +63,52 @@ JournalBase JournalBaseOf(const QByteArray& pageBytes);
 QByteArray JournalHeader(const JournalBase& base);
 QByteArray EncodeJournalRecord(const JournalRecord& record);
 ParsedJournal ParseJournal(const QByteArray& bytes);
+
+// Reads a journal file record by record, so that a journal of any size costs the memory of one
+// record: a damaged or hostile journal is never read whole. Only a regular file is opened, never
+// through a link and never waiting for a FIFO's writer.
+class JournalReader
+{
+public:
+    explicit JournalReader(const QString& path);
+    ~JournalReader();
+    JournalReader(const JournalReader&) = delete;
+    JournalReader& operator=(const JournalReader&) = delete;
+
+    // Whether the file could be opened as a regular file; else problem() says why.
+    bool isOpen() const { return m_fd >= 0; }
+    const QString& problem() const { return m_problem; }
+    // Whether the header is whole; then base() is the page file it was started on.
+    bool valid() const { return m_valid; }
+    JournalBase base() const { return m_base; }
+    qint64 size() const { return m_size; }
+    // The end of the header or of the last whole record read.
+    qint64 offset() const { return m_offset; }
+
+    // The next whole record; false at the end or at the first record that is not whole.
+    bool next(JournalRecord& record);
+    // The journal's bytes in [from, to), for a rewrite that keeps them.
+    bool read(qint64 from, qint64 to, QByteArray& out) const;
+
+private:
+    int m_fd = -1;
+    QString m_problem;
+    bool m_valid = false;
+    JournalBase m_base;
+    qint64 m_size = 0;
+    qint64 m_offset = 0;
+};
+
+// A whole-page record: the page as RTF in the form of a page file.
+QByteArray WholePageRecord(const QByteArray& rtf, std::int64_t length);
+
+// The page a journal leads to when it is applied to its page file, as a page file's RTF, and the
+// page's length; for rewriting a long journal from a whole-page record on a thread of its own.
+// Only the records before `upTo` count. Empty when the journal does not fit or `cancel` is set.
+// The page's default font decides the RTF's as it does on the page.
+QByteArray PageAfterJournal(const QByteArray& pageFile, const QString& journalPath, qint64 upTo,
+                            const QFont& font, std::int64_t* length,
+                            const std::atomic<bool>& cancel);
 
 // Makes the change on the document as it was made on the page. False, with the document left
 // as far as it got, when the record does not fit the document (then the rest cannot either).

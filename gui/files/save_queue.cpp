@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The writer thread. It owns the journals' file descriptors; everything else it gets as bytes
-// through the queue, so it never touches a document or a window.
+// through the queue, so it never touches a document or a window. A long journal is rewritten
+// from a whole-page record that a thread of its own makes from the page file and the journal.
 #include "files/save_queue.h"
 
 #include "files/atomic_file.h"
@@ -18,15 +19,34 @@
 namespace quorvel {
 namespace {
 
+// The longest pause between two tries of what failed: a full disk is not freed in a second,
+// and a minute is as long as an unsaved change should wait once it is.
+constexpr std::chrono::milliseconds kLongestBackoff{64000};
+
 QString shown(const QString& path)
 {
     return QDir::toNativeSeparators(path);
 }
 
+int openJournal(const QString& path)
+{
+    // Never through a link a stranger put under the journal's name.
+    return ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+}
+
+QString journalProblem(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Das Journal «%1» der Seite kann nicht angelegt werden: %2")
+        .arg(shown(path), reason);
+}
+
 } // namespace
 
-SaveQueue::SaveQueue(Report report, std::chrono::milliseconds commitInterval)
-    : m_report(std::move(report)), m_interval(commitInterval)
+const SaveQueue::SystemCalls SaveQueue::kRealCalls{::write, ::ftruncate, ::fdatasync};
+
+SaveQueue::SaveQueue(Report report, std::chrono::milliseconds commitInterval,
+                     const SystemCalls& calls)
+    : m_report(std::move(report)), m_interval(commitInterval), m_calls(calls)
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -36,24 +56,38 @@ SaveQueue::~SaveQueue()
     finish();
 }
 
-void SaveQueue::startJournal(int page, const QString& pagePath, const QString& journalPath)
+void SaveQueue::startJournal(PageSlot page, const QString& pagePath, const QString& journalPath,
+                             std::int64_t baseLength, const QFont& font)
 {
-    push({Job::Kind::Start, page, {}, pagePath, journalPath, {}});
+    Job job{Job::Kind::Start, page};
+    job.pagePath = pagePath;
+    job.journalPath = journalPath;
+    job.length = baseLength;
+    job.font = font;
+    push(std::move(job));
 }
 
-void SaveQueue::append(int page, QByteArray record)
+void SaveQueue::append(PageSlot page, QByteArray record)
 {
-    push({Job::Kind::Append, page, std::move(record), {}, {}, {}});
+    Job job{Job::Kind::Append, page};
+    job.bytes = std::move(record);
+    push(std::move(job));
 }
 
-void SaveQueue::replacePage(int page, QByteArray rtf)
+void SaveQueue::replacePage(PageSlot page, QByteArray rtf, std::int64_t baseLength)
 {
-    push({Job::Kind::Replace, page, std::move(rtf), {}, {}, {}});
+    Job job{Job::Kind::Replace, page};
+    job.bytes = std::move(rtf);
+    job.length = baseLength;
+    push(std::move(job));
 }
 
-void SaveQueue::writeFile(int channel, std::function<QString()> job)
+void SaveQueue::writeFile(const QString& file, std::function<QString()> write)
 {
-    push({Job::Kind::File, channel, {}, {}, {}, std::move(job)});
+    Job job{Job::Kind::File};
+    job.pagePath = file;
+    job.file = std::move(write);
+    push(std::move(job));
 }
 
 void SaveQueue::push(Job job)
@@ -64,7 +98,7 @@ void SaveQueue::push(Job job)
             return;
         if (job.kind == Job::Kind::File) {
             std::erase_if(m_jobs, [&](const Job& queued) {
-                return queued.kind == Job::Kind::File && queued.channel == job.channel;
+                return queued.kind == Job::Kind::File && queued.pagePath == job.pagePath;
             });
         }
         m_jobs.push_back(std::move(job));
@@ -75,12 +109,12 @@ void SaveQueue::push(Job job)
 void SaveQueue::flushNow(std::chrono::milliseconds limit) noexcept
 {
     try {
-        if (std::this_thread::get_id() == m_thread.get_id())
+        if (std::this_thread::get_id() == m_thread.get_id() || !m_thread.joinable())
             return;
         std::unique_lock lock(m_mutex);
         m_flush = true;
         m_wake.notify_all();
-        m_done.wait_for(lock, limit, [this] { return m_jobs.empty() && !m_busy; });
+        m_done.wait_for(lock, limit, [this] { return !m_flush && m_jobs.empty() && !m_busy; });
     } catch (...) {
         // An exit hook has nothing better to do than to let the exit go on.
     }
@@ -99,17 +133,25 @@ void SaveQueue::finish()
     m_thread.join();
 }
 
+std::map<QString, QString> SaveQueue::problems() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_problems;
+}
+
+bool SaveQueue::allWritten() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_jobs.empty() && !m_busy && !m_pendingRetry;
+}
+
 void SaveQueue::run()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        const bool retry =
-            std::any_of(std::begin(m_journals), std::end(m_journals), [](const Journal& journal) {
-                return journal.state == Journal::State::Retry || !journal.unwritten.isEmpty();
-            });
         const auto ready = [this] { return !m_jobs.empty() || m_stop || m_flush; };
-        if (retry)
-            m_wake.wait_for(lock, m_interval, ready);
+        if (m_pendingRetry)
+            m_wake.wait_until(lock, m_nextRetry, ready);
         else
             m_wake.wait(lock, ready);
         if (m_stop && m_jobs.empty())
@@ -126,149 +168,297 @@ void SaveQueue::run()
         std::vector<Job> jobs(std::make_move_iterator(m_jobs.begin()),
                               std::make_move_iterator(m_jobs.end()));
         m_jobs.clear();
-        m_flush = false;
         m_busy = true;
         lock.unlock();
         process(jobs);
         lock.lock();
         m_busy = false;
+        m_pendingRetry = needsRetry();
+        // A flush is done once a pass has run after it was asked for: what failed in it stays
+        // failed until the next try, and the caller reads the problems.
+        m_flush = false;
         m_done.notify_all();
     }
     lock.unlock();
-    for (Journal& journal : m_journals)
+    m_cancelCompaction = true;
+    for (Journal& journal : m_journals) {
+        if (journal.compactor.joinable())
+            journal.compactor.join();
         closeJournal(journal);
+        removeIfHeldByPage(journal);
+    }
+}
+
+bool SaveQueue::needsRetry() const
+{
+    if (!m_failedFiles.empty())
+        return true;
+    return std::any_of(std::begin(m_journals), std::end(m_journals), [](const Journal& journal) {
+        return journal.state == Journal::State::Retry || !journal.unwritten.isEmpty();
+    });
 }
 
 void SaveQueue::process(std::vector<Job>& jobs)
 {
+    bool flushing = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        flushing = m_flush;
+    }
+    // What failed is tried again only when its pause is over, or when the caller must know now.
+    const bool retryDue = !m_failing || flushing || Clock::now() >= m_nextRetry;
+    bool failure = false;
     for (Job& job : jobs) {
-        const bool isPage = job.channel == 0 || job.channel == 1;
-        Journal* journal = isPage ? &m_journals[job.channel] : nullptr;
+        Journal& journal = journalOf(job.page);
         switch (job.kind) {
         case Job::Kind::Start:
-            if (!journal)
-                break;
-            closeJournal(*journal);
-            journal->pagePath = job.pagePath;
-            journal->journalPath = job.journalPath;
-            journal->unwritten.clear();
-            start(*journal);
+            closeJournal(journal);
+            ++journal.generation;
+            journal.pagePath = job.pagePath;
+            journal.journalPath = job.journalPath;
+            journal.baseLength = job.length;
+            journal.font = job.font;
+            journal.unwritten.clear();
+            start(journal);
+            failure = failure || journal.state == Journal::State::Retry;
             break;
         case Job::Kind::Append:
-            if (journal && journal->state != Journal::State::None)
-                journal->unwritten.append(job.bytes);
+            if (journal.state != Journal::State::None)
+                journal.unwritten.append(job.bytes);
             break;
         case Job::Kind::Replace:
-            if (journal && journal->state != Journal::State::None) {
-                journal->pendingPage = std::move(job.bytes);
-                writePage(job.channel, *journal);
-            }
+            if (journal.state != Journal::State::None)
+                failure = !writePage(journal, job.bytes, job.length) || failure;
             break;
         case Job::Kind::File: {
             const QString problem = job.file();
-            if (job.channel >= static_cast<int>(m_fileReported.size()))
-                m_fileReported.resize(static_cast<std::size_t>(job.channel) + 1);
-            report(job.channel, m_fileReported[static_cast<std::size_t>(job.channel)], problem);
+            report(job.pagePath, problem);
+            if (problem.isEmpty()) {
+                m_failedFiles.erase(job.pagePath);
+            } else {
+                m_failedFiles[job.pagePath] = std::move(job.file);
+                failure = true;
+            }
             break;
         }
+        case Job::Kind::Compacted:
+            takeCompacted(journal, job);
+            break;
         }
     }
-    for (int page : {0, 1}) {
-        Journal& journal = m_journals[page];
-        if (journal.state == Journal::State::Retry)
+    if (retryDue) {
+        for (auto it = m_failedFiles.begin(); it != m_failedFiles.end();) {
+            const QString problem = it->second();
+            report(it->first, problem);
+            failure = failure || !problem.isEmpty();
+            it = problem.isEmpty() ? m_failedFiles.erase(it) : std::next(it);
+        }
+    }
+    for (Journal& journal : m_journals) {
+        if (journal.state == Journal::State::Retry && retryDue)
             start(journal);
-        if (journal.state == Journal::State::Open && !journal.unwritten.isEmpty())
-            writeRecords(page, journal);
+        if (journal.state == Journal::State::Retry)
+            failure = true;
+        // Records of a journal that failed wait for the pause too, so a full disk is not hit
+        // with every batch; they are safe in memory meanwhile.
+        if (journal.state == Journal::State::Open && !journal.unwritten.isEmpty() &&
+            (retryDue || !journal.writeFailed))
+            failure = !writeRecords(journal) || failure;
+        if (journal.state == Journal::State::Open)
+            compactIfLong(journal);
+    }
+    if (failure) {
+        m_backoff = std::min(std::max(m_backoff * 2, m_interval), kLongestBackoff);
+        m_nextRetry = Clock::now() + m_backoff;
+        m_failing = true;
+    } else if (retryDue) {
+        m_backoff = std::chrono::milliseconds{0};
+        m_failing = false;
     }
 }
 
 void SaveQueue::start(Journal& journal)
 {
-    const int page = static_cast<int>(&journal - m_journals);
+    closeJournal(journal);
+    journal.state = Journal::State::None;
+    journal.writeFailed = false;
     const FileRead pageFile = ReadRegularFile(journal.pagePath);
-    if (pageFile.state == FileRead::State::NotRegular ||
+    if (!OwnFileProblem(QFile::encodeName(journal.pagePath).toStdString()).empty() ||
+        pageFile.state == FileRead::State::NotRegular ||
         pageFile.state == FileRead::State::Unreadable) {
         // The start has named it; this page is not kept in this session.
-        journal.state = Journal::State::None;
         return;
     }
     const JournalBase base = JournalBaseOf(pageFile.bytes);
-    const FileRead old = ReadRegularFile(journal.journalPath);
-    QString problem;
-    if (old.state == FileRead::State::Regular) {
-        const ParsedJournal parsed = ParseJournal(old.bytes);
+    journal.base = base;
+    journal.pageSize = pageFile.bytes.size();
+    QString problem = QString::fromStdString(
+        OwnFileProblem(QFile::encodeName(journal.journalPath).toStdString()));
+    if (problem.isEmpty()) {
+        JournalReader old(journal.journalPath);
         // Records of this page file that it does not hold yet (its last write failed): they
         // stay, and the new ones follow them.
-        if (parsed.valid && parsed.base == base) {
-            journal.fd = ::open(QFile::encodeName(journal.journalPath).constData(),
-                                O_WRONLY | O_APPEND | O_CLOEXEC);
-            if (journal.fd >= 0 && ::ftruncate(journal.fd, parsed.goodEnd) == 0) {
-                journal.goodLength = parsed.goodEnd;
+        if (old.valid() && old.base() == base) {
+            qint64 baseEnd = old.offset();
+            JournalRecord record;
+            bool first = true;
+            while (old.next(record)) {
+                // A first record that is the page file itself adds nothing to it.
+                if (first && record.position == kWholePage && record.rtf == pageFile.bytes)
+                    baseEnd = old.offset();
+                first = false;
+            }
+            journal.fd = openJournal(journal.journalPath);
+            if (journal.fd >= 0 && m_calls.ftruncate(journal.fd, old.offset()) == 0) {
+                journal.goodLength = old.offset();
+                journal.baseEnd = baseEnd;
+                journal.baseIsPageFile = true;
                 journal.state = Journal::State::Open;
-                report(page, journal.reported, {});
+                report(journal.journalPath, {});
                 return;
             }
             problem = SystemReason(errno);
             closeJournal(journal);
         }
-    } else if (old.state != FileRead::State::Missing) {
-        problem = old.reason;
+        // Any other journal, or one that cannot be read, is replaced by a fresh one below.
     }
+    QByteArray fresh = JournalHeader(base);
+    if (journal.baseLength >= 0 && !pageFile.bytes.isEmpty())
+        fresh += WholePageRecord(pageFile.bytes, journal.baseLength);
     if (problem.isEmpty())
-        problem = WriteFileReason(journal.journalPath, JournalHeader(base));
+        problem = WriteFileReason(journal.journalPath, fresh, FileOwner::Program);
     if (problem.isEmpty()) {
-        journal.fd = ::open(QFile::encodeName(journal.journalPath).constData(),
-                            O_WRONLY | O_APPEND | O_CLOEXEC);
+        journal.fd = openJournal(journal.journalPath);
         if (journal.fd < 0)
             problem = SystemReason(errno);
     }
     if (!problem.isEmpty()) {
         journal.state = Journal::State::Retry;
-        report(page, journal.reported,
-               QStringLiteral("Das Journal «%1» der Seite kann nicht angelegt werden: %2")
-                   .arg(shown(journal.journalPath), problem));
+        report(journal.journalPath, journalProblem(journal.journalPath, problem));
         return;
     }
-    journal.goodLength = JournalHeader(base).size();
+    journal.goodLength = journal.baseEnd = fresh.size();
+    journal.baseIsPageFile = true;
     journal.state = Journal::State::Open;
-    report(page, journal.reported, {});
+    report(journal.journalPath, {});
 }
 
-void SaveQueue::writePage(int page, Journal& journal)
+bool SaveQueue::writePage(Journal& journal, const QByteArray& rtf, std::int64_t length)
 {
-    const QByteArray bytes = std::move(journal.pendingPage);
-    journal.pendingPage.clear();
-    const QString reason = WriteFileReason(journal.pagePath, bytes);
+    const QString reason = WriteFileReason(journal.pagePath, rtf, FileOwner::Program);
     if (!reason.isEmpty()) {
         // The journal still holds every change; it goes on.
-        report(page, journal.reported,
-               QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
-                   .arg(shown(journal.pagePath), reason));
-        return;
+        report(journal.pagePath, QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
+                                     .arg(shown(journal.pagePath), reason));
+        return false;
     }
+    report(journal.pagePath, {});
     // The page file holds every record so far; the journal starts again from it.
+    ++journal.generation;
     journal.unwritten.clear();
-    closeJournal(journal);
+    journal.baseLength = length;
     start(journal);
+    return journal.state != Journal::State::Retry;
 }
 
-void SaveQueue::writeRecords(int page, Journal& journal)
+bool SaveQueue::writeRecords(Journal& journal)
 {
-    if (WriteAll(journal.fd, journal.unwritten.constData(), journal.unwritten.size()) &&
-        ::fdatasync(journal.fd) == 0) {
-        journal.goodLength += journal.unwritten.size();
+    const QByteArray& bytes = journal.unwritten;
+    int error = 0;
+    for (qsizetype done = 0; done < bytes.size() && error == 0;) {
+        const ssize_t written = m_calls.write(journal.fd, bytes.constData() + done,
+                                              static_cast<std::size_t>(bytes.size() - done));
+        if (written >= 0)
+            done += written;
+        else if (errno != EINTR)
+            error = errno;
+    }
+    if (error == 0 && m_calls.fdatasync(journal.fd) != 0)
+        error = errno;
+    if (error == 0) {
+        journal.goodLength += bytes.size();
         journal.unwritten.clear();
-        report(page, journal.reported, {});
+        journal.writeFailed = false;
+        report(journal.journalPath, {});
+        return true;
+    }
+    journal.writeFailed = true;
+    QString problem =
+        QStringLiteral("Die \u00C4nderungen der Seite konnten nicht in «%1» gesichert werden: %2")
+            .arg(shown(journal.journalPath), SystemReason(error));
+    // A record cut short would hide all that follow it: the journal goes back to its last
+    // whole record, and the records are written again with a later try. Where even that fails,
+    // the journal is opened anew, which finds its last whole record itself.
+    if (m_calls.ftruncate(journal.fd, journal.goodLength) != 0) {
+        problem += QStringLiteral(
+                       "; das Journal l\u00E4sst sich auch nicht auf seinen letzten ganzen "
+                       "Eintrag k\u00FCrzen: %1")
+                       .arg(SystemReason(errno));
+        closeJournal(journal);
+    }
+    report(journal.journalPath, problem);
+    return false;
+}
+
+void SaveQueue::compactIfLong(Journal& journal)
+{
+    const qint64 page = std::max<qint64>(journal.pageSize, 1);
+    if (journal.compacting || journal.goodLength < kCompactMinimum ||
+        journal.goodLength < journal.compactAfter ||
+        journal.goodLength - journal.baseEnd <= kCompactFactor * page)
+        return;
+    if (journal.compactor.joinable())
+        journal.compactor.join();
+    journal.compacting = true;
+    Job job{Job::Kind::Compacted, static_cast<PageSlot>(&journal - m_journals)};
+    job.generation = journal.generation;
+    job.upTo = journal.goodLength;
+    journal.compactor = std::thread([this, job = std::move(job), pagePath = journal.pagePath,
+                                     journalPath = journal.journalPath,
+                                     font = journal.font]() mutable {
+        const FileRead pageFile = ReadRegularFile(pagePath);
+        if (pageFile.state == FileRead::State::Regular || pageFile.state == FileRead::State::Missing)
+            job.bytes = PageAfterJournal(pageFile.bytes, journalPath, job.upTo, font, &job.length,
+                                         m_cancelCompaction);
+        push(std::move(job));
+    });
+}
+
+void SaveQueue::takeCompacted(Journal& journal, const Job& job)
+{
+    journal.compacting = false;
+    if (job.generation != journal.generation || journal.state != Journal::State::Open)
+        return;
+    // A journal that cannot be replayed (it does not fit its page file) is not tried again
+    // until it has grown by as much once more.
+    if (job.bytes.isEmpty()) {
+        journal.compactAfter = 2 * journal.goodLength;
         return;
     }
-    const int error = errno;
-    // A record cut short would hide all that follow it: the journal goes back to its last
-    // whole record, and the records are written again with the next batch.
-    [[maybe_unused]] const int truncated = ::ftruncate(journal.fd, journal.goodLength);
-    report(
-        page, journal.reported,
-        QStringLiteral("Die \u00C4nderungen der Seite konnten nicht in «%1» gesichert werden: %2")
-            .arg(shown(journal.journalPath), SystemReason(error)));
+    // The records after the rewritten part stay, behind the page as a whole-page record.
+    QByteArray tail;
+    if (!JournalReader(journal.journalPath).read(job.upTo, journal.goodLength, tail))
+        return;
+    QByteArray bytes = JournalHeader(journal.base) + WholePageRecord(job.bytes, job.length);
+    const qint64 baseEnd = bytes.size();
+    bytes += tail;
+    if (!WriteFileReason(journal.journalPath, bytes, FileOwner::Program).isEmpty()) {
+        // The long journal is still whole; the rewrite waits until it has grown a page more.
+        journal.compactAfter = journal.goodLength + std::max<qint64>(journal.pageSize, 1);
+        return;
+    }
+    closeJournal(journal);
+    journal.fd = openJournal(journal.journalPath);
+    if (journal.fd < 0) {
+        journal.state = Journal::State::Retry;
+        return;
+    }
+    journal.state = Journal::State::Open;
+    journal.goodLength = bytes.size();
+    journal.baseEnd = baseEnd;
+    journal.baseIsPageFile = false;
+    journal.pageSize = job.bytes.size();
+    journal.compactAfter = 0;
 }
 
 void SaveQueue::closeJournal(Journal& journal)
@@ -280,13 +470,33 @@ void SaveQueue::closeJournal(Journal& journal)
         journal.state = Journal::State::Retry;
 }
 
-void SaveQueue::report(int channel, QString& reported, const QString& problem)
+void SaveQueue::removeIfHeldByPage(Journal& journal)
 {
-    if (problem == reported)
+    // Retry is what closeJournal leaves of an open journal at the end.
+    if (journal.state != Journal::State::Retry || !journal.unwritten.isEmpty() ||
+        !journal.baseIsPageFile || journal.goodLength != journal.baseEnd || journal.writeFailed)
         return;
-    reported = problem;
+    const QByteArray path = QFile::encodeName(journal.journalPath);
+    if (OwnFileProblem(path.toStdString()).empty() && ::unlink(path.constData()) == 0)
+        SyncFolderOf(journal.journalPath);
+    journal.state = Journal::State::None;
+}
+
+void SaveQueue::report(const QString& file, const QString& problem)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto known = m_problems.find(file);
+        const QString& before = known == m_problems.end() ? QString() : known->second;
+        if (before == problem)
+            return;
+        if (problem.isEmpty())
+            m_problems.erase(file);
+        else
+            m_problems[file] = problem;
+    }
     if (m_report)
-        m_report(channel, problem);
+        m_report(file, problem);
 }
 
 } // namespace quorvel

@@ -34,7 +34,7 @@ void ShowInfo(const QString& text, QWidget* parent)
     box.exec();
 }
 
-void ShowNote(const QString& text, QWidget* parent)
+QMessageBox* ShowNote(const QString& text, QWidget* parent)
 {
     auto* box =
         new QMessageBox(QMessageBox::Information, boxTitle(), text, QMessageBox::Ok, parent);
@@ -46,6 +46,7 @@ void ShowNote(const QString& text, QWidget* parent)
     // The note waits beside the page; the keys the user types go on reaching the page.
     box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->show();
+    return box;
 }
 
 void ShowErrorMessage(const QString& text, QWidget* parent)

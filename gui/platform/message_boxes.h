@@ -7,6 +7,7 @@
 #include <QString>
 
 class QCoreApplication;
+class QMessageBox;
 class QWidget;
 
 namespace quorvel {
@@ -19,8 +20,8 @@ void ShowInfo(const QString& text, QWidget* parent = nullptr);
 
 // An information box that does not wait for its answer: the windows behind it stay usable, and
 // the one that has the keyboard keeps it. For notes that need no decision, such as what the start
-// found.
-void ShowNote(const QString& text, QWidget* parent = nullptr);
+// found. Returns the box, which deletes itself when it is closed.
+QMessageBox* ShowNote(const QString& text, QWidget* parent = nullptr);
 
 // The message of an exception that no handler expects, as the application's standard error
 // box showed it: the text and an "OK".

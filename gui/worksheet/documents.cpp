@@ -54,18 +54,24 @@ void DocumentCommands::onLoadText()
 
 void DocumentCommands::onSaveText()
 {
+    if (savePageAs(0))
+        setPageCaption(SaveDialogFileName);
+}
+
+bool DocumentCommands::savePageAs(int index)
+{
     const QString preset = OpenDialogFileName.isEmpty() ? SaveDialogFileName : OpenDialogFileName;
-    m_form.pageControl()->setCurrentIndex(0);
+    m_form.pageControl()->setCurrentIndex(index);
     const QString path = runSaveDialog(preset);
     if (path.isEmpty())
-        return;
+        return false;
     SaveDialogFileName = path;
-    const QString error = SaveDocument(*m_form.page(0), path);
+    const QString error = SaveDocument(*m_form.page(index), path);
     if (!error.isEmpty()) {
         ShowInfo(error, &m_form);
-        return;
+        return false;
     }
-    setPageCaption(path);
+    return true;
 }
 
 void DocumentCommands::setPageCaption(const QString& path)

@@ -24,6 +24,9 @@ public:
 
     void onLoadText();
     void onSaveText();
+    // Page `index` to a file the user chooses, as "Text speichern" does for "Berechnung"; for
+    // an exit that could not write the page file. Whether it was written.
+    bool savePageAs(int index);
 
     // The file names the open and save dialogs hold; each presets the other.
     QString OpenDialogFileName;

@@ -146,6 +146,10 @@ void MainWindow::showEvent(QShowEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
     KeypadVisible = m_keypad != nullptr && m_keypad->isVisible();
     QMainWindow::closeEvent(event);
 }

@@ -26,6 +26,8 @@ class QMenu;
 class QTabWidget;
 class QTextEdit;
 
+#include <functional>
+
 namespace quorvel {
 
 class DocumentCommands;
@@ -145,6 +147,10 @@ public:
     // "Diagramm..." in "Bearbeiten" and in the popup menu.
     QAction* diagramAction() const { return m_diagram; }
 
+    // Asked before the window closes; false keeps it open (an exit that could not write
+    // everything, where the user chose to keep working).
+    void setCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
+
     bool FirstShow = true;
     // Whether the keypad is shown: read from the settings for the first showing, and taken
     // again when the main window closes, since the application then closes the keypad too.
@@ -171,6 +177,7 @@ private:
     void BuildFunctionList();
     QMenu* popupSubmenu(int index) const;
 
+    std::function<bool()> m_closeGuard;
     TEFParser m_parser;
     LineEvaluator m_lines{m_parser};
     KeypadWindow* m_keypad = nullptr;

@@ -66,7 +66,7 @@ private slots:
             w.formulaLibrary.setFormulas(
                 {QStringLiteral("Kreis"), QStringLiteral("\u03B1-Formel")},
                 {QStringLiteral("A = Pi*r\u00B2\u008D\u0160U = 2Pi*r"), QStringLiteral("x = 1")});
-            QVERIFY(SaveSettings(w));
+            QVERIFY(SaveSettings(w).isEmpty());
         }
         for (const char* name : {"Quorvel.ini", "QV1.rtf", "QV2.rtf"})
             QVERIFY2(QFile::exists(m_folder->filePath(QString::fromLatin1(name))), name);
@@ -107,7 +107,7 @@ private slots:
             QTest::keyClick(w.memo1(), Qt::Key_Return);
             QCOMPARE(pageLines(*w.memo1()).value(0),
                      QStringLiteral("1/3*1kN\u03A9 = 0.33kN\u03A9"));
-            QVERIFY(SaveSettings(w));
+            QVERIFY(SaveSettings(w).isEmpty());
         }
         QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), firstIni);
     }
@@ -136,7 +136,7 @@ private slots:
             });
             w.mainWindow.FontDialog();
             QVERIFY(driver.waitDone());
-            QVERIFY(SaveSettings(w));
+            QVERIFY(SaveSettings(w).isEmpty());
         }
         QVERIFY(readFile(QStringLiteral("QV1.rtf")).contains("\\fcharset161"));
         {
@@ -203,7 +203,7 @@ private slots:
                  QStringList({QStringLiteral("A = Pi*r\u00B2"), QStringLiteral("U = 2*Pi*r")}));
 
         memo.clear(); // the pages are not part of the settings file
-        QVERIFY(SaveSettings(w));
+        QVERIFY(SaveSettings(w).isEmpty());
         QCOMPARE(readFile(QStringLiteral("Quorvel.ini")), legacy);
         QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), legacy);
         w.keypad.hide();
@@ -219,7 +219,7 @@ private slots:
             w.keypad.show();
             QVERIFY(w.mainWindow.close());
             w.keypad.close(); // what the application does once its main window has closed
-            QVERIFY(SaveSettings(w));
+            QVERIFY(SaveSettings(w).isEmpty());
         }
         QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("visible=1"));
         {
@@ -227,7 +227,7 @@ private slots:
             LoadSettings(w);
             QVERIFY(w.mainWindow.KeypadVisible);
             QVERIFY(w.mainWindow.close()); // the keypad not shown at the end: it stays closed
-            QVERIFY(SaveSettings(w));
+            QVERIFY(SaveSettings(w).isEmpty());
         }
         QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("visible=0"));
     }
@@ -240,7 +240,7 @@ private slots:
         LoadSettings(w);
         QCOMPARE(w.formulaLibrary.titles().value(0), QStringLiteral("A"));
         QVERIFY(w.formulaLibrary.titles().size() <= 3);
-        QVERIFY(SaveSettings(w));
+        QVERIFY(SaveSettings(w).isEmpty());
         QVERIFY(readFile(QStringLiteral("Quorvel.ini")).contains("count="));
         QVERIFY(readFile(QStringLiteral("Quorvel.b01")).contains("count=2000000000"));
     }
@@ -391,7 +391,7 @@ private slots:
             LoadSettings(w);
             QCOMPARE(w.mainWindow.x(), left == 33 ? 7 : 33);
             w.mainWindow.move(left, 44);
-            QVERIFY(SaveSettings(w));
+            QVERIFY(SaveSettings(w).isEmpty());
         }
         QVERIFY(QFileInfo(m_folder->filePath(QStringLiteral("Quorvel.ini"))).isSymLink());
         QFile written(target);

@@ -272,12 +272,12 @@ private:
         {
             Windows w;
             LoadSettings(w);
-            ModalDriver driver;
-            for (int box = 0; box < 4; ++box)
-                driver.thenPressOk();
-            SaveSettings(w);
-            if (messages)
-                *messages = driver.seen;
+            const WriteProblems problems = SaveSettings(w);
+            if (messages) {
+                messages->clear();
+                for (const WriteProblem& problem : problems)
+                    *messages << problem.text;
+            }
         }
         SetProgramDir(QString());
         return filesIn(folder);
