@@ -74,26 +74,9 @@ QStringList LoadSettings(ProgramWindows& windows, std::vector<std::unique_ptr<Jo
         notes << problem;
     const QString iniPath = ProgramIniName();
     const FileRead iniFile = ReadRegularFile(iniPath, ComponentStore::kMaxFileSize);
-    // Read through a link, but never written through one: the link is put aside.
-    if (OwnFileProblem(QFile::encodeName(iniPath).toStdString()) ==
-        NotRegularFileText(S_IFLNK)) {
-        QString reason;
-        const QString kept = PutAside(iniPath, &reason);
-        if (kept.isEmpty()) {
-            LeaveFileAlone(SettingsFileName());
-            notes << QStringLiteral("Die Einstellungen %1 sind eine symbolische Verkn\u00FCpfung, "
-                                    "die sich nicht beiseitelegen lie\u00DF: %2. Quorvel schreibt "
-                                    "nicht durch Verkn\u00FCpfungen und speichert die Einstellungen "
-                                    "in dieser Sitzung nicht.")
-                         .arg(shown(iniPath), reason);
-        } else {
-            notes << QStringLiteral("Die Einstellungen %1 waren eine symbolische Verkn\u00FCpfung. "
-                                    "Quorvel schreibt nicht durch Verkn\u00FCpfungen: Sie ist "
-                                    "unver\u00E4ndert als «%2» erhalten, und die Einstellungen "
-                                    "werden ab jetzt in einer eigenen Datei gespeichert.")
-                         .arg(shown(iniPath), QFileInfo(kept).fileName());
-        }
-    }
+    // Read through a link, but never written through one: the link is put aside once read.
+    const bool linked = OwnFileProblem(QFile::encodeName(iniPath).toStdString()) ==
+                        NotRegularFileText(S_IFLNK);
     if (iniFile.state == FileRead::State::NotRegular ||
         iniFile.state == FileRead::State::Unreadable) {
         LeaveFileAlone(SettingsFileName());
@@ -133,6 +116,25 @@ QStringList LoadSettings(ProgramWindows& windows, std::vector<std::unique_ptr<Jo
             LoadWindowPlace(ini, windows.diagram, {windows.diagram.objectName(), true},
                             placesKnown);
             windows.diagram.setHasPlace();
+        }
+    }
+
+    if (linked) {
+        QString reason;
+        const QString kept = PutAside(iniPath, &reason);
+        if (kept.isEmpty()) {
+            LeaveFileAlone(SettingsFileName());
+            notes << QStringLiteral("Die Einstellungen %1 sind eine symbolische Verkn\u00FCpfung, "
+                                    "die sich nicht beiseitelegen lie\u00DF: %2. Quorvel schreibt "
+                                    "nicht durch Verkn\u00FCpfungen und speichert die Einstellungen "
+                                    "in dieser Sitzung nicht.")
+                         .arg(shown(iniPath), reason);
+        } else {
+            notes << QStringLiteral("Die Einstellungen %1 waren eine symbolische Verkn\u00FCpfung. "
+                                    "Quorvel schreibt nicht durch Verkn\u00FCpfungen: Sie ist "
+                                    "unver\u00E4ndert als «%2» erhalten, und die Einstellungen "
+                                    "werden ab jetzt in einer eigenen Datei gespeichert.")
+                         .arg(shown(iniPath), QFileInfo(kept).fileName());
         }
     }
 
