@@ -5,9 +5,9 @@
 // written.
 #include "continuous_saving.h"
 
+#include "files/page_files.h"
 #include "files/program_dir.h"
 #include "files/regular_file.h"
-#include "files/page_files.h"
 #include "platform/note_board.h"
 #include "platform/window_system.h"
 #include "program_settings.h"

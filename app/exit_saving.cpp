@@ -3,8 +3,8 @@
 
 #include "continuous_saving.h"
 #include "files/program_dir.h"
-#include "settings_store/store_routines.h"
 #include "program_windows.h"
+#include "settings_store/store_routines.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -33,7 +33,8 @@ ExitChoice AskAtFailedExit(const WriteProblems& problems, QWidget* parent)
         box.addButton(QStringLiteral("&Erneut versuchen"), QMessageBox::AcceptRole);
     QPushButton* elsewhere =
         box.addButton(QStringLiteral("&Text speichern unter..."), QMessageBox::ActionRole);
-    QPushButton* end = box.addButton(QStringLiteral("Trotzdem &beenden"), QMessageBox::DestructiveRole);
+    QPushButton* end =
+        box.addButton(QStringLiteral("Trotzdem &beenden"), QMessageBox::DestructiveRole);
     QPushButton* stay = box.addButton(QStringLiteral("&Weiterarbeiten"), QMessageBox::RejectRole);
     box.setDefaultButton(retry);
     box.setEscapeButton(stay);

@@ -90,7 +90,8 @@ QString renameFree(const QString& from, const QString& to)
 // The journal of a page file that is gone, under a name that says when it was last written.
 QString datedJournalName(const QString& journal, int index)
 {
-    const QString stamp = QFileInfo(journal).lastModified().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    const QString stamp =
+        QFileInfo(journal).lastModified().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     const QString base = QFileInfo(journal).absolutePath() + QLatin1Char('/') +
                          QFileInfo(PageFileName(index)).completeBaseName() + QLatin1Char('-') +
                          stamp;
@@ -337,9 +338,10 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
                                     "wird in dieser Sitzung erst beim Beenden gespeichert.")
                          .arg(shown(journalPath), kind, reason, name);
         } else {
-            notes << QStringLiteral("Unter dem Namen des Journals %1 lag etwas anderes (%2). Es ist "
-                                    "unver\u00E4ndert als «%3» erhalten; Quorvel legt ein neues "
-                                    "Journal an.")
+            notes << QStringLiteral(
+                         "Unter dem Namen des Journals %1 lag etwas anderes (%2). Es ist "
+                         "unver\u00E4ndert als «%3» erhalten; Quorvel legt ein neues "
+                         "Journal an.")
                          .arg(shown(journalPath), kind, QFileInfo(kept).fileName());
         }
     }
@@ -354,8 +356,8 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
             // The page file was replaced after the journal began: what the user put there stays,
             // and the journal's work goes into a file of its own.
             const QString dated = datedJournalName(journalPath, index);
-            const QString reason = dated.isEmpty() ? SystemReason(EEXIST)
-                                                   : renameFree(journalPath, dated);
+            const QString reason =
+                dated.isEmpty() ? SystemReason(EEXIST) : renameFree(journalPath, dated);
             if (reason.isEmpty()) {
                 replay = std::make_unique<JournalReplay>(index, JournalReplay::Target::File, dated,
                                                          NewPageDocument(page));
@@ -457,17 +459,16 @@ bool FinishReplay(ProgramWindows& windows, JournalReplay& replay, QStringList& n
     const QString base = ProgramDir() + QFileInfo(PageFileName(index)).completeBaseName() +
                          QStringLiteral("-wiederhergestellt");
     const QString target = freeName(base, QStringLiteral(".rtf"));
-    const QString error = target.isEmpty()
-                              ? SystemReason(EEXIST)
-                              : WriteFileReason(target, WriteRtf(*replay.takeDocument()),
-                                                FileOwner::Program);
+    const QString error =
+        target.isEmpty()
+            ? SystemReason(EEXIST)
+            : WriteFileReason(target, WriteRtf(*replay.takeDocument()), FileOwner::Program);
     if (!error.isEmpty()) {
         notes << QStringLiteral("Die Seite «%1» zeigt %2, wie es jetzt im Programmordner liegt. "
                                 "Die \u00C4nderungen der letzten Sitzung lie\u00DFen sich nicht "
                                 "in eine eigene Datei schreiben (%3); ihr Journal ist als «%4» "
                                 "erhalten.")
-                     .arg(name, shown(pagePath), error,
-                          QFileInfo(replay.journalPath()).fileName());
+                     .arg(name, shown(pagePath), error, QFileInfo(replay.journalPath()).fileName());
         return false;
     }
     ::unlink(QFile::encodeName(replay.journalPath()).constData());

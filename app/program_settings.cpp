@@ -3,12 +3,12 @@
 
 #include "continuous_saving.h"
 #include "exit_saving.h"
-#include "page_recovery.h"
 #include "files/atomic_file.h"
 #include "files/page_files.h"
 #include "files/page_journal.h"
 #include "files/program_dir.h"
 #include "files/regular_file.h"
+#include "page_recovery.h"
 #include "platform/message_boxes.h"
 #include "platform/note_board.h"
 #include "platform/window_system.h"
@@ -31,11 +31,11 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <sys/stat.h>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvel {
@@ -67,7 +67,8 @@ QString pageName(const ProgramWindows& windows, int index)
 
 } // namespace
 
-QStringList LoadSettings(ProgramWindows& windows, std::vector<std::unique_ptr<JournalReplay>>* later)
+QStringList LoadSettings(ProgramWindows& windows,
+                         std::vector<std::unique_ptr<JournalReplay>>* later)
 {
     QStringList notes;
     if (const QString problem = ProgramDirProblem(); !problem.isEmpty())
@@ -75,8 +76,8 @@ QStringList LoadSettings(ProgramWindows& windows, std::vector<std::unique_ptr<Jo
     const QString iniPath = ProgramIniName();
     const FileRead iniFile = ReadRegularFile(iniPath, ComponentStore::kMaxFileSize);
     // Read through a link, but never written through one: the link is put aside once read.
-    const bool linked = OwnFileProblem(QFile::encodeName(iniPath).toStdString()) ==
-                        NotRegularFileText(S_IFLNK);
+    const bool linked =
+        OwnFileProblem(QFile::encodeName(iniPath).toStdString()) == NotRegularFileText(S_IFLNK);
     if (iniFile.state == FileRead::State::NotRegular ||
         iniFile.state == FileRead::State::Unreadable) {
         LeaveFileAlone(SettingsFileName());
@@ -124,10 +125,11 @@ QStringList LoadSettings(ProgramWindows& windows, std::vector<std::unique_ptr<Jo
         const QString kept = PutAside(iniPath, &reason);
         if (kept.isEmpty()) {
             LeaveFileAlone(SettingsFileName());
-            notes << QStringLiteral("Die Einstellungen %1 sind eine symbolische Verkn\u00FCpfung, "
-                                    "die sich nicht beiseitelegen lie\u00DF: %2. Quorvel schreibt "
-                                    "nicht durch Verkn\u00FCpfungen und speichert die Einstellungen "
-                                    "in dieser Sitzung nicht.")
+            notes << QStringLiteral(
+                         "Die Einstellungen %1 sind eine symbolische Verkn\u00FCpfung, "
+                         "die sich nicht beiseitelegen lie\u00DF: %2. Quorvel schreibt "
+                         "nicht durch Verkn\u00FCpfungen und speichert die Einstellungen "
+                         "in dieser Sitzung nicht.")
                          .arg(shown(iniPath), reason);
         } else {
             notes << QStringLiteral("Die Einstellungen %1 waren eine symbolische Verkn\u00FCpfung. "
@@ -219,8 +221,8 @@ WriteProblems SaveSettings(ProgramWindows& windows, bool keepBackup)
             problems.push_back({pageFile(index), problem});
             continue;
         }
-        const QString pageError = SaveDocument(*windows.mainWindow.page(index), pageFile(index),
-                                               FileOwner::Program);
+        const QString pageError =
+            SaveDocument(*windows.mainWindow.page(index), pageFile(index), FileOwner::Program);
         if (!pageError.isEmpty()) {
             // The journal stays: the next start finds the changes there.
             problems.push_back({pageFile(index), pageError});

@@ -57,9 +57,9 @@ QString PageProblem(const ProgramWindows& windows, int index);
 void RemoveLeftovers(const QString& folder);
 
 // The whole life of the program in its order: the windows, LoadSettings, continuous saving, the
-// message loop with the first showing and the long replays, the exit's writes (exit_saving.h). An empty folder stands for the program folder.
-// `token` is the launcher's activation token (LauncherToken), which a second start hands to the
-// first.
+// message loop with the first showing and the long replays, the exit's writes (exit_saving.h). An
+// empty folder stands for the program folder. `token` is the launcher's activation token
+// (LauncherToken), which a second start hands to the first.
 int RunQuorvel(QApplication& app, const QString& folder = QString(),
                const ActivationToken& token = {});
 

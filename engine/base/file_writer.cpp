@@ -228,8 +228,8 @@ std::string AtomicReplacement::write(std::string_view bytes)
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         m_temporary = temporaryNameFor(m_target);
         // The kernel applies the umask to a new file; no call here may change it.
-        fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                    0666);
+        fd =
+            ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
     }
@@ -280,8 +280,7 @@ std::string AtomicReplacement::commit()
     return SyncFolderOf(m_target);
 }
 
-std::string WriteFileBytes(const std::string& path, std::string_view bytes,
-                           const WriteRules& rules)
+std::string WriteFileBytes(const std::string& path, std::string_view bytes, const WriteRules& rules)
 {
     if (rules.owner == FileOwner::User) {
         int error = 0;

@@ -84,8 +84,7 @@ QStringList RemoveLeftoverTemporaryFiles(const QString& folder, const QStringLis
     // Six characters of the kind mkstemp and Qt's temporary files use, with or without our end.
     const QRegularExpression pattern(
         QStringLiteral("^(?:%1)\\.[A-Za-z0-9]{6}(?:%2)?$")
-            .arg(alternatives.join(u'|'),
-                 QRegularExpression::escape(suffix)));
+            .arg(alternatives.join(u'|'), QRegularExpression::escape(suffix)));
     QStringList removed;
     const QDir dir(folder);
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Files written whole or not at all, through the program's one file writer
-// (base/file_writer.h), in the toolkit's strings. Also the trash, where the program's files go instead of being
-// deleted, and the removal of temporary files a killed save left behind. Used by the page files,
-// the documents the user saves, the settings file and the journals of the pages.
+// (base/file_writer.h), in the toolkit's strings. Also the trash, where the program's files go
+// instead of being deleted, and the removal of temporary files a killed save left behind. Used by
+// the page files, the documents the user saves, the settings file and the journals of the pages.
 //
 // Every failure is reported with the system's reason for it (errno, in German), never with a
 // toolkit's "unknown error".

@@ -30,8 +30,7 @@ void ShowDocument(QTextEdit& page, std::unique_ptr<QTextDocument> doc);
 // Writes the page as RTF by the file writer's rules (base/file_writer.h): a regular file is
 // replaced atomically, so the old file stays intact when writing fails. Returns an empty text on
 // success, else the German reason naming the file.
-QString SaveDocument(const QTextEdit& page, const QString& path,
-                     FileOwner owner = FileOwner::User);
+QString SaveDocument(const QTextEdit& page, const QString& path, FileOwner owner = FileOwner::User);
 
 // Writes a document (a page, a PDF, a picture) the same way. Empty on success, else the German
 // reason naming the file.

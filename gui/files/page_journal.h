@@ -12,8 +12,9 @@
 // Numbers are little-endian; positions and lengths count the characters of the QTextDocument.
 // A record cut short by a power cut fails its length or its checksum: it and all after it are
 // dropped. A journal may begin with the page itself as a whole-page record, so that it can be
-// replayed when its page file is gone, and a long one is rewritten from such a record. A journal whose base is not the page file on the disk (the page file was replaced
-// after the journal was started) holds nothing that the page file lacks and is ignored.
+// replayed when its page file is gone, and a long one is rewritten from such a record. A journal
+// whose base is not the page file on the disk (the page file was replaced after the journal was
+// started) holds nothing that the page file lacks and is ignored.
 #pragma once
 
 #include <QByteArray>

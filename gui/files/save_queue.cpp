@@ -31,7 +31,8 @@ QString shown(const QString& path)
 int openJournal(const QString& path)
 {
     // Never through a link a stranger put under the journal's name.
-    return ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    return ::open(QFile::encodeName(path).constData(),
+                  O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
 }
 
 QString journalProblem(const QString& path, const QString& reason)
@@ -390,10 +391,10 @@ bool SaveQueue::writeRecords(Journal& journal)
     // whole record, and the records are written again with a later try. Where even that fails,
     // the journal is opened anew, which finds its last whole record itself.
     if (m_calls.ftruncate(journal.fd, journal.goodLength) != 0) {
-        problem += QStringLiteral(
-                       "; das Journal l\u00E4sst sich auch nicht auf seinen letzten ganzen "
-                       "Eintrag k\u00FCrzen: %1")
-                       .arg(SystemReason(errno));
+        problem +=
+            QStringLiteral("; das Journal l\u00E4sst sich auch nicht auf seinen letzten ganzen "
+                           "Eintrag k\u00FCrzen: %1")
+                .arg(SystemReason(errno));
         closeJournal(journal);
     }
     report(journal.journalPath, problem);
@@ -413,15 +414,16 @@ void SaveQueue::compactIfLong(Journal& journal)
     Job job{Job::Kind::Compacted, static_cast<PageSlot>(&journal - m_journals)};
     job.generation = journal.generation;
     job.upTo = journal.goodLength;
-    journal.compactor = std::thread([this, job = std::move(job), pagePath = journal.pagePath,
-                                     journalPath = journal.journalPath,
-                                     font = journal.font]() mutable {
-        const FileRead pageFile = ReadRegularFile(pagePath);
-        if (pageFile.state == FileRead::State::Regular || pageFile.state == FileRead::State::Missing)
-            job.bytes = PageAfterJournal(pageFile.bytes, journalPath, job.upTo, font, &job.length,
-                                         m_cancelCompaction);
-        push(std::move(job));
-    });
+    journal.compactor =
+        std::thread([this, job = std::move(job), pagePath = journal.pagePath,
+                     journalPath = journal.journalPath, font = journal.font]() mutable {
+            const FileRead pageFile = ReadRegularFile(pagePath);
+            if (pageFile.state == FileRead::State::Regular ||
+                pageFile.state == FileRead::State::Missing)
+                job.bytes = PageAfterJournal(pageFile.bytes, journalPath, job.upTo, font,
+                                             &job.length, m_cancelCompaction);
+            push(std::move(job));
+        });
 }
 
 void SaveQueue::takeCompacted(Journal& journal, const Job& job)

@@ -117,10 +117,10 @@ private:
         QString pagePath;
         QString journalPath;
         int fd = -1;
-        qint64 goodLength = 0;  // bytes of the journal known to be on the disk
-        qint64 baseEnd = 0;     // the header and the page's own first record, if any
-        qint64 pageSize = 0;    // of the page file that is the base
-        QByteArray unwritten;   // records handed over and not yet on the disk
+        qint64 goodLength = 0; // bytes of the journal known to be on the disk
+        qint64 baseEnd = 0;    // the header and the page's own first record, if any
+        qint64 pageSize = 0;   // of the page file that is the base
+        QByteArray unwritten;  // records handed over and not yet on the disk
         std::int64_t baseLength = -1;
         QFont font;
         JournalBase base;

@@ -38,8 +38,9 @@ QString linkOrCopy(const QString& from, const QString& to)
     if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return {};
     const FileRead source = ReadRegularFile(from);
-    QString reason = source.state == FileRead::State::Regular ? WriteFileReason(to, source.bytes, FileOwner::Program)
-                                                              : source.reason;
+    QString reason = source.state == FileRead::State::Regular
+                         ? WriteFileReason(to, source.bytes, FileOwner::Program)
+                         : source.reason;
     if (reason.isEmpty())
         return {};
     QFile::remove(to);

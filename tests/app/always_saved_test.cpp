@@ -269,9 +269,9 @@ private slots:
                             m_folder->filePath(QStringLiteral("QV1.journal"))));
         QVERIFY(QFile::link(m_folder->filePath(QStringLiteral("mein.rtf")),
                             m_folder->filePath(QStringLiteral("QV1.rtf"))));
-        QCOMPARE(::mkfifo(QFile::encodeName(m_folder->filePath(QStringLiteral("QV2.journal"))),
-                          0600),
-                 0);
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(m_folder->filePath(QStringLiteral("QV2.journal"))), 0600),
+            0);
         {
             Windows w;
             const QString notes = LoadSettings(w).join(u'\n');
@@ -325,7 +325,8 @@ private slots:
         QVERIFY2(!notes.contains(QStringLiteral("zuletzt gesicherten Stand")), qPrintable(notes));
         QVERIFY2(notes.contains(QStringLiteral("QV1-wiederhergestellt.rtf")), qPrintable(notes));
         QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("Alt"));
-        const QByteArray recovered = readFile(crash.filePath(QStringLiteral("QV1-wiederhergestellt.rtf")));
+        const QByteArray recovered =
+            readFile(crash.filePath(QStringLiteral("QV1-wiederhergestellt.rtf")));
         QVERIFY(recovered.contains("Statik") && recovered.contains("a = 2m"));
         QVERIFY(!QFile::exists(crash.filePath(QStringLiteral("QV1.journal"))));
     }

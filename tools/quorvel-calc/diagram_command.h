@@ -18,9 +18,10 @@ std::string DiagramUsageError(const CalcOptions& options);
 
 // The diagram mode after the arguments and files are read, with the unit definitions already
 // compiled into parser. The sheet's results are not what the caller asked for: out holds only
-// the points, when --ausgabe is "-". err names the sheet's lines that show an error or broke off and the points without
-// value. Status: ExitOk when a point has a value, ExitLineFailed when none has, ExitFailure for
-// a request that cannot be drawn (message on err) or an output file that could not be written.
+// the points, when --ausgabe is "-". err names the sheet's lines that show an error or broke off
+// and the points without value. Status: ExitOk when a point has a value, ExitLineFailed when none
+// has, ExitFailure for a request that cannot be drawn (message on err) or an output file that could
+// not be written.
 CalcResult RunDiagram(TEFParser& parser, std::string_view sheetBytes, double decimals,
                       const DiagramOptions& diagram);
 

@@ -63,15 +63,25 @@ mode_t modeOf(const std::string& path, bool follow = false)
 }
 
 // What lies at the path before the write, and what the write must leave there.
-enum class Kind { Missing, Regular, LinkToFile, DanglingLink, LinkLoop, Folder, FifoRead,
-                  FifoUnread, NullDevice, Socket };
+enum class Kind {
+    Missing,
+    Regular,
+    LinkToFile,
+    DanglingLink,
+    LinkLoop,
+    Folder,
+    FifoRead,
+    FifoUnread,
+    NullDevice,
+    Socket
+};
 
 struct Case
 {
     Kind kind;
     FileOwner owner;
-    bool written;       // the call reports success
-    const char* where;  // the file that then holds the bytes ("" for none or a stream)
+    bool written;      // the call reports success
+    const char* where; // the file that then holds the bytes ("" for none or a stream)
 };
 
 // `reader` is a FIFO's read end, open before the write as a reading program's would be.
@@ -193,7 +203,8 @@ TEST(FileWriter, KeepsPermissionsAndNeverTouchesTheUmask)
     for (int t = 0; t < 4; ++t) {
         writers.emplace_back([&folder, t] {
             for (int k = 0; k < 300; ++k) {
-                const std::string path = folder / ("f" + std::to_string(t) + "-" + std::to_string(k));
+                const std::string path =
+                    folder / ("f" + std::to_string(t) + "-" + std::to_string(k));
                 WriteFileBytes(path, "x", {FileOwner::Program});
             }
         });

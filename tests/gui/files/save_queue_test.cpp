@@ -85,7 +85,8 @@ QByteArray record(std::int64_t position, const QString& text, std::int64_t lengt
 {
     QTextDocument doc;
     doc.setPlainText(text);
-    return EncodeJournalRecord({position, 0, lengthAfter, WriteRtfRange(doc, 0, static_cast<int>(text.size()))});
+    return EncodeJournalRecord(
+        {position, 0, lengthAfter, WriteRtfRange(doc, 0, static_cast<int>(text.size()))});
 }
 
 // The page a journal leads to from its page file.
