@@ -95,7 +95,7 @@ bool ContinuousSaving::settingsBackupDone() const
     return m_settings->backupDone.load();
 }
 
-void ContinuousSaving::start(QList<int> pagesLater)
+void ContinuousSaving::start(const QList<int>& pagesLater)
 {
     if (!ProgramDirProblem().isEmpty())
         return;
@@ -193,7 +193,8 @@ WriteProblems ContinuousSaving::saveForExit()
             const std::lock_guard lock(m_settings->mutex);
             same = bytes == m_settings->written;
         }
-        if (!same)
+        // The exit keeps the previous file as "Quorvel.b01" once per session, changed or not.
+        if (!same || !settingsBackupDone())
             writeSettings(std::move(bytes));
         files << ProgramIniName();
     }

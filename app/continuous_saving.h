@@ -62,7 +62,7 @@ public:
     // (except for the pages given, whose journals are still being replayed), the settings are
     // watched, and the exit hooks are in place. Nothing happens when the program folder cannot
     // be written.
-    void start(QList<int> pagesLater = {});
+    void start(const QList<int>& pagesLater = {});
     // The journal of a page whose replay has finished.
     void startPage(int index);
     bool isRunning() const { return m_queue != nullptr; }

@@ -154,10 +154,11 @@ bool JournalReplay::step(qint64 budgetMs)
     JournalRecord record;
     int sinceCheck = 0;
     while (m_reader->next(record)) {
-        if (m_failed) {
-            ++dropped;
-        } else if (m_target == Target::File && !foundWholePage && record.position != kWholePage) {
-            // Before the first whole page there is nothing to apply these to.
+        // After a record that did not fit nothing can, and before the first whole page of a
+        // journal without its page file there is nothing to apply the records to.
+        const bool applies = !m_failed && (m_target == Target::Page || foundWholePage ||
+                                           record.position == kWholePage);
+        if (!applies) {
             ++dropped;
         } else {
             foundWholePage = foundWholePage || record.position == kWholePage;

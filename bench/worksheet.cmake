@@ -20,3 +20,10 @@ if(TARGET quorvel_gui)
   target_link_libraries(saving_bench PRIVATE quorvel_app benchmark::benchmark)
   quorvel_target_options(saving_bench)
 endif()
+
+# The start after an abnormal end with a journal of a million records.
+if(TARGET quorvel_app)
+  add_executable(replay_bench ${CMAKE_CURRENT_LIST_DIR}/replay_bench.cpp)
+  target_link_libraries(replay_bench PRIVATE quorvel_app)
+  quorvel_target_options(replay_bench)
+endif()
