@@ -24,6 +24,6 @@ endif()
 # The start after an abnormal end with a journal of a million records.
 if(TARGET quorvel_app)
   add_executable(replay_bench ${CMAKE_CURRENT_LIST_DIR}/replay_bench.cpp)
-  target_link_libraries(replay_bench PRIVATE quorvel_app)
+  target_link_libraries(replay_bench PRIVATE quorvel_app benchmark::benchmark)
   quorvel_target_options(replay_bench)
 endif()

@@ -180,17 +180,41 @@ JournalReader::~JournalReader()
         ::close(m_fd);
 }
 
+const char* JournalReader::bytesAt(qint64 at, qint64 length)
+{
+    if (at < m_bufferStart || at + length > m_bufferStart + m_buffer.size()) {
+        const qint64 wanted = std::min(std::max(length, kReadAhead), m_size - at);
+        m_buffer.resize(static_cast<qsizetype>(wanted));
+        m_bufferStart = at;
+        if (wanted < length || !readAt(m_fd, m_buffer.data(), wanted, at)) {
+            m_buffer.clear();
+            return nullptr;
+        }
+    }
+    return m_buffer.constData() + (at - m_bufferStart);
+}
+
 bool JournalReader::next(JournalRecord& record)
 {
     if (!m_valid || m_size - m_offset < kRecordHead)
         return false;
-    char head[kRecordHead];
-    if (!readAt(m_fd, head, kRecordHead, m_offset))
+    const char* head = bytesAt(m_offset, kRecordHead);
+    if (!head)
         return false;
     const auto size = static_cast<qint64>(get<std::uint32_t>(head));
     const auto crc = get<std::uint32_t>(head + 4);
     if (size < kPayloadHead || size > m_size - m_offset - kRecordHead)
         return false;
+    // Records as typing makes them are read from the buffer; a long one (a whole page) has its
+    // checksum tested before it is held.
+    if (size <= kReadAhead) {
+        const char* payload = bytesAt(m_offset + kRecordHead, size);
+        if (!payload || crcOf(payload, size) != crc)
+            return false;
+        record = decodePayload(payload, size);
+        m_offset += kRecordHead + size;
+        return true;
+    }
     // The checksum first, in pieces: a damaged length must not make us hold gigabytes.
     constexpr qint64 kPiece = qint64{1} << 16;
     uLong sum = crc32(0L, Z_NULL, 0);

@@ -92,7 +92,13 @@ public:
     bool read(qint64 from, qint64 to, QByteArray& out) const;
 
 private:
+    // The bytes [at, at + length), from a buffer that reads ahead; null when the file ends.
+    const char* bytesAt(qint64 at, qint64 length);
+    static constexpr qint64 kReadAhead = qint64{1} << 20;
+
     int m_fd = -1;
+    QByteArray m_buffer;
+    qint64 m_bufferStart = 0;
     QString m_problem;
     bool m_valid = false;
     JournalBase m_base;
