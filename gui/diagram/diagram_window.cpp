@@ -16,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -70,16 +69,19 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     QPushButton* copy = button(this, "Kopieren", QStringLiteral("&Kopieren"));
     QPushButton* values = button(this, "WerteKopieren", QStringLiteral("&Werte kopieren"));
     QPushButton* print = button(this, "Drucken", QStringLiteral("&Drucken..."));
+    QPushButton* preview = button(this, "Druckvorschau", QStringLiteral("Druck&vorschau..."));
     m_whole = button(this, "GanzesDiagramm", QStringLiteral("&Ganzes Diagramm"));
     m_whole->setToolTip(QStringLiteral("Strg+0"));
     m_status = new QLabel(kHint, this);
     m_status->setObjectName(QStringLiteral("Status"));
     m_status->setAccessibleName(QStringLiteral("Werte unter dem Mauszeiger"));
-    // The hint may be wider than a small window; it is cut rather than widening the window.
+    // The hint may be wider than the window; it wraps rather than widening the window or being
+    // cut off.
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_status->setWordWrap(true);
 
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {save, copy, values, print})
+    for (QPushButton* b : {save, copy, values, print, preview})
         buttons->addWidget(b);
     buttons->addStretch();
     buttons->addWidget(m_whole);
@@ -93,6 +95,7 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(copy, &QPushButton::clicked, this, &DiagramWindow::onCopyPicture);
     connect(values, &QPushButton::clicked, this, &DiagramWindow::onCopyValues);
     connect(print, &QPushButton::clicked, this, &DiagramWindow::onPrint);
+    connect(preview, &QPushButton::clicked, this, &DiagramWindow::onPreview);
     connect(m_whole, &QPushButton::clicked, m_view, &DiagramView::showWhole);
     connect(m_view, &DiagramView::rangesChanged, this, &DiagramWindow::onRangesChanged);
     connect(m_view, &DiagramView::pointerMoved, this, &DiagramWindow::onPointerMoved);
@@ -118,7 +121,6 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         dialog.selectFile(preset);
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
-    runPreview = [](QPrintPreviewDialog& dialog) { dialog.exec(); };
 
     resize(760, 560);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -188,15 +190,21 @@ void DiagramWindow::onCopyValues()
 
 void DiagramWindow::onPrint()
 {
+    toPaper(&PaperOutput::print);
+}
+
+void DiagramWindow::onPreview()
+{
+    toPaper(&PaperOutput::preview);
+}
+
+void DiagramWindow::toPaper(void (PaperOutput::*way)(QPrinter&, const PaintSheets&))
+{
     const Picture picture = exportLayout().picture;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString::fromStdU16String(picture.title));
     printer.setPageOrientation(QPageLayout::Landscape);
-    QPrintPreviewDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("DiagrammVorschau"));
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [&picture](QPrinter* device) { PaintOnPages(picture, *device); });
-    runPreview(dialog);
+    (paper.*way)(printer, [&picture](QPrinter& device) { PaintOnPages(picture, device); });
 }
 
 } // namespace quorvel

@@ -101,6 +101,11 @@ void MainWindow::CreateMainMenu()
         if (m_printing)
             m_printing->onPrint();
     });
+    QAction* vorschau = entry(datei, "Druckvorschau1", QStringLiteral("Druck&vorschau..."));
+    connect(vorschau, &QAction::triggered, this, [this] {
+        if (m_printing)
+            m_printing->onPreview();
+    });
     QAction* pdf = entry(datei, "AlsPDFspeichern1", QStringLiteral("Als &PDF speichern..."));
     connect(pdf, &QAction::triggered, this, [this] {
         if (m_printing)
