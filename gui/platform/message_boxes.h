@@ -18,8 +18,8 @@ bool ConfirmYesNo(const QString& text, QWidget* parent = nullptr);
 void ShowInfo(const QString& text, QWidget* parent = nullptr);
 
 // An information box that does not wait for its answer: the windows behind it stay usable, and
-// the one that has the keyboard keeps it. For notes that need no decision, such as what the start
-// found.
+// the one that has the keyboard keeps it, on every platform; F6 reaches the note. For notes that
+// need no decision, such as what the start found.
 void ShowNote(const QString& text, QWidget* parent = nullptr);
 
 // The message of an exception that no handler expects, as the application's standard error
