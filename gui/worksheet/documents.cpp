@@ -70,7 +70,7 @@ void DocumentCommands::onSaveText()
 
 void DocumentCommands::setPageCaption(const QString& path)
 {
-    m_form.pageControl()->setTabText(0, QFileInfo(path).completeBaseName());
+    m_form.setPageCaption(0, QFileInfo(path).completeBaseName());
 }
 
 } // namespace quorvel

@@ -143,6 +143,8 @@ void MainWindow::CreateMainMenu()
     bearbeiten->addSeparator();
     m_diagram = entry(bearbeiten, "Diagramm1", QStringLiteral("&Diagramm..."));
     m_diagram->setShortcut(KeyShortcut(SheetCommand::Diagram));
+    SetAccessibleMenuEntry(*m_diagram, QStringLiteral("Diagramm..."),
+                           KeyShortcut(SheetCommand::Diagram));
     connect(m_diagram, &QAction::triggered, this, &MainWindow::diagramRequested);
 
     QMenu* optionen = bar->addMenu(QStringLiteral("&Optionen"));
