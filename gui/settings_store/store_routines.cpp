@@ -68,8 +68,11 @@ void FitFormToScreen(QWidget* window)
         screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    // Fitted as the user sees it, frame included; the frame's extra size stays as it is.
-    const QRect frame = window->frameGeometry();
+    // Fitted as the user sees it, frame included; the frame's extra size stays as it is. The
+    // place of a window is its frame's place, also before the frame is there.
+    QRect frame = window->frameGeometry();
+    if (frame == window->geometry() && !window->windowFlags().testFlag(Qt::FramelessWindowHint))
+        frame.setSize(frame.size().grownBy(kAssumedFrame));
     const QRect fitted = FitRectToScreen(frame, screen->availableGeometry());
     if (fitted.size() != frame.size())
         window->resize(window->width() + fitted.width() - frame.width(),
