@@ -80,16 +80,20 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_status->setWordWrap(true);
 
+    // "Ganzes Diagramm" stands below the view, beside the hint that names its keys: with both
+    // print buttons in one row, the row was wider than a screen at twice the scale.
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {save, copy, values, print, preview})
         buttons->addWidget(b);
     buttons->addStretch();
-    buttons->addWidget(m_whole);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_status, 1);
+    bottom->addWidget(m_whole, 0, Qt::AlignBottom);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 4);
     layout->addLayout(buttons);
     layout->addWidget(m_view, 1);
-    layout->addWidget(m_status);
+    layout->addLayout(bottom);
 
     connect(save, &QPushButton::clicked, this, &DiagramWindow::onSavePicture);
     connect(copy, &QPushButton::clicked, this, &DiagramWindow::onCopyPicture);

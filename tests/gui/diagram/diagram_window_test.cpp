@@ -153,11 +153,12 @@ void DiagramWindowTest::theStatusLineShowsTheValuesUnderThePointer()
     QTest::mouseMove(&s.view, QPoint(2, 2)); // outside the plot
     QCOMPARE(status->text(), hint);
     // The hint is read whole: narrower than its one line, the window wraps it.
-    const QRect room = status->contentsRect();
-    QVERIFY(QFontMetrics(status->font()).horizontalAdvance(hint) > room.width());
-    QVERIFY(QFontMetrics(status->font())
-                .boundingRect(QRect(0, 0, room.width(), 1000), Qt::TextWordWrap, hint)
-                .height() <= room.height());
+    const QFontMetrics metrics(status->font());
+    QVERIFY(metrics.horizontalAdvance(hint) > status->contentsRect().width());
+    QTRY_VERIFY(
+        metrics
+            .boundingRect(QRect(0, 0, status->contentsRect().width(), 1000), Qt::TextWordWrap, hint)
+            .height() <= status->contentsRect().height());
 }
 
 // "Drucken..." goes to the print dialog, "Druckvorschau..." to the preview.

@@ -127,6 +127,16 @@ private slots:
                  QRect(area.x() + area.width() - framed.width(), area.y() + 5,
                        area.width() + 10 + kAssumedFrame.left() + kAssumedFrame.right(),
                        area.height() - 20));
+
+        // A window that cannot be as narrow as the area wants keeps its minimum width, and its
+        // right edge comes back onto the area.
+        QWidget wide;
+        wide.setMinimumWidth(area.width() - 12);
+        wide.setGeometry(area.x() + 300, area.y() + 5, area.width() + 40, 200);
+        FitFormToScreen(&wide);
+        QCOMPARE(wide.width(), area.width() - 12);
+        QCOMPARE(wide.x() + wide.width() + kAssumedFrame.left() + kAssumedFrame.right(),
+                 area.x() + area.width());
     }
 
     void textToReal()
