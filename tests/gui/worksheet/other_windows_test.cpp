@@ -59,7 +59,7 @@ private slots:
     void hilfeAndHelpShowTheHelpWindow();
     void closingTheMainWindowEndsTheProgram();
     void theKeypadLeavesTheKeyboardWithThePageAndF6ReachesIt();
-    void f6ReachesANoteAndComesBack();
+    void f6ReachesTheOpenWindowsAndANote();
 };
 
 void OtherWindowsTest::ctrlTAndMenuShowTheKeypad()
@@ -305,11 +305,14 @@ void OtherWindowsTest::theKeypadLeavesTheKeyboardWithThePageAndF6ReachesIt()
     QCOMPARE(pageLines(*w.memo1()), (QStringList{"2+2 = 4", "cos(0) = 1", ""}));
 }
 
-void OtherWindowsTest::f6ReachesANoteAndComesBack()
+// F6 goes round the page, the other open windows and the notes, and back.
+void OtherWindowsTest::f6ReachesTheOpenWindowsAndANote()
 {
     Windows w;
-    ShowNote(QStringLiteral("Quorvel wurde beim letzten Mal nicht ordnungsgemäß beendet."),
-             &w.mainWindow);
+    w.help.show();
+    ShowNote(
+        QStringLiteral("Quorvel wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF beendet."),
+        &w.mainWindow);
     auto* note = w.mainWindow.findChild<QMessageBox*>(QStringLiteral("Hinweis"));
     QVERIFY(note != nullptr);
     QVERIFY(QTest::qWaitForWindowExposed(note));
@@ -317,6 +320,8 @@ void OtherWindowsTest::f6ReachesANoteAndComesBack()
     w.mainWindow.activateWindow();
     w.memo1()->setFocus();
     QTRY_COMPARE(QApplication::activeWindow(), &w.mainWindow);
+    press(Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), w.help.RichEdit1);
     press(Qt::Key_F6);
     QTRY_COMPARE(QApplication::focusWidget(), note->button(QMessageBox::Ok));
     press(Qt::Key_F6);
