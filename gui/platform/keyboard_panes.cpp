@@ -107,7 +107,12 @@ public:
         return *order;
     }
 
-    void add(QWidget& window, PaneList panes) { m_windows.append({&window, std::move(panes)}); }
+    void add(QWidget& window, PaneList panes)
+    {
+        // Notes come and go; the places of those gone are given up here.
+        m_windows.removeIf([](const Entry& entry) { return entry.window == nullptr; });
+        m_windows.append({&window, std::move(panes)});
+    }
 
     // The panes the keyboard can be moved to from the active window.
     QList<QWidget*> reachable() const
