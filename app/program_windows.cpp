@@ -2,6 +2,8 @@
 // Wiring of the program's windows.
 #include "program_windows.h"
 
+#include "platform/keyboard_panes.h"
+
 #include <initializer_list>
 
 namespace quorvel {
@@ -16,6 +18,10 @@ ProgramWindows::ProgramWindows()
     for (QWidget* window :
          std::initializer_list<QWidget*>{&keypad, &formulaLibrary, &help, &unitDefinitions})
         window->setAttribute(Qt::WA_QuitOnClose, false);
+    // F6 goes on from the page and the keypad to the other open windows (the notes come last).
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{&formulaLibrary, &help, &unitDefinitions, &diagram})
+        AddPaneWindow(*window);
     mainWindow.setDocumentCommands(&documents);
     mainWindow.setSheetPrinting(&printing);
     QObject::connect(&mainWindow, &MainWindow::diagramRequested, &diagram,

@@ -31,7 +31,7 @@ struct ProgramWindows
     UnitDefinitionsWindow unitDefinitions{mainWindow.parser()};
     // "Text laden" and "Text speichern".
     DocumentCommands documents{mainWindow};
-    // "Drucken..." and "Als PDF speichern...".
+    // "Drucken...", "Druckvorschau..." and "Als PDF speichern...".
     SheetPrinting printing{mainWindow};
     // "Diagramm...": one diagram window, which a new diagram fills anew.
     DiagramWindow diagram{&mainWindow};

@@ -16,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -70,29 +69,37 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     QPushButton* copy = button(this, "Kopieren", QStringLiteral("&Kopieren"));
     QPushButton* values = button(this, "WerteKopieren", QStringLiteral("&Werte kopieren"));
     QPushButton* print = button(this, "Drucken", QStringLiteral("&Drucken..."));
+    QPushButton* preview = button(this, "Druckvorschau", QStringLiteral("Druck&vorschau..."));
     m_whole = button(this, "GanzesDiagramm", QStringLiteral("&Ganzes Diagramm"));
     m_whole->setToolTip(QStringLiteral("Strg+0"));
     m_status = new QLabel(kHint, this);
     m_status->setObjectName(QStringLiteral("Status"));
     m_status->setAccessibleName(QStringLiteral("Werte unter dem Mauszeiger"));
-    // The hint may be wider than a small window; it is cut rather than widening the window.
+    // The hint may be wider than the window; it wraps rather than widening the window or being
+    // cut off.
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_status->setWordWrap(true);
 
+    // "Ganzes Diagramm" stands below the view, beside the hint that names its keys: with both
+    // print buttons in one row, the row was wider than a screen at twice the scale.
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {save, copy, values, print})
+    for (QPushButton* b : {save, copy, values, print, preview})
         buttons->addWidget(b);
     buttons->addStretch();
-    buttons->addWidget(m_whole);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_status, 1);
+    bottom->addWidget(m_whole, 0, Qt::AlignBottom);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 4);
     layout->addLayout(buttons);
     layout->addWidget(m_view, 1);
-    layout->addWidget(m_status);
+    layout->addLayout(bottom);
 
     connect(save, &QPushButton::clicked, this, &DiagramWindow::onSavePicture);
     connect(copy, &QPushButton::clicked, this, &DiagramWindow::onCopyPicture);
     connect(values, &QPushButton::clicked, this, &DiagramWindow::onCopyValues);
     connect(print, &QPushButton::clicked, this, &DiagramWindow::onPrint);
+    connect(preview, &QPushButton::clicked, this, &DiagramWindow::onPreview);
     connect(m_whole, &QPushButton::clicked, m_view, &DiagramView::showWhole);
     connect(m_view, &DiagramView::rangesChanged, this, &DiagramWindow::onRangesChanged);
     connect(m_view, &DiagramView::pointerMoved, this, &DiagramWindow::onPointerMoved);
@@ -118,7 +125,6 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         dialog.selectFile(preset);
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
-    runPreview = [](QPrintPreviewDialog& dialog) { dialog.exec(); };
 
     resize(760, 560);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -188,15 +194,21 @@ void DiagramWindow::onCopyValues()
 
 void DiagramWindow::onPrint()
 {
+    toPaper(&PaperOutput::print);
+}
+
+void DiagramWindow::onPreview()
+{
+    toPaper(&PaperOutput::preview);
+}
+
+void DiagramWindow::toPaper(void (PaperOutput::*way)(QPrinter&, const PaintSheets&))
+{
     const Picture picture = exportLayout().picture;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString::fromStdU16String(picture.title));
     printer.setPageOrientation(QPageLayout::Landscape);
-    QPrintPreviewDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("DiagrammVorschau"));
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [&picture](QPrinter* device) { PaintOnPages(picture, *device); });
-    runPreview(dialog);
+    (paper.*way)(printer, [&picture](QPrinter& device) { PaintOnPages(picture, device); });
 }
 
 } // namespace quorvel

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // DiagramWindow ("Diagramm"): one diagram at a time, zoomable, with the values under the pointer
 // in a status line, and the commands that take it elsewhere: "Als Bild speichern..." (PNG, SVG,
-// PDF), "Kopieren" (the picture), "Werte kopieren" (the points as CSV text) and "Drucken...".
+// PDF), "Kopieren" (the picture), "Werte kopieren" (the points as CSV text), "Drucken..." and
+// "Druckvorschau...".
 // Files, clipboard and paper show the ranges the window shows.
 #pragma once
 
 #include "diagram/sampling.h"
+#include "platform/print_preview.h"
 
 #include <QString>
 #include <QWidget>
@@ -13,7 +15,6 @@
 #include <functional>
 
 class QLabel;
-class QPrintPreviewDialog;
 class QPushButton;
 
 namespace quorvel {
@@ -44,11 +45,12 @@ public:
     void onCopyPicture();
     void onCopyValues();
     void onPrint();
+    void onPreview();
 
     // The dialogs, replaceable in tests: the file dialog gets the preset name and gives the
-    // chosen file or nothing; the print preview is shown modally by runPreview.
+    // chosen file or nothing; the print dialog and the preview are paper's.
     std::function<QString(const QString&)> runSaveDialog;
-    std::function<void(QPrintPreviewDialog&)> runPreview;
+    PaperOutput paper{*this};
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -59,6 +61,8 @@ private:
     DiagramLayout exportLayout() const;
     void onRangesChanged();
     void onPointerMoved(const QString& values);
+    // The diagram on paper, through the print dialog or the preview.
+    void toPaper(void (PaperOutput::*way)(QPrinter&, const PaintSheets&));
 
     DiagramView* m_view = nullptr;
     QPushButton* m_whole = nullptr;

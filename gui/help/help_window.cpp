@@ -25,6 +25,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setReadOnly(true);
+    // A caret that the arrows move through the read-only text: a screen reader reads the help by
+    // line and word from it. Links, where a help file has them, are reached with Tab.
+    RichEdit1->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse |
+                                       Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
     RichEdit1->setAccessibleName(QStringLiteral("Hilfetext"));
     MakePaper(*RichEdit1);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -7,14 +7,15 @@
 #include "keypad/real_edit.h"
 #include "keypad/worksheet_port.h"
 #include "platform/accessibility.h"
+#include "platform/keyboard_panes.h"
 #include "platform/window_system.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace quorvel {
@@ -68,11 +69,15 @@ KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
     setWindowTitle(QStringLiteral("Tasteneingabe"));
     setFont(keypadFont(11, false));
     setFixedSize(185, 247);
+    // Shown at start or by Ctrl+T, the keypad waits beside the page; F6 or a click takes the
+    // user into it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     // The designed place, until the settings restore another one. A window never moved is
     // placed by the window manager wherever it likes.
     move(409, 290);
 
     Panel2 = makePanel(this, "Panel2", QRect(0, 0, 185, 210));
+    Panel2->setAccessibleName(QStringLiteral("Funktion und Tasten"));
     ComboBox1 = new QComboBox(Panel2);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
@@ -83,10 +88,12 @@ KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
     ComboBox1->setAccessibleName(QStringLiteral("Funktion"));
     ComboBox1->lineEdit()->setAccessibleName(QStringLiteral("Funktion"));
     ComboBox1->view()->setAccessibleName(QStringLiteral("Funktionen"));
+    ComboBox1->installEventFilter(this);
     ComboBox1->lineEdit()->installEventFilter(this);
     buildKeys();
 
     Panel1 = makePanel(this, "Panel1", QRect(0, 210, 185, 37));
+    Panel1->setAccessibleName(QStringLiteral("Fenster oben und Nachkommastellen"));
     CBOnTop = new QCheckBox(QStringLiteral("Fenster oben / Komma"), Panel1);
     CBOnTop->setObjectName(QStringLiteral("CBOnTop"));
     CBOnTop->setGeometry(8, 11, 129, 17);
@@ -114,6 +121,10 @@ KeypadWindow::KeypadWindow(WorksheetPort& worksheet, QWidget* parent)
     connect(Komma, &QLineEdit::textChanged, this, [this] { emit decimalsChanged(Komma->Wert()); });
 
     FormCreate();
+
+    // F6 goes from the page to the function box and the decimal places, and on.
+    AddPaneWindow(*this, [this] { return QList<QWidget*>{ComboBox1, Komma}; });
+    PassKeysToPage(*this, [this] { return m_worksheet.currentPage(); });
 }
 
 // The keys, one row each: name, caption, position in Panel2, face colour, font and handler, then
@@ -230,13 +241,12 @@ void KeypadWindow::applyStayOnTop()
 
 void KeypadWindow::showKeypad()
 {
-    // Shown, the keypad gives the keyboard to its first field, not to the window itself where
-    // changeEvent parked it.
-    if (focusWidget() == nullptr || focusWidget() == this)
-        ComboBox1->setFocus(Qt::OtherFocusReason);
+    // Where the window system gives a new window the keyboard all the same (Wayland), the keys
+    // go on to the page.
+    if (!isVisible())
+        ParkKeyboard(*this);
     show();
     raise();
-    activateWindow();
 }
 
 // Where the keyboard stayed with the keypad after a key, typing goes on in the page.
@@ -244,19 +254,20 @@ void KeypadWindow::keepTypingInWorksheet()
 {
     m_worksheet.focusWorksheet();
     if (!PlatformActivatesOnRequest() && isActiveWindow())
-        setFocus(Qt::OtherFocusReason);
+        ParkKeyboard(*this);
 }
 
-// The keypad itself has the focus only after keepTypingInWorksheet: its keys go to the page.
-bool KeypadWindow::event(QEvent* event)
+// Esc in any field gives the keyboard back to the page; the fields leave it to the window.
+void KeypadWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && hasFocus())
-        if (QWidget* page = m_worksheet.currentPage())
-            return QCoreApplication::sendEvent(page, event);
-    return QWidget::event(event);
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        keepTypingInWorksheet();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
-// Whenever the keypad loses the keyboard, its own focus goes to the window itself. A click on a
+// Whenever the keypad loses the keyboard, its own focus rests on the window itself. A click on a
 // key makes the keypad the active window for a moment, and the window's focus would otherwise
 // pass through the function box on the way back to the worksheet: a screen reader would announce
 // the box at every key. The keypad is inactive here, so nothing is announced now either.
@@ -264,13 +275,29 @@ void KeypadWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible())
-        setFocus(Qt::OtherFocusReason);
+        ParkKeyboard(*this);
 }
 
 // The double click is taken here, before the line edit would select a word of the function
-// text: a selected word would be overwritten by the next key that reaches the box.
+// text: a selected word would be overwritten by the next key that reaches the box. Enter in the
+// box inserts the function as the double click does (in its open list, Enter picks an entry).
 bool KeypadWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    const bool inBox = watched == ComboBox1 || watched == ComboBox1->lineEdit();
+    // Reached by the keyboard (F6, Tab), the box offers its text to be typed over.
+    if (watched == ComboBox1 && event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason)
+            QMetaObject::invokeMethod(ComboBox1->lineEdit(), &QLineEdit::selectAll,
+                                      Qt::QueuedConnection);
+    }
+    if (inBox && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            onFunctionKey(ComboBox1);
+            return true;
+        }
+    }
     if (watched == ComboBox1->lineEdit() && event->type() == QEvent::MouseButtonDblClick) {
         onFunctionKey(ComboBox1);
         return true;

@@ -39,7 +39,8 @@ public:
     // tool tip says why.
     void applyStayOnTop();
 
-    // Shows the keypad and brings it to the front ("Tastatur anzeigen", Ctrl+T).
+    // Shows the keypad and brings it to the front ("Tastatur anzeigen", Ctrl+T), leaving the
+    // keyboard with the page: F6 goes from the page to the keypad's fields, Esc back.
     void showKeypad();
 
 signals:
@@ -48,7 +49,7 @@ signals:
     void decimalsChanged(double value);
 
 protected:
-    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 

@@ -1,18 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's accessible interfaces beside Qt's: one factory, asked before Qt's own, that
-// answers for plain QWidget windows and for menu entries marked by SetAccessibleMenuEntry and
-// leaves every other object to Qt.
+// answers for plain QWidget windows, combo boxes and menu entries marked by
+// SetAccessibleMenuEntry and leaves every other object to Qt.
 #include "platform/accessibility.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace quorvel {
@@ -124,6 +132,66 @@ private:
     QPointer<QAction> m_action;
 };
 
+// A combo box as Qt describes it (its list and, where it can be typed into, its field as
+// children; an action that opens and closes the list), but called by the name it was given: on
+// this platform Qt names a combo box by its text, so the keypad's function box would be "sin()"
+// rather than "Funktion". The text stays the box's value, and the name of a box without one.
+class ComboBoxInterface : public QAccessibleWidget
+{
+public:
+    explicit ComboBoxInterface(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value ||
+            (t == QAccessible::Name && box()->accessibleName().isEmpty()))
+            return box()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+
+    int childCount() const override { return box()->isEditable() ? 2 : 1; }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(box()->view());
+        if (index == 1 && box()->isEditable())
+            return QAccessible::queryAccessibleInterface(box()->lineEdit());
+        return nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        if (child == nullptr)
+            return -1;
+        if (child->object() == box()->view())
+            return 0;
+        if (box()->isEditable() && child->object() == box()->lineEdit())
+            return 1;
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        const QLineEdit* edit = box()->lineEdit();
+        if (edit != nullptr && edit->rect().contains(edit->mapFromGlobal(QPoint(x, y))))
+            return child(1);
+        return nullptr;
+    }
+
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name != showMenuAction() && name != pressAction())
+            return;
+        if (box()->view()->isVisible())
+            box()->hidePopup();
+        else
+            box()->showPopup();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QComboBox* box() const { return static_cast<QComboBox*>(object()); }
+};
+
 // A top-level window whose nearest Qt class is QWidget itself: Qt knows main windows and
 // dialogs as windows, but describes a plain widget as a "filler" without a role of its own.
 bool isPlainWindow(const QWidget& widget)
@@ -143,6 +211,8 @@ QAccessibleInterface* programInterfaces(const QString&, QObject* object)
             return new MenuEntryInterface(action);
         return nullptr;
     }
+    if (auto* box = qobject_cast<QComboBox*>(object))
+        return new ComboBoxInterface(box);
     if (auto* widget = qobject_cast<QWidget*>(object); widget != nullptr && isPlainWindow(*widget))
         return new QAccessibleWidget(widget, QAccessible::Window);
     return nullptr;
@@ -181,6 +251,66 @@ QString WithoutMnemonic(const QString& caption)
         text += caption.at(i);
     }
     return text;
+}
+
+QChar MnemonicOf(const QString& caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption.at(i) != QLatin1Char('&'))
+            continue;
+        if (caption.at(i + 1) != QLatin1Char('&'))
+            return caption.at(i + 1).toLower();
+        ++i; // "&&" stands for the "&" itself
+    }
+    return {};
+}
+
+void MakeMnemonicsUnique(QWidget& window)
+{
+    // Each captioned control with the way to read and change its caption.
+    struct Captioned
+    {
+        QString text;
+        std::function<void(const QString&)> setText;
+    };
+    std::vector<Captioned> controls;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&window))
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            controls.push_back({label->text(), [label](const QString& t) { label->setText(t); }});
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            controls.push_back(
+                {button->text(), [button](const QString& t) { button->setText(t); }});
+        else if (auto* group = qobject_cast<QGroupBox*>(widget))
+            controls.push_back({group->title(), [group](const QString& t) { group->setTitle(t); }});
+    }
+    QSet<QChar> marked;
+    for (const Captioned& c : controls)
+        if (const QChar letter = MnemonicOf(c.text); !letter.isNull())
+            marked.insert(letter);
+    QSet<QChar> kept;
+    for (const Captioned& c : controls) {
+        const QChar letter = MnemonicOf(c.text);
+        if (letter.isNull() || !kept.contains(letter)) {
+            kept.insert(letter);
+            continue;
+        }
+        const QString plain = WithoutMnemonic(c.text);
+        for (qsizetype i = 0; i < plain.size(); ++i) {
+            const QChar candidate = plain.at(i).toLower();
+            if (!candidate.isLetterOrNumber() || marked.contains(candidate))
+                continue;
+            QString caption = plain;
+            caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            // Every "&" before the letter was doubled.
+            caption.insert(i + plain.left(i).count(QLatin1Char('&')), QLatin1Char('&'));
+            c.setText(caption);
+            marked.insert(candidate);
+            kept.insert(candidate);
+            break;
+        }
+    }
 }
 
 } // namespace quorvel

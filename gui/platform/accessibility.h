@@ -10,6 +10,7 @@
 #include <QString>
 
 class QAction;
+class QWidget;
 
 namespace quorvel {
 
@@ -27,5 +28,14 @@ void SetAccessibleMenuEntry(QAction& action, const QString& name, const QKeySequ
 
 // The text of a caption as it reads: the "&" marking the Alt letter removed, "&&" as one "&".
 QString WithoutMnemonic(const QString& caption);
+
+// The Alt letter a caption marks, in lower case; none for a caption without one.
+QChar MnemonicOf(const QString& caption);
+
+// Gives every shown label, button and group box of the window an Alt letter of its own: where
+// two mark the same letter (a dialog of Qt's combined with fields of ours, under a translation),
+// the first keeps it and the later one takes the first letter of its caption that no other
+// caption marks.
+void MakeMnemonicsUnique(QWidget& window);
 
 } // namespace quorvel

@@ -3,9 +3,13 @@
 // exactly the ones the program has always shown.
 #include "platform/message_boxes.h"
 
+#include "platform/keyboard_panes.h"
+#include "platform/window_system.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTranslator>
 
 namespace quorvel {
@@ -36,16 +40,35 @@ void ShowInfo(const QString& text, QWidget* parent)
 
 QMessageBox* ShowNote(const QString& text, QWidget* parent)
 {
-    auto* box =
-        new QMessageBox(QMessageBox::Information, boxTitle(), text, QMessageBox::Ok, parent);
+    // Where the compositor hands every new window the keyboard (Wayland), a note that belongs to
+    // the main window would also take it back at every click into the main window: there the
+    // note stands on its own and goes when the main window goes.
+    const bool onItsOwn = !PlatformActivatesOnRequest();
+    auto* box = new QMessageBox(QMessageBox::Information, boxTitle(), text, QMessageBox::Ok,
+                                onItsOwn ? nullptr : parent);
     box->setObjectName(QStringLiteral("Hinweis"));
     box->setAccessibleName(QStringLiteral("Hinweis"));
     box->setAccessibleDescription(text);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_QuitOnClose, false);
     box->setWindowModality(Qt::NonModal);
-    // The note waits beside the page; the keys the user types go on reaching the page.
+    // The note waits beside the page; the keys the user types go on reaching the page, and F6
+    // reaches the note.
     box->setAttribute(Qt::WA_ShowWithoutActivating);
+    const QPointer<QWidget> from(parent);
+    if (onItsOwn && parent != nullptr)
+        QObject::connect(parent, &QObject::destroyed,
+                         [note = QPointer<QMessageBox>(box)] { delete note; });
     box->show();
+    AddPaneWindow(*box);
+    // Given the keyboard all the same, the note passes the keys on to where they were going.
+    if (onItsOwn)
+        PassKeysToPage(*box, [from]() -> QWidget* {
+            if (from == nullptr)
+                return nullptr;
+            QWidget* focus = from->window()->focusWidget();
+            return focus != nullptr ? focus : from.data();
+        });
     return box;
 }
 

@@ -19,8 +19,9 @@ bool ConfirmYesNo(const QString& text, QWidget* parent = nullptr);
 void ShowInfo(const QString& text, QWidget* parent = nullptr);
 
 // An information box that does not wait for its answer: the windows behind it stay usable, and
-// the one that has the keyboard keeps it. For notes that need no decision, such as what the start
-// found. Returns the box, which deletes itself when it is closed.
+// the one that has the keyboard keeps it, on every platform; F6 reaches the note. For notes that
+// need no decision, such as what the start found. Returns the box, which deletes itself when it
+// is closed.
 QMessageBox* ShowNote(const QString& text, QWidget* parent = nullptr);
 
 // The message of an exception that no handler expects, as the application's standard error

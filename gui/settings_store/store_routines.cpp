@@ -6,6 +6,7 @@
 #include "settings_store/ini_values.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QWidget>
 
@@ -68,12 +69,31 @@ void FitFormToScreen(QWidget* window)
         screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    // Fitted as the user sees it, frame included; the frame's extra size stays as it is.
-    const QRect frame = window->frameGeometry();
-    const QRect fitted = FitRectToScreen(frame, screen->availableGeometry());
-    if (fitted.size() != frame.size())
+    // The minimum size the window's layout gives it, which it takes at its first showing.
+    if (QLayout* layout = window->layout())
+        layout->activate();
+    // Fitted as the user sees it, frame included; the frame's extra size stays as it is. The
+    // place of a window is its frame's place, also before the frame is there.
+    const bool framed = window->frameGeometry() != window->geometry() ||
+                        window->windowFlags().testFlag(Qt::FramelessWindowHint);
+    const auto frameOf = [window, framed] {
+        const QRect frame = window->frameGeometry();
+        return framed ? frame : QRect(frame.topLeft(), frame.size().grownBy(kAssumedFrame));
+    };
+    const QRect frame = frameOf();
+    const QRect available = screen->availableGeometry();
+    QRect fitted = FitRectToScreen(frame, available);
+    if (fitted.size() != frame.size()) {
         window->resize(window->width() + fitted.width() - frame.width(),
                        window->height() + fitted.height() - frame.height());
+        // A window that cannot be as small as that keeps its minimum size: its right and bottom
+        // edges are moved back onto the area for the size it has.
+        fitted.setSize(frameOf().size());
+        if (fitted.right() > available.right())
+            fitted.moveRight(available.right());
+        if (fitted.bottom() > available.bottom())
+            fitted.moveBottom(available.bottom());
+    }
     QList<QRect> areas;
     for (const QScreen* each : QGuiApplication::screens())
         areas << each->availableGeometry();

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMargins>
 #include <QRect>
 #include <QString>
 
@@ -19,7 +20,9 @@ QString ProgramIniName();
 // pixels taller (wider) than the area becomes 20 pixels less than it; then a window reaching
 // below (right of) the area is moved up (left) until its edge meets the area's edge, even when
 // that puts its top (left) above the area. A top or left above the area is not moved down,
-// unless no screen shows the title bar then (PullTitleBarOntoScreens).
+// unless no screen shows the title bar then (PullTitleBarOntoScreens). A window the window
+// manager has not framed yet (one never shown) is fitted with kAssumedFrame around it, so that
+// its status line does not end below the screen once it gets its frame.
 void FitFormToScreen(QWidget* window);
 // The same rule on a frame rectangle and an available area, for the window above and for tests.
 QRect FitRectToScreen(QRect frame, const QRect& available);
@@ -33,6 +36,9 @@ QRect FitRectToScreen(QRect frame, const QRect& available);
 QRect PullTitleBarOntoScreens(const QRect& frame, const QList<QRect>& areas);
 inline constexpr int kTitleBarHeight = 24;
 inline constexpr int kTitleBarGrip = 48;
+// A title bar and borders as window managers draw them, in the pixels of the program's screen (at
+// twice the scale, a frame of 24 device pixels is 12 of these).
+inline constexpr QMargins kAssumedFrame{4, kTitleBarHeight, 4, 4};
 
 // The whole text read as a number with "." as decimal point (leading blanks allowed); 0 when it
 // is not one.

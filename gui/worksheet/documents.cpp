@@ -76,7 +76,7 @@ bool DocumentCommands::savePageAs(int index)
 
 void DocumentCommands::setPageCaption(const QString& path)
 {
-    m_form.pageControl()->setTabText(0, QFileInfo(path).completeBaseName());
+    m_form.setPageCaption(0, QFileInfo(path).completeBaseName());
 }
 
 } // namespace quorvel

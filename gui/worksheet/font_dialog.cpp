@@ -134,6 +134,9 @@ SheetFontDialog::SheetFontDialog(QWidget* parent) : QDialog(parent)
 
     for (QWidget* field : {static_cast<QWidget*>(m_colors), static_cast<QWidget*>(m_charsets)})
         field->installEventFilter(this);
+    // Qt's translated chooser and our two fields mark some letters twice ("&Schriftart" and
+    // "&Skript:", "&Größe" and "Durch&gestrichen").
+    MakeMnemonicsUnique(*this);
 }
 
 int SheetFontDialog::addOrFind(QComboBox& box, const QString& caption, const QVariant& value)

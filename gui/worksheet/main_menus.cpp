@@ -101,6 +101,11 @@ void MainWindow::CreateMainMenu()
         if (m_printing)
             m_printing->onPrint();
     });
+    QAction* vorschau = entry(datei, "Druckvorschau1", QStringLiteral("Druck&vorschau..."));
+    connect(vorschau, &QAction::triggered, this, [this] {
+        if (m_printing)
+            m_printing->onPreview();
+    });
     QAction* pdf = entry(datei, "AlsPDFspeichern1", QStringLiteral("Als &PDF speichern..."));
     connect(pdf, &QAction::triggered, this, [this] {
         if (m_printing)
@@ -138,6 +143,8 @@ void MainWindow::CreateMainMenu()
     bearbeiten->addSeparator();
     m_diagram = entry(bearbeiten, "Diagramm1", QStringLiteral("&Diagramm..."));
     m_diagram->setShortcut(KeyShortcut(SheetCommand::Diagram));
+    SetAccessibleMenuEntry(*m_diagram, QStringLiteral("Diagramm..."),
+                           KeyShortcut(SheetCommand::Diagram));
     connect(m_diagram, &QAction::triggered, this, &MainWindow::diagramRequested);
 
     QMenu* optionen = bar->addMenu(QStringLiteral("&Optionen"));

@@ -8,6 +8,7 @@
 #include "help/help_window.h"
 #include "keypad/keypad_window.h"
 #include "page_layout/long_lines.h"
+#include "platform/keyboard_panes.h"
 #include "platform/message_boxes.h"
 #include "platform/paper_palette.h"
 #include "platform/window_system.h"
@@ -66,6 +67,8 @@ void MainWindow::FormCreate()
     m_current = Memo1;
     PageControl1->setCurrentIndex(0);
     Memo1->setFocus(); // typing goes to the page as soon as the window is active
+    // The first stop of F6: the active page.
+    AddPaneWindow(*this, [this] { return QList<QWidget*>{CurrentEditor()}; });
 }
 
 QTextEdit* MainWindow::createPage(const QString& objectName, const QString& caption)
@@ -92,6 +95,12 @@ QTextEdit* MainWindow::createPage(const QString& objectName, const QString& capt
     memo->installEventFilter(this);
     PageControl1->addTab(memo, caption);
     return memo;
+}
+
+void MainWindow::setPageCaption(int index, const QString& caption)
+{
+    PageControl1->setTabText(index, caption);
+    page(index)->setAccessibleName(caption);
 }
 
 void MainWindow::onPageChanged(int index)

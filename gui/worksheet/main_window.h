@@ -62,13 +62,16 @@ public:
     void setFormulaEditor(FormulaLibraryWindow* editor) { m_formulaEditor = editor; }
     void setHelpWindow(HelpWindow* help) { m_help = help; }
     void setUnitDefinitionsWindow(UnitDefinitionsWindow* window);
-    // "Text laden" and "Text speichern"; "Drucken..." and "Als PDF speichern...".
+    // "Text laden" and "Text speichern"; "Drucken...", "Druckvorschau..." and
+    // "Als PDF speichern...".
     void setDocumentCommands(DocumentCommands* documents) { m_documents = documents; }
     void setSheetPrinting(SheetPrinting* printing) { m_printing = printing; }
 
     // The two pages: 0 "Berechnung" (Memo1), 1 "Notizen" (Memo2).
     QTextEdit* page(int index) const { return index == 1 ? Memo2 : Memo1; }
     QTabWidget* pageControl() const { return PageControl1; }
+    // A page's tab caption, which is also the name a screen reader gives the page.
+    void setPageCaption(int index, const QString& caption);
 
     // `CurrentEditor`: the editor of the active page, and the editor layer over it.
     QTextEdit* CurrentEditor() const;

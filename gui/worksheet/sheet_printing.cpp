@@ -14,7 +14,6 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -117,7 +116,7 @@ QString WritePdf(const QTextDocument& page, const QString& name, const QString& 
     return WriteDocumentFile(path, pdf.data());
 }
 
-SheetPrinting::SheetPrinting(MainWindow& form) : m_form(form)
+SheetPrinting::SheetPrinting(MainWindow& form) : paper(form), m_form(form)
 {
     runPdfDialog = [this](const QString& preset) {
         QFileDialog dialog(&m_form, QStringLiteral("Als PDF speichern"), m_pdfFolder,
@@ -127,7 +126,6 @@ SheetPrinting::SheetPrinting(MainWindow& form) : m_form(form)
         dialog.selectFile(preset);
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
-    runPreview = [](QPrintPreviewDialog& dialog) { dialog.exec(); };
 }
 
 QString SheetPrinting::activePageName() const
@@ -138,18 +136,25 @@ QString SheetPrinting::activePageName() const
 
 void SheetPrinting::onPrint()
 {
+    toPaper(&PaperOutput::print);
+}
+
+void SheetPrinting::onPreview()
+{
+    toPaper(&PaperOutput::preview);
+}
+
+void SheetPrinting::toPaper(void (PaperOutput::*way)(QPrinter&, const PaintSheets&))
+{
     const QString name = activePageName();
     const QTextDocument& page = *m_form.CurrentEditor()->document();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(name);
     printer.setPageMargins(kPaperMargins, QPageLayout::Millimeter);
-    QPrintPreviewDialog dialog(&printer, &m_form);
-    dialog.setObjectName(QStringLiteral("PrintPreview"));
     // The date is taken once, so that a preview left open over midnight prints what it shows.
     const QDate date = QDate::currentDate();
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [&page, &name, &date](QPrinter* device) { PrintPage(page, name, date, *device); });
-    runPreview(dialog);
+    (paper.*way)(printer,
+                 [&page, &name, &date](QPrinter& device) { PrintPage(page, name, date, device); });
 }
 
 void SheetPrinting::onSavePdf()

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Printing a worksheet page: "Drucken..." (a print preview with the system's printers) and
+// Printing a worksheet page: "Drucken..." (the system's print dialog), "Druckvorschau..." and
 // "Als PDF speichern...". Paper shows the page as the screen does, with two differences the
 // medium asks for: a line wider than the paper is wrapped instead of running off its edge, and
 // every sheet carries a footer with the page's name, the date and "Seite n von m".
 #pragma once
+
+#include "platform/print_preview.h"
 
 #include <QDate>
 #include <QObject>
@@ -12,7 +14,6 @@
 #include <functional>
 
 class QPagedPaintDevice;
-class QPrintPreviewDialog;
 class QTextDocument;
 
 namespace quorvel {
@@ -29,7 +30,7 @@ int PrintPage(const QTextDocument& page, const QString& name, const QDate& date,
 QString WritePdf(const QTextDocument& page, const QString& name, const QString& path,
                  const QDate& date = QDate::currentDate());
 
-// The two "Datei" entries. Both work on the active page.
+// The three "Datei" entries. All work on the active page.
 class SheetPrinting : public QObject
 {
     Q_OBJECT
@@ -38,15 +39,18 @@ public:
     explicit SheetPrinting(MainWindow& form);
 
     void onPrint();
+    void onPreview();
     void onSavePdf();
 
     // The dialogs, replaceable in tests: the PDF file dialog gets the preset name and gives the
-    // chosen file or nothing; the preview is shown modally by runPreview.
+    // chosen file or nothing; the print dialog and the preview are paper's.
     std::function<QString(const QString&)> runPdfDialog;
-    std::function<void(QPrintPreviewDialog&)> runPreview;
+    PaperOutput paper;
 
 private:
     QString activePageName() const;
+    // The active page on paper, through the print dialog or the preview.
+    void toPaper(void (PaperOutput::*way)(QPrinter&, const PaintSheets&));
 
     MainWindow& m_form;
     QString m_pdfFolder;

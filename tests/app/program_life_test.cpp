@@ -10,6 +10,7 @@
 #include "worksheet/documents.h"
 #include "worksheet/font_dialog.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -260,6 +261,9 @@ private slots:
         docs.onSaveText();
         QCOMPARE(w.mainWindow.pageControl()->currentIndex(), 0);
         QCOMPARE(w.mainWindow.pageControl()->tabText(0), QStringLiteral("Statik"));
+        // A screen reader names the page as its tab reads.
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.memo1())->text(QAccessible::Name),
+                 QStringLiteral("Statik"));
         QVERIFY(QFile::exists(statik));
 
         setPageLines(*w.memo1(), {QStringLiteral("leer")});

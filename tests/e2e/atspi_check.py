@@ -5,9 +5,13 @@
 Finds the main window, both pages and the menu entry "Tastatur anzeigen" by name, opens the
 keypad through that entry, presses "Sieben", "Plus", "Zwei" and "Zeile berechnen" through their
 actions and reads the page back; checks that no control of either window is unnamed, that the
-keypad is a window and that the decimal-places field has a value; then leaves through "Ende".
-Talks to the accessibility bus with python3-dbus alone. Exit status 0 when every check holds.
+keypad is a window with named panels, that its function box is "Funktion" and that the
+decimal-places field has a value; that "Diagramm..." names its key in German; opens the help and
+walks its caret down with the arrow key, reading the line it stands on, as a screen reader does;
+then leaves through "Ende". Talks to the accessibility bus with python3-dbus alone (and xdotool
+for the keys). Exit status 0 when every check holds.
 """
+import subprocess
 import sys
 import time
 
@@ -15,6 +19,8 @@ import dbus
 
 ACCESSIBLE = "org.a11y.atspi.Accessible"
 PROPERTIES = "org.freedesktop.DBus.Properties"
+LINE_START = 5  # AtspiTextBoundaryType
+STATE_FOCUSED = 12  # AtspiStateType
 
 # Qt names the role "spin box", AT-SPI itself "spin button".
 SPIN_BOX = {"spin box", "spin button"}
@@ -73,6 +79,17 @@ class Node:
 
     def value(self):
         return float(self.prop("org.a11y.atspi.Value", "CurrentValue"))
+
+    def caret(self):
+        return int(self.prop("org.a11y.atspi.Text", "CaretOffset"))
+
+    def line_at(self, offset):
+        line, _, _ = self.obj.GetTextAtOffset(dbus.Int32(offset), dbus.UInt32(LINE_START),
+                                              dbus_interface="org.a11y.atspi.Text")
+        return str(line)
+
+    def focused(self):
+        return bool(self.obj.GetState(dbus_interface=ACCESSIBLE)[0] & (1 << STATE_FOCUSED))
 
 
 def accessibility_bus():
@@ -161,9 +178,39 @@ def main():
         fail('the field "Nachkommastellen" has the value %s, not 0' % value)
 
     unnamed = unnamed_controls(main_window) + unnamed_controls(keypad)
+    unnamed += ["a %s at %s" % (n.role, n.path) for n in keypad.walk()
+                if n.role in ("frame", "panel") and not n.name.strip()]
     if unnamed:
         fail("unnamed controls:\n  " + "\n  ".join(unnamed))
     print("no unnamed control in the main window and the keypad")
+    if keypad.find("Funktion", {"combo box"}) is None:
+        fail('the keypad\'s function box is not the combo box "Funktion"')
+
+    diagram = main_window.find("Diagramm...", {"menu item"})
+    if diagram is None or diagram.key_binding() != "Strg+Umschalt+D":
+        fail('"Diagramm..." is not bound to "Strg+Umschalt+D"')
+    print('"Diagramm..." is bound to %s' % diagram.key_binding())
+
+    main_window.find("Hilfe", {"menu item"}).press()
+    help_window = wait_for("the help window",
+                           lambda: top_window(bus, lambda name: name == "Taschenrechner Hilfe"))
+    help_text = wait_for("the help text", lambda: help_window.find("Hilfetext", {"text"}))
+    wait_for("the keyboard in the help text", lambda: help_text if help_text.focused() else None)
+    # Down by Down, as a reader walks the text, until the caret stands on a line with words.
+    line = ""
+    for _ in range(6):
+        before = help_text.caret()
+        subprocess.run(["xdotool", "key", "Down"], check=True)
+        moved = wait_for("the caret moved by Down",
+                         lambda b=before: help_text.caret() if help_text.caret() > b else None,
+                         20)
+        line = help_text.line_at(moved)
+        if line.strip():
+            break
+    if not line.strip():
+        fail("the help's lines at the caret read nothing")
+    print("the help's caret at %d, on the line %r" % (moved, line.strip()))
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
 
     try:
         main_window.find("Ende", {"menu item"}).press()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The installed program on a desktop with a window manager (openbox), as a user meets it: the
-# version asked without a display, Enter in the font dialog, Alt+D, a second start while the
-# first copy runs, and a start after a copy was killed.
+# version asked without a display, Enter in the font dialog, Alt+D, Ctrl+P and the print preview
+# by keyboard alone, a second start while the first copy runs, and a start after a copy was
+# killed.
 # It starts its own virtual display, so that checks running side by side never meet on one.
 # Usage: desktop_session.sh <cmake> <build dir> [<config>]
 set -euo pipefail
@@ -67,6 +68,32 @@ open_file_menu
 xdotool key Escape
 wait_for 10 menu_closed || fail "Esc did not close the menu"
 xdotool key Escape
+
+# Ctrl+P reaches the system's print dialog at once; the preview ("Datei" -> "Druckvorschau...")
+# reaches it with Alt+D and closes with Alt+C.
+step="Ctrl+P"
+xdotool key ctrl+p
+find_window dialog '^Drucken$'
+wait_for 10 active_is "$dialog" || fail "the print dialog is not the active window"
+xdotool key Escape
+wait_for 20 lacks_window '^Drucken$' || fail "Esc did not close the print dialog"
+wait_for 10 active_is "$main" || fail "the main window is not active after the print dialog"
+
+step="the print preview by keyboard"
+open_file_menu
+xdotool key v # "Druck&vorschau..."
+preview=""
+find_window preview '^Druckvorschau$'
+wait_for 10 active_is "$preview" || fail "the print preview is not the active window"
+xdotool key --clearmodifiers alt+d
+find_window dialog '^Drucken$'
+wait_for 10 active_is "$dialog" || fail "Alt+D in the preview did not open the print dialog"
+xdotool key Escape
+wait_for 20 lacks_window '^Drucken$' || fail "Esc did not close the print dialog"
+wait_for 10 active_is "$preview" || fail "the preview is not active after the print dialog"
+xdotool key --clearmodifiers alt+c
+wait_for 20 lacks_window '^Druckvorschau$' || fail "Alt+C did not close the preview"
+wait_for 10 active_is "$main" || fail "the main window is not active after the preview"
 
 # The second start finds the first copy minimised behind nothing: it must bring it back and end.
 step="a second start while the first copy runs"

@@ -3,10 +3,13 @@
 # The installed program as a native Wayland client under weston (10, the one of Debian 12). Weston
 # runs nested in a virtual X display, so that xdotool can click and type through it and the
 # screen can be read back. Checked: Quorvel chooses Wayland by itself when the session offers it;
-# with the keypad open, a click on the page gives the page the keyboard, and so does a click on a
-# key of the keypad; "Fenster oben" moves no window; the places an earlier X11 session stored survive a Wayland session (the sizes and the
-# maximised state are kept); a second start ends with status 0 and says why the running window
-# may not come to the front (weston offers no xdg-activation).
+# the keypad, which weston makes the active window when it appears, leaves the typed keys with the
+# page, and F6 takes them into its fields; with the keypad open, a click on the page gives the
+# page the keyboard, and so does a click on a key of the keypad; "Fenster oben" moves no window;
+# the places an earlier X11 session stored survive a Wayland session (the sizes and the maximised
+# state are kept); a second start ends with status 0 and says why the running window may not come
+# to the front (weston offers no xdg-activation); after kill -9 the next start's note, again made
+# the active window by weston, leaves the typed keys with the page and is closed with F6, Enter.
 # Usage: desktop_wayland.sh <cmake> <build dir> [<config>]
 set -euo pipefail
 
@@ -112,18 +115,27 @@ border=$(((kw - 185) / 2))
 keypad_x=$((kx + border))
 keypad_y=$((100 + ky + kh - border - 247))
 
-# A new window takes the keyboard: its function box has the focus.
+# Weston gives the new keypad the keyboard; what is typed goes on into the page.
+step="typing with the keypad just opened"
+xdotool type --delay 40 -- '5*5'
+xdotool key Return
+sleep 0.5
+
+# F6 goes into the keypad's function box, Tab on to "Fenster oben".
 step="\"Fenster oben\" moves no window"
+xdotool key F6 Tab
+sleep 1
 grab "$work/before.png"
-xdotool key Tab space # from the function box to "Fenster oben", and check it
+xdotool key space
 sleep 2
 running
 grab "$work/after.png"
 changed=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
-# The check mark and the focus frame are a few hundred pixels; a window placed anew or re-created
-# is tens of thousands.
+# The check mark is a few hundred pixels; a window placed anew or re-created is tens of
+# thousands.
 [[ $changed =~ ^[0-9]+$ ]] && ((changed < 3000)) ||
   fail "the screen changed in $changed pixels when \"Fenster oben\" was checked"
+xdotool key Escape # the keyboard back to the page
 
 # Weston leaves the keyboard with the keypad after a click on a key; what is typed goes on into
 # the page. The keys' places come from the key table in gui/keypad/keypad_window.cpp.
@@ -157,13 +169,45 @@ xdotool key ctrl+q
 expect_end 0 "the program did not end after Ctrl+Q"
 
 step="checking the files"
-expect_lines "$data_dir/QV1.rtf" '1+2 = 3' '7*6 = 42'
+expect_lines "$data_dir/QV1.rtf" '5*5 = 25' '1+2 = 3' '7*6 = 42'
 ini=$(tr -d '\r' <"$data_dir/Quorvel.ini")
 for line in top=123 left=45 width=600 height=400 maximized=1 top=333 left=444 CBOnTop=1 \
   'ComboBox1.text=sin()'; do
   ini_has "$line"
 done
 ! grep -q -- '-30$\|=-3$' <<<"$ini" || fail "Quorvel.ini holds a place Wayland cannot report"
+
+# A start after kill -9 says so in a note, which weston, as every new window, makes the active
+# window: the typed keys go on to the page, F6 reaches the note's "OK" and Enter closes it, and
+# Ctrl+Q, passed on to the main window, ends the program.
+step="kill -9 under weston"
+start_wayland_program
+sleep 2
+xdotool key ctrl+End
+xdotool type --delay 40 -- 'k = 2*3'
+xdotool key Return
+sleep 2.5
+{ kill -KILL "$app_pid" && wait "$app_pid"; } 2>/dev/null || true
+app_pid=""
+
+step="typing beside the note of the next start"
+start_wayland_program
+sleep 3
+xdotool key ctrl+End
+xdotool type --delay 40 -- 'n = 7*7'
+xdotool key Return
+sleep 1
+grab "$work/with-note.png"
+xdotool key F6 Return
+sleep 2
+running
+grab "$work/without-note.png"
+changed=$(compare -metric AE "$work/with-note.png" "$work/without-note.png" null: 2>&1 || true)
+[[ $changed =~ ^[0-9]+$ ]] && ((changed > 20000)) ||
+  fail "F6 and Enter did not close the note ($changed pixels changed)"
+xdotool key ctrl+q
+expect_end 0 "the program did not end after Ctrl+Q beside the keypad"
+expect_lines "$data_dir/QV1.rtf" '5*5 = 25' 'k = 2*3 = 6' 'n = 7*7 = 49'
 
 step="done"
 echo "e2e desktop wayland passed"

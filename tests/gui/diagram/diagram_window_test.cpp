@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFontMetrics>
 #include <QImageReader>
 #include <QLabel>
 #include <QMimeData>
@@ -74,6 +75,7 @@ private slots:
     void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
     void zoomChangesTheRangesAndGanzesDiagrammRestoresThem();
     void theStatusLineShowsTheValuesUnderThePointer();
+    void printingGoesThroughThePrintDialogOrThePreview();
     void picturesAreSavedAsPngSvgAndPdf();
     void aFileThatCannotBeWrittenIsReported();
     void theClipboardGetsThePictureAndTheValues();
@@ -150,6 +152,31 @@ void DiagramWindowTest::theStatusLineShowsTheValuesUnderThePointer()
     QVERIFY(qAbs(m.captured(2).toDouble() - 12.0) < 0.2);
     QTest::mouseMove(&s.view, QPoint(2, 2)); // outside the plot
     QCOMPARE(status->text(), hint);
+    // The hint is read whole: narrower than its one line, the window wraps it.
+    const QFontMetrics metrics(status->font());
+    QVERIFY(metrics.horizontalAdvance(hint) > status->contentsRect().width());
+    QTRY_VERIFY(
+        metrics
+            .boundingRect(QRect(0, 0, status->contentsRect().width(), 1000), Qt::TextWordWrap, hint)
+            .height() <= status->contentsRect().height());
+}
+
+// "Drucken..." goes to the print dialog, "Druckvorschau..." to the preview.
+void DiagramWindowTest::printingGoesThroughThePrintDialogOrThePreview()
+{
+    Shown s;
+    QStringList asked;
+    s.window.paper.runPrintDialog = [&](QPrinter&, QWidget*) {
+        asked << QStringLiteral("Drucken");
+        return false;
+    };
+    s.window.paper.runPreview = [&](PrintPreview& preview) {
+        asked << QStringLiteral("Vorschau");
+        QCOMPARE(preview.parentWidget(), &s.window);
+    };
+    click(s.window, "Drucken");
+    click(s.window, "Druckvorschau");
+    QCOMPARE(asked, (QStringList{"Drucken", "Vorschau"}));
 }
 
 void DiagramWindowTest::picturesAreSavedAsPngSvgAndPdf()

@@ -2,6 +2,8 @@
 #include "files/program_dir.h"
 #include "help/help_window.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -51,6 +53,35 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&help));
         QTest::keyClick(help.RichEdit1, Qt::Key_Escape);
         QVERIFY(!help.isVisible());
+    }
+
+    // The text cannot be changed, but a caret walks through it, so that a screen reader reads it
+    // line by line: the arrows and the page keys move it, typing changes nothing.
+    void theReadOnlyTextHasACaret()
+    {
+        QByteArray lines;
+        for (int i = 1; i <= 60; ++i)
+            lines += "Zeile " + QByteArray::number(i) + "\n";
+        writeFile(QStringLiteral("ZIV.hlp"), lines);
+        HelpWindow help;
+        help.ShowHelp(QStringLiteral("ZIV.hlp"));
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        QTextEdit* text = help.RichEdit1;
+        const QString shown = text->toPlainText();
+        QCOMPARE(QApplication::focusWidget(), text);
+        QCOMPARE(text->textCursor().position(), 0);
+        QTest::keyClick(text, Qt::Key_Down);
+        QCOMPARE(text->textCursor().blockNumber(), 1);
+        QTest::keyClick(text, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(text->textCursor().positionInBlock(), 6); // behind "Zeile "
+        QTest::keyClick(text, Qt::Key_PageDown);
+        QVERIFY(text->textCursor().blockNumber() > 2);
+        QTest::keyClicks(text, "x");
+        QTest::keyClick(text, Qt::Key_Delete);
+        QCOMPARE(text->toPlainText(), shown);
+        QAccessibleTextInterface* read =
+            QAccessible::queryAccessibleInterface(text)->textInterface();
+        QCOMPARE(read->cursorPosition(), text->textCursor().position());
     }
 
     void plainTextFilesAreShownToo()

@@ -113,14 +113,30 @@ private slots:
         QCOMPARE(PullTitleBarOntoScreens(frame, areas), pulled);
     }
 
+    // A window not yet shown has no frame; fitted, the frame it will get fits the area (with
+    // the frame left out, a place stored at 1x and read at 2x ended with its status line below
+    // the screen).
     void fitFormToScreenUsesTheAvailableArea()
     {
         QWidget window;
         const QRect area = window.screen()->availableGeometry();
         window.setGeometry(area.x() + 5, area.y() + 5, area.width() + 10, area.height() + 30);
         FitFormToScreen(&window);
-        QCOMPARE(window.frameGeometry(),
-                 QRect(area.x() - 10, area.y() + 5, area.width() + 10, area.height() - 20));
+        const QSize framed = window.size().grownBy(kAssumedFrame);
+        QCOMPARE(QRect(window.pos(), framed),
+                 QRect(area.x() + area.width() - framed.width(), area.y() + 5,
+                       area.width() + 10 + kAssumedFrame.left() + kAssumedFrame.right(),
+                       area.height() - 20));
+
+        // A window that cannot be as narrow as the area wants keeps its minimum width, and its
+        // right edge comes back onto the area.
+        QWidget wide;
+        wide.setMinimumWidth(area.width() - 12);
+        wide.setGeometry(area.x() + 300, area.y() + 5, area.width() + 40, 200);
+        FitFormToScreen(&wide);
+        QCOMPARE(wide.width(), area.width() - 12);
+        QCOMPARE(wide.x() + wide.width() + kAssumedFrame.left() + kAssumedFrame.right(),
+                 area.x() + area.width());
     }
 
     void textToReal()

@@ -5,13 +5,17 @@
 #include "gui_test_support.h"
 
 #include "keypad/hemisphere_button.h"
+#include "platform/accessibility.h"
 #include "platform/message_boxes.h"
 #include "worksheet/font_dialog.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -119,6 +123,7 @@ private slots:
     void windowsPagesAndLabelledFieldsAreNamed();
     void keypadKeysDoNotPassTheFocusThroughTheFunctionBox();
     void theStartsNoteIsNamedAndReadOut();
+    void altLettersOfTheFontDialogAreUnique();
 };
 
 void AccessibilityTest::everyControlOfEveryWindowHasAName()
@@ -292,6 +297,13 @@ void AccessibilityTest::menuEntriesAreNamedWithoutPaddingAndCarryTheirKeys()
         undo->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
         QStringList{QKeySequence(QStringLiteral("Ctrl+Z")).toString(QKeySequence::NativeText)});
     QCOMPARE(undo->role(), QAccessible::MenuItem);
+    // Every key in the program's own language, also where Shift is part of it.
+    QAccessibleInterface* diagram =
+        QAccessible::queryAccessibleInterface(findAction(w.mainWindow, "Diagramm1"));
+    QCOMPARE(diagram->text(QAccessible::Name), QStringLiteral("Diagramm..."));
+    QCOMPARE(
+        diagram->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+        QStringList{QStringLiteral("Strg+Umschalt+D")});
 }
 
 void AccessibilityTest::windowsPagesAndLabelledFieldsAreNamed()
@@ -306,6 +318,23 @@ void AccessibilityTest::windowsPagesAndLabelledFieldsAreNamed()
              QStringLiteral("Berechnung"));
     QCOMPARE(QAccessible::queryAccessibleInterface(w.memo2())->text(QAccessible::Name),
              QStringLiteral("Notizen"));
+    // The keypad's panels and its function box, which Qt would name by its text ("sin()").
+    for (const auto& [object, name] : {std::pair{"Panel2", "Funktion und Tasten"},
+                                       std::pair{"Panel1", "Fenster oben und Nachkommastellen"},
+                                       std::pair{"ComboBox1", "Funktion"}}) {
+        QAccessibleInterface* iface =
+            QAccessible::queryAccessibleInterface(w.keypad.findChild<QWidget*>(object));
+        QCOMPARE(iface->text(QAccessible::Name), QString::fromUtf8(name));
+    }
+    QAccessibleInterface* box =
+        findControl(w.keypad, QStringLiteral("Funktion"), QAccessible::ComboBox);
+    QVERIFY(box != nullptr);
+    QCOMPARE(box->text(QAccessible::Value), QStringLiteral("sin()"));
+    QCOMPARE(box->childCount(), 2); // the list and the field
+    box->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QTRY_VERIFY(w.keypad.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->view()->isVisible());
+    box->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    QTRY_VERIFY(!w.keypad.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->view()->isVisible());
     // The formula editor's labels name the fields they stand above.
     w.formulaLibrary.show();
     QVERIFY(QTest::qWaitForWindowActive(&w.formulaLibrary));
@@ -339,10 +368,12 @@ void AccessibilityTest::keypadKeysDoNotPassTheFocusThroughTheFunctionBox()
 {
     Windows w;
     w.keypad.showKeypad();
+    w.keypad.activateWindow(); // as a window system may do with a new window
     // The keypad counts as active with its parent; the application knows which one is.
     QTRY_COMPARE(QApplication::activeWindow(), &w.keypad);
     auto* box = w.keypad.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    QCOMPARE(QApplication::focusWidget(), box); // shown from the keyboard: the box has the focus
+    // Shown, the keypad does not take the keyboard into its box: its focus rests on the window.
+    QCOMPARE(QApplication::focusWidget(), &w.keypad);
 
     w.mainWindow.activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), &w.mainWindow);
@@ -362,6 +393,30 @@ void AccessibilityTest::keypadKeysDoNotPassTheFocusThroughTheFunctionBox()
     QVERIFY(!focused.contains(box));
     QCOMPARE(QApplication::focusWidget(), w.memo1());
     QCOMPARE(pageLines(*w.memo1()), QStringList{"78"});
+}
+
+// Qt's translated font chooser and the dialog's own fields once marked "S" and "G" twice.
+void AccessibilityTest::altLettersOfTheFontDialogAreUnique()
+{
+    SheetFontDialog fonts;
+    QMap<QChar, QString> holders;
+    for (const QWidget* widget : fonts.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&fonts))
+            continue;
+        QString text;
+        if (const auto* label = qobject_cast<const QLabel*>(widget))
+            text = label->text();
+        else if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+            text = button->text();
+        const QChar letter = MnemonicOf(text);
+        if (letter.isNull())
+            continue;
+        QVERIFY2(!holders.contains(letter),
+                 qPrintable(holders.value(letter) + QStringLiteral(" and ") + text));
+        holders.insert(letter, text);
+    }
+    QVERIFY(holders.size() >= 6); // Schriftart, Schriftstil, Größe, two effects, Farbe, Skript
+    QVERIFY(holders.contains(QLatin1Char('k'))); // "S&kript:"
 }
 
 QTEST_MAIN(AccessibilityTest)

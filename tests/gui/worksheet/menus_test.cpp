@@ -137,8 +137,8 @@ void MenusTest::mainMenuCaptions()
     QCOMPARE(titles, (QStringList{"Datei", "Bearbeiten", "Optionen", "Ablage", "Hilfe"}));
 
     QCOMPARE(captions(*topMenu(w.mainWindow, "Datei")),
-             (QStringList{"Text laden", "Text speichern", "Drucken...", "Als PDF speichern...", "-",
-                          "Neue Seite", "-", "Ende"}));
+             (QStringList{"Text laden", "Text speichern", "Drucken...", "Druckvorschau...",
+                          "Als PDF speichern...", "-", "Neue Seite", "-", "Ende"}));
     QCOMPARE(captions(*topMenu(w.mainWindow, "Bearbeiten")),
              (QStringList{"Undo                         ^Z", "Wiederholen             ^Y", "-",
                           "Alles kopieren", "Kopieren                   ^C",

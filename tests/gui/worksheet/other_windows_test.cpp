@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's connections to the keypad and the formula library: Ctrl+T and "Tastatur
 // anzeigen", the decimal places read from the keypad at every evaluation, the keypad's state at
-// the first showing, "Bearbeiten..." and the formula entries of "Ablage".
+// the first showing, "Bearbeiten..." and the formula entries of "Ablage"; F6 among the page, the
+// keypad's fields and the notes.
 #include "gui_test_support.h"
 
 #include "files/program_dir.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +24,21 @@
 
 using namespace quorvel;
 using namespace quorvel::test;
+
+namespace {
+
+// Keys as the window system delivers them: to the window that has the keyboard, whichever it is.
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QGuiApplication::focusWindow(), key, modifiers);
+}
+void type(const char* keys)
+{
+    for (const char* k = keys; *k != 0; ++k)
+        QTest::keyClick(QGuiApplication::focusWindow(), *k);
+}
+
+} // namespace
 
 class OtherWindowsTest : public QObject
 {
@@ -41,6 +58,8 @@ private slots:
     void formulaEntryInsertsItsText();
     void hilfeAndHelpShowTheHelpWindow();
     void closingTheMainWindowEndsTheProgram();
+    void theKeypadLeavesTheKeyboardWithThePageAndF6ReachesIt();
+    void f6ReachesTheOpenWindowsAndANote();
 };
 
 void OtherWindowsTest::ctrlTAndMenuShowTheKeypad()
@@ -244,6 +263,73 @@ void OtherWindowsTest::closingTheMainWindowEndsTheProgram()
     guard.start(3000);
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(!timedOut);
+}
+
+// Shown by Ctrl+T (or at start), the keypad leaves the keys with the page, also where the window
+// system makes it the active window (the offscreen platform does, as Wayland compositors do).
+// F6 and Shift+F6 go round the page, the function box and the decimal places; Esc and Enter in
+// the function box give the keyboard back to the page.
+void OtherWindowsTest::theKeypadLeavesTheKeyboardWithThePageAndF6ReachesIt()
+{
+    Windows w;
+    auto* box = w.keypad.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    auto* komma = w.keypad.findChild<TRealSpinEdit*>(QStringLiteral("Komma"));
+    QVERIFY(QTest::qWaitForWindowActive(&w.mainWindow));
+    press(Qt::Key_T, Qt::ControlModifier);
+    QVERIFY(QTest::qWaitForWindowExposed(&w.keypad));
+    QTest::qWait(50); // time for a platform that activates new windows
+    type("2+2");
+    press(Qt::Key_Return);
+    QCOMPARE(pageLines(*w.memo1()), (QStringList{"2+2 = 4", ""}));
+    QCOMPARE(box->currentText(), QStringLiteral("sin()"));
+
+    press(Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), box);
+    press(Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), komma);
+    press(Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), w.memo1());
+    press(Qt::Key_F6, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), komma);
+    press(Qt::Key_Escape);
+    QTRY_COMPARE(QApplication::focusWidget(), w.memo1());
+
+    // Typed over the box's text, which F6 selected; Enter inserts it as the double click does.
+    press(Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), box);
+    type("cos()");
+    press(Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), w.memo1());
+    type("0");
+    press(Qt::Key_Return);
+    QCOMPARE(pageLines(*w.memo1()), (QStringList{"2+2 = 4", "cos(0) = 1", ""}));
+}
+
+// F6 goes round the page, the other open windows and the notes, and back.
+void OtherWindowsTest::f6ReachesTheOpenWindowsAndANote()
+{
+    Windows w;
+    w.help.show();
+    ShowNote(
+        QStringLiteral("Quorvel wurde beim letzten Mal nicht ordnungsgem\u00E4\u00DF beendet."),
+        &w.mainWindow);
+    auto* note = w.mainWindow.findChild<QMessageBox*>(QStringLiteral("Hinweis"));
+    QVERIFY(note != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(note));
+    QTest::qWait(50); // the offscreen platform activates every new window
+    w.mainWindow.activateWindow();
+    w.memo1()->setFocus();
+    QTRY_COMPARE(QApplication::activeWindow(), &w.mainWindow);
+    press(Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), w.help.RichEdit1);
+    press(Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), note->button(QMessageBox::Ok));
+    press(Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), w.memo1());
+    press(Qt::Key_F6, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), note->button(QMessageBox::Ok));
+    press(Qt::Key_Return);
+    QTRY_VERIFY(w.mainWindow.findChild<QWidget*>(QStringLiteral("Hinweis")) == nullptr);
 }
 
 QTEST_MAIN(OtherWindowsTest)

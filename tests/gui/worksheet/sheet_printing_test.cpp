@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// "Drucken..." and "Als PDF speichern..." as a user meets them: the PDF of the active page read
-// back with poppler's pdftotext, pdfinfo and pdftoppm (text in order, wrapped long lines, the
-// red mark, sheets and footers), and the print preview opened with Ctrl+P, whose picture is
-// written for the README like the other window pictures.
+// "Drucken...", "Druckvorschau..." and "Als PDF speichern..." as a user meets them: the PDF of
+// the active page read back with poppler's pdftotext, pdfinfo and pdftoppm (text in order,
+// wrapped long lines, the red mark, sheets and footers); Ctrl+P reaching the print dialog, and
+// the preview worked by keyboard, whose picture is written for the README like the other
+// window pictures.
 #include "gui_test_support.h"
 
+#include "platform/accessibility.h"
 #include "platform/message_boxes.h"
 
+#include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QImage>
-#include <QPrintPreviewDialog>
+#include <QLabel>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -83,7 +89,8 @@ private slots:
     void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
     void pdfHoldsThePageAsShown();
     void sheetsAndFooters();
-    void previewWithCtrlP();
+    void ctrlPPrintsThroughThePrintDialog();
+    void thePreviewIsWorkedByKeyboard();
 
 private:
     QTemporaryDir m_dir;
@@ -173,7 +180,35 @@ void SheetPrintingTest::sheetsAndFooters()
     QCOMPARE(lastLine, 200);
 }
 
-void SheetPrintingTest::previewWithCtrlP()
+// Ctrl+P goes straight to the system's print dialog; the page reaches the printer it chose (a
+// PDF file here) only when the dialog says "Drucken".
+void SheetPrintingTest::ctrlPPrintsThroughThePrintDialog()
+{
+    Windows w;
+    typeSheet(w.mainWindow, *w.memo1(), {QStringLiteral("a = 6*7")});
+    const QString pdf = m_dir.filePath(QStringLiteral("Drucker.pdf"));
+    bool print = false;
+    int dialogs = 0;
+    w.printing.paper.runPrintDialog = [&](QPrinter& printer, QWidget* over) {
+        ++dialogs;
+        if (over != &w.mainWindow)
+            qWarning("the print dialog does not stand over the main window");
+        printer.setOutputFileName(pdf);
+        return print;
+    };
+    w.memo1()->setFocus();
+    QTest::keyClick(w.memo1(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(dialogs, 1);
+    QVERIFY(!QFile::exists(pdf)); // cancelled
+    print = true;
+    QTest::keyClick(w.memo1(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(dialogs, 2);
+    QVERIFY(pdfText(pdf).contains(QStringLiteral("a = 6*7 = 42")));
+}
+
+// "Druckvorschau..." shows the sheets; every button of its bar takes the keyboard and has an Alt
+// letter of its own, and its "Drucken..." (also Ctrl+P) leads to the print dialog.
+void SheetPrintingTest::thePreviewIsWorkedByKeyboard()
 {
     Windows w;
     const QStringList sheet{
@@ -186,20 +221,51 @@ void SheetPrintingTest::previewWithCtrlP()
                        "2.25m+4.5m+0.125km+9m")};
     typeSheet(w.mainWindow, *w.memo1(), sheet);
     int previewSheets = 0;
-    w.printing.runPreview = [&](QPrintPreviewDialog& dialog) {
+    int dialogs = 0;
+    w.printing.paper.runPrintDialog = [&](QPrinter&, QWidget* over) {
+        ++dialogs;
+        if (qobject_cast<PrintPreview*>(over) == nullptr)
+            qWarning("the print dialog does not stand over the preview");
+        return false;
+    };
+    w.printing.paper.runPreview = [&](PrintPreview& dialog) {
         dialog.resize(640, 860);
         dialog.show();
-        auto* preview = dialog.findChild<QPrintPreviewWidget*>();
-        QVERIFY(preview);
-        QTRY_VERIFY(preview->pageCount() > 0);
-        previewSheets = preview->pageCount();
-        preview->setZoomMode(QPrintPreviewWidget::FitInView);
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+        QTRY_VERIFY(dialog.view()->pageCount() > 0);
+        previewSheets = dialog.view()->pageCount();
+
+        QStringList letters;
+        for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+            QVERIFY2(button->focusPolicy() & Qt::TabFocus, qPrintable(button->text()));
+            letters << MnemonicOf(button->text());
+        }
+        letters << MnemonicOf(dialog.findChild<QLabel*>()->text()); // "&Zoom:"
+        letters.sort();
+        QCOMPARE(letters, (QStringList{"c", "d", "s", "z"}));
+
+        // Tab walks the bar: "Drucken...", "Seite einrichten...", the zoom, "Schließen".
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Drucken"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("SeiteEinrichten"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), dialog.zoom());
+        QTest::keyClick(dialog.zoom(), Qt::Key_Down); // "Seitenbreite"
+        QCOMPARE(dialog.view()->zoomMode(), QPrintPreviewWidget::FitToWidth);
+        QTest::keyClick(dialog.zoom(), Qt::Key_Up);
+        QCOMPARE(dialog.view()->zoomMode(), QPrintPreviewWidget::FitInView);
         QTest::qWait(100);
         QVERIFY(dialog.grab().save(pictureDir() + QStringLiteral("/print-preview.png")));
-        dialog.close();
+
+        QTest::keyClick(dialog.zoom(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(dialogs, 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+        QTRY_COMPARE(dialogs, 2);    // a button's Alt letter clicks it a moment later
+        QVERIFY(dialog.isVisible()); // the print dialog was cancelled
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+        QTRY_VERIFY(!dialog.isVisible());
     };
-    w.memo1()->setFocus();
-    QTest::keyClick(w.memo1(), Qt::Key_P, Qt::ControlModifier);
+    findAction(w.mainWindow, QStringLiteral("Druckvorschau1"))->trigger();
     QCOMPARE(previewSheets, 1);
     QCOMPARE(pageLines(*w.memo1()).size(), sheet.size() + 1); // the page itself is unchanged
 }
