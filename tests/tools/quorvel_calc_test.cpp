@@ -432,6 +432,10 @@ TEST(Program, ColourOnTerminalsUnlessRefused)
     EXPECT_EQ(calc({"--farbe", "nie", "-e", "3m+2s"}).out, "3m+2s = unit confilct\n");
     if (!TerminalAvailable())
         GTEST_SKIP() << "no pseudo-terminal here";
+    // The terminal this test runs in (a build daemon's may be "dumb") must not decide.
+    const char* term = std::getenv("TERM");
+    const std::string savedTerm = term != nullptr ? term : "";
+    ::setenv("TERM", "xterm", 1);
     auto terminal = [](std::vector<std::string> args) {
         args.insert(args.begin(), kCalc);
         return RunInTerminal(args).out;
@@ -444,8 +448,6 @@ TEST(Program, ColourOnTerminalsUnlessRefused)
     ::unsetenv("NO_COLOR");
     EXPECT_EQ(noColor, "3m+2s = unit confilct\n") << "NO_COLOR";
     EXPECT_EQ(forced, red) << "an explicit --farbe wins over NO_COLOR";
-    const char* term = std::getenv("TERM");
-    const std::string savedTerm = term != nullptr ? term : "";
     ::setenv("TERM", "dumb", 1);
     const std::string dumb = terminal({"-e", "3m+2s"});
     term != nullptr ? ::setenv("TERM", savedTerm.c_str(), 1) : ::unsetenv("TERM");
