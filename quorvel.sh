@@ -82,12 +82,14 @@ make_package() {   # DEB_BUILD_OPTIONS
     stage=$out/quorvel-$version
     rm -rf "$out"
     mkdir -p "$stage" dist
+    # Run in a command substitution, where set -e does not reach: each step says if it failed.
     git ls-files -z --cached --others --exclude-standard |
-        tar --null --ignore-failed-read -T - -cf - | tar -xf - -C "$stage"
+        tar --null --ignore-failed-read -T - -cf - | tar -xf - -C "$stage" || return 1
     (cd "$stage" && DEB_BUILD_OPTIONS="$1" dpkg-buildpackage -us -uc -J"$jobs") \
         >"$out/build.log" 2>&1 || { tail -n 80 "$out/build.log" >&2; return 1; }
-    lintian --fail-on error,warning "$out/quorvel_${version}_$arch.changes" >&2
-    cp "$out"/quorvel_"${version}"_"$arch".deb "$out"/quorvel-dbgsym_"${version}"_"$arch".deb dist/
+    lintian --fail-on error,warning "$out/quorvel_${version}_$arch.changes" >&2 || return 1
+    cp "$out"/quorvel_"${version}"_"$arch".deb "$out"/quorvel-dbgsym_"${version}"_"$arch".deb \
+        dist/ || return 1
     echo "dist/quorvel_${version}_$arch.deb"
 }
 
