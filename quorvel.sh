@@ -9,12 +9,14 @@
 #   ./quorvel.sh lint       formatting check and clang-tidy; a finding fails
 #   ./quorvel.sh fuzz [S]   the libFuzzer targets (clang), S seconds each (60)
 #   ./quorvel.sh mutate     one-line faults put into the engine one at a time: do the tests notice?
-#   ./quorvel.sh package    the Debian package dist/quorvel_<version>_<arch>.deb, checked by lintian
+#   ./quorvel.sh package    the Debian package dist/quorvel_<version>_<arch>.deb from debian/,
+#                           with its tests, checked by lintian
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# libreadline-dev gives quorvel-calc its line editing and history at a terminal.
 # qt6-wayland makes Quorvel a native Wayland client in a Wayland session; libwayland-dev and
 # libxcb1-dev serve the activation of the running window by a second start; weston and
 # imagemagick run and look at the Wayland end-to-end check, xprop (x11-utils) reads a window's
@@ -22,9 +24,11 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-wayland libwayland-dev libxcb1-dev
           zlib1g-dev fonts-liberation2 xvfb xauth xdotool x11-utils openbox weston imagemagick
-          nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db mandoc librsvg2-bin)
-# Making and checking the package: dpkg-shlibdeps and dpkg-buildflags, and lintian.
-package_tools=(dpkg-dev lintian)
+          nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db mandoc librsvg2-bin
+          libreadline-dev)
+# Making and checking the package: dpkg-buildpackage, debhelper, lintian; the rest of what the
+# package build needs is in debian/control (install_build_dependencies).
+package_tools=(dpkg-dev debhelper lintian)
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -56,44 +60,51 @@ configure_build() {   # folder, cmake options...
 }
 
 # quorvel-calc and the engine optimised by the counts of a run of their own (GCC; see
-# cmake/profile_guided.cmake): built to count, they read the golden sheets' formulas and the
-# example sheet, and the folder is then built as configure_build does, using those counts.
+# cmake/profile_guided.cmake): built to count, they read lines as people write them
+# (packaging/profile_training.sh), and the folder is then built as configure_build does, using
+# those counts.
 configure_profiled_build() {   # folder, cmake options...
-    local dir=$1 status=0; shift
+    local dir=$1; shift
     cmake -S "$root" -B "$dir" -DQUORVEL_WERROR=ON -DQUORVEL_PROFILE=generate "$@" >/dev/null
     cmake --build "$dir" -j "$jobs" --target quorvel-calc make_corpus
-    rm -rf "$dir/profile"
-    # The counts come from lines as people write them (make_corpus's formulas and worksheet, not
-    # the formulas timed against units) and from the golden files' lines, which reach the
-    # error paths too. Status 1 only says that some lines show an error, as some of these
-    # lines must; what they say on standard error is no news either.
-    mkdir -p "$dir/training"
-    "$dir/bench/make_corpus" "$dir/training"
-    sed -n 's/^> //p' tests/golden/*.sheet |
-        cat - examples/beispiel.txt "$dir/training/formulas.txt" "$dir/training/sheet.txt" |
-        "$dir/tools/quorvel-calc/quorvel-calc" >/dev/null 2>&1 || status=$?
-    if [ "$status" -gt 1 ]; then
-        echo "The run that profiles quorvel-calc failed (status $status)." >&2
-        return 1
-    fi
+    packaging/profile_training.sh "$dir"
     configure_build "$dir" -DQUORVEL_PROFILE=use "$@"
 }
 
-# The .deb of a built folder, by CPack: its staging stays in the folder, the package goes to the
-# output folder, and its path is printed.
-make_package() {   # build folder, output folder
-    local dir=$1 out=$2 deb
-    rm -rf "$dir/cpack"
-    cpack --config "$dir/CPackConfig.cmake" -B "$dir/cpack" >"$dir/cpack.log" 2>&1 ||
-        { cat "$dir/cpack.log" >&2; return 1; }
-    deb=$(ls "$dir"/cpack/quorvel_*.deb)
-    mkdir -p "$out"
-    mv -f "$deb" "$out/"
-    echo "$out/${deb##*/}"
+# The Debian package as a distribution builds it (debian/, dpkg-buildpackage), from a copy of the
+# work tree's files (tracked and new, not ignored) in build-package/, where the source package,
+# the binary packages (with -dbgsym), .buildinfo and .changes land; lintian then checks the
+# .changes, source and binaries, and the .debs are copied to dist/. Prints the path of the .deb.
+make_package() {   # DEB_BUILD_OPTIONS
+    local version arch out=build-package stage
+    version=$(dpkg-parsechangelog -S Version)
+    arch=$(dpkg-architecture -qDEB_HOST_ARCH)
+    stage=$out/quorvel-$version
+    rm -rf "$out"
+    mkdir -p "$stage" dist
+    # Run in a command substitution, where set -e does not reach: each step says if it failed.
+    git ls-files -z --cached --others --exclude-standard |
+        tar --null --ignore-failed-read -T - -cf - | tar -xf - -C "$stage" || return 1
+    (cd "$stage" && DEB_BUILD_OPTIONS="$1" dpkg-buildpackage -us -uc -J"$jobs") \
+        >"$out/build.log" 2>&1 || { tail -n 80 "$out/build.log" >&2; return 1; }
+    lintian --fail-on error,warning "$out/quorvel_${version}_$arch.changes" >&2 || return 1
+    cp "$out"/quorvel_"${version}"_"$arch".deb "$out"/quorvel-dbgsym_"${version}"_"$arch".deb \
+        dist/ || return 1
+    echo "dist/quorvel_${version}_$arch.deb"
 }
 
-# Installs the package made from the test build, runs it, purges it and looks for anything left
-# (tests/e2e/package_check.sh). It needs root, and it stays away from a quorvel the user installed.
+# Everything debian/control asks for to build the package; apt reads it from there.
+install_build_dependencies() {
+    dpkg-checkbuilddeps >/dev/null 2>&1 && return 0
+    apt_get update -qq
+    apt_get install -y -qq --no-install-recommends "${package_tools[@]}"
+    apt_get build-dep -y -qq ./
+}
+
+# Makes the package, installs it, runs it, purges it and looks for anything left
+# (tests/e2e/package_check.sh). The package is built without its tests, which the test build
+# has just run, and without optimisation, which takes the longest and changes nothing that the
+# check looks at. It needs root, and it stays away from a quorvel the user installed.
 check_package() {
     if [ -n "$sudo" ] && ! sudo -n true 2>/dev/null; then
         echo "Package check skipped: it installs and removes the package, which needs root" \
@@ -108,7 +119,8 @@ check_package() {
         return 0
     fi
     local deb
-    deb=$(make_package build build/package-check)
+    install_build_dependencies
+    deb=$(make_package "nocheck noopt")
     timeout 300 $sudo tests/e2e/package_check.sh "$deb"
 }
 
@@ -134,20 +146,9 @@ case "${1:-}" in
     package)
         packages+=("${package_tools[@]}")
         install_packages
-        # Built as Debian builds its packages: with its compiler flags and all of its hardening
-        # (immediate binding too), with the debugging information stripped from what goes into
-        # the package, without the tests. Optimised as the Release build is (-O3 after Debian's
-        # -O2): at -O2 quorvel-calc took 3 to 4 % longer. A folder of its own, so that neither the
-        # test build nor its install_manifest.txt changes.
-        buildflags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
-        configure_profiled_build build-package -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF \
-            -DCMAKE_INSTALL_PREFIX=/usr \
-            "-DCMAKE_CXX_FLAGS=$(buildflags CPPFLAGS) $(buildflags CXXFLAGS)" \
-            "-DCMAKE_EXE_LINKER_FLAGS=$(buildflags LDFLAGS)"
-        deb=$(make_package build-package dist)
-        echo "lintian $deb:"
-        lintian --fail-on error "$deb"
-        echo "Package: $deb"
+        install_build_dependencies
+        deb=$(make_package "")
+        echo "Package: $deb (and its -dbgsym), lintian clean; the rest in build-package/"
         ;;
     sanitize)
         install_packages

@@ -7,18 +7,27 @@
 
 #include <QApplication>
 
-#include <cstdio>
+#include <memory>
+
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
-    if (const auto answer = quorvel::AnswerCommandLine(argc, argv)) {
-        std::fputs(answer->text.c_str(), stdout);
-        std::fputs(answer->errorText.c_str(), stderr);
-        return answer->exitCode;
+    if (const auto answer = quorvel::AnswerCommandLine(argc, argv))
+        return quorvel::GiveAnswer(*answer);
+    if (!quorvel::DisplayNamed(argc, argv)) {
+        quorvel::WriteAll(STDERR_FILENO,
+                          "quorvel: " + quorvel::NoDisplayText(nullptr, nullptr) + "\n");
+        return 1;
     }
     // Before the application connects to the display, which may take the token away.
     const quorvel::ActivationToken token = quorvel::LauncherToken();
-    QApplication app(argc, argv);
+    std::unique_ptr<QApplication> application;
+    {
+        const quorvel::DisplayConnectionGuard guard;
+        application = std::make_unique<QApplication>(argc, argv);
+    }
+    QApplication& app = *application;
     quorvel::PrepareApplication();
     return quorvel::RunQuorvel(app, QString(), token);
 }

@@ -2,6 +2,7 @@
 #include "program_start.h"
 
 #include "base/licence_notice.h"
+#include "base/system_messages.h"
 #include "worksheet/main_window.h"
 
 #include <QApplication>
@@ -9,7 +10,13 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include <unistd.h>
 
 namespace quorvel {
 namespace {
@@ -48,7 +55,109 @@ template <std::size_t N> bool isOneOf(std::string_view arg, const std::string_vi
     return std::find(std::begin(names), std::end(names), arg) != std::end(names);
 }
 
+bool isSet(const char* value)
+{
+    return value != nullptr && value[0] != '\0';
+}
+
+// What the toolkit said while the application object was made, held back until it is known
+// whether there is a display at all.
+struct HeldMessage
+{
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::vector<HeldMessage> g_held;
+QtMessageHandler g_previousHandler = nullptr;
+
+void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    // The toolkit ends a start without any platform it can connect to with this message and
+    // abort(); the user is told in German what to do instead.
+    if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin"))) {
+        const std::string message =
+            "quorvel: " + NoDisplayText(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")) +
+            "\n";
+        WriteAll(STDERR_FILENO, message);
+        _exit(1);
+    }
+    if (type == QtFatalMsg) {
+        g_previousHandler(type, context, text);
+        return;
+    }
+    g_held.push_back({type, context.category != nullptr ? context.category : "", text});
+}
+
 } // namespace
+
+int WriteAll(int fd, std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+int GiveAnswer(const CommandLineAnswer& answer)
+{
+    if (const int error = WriteAll(STDOUT_FILENO, answer.text); error != 0) {
+        WriteAll(STDERR_FILENO, "quorvel: Schreibfehler: " + SystemErrorText(error) + "\n");
+        return 1;
+    }
+    WriteAll(STDERR_FILENO, answer.errorText);
+    return answer.exitCode;
+}
+
+bool DisplayNamed(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (singleDash(argv[i]) == "-platform")
+            return true;
+    }
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    return isSet(std::getenv("QT_QPA_PLATFORM")) || isSet(std::getenv("DISPLAY")) ||
+           isSet(std::getenv("WAYLAND_DISPLAY")) ||
+           (session != nullptr && std::string_view(session) == "wayland");
+}
+
+std::string NoDisplayText(const char* display, const char* waylandDisplay)
+{
+    std::string named;
+    if (isSet(display))
+        named += std::string("DISPLAY=") + display;
+    if (isSet(waylandDisplay))
+        named += (named.empty() ? "" : ", ") + std::string("WAYLAND_DISPLAY=") + waylandDisplay;
+    const std::string what = named.empty()
+                                 ? "Keine grafische Anzeige gefunden: weder DISPLAY (X11) noch "
+                                   "WAYLAND_DISPLAY (Wayland) ist gesetzt."
+                                 : "Die grafische Anzeige ist nicht erreichbar (" + named + ").";
+    return what + " Starten Sie Quorvel in einer Desktop-Sitzung, oder nennen Sie eine "
+                  "laufende Anzeige, etwa mit \u201EDISPLAY=:0 quorvel\u201C oder "
+                  "\u201EWAYLAND_DISPLAY=wayland-0 quorvel\u201C. Ohne Anzeige rechnet "
+                  "quorvel-calc.";
+}
+
+DisplayConnectionGuard::DisplayConnectionGuard()
+{
+    g_previousHandler = qInstallMessageHandler(holdOrEnd);
+}
+
+DisplayConnectionGuard::~DisplayConnectionGuard()
+{
+    qInstallMessageHandler(g_previousHandler);
+    std::vector<HeldMessage> held = std::exchange(g_held, {});
+    for (const HeldMessage& message : held) {
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        g_previousHandler(message.type, context, message.text);
+    }
+}
 
 std::optional<CommandLineAnswer> AnswerCommandLine(int argc, const char* const* argv)
 {

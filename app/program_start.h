@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quorvel {
 
@@ -20,6 +21,36 @@ struct CommandLineAnswer
 // knows (a usage error, exit status 2); nothing otherwise, and the program starts. Works on the
 // raw arguments, before any window system is touched.
 std::optional<CommandLineAnswer> AnswerCommandLine(int argc, const char* const* argv);
+
+// Writes the answer (text to standard output, errorText to standard error) and returns the exit
+// status. A text that does not reach standard output whole (a full disk, a closed pipe) is no
+// answer: the reason goes to standard error, and the status is 1.
+int GiveAnswer(const CommandLineAnswer& answer);
+
+// Writes all of text to the descriptor, whatever pieces the system takes; errno of the failure,
+// 0 when all of it was written.
+int WriteAll(int fd, std::string_view text);
+
+// Whether the toolkit has a display to look for: the -platform option or QT_QPA_PLATFORM names
+// a platform, DISPLAY an X server, or WAYLAND_DISPLAY or XDG_SESSION_TYPE a Wayland compositor.
+bool DisplayNamed(int argc, const char* const* argv);
+
+// The German explanation, one line, for a start without a display: none named (display and
+// waylandDisplay empty or null), or the named ones not reachable.
+std::string NoDisplayText(const char* display, const char* waylandDisplay);
+
+// While the application object is made: when the toolkit finds no display it can connect to,
+// which it ends with abort(), the program ends with NoDisplayText on standard error and status
+// 1, without a core. The toolkit's messages meanwhile are held back, and shown once the
+// application exists. Ends with the object.
+class DisplayConnectionGuard
+{
+public:
+    DisplayConnectionGuard();
+    ~DisplayConnectionGuard();
+    DisplayConnectionGuard(const DisplayConnectionGuard&) = delete;
+    DisplayConnectionGuard& operator=(const DisplayConnectionGuard&) = delete;
+};
 
 // Name, icon and desktop entry of the application, and numbers written with a point whatever the
 // regional settings say. Once the application object exists.

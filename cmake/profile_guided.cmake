@@ -1,16 +1,17 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Profile-guided optimisation for quorvel-calc and the libraries it is made of (GCC). With
-# QUORVEL_PROFILE=generate they are built to count what a run does, into QUORVEL_PROFILE_DIR;
-# with QUORVEL_PROFILE=use the build after such a run lays out and inlines the evaluator by
-# those counts, which makes it about a fifth faster. ./quorvel.sh does both steps for the
-# benchmarks and the package (configure_profiled_build). A function no run reached is
+# QUORVEL_PROFILE=generate they are built to count what a run does, into a .gcda file beside
+# each object file; with QUORVEL_PROFILE=use the same folder, built again after such a run
+# (packaging/profile_training.sh), lays out and inlines the evaluator by those counts, which
+# makes it about a fifth faster. ./quorvel.sh does both steps for the benchmarks, debian/rules
+# for the package. No -fprofile-dir: GCC records its options in the debugging information, and
+# a folder named there would make the package depend on where it was built. A function no run
+# reached is
 # optimised as usual, and a profile older than the sources is ignored rather than refused:
 # it only ever changes the speed. Left off with other compilers and in Debug, sanitizer and
 # fuzzing builds.
 set(QUORVEL_PROFILE "" CACHE STRING "Profile-guided optimisation: empty (off), generate or use")
 set_property(CACHE QUORVEL_PROFILE PROPERTY STRINGS "" generate use)
-set(QUORVEL_PROFILE_DIR "${CMAKE_BINARY_DIR}/profile" CACHE PATH
-    "Where a QUORVEL_PROFILE=generate build writes its counts and a use build reads them")
 
 function(quorvel_profile_guided target)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR QUORVEL_SANITIZE OR QUORVEL_FUZZ
@@ -19,8 +20,7 @@ function(quorvel_profile_guided target)
   endif()
   if(QUORVEL_PROFILE STREQUAL "generate")
     # One thread writes the counts, so their updates need no atomics.
-    target_compile_options(${target} PRIVATE -fprofile-generate -fprofile-update=single
-                           "-fprofile-dir=${QUORVEL_PROFILE_DIR}")
+    target_compile_options(${target} PRIVATE -fprofile-generate -fprofile-update=single)
     # Every program that links the counting code needs its runtime.
     target_link_options(${target} PUBLIC -fprofile-generate)
   elseif(QUORVEL_PROFILE STREQUAL "use")
@@ -28,8 +28,7 @@ function(quorvel_profile_guided target)
     # to silence it; they stay warnings here. The test build, without a profile, keeps warnings
     # errors for the same sources.
     target_compile_options(${target} PRIVATE -fprofile-use -fprofile-partial-training
-                           "-fprofile-dir=${QUORVEL_PROFILE_DIR}" -Wno-missing-profile
-                           -Wno-coverage-mismatch -Wno-error)
+                           -Wno-missing-profile -Wno-coverage-mismatch -Wno-error)
     # Functions on 64 bytes and loops on 32: otherwise where the linker happens to place the
     # evaluator moved the speed by up to 5 %, with the same instructions. The very cheap cost
     # model vectorises only loops that need no peeling: GCC 12 crashed on the counts of some

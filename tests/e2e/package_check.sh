@@ -33,14 +33,20 @@ apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$
 
 step="running lintian"
 echo "lintian ${deb##*/}:"
-lintian --fail-on error "$deb" || fail "lintian reports errors"
+lintian --fail-on error,warning "$deb" || fail "lintian reports errors or warnings"
 
 step="reading the package"
 version=$(dpkg-deb --field "$deb" Version)
 depends=$(dpkg-deb --field "$deb" Depends)
-for dependency in libc6 libqt6widgets6 qt6-translations-l10n fonts-liberation2 libqt6svg6 \
-  qt6-wayland; do
+recommends=$(dpkg-deb --field "$deb" Recommends)
+# What the programs link comes from dpkg-shlibdeps; what only improves them (German standard
+# buttons, the fonts' metric twins, the SVG icon, Wayland without XWayland) is recommended.
+for dependency in libc6 libqt6widgets6 libreadline8; do
   [[ ", $depends," == *", $dependency"[\ ,]* ]] || fail "Depends lacks $dependency: $depends"
+done
+for recommended in qt6-translations-l10n fonts-liberation2 libqt6svg6 qt6-wayland; do
+  [[ ", $recommends," == *", $recommended"[\ ,]* ]] ||
+    fail "Recommends lacks $recommended: $recommends"
 done
 dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/contents"
 expected=(/usr/bin/quorvel /usr/bin/quorvel-calc /usr/share/quorvel/ZIV.hlp
@@ -65,13 +71,12 @@ apt_get install -y -qq --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
 step="running quorvel-calc"
 out=$(cd "$work" && quorvel-calc -e 1+1) || fail "quorvel-calc -e 1+1 ended with $?"
 [[ $out == "1+1 = 2" ]] || fail "quorvel-calc -e 1+1 printed \"$out\""
-# On Debian the C library is linked in, which halves the start of every run; the package
-# then names the C library's source it holds.
+# Like every program of the distribution, quorvel-calc loads the shared C library, so that the
+# library's fixes reach it without a rebuild; nothing is linked in that would need Built-Using.
 needed=$(readelf --dynamic /usr/bin/quorvel-calc | grep NEEDED || true)
-[[ -z $needed ]] || fail "quorvel-calc loads shared libraries: $needed"
+[[ $needed == *"[libc.so.6]"* ]] || fail "quorvel-calc does not load the shared C library: $needed"
 built_using=$(dpkg-deb --field "$deb" Built-Using)
-[[ $built_using == "glibc (= "* ]] ||
-  fail "quorvel-calc holds the C library, but Built-Using is \"$built_using\""
+[[ -z $built_using ]] || fail "the package names Built-Using: $built_using"
 [[ $(command -v quorvel) == /usr/bin/quorvel ]] || fail "quorvel is not /usr/bin/quorvel"
 step="asking quorvel for its version"
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY quorvel --version) || fail "quorvel --version ended with $?"

@@ -3,6 +3,7 @@
 #include "process_runner.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -204,6 +205,72 @@ bool TerminalAvailable()
         return false;
     close(fd);
     return true;
+}
+
+TerminalSession::TerminalSession(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& environment)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    m_pid = forkpty(&m_master, nullptr, nullptr, nullptr);
+    if (m_pid < 0)
+        throw std::runtime_error("forkpty failed");
+    if (m_pid == 0) {
+        for (const std::string& entry : environment)
+            putenv(const_cast<char*>(entry.c_str()));
+        execOrDie(argv);
+    }
+}
+
+TerminalSession::~TerminalSession()
+{
+    if (m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+    close(m_master);
+}
+
+void TerminalSession::type(const std::string& keys)
+{
+    if (write(m_master, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
+        throw std::runtime_error("typing on the terminal failed");
+}
+
+bool TerminalSession::waitFor(const std::string& text, int seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (;;) {
+        if (const std::size_t found = m_shown.find(text, m_seen); found != std::string::npos) {
+            m_seen = found + text.size();
+            return true;
+        }
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        pollfd fds{m_master, POLLIN, 0};
+        if (poll(&fds, 1, 50) <= 0)
+            continue;
+        char buffer[4096];
+        const ssize_t n = read(m_master, buffer, sizeof buffer);
+        if (n > 0)
+            m_shown.append(buffer, static_cast<std::size_t>(n));
+        else if (!(n < 0 && errno == EINTR))
+            return false; // the terminal ended
+    }
+}
+
+int TerminalSession::finish(int seconds)
+{
+    int raw = 0;
+    for (int waited = 0; waited < seconds * 20; ++waited) {
+        waitFor("\x01never shown\x01", 0); // keeps reading, so the child is never held up
+        const pid_t pid = waitpid(m_pid, &raw, WNOHANG);
+        if (pid == m_pid) {
+            m_pid = -1;
+            return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        }
+        usleep(50000);
+    }
+    return -1;
 }
 
 ProcessResult RunInTerminal(const std::vector<std::string>& argv)

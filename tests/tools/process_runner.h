@@ -48,6 +48,36 @@ bool TerminalAvailable();
 // input empty. Everything written ends up in out.
 ProcessResult RunInTerminal(const std::vector<std::string>& argv);
 
+// A child on a pseudo-terminal of its own (its standard input, output and error), as a person
+// at a terminal runs it: keys are typed, and what the terminal shows is read back.
+class TerminalSession
+{
+public:
+    // environment: "NAME=value" entries added to this process's environment for the child.
+    TerminalSession(const std::vector<std::string>& argv,
+                    const std::vector<std::string>& environment);
+    ~TerminalSession();
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+
+    void type(const std::string& keys);
+    // Reads until the terminal has shown `text` since the end of what the last successful wait
+    // found; false when it has not within the bound of seconds (against hanging, not a
+    // measurement) or the terminal ended.
+    bool waitFor(const std::string& text, int seconds = 30);
+    // Everything the terminal has shown.
+    const std::string& shown() const { return m_shown; }
+    // The exit status once the child has ended by itself; -1 when it did not within the bound
+    // or did not exit normally.
+    int finish(int seconds = 30);
+
+private:
+    int m_pid = -1;
+    int m_master = -1;
+    std::string m_shown;
+    std::size_t m_seen = 0;
+};
+
 // A file in a fresh temporary folder that is removed with the object.
 class TempFile
 {

@@ -6,7 +6,9 @@
 
 #include "base/text_encoding.h"
 #include "command_line.h"
+#include "name_completion.h"
 #include "sheet_runner.h"
+#include "unit_definitions/unit_compiler.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -430,6 +432,10 @@ TEST(Program, ColourOnTerminalsUnlessRefused)
     EXPECT_EQ(calc({"--farbe", "nie", "-e", "3m+2s"}).out, "3m+2s = unit confilct\n");
     if (!TerminalAvailable())
         GTEST_SKIP() << "no pseudo-terminal here";
+    // The terminal this test runs in (a build daemon's may be "dumb") must not decide.
+    const char* term = std::getenv("TERM");
+    const std::string savedTerm = term != nullptr ? term : "";
+    ::setenv("TERM", "xterm", 1);
     auto terminal = [](std::vector<std::string> args) {
         args.insert(args.begin(), kCalc);
         return RunInTerminal(args).out;
@@ -442,6 +448,87 @@ TEST(Program, ColourOnTerminalsUnlessRefused)
     ::unsetenv("NO_COLOR");
     EXPECT_EQ(noColor, "3m+2s = unit confilct\n") << "NO_COLOR";
     EXPECT_EQ(forced, red) << "an explicit --farbe wins over NO_COLOR";
+    ::setenv("TERM", "dumb", 1);
+    const std::string dumb = terminal({"-e", "3m+2s"});
+    term != nullptr ? ::setenv("TERM", savedTerm.c_str(), 1) : ::unsetenv("TERM");
+    EXPECT_EQ(dumb, "3m+2s = unit confilct\n") << "a terminal that knows no colours";
+}
+
+TEST(NameCompletion, FunctionsUnitsAndTheSessionsVariables)
+{
+    TEFParser parser;
+    std::vector<std::u16string> units = DefaultUnitDefinitions();
+    CompileUnitDefinitions(parser, units);
+    parser.SetVar(u"Fl\u00E4che", TSINumber{});
+    parser.SetVar(u"kraft", TSINumber{});
+    using List = std::vector<std::string>;
+    EXPECT_EQ(calc::NameCompletions(parser, "SQ"), List{"SQRT("});
+    EXPECT_EQ(calc::NameCompletions(parser, "sq"), List{"SQRT("}) << "functions in any case";
+    EXPECT_EQ(calc::NameCompletions(parser, "Fl"), List{"Fl\u00E4che"});
+    EXPECT_EQ(calc::NameCompletions(parser, "fl"), List{}) << "variables in their own case";
+    const List glued = calc::NameCompletions(parser, "3k");
+    for (const char* name : {"3kg", "3km", "3kW", "3kraft"})
+        EXPECT_NE(std::find(glued.begin(), glued.end(), name), glued.end()) << name;
+    EXPECT_TRUE(std::all_of(glued.begin(), glued.end(),
+                            [](const std::string& c) { return c.starts_with("3k"); }));
+    EXPECT_EQ(calc::NameCompletions(parser, "m\u00B2kr"), List{"m\u00B2kraft"});
+    EXPECT_EQ(calc::NameCompletions(parser, "2.5"), List{}) << "a number alone";
+    EXPECT_EQ(calc::NameCompletions(parser, ""), List{});
+
+    EXPECT_EQ(calc::CommonStart({"SIN(", "SINH("}), "SIN");
+    EXPECT_EQ(calc::CommonStart({"Fl\u00E4che", "Fl\u00F6he"}), "Fl") << "never half a character";
+    EXPECT_EQ(calc::CommonStart({}), "");
+}
+
+// A person at a terminal: the prompt, a result, the Up arrow, Tab completion, a failing line,
+// Ctrl+C on a half-typed line, Ctrl+D; the history in $XDG_STATE_HOME for the next session.
+TEST(Terminal, PromptLineEditingCompletionAndHistory)
+{
+    if (!TerminalAvailable())
+        GTEST_SKIP() << "no pseudo-terminal here";
+    const TempFile marker("", "marker");
+    const std::string stateHome = marker.path().substr(0, marker.path().rfind('/'));
+    const std::vector<std::string> environment = {"TERM=xterm", "LC_ALL=C.UTF-8",
+                                                  "XDG_STATE_HOME=" + stateHome};
+    {
+        TerminalSession session({kCalc}, environment);
+        ASSERT_TRUE(session.waitFor("> ")) << session.shown();
+        session.type("1m+1m\r");
+        EXPECT_TRUE(session.waitFor("1m+1m = 2m")) << session.shown();
+        ASSERT_TRUE(session.waitFor("> ")) << session.shown();
+        session.type("\x1b[A");
+        EXPECT_TRUE(session.waitFor("1m+1m")) << "Up brings the line back: " << session.shown();
+        session.type("\r");
+        EXPECT_TRUE(session.waitFor("1m+1m = 2m")) << session.shown();
+        ASSERT_TRUE(session.waitFor("> ")) << session.shown();
+        session.type("SQ\t");
+        EXPECT_TRUE(session.waitFor("RT(")) << session.shown();
+        session.type("9)\r");
+        EXPECT_TRUE(session.waitFor("SQRT(9) = 3")) << session.shown();
+        ASSERT_TRUE(session.waitFor("> ")) << session.shown();
+        session.type("3m+2s\r");
+        EXPECT_TRUE(session.waitFor("3m\x1b[31m+\x1b[0m2s = unit confilct")) << session.shown();
+        ASSERT_TRUE(session.waitFor("> ")) << session.shown();
+        session.type("1+");
+        session.type("\x03");
+        ASSERT_TRUE(session.waitFor("> ")) << "Ctrl+C: a fresh prompt: " << session.shown();
+        session.type("2+2\r");
+        EXPECT_TRUE(session.waitFor("2+2 = 4")) << "not 1+2+2: " << session.shown();
+        ASSERT_TRUE(session.waitFor("> ")) << session.shown();
+        session.type("\x04");
+        EXPECT_EQ(session.finish(), ExitOk) << "a line failed, but a session is no sheet";
+    }
+    EXPECT_EQ(readFile(stateHome + "/quorvel/quorvel-calc-verlauf"), "1m+1m\nSQRT(9)\n3m+2s\n2+2\n")
+        << "each line once, the dropped one not";
+    {
+        TerminalSession session({kCalc}, environment);
+        ASSERT_TRUE(session.waitFor("> ")) << session.shown();
+        session.type("\x1b[A\r");
+        EXPECT_TRUE(session.waitFor("2+2 = 4")) << "the last session's line: " << session.shown();
+        ASSERT_TRUE(session.waitFor("> ")) << session.shown();
+        session.type("ende\r");
+        EXPECT_EQ(session.finish(), ExitOk) << session.shown();
+    }
 }
 
 TEST(Program, Version)

@@ -88,7 +88,7 @@ std::optional<double> ParseDecimals(std::string_view text)
     return value;
 }
 
-bool UseColour(ColourMode mode, bool terminal, const char* noColor)
+bool UseColour(ColourMode mode, bool terminal, const char* noColor, const char* term)
 {
     switch (mode) {
     case ColourMode::Always:
@@ -98,7 +98,8 @@ bool UseColour(ColourMode mode, bool terminal, const char* noColor)
     case ColourMode::Auto:
         break;
     }
-    return terminal && (noColor == nullptr || *noColor == '\0');
+    return terminal && (noColor == nullptr || *noColor == '\0') &&
+           (term == nullptr || std::string_view(term) != "dumb");
 }
 
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)

@@ -43,9 +43,9 @@ struct CalcOptions
     bool version = false;
 };
 
-// Whether the red mark is coloured: Auto colours only a terminal, and only when NO_COLOR is
-// unset or empty.
-bool UseColour(ColourMode mode, bool terminal, const char* noColor);
+// Whether the red mark is coloured: Auto colours only a terminal, only when NO_COLOR is unset
+// or empty, and not when TERM says the terminal is "dumb" (one that knows no colours).
+bool UseColour(ColourMode mode, bool terminal, const char* noColor, const char* term);
 
 struct ParsedCommandLine
 {

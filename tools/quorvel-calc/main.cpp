@@ -7,6 +7,7 @@
 #include "diagram_command.h"
 #include "file_streams.h"
 #include "sheet_runner.h"
+#include "terminal_session.h"
 
 #include "base/system_messages.h"
 #include "unit_definitions/unit_compiler.h"
@@ -149,8 +150,8 @@ int run(const std::vector<std::string_view>& args, Outputs& outputs)
         return result.status;
     }
 
-    const bool colour =
-        UseColour(options.colour, isatty(STDOUT_FILENO) == 1, std::getenv("NO_COLOR"));
+    const bool colour = UseColour(options.colour, isatty(STDOUT_FILENO) == 1,
+                                  std::getenv("NO_COLOR"), std::getenv("TERM"));
     CalcSession session(parser, options.decimals, colour, options.json);
     if (!options.expressions.empty()) {
         for (const std::string& line : options.expressions)
@@ -161,6 +162,12 @@ int run(const std::vector<std::string_view>& args, Outputs& outputs)
 
     const std::string path = options.sheetFile.value_or("-");
     const bool standardInput = path == "-";
+    if (standardInput && TerminalAtHand()) {
+        // A person at a terminal: a line that shows an error is part of the conversation, not
+        // a verdict on a sheet, so the session ends with status 0.
+        RunTerminalSession(parser, session, outputs.out, outputs.err);
+        return ExitOk;
+    }
     const int fd = standardInput ? STDIN_FILENO : open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return refuse(outputs, "Datei nicht lesbar: " + path + ": " + SystemErrorText(errno));
