@@ -13,7 +13,7 @@ set(QUORVEL_PROFILE_DIR "${CMAKE_BINARY_DIR}/profile" CACHE PATH
     "Where a QUORVEL_PROFILE=generate build writes its counts and a use build reads them")
 
 function(quorvel_profile_guided target)
-  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR QUORVEL_SANITIZE OR QUORVEL_FUZZ
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR QUORVEL_SANITIZE OR QUORVEL_TSAN OR QUORVEL_FUZZ
      OR CMAKE_BUILD_TYPE STREQUAL "Debug")
     return()
   endif()
