@@ -14,7 +14,7 @@ set(QUORVEL_PROFILE "" CACHE STRING "Profile-guided optimisation: empty (off), g
 set_property(CACHE QUORVEL_PROFILE PROPERTY STRINGS "" generate use)
 
 function(quorvel_profile_guided target)
-  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR QUORVEL_SANITIZE OR QUORVEL_FUZZ
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR QUORVEL_SANITIZE OR QUORVEL_TSAN OR QUORVEL_FUZZ
      OR CMAKE_BUILD_TYPE STREQUAL "Debug")
     return()
   endif()

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -29,48 +30,92 @@ QString settingsError(const QString& path, const QString& reason)
         .arg(shown(path), reason);
 }
 
-// A second name for the file's present content, on the way to becoming the backup: a hard link
-// costs no space, so a full disk cannot stop it; a copy serves where the link cannot be made
-// (another file system, a file system without links).
-QString linkOrCopy(const QString& from, const QString& to)
+// A name beside the backup of the kind the start removes as what a killed save left
+// ("Quorvel.b01.Ab12Cd.neu", see RemoveLeftoverTemporaryFiles).
+QByteArray temporaryNameBeside(const QString& backup)
 {
-    QFile::remove(to);
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return {};
-    const FileRead source = ReadRegularFile(from);
-    QString reason = source.state == FileRead::State::Regular
-                         ? WriteFileReason(to, source.bytes, FileOwner::Program)
-                         : source.reason;
-    if (reason.isEmpty())
-        return {};
-    QFile::remove(to);
-    return QStringLiteral("Die Sicherung «%1» konnte nicht angelegt werden: %2")
-        .arg(shown(to), reason);
+    static constexpr char kCharacters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray name = QFile::encodeName(backup) + '.';
+    for (int i = 0; i < 6; ++i)
+        name += kCharacters[QRandomGenerator::global()->bounded(quint32{sizeof kCharacters - 1})];
+    return name + ".neu";
 }
 
-QString renameError(const QString& from, const QString& to)
+// Creates a new file by make(name) under a temporary name beside the backup, trying other names
+// while one is taken; the name is left in `name`. 0 on success, else the errno of the failure.
+template <typename Make> int createBeside(const QString& backup, QByteArray& name, Make make)
 {
-    return QStringLiteral("«%1» konnte nicht in «%2» umbenannt werden: %3")
-        .arg(shown(from), shown(to), SystemReason(errno));
-}
-
-// Gives the file at `from` the name `to`. An old file at `to` trades places with it in one step
-// and is left at `from`; where the file system cannot exchange names, it goes to the trash first.
-QString putInPlace(const QString& from, const QString& to)
-{
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (QFile::exists(to)) {
-        if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                        RENAME_EXCHANGE) == 0)
-            return {};
-        if (errno != EINVAL && errno != ENOSYS)
-            return renameError(from, to);
-        if (QString reason = RemoveToTrash(to); !reason.isEmpty())
-            return reason;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = temporaryNameBeside(backup);
+        if (make(name.constData()))
+            return 0;
+        if (errno != EEXIST)
+            return errno;
     }
-    return ::rename(source.constData(), target.constData()) == 0 ? QString()
-                                                                 : renameError(from, to);
+    return EEXIST;
+}
+
+// The next backup: a second name for the present file, made beside the old backup under a
+// temporary name. A hard link costs no space, so a full disk cannot stop it; a copy serves where
+// the link cannot be made (another file system, a file system without links). Empty on success.
+QString makeNextBackup(const QString& current, const QString& backup, QByteArray& name)
+{
+    const QByteArray source = QFile::encodeName(current);
+    const int linkError = createBeside(
+        backup, name, [&](const char* target) { return ::link(source.constData(), target) == 0; });
+    if (linkError == 0)
+        return {};
+    const FileRead present = ReadRegularFile(current);
+    if (present.state != FileRead::State::Regular)
+        return present.reason.isEmpty() ? SystemReason(linkError) : present.reason;
+    int writeError = 0;
+    const int createError = createBeside(backup, name, [&](const char* target) {
+        const int fd = ::open(target, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return false;
+        if (!WriteAll(fd, present.bytes.constData(), present.bytes.size()) || ::fsync(fd) != 0)
+            writeError = errno;
+        if (::close(fd) != 0 && writeError == 0)
+            writeError = errno;
+        return true;
+    });
+    if (createError == 0 && writeError == 0)
+        return {};
+    if (createError == 0)
+        ::unlink(name.constData());
+    return SystemReason(createError != 0 ? createError : writeError);
+}
+
+// The present file becomes the backup and the old backup goes to the trash. The next backup is
+// made first, so that a full disk stops the rotation before anything has moved. The old one goes
+// to the trash from its own place, so that its trash entry names the program folder and restoring
+// it puts it back beside the settings file, where the start leaves it alone; only then does the
+// next one take its name. A kill between the two steps leaves no backup for a moment but loses
+// nothing: the old one is in the trash, the present file still holds what the next one would.
+QString rotateBackup(const QString& current, const QString& backup)
+{
+    QByteArray next;
+    if (const QString reason = makeNextBackup(current, backup, next); !reason.isEmpty())
+        return QStringLiteral("Die Sicherung «%1» konnte nicht angelegt werden: %2")
+            .arg(shown(backup), reason);
+    const QFileInfo old(backup);
+    QString reason = old.exists() || old.isSymLink() ? RemoveToTrash(backup) : QString();
+    if (reason.isEmpty() &&
+        ::rename(next.constData(), QFile::encodeName(backup).constData()) != 0) {
+        const int error = errno;
+        reason = QStringLiteral("«%1» konnte nicht in «%2» umbenannt werden: %3")
+                     .arg(shown(QFile::decodeName(next)), shown(backup), SystemReason(error));
+    }
+    if (!reason.isEmpty())
+        ::unlink(next.constData());
+    return reason;
+}
+
+// Where an earlier version of the program put the next backup together.
+QString backupSideFolder(const QString& path)
+{
+    return BackupFileName(path) + QStringLiteral(".neu");
 }
 
 } // namespace
@@ -97,10 +142,7 @@ QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes, b
         return settingsError(path, reason);
 
     // The previous file stays in place until the new one replaces it in one rename, so that no
-    // moment of the exit, a kill included, finds the settings file missing. The backup is a
-    // second name for it, made first in a side folder under the backup's own name; it then
-    // trades places with the old backup in one step, so that the backup's name always holds
-    // the old backup or the previous file, and the old backup goes to the trash from there.
+    // moment of the exit, a kill included, finds the settings file missing.
     const QString backup = BackupFileName(path);
     QString backupError;
     if (QFileInfo::exists(file.target())) {
@@ -108,16 +150,7 @@ QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes, b
             backupError = QStringLiteral("Die Sicherung «%1» wurde nicht angelegt: %2")
                               .arg(shown(backup), kind);
         } else {
-            const QString side = BackupSideFolder(path);
-            const QString fresh = side + QLatin1Char('/') + QFileInfo(backup).fileName();
-            QDir().mkpath(side);
-            backupError = linkOrCopy(file.target(), fresh);
-            if (backupError.isEmpty())
-                backupError = putInPlace(fresh, backup);
-            if (backupError.isEmpty() && QFile::exists(fresh))
-                backupError = RemoveToTrash(fresh);
-            QFile::remove(fresh);
-            QDir().rmdir(side);
+            backupError = rotateBackup(file.target(), backup);
         }
     }
 
@@ -128,14 +161,9 @@ QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes, b
     return backupError;
 }
 
-QString BackupSideFolder(const QString& path)
-{
-    return BackupFileName(path) + QStringLiteral(".neu");
-}
-
 void RemoveLeftoverBackupSide(const QString& path)
 {
-    const QString side = BackupSideFolder(path);
+    const QString side = backupSideFolder(path);
     const QString fresh = side + QLatin1Char('/') + QFileInfo(BackupFileName(path)).fileName();
     if (QFileInfo(fresh).isFile() && !QFileInfo(fresh).isSymLink())
         QFile::remove(fresh);

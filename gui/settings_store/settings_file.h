@@ -17,20 +17,19 @@ QString WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 // The exit's replacement of the settings file. The bytes are written and synced to a temporary
 // file first, so a full disk leaves everything as it was. Then the present file gets a second
-// name (hard link, else copy) that replaces the old BackupFileName(path), which goes to the
-// trash; only then does the new file replace `path`, in one rename. `path` therefore never
-// vanishes, not even when the program is killed halfway. When only the backup fails, the new
-// file is written all the same (the current settings matter more than the previous ones) and
-// the backup's failure is reported.
+// name (hard link, else copy) beside the old BackupFileName(path); the old backup goes to the
+// trash from where it lies, so that restoring it from the trash puts it back beside the settings
+// file, and the second name takes its place. Only then does the new file replace `path`, in one
+// rename: `path` therefore never vanishes, not even when the program is killed halfway. When only
+// the backup fails, the new file is written all the same (the current settings matter more than
+// the previous ones) and the backup's failure is reported.
 // Only a regular settings file is replaced, and only a regular backup (or none) makes room.
 // *written (when given) says whether the new file is in place, also when only the backup failed.
 QString ReplaceFileKeepingBackup(const QString& path, const QByteArray& bytes,
                                  bool* written = nullptr);
 
-// The folder beside the backup where its next version is put together ("Quorvel.b01.neu").
-QString BackupSideFolder(const QString& path);
-
-// Removes what a kill during ReplaceFileKeepingBackup left in the side folder, and the folder.
+// Removes the folder beside the backup ("Quorvel.b01.neu") where earlier versions put the next
+// backup together, with the one file a kill could leave in it.
 void RemoveLeftoverBackupSide(const QString& path);
 
 } // namespace quorvel

@@ -65,9 +65,10 @@ private slots:
     void initTestCase()
     {
         QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
-        // The trash of this test, not the user's.
+        // The trash of this test, not the user's, in a home on the program folder's file system.
         QVERIFY(m_dataHome.isValid());
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path()));
+        qputenv("HOME", QFile::encodeName(m_dataHome.path()));
     }
 
     void init()

@@ -7,6 +7,8 @@
 #include "files/program_dir.h"
 #include "keypad/real_edit.h"
 #include "program_settings.h"
+#include "settings_store/settings_file.h"
+#include "settings_store/store_routines.h"
 #include "worksheet/documents.h"
 #include "worksheet/font_dialog.h"
 
@@ -20,6 +22,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QUrl>
 #include <QtTest>
 
 #include <csignal>
@@ -33,7 +36,14 @@ class ProgramLifeTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Quorvel")); }
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+        // The trash of this test, not the user's, in a home on the program folder's file system.
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("share"))));
+    }
 
     void init()
     {
@@ -408,6 +418,38 @@ private slots:
         QCOMPARE(kept.readAll(), QByteArray("[Form1]\r\nleft=7\r\n"));
     }
 
+    // "Restore" in the desktop's trash puts the backup the exit replaced back beside the settings
+    // file, where the next start leaves it; what a kill during the exit left beside it goes.
+    void aTrashedBackupIsRestoredBesideTheSettingsFile()
+    {
+        QDir trash(m_home.filePath(QStringLiteral("share/Trash")));
+        QVERIFY(trash.removeRecursively()); // what earlier exits of this test put there
+        for (const char* content : {"eins", "zwei", "drei"})
+            QCOMPARE(ReplaceFileKeepingBackup(ProgramIniName(), content), QString());
+        const QStringList infos =
+            QDir(trash.filePath(QStringLiteral("info"))).entryList({"*.trashinfo"}, QDir::Files);
+        QCOMPARE(infos.size(), 1);
+        QFile info(trash.filePath(QStringLiteral("info/") + infos[0]));
+        QVERIFY(info.open(QIODevice::ReadOnly));
+        QString path;
+        for (const QByteArray& line : info.readAll().split('\n')) {
+            if (line.startsWith("Path="))
+                path = QUrl::fromPercentEncoding(line.mid(5));
+        }
+        const QString backup = m_folder->filePath(QStringLiteral("Quorvel.b01"));
+        QCOMPARE(path, backup);
+
+        // The user moves the newer backup away and restores the older one.
+        QVERIFY(QFile::remove(backup));
+        QVERIFY(
+            QFile::rename(trash.filePath(QStringLiteral("files/") + infos[0].chopped(10)), path));
+        writeFile(QStringLiteral("Quorvel.b01.Ab12Cd.neu"), "zwei");
+        RemoveLeftovers(m_folder->path());
+        QCOMPARE(readFile(QStringLiteral("Quorvel.b01")), QByteArray("eins"));
+        QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"Quorvel.b01", "Quorvel.ini"}));
+    }
+
     void terminationSignalsEndTheProgramLikeEnde_data()
     {
         QTest::addColumn<int>("signal");
@@ -439,6 +481,7 @@ private:
         file.write(data);
     }
 
+    QTemporaryDir m_home;
     std::unique_ptr<ProgramFolder> m_folder;
 };
 

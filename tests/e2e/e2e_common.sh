@@ -216,8 +216,10 @@ install_program() {
 # (as here, and always as root): data_dir must hold them, other_dir must not.
 private_user() {
   export HOME=$work/home XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
-  export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
-  mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  export XDG_CACHE_HOME=$work/cache XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/runtime
+  export QT_QPA_PLATFORM=xcb
+  mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME" \
+    "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
   data_dir=$XDG_DATA_HOME/Quorvel other_dir=$prefix/bin
 }

@@ -87,8 +87,10 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY quorvel --version) || fail "quorvel --ve
 # which saves the pages.
 step="starting the window"
 export HOME=$work/home XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
-export XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+export XDG_CACHE_HOME=$work/cache XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/runtime
+export QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME" \
+  "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 # shellcheck disable=SC2016 # expanded by the inner shell
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <sys/stat.h>
+
 namespace quorvel {
 
 class StoreRoutinesTest : public QObject
@@ -230,6 +232,28 @@ private slots:
         QCOMPARE(WriteFileAtomically(missing, "new").isEmpty(), false);
         QCOMPARE(test::readAll(ini), QByteArray("old"));
         QVERIFY(!QFile::exists(folder + "/Quorvel.b01"));
+    }
+
+    // A FIFO or a folder under the backup's name stays as it is; the settings are written.
+    void aBackupThatIsNoRegularFileIsLeftAlone()
+    {
+        for (const char* kind : {"fifo", "folder"}) {
+            const QString folder = m_dir.filePath(QLatin1String(kind));
+            const QString b01 = folder + "/Quorvel.b01";
+            QVERIFY(QDir().mkpath(kind == QLatin1String("fifo") ? folder : b01));
+            if (kind == QLatin1String("fifo"))
+                QCOMPARE(::mkfifo(QFile::encodeName(b01).constData(), 0600), 0);
+            QVERIFY(test::writeAll(folder + "/Quorvel.ini", "old"));
+            bool written = false;
+            const QString error =
+                ReplaceFileKeepingBackup(folder + "/Quorvel.ini", "new", &written);
+            QVERIFY2(error.startsWith(QStringLiteral("Die Sicherung «")), qPrintable(error));
+            QVERIFY(written);
+            QCOMPARE(test::readAll(folder + "/Quorvel.ini"), QByteArray("new"));
+            QCOMPARE(QFileInfo(b01).isDir(), kind == QLatin1String("folder"));
+            QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                     QStringList({"Quorvel.b01", "Quorvel.ini"}));
+        }
     }
 
     void updateFileWritesAtomically()

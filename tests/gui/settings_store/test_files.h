@@ -21,11 +21,13 @@ inline bool writeAll(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Trashed backups go to a trash inside the test's folder, not the user's.
+// Trashed backups go to a trash inside the test's folder, not the user's. The home moves there
+// too: a file on another file system than the home would go to that file system's own trash.
 inline bool useTrashIn(const QString& folder)
 {
     const QString xdg = folder + QStringLiteral("/xdg");
-    return QDir().mkpath(xdg) && qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
+    return QDir().mkpath(xdg) && qputenv("XDG_DATA_HOME", QFile::encodeName(xdg)) &&
+           qputenv("HOME", QFile::encodeName(folder));
 }
 
 } // namespace quorvel::test
