@@ -191,11 +191,15 @@ private:
 
 ValueBand BulkBand(const std::vector<double>& values)
 {
+    // Percentiles of a few thousand values spread over the curve are those of all of them, as
+    // far as a band needs: a million points cost no more than 8192.
+    constexpr std::size_t kSample = 8192;
+    const std::size_t stride = std::max<std::size_t>(1, values.size() / kSample);
     std::vector<double> v;
-    v.reserve(values.size());
-    for (const double y : values) {
-        if (hasValue(y))
-            v.push_back(y);
+    v.reserve(values.size() / stride + 1);
+    for (std::size_t i = 0; i < values.size(); i += stride) {
+        if (hasValue(values[i]))
+            v.push_back(values[i]);
     }
     if (v.empty())
         return {};
@@ -259,6 +263,11 @@ RefinedLine RefineCurve(const std::vector<double>& xs, const std::vector<double>
         }
         if (!hasValue(a.y))
             continue;
+        const double before = i > 0 ? jumpAt(i - 1) : 0.0;
+        const double after = i + 2 < n ? jumpAt(i + 1) : 0.0;
+        // Most segments of most curves: nothing jumps here or next to here.
+        if (!refiner.large(std::max({before, jumpAt(i), after})))
+            continue;
         // The neighbourhood of a segment: the smaller of the largest jumps on either side, so
         // that the two halves of one steep rise do not excuse each other; a segment at an end
         // has one side, and two points alone have none to compare with.
@@ -266,17 +275,14 @@ RefinedLine RefineCurve(const std::vector<double>& xs, const std::vector<double>
             i == 0 ? (n > 2 ? jumpsAfter(i) : std::numeric_limits<double>::infinity())
             : i + 2 == n ? jumpsBefore(i)
                          : std::min(jumpsBefore(i), jumpsAfter(i));
-        const double before = i > 0 ? jumpAt(i - 1) : 0.0;
-        const double after = i + 2 < n ? jumpAt(i + 1) : 0.0;
         // Neighbours that run towards each other enclose a peak or a pole.
         const bool enclosing = i > 0 && i + 2 < n && jumpAt(i - 1) > 0.0 && jumpAt(i + 1) > 0.0 &&
                                (rising(i - 1) > 0.0) != (rising(i + 1) > 0.0);
-        if (enclosing && refiner.beyondTogether(a.y, b.y)) {
-            refiner.peak(a, b, out);
-            continue;
-        }
         if (enclosing && refiner.large(std::max(before, after))) {
-            refiner.segment(a, b, out, true);
+            if (refiner.beyondTogether(a.y, b.y))
+                refiner.peak(a, b, out);
+            else
+                refiner.segment(a, b, out, true);
             continue;
         }
         if (!refiner.jumpy(a.y, b.y))

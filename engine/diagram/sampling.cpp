@@ -24,7 +24,13 @@ constexpr std::array<BaseUnit, BaseUnitCount> kTextOrder = {KG, M, S, KELVIN, AM
 
 std::u16string quoted(std::u16string_view text)
 {
-    return u"\u201E" + std::u16string(text) + u"\u201C";
+    // Appended piece by piece: GCC 12 warns about `literal + string` here at -O3, falsely.
+    std::u16string q;
+    q.reserve(text.size() + 2);
+    q += u'\u201E';
+    q += text;
+    q += u'\u201C';
+    return q;
 }
 
 std::u16string number(std::int64_t n)
