@@ -24,8 +24,8 @@ quorvel::DiagramData diagram(std::size_t curves)
     quorvel::TEFParser parser;
     std::vector<std::u16string> units = quorvel::DefaultUnitDefinitions();
     quorvel::CompileUnitDefinitions(parser, units);
-    quorvel::DiagramRequest request{{{u"10m*SIN(t/(1s))", {}, {}, {}}}, u"t", u"0s", u"10s",
-                                    kPoints};
+    quorvel::DiagramRequest request{
+        {{u"10m*SIN(t/(1s))", {}, {}, {}}}, u"t", u"0s", u"10s", kPoints};
     if (curves > 1) {
         request.curves.push_back({u"0.3m*(t/(1s))\u00B2-5m", {}, {}, {}});
         request.curves.push_back({u"5m*SIN(40*t/(1s))", {}, {}, {}});
@@ -53,7 +53,8 @@ void BM_ZoomStep(benchmark::State& state)
         in = !in;
         view.render(&screen);
     }
-    state.counters["points"] = static_cast<double>(kPoints) * static_cast<double>(view.data().curves.size());
+    state.counters["points"] =
+        static_cast<double>(kPoints) * static_cast<double>(view.data().curves.size());
     state.counters["sampled again"] = view.sampledAgain() ? 1 : 0;
 }
 BENCHMARK(BM_ZoomStep)

@@ -10,10 +10,10 @@
 #include "diagram/axis_numbers.h"
 #include "diagram/diagram_layout.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -84,9 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         curve.values.push_back(numbers.next());
     }
     // The points of a diagram are finite and ordered; its values may be anything.
-    if (std::any_of(d.x.begin(), d.x.end(), [&](double v) {
-            return !std::isfinite(v) || (logX && !(v > 0.0));
-        }) ||
+    if (std::any_of(d.x.begin(), d.x.end(),
+                    [&](double v) { return !std::isfinite(v) || (logX && !(v > 0.0)); }) ||
         !std::is_sorted(d.x.begin(), d.x.end()))
         d.x.assign(curve.values.size(), logX ? 1.0 : 0.0);
     d.curves.push_back(curve);

@@ -74,7 +74,9 @@ double decade(int e)
 std::u16string formatted(double v, bool scientific, int decimals)
 {
     if (v == 0.0)
-        return scientific || decimals == 0 ? u"0" : u"0." + std::u16string(static_cast<std::size_t>(decimals), u'0');
+        return scientific || decimals == 0
+                   ? u"0"
+                   : u"0." + std::u16string(static_cast<std::size_t>(decimals), u'0');
     char buffer[400];
     const auto format = scientific ? std::chars_format::scientific : std::chars_format::fixed;
     const char* end = std::to_chars(buffer, buffer + sizeof buffer, v, format, decimals).ptr;
@@ -264,8 +266,9 @@ std::u16string TickText(double value, double step)
         return formatted(value, false, std::clamp(-stepExponent, 0, kMaxFixedDecimals));
     if (value == 0.0)
         return u"0";
-    return formatted(value, true,
-                     std::clamp(decimalExponent(magnitude) - stepExponent, 0, kMaxMantissaDecimals));
+    return formatted(
+        value, true,
+        std::clamp(decimalExponent(magnitude) - stepExponent, 0, kMaxMantissaDecimals));
 }
 
 } // namespace quorvel

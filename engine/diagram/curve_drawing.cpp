@@ -75,10 +75,9 @@ std::pair<std::size_t, std::size_t> visibleWindow(const CurveLine& line, const A
     const double first = ascending ? x.min : x.max;
     const double last = ascending ? x.max : x.min;
     const auto begin = std::lower_bound(line.begin(), line.end(), first, before);
-    const auto end =
-        std::lower_bound(begin, line.end(), last, [&](const LinePoint& p, double v) {
-            return ascending ? p.x <= v : p.x >= v;
-        });
+    const auto end = std::lower_bound(begin, line.end(), last, [&](const LinePoint& p, double v) {
+        return ascending ? p.x <= v : p.x >= v;
+    });
     const auto from = static_cast<std::size_t>(begin - line.begin());
     const auto to = static_cast<std::size_t>(end - line.begin());
     return {from > 0 ? from - 1 : 0, std::min(n, to + 1)};
@@ -99,10 +98,8 @@ public:
     {
         if (piece.size() >= 2) {
             ThinToColumns(piece, m_columns);
-            const auto [least, most] =
-                std::minmax_element(piece.begin(), piece.end(), [](auto a, auto b) {
-                    return a.y < b.y;
-                });
+            const auto [least, most] = std::minmax_element(
+                piece.begin(), piece.end(), [](auto a, auto b) { return a.y < b.y; });
             if (m_columns > 0.0 && column(piece.front()) == column(piece.back()) &&
                 std::all_of(piece.begin(), piece.end(),
                             [&](PicturePoint p) { return column(p) == column(piece.front()); })) {

@@ -272,7 +272,7 @@ RefinedLine RefineCurve(const std::vector<double>& xs, const std::vector<double>
         // that the two halves of one steep rise do not excuse each other; a segment at an end
         // has one side, and two points alone have none to compare with.
         const double neighbourhood =
-            i == 0 ? (n > 2 ? jumpsAfter(i) : std::numeric_limits<double>::infinity())
+            i == 0       ? (n > 2 ? jumpsAfter(i) : std::numeric_limits<double>::infinity())
             : i + 2 == n ? jumpsBefore(i)
                          : std::min(jumpsBefore(i), jumpsAfter(i));
         // Neighbours that run towards each other enclose a peak or a pole.
@@ -287,8 +287,8 @@ RefinedLine RefineCurve(const std::vector<double>& xs, const std::vector<double>
         }
         if (!refiner.jumpy(a.y, b.y))
             continue;
-        const bool throughInfinity = (a.y < 0.0) != (b.y < 0.0) && refiner.outside(a.y) &&
-                                     refiner.outside(b.y);
+        const bool throughInfinity =
+            (a.y < 0.0) != (b.y < 0.0) && refiner.outside(a.y) && refiner.outside(b.y);
         if (jumpAt(i) > kNeighbours * neighbourhood || throughInfinity)
             refiner.segment(a, b, out);
     }

@@ -103,10 +103,9 @@ Ticks fittingXTicks(const DiagramLayout& l)
         bool fits = true;
         for (std::size_t i = 0; i + 1 < t.values.size() && fits; ++i) {
             const double gap = XPosition(l, t.values[i + 1]) - XPosition(l, t.values[i]);
-            const double room = (textWidth(t.labels[i], kTickFont) +
-                                 textWidth(t.labels[i + 1], kTickFont)) /
-                                    2.0 +
-                                10.0;
+            const double room =
+                (textWidth(t.labels[i], kTickFont) + textWidth(t.labels[i + 1], kTickFont)) / 2.0 +
+                10.0;
             fits = gap >= room;
         }
         if (fits || most <= 2)
@@ -187,11 +186,10 @@ std::u16string YAxisTitle(const DiagramData& data)
 std::u16string FailureNote(const DiagramData& data, std::size_t index)
 {
     const SampledCurve& curve = data.curves[index];
-    const auto hidden =
-        data.yScale == AxisScale::Logarithmic
-            ? std::count_if(curve.values.begin(), curve.values.end(),
-                            [](double v) { return !IsGap(v) && !(v > 0.0); })
-            : 0;
+    const auto hidden = data.yScale == AxisScale::Logarithmic
+                            ? std::count_if(curve.values.begin(), curve.values.end(),
+                                            [](double v) { return !IsGap(v) && !(v > 0.0); })
+                            : 0;
     if (curve.failed == 0 && hidden == 0)
         return {};
     const std::u16string all = ShortestText(static_cast<double>(data.x.size()));
@@ -331,8 +329,7 @@ DiagramLayout LayoutDiagram(const DiagramData& data, const LayoutOptions& option
             at.x = kEdge;
             anchor = TextAnchor::Start;
         }
-        items.emplace_back(
-            text(at, std::move(x.labels[i]), kTickFont, anchor, ItemRole::Label));
+        items.emplace_back(text(at, std::move(x.labels[i]), kTickFont, anchor, ItemRole::Label));
     }
     for (std::size_t i = 0; i < y.values.size(); ++i) {
         const double py = YPosition(l, y.values[i]);

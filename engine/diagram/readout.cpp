@@ -64,8 +64,8 @@ std::u16string ReadingText(double v)
     std::u16string text;
     for (const char* p = buffer; p != end; ++p) {
         // «e+06» as «e6», «e-07» as «e-7»
-        if (*p == '+' || (*p == '0' && p - buffer >= 2 && (p[-1] == '+' || p[-1] == '-') &&
-                          p[-2] == 'e'))
+        if (*p == '+' ||
+            (*p == '0' && p - buffer >= 2 && (p[-1] == '+' || p[-1] == '-') && p[-2] == 'e'))
             continue;
         text += static_cast<char16_t>(*p);
     }

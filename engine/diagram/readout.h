@@ -13,14 +13,14 @@ namespace quorvel {
 
 struct CurveReading
 {
-    double y = 0.0;    // in the y axis's unit, where the marker goes; NaN without value
+    double y = 0.0;      // in the y axis's unit, where the marker goes; NaN without value
     std::u16string text; // «y = 15.0336m», «TAN(w) = 103.1», «y: kein Wert»
 };
 
 struct Reading
 {
-    double x = 0.0;        // the value of xText: where the curves were read
-    std::u16string xText;  // «t = 0.994s»
+    double x = 0.0;       // the value of xText: where the curves were read
+    std::u16string xText; // «t = 0.994s»
     std::vector<CurveReading> curves;
 
     // The texts joined: «t = 0.994s   y = 15.0336m» with three blanks for the status line.

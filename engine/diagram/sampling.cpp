@@ -97,9 +97,8 @@ AxisUnit shownUnit(const TEFParser& parser, const TSINumber& x)
             });
         }
     } catch (const QuorvelError&) {
-        unit.name = readableUnit(x, [&](BaseUnit b) {
-            return parser.Units.at(static_cast<std::int32_t>(b) + 1).Name;
-        });
+        unit.name = readableUnit(
+            x, [&](BaseUnit b) { return parser.Units.at(static_cast<std::int32_t>(b) + 1).Name; });
         unit.divisor = 1.0;
     }
     return unit;
@@ -239,8 +238,7 @@ std::vector<double> AxisPoints(double a, double b, std::size_t n, AxisScale scal
         constexpr double kExactIntegers = 9007199254740992.0; // 2^53
         const double span = b - a;
         const double step = std::fabs(span) / static_cast<double>(n - 1);
-        const int decimals =
-            std::clamp(static_cast<int>(std::ceil(-std::log10(step))) + 6, 0, 22);
+        const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(step))) + 6, 0, 22);
         const double scale10 = kPowers[static_cast<std::size_t>(decimals)];
         for (std::size_t i = 0; i < n; ++i) {
             double v = a + span * fraction(i);
@@ -268,10 +266,10 @@ const std::u16string& CurveName(const SampledCurve& curve)
     return curve.name.empty() ? curve.formula : curve.name;
 }
 
-DiagramSource::DiagramSource(TEFParser parser, std::int32_t swept, TSIVar point,
-                             double xDivisor, double yDivisor, std::vector<Curve> curves)
-    : m_parser(std::move(parser)), m_swept(swept), m_point(std::move(point)),
-      m_xDivisor(xDivisor), m_yDivisor(yDivisor), m_curves(std::move(curves))
+DiagramSource::DiagramSource(TEFParser parser, std::int32_t swept, TSIVar point, double xDivisor,
+                             double yDivisor, std::vector<Curve> curves)
+    : m_parser(std::move(parser)), m_swept(swept), m_point(std::move(point)), m_xDivisor(xDivisor),
+      m_yDivisor(yDivisor), m_curves(std::move(curves))
 {
 }
 
@@ -307,9 +305,9 @@ std::vector<CurveLine> DiagramSource::lines(double from, double to, std::int32_t
         for (std::size_t i = 0; i < n; ++i)
             ys[i] = value(c, xs[i]);
         const std::function<double(double)> f = [this, c](double x) { return value(c, x); };
-        result.push_back(RefineCurve(xs, ys, visible, xScale == AxisScale::Logarithmic, f,
-                                     RefinementBudget(n))
-                             .line);
+        result.push_back(
+            RefineCurve(xs, ys, visible, xScale == AxisScale::Logarithmic, f, RefinementBudget(n))
+                .line);
     }
     return result;
 }
@@ -324,8 +322,8 @@ std::optional<double> DiagramSource::axisValue(std::u16string_view text, bool y)
         return std::nullopt;
     if (SiSameUnit(result, SiOne))
         return result.Value;
-    const auto known = std::find_if(m_curves.begin(), m_curves.end(),
-                                    [](const Curve& c) { return c.known; });
+    const auto known =
+        std::find_if(m_curves.begin(), m_curves.end(), [](const Curve& c) { return c.known; });
     if (!y && SiSameUnit(result, m_point.Quantity))
         return result.Value / m_xDivisor;
     if (y && known != m_curves.end() && SiSameUnit(result, known->dimension))
@@ -367,6 +365,7 @@ DiagramData SampleDiagram(const TEFParser& page, const DiagramRequest& request)
         throw QuorvelError(quoted(u"von") + u" und " + quoted(u"bis") +
                            u" sind gleich: der Bereich ist leer.");
     DiagramData data;
+    data.request = request;
     data.variable = request.variable;
     data.xScale = request.xScale;
     data.yScale = request.yScale;
@@ -435,8 +434,8 @@ DiagramData SampleDiagram(const TEFParser& page, const DiagramRequest& request)
                 curve.values[i] = kGap;
                 if (i < firstFailed) {
                     firstFailed = i;
-                    curve.failureMessage = dimensionMessage(kinds.kind(kindOf[i]),
-                                                            dimension.dimension);
+                    curve.failureMessage =
+                        dimensionMessage(kinds.kind(kindOf[i]), dimension.dimension);
                 }
             }
         }
@@ -492,17 +491,17 @@ DiagramData SampleDiagram(const TEFParser& page, const DiagramRequest& request)
             v /= data.yUnit.divisor; // a gap stays a gap
     }
 
-    data.source = std::make_shared<DiagramSource>(std::move(parser), swept, point,
-                                                  data.xUnit.divisor, data.yUnit.divisor,
-                                                  std::move(dimensions));
+    data.source =
+        std::make_shared<DiagramSource>(std::move(parser), swept, point, data.xUnit.divisor,
+                                        data.yUnit.divisor, std::move(dimensions));
     const bool geometric = request.xScale == AxisScale::Logarithmic;
     for (std::size_t c = 0; c < data.curves.size(); ++c) {
         SampledCurve& curve = data.curves[c];
         const std::function<double(double)> f = [&data, c](double x) {
             return data.source->value(c, x);
         };
-        RefinedLine refined = RefineCurve(data.x, curve.values, BulkBand(curve.values),
-                                          geometric, f, RefinementBudget(n));
+        RefinedLine refined = RefineCurve(data.x, curve.values, BulkBand(curve.values), geometric,
+                                          f, RefinementBudget(n));
         curve.line = std::move(refined.line);
         curve.poles = refined.poles;
     }

@@ -86,6 +86,8 @@ class DiagramSource;
 
 struct DiagramData
 {
+    // What it was sampled from: to keep with a picture, and to sample again later.
+    DiagramRequest request;
     std::u16string variable;
     AxisUnit xUnit;
     AxisUnit yUnit;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog before a diagram: which variable to sweep, from where to where, at how many
-// points, and whether an axis is logarithmic. OK samples the formulas with the page's evaluator; when the engine refuses (a range
-// of the wrong dimension, formulas of different dimensions, ...), its message is shown and the
-// dialog stays open for the correction.
+// points, and whether an axis is logarithmic. OK samples the formulas with the page's evaluator;
+// when the engine refuses (a range of the wrong dimension, formulas of different dimensions, ...),
+// its message is shown and the dialog stays open for the correction.
 #pragma once
 
 #include "diagram/sampling.h"

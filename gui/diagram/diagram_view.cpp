@@ -62,8 +62,7 @@ public:
 
 QAccessibleInterface* viewAccessible(const QString& key, QObject* object)
 {
-    if (key == QLatin1String("quorvel::DiagramView") && object != nullptr &&
-        object->isWidgetType())
+    if (key == QLatin1String("quorvel::DiagramView") && object != nullptr && object->isWidgetType())
         return new ViewAccessible(static_cast<DiagramView*>(object));
     return nullptr;
 }
@@ -135,8 +134,8 @@ void DiagramView::sampleVisibleRange()
         return;
     }
     // Two points to a pixel of the part of the plot the range covers.
-    const double covered = AxisFraction(*m_x, m_data.xScale, to) -
-                           AxisFraction(*m_x, m_data.xScale, from);
+    const double covered =
+        AxisFraction(*m_x, m_data.xScale, to) - AxisFraction(*m_x, m_data.xScale, from);
     const auto wanted =
         static_cast<std::int32_t>(std::clamp(2.0 * width() * covered, 16.0, double(kMostPoints)));
     if (pointsWithin(m_data.x, from, to) >= static_cast<std::size_t>(wanted)) {
@@ -176,9 +175,9 @@ QString DiagramView::description() const
 {
     QStringList curves;
     for (const SampledCurve& curve : m_data.curves) {
-        curves << (curve.name.empty() ? qs(curve.formula)
-                                      : QStringLiteral("%1 = %2").arg(qs(curve.name),
-                                                                      qs(curve.formula)));
+        curves << (curve.name.empty()
+                       ? qs(curve.formula)
+                       : QStringLiteral("%1 = %2").arg(qs(curve.name), qs(curve.formula)));
     }
     QString text = (curves.size() == 1 ? QStringLiteral("Kurve ") : QStringLiteral("Kurven ")) +
                    curves.join(QStringLiteral(", ")) + QStringLiteral("; ") +
@@ -218,10 +217,10 @@ void DiagramView::setRanges(const AxisRange& x, const AxisRange& y)
 void DiagramView::zoomBy(double factor, QPointF about)
 {
     const QRectF plot = plotRect();
-    const double fx = (std::clamp(about.x(), plot.left(), plot.right()) - plot.left()) /
-                      plot.width();
-    const double fy = (plot.bottom() - std::clamp(about.y(), plot.top(), plot.bottom())) /
-                      plot.height();
+    const double fx =
+        (std::clamp(about.x(), plot.left(), plot.right()) - plot.left()) / plot.width();
+    const double fy =
+        (plot.bottom() - std::clamp(about.y(), plot.top(), plot.bottom())) / plot.height();
     const DiagramLayout& l = m_layout;
     setRanges(part(l.x, l.xScale, fx - fx * factor, fx + (1.0 - fx) * factor),
               part(l.y, l.yScale, fy - fy * factor, fy + (1.0 - fy) * factor));

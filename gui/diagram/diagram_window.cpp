@@ -108,12 +108,11 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     buttons->addStretch();
     buttons->addWidget(m_whole);
     auto* ranges = new QHBoxLayout;
-    m_range = {rangeField(this, ranges, QStringLiteral("&x von"), "XVon",
-                          QStringLiteral("x-Achse von")),
-               rangeField(this, ranges, QStringLiteral("bis"), "XBis", QStringLiteral("x-Achse bis")),
-               rangeField(this, ranges, QStringLiteral("&y von"), "YVon",
-                          QStringLiteral("y-Achse von")),
-               rangeField(this, ranges, QStringLiteral("bis"), "YBis", QStringLiteral("y-Achse bis"))};
+    m_range = {
+        rangeField(this, ranges, QStringLiteral("&x von"), "XVon", QStringLiteral("x-Achse von")),
+        rangeField(this, ranges, QStringLiteral("bis"), "XBis", QStringLiteral("x-Achse bis")),
+        rangeField(this, ranges, QStringLiteral("&y von"), "YVon", QStringLiteral("y-Achse von")),
+        rangeField(this, ranges, QStringLiteral("bis"), "YBis", QStringLiteral("y-Achse bis"))};
     for (QLineEdit* field : m_range)
         connect(field, &QLineEdit::returnPressed, this, &DiagramWindow::onRangeTyped);
     auto* layout = new QVBoxLayout(this);
@@ -241,11 +240,12 @@ void DiagramWindow::onRangeTyped()
         values[i] = *value;
     }
     if (!m_view->showRanges({values[0], values[1]}, {values[2], values[3]}))
-        ShowInfo(QStringLiteral("Diesen Bereich kann das Diagramm nicht zeigen: \u201Evon\u201C muss "
-                                "kleiner sein als \u201Ebis\u201C, auf einer logarithmischen Achse "
-                                "gr\u00F6\u00DFer als null, und der Bereich darf nicht schmaler "
-                                "sein als die Rechengenauigkeit."),
-                 this);
+        ShowInfo(
+            QStringLiteral("Diesen Bereich kann das Diagramm nicht zeigen: \u201Evon\u201C muss "
+                           "kleiner sein als \u201Ebis\u201C, auf einer logarithmischen Achse "
+                           "gr\u00F6\u00DFer als null, und der Bereich darf nicht schmaler "
+                           "sein als die Rechengenauigkeit."),
+            this);
 }
 
 void DiagramWindow::onSavePicture()

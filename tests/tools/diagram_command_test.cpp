@@ -104,9 +104,9 @@ TEST(DiagramCommandLine, DiagramOptionsGoTogether)
                      "--ausgabe", "a.svg"}),
               "--json und --diagramm schließen einander aus");
     EXPECT_EQ(error({"--y-logarithmisch"}), "--y-logarithmisch gilt nur zusammen mit --diagramm");
-    const auto logarithmic = calc::ParseCommandLine(std::vector<std::string_view>{
-        "--diagramm", "x", "--variable", "x", "--von", "1", "--bis", "2", "--ausgabe", "a.svg",
-        "--x-log", "--y-logarithmisch"});
+    const auto logarithmic = calc::ParseCommandLine(
+        std::vector<std::string_view>{"--diagramm", "x", "--variable", "x", "--von", "1", "--bis",
+                                      "2", "--ausgabe", "a.svg", "--x-log", "--y-logarithmisch"});
     ASSERT_TRUE(logarithmic.options) << logarithmic.error;
     EXPECT_TRUE(logarithmic.options->diagram.logX) << "an abbreviation, as getopt takes it";
     EXPECT_TRUE(logarithmic.options->diagram.logY);
@@ -245,9 +245,9 @@ TEST(DiagramProgram, EveryRangeIsDrawnAtOnce)
 TEST(DiagramProgram, AMillionPointsGiveFilesEveryToolOpens)
 {
     const Folder folder;
-    const std::vector<std::string> args = {"--diagramm", "SIN(x)*x",  "--variable", "x",
-                                           "--von",      "0",         "--bis",      "1000",
-                                           "--punkte",   "1000000",   "--ausgabe"};
+    const std::vector<std::string> args = {"--diagramm", "SIN(x)*x", "--variable", "x",
+                                           "--von",      "0",        "--bis",      "1000",
+                                           "--punkte",   "1000000",  "--ausgabe"};
     std::vector<std::string> svg = args;
     svg.push_back(folder / "gross.svg");
     ASSERT_EQ(calc(svg).status, ExitOk);
@@ -272,8 +272,7 @@ TEST(DiagramProgram, HelpExplainsTheDiagramMode)
     const ProcessResult r = calc({"--help"});
     for (const char* part : {"--diagramm FORMEL", "--variable NAME", "--von GRÖSSE", "--punkte N",
                              "--ausgabe DATEI", ".svg", ".csv", "ohne dessen\nErgebnisse",
-                             "--x-logarithmisch", "--y-logarithmisch", "Pole",
-                             "Pixelspalte"})
+                             "--x-logarithmisch", "--y-logarithmisch", "Pole", "Pixelspalte"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
 }
 

@@ -81,7 +81,10 @@ public:
 
 private:
     double sign() { return pick(2) == 0 ? 1.0 : -1.0; }
-    double uniform(double a, double b) { return std::uniform_real_distribution<double>(a, b)(m_random); }
+    double uniform(double a, double b)
+    {
+        return std::uniform_real_distribution<double>(a, b)(m_random);
+    }
 
     std::mt19937_64 m_random;
 };
@@ -146,10 +149,9 @@ TEST(AxisProperties, LayoutsOfRandomDiagramsEndAndStayInsideThePlot)
         const auto [lo, hi] = ranges.range();
         const std::size_t n = 2 + static_cast<std::size_t>(ranges.pick(40));
         for (std::size_t i = 0; i < n; ++i)
-            d.x.push_back(lo * 0.5 + hi * 0.5 + (hi * 0.5 - lo * 0.5) *
-                                                    (2.0 * static_cast<double>(i) /
-                                                         static_cast<double>(n - 1) -
-                                                     1.0));
+            d.x.push_back(lo * 0.5 + hi * 0.5 +
+                          (hi * 0.5 - lo * 0.5) *
+                              (2.0 * static_cast<double>(i) / static_cast<double>(n - 1) - 1.0));
         SampledCurve curve;
         curve.formula = u"f";
         const double constant = ranges.value();
@@ -177,7 +179,8 @@ TEST(AxisProperties, LayoutsOfRandomDiagramsEndAndStayInsideThePlot)
         const DiagramLayout l = LayoutDiagram(d, options);
         std::size_t ticks = 0;
         for (const PictureItem& item : l.picture.items) {
-            if (const auto* line = std::get_if<LineItem>(&item); line && line->role == ItemRole::Tick)
+            if (const auto* line = std::get_if<LineItem>(&item);
+                line && line->role == ItemRole::Tick)
                 ++ticks;
             if (const auto* poly = std::get_if<PolylineItem>(&item);
                 poly && poly->role == ItemRole::Curve) {

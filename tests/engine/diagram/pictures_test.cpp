@@ -194,14 +194,15 @@ TEST_F(DiagramTest, AMillionPointsAreThinnedToWhatThePictureShows)
     all.columnsPerUnit = 0.0;
     std::vector<Points> full;
     for (const PictureItem& item : LayoutDiagram(d, all).picture.items) {
-        if (const auto* line = std::get_if<PolylineItem>(&item); line && line->role == ItemRole::Curve)
+        if (const auto* line = std::get_if<PolylineItem>(&item);
+            line && line->role == ItemRole::Curve)
             full.push_back(line->points);
     }
     ASSERT_EQ(full.size(), 2u);
     EXPECT_GT(full[0].size(), 100000u);
     const auto extent = [](const Points& points) {
-        const auto [low, high] = std::minmax_element(
-            points.begin(), points.end(), [](auto a, auto b) { return a.y < b.y; });
+        const auto [low, high] = std::minmax_element(points.begin(), points.end(),
+                                                     [](auto a, auto b) { return a.y < b.y; });
         return std::pair{low->y, high->y};
     };
     EXPECT_NEAR(extent(full[0]).first, extent(curves[0]).first, 0.006);
@@ -212,8 +213,7 @@ TEST_F(DiagramTest, AMillionPointsAreThinnedToWhatThePictureShows)
 TEST_F(DiagramTest, TickLabelsAreNeverCutOff)
 {
     for (const auto& [formula, from, to] :
-         {std::tuple<std::u16string, std::u16string, std::u16string>{u"x", u"1",
-                                                                     u"1.000000001"},
+         {std::tuple<std::u16string, std::u16string, std::u16string>{u"x", u"1", u"1.000000001"},
           {u"x*1E11", u"2", u"10"},
           {u"x", u"-123456.7", u"-123456.1"}}) {
         const Picture picture = LayoutDiagram(sample({formula}, u"x", from, to, 11)).picture;
@@ -242,8 +242,7 @@ TEST_F(DiagramTest, LogarithmicAxesShowDecades)
     for (const char* decade : {"1", "10", "100", "1000", "10000", "0.001", "0.01", "0.1"})
         EXPECT_TRUE(contains(texts, decade)) << decade;
     // A decade takes as much room as the next.
-    EXPECT_NEAR(XPosition(l, 10) - XPosition(l, 1), XPosition(l, 10000) - XPosition(l, 1000),
-                1e-9);
+    EXPECT_NEAR(XPosition(l, 10) - XPosition(l, 1), XPosition(l, 10000) - XPosition(l, 1000), 1e-9);
     EXPECT_NEAR(XValueAt(l, (XPosition(l, 10) + XPosition(l, 1000)) / 2), 100, 1e-9);
 
     // Values a logarithmic y axis cannot show are noted, not drawn.

@@ -127,6 +127,7 @@ TEST_F(DiagramTest, LogarithmicXAxesSpaceThePointsGeometrically)
     DiagramData d = SampleDiagram(parser, request);
     EXPECT_EQ(d.x, (std::vector<double>{1, 10, 100, 1000}));
     EXPECT_EQ(d.xScale, AxisScale::Logarithmic);
+    EXPECT_TRUE(d.request == request) << "kept with the diagram, to sample it again";
     EXPECT_DOUBLE_EQ(d.curves[0].values[2], 0.01);
     request.from = u"0";
     try {

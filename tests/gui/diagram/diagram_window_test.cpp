@@ -73,7 +73,8 @@ QList<std::vector<PicturePoint>> curveLines(const DiagramView& view)
 {
     QList<std::vector<PicturePoint>> lines;
     for (const PictureItem& item : view.currentLayout().picture.items) {
-        if (const auto* line = std::get_if<PolylineItem>(&item); line && line->role == ItemRole::Curve)
+        if (const auto* line = std::get_if<PolylineItem>(&item);
+            line && line->role == ItemRole::Curve)
             lines << line->points;
     }
     return lines;

@@ -79,9 +79,8 @@ void PicturePainterTest::theCurveLiesWhereItsValuesSay()
     QFETCH(double, scale);
     // v*t with a gap from t = 4s to 6s, where the root of a negative number is taken (and zero
     // divided by zero at its ends).
-    const DiagramData data = sampleDiagram({u"v = 3m/s"},
-                                           {u"v*t*SQRT((t-4s)*(t-6s))/SQRT((t-4s)*(t-6s))"},
-                                           u"t", u"0s", u"10s", 11);
+    const DiagramData data = sampleDiagram(
+        {u"v = 3m/s"}, {u"v*t*SQRT((t-4s)*(t-6s))/SQRT((t-4s)*(t-6s))"}, u"t", u"0s", u"10s", 11);
     const DiagramLayout l = LayoutDiagram(data, {400.0, 300.0, {}, {}});
     const QImage image = PictureImage(l.picture, scale);
     QCOMPARE(image.size(), QSize(400, 300) * scale);
@@ -101,11 +100,12 @@ void PicturePainterTest::thinnedCurvesLookAsTheWholeOnes()
 {
     // 200,000 points of a fast oscillation and a slow curve, some 250 to a column: the SVG with
     // every point and the thinned one, both shown by Qt's SVG renderer, which thins nothing.
-    const DiagramData data = sampleDiagram({}, {u"SIN(x*30)*x/100", u"SQRT(x)"}, u"x", u"0",
-                                           u"100", 200000);
+    const DiagramData data =
+        sampleDiagram({}, {u"SIN(x*30)*x/100", u"SQRT(x)"}, u"x", u"0", u"100", 200000);
     LayoutOptions whole;
     whole.columnsPerUnit = 0.0;
-    const QByteArray allSvg = QByteArray::fromStdString(WriteSvg(LayoutDiagram(data, whole).picture));
+    const QByteArray allSvg =
+        QByteArray::fromStdString(WriteSvg(LayoutDiagram(data, whole).picture));
     const QByteArray thinSvg = QByteArray::fromStdString(WriteSvg(LayoutDiagram(data).picture));
     QVERIFY2(thinSvg.size() * 20 < allSvg.size(), qPrintable(QString::number(thinSvg.size())));
     const QImage all = QImage::fromData(allSvg, "SVG");
