@@ -3,9 +3,10 @@
 #   eval_line_fuzz      worksheet lines through EvalSheetLine with the default units
 #   sheet_fuzz          a whole sheet through Enter, with its own unit definitions above "%%"
 #   unit_compiler_fuzz  unit definition lines through the compiler, then written as results
+#   diagram_layout_fuzz the numbers of a diagram (ranges, points, values) laid out as a picture
 # Run from the build folder, with the seeds kept in the repository (fuzz/corpus/<target>/):
 #   fuzz/sheet_fuzz -dict=fuzz/eval_line.dict -max_len=4096 new/ ../fuzz/corpus/sheet_fuzz/
-foreach(target eval_line_fuzz sheet_fuzz unit_compiler_fuzz)
+foreach(target eval_line_fuzz sheet_fuzz unit_compiler_fuzz diagram_layout_fuzz)
   quorvel_fuzz_target(${target} ${CMAKE_CURRENT_LIST_DIR}/${target}.cpp)
   target_link_libraries(${target} PRIVATE quorvel_engine)
   quorvel_target_options(${target})

@@ -34,7 +34,7 @@ std::string WriteCsv(const DiagramData& data)
     field(out, AxisTitle(data.variable, data.xUnit));
     for (const SampledCurve& curve : data.curves) {
         out += ';';
-        field(out, AxisTitle(curve.formula, data.yUnit));
+        field(out, AxisTitle(CurveName(curve), data.yUnit));
     }
     out += '\n';
     for (std::size_t i = 0; i < data.x.size(); ++i) {

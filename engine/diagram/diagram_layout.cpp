@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The diagram's layout: margins from estimated text sizes, ticks, and the curves clipped to the
-// plot area.
+// The diagram's layout: margins from estimated text sizes, ticks that fit, and the curves.
 #include "diagram/diagram_layout.h"
 
 #include "diagram/axis_numbers.h"
@@ -35,8 +34,10 @@ constexpr double kTitleFont = 13.0;
 constexpr double kLegendFont = 12.0;
 constexpr double kNoteFont = 11.0;
 constexpr double kPad = 12.0;
+constexpr double kEdge = 4.0; // no text comes closer to the picture's edge
 constexpr double kTickLength = 5.0;
 constexpr double kCurveWidth = 2.0;
+constexpr int kMostTicks = 40;
 
 // The layout cannot measure fonts (the engine knows none, and the SVG is shown by programs we
 // do not know), so a text's width is estimated from a fixed advance per character: 0.62 em is
@@ -60,9 +61,11 @@ std::u16string fitted(std::u16string_view text, double size, double width)
     return cut + u"\u2026";
 }
 
-bool usable(const std::optional<AxisRange>& r)
+// A range the caller chose: finite, not empty, positive on a logarithmic axis.
+bool usable(const std::optional<AxisRange>& r, AxisScale scale)
 {
-    return r && std::isfinite(r->min) && std::isfinite(r->max) && r->max > r->min;
+    return r && std::isfinite(r->min) && std::isfinite(r->max) && r->max > r->min &&
+           (scale == AxisScale::Linear || r->min > 0.0);
 }
 
 TextItem text(PicturePoint at, std::u16string content, double size, TextAnchor anchor,
@@ -78,27 +81,39 @@ TextItem text(PicturePoint at, std::u16string content, double size, TextAnchor a
     return t;
 }
 
-// Ticks whose labels do not run into each other along an axis of the given length.
-std::vector<double> fittingTicks(const AxisRange& r, double length, double spacing, bool horizontal,
-                                 double& step)
+int tickCount(double length, double spacing)
 {
-    int maxTicks = std::max(2, static_cast<int>(length / spacing) + 1);
-    for (;;) {
-        std::vector<double> ticks = AxisTicks(r.min, r.max, maxTicks);
-        step = TickStep(r.min, r.max, maxTicks);
-        if (!horizontal || ticks.size() < 2 || maxTicks <= 2)
-            return ticks;
-        double widest = 0.0;
-        for (double t : ticks)
-            widest = std::max(widest, textWidth(TickText(t, step), kTickFont));
-        const double gap = length * step / (r.max - r.min);
-        if (widest + 10.0 <= gap)
-            return ticks;
-        --maxTicks;
+    const double n = length / spacing + 1.0;
+    return std::isfinite(n) ? std::clamp(static_cast<int>(n), 2, kMostTicks) : 2;
+}
+
+struct Ticks
+{
+    std::vector<double> values;
+    std::vector<std::u16string> labels;
+};
+
+// The x ticks whose labels do not run into each other at their places along the plot.
+Ticks fittingXTicks(const DiagramLayout& l)
+{
+    Ticks t;
+    for (int most = tickCount(l.plot.width, 80.0);; --most) {
+        t.values = ScaleTicks(l.x, l.xScale, most);
+        t.labels = TickLabels(t.values, l.xScale == AxisScale::Logarithmic);
+        bool fits = true;
+        for (std::size_t i = 0; i + 1 < t.values.size() && fits; ++i) {
+            const double gap = XPosition(l, t.values[i + 1]) - XPosition(l, t.values[i]);
+            const double room =
+                (textWidth(t.labels[i], kTickFont) + textWidth(t.labels[i + 1], kTickFont)) / 2.0 +
+                10.0;
+            fits = gap >= room;
+        }
+        if (fits || most <= 2)
+            return t;
     }
 }
 
-// The legend's entries in rows of the available width: a swatch, then the formula.
+// The legend's entries in rows of the available width: a swatch, then the curve's name.
 struct LegendEntry
 {
     std::u16string label;
@@ -119,9 +134,10 @@ std::vector<LegendEntry> legendEntries(const DiagramData& data, double width, in
         return entries;
     double x = 0.0;
     rows = 1;
+    entries.reserve(data.curves.size());
     for (const SampledCurve& curve : data.curves) {
         LegendEntry e;
-        e.label = fitted(curve.formula, kLegendFont, width - kSwatch - kSwatchGap);
+        e.label = fitted(CurveName(curve), kLegendFont, width - kSwatch - kSwatchGap);
         const double w = kSwatch + kSwatchGap + textWidth(e.label, kLegendFont);
         if (x > 0.0 && x + w > width) {
             x = 0.0;
@@ -135,97 +151,13 @@ std::vector<LegendEntry> legendEntries(const DiagramData& data, double width, in
     return entries;
 }
 
-// Liang-Barsky: the part of the segment a-b inside r as the parameters t0 <= t1 in [0, 1];
-// false when nothing of it is inside.
-bool clipSegment(PicturePoint a, PicturePoint b, const PictureRect& r, double& t0, double& t1)
+// The curve's points as a line, for data that has none of its own.
+CurveLine pointsLine(const DiagramData& data, const SampledCurve& curve)
 {
-    t0 = 0.0;
-    t1 = 1.0;
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const std::array<double, 4> p = {-dx, dx, -dy, dy};
-    const std::array<double, 4> q = {a.x - r.x, r.right() - a.x, a.y - r.y, r.bottom() - a.y};
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return false;
-    }
-    return true;
-}
-
-bool inside(PicturePoint p, const PictureRect& r)
-{
-    return p.x >= r.x && p.x <= r.right() && p.y >= r.y && p.y <= r.bottom();
-}
-
-// The curve as polylines of its visible stretches: broken at every gap and wherever it leaves
-// the plot area, so that no line crosses a gap and no coordinate runs far outside.
-void addCurve(std::vector<PictureItem>& items, const DiagramLayout& l, const DiagramData& data,
-              std::size_t index)
-{
-    const std::vector<double>& values = data.curves[index].values;
-    const std::size_t n = std::min(values.size(), data.x.size());
-    PolylineItem line;
-    line.colour = CurveColour(index);
-    line.width = kCurveWidth;
-    line.dashed = CurveDashed(index);
-    line.role = ItemRole::Curve;
-    const auto flush = [&] {
-        if (line.points.size() >= 2)
-            items.emplace_back(line);
-        line.points.clear();
-    };
-    const auto at = [&](std::size_t i) {
-        return PicturePoint{XPosition(l, data.x[i]), YPosition(l, values[i])};
-    };
-    bool open = false; // line's last point is where the next segment starts
-    for (std::size_t i = 0; i < n; ++i) {
-        if (IsGap(values[i])) {
-            flush();
-            open = false;
-            continue;
-        }
-        const PicturePoint a = at(i);
-        const bool alone = (i == 0 || IsGap(values[i - 1])) && (i + 1 >= n || IsGap(values[i + 1]));
-        if (alone) {
-            // A point between two gaps is still a value: a short dash shows it.
-            if (inside(a, l.plot)) {
-                line.points = {{a.x - 1.5, a.y}, {a.x + 1.5, a.y}};
-                flush();
-            }
-            continue;
-        }
-        if (i + 1 >= n || IsGap(values[i + 1]))
-            continue; // the segment to it was drawn from the point before
-        const PicturePoint b = at(i + 1);
-        double t0 = 0.0;
-        double t1 = 1.0;
-        if (!clipSegment(a, b, l.plot, t0, t1)) {
-            flush();
-            open = false;
-            continue;
-        }
-        const PicturePoint start{a.x + t0 * (b.x - a.x), a.y + t0 * (b.y - a.y)};
-        const PicturePoint end{a.x + t1 * (b.x - a.x), a.y + t1 * (b.y - a.y)};
-        if (!open || t0 > 0.0) {
-            flush();
-            line.points.push_back(start);
-        }
-        line.points.push_back(end);
-        open = t1 >= 1.0;
-        if (!open)
-            flush();
-    }
-    flush();
+    CurveLine line(std::min(data.x.size(), curve.values.size()));
+    for (std::size_t i = 0; i < line.size(); ++i)
+        line[i] = {data.x[i], curve.values[i]};
+    return line;
 }
 
 } // namespace
@@ -240,47 +172,13 @@ bool CurveDashed(std::size_t index)
     return (index / kCurveColours.size()) % 2 == 1;
 }
 
-AxisRange FullXRange(const DiagramData& data)
-{
-    if (data.x.empty())
-        return {};
-    const auto [lo, hi] = std::minmax_element(data.x.begin(), data.x.end());
-    if (!(*hi > *lo))
-        return {*lo - 1.0, *lo + 1.0};
-    return {*lo, *hi};
-}
-
-AxisRange FullYRange(const DiagramData& data)
-{
-    double lo = std::numeric_limits<double>::infinity();
-    double hi = -lo;
-    for (const SampledCurve& curve : data.curves) {
-        for (const double v : curve.values) {
-            if (!IsGap(v)) {
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
-            }
-        }
-    }
-    if (lo > hi)
-        return {0.0, 1.0};
-    if (lo == hi) {
-        const double room = lo != 0.0 ? std::fabs(lo) * 0.1 : 1.0;
-        return {lo - room, hi + room};
-    }
-    const double margin = (hi - lo) * 0.05;
-    const AxisRange r{lo - margin, hi + margin};
-    // Values near the ends of the double range have no room for a margin.
-    return std::isfinite(r.min) && std::isfinite(r.max) ? r : AxisRange{lo, hi};
-}
-
 std::u16string YAxisTitle(const DiagramData& data)
 {
     std::u16string names;
     for (const SampledCurve& curve : data.curves) {
         if (!names.empty())
             names += u", ";
-        names += curve.formula;
+        names += CurveName(curve);
     }
     return AxisTitle(names, data.yUnit);
 }
@@ -288,18 +186,29 @@ std::u16string YAxisTitle(const DiagramData& data)
 std::u16string FailureNote(const DiagramData& data, std::size_t index)
 {
     const SampledCurve& curve = data.curves[index];
-    if (curve.failed == 0)
+    const auto hidden = data.yScale == AxisScale::Logarithmic
+                            ? std::count_if(curve.values.begin(), curve.values.end(),
+                                            [](double v) { return !IsGap(v) && !(v > 0.0); })
+                            : 0;
+    if (curve.failed == 0 && hidden == 0)
         return {};
+    const std::u16string all = ShortestText(static_cast<double>(data.x.size()));
     std::u16string note;
     if (data.curves.size() > 1)
-        note = curve.formula + u": ";
-    note +=
-        ShortestText(curve.failed) + u" von " + ShortestText(static_cast<double>(data.x.size()));
-    note += u" Punkten ohne Wert";
-    if (curve.firstFailure < data.x.size()) {
-        note += curve.failed == 1 ? u"; bei " : u"; der erste bei ";
-        note += data.variable + u" = " + ShortestText(data.x[curve.firstFailure]) +
-                data.xUnit.name + u": " + curve.failureMessage;
+        note = CurveName(curve) + u": ";
+    if (curve.failed > 0) {
+        note += ShortestText(curve.failed) + u" von " + all + u" Punkten ohne Wert";
+        if (curve.firstFailure < data.x.size()) {
+            note += curve.failed == 1 ? u"; bei " : u"; der erste bei ";
+            note += data.variable + u" = " + ShortestText(data.x[curve.firstFailure]) +
+                    data.xUnit.name + u": " + curve.failureMessage;
+        }
+    }
+    if (hidden > 0) {
+        if (curve.failed > 0)
+            note += u"; ";
+        note += ShortestText(static_cast<double>(hidden)) + u" von " + all +
+                u" Werten nicht positiv, auf der logarithmischen y-Achse nicht gezeigt";
     }
     return note;
 }
@@ -307,8 +216,10 @@ std::u16string FailureNote(const DiagramData& data, std::size_t index)
 DiagramLayout LayoutDiagram(const DiagramData& data, const LayoutOptions& options)
 {
     DiagramLayout l;
-    l.x = usable(options.x) ? *options.x : FullXRange(data);
-    l.y = usable(options.y) ? *options.y : FullYRange(data);
+    l.xScale = data.xScale;
+    l.yScale = data.yScale;
+    l.x = usable(options.x, l.xScale) ? *options.x : FullXRange(data);
+    l.y = usable(options.y, l.yScale) ? *options.y : FullYRange(data);
     Picture& pic = l.picture;
     pic.width = options.width;
     pic.height = options.height;
@@ -333,71 +244,99 @@ DiagramLayout LayoutDiagram(const DiagramData& data, const LayoutOptions& option
                           (notes.empty() ? 0.0 : 6.0) + kPad;
     const double plotHeight = std::max(20.0, options.height - top - bottom);
 
-    double yStep = 0.0;
-    const std::vector<double> yTicks = fittingTicks(l.y, plotHeight, 32.0, false, yStep);
-    std::vector<std::u16string> yLabels;
+    Ticks y;
+    y.values = ScaleTicks(l.y, l.yScale, tickCount(plotHeight, 32.0));
+    y.labels = TickLabels(y.values, l.yScale == AxisScale::Logarithmic);
     double widestY = 0.0;
-    for (const double t : yTicks) {
-        yLabels.push_back(TickText(t, yStep));
-        widestY = std::max(widestY, textWidth(yLabels.back(), kTickFont));
-    }
+    for (const std::u16string& label : y.labels)
+        widestY = std::max(widestY, textWidth(label, kTickFont));
     const double left = kPad + kTitleFont + 10.0 + widestY + kTickLength + 4.0;
-    const double right = kPad + 2.0 * kTickFont; // room for half the last x label
-    l.plot = {left, top, std::max(20.0, options.width - left - right), plotHeight};
+
+    // Room at the right for half the last x label: its width is known once the ticks are, and
+    // the ticks depend on the room. Three rounds settle it; a label that still reaches beyond
+    // the edge ends at it.
+    double right = kPad + 2.0 * kTickFont;
+    Ticks x;
+    for (int round = 0; round < 3; ++round) {
+        l.plot = {left, top, std::max(20.0, options.width - left - right), plotHeight};
+        x = fittingXTicks(l);
+        if (x.values.empty())
+            break;
+        const double overhang = XPosition(l, x.values.back()) +
+                                textWidth(x.labels.back(), kTickFont) / 2.0 -
+                                (options.width - kEdge);
+        if (!(overhang > 0.5))
+            break;
+        right += overhang;
+    }
     const PictureRect& plot = l.plot;
 
-    double xStep = 0.0;
-    const std::vector<double> xTicks = fittingTicks(l.x, plot.width, 80.0, true, xStep);
-
     auto& items = pic.items;
-    items.reserve(16 + 3 * (xTicks.size() + yTicks.size()) + data.curves.size() * 4);
+    items.reserve(16 + 3 * (x.values.size() + y.values.size()) + data.curves.size() * 4);
     items.emplace_back(RectItem{{0, 0, pic.width, pic.height}, kPaper, false, {}, ItemRole::Paper});
     items.emplace_back(RectItem{plot, kPaper, true, kInk, ItemRole::Plot});
 
     // Grid lines inside the frame; a tick at the frame would only thicken it.
-    constexpr double kEdge = 0.5;
-    for (const double t : xTicks) {
+    constexpr double kInside = 0.5;
+    for (const double t : x.values) {
         const double px = XPosition(l, t);
-        if (px > plot.x + kEdge && px < plot.right() - kEdge)
+        if (px > plot.x + kInside && px < plot.right() - kInside)
             items.emplace_back(
                 LineItem{{px, plot.y}, {px, plot.bottom()}, kGrid, 1.0, ItemRole::Grid});
     }
-    for (const double t : yTicks) {
+    for (const double t : y.values) {
         const double py = YPosition(l, t);
-        if (py > plot.y + kEdge && py < plot.bottom() - kEdge)
+        if (py > plot.y + kInside && py < plot.bottom() - kInside)
             items.emplace_back(
                 LineItem{{plot.x, py}, {plot.right(), py}, kGrid, 1.0, ItemRole::Grid});
     }
     // The zero lines, when zero lies inside: where the sign changes is worth seeing.
-    if (l.y.min < 0.0 && l.y.max > 0.0) {
+    if (l.yScale == AxisScale::Linear && l.y.min < 0.0 && l.y.max > 0.0) {
         const double py = YPosition(l, 0.0);
         items.emplace_back(
             LineItem{{plot.x, py}, {plot.right(), py}, kZeroLine, 1.0, ItemRole::Axis});
     }
-    if (l.x.min < 0.0 && l.x.max > 0.0) {
+    if (l.xScale == AxisScale::Linear && l.x.min < 0.0 && l.x.max > 0.0) {
         const double px = XPosition(l, 0.0);
         items.emplace_back(
             LineItem{{px, plot.y}, {px, plot.bottom()}, kZeroLine, 1.0, ItemRole::Axis});
     }
 
-    for (std::size_t c = 0; c < data.curves.size(); ++c)
-        addCurve(items, l, data, c);
+    const PlotFrame frame{plot, l.x, l.y, l.xScale, l.yScale};
+    for (std::size_t c = 0; c < data.curves.size(); ++c) {
+        const SampledCurve& curve = data.curves[c];
+        const CurveStyle style{CurveColour(c), kCurveWidth, CurveDashed(c)};
+        if (options.lines != nullptr && c < options.lines->size())
+            AddCurveItems(items, frame, (*options.lines)[c], style, options.columnsPerUnit);
+        else if (!curve.line.empty())
+            AddCurveItems(items, frame, curve.line, style, options.columnsPerUnit);
+        else
+            AddCurveItems(items, frame, pointsLine(data, curve), style, options.columnsPerUnit);
+    }
 
-    // Ticks and their labels outside the frame.
-    for (const double t : xTicks) {
-        const double px = XPosition(l, t);
+    // Ticks and their labels outside the frame; the outer labels never beyond the edges.
+    for (std::size_t i = 0; i < x.values.size(); ++i) {
+        const double px = XPosition(l, x.values[i]);
         items.emplace_back(LineItem{
             {px, plot.bottom()}, {px, plot.bottom() + kTickLength}, kInk, 1.0, ItemRole::Tick});
-        items.emplace_back(text({px, plot.bottom() + kTickLength + 3.0 + kTickFont},
-                                TickText(t, xStep), kTickFont, TextAnchor::Middle,
-                                ItemRole::Label));
+        const double half = textWidth(x.labels[i], kTickFont) / 2.0;
+        PicturePoint at{px, plot.bottom() + kTickLength + 3.0 + kTickFont};
+        TextAnchor anchor = TextAnchor::Middle;
+        if (px + half > options.width - kEdge) {
+            at.x = options.width - kEdge;
+            anchor = TextAnchor::End;
+        } else if (px - half < kEdge) {
+            at.x = kEdge;
+            anchor = TextAnchor::Start;
+        }
+        items.emplace_back(text(at, std::move(x.labels[i]), kTickFont, anchor, ItemRole::Label));
     }
-    for (std::size_t i = 0; i < yTicks.size(); ++i) {
-        const double py = YPosition(l, yTicks[i]);
+    for (std::size_t i = 0; i < y.values.size(); ++i) {
+        const double py = YPosition(l, y.values[i]);
         items.emplace_back(
             LineItem{{plot.x - kTickLength, py}, {plot.x, py}, kInk, 1.0, ItemRole::Tick});
         items.emplace_back(text({plot.x - kTickLength - 4.0, py + kTickFont * 0.35},
-                                std::move(yLabels[i]), kTickFont, TextAnchor::End,
+                                std::move(y.labels[i]), kTickFont, TextAnchor::End,
                                 ItemRole::Label));
     }
 

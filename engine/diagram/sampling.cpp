@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Sampling a diagram's formulas with the page's own evaluator, and putting the page back.
+// Sampling a diagram's formulas on a copy of the page's evaluator.
 #include "diagram/sampling.h"
 
 #include "base/quorvel_error.h"
@@ -19,9 +19,18 @@ namespace {
 
 constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
 
+// The base units in the order unit texts name them.
+constexpr std::array<BaseUnit, BaseUnitCount> kTextOrder = {KG, M, S, KELVIN, AMPERE, MOL, CD};
+
 std::u16string quoted(std::u16string_view text)
 {
-    return u"\u201E" + std::u16string(text) + u"\u201C";
+    // Appended piece by piece: GCC 12 warns about `literal + string` here at -O3, falsely.
+    std::u16string q;
+    q.reserve(text.size() + 2);
+    q += u'\u201E';
+    q += text;
+    q += u'\u201C';
+    return q;
 }
 
 std::u16string number(std::int64_t n)
@@ -30,78 +39,6 @@ std::u16string number(std::int64_t n)
     const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
     return {digits, end};
 }
-
-// What sampling changes in the parser, taken when it starts and put back when it ends, also
-// when something raises: the swept variable (its value, or that it did not exist), the Used
-// marks of both tables, the error state.
-class PageState
-{
-public:
-    explicit PageState(TEFParser& parser)
-        : m_parser(parser), m_varCount(parser.Vars.Count), m_errMsg(parser.ErrMsg),
-          m_errPos(parser.ErrPos), m_errLen(parser.ErrLen)
-    {
-        m_unitsUsed = usedMarks(parser.Units);
-        m_varsUsed = usedMarks(parser.Vars);
-    }
-    ~PageState()
-    {
-        if (m_swept >= 0) {
-            if (m_sweptExisted)
-                m_parser.Vars.SetItem(m_swept, m_sweptBefore);
-            else if (m_parser.Vars.Count == m_varCount + 1)
-                m_parser.Vars.RemoveLast();
-        }
-        restoreMarks(m_parser.Units, m_unitsUsed);
-        restoreMarks(m_parser.Vars, m_varsUsed);
-        m_parser.ErrMsg = m_errMsg;
-        m_parser.ErrPos = m_errPos;
-        m_parser.ErrLen = m_errLen;
-    }
-    PageState(const PageState&) = delete;
-    PageState& operator=(const PageState&) = delete;
-
-    // The index of variable in Vars, defined (with value 0) when it is not yet.
-    std::int32_t sweep(std::u16string_view variable)
-    {
-        TSiVarList& vars = m_parser.Vars;
-        m_swept = vars.IndexOf(variable);
-        m_sweptExisted = m_swept >= 0;
-        if (m_sweptExisted)
-            m_sweptBefore = vars.at(m_swept);
-        else
-            m_swept = vars.Add(SiVarSet(variable, SiZero));
-        return m_swept;
-    }
-
-private:
-    static std::vector<bool> usedMarks(const TSiVarList& list)
-    {
-        std::vector<bool> marks(static_cast<std::size_t>(list.Count));
-        for (std::int32_t i = 0; i < list.Count; ++i)
-            marks[static_cast<std::size_t>(i)] = list.at(i).Used;
-        return marks;
-    }
-    static void restoreMarks(TSiVarList& list, const std::vector<bool>& marks)
-    {
-        list.ClearUsed();
-        for (std::size_t i = 0; i < marks.size() && i < static_cast<std::size_t>(list.Count); ++i) {
-            if (marks[i])
-                list.SetUsed(static_cast<std::int32_t>(i));
-        }
-    }
-
-    TEFParser& m_parser;
-    std::int32_t m_varCount;
-    std::u16string m_errMsg;
-    std::int32_t m_errPos;
-    std::int32_t m_errLen;
-    std::vector<bool> m_unitsUsed;
-    std::vector<bool> m_varsUsed;
-    std::int32_t m_swept = -1;
-    bool m_sweptExisted = false;
-    TSIVar m_sweptBefore;
-};
 
 // Evaluates formula; the message of a failure or raised fault goes to message.
 bool evaluate(TEFParser& parser, std::u16string& buffer, std::u16string_view formula,
@@ -118,15 +55,51 @@ bool evaluate(TEFParser& parser, std::u16string& buffer, std::u16string_view for
     return false;
 }
 
-// The unit a result of x's dimension is shown in with the Used marks as they stand; base units
-// when the chosen unit has the value zero (the page would leave such a line as typed).
+// A unit composed of base dimensions that cannot be misread on an axis: «m·s²» (not «ms²»,
+// which reads as millisecond squared), «1/m» (not «*1/m»), «kg/(m·s²)». name(b) is the unit
+// written for base dimension b.
+template <typename Name> std::u16string readableUnit(const TSINumber& x, Name name)
+{
+    std::u16string upper;
+    std::u16string lower;
+    int below = 0;
+    for (const BaseUnit b : kTextOrder) {
+        const std::int32_t e = x.Exponents[b];
+        if (e == 0)
+            continue;
+        std::u16string& part = e > 0 ? upper : lower;
+        if (!part.empty())
+            part += u'\u00B7';
+        part += name(b);
+        part += ExponentStr(e > 0 ? e : WrapSub(0, e));
+        below += e < 0 ? 1 : 0;
+    }
+    if (below == 0)
+        return upper;
+    return (upper.empty() ? u"1" : upper) + u"/" + (below > 1 ? u"(" + lower + u")" : lower);
+}
+
+// The unit a result of x's dimension is shown in with the Used marks as they stand: a unit of
+// the table, or one composed of each base dimension's preferred unit; base units when the
+// chosen unit has the value zero (the page would leave such a line as typed).
 AxisUnit shownUnit(const TEFParser& parser, const TSINumber& x)
 {
     AxisUnit unit;
+    TSIVar entry;
     try {
         ShownUnit(parser.Units, x, unit.divisor, unit.name);
+        if (!FindSameUnit(parser.Units, x, entry)) {
+            unit.name = readableUnit(x, [&](BaseUnit b) {
+                TSINumber dimension = SiOne;
+                dimension.Exponents[b] = 1;
+                FindSameUnit(parser.Units, dimension, entry);
+                return entry.Name;
+            });
+        }
     } catch (const QuorvelError&) {
-        unit = {SiUnitToStr(x), 1.0};
+        unit.name = readableUnit(
+            x, [&](BaseUnit b) { return parser.Units.at(static_cast<std::int32_t>(b) + 1).Name; });
+        unit.divisor = 1.0;
     }
     return unit;
 }
@@ -184,40 +157,101 @@ void checkVariable(TEFParser& parser, const DiagramRequest& request)
     throw QuorvelError(std::move(message));
 }
 
-// n points from a to b, evenly spaced, each the double nearest to a decimal six digits finer
-// than the step: 0.1 to 0.3 in 201 points gives 0.101, not 0.10099999999999999, in the CSV and
-// in the notes, and the formula is evaluated at exactly the value shown.
-std::vector<double> axisPoints(double a, double b, std::size_t n)
+// The index of variable in the parser's variables, defined (with value 0) when it is not yet.
+std::int32_t sweep(TEFParser& parser, std::u16string_view variable)
 {
-    static constexpr std::array<double, 23> kPowers = {
-        1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    constexpr double kExactIntegers = 9007199254740992.0; // 2^53
-    const double span = b - a;
-    const double step = std::fabs(span) / static_cast<double>(n - 1);
-    const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(step))) + 6, 0, 22);
-    const double scale = kPowers[static_cast<std::size_t>(decimals)];
+    const std::int32_t index = parser.Vars.IndexOf(variable);
+    return index >= 0 ? index : parser.Vars.Add(SiVarSet(variable, SiZero));
+}
+
+// The dimensions a curve's points came out in, and how many points had each: one axis shows
+// one dimension, the one most points have.
+class Dimensions
+{
+public:
+    std::int32_t add(const TSINumber& result)
+    {
+        for (std::size_t k = 0; k < m_kinds.size(); ++k) {
+            if (SiSameUnit(m_kinds[k], result)) {
+                ++m_counts[k];
+                return static_cast<std::int32_t>(k);
+            }
+        }
+        m_kinds.push_back(result);
+        m_counts.push_back(1);
+        return static_cast<std::int32_t>(m_kinds.size() - 1);
+    }
+    // The kind most points have, the first seen among equals; -1 when no point has a value.
+    std::int32_t majority() const
+    {
+        if (m_counts.empty())
+            return -1;
+        return static_cast<std::int32_t>(std::max_element(m_counts.begin(), m_counts.end()) -
+                                         m_counts.begin());
+    }
+    const TSINumber& kind(std::int32_t k) const { return m_kinds[static_cast<std::size_t>(k)]; }
+
+private:
+    std::vector<TSINumber> m_kinds;
+    std::vector<std::size_t> m_counts;
+};
+
+std::u16string dimensionMessage(const TSINumber& found, const TSINumber& curve)
+{
+    return u"Dimension " + dimensionText(found) + u" statt " + dimensionText(curve);
+}
+
+// v as the double nearest to it in nine significant digits: geometric points read as decimals.
+double significant(double v)
+{
+    char text[32];
+    const char* end =
+        std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, 8).ptr;
+    double rounded = v;
+    std::from_chars(text, end, rounded);
+    return rounded;
+}
+
+} // namespace
+
+std::vector<double> AxisPoints(double a, double b, std::size_t n, AxisScale scale)
+{
     std::vector<double> x(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        double v = a + span * static_cast<double>(i) / static_cast<double>(n - 1);
-        const double scaled = v * scale;
-        if (std::fabs(scaled) < kExactIntegers)
-            v = std::nearbyint(scaled) / scale;
-        x[i] = v;
+    if (n == 0)
+        return x;
+    if (n == 1) {
+        x.front() = a;
+        return x;
+    }
+    const auto fraction = [n](std::size_t i) {
+        return static_cast<double>(i) / static_cast<double>(n - 1);
+    };
+    if (scale == AxisScale::Logarithmic) {
+        const double la = std::log(a);
+        const double lb = std::log(b);
+        for (std::size_t i = 0; i < n; ++i)
+            x[i] = significant(std::exp(la + (lb - la) * fraction(i)));
+    } else {
+        static constexpr std::array<double, 23> kPowers = {
+            1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        constexpr double kExactIntegers = 9007199254740992.0; // 2^53
+        const double span = b - a;
+        const double step = std::fabs(span) / static_cast<double>(n - 1);
+        const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(step))) + 6, 0, 22);
+        const double scale10 = kPowers[static_cast<std::size_t>(decimals)];
+        for (std::size_t i = 0; i < n; ++i) {
+            double v = a + span * fraction(i);
+            const double scaled = v * scale10;
+            if (std::fabs(scaled) < kExactIntegers)
+                v = std::nearbyint(scaled) / scale10;
+            x[i] = v;
+        }
     }
     x.front() = a;
     x.back() = b;
     return x;
 }
-
-struct CurveDimension
-{
-    bool known = false;
-    TSINumber quantity; // its exponents; the value is that of the first point
-    AxisUnit unit;
-};
-
-} // namespace
 
 std::u16string AxisTitle(std::u16string_view name, const AxisUnit& unit)
 {
@@ -227,7 +261,77 @@ std::u16string AxisTitle(std::u16string_view name, const AxisUnit& unit)
     return title;
 }
 
-DiagramData SampleDiagram(TEFParser& parser, const DiagramRequest& request)
+const std::u16string& CurveName(const SampledCurve& curve)
+{
+    return curve.name.empty() ? curve.formula : curve.name;
+}
+
+DiagramSource::DiagramSource(TEFParser parser, std::int32_t swept, TSIVar point, double xDivisor,
+                             double yDivisor, std::vector<Curve> curves)
+    : m_parser(std::move(parser)), m_swept(swept), m_point(std::move(point)), m_xDivisor(xDivisor),
+      m_yDivisor(yDivisor), m_curves(std::move(curves))
+{
+}
+
+double DiagramSource::value(std::size_t c, double x, std::u16string* why)
+{
+    const Curve& curve = m_curves.at(c);
+    m_point.Quantity.Value = x * m_xDivisor;
+    m_parser.Vars.SetItem(m_swept, m_point);
+    TSINumber result;
+    std::u16string message;
+    if (!evaluate(m_parser, m_buffer, curve.formula, result, message)) {
+        if (why != nullptr)
+            *why = std::move(message);
+        return kGap;
+    }
+    if (!curve.known || !SiSameUnit(result, curve.dimension)) {
+        if (why != nullptr)
+            *why = dimensionMessage(result, curve.dimension);
+        return kGap;
+    }
+    return result.Value / m_yDivisor;
+}
+
+std::vector<CurveLine> DiagramSource::lines(double from, double to, std::int32_t points,
+                                            AxisScale xScale, const ValueBand& visible)
+{
+    const auto n = static_cast<std::size_t>(std::max(points, kMinDiagramPoints));
+    const std::vector<double> xs = AxisPoints(from, to, n, xScale);
+    std::vector<CurveLine> result;
+    result.reserve(m_curves.size());
+    std::vector<double> ys(n);
+    for (std::size_t c = 0; c < m_curves.size(); ++c) {
+        for (std::size_t i = 0; i < n; ++i)
+            ys[i] = value(c, xs[i]);
+        const std::function<double(double)> f = [this, c](double x) { return value(c, x); };
+        result.push_back(
+            RefineCurve(xs, ys, visible, xScale == AxisScale::Logarithmic, f, RefinementBudget(n))
+                .line);
+    }
+    return result;
+}
+
+std::optional<double> DiagramSource::axisValue(std::u16string_view text, bool y)
+{
+    if (Trim(text).empty())
+        return std::nullopt;
+    TSINumber result;
+    std::u16string message;
+    if (!evaluate(m_parser, m_buffer, text, result, message) || !std::isfinite(result.Value))
+        return std::nullopt;
+    if (SiSameUnit(result, SiOne))
+        return result.Value;
+    const auto known =
+        std::find_if(m_curves.begin(), m_curves.end(), [](const Curve& c) { return c.known; });
+    if (!y && SiSameUnit(result, m_point.Quantity))
+        return result.Value / m_xDivisor;
+    if (y && known != m_curves.end() && SiSameUnit(result, known->dimension))
+        return result.Value / m_yDivisor;
+    return std::nullopt;
+}
+
+DiagramData SampleDiagram(const TEFParser& page, const DiagramRequest& request)
 {
     if (request.curves.empty())
         throw QuorvelError(u"Keine Formel angegeben.");
@@ -238,9 +342,8 @@ DiagramData SampleDiagram(TEFParser& parser, const DiagramRequest& request)
     if (request.points < kMinDiagramPoints || request.points > kMaxDiagramPoints)
         throw QuorvelError(u"Die Anzahl der Punkte muss zwischen " + number(kMinDiagramPoints) +
                            u" und " + number(kMaxDiagramPoints) + u" liegen.");
+    TEFParser parser = page; // the page stays as it is, its variables and Used marks too
     checkVariable(parser, request);
-
-    PageState page(parser);
     std::u16string buffer;
 
     // The x axis is shown in the units "from" and "to" were typed in, as the page would show
@@ -262,57 +365,84 @@ DiagramData SampleDiagram(TEFParser& parser, const DiagramRequest& request)
         throw QuorvelError(quoted(u"von") + u" und " + quoted(u"bis") +
                            u" sind gleich: der Bereich ist leer.");
     DiagramData data;
+    data.request = request;
     data.variable = request.variable;
+    data.xScale = request.xScale;
+    data.yScale = request.yScale;
     data.xUnit = shownUnit(parser, from);
     if (!std::isfinite(to.Value - from.Value) ||
         !std::isfinite((to.Value - from.Value) / data.xUnit.divisor))
         throw QuorvelError(u"Der Bereich von " + quoted(u"von") + u" bis " + quoted(u"bis") +
                            u" ist zu gro\u00DF.");
+    const double a = from.Value / data.xUnit.divisor;
+    const double b = to.Value / data.xUnit.divisor;
+    if (request.xScale == AxisScale::Logarithmic && !(a > 0.0 && b > 0.0))
+        throw QuorvelError(u"F\u00FCr eine logarithmische x-Achse m\u00FCssen " + quoted(u"von") +
+                           u" und " + quoted(u"bis") + u" gr\u00F6\u00DFer als null sein.");
 
     const auto n = static_cast<std::size_t>(request.points);
-    data.x = axisPoints(from.Value / data.xUnit.divisor, to.Value / data.xUnit.divisor, n);
+    data.x = AxisPoints(a, b, n, request.xScale);
     std::vector<double> xs(n); // in SI base units, the ends exactly as typed
     for (std::size_t i = 0; i < n; ++i)
         xs[i] = data.x[i] * data.xUnit.divisor;
     xs.front() = from.Value;
     xs.back() = to.Value;
 
-    const std::int32_t swept = page.sweep(request.variable);
+    const std::int32_t swept = sweep(parser, request.variable);
     TSIVar point = SiVarSet(request.variable, from);
 
-    std::vector<CurveDimension> dimensions;
+    std::vector<DiagramSource::Curve> dimensions;
+    std::vector<AxisUnit> units;
+    dimensions.reserve(request.curves.size());
+    units.reserve(request.curves.size());
+    data.curves.reserve(request.curves.size());
+    std::vector<std::int32_t> kindOf(n);
     for (const CurveRequest& asked : request.curves) {
         SampledCurve curve;
         curve.formula = RemoveChar(Trim(asked.formula), u' ');
+        curve.name = asked.name;
         curve.values.resize(n);
-        CurveDimension dimension;
+        Dimensions kinds;
+        std::size_t firstFailed = n; // the first point whose evaluation failed
+        std::u16string message;
         parser.Units.ClearUsed(); // the marks the formula leaves choose its unit
         TSINumber result;
-        std::u16string message;
         for (std::size_t i = 0; i < n; ++i) {
             point.Quantity.Value = xs[i];
             parser.Vars.SetItem(swept, point);
-            bool ok = evaluate(parser, buffer, curve.formula, result, message);
-            if (ok && !dimension.known) {
-                dimension.known = true;
-                dimension.quantity = result;
-            } else if (ok && !SiSameUnit(result, dimension.quantity)) {
-                // A variable exponent can change the dimension from point to point; one axis
-                // shows one dimension.
-                message = u"Dimension " + dimensionText(result) + u" statt " +
-                          dimensionText(dimension.quantity);
-                ok = false;
-            }
-            if (ok) {
+            if (evaluate(parser, buffer, curve.formula, result, message)) {
+                kindOf[i] = kinds.add(result);
                 curve.values[i] = result.Value;
             } else {
+                kindOf[i] = -1;
                 curve.values[i] = kGap;
-                if (curve.failed++ == 0) {
-                    curve.firstFailure = i;
+                if (firstFailed == n) {
+                    firstFailed = i;
                     curve.failureMessage = message;
                 }
             }
         }
+        DiagramSource::Curve dimension{curve.formula, {}, false};
+        const std::int32_t majority = kinds.majority();
+        if (majority >= 0) {
+            dimension = {curve.formula, kinds.kind(majority), true};
+            // A variable exponent can change the dimension from point to point; one axis
+            // shows one, and the points of another are gaps.
+            for (std::size_t i = 0; i < n; ++i) {
+                if (kindOf[i] < 0 || kindOf[i] == majority)
+                    continue;
+                curve.values[i] = kGap;
+                if (i < firstFailed) {
+                    firstFailed = i;
+                    curve.failureMessage =
+                        dimensionMessage(kinds.kind(kindOf[i]), dimension.dimension);
+                }
+            }
+        }
+        curve.failed = static_cast<std::int32_t>(
+            std::count_if(curve.values.begin(), curve.values.end(), IsGap));
+        curve.firstFailure = firstFailed < n ? firstFailed : 0;
+        AxisUnit unit;
         if (dimension.known) {
             if (!Trim(asked.shownIn).empty()) {
                 // As on the page: the units behind the line's "=" choose.
@@ -320,18 +450,19 @@ DiagramData SampleDiagram(TEFParser& parser, const DiagramRequest& request)
                 TSINumber scratch;
                 evaluate(parser, buffer, asked.shownIn, scratch, message);
             }
-            dimension.unit = shownUnit(parser, dimension.quantity);
+            unit = shownUnit(parser, dimension.dimension);
         }
         data.curves.push_back(std::move(curve));
         dimensions.push_back(std::move(dimension));
+        units.push_back(std::move(unit));
     }
 
     // One y axis: every curve with values shares the first one's dimension and unit.
     const auto first = std::find_if(dimensions.begin(), dimensions.end(),
-                                    [](const CurveDimension& d) { return d.known; });
+                                    [](const DiagramSource::Curve& d) { return d.known; });
     if (first != dimensions.end()) {
         const bool mixed = std::any_of(dimensions.begin(), dimensions.end(), [&](const auto& d) {
-            return d.known && !SiSameUnit(d.quantity, first->quantity);
+            return d.known && !SiSameUnit(d.dimension, first->dimension);
         });
         if (mixed) {
             std::u16string message = u"Die Formeln haben verschiedene Dimensionen: ";
@@ -342,53 +473,67 @@ DiagramData SampleDiagram(TEFParser& parser, const DiagramRequest& request)
                 if (!firstName)
                     message += u", ";
                 firstName = false;
-                const std::u16string& unit = dimensions[c].unit.name;
+                const std::u16string& unit = units[c].name;
                 const std::u16string& label = request.curves[c].label;
                 if (!label.empty())
                     message += label + u' ';
                 message += quoted(data.curves[c].formula) + u" in " +
-                           (unit.empty() ? dimensionText(dimensions[c].quantity) : unit);
+                           (unit.empty() ? dimensionText(dimensions[c].dimension) : unit);
             }
             throw QuorvelError(message + u".");
         }
-        data.yUnit = first->unit;
+        data.yUnit = units[static_cast<std::size_t>(first - dimensions.begin())];
     }
-    for (SampledCurve& curve : data.curves) {
+    for (std::size_t c = 0; c < data.curves.size(); ++c) {
+        SampledCurve& curve = data.curves[c];
+        curve.unit = dimensions[c].known ? units[c] : data.yUnit;
         for (double& v : curve.values)
             v /= data.yUnit.divisor; // a gap stays a gap
+    }
+
+    data.source =
+        std::make_shared<DiagramSource>(std::move(parser), swept, point, data.xUnit.divisor,
+                                        data.yUnit.divisor, std::move(dimensions));
+    const bool geometric = request.xScale == AxisScale::Logarithmic;
+    for (std::size_t c = 0; c < data.curves.size(); ++c) {
+        SampledCurve& curve = data.curves[c];
+        const std::function<double(double)> f = [&data, c](double x) {
+            return data.source->value(c, x);
+        };
+        RefinedLine refined = RefineCurve(data.x, curve.values, BulkBand(curve.values), geometric,
+                                          f, RefinementBudget(n));
+        curve.line = std::move(refined.line);
+        curve.poles = refined.poles;
     }
     return data;
 }
 
-SweepRange DefaultSweep(TEFParser& parser, std::u16string_view variable)
+SweepRange DefaultSweep(const TEFParser& page, std::u16string_view variable)
 {
-    const std::int32_t i = parser.Vars.IndexOf(variable);
+    const std::int32_t i = page.Vars.IndexOf(variable);
     if (i < 0)
         return {u"0", u"1"};
+    TEFParser parser = page; // its Used marks are cleared below; the page's stay
     const TSINumber present = parser.Vars.at(i).Quantity;
     // The variable's unit whatever marks the last evaluation left: the first of its dimension.
     TSIVar unit;
     std::u16string unitText;
     double divisor = 1.0;
-    {
-        const PageState page(parser);
-        parser.Units.ClearUsed();
-        if (FindSameUnit(parser.Units, present, unit) && unit.Quantity.Value != 0.0) {
-            unitText = unit.Name;
-            divisor = unit.Quantity.Value;
-        } else {
-            // A composed unit text such as «kg/(ms²)» is no formula; base units joined by "*"
-            // and "/" are: «kg/m/s²».
-            constexpr BaseUnit kTextOrder[] = {KG, M, S, KELVIN, AMPERE, MOL, CD};
-            for (const bool positive : {true, false}) {
-                for (const BaseUnit b : kTextOrder) {
-                    const std::int32_t e = present.Exponents[b];
-                    if (e == 0 || (e > 0) != positive)
-                        continue;
-                    unitText += positive ? u"*" : u"/";
-                    unitText += parser.Units.at(static_cast<std::int32_t>(b) + 1).Name;
-                    unitText += ExponentStr(positive ? e : WrapSub(0, e));
-                }
+    parser.Units.ClearUsed();
+    if (FindSameUnit(parser.Units, present, unit) && unit.Quantity.Value != 0.0) {
+        unitText = unit.Name;
+        divisor = unit.Quantity.Value;
+    } else {
+        // A composed unit text such as «kg/(ms²)» is no formula; base units joined by "*"
+        // and "/" are: «kg/m/s²».
+        for (const bool positive : {true, false}) {
+            for (const BaseUnit b : kTextOrder) {
+                const std::int32_t e = present.Exponents[b];
+                if (e == 0 || (e > 0) != positive)
+                    continue;
+                unitText += positive ? u"*" : u"/";
+                unitText += parser.Units.at(static_cast<std::int32_t>(b) + 1).Name;
+                unitText += ExponentStr(positive ? e : WrapSub(0, e));
             }
         }
     }

@@ -162,11 +162,11 @@ LineFormula FormulaOfLine(const TEFParser& parser, std::u16string_view line)
         case LineKind::Prose:
             return {};
         case LineKind::Expression:
-            return {p0, a == 2 ? p1 : std::u16string()};
+            return {p0, a == 2 ? p1 : std::u16string(), {}};
         case LineKind::Assignment:
             if (parser.FindFunction(p0) >= 0 || parser.FindUnit(p0) >= 0)
                 return {}; // refused as a name: the line evaluates nothing
-            return {p1, a == 3 ? eqTokens.getitem(2) : std::u16string()};
+            return {p1, a == 3 ? eqTokens.getitem(2) : std::u16string(), p0};
         }
     } catch (const QuorvelError&) {
         // More parts between "=" than a line may have: Enter leaves such a line as typed.

@@ -54,13 +54,15 @@ std::int32_t RoundDecimals(double decimals);
 // The formula a worksheet line evaluates, read as Enter reads the line (label skipped, blanks
 // removed): for «formula» and «formula = result» the formula, for «name = formula» and
 // «name = formula = result» the part behind the name. shownIn is the old result behind it,
-// whose units choose how the result is shown («3km+500m = 0mm»); empty when there is none. Both
+// whose units choose how the result is shown («3km+500m = 0mm»); empty when there is none. name
+// is the variable an assignment gives the result («weg» for «weg = v*t»), empty otherwise. All
 // are empty for a line that evaluates nothing: blank, prose, "VARS", "UNITS", a name refused
 // for an assignment, too many "=".
 struct LineFormula
 {
     std::u16string formula;
     std::u16string shownIn;
+    std::u16string name;
 };
 LineFormula FormulaOfLine(const TEFParser& parser, std::u16string_view line);
 

@@ -7,6 +7,7 @@
 #include "platform/message_boxes.h"
 #include "worksheet/line_evaluation.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QSpinBox>
 #include <QTextBlock>
@@ -48,7 +49,8 @@ PageDiagram DiagramOfPage(TEFParser& parser, const QTextEdit& page)
                 break; // a selection of a long page is not read to its end
             result.curves.push_back(
                 {std::move(line.formula), std::move(line.shownIn),
-                 u"Zeile " + QString::number(b.blockNumber() + 1).toStdU16String()});
+                 u"Zeile " + QString::number(b.blockNumber() + 1).toStdU16String(),
+                 std::move(line.name)});
         }
         if (b == last)
             break;
@@ -114,10 +116,14 @@ void DiagramCommand::run(const QTextEdit& page)
     DiagramDialog dialog(m_parser, std::move(found.curves), found.variables, &m_parent);
     dialog.chooseVariable(m_variable);
     dialog.pointsBox->setValue(m_points);
+    dialog.logXBox->setChecked(m_logX);
+    dialog.logYBox->setChecked(m_logY);
     if (!runDialog(dialog))
         return;
     m_variable = dialog.variableBox->currentText();
     m_points = dialog.pointsBox->value();
+    m_logX = dialog.logXBox->isChecked();
+    m_logY = dialog.logYBox->isChecked();
     m_window.showDiagram(std::move(dialog.data()));
 }
 

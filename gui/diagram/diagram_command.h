@@ -52,6 +52,8 @@ private:
     // The last choice, offered again while it fits.
     QString m_variable;
     int m_points = kDefaultDiagramPoints;
+    bool m_logX = false;
+    bool m_logY = false;
 };
 
 } // namespace quorvel

@@ -5,6 +5,7 @@
 #include "platform/message_boxes.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -79,11 +80,24 @@ DiagramDialog::DiagramDialog(TEFParser& parser, std::vector<CurveRequest> curves
     pointsBox->setRange(kMinDiagramPoints, kMaxDiagramPoints);
     pointsBox->setValue(kDefaultDiagramPoints);
 
+    // Bode plots, decades: a logarithmic x axis spaces the points geometrically.
+    logXBox = new QCheckBox(QStringLiteral("Logarithmische &x-Achse"));
+    logXBox->setObjectName(QStringLiteral("LogX"));
+    logXBox->setAccessibleDescription(QStringLiteral(
+        "Die Punkte liegen geometrisch verteilt; \u201Evon\u201C und \u201Ebis\u201C m\u00FCssen "
+        "gr\u00F6\u00DFer als null sein."));
+    logYBox = new QCheckBox(QStringLiteral("Logarithmische &y-Achse"));
+    logYBox->setObjectName(QStringLiteral("LogY"));
+    logYBox->setAccessibleDescription(
+        QStringLiteral("Werte bis null zeigt eine logarithmische Achse nicht."));
+
     auto* form = new QFormLayout;
     addRow(form, QStringLiteral("&Variable:"), variableBox, QStringLiteral("Variable"));
     addRow(form, QStringLiteral("v&on:"), fromEdit, QStringLiteral("von"));
     addRow(form, QStringLiteral("&bis:"), toEdit, QStringLiteral("bis"));
     addRow(form, QStringLiteral("&Punkte:"), pointsBox, QStringLiteral("Anzahl der Punkte"));
+    form->addRow(logXBox);
+    form->addRow(logYBox);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -113,7 +127,7 @@ void DiagramDialog::fillRange()
     toEdit->setText(QString::fromStdU16String(range.to));
 }
 
-QString DiagramDialog::attempt()
+DiagramRequest DiagramDialog::request() const
 {
     DiagramRequest request;
     request.curves = m_curves;
@@ -121,9 +135,16 @@ QString DiagramDialog::attempt()
     request.from = fromEdit->text().toStdU16String();
     request.to = toEdit->text().toStdU16String();
     request.points = pointsBox->value();
+    request.xScale = logXBox->isChecked() ? AxisScale::Logarithmic : AxisScale::Linear;
+    request.yScale = logYBox->isChecked() ? AxisScale::Logarithmic : AxisScale::Linear;
+    return request;
+}
+
+QString DiagramDialog::attempt()
+{
     try {
         const WaitCursor wait;
-        m_data = SampleDiagram(m_parser, request);
+        m_data = SampleDiagram(m_parser, request());
     } catch (const QuorvelError& refusal) {
         return QString::fromStdU16String(refusal.message());
     }

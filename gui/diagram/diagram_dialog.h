@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The dialog before a diagram: which variable to sweep, from where to where, and at how many
-// points. OK samples the formulas with the page's evaluator; when the engine refuses (a range
-// of the wrong dimension, formulas of different dimensions, ...), its message is shown and the
-// dialog stays open for the correction.
+// The dialog before a diagram: which variable to sweep, from where to where, at how many
+// points, and whether an axis is logarithmic. OK samples the formulas with the page's evaluator;
+// when the engine refuses (a range of the wrong dimension, formulas of different dimensions, ...),
+// its message is shown and the dialog stays open for the correction.
 #pragma once
 
 #include "diagram/sampling.h"
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QSpinBox;
@@ -31,6 +32,8 @@ public:
     // Chooses the variable, when it is one of the list, and fills von and bis for it.
     void chooseVariable(const QString& name);
 
+    // The request the fields make.
+    DiagramRequest request() const;
     // Samples with the fields as they stand. Empty on success, with the diagram in data();
     // else the engine's German message.
     QString attempt();
@@ -40,6 +43,8 @@ public:
     QLineEdit* fromEdit = nullptr;
     QLineEdit* toEdit = nullptr;
     QSpinBox* pointsBox = nullptr;
+    QCheckBox* logXBox = nullptr;
+    QCheckBox* logYBox = nullptr;
 
 public slots:
     void done(int result) override;

@@ -4,6 +4,8 @@
 #include "diagram/axis_numbers.h"
 #include "diagram/picture_painter.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <utility>
 
 namespace quorvel {
@@ -19,19 +20,12 @@ namespace {
 
 constexpr double kWheelStep = 0.8; // the visible part per notch of the wheel
 constexpr double kKeyStep = 0.8;   // per Ctrl++
-constexpr double kPanStep = 0.1;   // per arrow key, of the visible width
+constexpr double kPanStep = 0.1;   // per Shift+arrow, of the visible width
+constexpr double kTraceJump = 0.1; // per Ctrl+arrow, of the plot's width
 constexpr double kMinDrag = 5.0;   // pixels: a shorter drag along an axis is no choice of range
+constexpr int kMostPoints = 4000;  // per curve when the visible range is sampled again
 const QColor kBandColour(0, 114, 178);
-
-// A range the doubles can still show: narrower than about a 1e-12 of its values, neighbouring
-// pixels would get the same value.
-bool drawable(const AxisRange& r)
-{
-    const double span = r.max - r.min;
-    const double magnitude = std::max(std::fabs(r.min), std::fabs(r.max));
-    return std::isfinite(span) && std::isfinite(magnitude) &&
-           span > std::numeric_limits<double>::min() && span > magnitude * 1e-12;
-}
+const QColor kTraceColour(96, 96, 96);
 
 QString qs(const std::u16string& text)
 {
@@ -41,15 +35,56 @@ QString qs(const std::u16string& text)
 // «t [s] von 0 bis 10»
 QString rangeText(const std::u16string& title, const AxisRange& r)
 {
-    const double step = (r.max - r.min) / 1000.0;
+    const double step = (r.max * 0.5 - r.min * 0.5) / 500.0;
     return QStringLiteral("%1 von %2 bis %3")
         .arg(qs(title), qs(TickText(r.min, step)), qs(TickText(r.max, step)));
+}
+
+// The range fractions from..to of r, on its scale.
+AxisRange part(const AxisRange& r, AxisScale scale, double from, double to)
+{
+    return {AxisValueAt(r, scale, from), AxisValueAt(r, scale, to)};
+}
+
+// The view as screen readers see it: a chart named by what it plots, described by its curves
+// and ranges, whose value is what the trace reads.
+class ViewAccessible : public QAccessibleWidget
+{
+public:
+    explicit ViewAccessible(DiagramView* view) : QAccessibleWidget(view, QAccessible::Chart) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return static_cast<const DiagramView*>(widget())->accessibleReadout();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* viewAccessible(const QString& key, QObject* object)
+{
+    if (key == QLatin1String("quorvel::DiagramView") && object != nullptr && object->isWidgetType())
+        return new ViewAccessible(static_cast<DiagramView*>(object));
+    return nullptr;
+}
+
+// The number of the diagram's points within lo..hi (its points run one way or the other).
+std::size_t pointsWithin(const std::vector<double>& x, double lo, double hi)
+{
+    if (x.empty())
+        return 0;
+    if (x.front() <= x.back())
+        return static_cast<std::size_t>(std::upper_bound(x.begin(), x.end(), hi) -
+                                        std::lower_bound(x.begin(), x.end(), lo));
+    return static_cast<std::size_t>(std::upper_bound(x.rbegin(), x.rend(), hi) -
+                                    std::lower_bound(x.rbegin(), x.rend(), lo));
 }
 
 } // namespace
 
 DiagramView::DiagramView(QWidget* parent) : QWidget(parent)
 {
+    static const bool accessible = (QAccessible::installFactory(viewAccessible), true);
+    (void)accessible;
     setObjectName(QStringLiteral("Ansicht"));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -65,7 +100,9 @@ void DiagramView::setData(DiagramData diagram)
     m_data = std::move(diagram);
     m_x.reset();
     m_y.reset();
+    m_lines.reset();
     m_dragStart.reset();
+    m_trace.reset();
     relayout();
     emit rangesChanged();
 }
@@ -77,11 +114,46 @@ DiagramLayout DiagramView::layoutAt(double width, double height) const
     options.height = height;
     options.x = m_x;
     options.y = m_y;
+    if (m_lines)
+        options.lines = &*m_lines;
     return LayoutDiagram(m_data, options);
+}
+
+void DiagramView::sampleVisibleRange()
+{
+    if (!m_x || !m_y || !m_data.source || m_data.x.empty()) {
+        m_lines.reset();
+        return;
+    }
+    // Only the requested range is sampled: beyond "von" and "bis" nobody asked for values.
+    const auto [least, most] = std::minmax_element(m_data.x.begin(), m_data.x.end());
+    const double from = std::max(m_x->min, *least);
+    const double to = std::min(m_x->max, *most);
+    if (!(to > from)) {
+        m_lines.emplace(m_data.curves.size());
+        return;
+    }
+    // Two points to a pixel of the part of the plot the range covers.
+    const double covered =
+        AxisFraction(*m_x, m_data.xScale, to) - AxisFraction(*m_x, m_data.xScale, from);
+    const auto wanted =
+        static_cast<std::int32_t>(std::clamp(2.0 * width() * covered, 16.0, double(kMostPoints)));
+    if (pointsWithin(m_data.x, from, to) >= static_cast<std::size_t>(wanted)) {
+        m_lines.reset(); // the diagram's own points are finer than the screen
+        return;
+    }
+    const AxisRange x{from, to};
+    if (m_lines && m_linesX == x && m_linesY == *m_y && m_linesPoints == wanted)
+        return;
+    m_lines = m_data.source->lines(from, to, wanted, m_data.xScale, {m_y->min, m_y->max});
+    m_linesX = x;
+    m_linesY = *m_y;
+    m_linesPoints = wanted;
 }
 
 void DiagramView::relayout()
 {
+    sampleVisibleRange();
     m_layout = layoutAt(std::max(1, width()), std::max(1, height()));
     const QString name = qs(m_layout.picture.title);
     if (accessibleName() != name)
@@ -89,12 +161,27 @@ void DiagramView::relayout()
     const QString text = description();
     if (accessibleDescription() != text)
         setAccessibleDescription(text);
+    // The trace stays with the pointer, or at its value while that is visible.
+    if (m_pointer && plotRect().contains(*m_pointer))
+        m_trace = XValueAt(m_layout, m_pointer->x());
+    else if (m_trace && !(AxisFraction(m_layout.x, m_layout.xScale, *m_trace) >= 0.0 &&
+                          AxisFraction(m_layout.x, m_layout.xScale, *m_trace) <= 1.0))
+        m_trace.reset();
+    updateReading();
     update();
 }
 
 QString DiagramView::description() const
 {
-    QString text = rangeText(AxisTitle(m_data.variable, m_data.xUnit), m_layout.x) +
+    QStringList curves;
+    for (const SampledCurve& curve : m_data.curves) {
+        curves << (curve.name.empty()
+                       ? qs(curve.formula)
+                       : QStringLiteral("%1 = %2").arg(qs(curve.name), qs(curve.formula)));
+    }
+    QString text = (curves.size() == 1 ? QStringLiteral("Kurve ") : QStringLiteral("Kurven ")) +
+                   curves.join(QStringLiteral(", ")) + QStringLiteral("; ") +
+                   rangeText(AxisTitle(m_data.variable, m_data.xUnit), m_layout.x) +
                    QStringLiteral("; ") + rangeText(YAxisTitle(m_data), m_layout.y) +
                    QLatin1Char('.');
     for (std::size_t c = 0; c < m_data.curves.size(); ++c) {
@@ -111,27 +198,32 @@ QRectF DiagramView::plotRect() const
     return {p.x, p.y, p.width, p.height};
 }
 
-void DiagramView::setRanges(const AxisRange& x, const AxisRange& y)
+bool DiagramView::showRanges(const AxisRange& x, const AxisRange& y)
 {
-    if (!drawable(x) || !drawable(y))
-        return; // as far as the numbers go
+    if (!ShowableRange(x, m_data.xScale) || !ShowableRange(y, m_data.yScale))
+        return false;
     m_x = x;
     m_y = y;
     relayout();
     emit rangesChanged();
+    return true;
+}
+
+void DiagramView::setRanges(const AxisRange& x, const AxisRange& y)
+{
+    showRanges(x, y); // beyond what the numbers can show, the ranges stay
 }
 
 void DiagramView::zoomBy(double factor, QPointF about)
 {
     const QRectF plot = plotRect();
-    about = {std::clamp(about.x(), plot.left(), plot.right()),
-             std::clamp(about.y(), plot.top(), plot.bottom())};
-    const double ax = XValueAt(m_layout, about.x());
-    const double ay = YValueAt(m_layout, about.y());
-    const AxisRange& x = m_layout.x;
-    const AxisRange& y = m_layout.y;
-    setRanges({ax + (x.min - ax) * factor, ax + (x.max - ax) * factor},
-              {ay + (y.min - ay) * factor, ay + (y.max - ay) * factor});
+    const double fx =
+        (std::clamp(about.x(), plot.left(), plot.right()) - plot.left()) / plot.width();
+    const double fy =
+        (plot.bottom() - std::clamp(about.y(), plot.top(), plot.bottom())) / plot.height();
+    const DiagramLayout& l = m_layout;
+    setRanges(part(l.x, l.xScale, fx - fx * factor, fx + (1.0 - fx) * factor),
+              part(l.y, l.yScale, fy - fy * factor, fy + (1.0 - fy) * factor));
 }
 
 void DiagramView::zoomIn()
@@ -162,11 +254,8 @@ void DiagramView::zoomTo(const QRectF& area)
 
 void DiagramView::pan(double dx, double dy)
 {
-    const AxisRange& x = m_layout.x;
-    const AxisRange& y = m_layout.y;
-    const double sx = (x.max - x.min) * dx;
-    const double sy = (y.max - y.min) * dy;
-    setRanges({x.min + sx, x.max + sx}, {y.min + sy, y.max + sy});
+    const DiagramLayout& l = m_layout;
+    setRanges(part(l.x, l.xScale, dx, 1.0 + dx), part(l.y, l.yScale, dy, 1.0 + dy));
 }
 
 void DiagramView::showWhole()
@@ -177,32 +266,102 @@ void DiagramView::showWhole()
     emit rangesChanged();
 }
 
-QString DiagramView::valuesAt(QPointF position) const
+void DiagramView::traceAt(double x)
 {
-    if (!plotRect().contains(position) || m_data.x.empty())
-        return {};
-    const DiagramLayout& l = m_layout;
-    const double xStep = (l.x.max - l.x.min) / l.plot.width;
-    const double yStep = (l.y.max - l.y.min) / l.plot.height;
-    // One curve is named by its formula; several share the axis, which the values belong to.
-    const QString yName =
-        m_data.curves.size() == 1 ? qs(m_data.curves.front().formula) : QStringLiteral("y");
-    return QStringLiteral("%1 = %2%3   %4 = %5%6")
-        .arg(qs(m_data.variable), qs(TickText(XValueAt(l, position.x()), xStep)),
-             qs(m_data.xUnit.name), yName, qs(TickText(YValueAt(l, position.y()), yStep)),
-             qs(m_data.yUnit.name));
+    m_pointer.reset(); // placed by the keys or the program, not under the mouse
+    m_trace = x;
+    relayout();
+}
+
+void DiagramView::moveTrace(double pixels)
+{
+    m_pointer.reset(); // the keys lead until the mouse moves again
+    const QRectF plot = plotRect();
+    if (!m_trace) {
+        traceAt(XValueAt(m_layout, plot.center().x()));
+        return;
+    }
+    const double px = XPosition(m_layout, *m_trace) + pixels;
+    if (px > plot.right() || px < plot.left()) {
+        // Beyond the edge the view moves along, and the trace stays at the edge.
+        const double edge = px > plot.right() ? plot.right() : plot.left();
+        const double beyond = (px - edge) / plot.width();
+        pan(beyond, 0.0);
+        traceAt(XValueAt(m_layout, edge));
+        return;
+    }
+    traceAt(XValueAt(m_layout, px));
+}
+
+void DiagramView::clearTrace()
+{
+    m_pointer.reset();
+    m_trace.reset();
+    updateReading();
+    update();
+}
+
+QString DiagramView::readout() const
+{
+    return m_reading ? qs(m_reading->joined(u"   ")) : QString();
+}
+
+QString DiagramView::accessibleReadout() const
+{
+    return m_reading ? qs(m_reading->joined(u"; ")) : QString();
+}
+
+void DiagramView::updateReading()
+{
+    const QString before = readout();
+    if (m_trace) {
+        // One pixel's width of the x axis at the trace: the precision it is read with.
+        const double px = XPosition(m_layout, *m_trace);
+        const double step = std::fabs(XValueAt(m_layout, px + 1.0) - XValueAt(m_layout, px));
+        m_reading = ReadAt(m_data, *m_trace, step);
+    } else {
+        m_reading.reset();
+    }
+    const QString now = readout();
+    if (now == before)
+        return;
+    emit readoutChanged(now);
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, accessibleReadout());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void DiagramView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     PaintPicture(painter, m_layout.picture);
+    const QRectF plot = plotRect();
+    if (m_reading) {
+        // The trace: a thin line at its x, a ring on each curve where the formula's value is.
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        const double px = XPosition(m_layout, m_reading->x);
+        painter.setPen(QPen(kTraceColour, 1.0, Qt::DashLine));
+        painter.drawLine(QPointF(px, plot.top()), QPointF(px, plot.bottom()));
+        for (std::size_t c = 0; c < m_reading->curves.size(); ++c) {
+            const double y = m_reading->curves[c].y;
+            const QPointF at(px, YPosition(m_layout, y));
+            if (IsGap(y) || !plot.adjusted(-1.0, -1.0, 1.0, 1.0).contains(at))
+                continue;
+            const Colour colour = CurveColour(c);
+            painter.setPen(QPen(QColor(colour.r, colour.g, colour.b), 2.0));
+            painter.setBrush(Qt::white);
+            painter.drawEllipse(at, 4.0, 4.0);
+        }
+        painter.restore();
+    }
     if (m_dragStart) {
         painter.setPen(QPen(kBandColour, 1.0, Qt::DashLine));
         QColor fill = kBandColour;
         fill.setAlpha(40);
         painter.setBrush(fill);
-        painter.drawRect(QRectF(*m_dragStart, m_dragEnd).normalized() & plotRect());
+        painter.drawRect(QRectF(*m_dragStart, m_dragEnd).normalized() & plot);
     }
     if (hasFocus()) {
         painter.setPen(QPen(palette().color(QPalette::Highlight), 2.0));
@@ -233,7 +392,14 @@ void DiagramView::mouseMoveEvent(QMouseEvent* event)
         m_dragEnd = event->position();
         update();
     }
-    emit pointerMoved(valuesAt(event->position()));
+    if (plotRect().contains(event->position())) {
+        m_pointer = event->position();
+        m_trace = XValueAt(m_layout, event->position().x());
+        updateReading();
+        update();
+    } else if (m_pointer) {
+        clearTrace();
+    }
 }
 
 void DiagramView::mouseReleaseEvent(QMouseEvent* event)
@@ -261,44 +427,61 @@ void DiagramView::wheelEvent(QWheelEvent* event)
         event->ignore();
         return;
     }
+    if (plotRect().contains(event->position()))
+        m_pointer = event->position();
     zoomBy(std::pow(kWheelStep, notches), event->position());
-    emit pointerMoved(valuesAt(event->position()));
 }
 
 void DiagramView::keyPressEvent(QKeyEvent* event)
 {
-    if ((event->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) != Qt::NoModifier) {
-        QWidget::keyPressEvent(event);
-        return;
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier);
+    const int key = event->key();
+    if (modifiers == Qt::ShiftModifier) {
+        switch (key) {
+        case Qt::Key_Left:
+            return pan(-kPanStep, 0.0);
+        case Qt::Key_Right:
+            return pan(kPanStep, 0.0);
+        case Qt::Key_Up:
+            return pan(0.0, kPanStep);
+        case Qt::Key_Down:
+            return pan(0.0, -kPanStep);
+        default:
+            break;
+        }
+    } else if (modifiers == Qt::ControlModifier && (key == Qt::Key_Left || key == Qt::Key_Right)) {
+        return moveTrace((key == Qt::Key_Left ? -kTraceJump : kTraceJump) * plotRect().width());
+    } else if (modifiers == Qt::NoModifier) {
+        switch (key) {
+        case Qt::Key_Left:
+            return moveTrace(-1.0);
+        case Qt::Key_Right:
+            return moveTrace(1.0);
+        case Qt::Key_Home:
+            return traceAt(m_layout.x.min);
+        case Qt::Key_End:
+            return traceAt(m_layout.x.max);
+        case Qt::Key_Up:
+            return pan(0.0, kPanStep);
+        case Qt::Key_Down:
+            return pan(0.0, -kPanStep);
+        case Qt::Key_Plus:
+            return zoomIn();
+        case Qt::Key_Minus:
+            return zoomOut();
+        default:
+            break;
+        }
     }
-    switch (event->key()) {
-    case Qt::Key_Left:
-        pan(-kPanStep, 0.0);
-        break;
-    case Qt::Key_Right:
-        pan(kPanStep, 0.0);
-        break;
-    case Qt::Key_Up:
-        pan(0.0, kPanStep);
-        break;
-    case Qt::Key_Down:
-        pan(0.0, -kPanStep);
-        break;
-    case Qt::Key_Plus:
-        zoomIn();
-        break;
-    case Qt::Key_Minus:
-        zoomOut();
-        break;
-    default:
-        QWidget::keyPressEvent(event);
-    }
+    QWidget::keyPressEvent(event);
 }
 
 void DiagramView::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
-    emit pointerMoved(QString());
+    if (m_pointer)
+        clearTrace();
 }
 
 } // namespace quorvel

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The diagram on the screen: the engine's layout at the widget's size, painted as paper under
-// every colour scheme, zoomed with the wheel about the pointer, with a dragged rectangle or with
-// keys. Every zoom lays the diagram out again for the new ranges, so ticks stay round numbers
-// and the curves stay inside the plot.
+// every colour scheme, zoomed with the wheel about the pointer, with a dragged rectangle, with
+// keys or to typed ranges. Every zoom lays the diagram out again for the new ranges, so ticks
+// stay round numbers and the curves stay inside the plot, and samples the visible range again
+// at the window's resolution where the diagram's own points are too few for it. A trace reads
+// the curves off at the pointer's x, or at an x the arrow keys move: each curve's formula is
+// evaluated there and marked on the curve.
 #pragma once
 
 #include "diagram/diagram_layout.h"
+#include "diagram/readout.h"
 
 #include <QWidget>
 
@@ -30,6 +34,8 @@ public:
     DiagramLayout layoutAt(double width, double height) const;
 
     bool isZoomed() const { return m_x.has_value(); }
+    // Whether the curves drawn now were sampled again for the visible range.
+    bool sampledAgain() const { return m_lines.has_value(); }
     // factor < 1 shows less; the values at `about` (a widget position) stay where they are.
     void zoomBy(double factor, QPointF about);
     void zoomIn();
@@ -40,15 +46,25 @@ public:
     // Moves the visible ranges by fractions of their widths; positive moves to higher values.
     void pan(double dx, double dy);
     void showWhole();
+    // Shows exactly these ranges; false (and nothing changes) when an axis cannot show its
+    // range: empty, reversed, too narrow for the doubles, not positive on a logarithmic axis.
+    bool showRanges(const AxisRange& x, const AxisRange& y);
 
-    // The axis values at a widget position, as the status line shows them
-    // («t = 3.25s   v*t = 9.75m»), to one pixel's precision; empty outside the plot.
-    QString valuesAt(QPointF position) const;
+    // The trace: at x (in the x axis's unit), moved by whole pixels (the view follows it when
+    // it leaves the visible range), or gone.
+    void traceAt(double x);
+    void moveTrace(double pixels);
+    void clearTrace();
+    const std::optional<Reading>& reading() const { return m_reading; }
+    // What the status line shows for the trace («t = 0.994s   y = 15.0336m»); empty without.
+    QString readout() const;
+    // The same for screen readers, the values separated by semicolons.
+    QString accessibleReadout() const;
 
 signals:
     void rangesChanged();
-    // The pointer's values, or an empty text when the pointer left the plot.
-    void pointerMoved(const QString& values);
+    // The trace's values, or an empty text when there is no trace (the pointer left the plot).
+    void readoutChanged(const QString& readout);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -63,16 +79,26 @@ protected:
 
 private:
     void relayout();
+    void sampleVisibleRange();
     void setRanges(const AxisRange& x, const AxisRange& y);
+    void updateReading();
     QRectF plotRect() const;
     QString description() const;
 
     DiagramData m_data;
     std::optional<AxisRange> m_x; // the visible ranges; both empty for the whole diagram
     std::optional<AxisRange> m_y;
+    // The curves sampled again for the visible ranges, and what they were sampled for.
+    std::optional<std::vector<CurveLine>> m_lines;
+    AxisRange m_linesX;
+    AxisRange m_linesY;
+    std::int32_t m_linesPoints = 0;
     DiagramLayout m_layout;
     std::optional<QPointF> m_dragStart;
     QPointF m_dragEnd;
+    std::optional<QPointF> m_pointer; // over the plot, where the trace follows it
+    std::optional<double> m_trace;
+    std::optional<Reading> m_reading;
 };
 
 } // namespace quorvel

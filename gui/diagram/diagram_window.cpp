@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "diagram/diagram_window.h"
 
+#include "diagram/axis_numbers.h"
 #include "diagram/csv_writer.h"
 #include "diagram/diagram_view.h"
 #include "diagram/picture_files.h"
@@ -15,6 +16,8 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
@@ -32,8 +35,9 @@ constexpr double kMinExportWidth = 640.0;
 constexpr double kMinExportHeight = 400.0;
 
 const QString kHint = QStringLiteral(
-    "Vergr\u00F6\u00DFern: Mausrad, Rechteck ziehen oder Strg++ \u00B7 Verkleinern: Strg+- \u00B7 "
-    "Verschieben: Pfeiltasten \u00B7 Ganzes Diagramm: Strg+0 oder Doppelklick");
+    "Ablesen: Mauszeiger oder Pfeiltasten \u00B7 Vergr\u00F6\u00DFern: Mausrad, Rechteck ziehen "
+    "oder Strg++ \u00B7 Verkleinern: Strg+- \u00B7 Verschieben: Umschalt+Pfeiltasten \u00B7 "
+    "Ganzes Diagramm: Strg+0 oder Doppelklick");
 
 // The filters of the file dialog and the suffix each adds to a name typed without one.
 const QStringList kFilters{QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("SVG-Grafik (*.svg)"),
@@ -46,6 +50,24 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption)
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
     return b;
+}
+
+// A field of the visible ranges, with its label; the label names it for screen readers.
+QLineEdit* rangeField(QWidget* parent, QHBoxLayout* row, const QString& caption, const char* name,
+                      const QString& accessibleName)
+{
+    auto* label = new QLabel(caption, parent);
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setAccessibleName(accessibleName);
+    field->setAccessibleDescription(QStringLiteral(
+        "Eine Zahl in der Einheit der Achse oder eine Gr\u00F6\u00DFe wie 2.5km; Eingabetaste "
+        "zeigt den Bereich."));
+    field->setMinimumWidth(70);
+    label->setBuddy(field);
+    row->addWidget(label);
+    row->addWidget(field, 1);
+    return field;
 }
 
 QAction* keyAction(QWidget* window, const QList<QKeySequence>& keys)
@@ -74,7 +96,9 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_whole->setToolTip(QStringLiteral("Strg+0"));
     m_status = new QLabel(kHint, this);
     m_status->setObjectName(QStringLiteral("Status"));
-    m_status->setAccessibleName(QStringLiteral("Werte unter dem Mauszeiger"));
+    m_status->setAccessibleName(kHint);
+    m_status->setAccessibleDescription(
+        QStringLiteral("Die Werte der Kurven unter dem Mauszeiger oder an der Ablesemarke"));
     // The hint may be wider than the window; it wraps rather than widening the window or being
     // cut off.
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -89,9 +113,18 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_status, 1);
     bottom->addWidget(m_whole, 0, Qt::AlignBottom);
+    auto* ranges = new QHBoxLayout;
+    m_range = {
+        rangeField(this, ranges, QStringLiteral("&x von"), "XVon", QStringLiteral("x-Achse von")),
+        rangeField(this, ranges, QStringLiteral("bis"), "XBis", QStringLiteral("x-Achse bis")),
+        rangeField(this, ranges, QStringLiteral("&y von"), "YVon", QStringLiteral("y-Achse von")),
+        rangeField(this, ranges, QStringLiteral("bis"), "YBis", QStringLiteral("y-Achse bis"))};
+    for (QLineEdit* field : m_range)
+        connect(field, &QLineEdit::returnPressed, this, &DiagramWindow::onRangeTyped);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 4);
     layout->addLayout(buttons);
+    layout->addLayout(ranges);
     layout->addWidget(m_view, 1);
     layout->addLayout(bottom);
 
@@ -102,7 +135,7 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(preview, &QPushButton::clicked, this, &DiagramWindow::onPreview);
     connect(m_whole, &QPushButton::clicked, m_view, &DiagramView::showWhole);
     connect(m_view, &DiagramView::rangesChanged, this, &DiagramWindow::onRangesChanged);
-    connect(m_view, &DiagramView::pointerMoved, this, &DiagramWindow::onPointerMoved);
+    connect(m_view, &DiagramView::readoutChanged, this, &DiagramWindow::onReadoutChanged);
 
     // Whichever control has the focus: zoom keys as in other viewers, Esc closes.
     connect(keyAction(this, {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}),
@@ -136,7 +169,7 @@ void DiagramWindow::showDiagram(DiagramData diagram)
 {
     m_view->setData(std::move(diagram));
     setWindowTitle(QStringLiteral("Diagramm: ") + m_view->accessibleName());
-    m_status->setText(kHint);
+    onReadoutChanged(m_view->readout());
     show();
     raise();
     activateWindow();
@@ -158,11 +191,67 @@ DiagramLayout DiagramWindow::exportLayout() const
 void DiagramWindow::onRangesChanged()
 {
     m_whole->setEnabled(m_view->isZoomed());
+    const DiagramLayout& l = m_view->currentLayout();
+    // To a thousandth of the range: enough to type the range back, short enough to read.
+    const auto shown = [](const AxisRange& r) {
+        const double step = (r.max * 0.5 - r.min * 0.5) / 500.0;
+        return std::array<QString, 2>{QString::fromStdU16String(TickText(r.min, step)),
+                                      QString::fromStdU16String(TickText(r.max, step))};
+    };
+    const std::array<QString, 2> x = shown(l.x);
+    const std::array<QString, 2> y = shown(l.y);
+    const std::array<QString, 4> texts = {x[0], x[1], y[0], y[1]};
+    for (std::size_t i = 0; i < m_range.size(); ++i)
+        m_range[i]->setText(texts[i]);
 }
 
-void DiagramWindow::onPointerMoved(const QString& values)
+void DiagramWindow::onReadoutChanged(const QString& readout)
 {
-    m_status->setText(values.isEmpty() ? kHint : values);
+    const QString text = readout.isEmpty() ? kHint : readout;
+    m_status->setText(text);
+    // Screen readers hear the values change: the line's name is what it shows.
+    m_status->setAccessibleName(readout.isEmpty() ? kHint : m_view->accessibleReadout());
+}
+
+void DiagramWindow::onRangeTyped()
+{
+    std::array<double, 4> values{};
+    const std::shared_ptr<DiagramSource>& source = m_view->data().source;
+    for (std::size_t i = 0; i < m_range.size(); ++i) {
+        const QString text = m_range[i]->text().trimmed();
+        const bool y = i >= 2;
+        std::optional<double> value;
+        if (source) {
+            value = source->axisValue(text.toStdU16String(), y);
+        } else {
+            bool ok = false;
+            value = QLocale::c().toDouble(text, &ok);
+            if (!ok)
+                value.reset();
+        }
+        if (!value) {
+            const AxisUnit& unit = y ? m_view->data().yUnit : m_view->data().xUnit;
+            ShowInfo(QStringLiteral("\u201E%1\u201C ist kein Wert f\u00FCr die %2-Achse: dort "
+                                    "steht eine Zahl%3 oder eine Gr\u00F6\u00DFe derselben "
+                                    "Dimension.")
+                         .arg(text, y ? QStringLiteral("y") : QStringLiteral("x"),
+                              unit.name.empty()
+                                  ? QString()
+                                  : QStringLiteral(" in ") + QString::fromStdU16String(unit.name)),
+                     this);
+            m_range[i]->setFocus();
+            m_range[i]->selectAll();
+            return;
+        }
+        values[i] = *value;
+    }
+    if (!m_view->showRanges({values[0], values[1]}, {values[2], values[3]}))
+        ShowInfo(
+            QStringLiteral("Diesen Bereich kann das Diagramm nicht zeigen: \u201Evon\u201C muss "
+                           "kleiner sein als \u201Ebis\u201C, auf einer logarithmischen Achse "
+                           "gr\u00F6\u00DFer als null, und der Bereich darf nicht schmaler "
+                           "sein als die Rechengenauigkeit."),
+            this);
 }
 
 void DiagramWindow::onSavePicture()

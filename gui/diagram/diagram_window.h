@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// DiagramWindow ("Diagramm"): one diagram at a time, zoomable, with the values under the pointer
-// in a status line, and the commands that take it elsewhere: "Als Bild speichern..." (PNG, SVG,
-// PDF), "Kopieren" (the picture), "Werte kopieren" (the points as CSV text), "Drucken..." and
-// "Druckvorschau...".
-// Files, clipboard and paper show the ranges the window shows.
+// DiagramWindow ("Diagramm"): one diagram at a time, zoomable, with the visible ranges in fields
+// that take typed ones, the curves' values at the trace (pointer or arrow keys) in a status line
+// that screen readers read, and the commands that take it elsewhere: "Als Bild speichern..."
+// (PNG, SVG, PDF), "Kopieren" (the picture), "Werte kopieren" (the points as CSV text) and
+// "Drucken..." and "Druckvorschau...". Files, clipboard and paper show the ranges the window
+// shows.
 #pragma once
 
 #include "diagram/sampling.h"
@@ -12,9 +13,11 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace quorvel {
@@ -46,6 +49,9 @@ public:
     void onCopyValues();
     void onPrint();
     void onPreview();
+    // The ranges typed into the fields (numbers in the axes' units, or quantities of the page
+    // such as «2.5km»), shown; a German message when they cannot be.
+    void onRangeTyped();
 
     // The dialogs, replaceable in tests: the file dialog gets the preset name and gives the
     // chosen file or nothing; the print dialog and the preview are paper's.
@@ -60,13 +66,15 @@ private:
     // smaller than a page of a report wants.
     DiagramLayout exportLayout() const;
     void onRangesChanged();
-    void onPointerMoved(const QString& values);
+    void onReadoutChanged(const QString& readout);
     // The diagram on paper, through the print dialog or the preview.
     void toPaper(void (PaperOutput::*way)(QPrinter&, const PaintSheets&));
 
     DiagramView* m_view = nullptr;
     QPushButton* m_whole = nullptr;
     QLabel* m_status = nullptr;
+    // x von, x bis, y von, y bis
+    std::array<QLineEdit*, 4> m_range{};
     QString m_folder; // where the last picture was saved
     bool m_hasPlace = false;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "diagram/picture_painter.h"
 
+#include "diagram/curve_drawing.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygonF>
@@ -53,31 +55,18 @@ void paint(QPainter& painter, const LineItem& item)
 
 // The points of a line as the device can show them: of consecutive points in one column of
 // device pixels only the first, the lowest, the highest and the last are kept, in their order.
-// The stroke covers the same pixels, and a curve of 10,000 points across 700 pixels has some
-// 3,000 points left to stroke.
+// The layout thinned the line to the picture's columns already; a printer or a screen with more
+// device pixels to a unit gets no more points, fewer only where a unit is less than a pixel.
 QPolygonF devicePoints(const std::vector<PicturePoint>& points, const QTransform& toDevice)
 {
-    QPolygonF kept;
-    kept.reserve(static_cast<qsizetype>(points.size()));
-    const auto column = [&](std::size_t i) {
-        return std::floor(toDevice.map(point(points[i])).x());
-    };
-    for (std::size_t i = 0; i < points.size();) {
-        const double x = column(i);
-        std::size_t end = i + 1;
-        std::size_t low = i;
-        std::size_t high = i;
-        for (; end < points.size() && column(end) == x; ++end) {
-            low = points[end].y < points[low].y ? end : low;
-            high = points[end].y > points[high].y ? end : high;
-        }
-        for (const std::size_t k : {i, std::min(low, high), std::max(low, high), end - 1}) {
-            if (kept.isEmpty() || kept.constLast() != point(points[k]))
-                kept << point(points[k]);
-        }
-        i = end;
-    }
-    return kept;
+    std::vector<PicturePoint> kept = points;
+    // Curves are painted unrotated: a column of device pixels is one of x alone.
+    ThinToColumns(kept, toDevice.m11(), toDevice.dx());
+    QPolygonF line;
+    line.reserve(static_cast<qsizetype>(kept.size()));
+    for (const PicturePoint& p : kept)
+        line << point(p);
+    return line;
 }
 
 void paint(QPainter& painter, const PolylineItem& item)

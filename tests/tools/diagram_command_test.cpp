@@ -106,6 +106,13 @@ TEST(DiagramCommandLine, DiagramOptionsGoTogether)
     EXPECT_EQ(error({"--json", "--diagramm", "x", "--variable", "x", "--von", "0", "--bis", "1",
                      "--ausgabe", "a.svg"}),
               "--json und --diagramm schließen einander aus");
+    EXPECT_EQ(error({"--y-logarithmisch"}), "--y-logarithmisch gilt nur zusammen mit --diagramm");
+    const auto logarithmic = calc::ParseCommandLine(
+        std::vector<std::string_view>{"--diagramm", "x", "--variable", "x", "--von", "1", "--bis",
+                                      "2", "--ausgabe", "a.svg", "--x-log", "--y-logarithmisch"});
+    ASSERT_TRUE(logarithmic.options) << logarithmic.error;
+    EXPECT_TRUE(logarithmic.options->diagram.logX) << "an abbreviation, as getopt takes it";
+    EXPECT_TRUE(logarithmic.options->diagram.logY);
     for (const char* points : {"", "zehn", "1.5", "11x", "99999999999"})
         EXPECT_FALSE(
             calc::ParseCommandLine(std::vector<std::string_view>{"--punkte", points}).options)
@@ -229,11 +236,74 @@ TEST(DiagramProgram, StreamsTakeTheBytesAndDashIsStandardOutput)
     EXPECT_EQ(folder.files(), (std::vector<std::string>{"nichts.csv", "rohr.csv"}));
 }
 
+TEST(DiagramProgram, NamesAndLogarithmicAxesReachTheFile)
+{
+    const Folder folder;
+    std::vector<std::string> args = wayTo(folder / "weg.csv");
+    args[3] = "y = v*t";
+    EXPECT_EQ(calc(args).status, ExitOk);
+    EXPECT_TRUE(readFile(folder / "weg.csv").starts_with("t [s];y [m]\n"));
+
+    const ProcessResult r =
+        calc({"--diagramm", "1/f", "--variable", "f", "--von", "1", "--bis", "1000", "--punkte",
+              "4", "--x-logarithmisch", "--ausgabe", folder / "bode.csv"});
+    EXPECT_EQ(r.status, ExitOk) << r.err;
+    EXPECT_EQ(readFile(folder / "bode.csv"), "f;1/f\n1;1\n10;0.1\n100;0.01\n1000;0.001\n");
+}
+
+// The calls that never ended: values constant but for rounding, a range a few units in the last
+// place wide. The program must write them at once (timeout ends a hang with status 124).
+TEST(DiagramProgram, EveryRangeIsDrawnAtOnce)
+{
+    const Folder folder;
+    const std::vector<std::vector<std::string>> calls = {
+        {"-e", "L = 2.5m", "--diagramm", "(x+L)-x", "--variable", "x", "--von", "0m", "--bis",
+         "10m"},
+        {"--diagramm", "SIN(x)^2+COS(x)^2", "--variable", "x", "--von", "0", "--bis", "10"},
+        {"--diagramm", "x", "--variable", "x", "--von", "1s", "--bis", "1.000000000000001s"}};
+    for (std::vector<std::string> args : calls) {
+        args.insert(args.begin(), {TIMEOUT_PATH, "60", QUORVEL_CALC_PATH});
+        args.insert(args.end(), {"--ausgabe", folder / "d.svg"});
+        const ProcessResult r = RunProcess(args);
+        EXPECT_EQ(r.status, ExitOk) << args[args.size() - 7] << ": " << r.err;
+        EXPECT_NE(readFile(folder / "d.svg").find("<polyline class=\"curve\""), std::string::npos);
+        fs::remove(folder / "d.svg");
+    }
+}
+
+// A million points, the most a diagram takes: an SVG that programs which refuse attribute
+// values beyond 10 MB open, and a CSV with every point.
+TEST(DiagramProgram, AMillionPointsGiveFilesEveryToolOpens)
+{
+    const Folder folder;
+    const std::vector<std::string> args = {"--diagramm", "SIN(x)*x", "--variable", "x",
+                                           "--von",      "0",        "--bis",      "1000",
+                                           "--punkte",   "1000000",  "--ausgabe"};
+    std::vector<std::string> svg = args;
+    svg.push_back(folder / "gross.svg");
+    ASSERT_EQ(calc(svg).status, ExitOk);
+    EXPECT_LT(fs::file_size(folder / "gross.svg"), 1000000u);
+#ifdef RSVG_CONVERT
+    EXPECT_EQ(RunProcess({RSVG_CONVERT, "-o", folder / "gross.png", folder / "gross.svg"}).status,
+              0);
+    EXPECT_GT(fs::file_size(folder / "gross.png"), 1000u);
+#endif
+#ifdef XMLLINT
+    EXPECT_EQ(RunProcess({XMLLINT, "--noout", folder / "gross.svg"}).status, 0);
+#endif
+    std::vector<std::string> csv = args;
+    csv.push_back(folder / "gross.csv");
+    ASSERT_EQ(calc(csv).status, ExitOk);
+    const std::string values = readFile(folder / "gross.csv");
+    EXPECT_EQ(std::count(values.begin(), values.end(), '\n'), 1000001);
+}
+
 TEST(DiagramProgram, HelpExplainsTheDiagramMode)
 {
     const ProcessResult r = calc({"--help"});
     for (const char* part : {"--diagramm FORMEL", "--variable NAME", "--von GRÖSSE", "--punkte N",
-                             "--ausgabe DATEI", ".svg", ".csv", "ohne dessen\nErgebnisse"})
+                             "--ausgabe DATEI", ".svg", ".csv", "ohne dessen\nErgebnisse",
+                             "--x-logarithmisch", "--y-logarithmisch", "Pole", "Pixelspalte"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
 }
 

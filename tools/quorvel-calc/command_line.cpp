@@ -30,7 +30,9 @@ enum LongOnly : int {
     OptFrom,
     OptTo,
     OptPoints,
-    OptOutput
+    OptOutput,
+    OptLogX,
+    OptLogY
 };
 
 constexpr option kOptions[] = {
@@ -47,6 +49,8 @@ constexpr option kOptions[] = {
     {"bis", required_argument, nullptr, OptTo},
     {"punkte", required_argument, nullptr, OptPoints},
     {"ausgabe", required_argument, nullptr, OptOutput},
+    {"x-logarithmisch", no_argument, nullptr, OptLogX},
+    {"y-logarithmisch", no_argument, nullptr, OptLogY},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ":" makes a missing value its own case; getopt's own (English) messages are off.
@@ -177,6 +181,12 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)
         case OptOutput:
             options.diagram.output = std::string(value);
             break;
+        case OptLogX:
+            options.diagram.logX = true;
+            break;
+        case OptLogY:
+            options.diagram.logY = true;
+            break;
         case ':':
             return {std::nullopt, "Option " + quoted(given) + " ohne Wert"};
         default:
@@ -208,6 +218,7 @@ std::string_view UsageText()
            "        quorvel-calc [OPTION...] -e FORMEL [-e FORMEL...]\n"
            "        quorvel-calc [DATEI | -e FORMEL...] --diagramm FORMEL --variable NAME\n"
            "                     --von GRÖSSE --bis GRÖSSE [--punkte N] --ausgabe DATEI\n"
+           "                     [--x-logarithmisch] [--y-logarithmisch]\n"
            "\n"
            "Berechnet ein Quorvel-Arbeitsblatt, das als Text vorliegt, Zeile für Zeile von\n"
            "oben nach unten, so wie die Eingabetaste im Programm jede Zeile auswertet, und\n"
@@ -281,6 +292,15 @@ std::string_view UsageText()
            "                         nicht; eine FIFO oder ein Gerät bekommt die Bytes\n"
            "                         als Strom; \"-\" schreibt die Werte (.csv) auf die\n"
            "                         Standardausgabe\n"
+           "  --x-logarithmisch      x-Achse logarithmisch, Punkte geometrisch verteilt;\n"
+           "                         --von und --bis größer als null\n"
+           "  --y-logarithmisch      y-Achse logarithmisch; Werte bis null fehlen im Bild\n"
+           "Weist die Zeile das Ergebnis zu (\"y = v0*t\"), heißt die Kurve wie die\n"
+           "Variable. Wo die Kurve springt oder gegen unendlich geht (Pole), wird zwischen\n"
+           "den Punkten nachgerechnet und die Linie unterbrochen statt verbunden; die\n"
+           "y-Achse zeigt dann den Großteil der Werte. Das Bild zeichnet je Pixelspalte\n"
+           "höchstens den ersten, letzten, kleinsten und größten Wert; die CSV-Datei\n"
+           "enthält jeden Punkt.\n"
            "Punkte, an denen die Formel scheitert (etwa Division durch null), bleiben\n"
            "Lücken; ihre Anzahl steht auf der Standardfehlerausgabe. Rückgabewert im\n"
            "Diagrammodus: 0, wenn mindestens ein Punkt einen Wert hat; 1, wenn keiner; 2\n"

@@ -24,6 +24,8 @@ struct DiagramOptions
     std::optional<std::string> to;
     std::optional<std::int32_t> points;
     std::optional<std::string> output;
+    bool logX = false; // --x-logarithmisch
+    bool logY = false; // --y-logarithmisch
 };
 
 struct CalcOptions

@@ -57,7 +57,9 @@ std::string DiagramUsageError(const CalcOptions& options)
                                                            {d.from.has_value(), "--von"},
                                                            {d.to.has_value(), "--bis"},
                                                            {d.points.has_value(), "--punkte"},
-                                                           {d.output.has_value(), "--ausgabe"}};
+                                                           {d.output.has_value(), "--ausgabe"},
+                                                           {d.logX, "--x-logarithmisch"},
+                                                           {d.logY, "--y-logarithmisch"}};
         for (const auto& [given, name] : companions) {
             if (given)
                 return std::string(name) + " gilt nur zusammen mit --diagramm";
@@ -107,11 +109,13 @@ CalcResult RunDiagram(TEFParser& parser, std::string_view sheetBytes, double dec
         result.status = ExitFailure;
         return result;
     }
-    request.curves.push_back({formula.formula, formula.shownIn, {}});
+    request.curves.push_back({formula.formula, formula.shownIn, {}, formula.name});
     request.variable = std::u16string(Trim(decoded(*diagram.variable)));
     request.from = decoded(*diagram.from);
     request.to = decoded(*diagram.to);
     request.points = diagram.points.value_or(kDefaultDiagramPoints);
+    request.xScale = diagram.logX ? AxisScale::Logarithmic : AxisScale::Linear;
+    request.yScale = diagram.logY ? AxisScale::Logarithmic : AxisScale::Linear;
 
     DiagramData data;
     try {

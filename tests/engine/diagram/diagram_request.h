@@ -17,7 +17,7 @@ inline DiagramRequest DiagramRequestFor(std::initializer_list<std::u16string> fo
 {
     DiagramRequest request{{}, std::move(variable), std::move(from), std::move(to), points};
     for (const std::u16string& formula : formulas)
-        request.curves.push_back({formula, {}, {}});
+        request.curves.push_back({formula, {}, {}, {}});
     return request;
 }
 

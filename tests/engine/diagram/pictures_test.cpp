@@ -3,6 +3,8 @@
 // reader (or another program) finds them.
 #include "diagram_fixture.h"
 
+#include "base/text_encoding.h"
+
 #include "diagram/csv_writer.h"
 #include "diagram/diagram_layout.h"
 #include "diagram/svg_writer.h"
@@ -157,9 +159,98 @@ TEST_F(DiagramTest, SeveralCurvesGetALegendAndColoursOfTheirOwn)
     const Picture picture = LayoutDiagram(two).picture;
     EXPECT_EQ(legendItems(picture), 2);
     EXPECT_TRUE(contains(svgTexts(WriteSvg(picture)), "v*t, v*t/2 [m]"));
+    // Curves named by their lines' variables.
+    DiagramRequest named = DiagramRequestFor({u"v*t", u"v*t/2"}, u"t", u"0s", u"10s", 11);
+    named.curves[0].name = u"z1";
+    named.curves[1].name = u"z2";
+    const DiagramData d = SampleDiagram(parser, named);
+    const std::vector<std::string> texts = svgTexts(WriteSvg(LayoutDiagram(d).picture));
+    for (const char* text : {"z1", "z2", "z1, z2 [m]"})
+        EXPECT_TRUE(contains(texts, text)) << text;
+    EXPECT_TRUE(WriteCsv(d).starts_with("t [s];z1 [m];z2 [m]\n"));
     EXPECT_FALSE(CurveColour(0) == CurveColour(1));
     EXPECT_FALSE(CurveDashed(6));
     EXPECT_TRUE(CurveDashed(7)) << "beyond the colours, dashes tell curves apart";
+}
+
+TEST_F(DiagramTest, AMillionPointsAreThinnedToWhatThePictureShows)
+{
+    // Gaps where the sine is negative: kept, however thin the picture makes the curve.
+    const DiagramData d = sample({u"SQRT(SIN(x/100))*SIN(x)"}, u"x", u"0", u"1000", 1000000);
+    const DiagramLayout l = LayoutDiagram(d);
+    const std::string svg = WriteSvg(l.picture);
+    EXPECT_LT(svg.size(), 1000000u);
+    const std::vector<Points> curves = svgCurves(svg);
+    ASSERT_EQ(curves.size(), 2u) << "x/100 in 0..pi and 2pi..3pi";
+    for (const Points& curve : curves) {
+        EXPECT_LE(curve.size(), static_cast<std::size_t>(4 * kThinningColumns * l.plot.width));
+        EXPECT_GT(curve.size(), static_cast<std::size_t>(kThinningColumns * l.plot.width / 4));
+    }
+    const std::string csv = WriteCsv(d);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1000001) << "every point";
+
+    // The same curve with every point: each column's extremes are where they were.
+    LayoutOptions all;
+    all.columnsPerUnit = 0.0;
+    std::vector<Points> full;
+    for (const PictureItem& item : LayoutDiagram(d, all).picture.items) {
+        if (const auto* line = std::get_if<PolylineItem>(&item);
+            line && line->role == ItemRole::Curve)
+            full.push_back(line->points);
+    }
+    ASSERT_EQ(full.size(), 2u);
+    EXPECT_GT(full[0].size(), 100000u);
+    const auto extent = [](const Points& points) {
+        const auto [low, high] = std::minmax_element(points.begin(), points.end(),
+                                                     [](auto a, auto b) { return a.y < b.y; });
+        return std::pair{low->y, high->y};
+    };
+    EXPECT_NEAR(extent(full[0]).first, extent(curves[0]).first, 0.006);
+    EXPECT_NEAR(extent(full[0]).second, extent(curves[0]).second, 0.006);
+    EXPECT_NEAR(full[1].back().x, curves[1].back().x, 0.006);
+}
+
+TEST_F(DiagramTest, TickLabelsAreNeverCutOff)
+{
+    for (const auto& [formula, from, to] :
+         {std::tuple<std::u16string, std::u16string, std::u16string>{u"x", u"1", u"1.000000001"},
+          {u"x*1E11", u"2", u"10"},
+          {u"x", u"-123456.7", u"-123456.1"}}) {
+        const Picture picture = LayoutDiagram(sample({formula}, u"x", from, to, 11)).picture;
+        for (const PictureItem& item : picture.items) {
+            const auto* t = std::get_if<TextItem>(&item);
+            if (t == nullptr || t->rotation != 0.0)
+                continue;
+            // As the layout estimates a text's width: 0.62 em a character.
+            const double width = static_cast<double>(t->text.size()) * 0.62 * t->size;
+            const double left = t->anchor == TextAnchor::Start    ? t->at.x
+                                : t->anchor == TextAnchor::Middle ? t->at.x - width / 2
+                                                                  : t->at.x - width;
+            EXPECT_GE(left, 0.0) << EncodeUtf8(t->text);
+            EXPECT_LE(left + width, picture.width) << EncodeUtf8(t->text);
+        }
+    }
+}
+
+TEST_F(DiagramTest, LogarithmicAxesShowDecades)
+{
+    DiagramRequest request = DiagramRequestFor({u"1/(1+f)"}, u"f", u"1", u"10000", 101);
+    request.xScale = AxisScale::Logarithmic;
+    request.yScale = AxisScale::Logarithmic;
+    const DiagramLayout l = LayoutDiagram(SampleDiagram(parser, request));
+    const std::vector<std::string> texts = svgTexts(WriteSvg(l.picture));
+    for (const char* decade : {"1", "10", "100", "1000", "10000", "0.001", "0.01", "0.1"})
+        EXPECT_TRUE(contains(texts, decade)) << decade;
+    // A decade takes as much room as the next.
+    EXPECT_NEAR(XPosition(l, 10) - XPosition(l, 1), XPosition(l, 10000) - XPosition(l, 1000), 1e-9);
+    EXPECT_NEAR(XValueAt(l, (XPosition(l, 10) + XPosition(l, 1000)) / 2), 100, 1e-9);
+
+    // Values a logarithmic y axis cannot show are noted, not drawn.
+    request = DiagramRequestFor({u"x"}, u"x", u"-1", u"1", 5);
+    request.yScale = AxisScale::Logarithmic;
+    const DiagramData d = SampleDiagram(parser, request);
+    EXPECT_EQ(FailureNote(d, 0), u"3 von 5 Werten nicht positiv, auf der logarithmischen y-Achse "
+                                 u"nicht gezeigt");
 }
 
 TEST_F(DiagramTest, CsvHasAHeaderAndOneRowPerPoint)

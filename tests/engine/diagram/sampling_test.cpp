@@ -2,6 +2,7 @@
 #include "diagram_fixture.h"
 
 #include "base/text_encoding.h"
+#include "diagram/diagram_layout.h"
 
 #include <cmath>
 
@@ -38,7 +39,7 @@ TEST_F(DiagramTest, ValuesInTheUnitsThePageWouldShow)
     EXPECT_DOUBLE_EQ(d.curves[0].values[2], 30.0);
 
     // As on the line «v*t = 0km», the old result's units choose.
-    DiagramRequest request{{{u"v*t", u"0km", {}}}, u"t", u"0s", u"1000s", 2};
+    DiagramRequest request{{{u"v*t", u"0km", {}, {}}}, u"t", u"0s", u"1000s", 2};
     d = SampleDiagram(parser, request);
     EXPECT_EQ(d.yUnit.name, u"km");
     EXPECT_DOUBLE_EQ(d.curves[0].values[1], 3.0);
@@ -91,6 +92,64 @@ TEST_F(DiagramTest, FailingPointsAreCountedGaps)
     d = sample({u"1m^n"}, u"n", u"1", u"2", 2);
     EXPECT_EQ(d.curves[0].failed, 1);
     EXPECT_EQ(d.curves[0].failureMessage, u"Dimension m\u00B2 statt m");
+    // The one most points have, not the first point's.
+    d = sample({u"1m^TRUNC(n)"}, u"n", u"0.9", u"1.8", 4);
+    EXPECT_EQ(d.yUnit.name, u"m");
+    EXPECT_EQ(d.curves[0].failed, 1);
+    EXPECT_EQ(d.curves[0].firstFailure, 0u);
+    EXPECT_EQ(d.curves[0].failureMessage, u"Dimension ohne Einheit statt m");
+    EXPECT_EQ(d.curves[0].values[3], 1.0);
+}
+
+TEST_F(DiagramTest, AxisUnitsAndNamesCannotBeMisread)
+{
+    page({u"a = 2m", u"x = 1m"});
+    EXPECT_EQ(sample({u"1/x"}, u"x", u"1m", u"2m", 2).yUnit.name, u"1/m");
+    EXPECT_EQ(sample({u"a*t\u00B2"}, u"t", u"0s", u"1s", 2).yUnit.name, u"m\u00B7s\u00B2")
+        << "not «ms²», a millisecond squared";
+    EXPECT_EQ(sample({u"x/(t*1K)"}, u"t", u"1s", u"2s", 2).yUnit.name, u"m/(s\u00B7K)");
+    EXPECT_EQ(sample({u"x*1N"}, u"x", u"1m", u"2m", 2).yUnit.name, u"J") << "a unit of the table";
+
+    // A line that assigns names its curve.
+    DiagramRequest request = DiagramRequestFor({u"a*t", u"2*a*t", u"3*a*t"}, u"t", u"0s", u"1s", 2);
+    for (std::size_t c = 0; c < 3; ++c)
+        request.curves[c].name = u"z" + std::u16string(1, static_cast<char16_t>(u'1' + c));
+    DiagramData d = SampleDiagram(parser, request);
+    EXPECT_EQ(YAxisTitle(d), u"z1, z2, z3 [m\u00B7s]");
+    EXPECT_EQ(CurveName(d.curves[1]), u"z2");
+    EXPECT_EQ(d.curves[1].formula, u"2*a*t");
+}
+
+TEST_F(DiagramTest, LogarithmicXAxesSpaceThePointsGeometrically)
+{
+    DiagramRequest request = DiagramRequestFor({u"1/f"}, u"f", u"1", u"1000", 4);
+    request.xScale = AxisScale::Logarithmic;
+    DiagramData d = SampleDiagram(parser, request);
+    EXPECT_EQ(d.x, (std::vector<double>{1, 10, 100, 1000}));
+    EXPECT_EQ(d.xScale, AxisScale::Logarithmic);
+    EXPECT_TRUE(d.request == request) << "kept with the diagram, to sample it again";
+    EXPECT_DOUBLE_EQ(d.curves[0].values[2], 0.01);
+    request.from = u"0";
+    try {
+        SampleDiagram(parser, request);
+        ADD_FAILURE() << "drawn";
+    } catch (const QuorvelError& e) {
+        EXPECT_EQ(text(e.message()), "F\u00FCr eine logarithmische x-Achse m\u00FCssen "
+                                     "\u201Evon\u201C und \u201Ebis\u201C gr\u00F6\u00DFer "
+                                     "als null sein.");
+    }
+}
+
+TEST_F(DiagramTest, TypedRangesAreQuantitiesInTheAxisUnits)
+{
+    page({u"v = 3m/s", u"t0 = 2s"});
+    const DiagramData d = sample({u"v*t"}, u"t", u"0min", u"1min", 3);
+    EXPECT_EQ(d.source->axisValue(u"3", false), 3.0) << "a number in the axis's unit";
+    EXPECT_EQ(d.source->axisValue(u"30s", false), 0.5);
+    EXPECT_EQ(d.source->axisValue(u"2*t0", false), 4.0 / 60.0);
+    EXPECT_EQ(d.source->axisValue(u"2km", true), 2000.0);
+    EXPECT_EQ(d.source->axisValue(u"2km", false), std::nullopt) << "another dimension";
+    EXPECT_EQ(d.source->axisValue(u"zwei", false), std::nullopt);
 }
 
 TEST_F(DiagramTest, RequestsThatCannotBeDrawnAreRefusedClearly)
@@ -133,7 +192,7 @@ TEST_F(DiagramTest, RequestsThatCannotBeDrawnAreRefusedClearly)
 
     // The window names the lines the formulas come from.
     const DiagramRequest lines{
-        {{u"v*t", {}, u"Zeile 3"}, {u"v", {}, u"Zeile 5"}}, u"t", u"0s", u"1s", 2};
+        {{u"v*t", {}, u"Zeile 3", {}}, {u"v", {}, u"Zeile 5", {}}}, u"t", u"0s", u"1s", 2};
     try {
         SampleDiagram(parser, lines);
         ADD_FAILURE() << "drawn";

@@ -212,4 +212,8 @@ TEST_F(Lines, FormulaOfALineIsWhatEnterEvaluates)
     for (int i = 0; i < 60; ++i)
         many += u"1=";
     EXPECT_EQ(formulaOf(many), " | ") << "Enter leaves it as typed";
+
+    // An assignment names its result; a formula with an old result does not.
+    EXPECT_EQ(FormulaOfLine(parser, u"Weg: w = v*t = 30km").name, u"w");
+    EXPECT_EQ(FormulaOfLine(parser, u"v*t = 30km").name, u"");
 }

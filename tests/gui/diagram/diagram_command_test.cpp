@@ -10,6 +10,7 @@
 #include "platform/message_boxes.h"
 #include "worksheet/key_table.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -185,6 +186,7 @@ void DiagramCommandTest::aDiagramLeavesThePageAsItWas()
             offered << dialog.variableBox->itemText(i);
         dialog.chooseVariable(QStringLiteral("t")); // 0s to 10s, twice its present value
         dialog.pointsBox->setValue(11);
+        dialog.logYBox->setChecked(true);
         return dialog.attempt().isEmpty();
     };
     w.mainWindow.diagramAction()->trigger();
@@ -196,6 +198,8 @@ void DiagramCommandTest::aDiagramLeavesThePageAsItWas()
     QCOMPARE(data.x.back(), 10.0);
     QCOMPARE(QString::fromStdU16String(data.yUnit.name), QStringLiteral("km")); // as on the line
     QCOMPARE(data.curves.at(0).values.back(), 0.03);
+    QCOMPARE(QString::fromStdU16String(data.curves.at(0).name), QStringLiteral("x"));
+    QCOMPARE(data.yScale, AxisScale::Logarithmic);
     QCOMPARE(pageLines(*w.memo1()), before);
     QCOMPARE(w.memo1()->document()->revision(), revision);
     QCOMPARE(w.mainWindow.parser().VarCount(), variables);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The diagram window: zoom by wheel, rectangle and keys and back to the whole diagram, the
-// values under the pointer, the files, the clipboard, and the window as paper under a dark
-// scheme (grabbed as PNG into QUORVEL_PICTURE_DIR for a person to look at).
+// The diagram window: zoom by wheel, rectangle, keys and typed ranges and back to the whole
+// diagram, the visible range sampled again, the trace that reads the formulas' values under the
+// pointer and at the arrow keys, the files, the clipboard, and the window as paper under a dark
+// scheme and as a chart for screen readers (grabbed as PNG into QUORVEL_PICTURE_DIR for a person
+// to look at).
 #include "diagram_samples.h"
 #include "gui_test_support.h"
 
@@ -10,12 +12,14 @@
 #include "diagram/picture_files.h"
 #include "platform/message_boxes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFontMetrics>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
@@ -23,6 +27,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <numbers>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -52,17 +58,41 @@ void click(DiagramWindow& window, const char* name)
     window.findChild<QPushButton*>(QString::fromLatin1(name))->click();
 }
 
-// A window showing v*t over t, v = 3m/s, at a known size.
+// The status line «t = 3.99s   v*t = 11.97m» as its two numbers.
+std::pair<double, double> readout(const QLabel& status)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^t = ([-0-9.]+)s   v\\*t = ([-0-9.]+)m$"))
+            .match(status.text());
+    if (!m.hasMatch())
+        return {qQNaN(), qQNaN()};
+    return {m.captured(1).toDouble(), m.captured(2).toDouble()};
+}
+
+// The curve's polylines in the view as painted now.
+QList<std::vector<PicturePoint>> curveLines(const DiagramView& view)
+{
+    QList<std::vector<PicturePoint>> lines;
+    for (const PictureItem& item : view.currentLayout().picture.items) {
+        if (const auto* line = std::get_if<PolylineItem>(&item);
+            line && line->role == ItemRole::Curve)
+            lines << line->points;
+    }
+    return lines;
+}
+
+// A window showing a diagram, by default v*t over t, v = 3m/s, at a known size.
 struct Shown
 {
-    Shown()
+    explicit Shown(DiagramData diagram = distanceDiagram())
     {
         window.resize(700, 500);
-        window.showDiagram(distanceDiagram());
+        window.showDiagram(std::move(diagram));
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
     DiagramWindow window;
     DiagramView& view = *window.view();
+    QLabel& status = *window.findChild<QLabel*>(QStringLiteral("Status"));
 };
 
 } // namespace
@@ -74,7 +104,10 @@ class DiagramWindowTest : public QObject
 private slots:
     void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
     void zoomChangesTheRangesAndGanzesDiagrammRestoresThem();
-    void theStatusLineShowsTheValuesUnderThePointer();
+    void typedRangesAreShown();
+    void zoomSamplesThePoleAgain();
+    void theStatusLineShowsTheFormulasValuesUnderThePointer();
+    void theArrowKeysMoveTheTraceAndScreenReadersHearIt();
     void printingGoesThroughThePrintDialogOrThePreview();
     void picturesAreSavedAsPngSvgAndPdf();
     void aFileThatCannotBeWrittenIsReported();
@@ -132,33 +165,144 @@ void DiagramWindowTest::zoomChangesTheRangesAndGanzesDiagrammRestoresThem()
     QTest::keyClick(&s.window, Qt::Key_Plus, Qt::ControlModifier);
     QVERIFY(qAbs(ranges(view).x.max - ranges(view).x.min - 10.0) < 1e-9);
     QVERIFY(qAbs(ranges(view).x.min - all.x.min) < 1e-9);
-    QTest::keyClick(&view, Qt::Key_Right);
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
     QVERIFY(qAbs(ranges(view).x.min - 1.0) < 1e-9);
     QTest::keyClick(&s.window, Qt::Key_Escape);
     QVERIFY(!s.window.isVisible());
 }
 
-void DiagramWindowTest::theStatusLineShowsTheValuesUnderThePointer()
+void DiagramWindowTest::typedRangesAreShown()
 {
     Shown s;
-    auto* status = s.window.findChild<QLabel*>(QStringLiteral("Status"));
-    const QString hint = status->text();
-    QTest::mouseMove(&s.view, at(s.view, 4.0, 12.0));
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("^t = ([-0-9.]+)s   v\\*t = ([-0-9.]+)m$"))
-            .match(status->text());
-    QVERIFY2(m.hasMatch(), qPrintable(status->text()));
-    QVERIFY(qAbs(m.captured(1).toDouble() - 4.0) < 0.05);
-    QVERIFY(qAbs(m.captured(2).toDouble() - 12.0) < 0.2);
+    const auto field = [&](const char* name) {
+        return s.window.findChild<QLineEdit*>(QString::fromLatin1(name));
+    };
+    QCOMPARE(field("XVon")->text(), QStringLiteral("0.00"));
+    QCOMPARE(field("XBis")->text(), QStringLiteral("10.00"));
+    field("XVon")->setText(QStringLiteral("2"));
+    field("XBis")->setText(QStringLiteral("0.1min")); // a quantity of the axis's dimension
+    field("YVon")->setText(QStringLiteral("5"));
+    field("YBis")->setText(QStringLiteral("15m"));
+    QTest::keyClick(field("YBis"), Qt::Key_Return);
+    QCOMPARE(ranges(s.view).x.min, 2.0);
+    QCOMPARE(ranges(s.view).x.max, 6.0);
+    QCOMPARE(ranges(s.view).y.max, 15.0);
+    QCOMPARE(field("XBis")->text(), QStringLiteral("6.000"));
+
+    for (const auto& [typed, message] :
+         {std::pair{QStringLiteral("2km"), QStringLiteral("\u201E2km\u201C ist kein Wert f\u00FCr "
+                                                          "die x-Achse")},
+          {QStringLiteral("9"), QStringLiteral("Diesen Bereich kann das Diagramm nicht zeigen")}}) {
+        field("XVon")->setText(typed);
+        ModalDriver driver;
+        driver.thenPressOk();
+        QTest::keyClick(field("XVon"), Qt::Key_Return);
+        QVERIFY(driver.waitDone());
+        QVERIFY2(driver.seen.value(0).startsWith(message), qPrintable(driver.seen.value(0)));
+        QCOMPARE(ranges(s.view).x.min, 2.0);
+    }
+}
+
+void DiagramWindowTest::zoomSamplesThePoleAgain()
+{
+    Shown s(sampleDiagram({}, {u"TAN(x)"}, u"x", u"-5", u"5", 200));
+    const double pole = std::numbers::pi / 2;
+    QVERIFY(s.view.showRanges({1.55, 1.59}, {-100.0, 100.0}));
+    QVERIFY(s.view.sampledAgain());
+    // Both branches reach the plot's edges, and no stroke joins them across the pole.
+    const double at = XPosition(s.view.currentLayout(), pole);
+    const QList<std::vector<PicturePoint>> lines = curveLines(s.view);
+    QCOMPARE(lines.size(), 2);
+    for (const std::vector<PicturePoint>& line : lines) {
+        const bool left = line.front().x < at;
+        for (const PicturePoint& p : line)
+            QCOMPARE(p.x < at, left);
+    }
+    const PictureRect plot = s.view.currentLayout().plot;
+    QVERIFY(qAbs(lines[0].back().y - plot.y) < 0.01);
+    QVERIFY(qAbs(lines[1].front().y - plot.bottom()) < 0.01);
+
+    // Near the pole the readout is the formula's value, not the pointer's height.
+    s.view.traceAt(1.5611);
+    QVERIFY2(s.status.text().startsWith(QStringLiteral("x = 1.56110   TAN(x) = 103.1")),
+             qPrintable(s.status.text()));
+    click(s.window, "GanzesDiagramm");
+    QVERIFY(!s.view.sampledAgain());
+}
+
+void DiagramWindowTest::theStatusLineShowsTheFormulasValuesUnderThePointer()
+{
+    Shown s;
+    const QString hint = s.status.text();
+    // On the zero line, far below the curve: the curve's value at the pointer's x.
+    QTest::mouseMove(&s.view, at(s.view, 4.0, 0.0));
+    const auto [t, way] = readout(s.status);
+    QVERIFY2(qAbs(t - 4.0) < 0.05, qPrintable(s.status.text()));
+    QVERIFY(qAbs(way - 3.0 * t) < 1e-9);
     QTest::mouseMove(&s.view, QPoint(2, 2)); // outside the plot
-    QCOMPARE(status->text(), hint);
+    QCOMPARE(s.status.text(), hint);
     // The hint is read whole: narrower than its one line, the window wraps it.
-    const QFontMetrics metrics(status->font());
-    QVERIFY(metrics.horizontalAdvance(hint) > status->contentsRect().width());
+    const QFontMetrics metrics(s.status.font());
+    QVERIFY(metrics.horizontalAdvance(hint) > s.status.contentsRect().width());
     QTRY_VERIFY(
         metrics
-            .boundingRect(QRect(0, 0, status->contentsRect().width(), 1000), Qt::TextWordWrap, hint)
-            .height() <= status->contentsRect().height());
+            .boundingRect(QRect(0, 0, s.status.contentsRect().width(), 1000), Qt::TextWordWrap, hint)
+            .height() <= s.status.contentsRect().height());
+    // A wheel zoom about the pointer reads where the pointer is now.
+    const QPoint p = at(s.view, 7.0, 5.0);
+    QTest::mouseMove(&s.view, p);
+    QWheelEvent wheel(p, s.view.mapToGlobal(p), {}, {0, 240}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&s.view, &wheel);
+    const auto [t2, way2] = readout(s.status);
+    QVERIFY(qAbs(t2 - 7.0) < 0.05);
+    QVERIFY(qAbs(way2 - 3.0 * t2) < 1e-9);
+}
+
+void DiagramWindowTest::theArrowKeysMoveTheTraceAndScreenReadersHearIt()
+{
+    Shown s;
+    s.view.setFocus();
+    QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(&s.view);
+    QCOMPARE(chart->role(), QAccessible::Chart);
+    QVERIFY2(chart->text(QAccessible::Description)
+                 .startsWith(QStringLiteral("Kurve v*t; t [s] von 0.00 bis 10.00; v*t [m] von")),
+             qPrintable(chart->text(QAccessible::Description)));
+
+    QTest::keyClick(&s.view, Qt::Key_Right); // the trace starts in the middle
+    const auto [t0, way0] = readout(s.status);
+    QVERIFY(qAbs(t0 - 5.0) < 0.05);
+    QVERIFY(qAbs(way0 - 3.0 * t0) < 1e-9);
+    QAccessibleInterface* line = QAccessible::queryAccessibleInterface(&s.status);
+    QCOMPARE(line->text(QAccessible::Name), s.view.accessibleReadout());
+    QCOMPARE(chart->text(QAccessible::Value), s.view.accessibleReadout());
+    QVERIFY(s.view.accessibleReadout().contains(QStringLiteral("; v*t = ")));
+
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(&s.view, Qt::Key_Right);
+    const auto [t1, way1] = readout(s.status);
+    const double pixel = 10.0 / s.view.currentLayout().plot.width;
+    QVERIFY2(qAbs(t1 - t0 - 10 * pixel) < 2 * pixel, qPrintable(s.status.text()));
+    QVERIFY(qAbs(way1 - 3.0 * t1) < 1e-9);
+    QTest::keyClick(&s.view, Qt::Key_Home);
+    QCOMPARE(readout(s.status).first, 0.0);
+
+    // Zoomed by the keys, the values are read again where the trace is.
+    QTest::keyClick(&s.view, Qt::Key_End);
+    QTest::keyClick(&s.window, Qt::Key_Minus, Qt::ControlModifier);
+    const auto [t2, way2] = readout(s.status);
+    QCOMPARE(t2, 10.0);
+    QCOMPARE(way2, 30.0);
+    // Beyond the visible range the view follows the trace.
+    QTest::keyClick(&s.window, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(&s.window, Qt::Key_Plus, Qt::ControlModifier);
+    const double end = ranges(s.view).x.max;
+    QTest::keyClick(&s.view, Qt::Key_End);
+    QTest::keyClick(&s.view, Qt::Key_Right, Qt::ControlModifier);
+    QVERIFY(ranges(s.view).x.max > end);
+    const auto [t3, way3] = readout(s.status);
+    QVERIFY(qAbs(way3 - 3.0 * t3) < 1e-9);
+    QVERIFY(qAbs(t3 - ranges(s.view).x.max) < 2 * pixel);
 }
 
 // "Drucken..." goes to the print dialog, "Druckvorschau..." to the preview.

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The painter against the values: the curve's pixels where the diagram's numbers put them, no
-// pixels across a gap, and the axis titles painted at their anchors, the y title upright.
+// pixels across a gap, a thinned curve that looks as the whole one does, and the axis titles
+// painted at their anchors, the y title upright.
 #include "diagram_samples.h"
 
 #include "diagram/diagram_layout.h"
 #include "diagram/picture_files.h"
+#include "diagram/svg_writer.h"
 
 #include <QImage>
 #include <QTest>
@@ -61,6 +63,7 @@ class PicturePainterTest : public QObject
 private slots:
     void theCurveLiesWhereItsValuesSay_data();
     void theCurveLiesWhereItsValuesSay();
+    void thinnedCurvesLookAsTheWholeOnes();
     void axisTitlesArePaintedAtTheirAnchors();
 };
 
@@ -74,9 +77,10 @@ void PicturePainterTest::theCurveLiesWhereItsValuesSay_data()
 void PicturePainterTest::theCurveLiesWhereItsValuesSay()
 {
     QFETCH(double, scale);
-    // v*t with a gap at t = 5s, where the formula divides zero by zero.
-    const DiagramData data =
-        sampleDiagram({u"v = 3m/s"}, {u"v*t*(t-5s)/(t-5s)"}, u"t", u"0s", u"10s", 11);
+    // v*t with a gap from t = 4s to 6s, where the root of a negative number is taken (and zero
+    // divided by zero at its ends).
+    const DiagramData data = sampleDiagram(
+        {u"v = 3m/s"}, {u"v*t*SQRT((t-4s)*(t-6s))/SQRT((t-4s)*(t-6s))"}, u"t", u"0s", u"10s", 11);
     const DiagramLayout l = LayoutDiagram(data, {400.0, 300.0, {}, {}});
     const QImage image = PictureImage(l.picture, scale);
     QCOMPARE(image.size(), QSize(400, 300) * scale);
@@ -84,12 +88,56 @@ void PicturePainterTest::theCurveLiesWhereItsValuesSay()
     const QColor curve(c.r, c.g, c.b);
     const auto at = [&](double t) { return QPointF(XPosition(l, t), YPosition(l, 3.0 * t)); };
 
-    for (const double t : {0.5, 2.0, 3.5, 6.5, 8.0, 9.5})
+    for (const double t : {0.5, 2.0, 3.5, 3.9, 6.1, 6.5, 8.0, 9.5})
         QVERIFY2(pixelsNear(image, at(t), scale, 1, curve) > 0, qPrintable(QString::number(t)));
     // Off the curve, and across the gap, nothing of its colour.
     QCOMPARE(pixelsNear(image, at(2.0) + QPointF(0.0, -12.0), scale, 2, curve), 0);
     for (const double t : {4.5, 5.0, 5.5})
         QVERIFY2(pixelsNear(image, at(t), scale, 2, curve) == 0, qPrintable(QString::number(t)));
+}
+
+void PicturePainterTest::thinnedCurvesLookAsTheWholeOnes()
+{
+    // 200,000 points of a fast oscillation and a slow curve, some 250 to a column: the SVG with
+    // every point and the thinned one, both shown by Qt's SVG renderer, which thins nothing.
+    const DiagramData data =
+        sampleDiagram({}, {u"SIN(x*30)*x/100", u"SQRT(x)"}, u"x", u"0", u"100", 200000);
+    LayoutOptions whole;
+    whole.columnsPerUnit = 0.0;
+    const QByteArray allSvg =
+        QByteArray::fromStdString(WriteSvg(LayoutDiagram(data, whole).picture));
+    const QByteArray thinSvg = QByteArray::fromStdString(WriteSvg(LayoutDiagram(data).picture));
+    QVERIFY2(thinSvg.size() * 20 < allSvg.size(), qPrintable(QString::number(thinSvg.size())));
+    const QImage all = QImage::fromData(allSvg, "SVG");
+    const QImage thinned = QImage::fromData(thinSvg, "SVG");
+    QVERIFY(!all.isNull());
+    QCOMPARE(thinned.size(), all.size());
+    // Where one has ink, the other has it within a pixel. (Shades differ a little: the stroke
+    // of 200,000 tiny segments piles up its antialiased edges.)
+    const auto inked = [](const QImage& image, int x, int y) {
+        const QColor c = image.pixelColor(x, y);
+        return 3 * 255 - c.red() - c.green() - c.blue() > 150;
+    };
+    const auto inkNear = [&](const QImage& image, int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                if (image.valid(x + dx, y + dy) && inked(image, x + dx, y + dy))
+                    return true;
+            }
+        }
+        return false;
+    };
+    int missing = 0;
+    int ink = 0;
+    for (int y = 0; y < all.height(); ++y) {
+        for (int x = 0; x < all.width(); ++x) {
+            ink += inked(all, x, y) ? 1 : 0;
+            missing += inked(all, x, y) && !inkNear(thinned, x, y) ? 1 : 0;
+            missing += inked(thinned, x, y) && !inkNear(all, x, y) ? 1 : 0;
+        }
+    }
+    QVERIFY(ink > 10000);
+    QVERIFY2(missing < ink / 1000, qPrintable(QStringLiteral("%1 of %2").arg(missing).arg(ink)));
 }
 
 void PicturePainterTest::axisTitlesArePaintedAtTheirAnchors()
