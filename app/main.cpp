@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program entry: the answers that need no window, the application, then the program's whole
 // life in its order.
+#include "base/file_writer.h"
 #include "platform/window_activation.h"
 #include "program_settings.h"
 #include "program_start.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program_start.h"
 
+#include "base/file_writer.h"
 #include "base/licence_notice.h"
 #include "base/system_messages.h"
 #include "worksheet/main_window.h"
@@ -91,23 +92,10 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
 
 } // namespace
 
-int WriteAll(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
 int GiveAnswer(const CommandLineAnswer& answer)
 {
-    if (const int error = WriteAll(STDOUT_FILENO, answer.text); error != 0) {
+    if (!WriteAll(STDOUT_FILENO, answer.text)) {
+        const int error = errno;
         WriteAll(STDERR_FILENO, "quorvel: Schreibfehler: " + SystemErrorText(error) + "\n");
         return 1;
     }

@@ -27,10 +27,6 @@ std::optional<CommandLineAnswer> AnswerCommandLine(int argc, const char* const* 
 // answer: the reason goes to standard error, and the status is 1.
 int GiveAnswer(const CommandLineAnswer& answer);
 
-// Writes all of text to the descriptor, whatever pieces the system takes; errno of the failure,
-// 0 when all of it was written.
-int WriteAll(int fd, std::string_view text);
-
 // Whether the toolkit has a display to look for: the -platform option or QT_QPA_PLATFORM names
 // a platform, DISPLAY an X server, or WAYLAND_DISPLAY or XDG_SESSION_TYPE a Wayland compositor.
 bool DisplayNamed(int argc, const char* const* argv);

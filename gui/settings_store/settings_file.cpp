@@ -74,7 +74,9 @@ QString makeNextBackup(const QString& current, const QString& backup, QByteArray
         const int fd = ::open(target, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0)
             return false;
-        if (!WriteAll(fd, present.bytes.constData(), present.bytes.size()) || ::fsync(fd) != 0)
+        if (!WriteAll(
+                fd, {present.bytes.constData(), static_cast<std::size_t>(present.bytes.size())}) ||
+            ::fsync(fd) != 0)
             writeError = errno;
         if (::close(fd) != 0 && writeError == 0)
             writeError = errno;
