@@ -27,6 +27,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quorvel {
 namespace {
@@ -96,6 +97,65 @@ QString datedJournalName(const QString& journal, int index)
                          QFileInfo(PageFileName(index)).completeBaseName() + QLatin1Char('-') +
                          stamp;
     return freeName(base, QStringLiteral(".journal"));
+}
+
+// A copy of a journal that could not be taken over whole, under a dated name beside it, made
+// before this session's journal takes its place: what the replay could not read may still be
+// read by hand. Empty on success (the copy's name in `kept`), else the reason.
+QString keepDatedCopy(const QString& journal, int index, QString& kept)
+{
+    kept = datedJournalName(journal, index);
+    if (kept.isEmpty())
+        return SystemReason(EEXIST);
+    const int from = ::open(QFile::encodeName(journal).constData(),
+                            O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (from < 0)
+        return SystemReason(errno);
+    const int to =
+        ::open(QFile::encodeName(kept).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (to < 0) {
+        const int error = errno;
+        ::close(from);
+        return SystemReason(error);
+    }
+    int error = 0;
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(from, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            error = errno;
+        if (n <= 0)
+            break;
+        if (!WriteAll(to, {buffer.data(), static_cast<std::size_t>(n)})) {
+            error = errno;
+            break;
+        }
+    }
+    if (error == 0 && ::fsync(to) != 0)
+        error = errno;
+    ::close(from);
+    if (::close(to) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(QFile::encodeName(kept).constData());
+        return SystemReason(error);
+    }
+    SyncFolderOf(kept);
+    return {};
+}
+
+// The sentence that says where a journal not taken over whole is kept.
+QString keptNote(const QString& journal, int index)
+{
+    QString kept;
+    const QString reason = keepDatedCopy(journal, index, kept);
+    return reason.isEmpty()
+               ? QStringLiteral(" Das Journal ist unver\u00E4ndert als «%1» erhalten.")
+                     .arg(QFileInfo(kept).fileName())
+               : QStringLiteral(" Eine Kopie des Journals lie\u00DF sich nicht anlegen: %1.")
+                     .arg(reason);
 }
 
 // The progress of a long replay, in the window it belongs to.
@@ -296,9 +356,11 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
     // The page file: read through a link, but the link itself is put aside, as the program
     // writes its pages only into files of its own.
     FileRead file = ReadRegularFile(path);
+    QString keptLink; // where the link was put aside
     if (S_ISLNK(kindAt(path))) {
         QString reason;
         const QString kept = PutAside(path, &reason);
+        keptLink = kept;
         if (kept.isEmpty()) {
             LeaveFileAlone(PageFileName(index));
             notes << QStringLiteral("%1 ist eine symbolische Verkn\u00FCpfung und lie\u00DF sich "
@@ -351,6 +413,11 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
     if (journalFound && S_ISREG(journalKind)) {
         JournalReader reader(journalPath);
         const bool records = reader.valid() && reader.size() > reader.offset();
+        if (!reader.valid() && QFileInfo(journalPath).size() > 0)
+            notes << QStringLiteral("Das Journal %1 der Seite «%2» lie\u00DF sich nicht lesen; "
+                                    "Quorvel legt ein neues an.")
+                             .arg(shown(journalPath), name) +
+                         keptNote(journalPath, index);
         if (records && reader.base() == JournalBaseOf(file.bytes)) {
             replayOntoPage = true;
         } else if (records) {
@@ -376,8 +443,8 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
     const FoundJournal found = replayOntoPage ? FoundJournal::OntoPage
                                : replay || IsFileLeftAlone(JournalFileName(index))
                                    ? FoundJournal::Elsewhere
-                               : journalFound ? FoundJournal::Empty
-                                              : FoundJournal::None;
+                               : S_ISREG(journalKind) ? FoundJournal::Empty
+                                                      : FoundJournal::None;
     if (file.state == FileRead::State::Missing && !replay && !replayOntoPage)
         return found;
 
@@ -386,8 +453,9 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
     if (file.state == FileRead::State::Regular && !IsRtf(file.bytes) && holdsText(file.bytes)) {
         // Not a file the program wrote: it stays, under a name of its own, before anything is
         // written over it; the page shows what can be read of it as text.
+        // A link read here has been put aside already; the name is free for the page's own file.
         QString reason;
-        const QString kept = PutAside(path, &reason);
+        const QString kept = keptLink.isEmpty() ? PutAside(path, &reason) : keptLink;
         if (kept.isEmpty()) {
             LeaveFileAlone(PageFileName(index));
             notes << QStringLiteral("Die Datei %1 ist keine RTF-Datei und konnte nicht umbenannt "
@@ -395,10 +463,11 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
                                     "dorthin gespeichert.")
                          .arg(shown(path), reason, name);
         } else {
-            notes << QStringLiteral(
-                         "Die Datei %1 ist keine RTF-Datei. Sie ist unver\u00E4ndert als "
-                         "«%2» erhalten; die Seite «%3» zeigt ihren Inhalt als Text.")
-                         .arg(shown(path), QFileInfo(kept).fileName(), name);
+            if (keptLink.isEmpty())
+                notes << QStringLiteral(
+                             "Die Datei %1 ist keine RTF-Datei. Sie ist unver\u00E4ndert als "
+                             "«%2» erhalten; die Seite «%3» zeigt ihren Inhalt als Text.")
+                             .arg(shown(path), QFileInfo(kept).fileName(), name);
             writeNow = true;
         }
     }
@@ -440,8 +509,11 @@ bool FinishReplay(ProgramWindows& windows, JournalReplay& replay, QStringList& n
     const int index = replay.page();
     QTextEdit& page = *windows.mainWindow.page(index);
     const QString name = pageName(windows, index);
+    const bool whole = replay.dropped == 0 && replay.tornBytes == 0;
     if (const QString dropped = replay.droppedNote(name); !dropped.isEmpty())
-        notes << dropped;
+        notes << dropped + (replay.target() == JournalReplay::Target::Page
+                                ? keptNote(replay.journalPath(), index)
+                                : QString());
     if (replay.target() == JournalReplay::Target::Page) {
         ShowDocument(page, replay.takeDocument());
         page.setReadOnly(false);
@@ -472,11 +544,15 @@ bool FinishReplay(ProgramWindows& windows, JournalReplay& replay, QStringList& n
                      .arg(name, shown(pagePath), error, QFileInfo(replay.journalPath()).fileName());
         return false;
     }
-    ::unlink(QFile::encodeName(replay.journalPath()).constData());
+    if (whole)
+        ::unlink(QFile::encodeName(replay.journalPath()).constData());
     notes << QStringLiteral("Die Seite «%1» zeigt %2, wie es jetzt im Programmordner liegt. Die "
                             "\u00C4nderungen der letzten Sitzung passten nicht mehr dazu; sie "
                             "sind in %3 erhalten.")
                  .arg(name, shown(pagePath), shown(target));
+    if (!whole)
+        notes.last() += QStringLiteral(" Das Journal ist unver\u00E4ndert als «%1» erhalten.")
+                            .arg(QFileInfo(replay.journalPath()).fileName());
     return false;
 }
 

@@ -78,8 +78,9 @@ QStringList LoadSettings(ProgramWindows& windows,
     // Read through a link, but never written through one: the link is put aside once read.
     const bool linked =
         OwnFileProblem(QFile::encodeName(iniPath).toStdString()) == NotRegularFileText(S_IFLNK);
-    if (iniFile.state == FileRead::State::NotRegular ||
-        iniFile.state == FileRead::State::Unreadable) {
+    // A link is put aside below, whatever it leads to, and the settings get a file of their own.
+    if (!linked && (iniFile.state == FileRead::State::NotRegular ||
+                    iniFile.state == FileRead::State::Unreadable)) {
         LeaveFileAlone(SettingsFileName());
         notes << QStringLiteral("Die Einstellungen werden nicht aus %1 gelesen und in dieser "
                                 "Sitzung nicht dorthin gespeichert: %2.")

@@ -12,7 +12,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -70,6 +73,10 @@ struct HeldMessage
     QString text;
 };
 std::vector<HeldMessage> g_held;
+// The watch on the display's answer: ended when the application object exists.
+std::mutex g_watchMutex;
+std::condition_variable g_watchEnd;
+bool g_connected = false;
 QtMessageHandler g_previousHandler = nullptr;
 
 void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)
@@ -115,17 +122,20 @@ bool DisplayNamed(int argc, const char* const* argv)
            (session != nullptr && std::string_view(session) == "wayland");
 }
 
-std::string NoDisplayText(const char* display, const char* waylandDisplay)
+std::string NoDisplayText(const char* display, const char* waylandDisplay, bool silent)
 {
     std::string named;
     if (isSet(display))
         named += std::string("DISPLAY=") + display;
     if (isSet(waylandDisplay))
         named += (named.empty() ? "" : ", ") + std::string("WAYLAND_DISPLAY=") + waylandDisplay;
-    const std::string what = named.empty()
-                                 ? "Keine grafische Anzeige gefunden: weder DISPLAY (X11) noch "
-                                   "WAYLAND_DISPLAY (Wayland) ist gesetzt."
-                                 : "Die grafische Anzeige ist nicht erreichbar (" + named + ").";
+    const std::string what =
+        named.empty() ? "Keine grafische Anzeige gefunden: weder DISPLAY (X11) noch "
+                        "WAYLAND_DISPLAY (Wayland) ist gesetzt."
+        : silent      ? "Die grafische Anzeige antwortet seit " +
+                       std::to_string(DisplayConnectionGuard::kDisplayAnswerSeconds) +
+                       " s nicht (" + named + ")."
+                 : "Die grafische Anzeige ist nicht erreichbar (" + named + ").";
     return what + " Starten Sie Quorvel in einer Desktop-Sitzung, oder nennen Sie eine "
                   "laufende Anzeige, etwa mit \u201EDISPLAY=:0 quorvel\u201C oder "
                   "\u201EWAYLAND_DISPLAY=wayland-0 quorvel\u201C. Ohne Anzeige rechnet "
@@ -135,10 +145,28 @@ std::string NoDisplayText(const char* display, const char* waylandDisplay)
 DisplayConnectionGuard::DisplayConnectionGuard()
 {
     g_previousHandler = qInstallMessageHandler(holdOrEnd);
+    g_connected = false;
+    m_watch = std::thread([] {
+        std::unique_lock lock(g_watchMutex);
+        if (g_watchEnd.wait_for(lock, std::chrono::seconds(kDisplayAnswerSeconds),
+                                [] { return g_connected; }))
+            return;
+        WriteAll(STDERR_FILENO,
+                 "quorvel: " +
+                     NoDisplayText(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), true) +
+                     "\n");
+        _exit(1);
+    });
 }
 
 DisplayConnectionGuard::~DisplayConnectionGuard()
 {
+    {
+        const std::lock_guard lock(g_watchMutex);
+        g_connected = true;
+    }
+    g_watchEnd.notify_all();
+    m_watch.join();
     qInstallMessageHandler(g_previousHandler);
     std::vector<HeldMessage> held = std::exchange(g_held, {});
     for (const HeldMessage& message : held) {

@@ -6,6 +6,7 @@
 #include "base/system_messages.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <random>
@@ -77,8 +78,44 @@ std::string linkText()
 
 // Writes to a FIFO, a character device or a terminal. A window neither waits for a reader nor
 // without end for room: the descriptor stays non-blocking and each wait has a deadline.
+// A reader that goes away in the middle of a write makes the system send SIGPIPE, which ends a
+// program that has not set the signal aside, the window with all its work included. The write's
+// EPIPE says the same, so the signal is held back for the write and then taken away unseen.
+class HeldBrokenPipe
+{
+public:
+    HeldBrokenPipe()
+    {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        sigset_t pending;
+        m_wasPending = sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_before);
+    }
+    ~HeldBrokenPipe()
+    {
+        const int saved = errno;
+        sigset_t pending;
+        if (!m_wasPending && sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1) {
+            const timespec now{};
+            while (sigtimedwait(&m_pipe, nullptr, &now) < 0 && errno == EINTR) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
+        errno = saved;
+    }
+    HeldBrokenPipe(const HeldBrokenPipe&) = delete;
+    HeldBrokenPipe& operator=(const HeldBrokenPipe&) = delete;
+
+private:
+    sigset_t m_pipe{};
+    sigset_t m_before{};
+    bool m_wasPending = false;
+};
+
 std::string writeStream(const std::string& path, std::string_view bytes, const WriteRules& rules)
 {
+    const HeldBrokenPipe held;
     int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 && errno == ENXIO && rules.waitForStream)
         fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);

@@ -270,11 +270,11 @@ RefinedLine RefineCurve(const std::vector<double>& xs, const std::vector<double>
             continue;
         // The neighbourhood of a segment: the smaller of the largest jumps on either side, so
         // that the two halves of one steep rise do not excuse each other; a segment at an end
-        // has one side, and two points alone have none to compare with.
-        const double neighbourhood =
-            i == 0       ? (n > 2 ? jumpsAfter(i) : std::numeric_limits<double>::infinity())
-            : i + 2 == n ? jumpsBefore(i)
-                         : std::min(jumpsBefore(i), jumpsAfter(i));
+        // has one side, and two points alone have none to compare with: their jump is looked
+        // at closely, as a line of two points may hide anything, a pole too.
+        const double neighbourhood = i == 0       ? (n > 2 ? jumpsAfter(i) : 0.0)
+                                     : i + 2 == n ? jumpsBefore(i)
+                                                  : std::min(jumpsBefore(i), jumpsAfter(i));
         // Neighbours that run towards each other enclose a peak or a pole.
         const bool enclosing = i > 0 && i + 2 < n && jumpAt(i - 1) > 0.0 && jumpAt(i + 1) > 0.0 &&
                                (rising(i - 1) > 0.0) != (rising(i + 1) > 0.0);

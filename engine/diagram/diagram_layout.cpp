@@ -183,6 +183,17 @@ std::u16string YAxisTitle(const DiagramData& data)
     return AxisTitle(names, data.yUnit);
 }
 
+namespace {
+
+// Counts are written out in digits however large: "1000000 von 1000000", never "1e+06".
+std::u16string countText(std::size_t n)
+{
+    const std::string digits = std::to_string(n);
+    return {digits.begin(), digits.end()};
+}
+
+} // namespace
+
 std::u16string FailureNote(const DiagramData& data, std::size_t index)
 {
     const SampledCurve& curve = data.curves[index];
@@ -192,12 +203,13 @@ std::u16string FailureNote(const DiagramData& data, std::size_t index)
                             : 0;
     if (curve.failed == 0 && hidden == 0)
         return {};
-    const std::u16string all = ShortestText(static_cast<double>(data.x.size()));
+    const std::u16string all = countText(data.x.size());
     std::u16string note;
     if (data.curves.size() > 1)
         note = CurveName(curve) + u": ";
     if (curve.failed > 0) {
-        note += ShortestText(curve.failed) + u" von " + all + u" Punkten ohne Wert";
+        note += countText(static_cast<std::size_t>(curve.failed)) + u" von " + all +
+                u" Punkten ohne Wert";
         if (curve.firstFailure < data.x.size()) {
             note += curve.failed == 1 ? u"; bei " : u"; der erste bei ";
             note += data.variable + u" = " + ShortestText(data.x[curve.firstFailure]) +
@@ -207,7 +219,7 @@ std::u16string FailureNote(const DiagramData& data, std::size_t index)
     if (hidden > 0) {
         if (curve.failed > 0)
             note += u"; ";
-        note += ShortestText(static_cast<double>(hidden)) + u" von " + all +
+        note += countText(static_cast<std::size_t>(hidden)) + u" von " + all +
                 u" Werten nicht positiv, auf der logarithmischen y-Achse nicht gezeigt";
     }
     return note;

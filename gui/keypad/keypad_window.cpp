@@ -235,8 +235,15 @@ void KeypadWindow::applyStayOnTop()
     if (!PlatformKeepsWindowsOnTop())
         return;
     const bool onTop = CBOnTop->isChecked();
+    // The re-created windows leave the keyboard wherever the window system puts it; whoever
+    // changed the box from the keypad stays at the box.
+    QWidget* focus = isActiveWindow() ? focusWidget() : nullptr;
     setStaysOnTop(m_worksheet.mainWindow(), onTop);
     setStaysOnTop(this, onTop);
+    if (focus != nullptr) {
+        activateWindow();
+        focus->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void KeypadWindow::showKeypad()

@@ -7,6 +7,7 @@
 #include "settings_store/store_routines.h"
 
 #include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -174,6 +175,16 @@ void TRealSpinEdit::step(int direction)
     setWert(n * m_increment + direction * m_increment);
     emit spinClicked();
     setFocus(Qt::OtherFocusReason);
+}
+
+void TRealSpinEdit::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        step(event->key() == Qt::Key_Up ? +1 : -1);
+        return;
+    }
+    TRealEdit::keyPressEvent(event);
 }
 
 // Where the edit's inner area begins: a framed edit has a two-pixel sunken edge.

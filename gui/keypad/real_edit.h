@@ -82,6 +82,8 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Up and Down step as the arrows do, so that the keyboard alone can change the value.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void step(int direction);

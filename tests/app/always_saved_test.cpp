@@ -27,6 +27,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <utility>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -270,6 +271,9 @@ private slots:
                             m_folder->filePath(QStringLiteral("QV1.journal"))));
         QVERIFY(QFile::link(m_folder->filePath(QStringLiteral("mein.rtf")),
                             m_folder->filePath(QStringLiteral("QV1.rtf"))));
+        writeFile(QStringLiteral("fremd.txt"), "fremd");
+        QVERIFY(QFile::link(m_folder->filePath(QStringLiteral("fremd.txt")),
+                            m_folder->filePath(QStringLiteral("QV2.rtf"))));
         QCOMPARE(
             ::mkfifo(QFile::encodeName(m_folder->filePath(QStringLiteral("QV2.journal"))), 0600),
             0);
@@ -279,7 +283,12 @@ private slots:
             QVERIFY2(notes.contains(QStringLiteral("«QV1.rtf.unlesbar»")), qPrintable(notes));
             QVERIFY2(notes.contains(QStringLiteral("«QV1.journal.unlesbar»")), qPrintable(notes));
             QVERIFY2(notes.contains(QStringLiteral("«QV2.journal.unlesbar»")), qPrintable(notes));
+            QVERIFY2(notes.contains(QStringLiteral("«QV2.rtf.unlesbar»")), qPrintable(notes));
+            // Things put aside are no sign of a session that ended badly.
+            QVERIFY2(!notes.contains(QStringLiteral("nicht ordnungsgem")), qPrintable(notes));
+            QVERIFY2(!notes.contains(QStringLiteral("nicht dorthin")), qPrintable(notes));
             QCOMPARE(pageLines(*w.memo1()).value(0), QStringLiteral("Seite"));
+            QCOMPARE(pageLines(*w.memo2()).value(0), QStringLiteral("fremd"));
             ContinuousSaving saving(w);
             saving.start();
             w.memo1()->moveCursor(QTextCursor::End);
@@ -295,6 +304,9 @@ private slots:
                  QByteArray("{\\rtf1\\ansi Seite\\par}"));
         QVERIFY(!QFileInfo(m_folder->filePath(QStringLiteral("QV1.rtf"))).isSymLink());
         QVERIFY(readFile(m_folder->filePath(QStringLiteral("QV1.rtf"))).contains("neu = 1m"));
+        QVERIFY(!QFileInfo(m_folder->filePath(QStringLiteral("QV2.rtf"))).isSymLink());
+        QVERIFY(readFile(m_folder->filePath(QStringLiteral("QV2.rtf"))).contains("fremd"));
+        QCOMPARE(readFile(m_folder->filePath(QStringLiteral("fremd.txt"))), QByteArray("fremd"));
         QVERIFY(QFileInfo(m_folder->filePath(QStringLiteral("QV1.journal.unlesbar"))).isSymLink());
         QVERIFY(isFifo(QStringLiteral("QV2.journal.unlesbar")));
     }
@@ -448,6 +460,43 @@ private slots:
         QCOMPARE(JournalLength(*w.memo1()->document()), length);
         saving.finish();
         QVERIFY(SaveSettings(w).isEmpty());
+    }
+
+    // A journal that cannot be taken over whole is kept as it was, under a dated name, before
+    // the session's own journal takes its place; so is one that cannot be read at all.
+    void aDamagedJournalIsKeptBesideTheNewOne()
+    {
+        writeFile(QStringLiteral("QV1.rtf"), "{\\rtf1\\ansi Start\\par}");
+        const QByteArray page = readFile(m_folder->filePath(QStringLiteral("QV1.rtf")));
+        QByteArray journal = JournalHeader(JournalBaseOf(page));
+        QTextDocument line;
+        line.setPlainText(QStringLiteral("x = 1m\n"));
+        const QByteArray rtf = WriteRtfRange(line, 0, 7);
+        QTextDocument start;
+        ReadRtf(page, start);
+        std::int64_t length = JournalLength(start);
+        for (int i = 0; i < 10; ++i) {
+            QByteArray record = EncodeJournalRecord({length, 0, length + 7, rtf});
+            if (i == 5)
+                record[4] = static_cast<char>(record[4] ^ 1); // its check sum
+            journal += record;
+            length += 7;
+        }
+        writeFile(QStringLiteral("QV1.journal"), journal);
+        const QByteArray garbage(4096, '\xAB');
+        writeFile(QStringLiteral("QV2.journal"), garbage);
+
+        Windows w;
+        const QString notes = LoadSettings(w).join(u'\n');
+        QVERIFY2(notes.contains(QStringLiteral("wurden 5 \u00FCbernommen")), qPrintable(notes));
+        const QDir folder(m_folder->path());
+        for (const auto& [pattern, bytes] : {std::pair{QStringLiteral("QV1-*.journal"), journal},
+                                             {QStringLiteral("QV2-*.journal"), garbage}}) {
+            const QStringList kept = folder.entryList({pattern});
+            QCOMPARE(kept.size(), 1);
+            QVERIFY2(notes.contains(QStringLiteral("«%1»").arg(kept[0])), qPrintable(notes));
+            QCOMPARE(readFile(folder.filePath(kept[0])), bytes);
+        }
     }
 
 private:

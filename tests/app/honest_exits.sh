@@ -31,4 +31,18 @@ done
 expect 1 "quorvel: Keine grafische Anzeige gefunden: weder DISPLAY (X11) noch WAYLAND_DISPLAY (Wayland) ist gesetzt." "$quorvel"
 # A display that is named but not there: the toolkit tries it and gives up.
 expect 1 "quorvel: Die grafische Anzeige ist nicht erreichbar (DISPLAY=:7391)." env DISPLAY=:7391 "$quorvel"
+# A display that takes the connection and never answers (a frozen compositor): the start gives
+# up after its time instead of waiting for ever.
+folder=$(mktemp -d)
+silent=$folder/wayland-stumm
+python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_UNIX)
+s.bind(sys.argv[1])
+s.listen(4)
+time.sleep(120)' "$silent" &
+listener=$!
+while [ ! -S "$silent" ]; do sleep 0.1; done
+expect 1 "antwortet seit 20 s nicht (WAYLAND_DISPLAY=$silent)" env WAYLAND_DISPLAY="$silent" QT_QPA_PLATFORM=wayland "$quorvel"
+kill $listener
+rm -rf "$folder"
 exit $failed

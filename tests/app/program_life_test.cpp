@@ -416,6 +416,18 @@ private slots:
         QFile kept(target);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray("[Form1]\r\nleft=7\r\n"));
+
+        // A link that leads nowhere readable (here, to itself) is put aside all the same, and
+        // the settings get a file of their own with one note, not two that disagree.
+        QVERIFY(QFile::remove(m_folder->filePath(QStringLiteral("Quorvel.ini"))));
+        QVERIFY(QFile::link(QStringLiteral("Quorvel.ini"),
+                            m_folder->filePath(QStringLiteral("Quorvel.ini"))));
+        Windows w;
+        const QString notes = LoadSettings(w).join(u'\n');
+        QVERIFY2(notes.contains(QStringLiteral("«Quorvel.ini.unlesbar2»")), qPrintable(notes));
+        QVERIFY2(!notes.contains(QStringLiteral("nicht dorthin")), qPrintable(notes));
+        QVERIFY(SaveSettings(w).isEmpty());
+        QVERIFY(!QFileInfo(m_folder->filePath(QStringLiteral("Quorvel.ini"))).isSymLink());
     }
 
     // "Restore" in the desktop's trash puts the backup the exit replaced back beside the settings

@@ -234,6 +234,25 @@ TEST(DiagramProgram, StreamsTakeTheBytesAndDashIsStandardOutput)
     EXPECT_TRUE(out.out.starts_with("t [s];v*t [m]\n")) << out.out;
     EXPECT_TRUE(out.out.ends_with("10;30\n"));
     EXPECT_EQ(folder.files(), (std::vector<std::string>{"nichts.csv", "rohr.csv"}));
+
+    // A device named without an ending takes the points, as "-" does.
+    EXPECT_EQ(calc(wayTo("/dev/null")).status, ExitOk);
+    const ProcessResult full = calc(wayTo("/dev/full"));
+    EXPECT_EQ(full.status, ExitFailure);
+    EXPECT_NE(full.err.find("voll"), std::string::npos) << full.err;
+
+    // A reader that goes away early is a failed write, told as one, not a silent death.
+    std::thread leaver([&] {
+        std::ifstream in(fifo);
+        char start[10];
+        in.read(start, sizeof start);
+    });
+    std::vector<std::string> many = wayTo(fifo);
+    many[11] = "1000000"; // the points: more than the pipe holds
+    const ProcessResult broken = calc(many);
+    leaver.join();
+    EXPECT_EQ(broken.status, ExitFailure) << broken.err;
+    EXPECT_NE(broken.err.find("quorvel-calc: "), std::string::npos) << broken.err;
 }
 
 TEST(DiagramProgram, NamesAndLogarithmicAxesReachTheFile)

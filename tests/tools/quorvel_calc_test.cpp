@@ -18,6 +18,8 @@
 #include <sstream>
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorvel::testing {
 namespace {
@@ -452,6 +454,8 @@ TEST(Program, ColourOnTerminalsUnlessRefused)
     const std::string dumb = terminal({"-e", "3m+2s"});
     term != nullptr ? ::setenv("TERM", savedTerm.c_str(), 1) : ::unsetenv("TERM");
     EXPECT_EQ(dumb, "3m+2s = unit confilct\n") << "a terminal that knows no colours";
+    EXPECT_FALSE(calc::UseColour(calc::ColourMode::Auto, true, nullptr, nullptr)) << "no TERM";
+    EXPECT_FALSE(calc::UseColour(calc::ColourMode::Auto, true, nullptr, ""));
 }
 
 TEST(NameCompletion, FunctionsUnitsAndTheSessionsVariables)
@@ -520,6 +524,8 @@ TEST(Terminal, PromptLineEditingCompletionAndHistory)
     }
     EXPECT_EQ(readFile(stateHome + "/quorvel/quorvel-calc-verlauf"), "1m+1m\nSQRT(9)\n3m+2s\n2+2\n")
         << "each line once, the dropped one not";
+    const std::string history = stateHome + "/quorvel/quorvel-calc-verlauf";
+    ::chmod(history.c_str(), 0644);
     {
         TerminalSession session({kCalc}, environment);
         ASSERT_TRUE(session.waitFor("> ")) << session.shown();
@@ -529,6 +535,24 @@ TEST(Terminal, PromptLineEditingCompletionAndHistory)
         session.type("ende\r");
         EXPECT_EQ(session.finish(), ExitOk) << session.shown();
     }
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::stat(history.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "a history others could read is made private";
+
+    // A FIFO in the history's place is not read: the prompt comes at once.
+    ASSERT_EQ(::unlink(history.c_str()), 0);
+    ASSERT_EQ(::mkfifo(history.c_str(), 0600), 0);
+    {
+        TerminalSession session({kCalc}, environment);
+        ASSERT_TRUE(session.waitFor("> ", 10)) << session.shown();
+        session.type("\x04");
+        EXPECT_EQ(session.finish(), ExitOk) << session.shown();
+        EXPECT_NE(session.shown().find("Verlauf nicht gespeichert"), std::string::npos)
+            << session.shown();
+    }
+    ::unlink(history.c_str());
 }
 
 TEST(Program, Version)

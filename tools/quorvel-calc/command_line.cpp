@@ -103,7 +103,7 @@ bool UseColour(ColourMode mode, bool terminal, const char* noColor, const char* 
         break;
     }
     return terminal && (noColor == nullptr || *noColor == '\0') &&
-           (term == nullptr || std::string_view(term) != "dumb");
+           (term != nullptr && *term != '\0' && std::string_view(term) != "dumb");
 }
 
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args)

@@ -46,7 +46,7 @@ struct CalcOptions
 };
 
 // Whether the red mark is coloured: Auto colours only a terminal, only when NO_COLOR is unset
-// or empty, and not when TERM says the terminal is "dumb" (one that knows no colours).
+// or empty, and not when TERM is unset, empty or "dumb" (a terminal that knows no colours).
 bool UseColour(ColourMode mode, bool terminal, const char* noColor, const char* term);
 
 struct ParsedCommandLine

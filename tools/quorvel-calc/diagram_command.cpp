@@ -11,6 +11,8 @@
 #include "worksheet/line_evaluation.h"
 
 #include <algorithm>
+#include <string>
+#include <sys/stat.h>
 
 namespace quorvel::calc {
 namespace {
@@ -24,10 +26,18 @@ Format formatOf(std::string_view path)
 {
     if (path == kStandardOutput)
         return Format::Csv;
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos)
-        return Format::None;
-    std::string suffix(path.substr(dot + 1));
+    const std::string_view name = path.substr(path.rfind('/') + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) {
+        // A stream named without an ending (/dev/stdout, a FIFO) takes the points, as "-" does.
+        struct stat info
+        {
+        };
+        const bool stream = ::stat(std::string(path).c_str(), &info) == 0 &&
+                            (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode));
+        return stream ? Format::Csv : Format::None;
+    }
+    std::string suffix(name.substr(dot + 1));
     std::transform(suffix.begin(), suffix.end(), suffix.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
     if (suffix == "svg")

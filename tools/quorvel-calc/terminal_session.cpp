@@ -6,6 +6,7 @@
 
 #include "name_completion.h"
 
+#include "base/file_writer.h"
 #include "base/system_messages.h"
 
 #include <cerrno>
@@ -65,31 +66,55 @@ std::string historyFile()
     return std::string(home) + "/.local/state/quorvel/quorvel-calc-verlauf";
 }
 
-// The folder for the history, only for its owner; the file is created when missing, since
-// Readline appends only to a file that exists. errno when that fails, else 0.
-int prepareHistoryFile(const std::string& path)
+// The folder and the history file, only for their owner (a file others could read is made
+// private); the file is created when missing, since Readline appends only to a file that
+// exists. Something else under its name is left alone: reading a FIFO would wait for ever.
+// Empty when the history can be kept, else the reason; `readable` says whether the earlier
+// sessions' lines can be read all the same (a file the user may read but not write).
+std::string prepareHistoryFile(const std::string& path, bool& readable)
 {
+    readable = false;
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) {
         std::filesystem::create_directories(folder.parent_path(), error);
         if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-            return errno;
+            return SystemErrorText(errno);
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    constexpr int kOptions = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | kOptions, 0600);
+    const bool writable = fd >= 0;
+    const int writeError = errno;
+    if (!writable)
+        fd = ::open(path.c_str(), O_RDONLY | kOptions);
     if (fd < 0)
-        return errno;
+        return SystemErrorText(writeError);
+    std::string reason;
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0) {
+        reason = SystemErrorText(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        reason = NotRegularFileText(info.st_mode);
+    } else {
+        readable = true;
+        if (!writable)
+            reason = SystemErrorText(writeError);
+        else if ((info.st_mode & 077) != 0 && ::fchmod(fd, info.st_mode & 0700) != 0)
+            reason = SystemErrorText(errno);
+    }
     ::close(fd);
-    return 0;
+    return reason;
 }
 
-void tellHistoryFailure(Session& session, int error)
+void tellHistoryFailure(Session& session, const std::string& reason)
 {
-    if (session.historyFailed || error == 0)
+    if (session.historyFailed || reason.empty())
         return;
     session.historyFailed = true;
-    session.err->Buffer() += "quorvel-calc: Verlauf nicht gespeichert: " + session.historyFile +
-                             ": " + SystemErrorText(error) + "\n";
+    session.err->Buffer() +=
+        "quorvel-calc: Verlauf nicht gespeichert: " + session.historyFile + ": " + reason + "\n";
 }
 
 void remember(Session& session, const char* line)
@@ -101,7 +126,8 @@ void remember(Session& session, const char* line)
         return;
     add_history(line);
     if (!session.historyFile.empty() && !session.historyFailed)
-        tellHistoryFailure(session, append_history(1, session.historyFile.c_str()));
+        if (const int error = append_history(1, session.historyFile.c_str()); error != 0)
+            tellHistoryFailure(session, SystemErrorText(error));
 }
 
 bool isEnd(std::string_view line)
@@ -242,8 +268,9 @@ void RunTerminalSession(const TEFParser& parser, CalcSession& session, OutputFil
     using_history();
     stifle_history(kHistoryLines);
     if (!state.historyFile.empty()) {
-        tellHistoryFailure(state, prepareHistoryFile(state.historyFile));
-        if (!state.historyFailed)
+        bool readable = false;
+        tellHistoryFailure(state, prepareHistoryFile(state.historyFile, readable));
+        if (readable)
             read_history(state.historyFile.c_str());
     }
     flushOutputs(state);

@@ -122,6 +122,10 @@ TEST_F(DiagramTest, CurvesBreakAtGapsAndAtThePlotEdges)
     EXPECT_GT(curves[1].front().x, pole);
     EXPECT_TRUE(contains(svgTexts(WriteSvg(l.picture)),
                          "1 von 61 Punkten ohne Wert; bei x = 1: Division by zero in SiDiv"));
+    // Two points alone: the pole between them is found all the same.
+    EXPECT_EQ(
+        svgCurves(WriteSvg(LayoutDiagram(sample({u"1/x"}, u"x", u"-1", u"1", 2)).picture)).size(),
+        2u);
 
     // Zoomed in, nothing is drawn outside the plot area, and the cut ends lie on its edges.
     LayoutOptions zoom;
@@ -251,6 +255,12 @@ TEST_F(DiagramTest, LogarithmicAxesShowDecades)
     const DiagramData d = SampleDiagram(parser, request);
     EXPECT_EQ(FailureNote(d, 0), u"3 von 5 Werten nicht positiv, auf der logarithmischen y-Achse "
                                  u"nicht gezeigt");
+    // Counts stay in digits, however many points.
+    DiagramData many = d;
+    many.x.assign(1000000, 1.0);
+    many.curves[0].values.assign(1000000, -1.0);
+    EXPECT_EQ(FailureNote(many, 0), u"1000000 von 1000000 Werten nicht positiv, auf der "
+                                    u"logarithmischen y-Achse nicht gezeigt");
 }
 
 TEST_F(DiagramTest, CsvHasAHeaderAndOneRowPerPoint)

@@ -86,7 +86,7 @@ struct Shown
 {
     explicit Shown(DiagramData diagram = distanceDiagram())
     {
-        window.resize(700, 500);
+        window.resize(700, 560);
         window.showDiagram(std::move(diagram));
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }

@@ -223,6 +223,13 @@ private slots:
         w.down();
         QCOMPARE(steps.count(), 2);
         QTRY_VERIFY(w.edit->hasFocus());
+        // By keyboard too.
+        const double before = w.edit->Wert();
+        QTest::keyClick(w.edit, Qt::Key_Up);
+        QTest::keyClick(w.edit, Qt::Key_Up);
+        QTest::keyClick(w.edit, Qt::Key_Down);
+        QCOMPARE(steps.count(), 5);
+        QCOMPARE(w.edit->Wert(), before + w.edit->increment());
         QCOMPARE(w.edit->upButton()->focusPolicy(), Qt::NoFocus);
         QVERIFY(w.edit->upButton()->autoRepeat());
         QVERIFY(w.edit->downButton()->autoRepeat());
