@@ -244,10 +244,10 @@ void DiagramWindowTest::theStatusLineShowsTheFormulasValuesUnderThePointer()
     // The hint is read whole: narrower than its one line, the window wraps it.
     const QFontMetrics metrics(s.status.font());
     QVERIFY(metrics.horizontalAdvance(hint) > s.status.contentsRect().width());
-    QTRY_VERIFY(
-        metrics
-            .boundingRect(QRect(0, 0, s.status.contentsRect().width(), 1000), Qt::TextWordWrap, hint)
-            .height() <= s.status.contentsRect().height());
+    QTRY_VERIFY(metrics
+                    .boundingRect(QRect(0, 0, s.status.contentsRect().width(), 1000),
+                                  Qt::TextWordWrap, hint)
+                    .height() <= s.status.contentsRect().height());
     // A wheel zoom about the pointer reads where the pointer is now.
     const QPoint p = at(s.view, 7.0, 5.0);
     QTest::mouseMove(&s.view, p);
