@@ -147,13 +147,19 @@ QString keepDatedCopy(const QString& journal, int index, QString& kept)
 }
 
 // The sentence that says where a journal not taken over whole is kept.
+QString keptSentence(const QString& kept)
+{
+    return QStringLiteral(" Das Journal ist unver\u00E4ndert als «%1» erhalten.")
+        .arg(QFileInfo(kept).fileName());
+}
+
+// A dated copy of the journal, and the sentence that says where it is or why it is not.
 QString keptNote(const QString& journal, int index)
 {
     QString kept;
     const QString reason = keepDatedCopy(journal, index, kept);
     return reason.isEmpty()
-               ? QStringLiteral(" Das Journal ist unver\u00E4ndert als «%1» erhalten.")
-                     .arg(QFileInfo(kept).fileName())
+               ? keptSentence(kept)
                : QStringLiteral(" Eine Kopie des Journals lie\u00DF sich nicht anlegen: %1.")
                      .arg(reason);
 }
@@ -551,8 +557,7 @@ bool FinishReplay(ProgramWindows& windows, JournalReplay& replay, QStringList& n
                             "sind in %3 erhalten.")
                  .arg(name, shown(pagePath), shown(target));
     if (!whole)
-        notes.last() += QStringLiteral(" Das Journal ist unver\u00E4ndert als «%1» erhalten.")
-                            .arg(QFileInfo(replay.journalPath()).fileName());
+        notes.last() += keptSentence(replay.journalPath());
     return false;
 }
 

@@ -426,19 +426,10 @@ private slots:
     // shows the work, and its journal goes on.
     void aLongJournalIsReplayedAfterTheWindowIsShown()
     {
-        writeFile(QStringLiteral("QV1.rtf"), "{\\rtf1\\ansi Start\\par}");
-        const QByteArray page = readFile(m_folder->filePath(QStringLiteral("QV1.rtf")));
-        QByteArray journal = JournalHeader(JournalBaseOf(page));
-        QTextDocument line;
-        line.setPlainText(QStringLiteral("x = 1m\n"));
-        const QByteArray rtf = WriteRtfRange(line, 0, 7);
-        QTextDocument start;
-        ReadRtf(page, start);
-        std::int64_t length = JournalLength(start);
-        while (journal.size() <= kReplayAtOnceBytes) {
-            journal += EncodeJournalRecord({length, 0, length + 7, rtf});
-            length += 7;
-        }
+        LineJournal lines = startLineJournal();
+        QByteArray journal = lines.header;
+        while (journal.size() <= kReplayAtOnceBytes)
+            journal += lines.next();
         writeFile(QStringLiteral("QV1.journal"), journal);
         Windows w;
         std::vector<std::unique_ptr<JournalReplay>> later;
@@ -457,7 +448,7 @@ private slots:
         replays.start();
         QTRY_VERIFY_WITH_TIMEOUT(done, 60000);
         QVERIFY(!w.memo1()->isReadOnly());
-        QCOMPARE(JournalLength(*w.memo1()->document()), length);
+        QCOMPARE(JournalLength(*w.memo1()->document()), lines.length);
         saving.finish();
         QVERIFY(SaveSettings(w).isEmpty());
     }
@@ -466,21 +457,13 @@ private slots:
     // the session's own journal takes its place; so is one that cannot be read at all.
     void aDamagedJournalIsKeptBesideTheNewOne()
     {
-        writeFile(QStringLiteral("QV1.rtf"), "{\\rtf1\\ansi Start\\par}");
-        const QByteArray page = readFile(m_folder->filePath(QStringLiteral("QV1.rtf")));
-        QByteArray journal = JournalHeader(JournalBaseOf(page));
-        QTextDocument line;
-        line.setPlainText(QStringLiteral("x = 1m\n"));
-        const QByteArray rtf = WriteRtfRange(line, 0, 7);
-        QTextDocument start;
-        ReadRtf(page, start);
-        std::int64_t length = JournalLength(start);
+        LineJournal lines = startLineJournal();
+        QByteArray journal = lines.header;
         for (int i = 0; i < 10; ++i) {
-            QByteArray record = EncodeJournalRecord({length, 0, length + 7, rtf});
+            QByteArray record = lines.next();
             if (i == 5)
                 record[4] = static_cast<char>(record[4] ^ 1); // its check sum
             journal += record;
-            length += 7;
         }
         writeFile(QStringLiteral("QV1.journal"), journal);
         const QByteArray garbage(4096, '\xAB');
@@ -500,6 +483,34 @@ private slots:
     }
 
 private:
+    // A journal whose every record types the line "x = 1m" at the end of its page.
+    struct LineJournal
+    {
+        QByteArray header;
+        QByteArray rtf;
+        std::int64_t length = 0; // the page's length after the records so far
+
+        QByteArray next()
+        {
+            const QByteArray record = EncodeJournalRecord({length, 0, length + 7, rtf});
+            length += 7;
+            return record;
+        }
+    };
+
+    // Writes the page file "Start" and begins a journal for it.
+    LineJournal startLineJournal()
+    {
+        writeFile(QStringLiteral("QV1.rtf"), "{\\rtf1\\ansi Start\\par}");
+        const QByteArray page = readFile(m_folder->filePath(QStringLiteral("QV1.rtf")));
+        QTextDocument line;
+        line.setPlainText(QStringLiteral("x = 1m\n"));
+        QTextDocument start;
+        ReadRtf(page, start);
+        return {JournalHeader(JournalBaseOf(page)), WriteRtfRange(line, 0, 7),
+                JournalLength(start)};
+    }
+
     QByteArray settings() { return readFile(m_folder->filePath(QStringLiteral("Quorvel.ini"))); }
 
     bool isFifo(const QString& name)
