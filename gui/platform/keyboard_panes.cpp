@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 #include <utility>
@@ -30,16 +29,6 @@ public:
 
     QWidget* home() const { return m_home(); }
     bool resting() const { return QApplication::focusWidget() == &m_window; }
-
-    // Gives the keyboard to the page, where the keys typed here would go anyway, so that a screen
-    // reader follows them there.
-    void handBack()
-    {
-        if (QWidget* page = home()) {
-            page->window()->activateWindow();
-            page->setFocus(Qt::OtherFocusReason);
-        }
-    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -151,20 +140,8 @@ public:
 protected:
     explicit PaneOrder(QObject* parent) : QObject(parent) {}
 
-    bool eventFilter(QObject* watched, QEvent* event) override
+    bool eventFilter(QObject*, QEvent* event) override
     {
-        // A window that closes leaves the keyboard to whichever window the window system picks;
-        // where that is one whose keys go on to the page and that has nothing of its own to give
-        // the keyboard to (the keypad), the page takes it.
-        if (event->type() == QEvent::Hide && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow() && PlatformActivatesOnRequest()) {
-            QTimer::singleShot(kSettleMs, qApp, [] {
-                QWidget* active = QApplication::activeWindow();
-                if (KeyPasser* passer = passerOf(active); passer != nullptr && passer->resting())
-                    passer->handBack();
-            });
-            return false;
-        }
         if (event->type() != QEvent::KeyPress)
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -181,9 +158,6 @@ protected:
     }
 
 private:
-    // How long the window system may take to activate the next window.
-    static constexpr int kSettleMs = 100;
-
     struct Entry
     {
         QPointer<QWidget> window;

@@ -6,7 +6,6 @@
 #include "fake_worksheet.h"
 #include "keypad/hemisphere_button.h"
 #include "keypad/real_edit.h"
-#include "platform/keyboard_panes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -527,28 +526,6 @@ private slots:
         QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(sheet.window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(!form.isVisible()); // a hidden keypad stays hidden
-    }
-
-    // A window that closes leaves the keyboard to the page, not to a keypad that the window
-    // system activates in its place and that has nothing of its own to give it to.
-    void closingAWindowGivesTheKeyboardBackToThePage()
-    {
-        Keypad k;
-        QWidget note;
-        AddPaneWindow(note);
-        note.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&note));
-        note.activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), &note);
-        k.form.setFocus(); // resting, as after a key of the keypad
-        note.hide();
-        k.form.activateWindow(); // as a window manager does: the window before
-        QTRY_COMPARE(QApplication::activeWindow(), &k.sheet.window);
-        QTRY_VERIFY(k.worksheetHasFocus());
-        // A field of the keypad keeps the keyboard.
-        k.focusKeypad();
-        QTest::qWait(300);
-        QCOMPARE(QApplication::focusWidget(), k.combo());
     }
 
     void keypadIsCreatedHiddenAndShownOnRequest()
