@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cerrno>
 #include <mutex>
+#include <thread>
 #include <unistd.h>
 
 using namespace quorvel;
@@ -198,6 +199,16 @@ private slots:
         std::atomic<int> runs{0};
         std::atomic<bool> fail{true};
         const QString file = m_dir.filePath(QStringLiteral("Quorvel.ini"));
+        // The writer is kept busy with another file, so that both writes wait.
+        std::atomic<bool> busy{false};
+        std::atomic<bool> release{false};
+        queue.writeFile(m_dir.filePath(QStringLiteral("andere")), [&] {
+            busy = true;
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return QString();
+        });
+        QTRY_VERIFY(busy);
         queue.writeFile(file, [&] {
             runs += 100;
             return QString();
@@ -206,6 +217,7 @@ private slots:
             ++runs;
             return fail ? QStringLiteral("voll") : QString();
         });
+        release = true;
         queue.flushNow(std::chrono::seconds(5));
         QVERIFY(runs < 100);
         QCOMPARE(reports.taken(), QStringList{"Quorvel.ini:problem"});
