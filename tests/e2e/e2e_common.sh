@@ -224,27 +224,25 @@ private_user() {
   data_dir=$XDG_DATA_HOME/Quorvel other_dir=$prefix/bin
 }
 
-# A virtual display of its own, so that checks running side by side never meet on one: a number
-# away from the low ones other servers on the machine take, and a number that turns out to be
-# taken is given up for another.
+# A virtual display of its own, so that checks running side by side never meet on one. The server
+# picks the number itself (-displayfd): it takes the first one it can listen on, where a number
+# chosen here can belong to a server this check cannot see (its lock file in another /tmp, its
+# abstract socket shared), so that a client would reach that server and lose it when it ends.
+# The number is complete with its newline; read fails before it.
+display_named() { local n; read -r n <"$work/display-number" && [[ -n $n ]]; }
 display_up() { kill -0 "$xvfb_pid" 2>/dev/null && DISPLAY=:$1 xdotool getdisplaygeometry >/dev/null 2>&1; }
 start_display() {
   step="starting the display"
-  local attempt n
-  for attempt in 1 2 3 4 5; do
-    n=$((300 + RANDOM % 600))
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    if wait_for 30 display_up "$n"; then
-      disown "$xvfb_pid" # ended by the cleanup; no job report
-      export DISPLAY=:$n
-      break
-    fi
-    kill -KILL "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=""
-  done
-  [[ -n $xvfb_pid ]] || fail "no display of its own: $(cat "$work/xvfb.log")"
+  local n
+  : >"$work/display-number"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 \
+    3>"$work/display-number" &
+  xvfb_pid=$!
+  disown "$xvfb_pid" # ended by the cleanup; no job report
+  wait_for 30 display_named || fail "the display did not start: $(cat "$work/xvfb.log")"
+  n=$(<"$work/display-number")
+  wait_for 30 display_up "$n" || fail "display :$n does not answer: $(cat "$work/xvfb.log")"
+  export DISPLAY=:$n
   # The display has no access control; an inherited authority file belongs to another one.
   unset XAUTHORITY
 }
