@@ -82,11 +82,14 @@ QtMessageHandler g_previousHandler = nullptr;
 void holdOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     // The toolkit ends a start without any platform it can connect to with this message and
-    // abort(); the user is told in German what to do instead.
+    // abort(); the user is told in German what to do instead. What the toolkit said before
+    // follows, as it tells a display that is not there from a plugin that lacks a library.
     if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin"))) {
-        const std::string message =
+        std::string message =
             "quorvel: " + NoDisplayText(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")) +
             "\n";
+        for (const HeldMessage& held : g_held)
+            message += "  " + held.text.toStdString() + "\n";
         WriteAll(STDERR_FILENO, message);
         _exit(1);
     }

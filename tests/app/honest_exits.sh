@@ -31,6 +31,8 @@ done
 expect 1 "quorvel: Keine grafische Anzeige gefunden: weder DISPLAY (X11) noch WAYLAND_DISPLAY (Wayland) ist gesetzt." "$quorvel"
 # A display that is named but not there: the toolkit tries it and gives up.
 expect 1 "quorvel: Die grafische Anzeige ist nicht erreichbar (DISPLAY=:7391)." env DISPLAY=:7391 "$quorvel"
+# ... and the toolkit's own reason follows, which tells it from a plugin that lacks a library.
+expect 1 "could not connect to display" env DISPLAY=:7391 "$quorvel"
 # A display that takes the connection and never answers (a frozen compositor): the start gives
 # up after its time instead of waiting for ever.
 folder=$(mktemp -d)
