@@ -3,18 +3,17 @@
 // second idle small pages become snapshots and the settings' bytes are compared; the exit's
 // writes; and the last words of a program whose display went away, which have the made records
 // written.
-#include "continuous_saving.h"
+#include "app/continuous_saving.h"
 
-#include "files/page_files.h"
-#include "files/program_dir.h"
-#include "files/regular_file.h"
-#include "platform/note_board.h"
-#include "platform/window_system.h"
-#include "program_settings.h"
-#include "program_windows.h"
-#include "settings_store/component_store.h"
-#include "settings_store/settings_file.h"
-#include "settings_store/store_routines.h"
+#include "app/program_windows.h"
+#include "app/settings_load_save.h"
+#include "gui/files/page_files.h"
+#include "gui/files/program_dir.h"
+#include "gui/files/regular_file.h"
+#include "gui/platform/note_board.h"
+#include "gui/platform/window_system.h"
+#include "gui/settings_store/component_store.h"
+#include "gui/settings_store/settings_file.h"
 
 #include <QCoreApplication>
 #include <QEvent>

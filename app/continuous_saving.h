@@ -22,9 +22,9 @@
 // writer's queue.
 #pragma once
 
-#include "files/page_journal.h"
-#include "files/save_queue.h"
-#include "program_settings.h"
+#include "app/settings_load_save.h"
+#include "gui/files/page_journal.h"
+#include "gui/files/save_queue.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

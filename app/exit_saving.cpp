@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "exit_saving.h"
+#include "app/exit_saving.h"
 
-#include "continuous_saving.h"
-#include "files/program_dir.h"
-#include "program_windows.h"
-#include "settings_store/store_routines.h"
+#include "app/continuous_saving.h"
+#include "app/program_windows.h"
+#include "gui/files/program_dir.h"
+#include "gui/settings_store/settings_file.h"
 
 #include <QMessageBox>
 #include <QPushButton>

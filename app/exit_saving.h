@@ -6,7 +6,7 @@
 // its journal, so the next start has it back.
 #pragma once
 
-#include "program_settings.h"
+#include "app/settings_load_save.h"
 
 #include <functional>
 

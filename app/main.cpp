@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program entry: the answers that need no window, the application, then the program's whole
 // life in its order.
-#include "base/file_writer.h"
-#include "platform/window_activation.h"
-#include "program_settings.h"
-#include "program_start.h"
+#include "app/command_line.h"
+#include "app/display_check.h"
+#include "app/program_life.h"
+#include "engine/base/file_writer.h"
+#include "gui/platform/window_activation.h"
 
 #include <QApplication>
 

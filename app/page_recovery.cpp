@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "page_recovery.h"
+#include "app/page_recovery.h"
 
-#include "files/atomic_file.h"
-#include "files/page_files.h"
-#include "files/page_journal.h"
-#include "files/program_dir.h"
-#include "files/regular_file.h"
-#include "program_windows.h"
-#include "rtf/reader.h"
-#include "rtf/writer.h"
+#include "app/program_windows.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/page_files.h"
+#include "gui/files/page_journal.h"
+#include "gui/files/program_dir.h"
+#include "gui/files/regular_file.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -251,14 +251,23 @@ QString JournalReplay::droppedNote(const QString& pageName) const
 {
     if (dropped == 0 && tornBytes == 0)
         return {};
-    QString note = QStringLiteral("Von den \u00C4nderungen im Journal %1 der Seite «%2» wurden %3 "
+    // Verbs and nouns agree with a count of one, as with any other.
+    QString note = QStringLiteral("Von den \u00C4nderungen im Journal %1 der Seite «%2» %3 %4 "
                                   "\u00FCbernommen")
-                       .arg(shown(m_journalPath), pageName, number(applied));
-    if (dropped > 0)
+                       .arg(shown(m_journalPath), pageName,
+                            applied == 1 ? QStringLiteral("wurde") : QStringLiteral("wurden"),
+                            number(applied));
+    if (dropped == 1)
+        note += QStringLiteral("; 1 passte nicht zur Seite und wurde verworfen, mit allem, was "
+                               "danach kam");
+    else if (dropped > 0)
         note += QStringLiteral("; %1 passten nicht zur Seite und wurden verworfen, mit allem, was "
                                "danach kam")
                     .arg(number(dropped));
-    if (tornBytes > 0)
+    if (tornBytes == 1)
+        note += QStringLiteral("; das letzte Byte war kein ganzer Eintrag (etwa nach einem "
+                               "Stromausfall) und wurde verworfen");
+    else if (tornBytes > 0)
         note += QStringLiteral("; die letzten %1 Bytes waren kein ganzer Eintrag (etwa nach einem "
                                "Stromausfall) und wurden verworfen")
                     .arg(number(tornBytes));
@@ -424,7 +433,7 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
                                     "Quorvel legt ein neues an.")
                              .arg(shown(journalPath), name) +
                          keptNote(journalPath, index);
-        if (records && reader.base() == JournalBaseOf(file.bytes)) {
+        if (records && reader.startedOn(JournalBaseOf(file.bytes))) {
             replayOntoPage = true;
         } else if (records) {
             // The page file was replaced after the journal began: what the user put there stays,

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Wiring of the program's windows.
-#include "program_windows.h"
+#include "app/program_windows.h"
 
-#include "platform/keyboard_panes.h"
+#include "gui/platform/keyboard_panes.h"
 
 #include <initializer_list>
 

@@ -4,15 +4,15 @@
 // entry holds one; the window tests use the same wiring.
 #pragma once
 
-#include "diagram/diagram_command.h"
-#include "diagram/diagram_window.h"
-#include "formula_library/formula_editor.h"
-#include "help/help_window.h"
-#include "keypad/keypad_window.h"
-#include "unit_definitions/unit_definitions_window.h"
-#include "worksheet/documents.h"
-#include "worksheet/main_window.h"
-#include "worksheet/sheet_printing.h"
+#include "gui/diagram/diagram_command.h"
+#include "gui/diagram/diagram_window.h"
+#include "gui/formula_library/formula_editor.h"
+#include "gui/help/help_window.h"
+#include "gui/keypad/keypad_window.h"
+#include "gui/unit_definitions/unit_definitions_window.h"
+#include "gui/worksheet/documents.h"
+#include "gui/worksheet/main_window.h"
+#include "gui/worksheet/sheet_printing.h"
 
 namespace quorvel {
 

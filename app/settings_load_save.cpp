@@ -1,25 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "program_settings.h"
+#include "app/settings_load_save.h"
 
-#include "continuous_saving.h"
-#include "exit_saving.h"
-#include "files/atomic_file.h"
-#include "files/page_files.h"
-#include "files/page_journal.h"
-#include "files/program_dir.h"
-#include "files/regular_file.h"
-#include "page_recovery.h"
-#include "platform/message_boxes.h"
-#include "platform/note_board.h"
-#include "platform/window_system.h"
-#include "program_windows.h"
-#include "rtf/reader.h"
-#include "settings_store/component_store.h"
-#include "settings_store/settings_file.h"
-#include "settings_store/store_routines.h"
-#include "single_instance.h"
-#include "termination_signals.h"
-#include "window_places.h"
+#include "app/continuous_saving.h"
+#include "app/exit_saving.h"
+#include "app/page_recovery.h"
+#include "app/program_windows.h"
+#include "app/single_instance.h"
+#include "app/termination_signals.h"
+#include "app/window_places.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/page_files.h"
+#include "gui/files/page_journal.h"
+#include "gui/files/program_dir.h"
+#include "gui/files/regular_file.h"
+#include "gui/platform/message_boxes.h"
+#include "gui/platform/note_board.h"
+#include "gui/platform/window_system.h"
+#include "gui/rtf/reader.h"
+#include "gui/settings_store/component_store.h"
+#include "gui/settings_store/settings_file.h"
 
 #include <QApplication>
 #include <QDir>
@@ -95,7 +94,7 @@ QStringList LoadSettings(ProgramWindows& windows,
 
         ini.LoadForm(&windows.keypad);
         LoadWindowPlace(ini, windows.keypad, {kForm2, false}, placesKnown);
-        windows.mainWindow.KeypadVisible = ini.ReadBool(kForm2, QStringLiteral("visible"), false);
+        windows.mainWindow.setKeypadVisible(ini.ReadBool(kForm2, QStringLiteral("visible"), false));
 
         ini.SaveMemos = true;
         ini.LoadForm(&windows.unitDefinitions);
@@ -182,7 +181,7 @@ QByteArray SettingsBytes(ProgramWindows& windows, const ComponentStore* earlier)
     // Once the main window has closed, the keypad is closed as well; its state from just
     // before counts.
     const bool keypadShown = windows.mainWindow.isVisible() ? windows.keypad.isVisible()
-                                                            : windows.mainWindow.KeypadVisible;
+                                                            : windows.mainWindow.keypadVisible();
     ini.WriteBool(kForm2, QStringLiteral("visible"), keypadShown);
 
     ini.SaveMemos = true;
@@ -251,94 +250,6 @@ QString PageProblem(const ProgramWindows& windows, int index)
     return QStringLiteral("Die Seite «%1» wurde nicht in %2 gespeichert: Quorvel "
                           "\u00FCberschreibt nur, was es lesen konnte.")
         .arg(pageName(windows, index), shown(pageFile(index)));
-}
-
-void RemoveLeftovers(const QString& folder)
-{
-    QStringList names = ProgramFileNames();
-    // The probe is the test whether the folder can be written (files/program_dir.cpp).
-    names << JournalFileName(0) << JournalFileName(1)
-          << QFileInfo(BackupFileName(ProgramIniName())).fileName()
-          << QStringLiteral("quorvel-probe");
-    RemoveLeftoverTemporaryFiles(folder, names);
-    RemoveLeftoverBackupSide(ProgramIniName());
-}
-
-int RunQuorvel(QApplication& app, const QString& folder, const ActivationToken& token)
-{
-    if (!folder.isEmpty())
-        SetProgramDir(folder);
-    SingleInstance instance(ProgramDir());
-    switch (instance.claim(token)) {
-    case SingleInstance::Claim::Claimed:
-        break;
-    case SingleInstance::Claim::HandedOver:
-        // The user asked for the window; where it cannot come, the user hears why.
-        if (const QString obstacle = ActivationObstacle(token); !obstacle.isEmpty())
-            std::fputs((obstacle + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
-        return 0;
-    case SingleInstance::Claim::Unreachable:
-        std::fputs("Quorvel l\u00E4uft bereits mit diesem Programmordner, antwortet aber nicht.\n",
-                   stderr);
-        return 1;
-    }
-    // Only the copy that holds the folder may clear away what killed saves left there.
-    if (ProgramDirProblem().isEmpty())
-        RemoveLeftovers(ProgramDir());
-    InstallGermanTranslations(app);
-    ProgramWindows windows;
-    NoteBoard notes(&windows.mainWindow);
-    std::vector<std::unique_ptr<JournalReplay>> replays;
-    const QStringList startNotes = LoadSettings(windows, &replays);
-    QList<int> replayedPages;
-    for (const auto& replay : replays) {
-        if (replay->target() == JournalReplay::Target::Page)
-            replayedPages << replay->page();
-    }
-    ContinuousSaving saving(windows, &notes);
-    saving.start(replayedPages);
-    LateReplays late(windows, std::move(replays),
-                     [&saving, &notes](int page, bool ontoPage, const QStringList& found) {
-                         if (ontoPage)
-                             saving.startPage(page);
-                         notes.addNotes(found);
-                     });
-
-    // "Ende" writes everything before the window goes; a signal from the desktop ends the
-    // session without asking anything.
-    ExitSaving exit(windows, saving);
-    bool mayAsk = true;
-    windows.mainWindow.setCloseGuard([&exit, &mayAsk] { return exit.mayEnd(mayAsk); });
-    EndOnTerminationSignals(windows.mainWindow, [&windows, &mayAsk] {
-        mayAsk = false;
-        windows.mainWindow.close();
-        QCoreApplication::exit(0);
-    });
-
-    // Closing the main window ends the program, whatever other window is open. The toolkit's own
-    // way asks every open window to close first, and the unit definitions window refuses while
-    // a line fails: the program went on without any window, holding the folder.
-    const bool quitOnLastWindow = QGuiApplication::quitOnLastWindowClosed();
-    QGuiApplication::setQuitOnLastWindowClosed(false);
-    const QMetaObject::Connection ending = QObject::connect(
-        &app, &QGuiApplication::lastWindowClosed, &app, [] { QCoreApplication::exit(0); });
-
-    windows.mainWindow.show();
-    instance.setFrontRequestHandler(
-        [&windows](const ActivationToken& later) { BringToFront(windows.mainWindow, later); });
-    QTimer::singleShot(0, &windows.mainWindow, [&notes, &late, startNotes] {
-        notes.addNotes(startNotes);
-        late.start();
-    });
-    const int result = QApplication::exec();
-    QObject::disconnect(ending);
-    QGuiApplication::setQuitOnLastWindowClosed(quitOnLastWindow);
-    windows.mainWindow.setCloseGuard({});
-    // A loop ended without the window's close (a signal during a modal box) writes here.
-    if (windows.mainWindow.isVisible())
-        exit.mayEnd(false);
-    saving.finish();
-    return result;
 }
 
 } // namespace quorvel

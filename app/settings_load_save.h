@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's start and end around the message loop: the settings file "Quorvel.ini" (window
-// places, keypad, unit definitions, formula library) with its backup, and the page files
-// "QV1.rtf" and "QV2.rtf", all in the program folder.
+// The settings file "Quorvel.ini" (window places, keypad, unit definitions, formula library)
+// with its backup, and the page files "QV1.rtf" and "QV2.rtf", all in the program folder: read
+// at the start, written at the end.
 #pragma once
-
-#include "platform/window_activation.h"
 
 #include <QByteArray>
 #include <QList>
@@ -13,8 +11,6 @@
 
 #include <memory>
 #include <vector>
-
-class QApplication;
 
 namespace quorvel {
 
@@ -52,15 +48,5 @@ WriteProblems SaveSettings(ProgramWindows& windows, bool keepBackup = true);
 // or is no file of its own); empty when it is.
 QString SettingsProblem();
 QString PageProblem(const ProgramWindows& windows, int index);
-
-// Removes the temporary files that killed saves left in the program folder.
-void RemoveLeftovers(const QString& folder);
-
-// The whole life of the program in its order: the windows, LoadSettings, continuous saving, the
-// message loop with the first showing and the long replays, the exit's writes (exit_saving.h). An
-// empty folder stands for the program folder. `token` is the launcher's activation token
-// (LauncherToken), which a second start hands to the first.
-int RunQuorvel(QApplication& app, const QString& folder = QString(),
-               const ActivationToken& token = {});
 
 } // namespace quorvel

@@ -5,7 +5,7 @@
 // with the activation token the second start got from its launcher.
 #pragma once
 
-#include "platform/window_activation.h"
+#include "gui/platform/window_activation.h"
 
 #include <QLockFile>
 #include <QString>
@@ -44,9 +44,6 @@ public:
     {
         m_onFrontRequest = std::move(handler);
     }
-
-    // Where the running copy listens; derived from the folder, so it is the same for every start.
-    const QString& serverName() const { return m_serverName; }
 
 private:
     void listen();

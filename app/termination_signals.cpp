@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The self-pipe: a signal handler may do almost nothing safely, so it hands the signal to the
 // message loop through a pipe that a socket notifier watches.
-#include "termination_signals.h"
+#include "app/termination_signals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window_places.h"
+#include "app/window_places.h"
 
-#include "settings_store/component_store.h"
-#include "settings_store/store_routines.h"
+#include "gui/platform/screen_fitting.h"
+#include "gui/settings_store/component_store.h"
 
 #include <QWidget>
 

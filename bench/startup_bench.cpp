@@ -20,13 +20,14 @@
 //   end → gone       (--big, --line) from Ctrl+End, 3 s after the first paint, to the end of the
 //                    process
 //   peak MB          (--big, --line) the child's peak resident memory
-#include "bench_sheet.h"
-#include "files/atomic_file.h"
-#include "files/program_dir.h"
-#include "program_settings.h"
-#include "program_windows.h"
-#include "qt_bench_main.h"
-#include "rtf/writer.h"
+#include "app/program_life.h"
+#include "app/program_windows.h"
+#include "app/settings_load_save.h"
+#include "bench/bench_sheet.h"
+#include "bench/qt_bench_main.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/program_dir.h"
+#include "gui/rtf/writer.h"
 
 #include <QApplication>
 #include <QFileInfo>

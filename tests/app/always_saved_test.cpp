@@ -4,18 +4,19 @@
 // one backup per session; the start reads and replaces only regular files, keeps a page file it
 // cannot read, clears away killed saves' temporary files and says what it found; and closing the
 // main window ends the program even while the unit definitions window refuses to close.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "continuous_saving.h"
-#include "exit_saving.h"
-#include "files/atomic_file.h"
-#include "files/page_journal.h"
-#include "files/program_dir.h"
-#include "page_recovery.h"
-#include "platform/note_board.h"
-#include "program_settings.h"
-#include "rtf/reader.h"
-#include "rtf/writer.h"
+#include "app/continuous_saving.h"
+#include "app/exit_saving.h"
+#include "app/page_recovery.h"
+#include "app/program_life.h"
+#include "app/settings_load_save.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/page_journal.h"
+#include "gui/files/program_dir.h"
+#include "gui/platform/note_board.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start before its windows: the answers to --help and --version, the
 // application's icon and number format, and the one running copy per program folder.
-#include "program_start.h"
-#include "single_instance.h"
+#include "app/command_line.h"
+#include "app/program_life.h"
+#include "app/single_instance.h"
 
 #include <QApplication>
 #include <QFile>
@@ -190,4 +191,4 @@ void ProgramStartTest::aLockOfACopyThatNoLongerRunsIsTakenOver()
 }
 
 QTEST_MAIN(ProgramStartTest)
-#include "program_start_test.moc"
+#include "command_line_test.moc"

@@ -6,11 +6,12 @@
 // returning to it (exit(1) on X11, _exit(1) or abort() on Wayland); the next start must
 // show every typed line. (The X11 case with real keys and a window manager is also in
 // tests/e2e/abrupt_endings.sh.)
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "files/program_dir.h"
-#include "program_settings.h"
-#include "worksheet/main_window.h"
+#include "app/program_life.h"
+#include "app/settings_load_save.h"
+#include "gui/files/program_dir.h"
+#include "gui/worksheet/main_window.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's life across runs: settings and page files written at exit and read at start,
 // the backup of the previous settings file, and "Text laden" / "Text speichern".
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "files/page_files.h"
-#include "files/program_dir.h"
-#include "keypad/real_edit.h"
-#include "program_settings.h"
-#include "settings_store/settings_file.h"
-#include "settings_store/store_routines.h"
-#include "worksheet/documents.h"
-#include "worksheet/font_dialog.h"
+#include "app/leftovers.h"
+#include "app/program_life.h"
+#include "app/settings_load_save.h"
+#include "gui/files/page_files.h"
+#include "gui/files/program_dir.h"
+#include "gui/keypad/real_edit.h"
+#include "gui/settings_store/settings_file.h"
+#include "gui/worksheet/documents.h"
+#include "gui/worksheet/font_dialog.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -101,7 +102,7 @@ private slots:
             QCOMPARE(w.mainWindow.pos(), QPoint(120, 90));
             QCOMPARE(w.diagram.pos(), QPoint(130, 70));
             QCOMPARE(w.diagram.size(), QSize(600, 420));
-            QVERIFY(w.mainWindow.KeypadVisible);
+            QVERIFY(w.mainWindow.keypadVisible());
             QVERIFY(w.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"))->isChecked());
             QCOMPARE(w.keypad.KommaValue(), 2.0);
             QVERIFY(w.unitDefinitions.lines().contains(QStringLiteral("kN\u03A9 = 1000N")));
@@ -236,7 +237,7 @@ private slots:
         {
             Windows w;
             LoadSettings(w);
-            QVERIFY(w.mainWindow.KeypadVisible);
+            QVERIFY(w.mainWindow.keypadVisible());
             QVERIFY(w.mainWindow.close()); // the keypad not shown at the end: it stays closed
             QVERIFY(SaveSettings(w).isEmpty());
         }

@@ -3,12 +3,12 @@
 // tmpfs, so root is needed) for the exit and for "Text speichern", and the program killed at
 // many moments of its exit. After every run each file must be the old one or the new one,
 // whole; a file that stayed old must have been named in a message box, with the reason.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "files/page_files.h"
-#include "files/program_dir.h"
-#include "program_settings.h"
-#include "worksheet/documents.h"
+#include "app/settings_load_save.h"
+#include "gui/files/page_files.h"
+#include "gui/files/program_dir.h"
+#include "gui/worksheet/documents.h"
 
 #include <QDir>
 #include <QElapsedTimer>

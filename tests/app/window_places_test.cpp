@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A window's place, size and maximised state into the settings file and back, on a platform that
 // reports places and on one that does not (where the file's earlier place must survive).
-#include "settings_store/component_store.h"
-#include "window_places.h"
+#include "app/window_places.h"
+#include "gui/settings_store/component_store.h"
 
 #include <QFile>
 #include <QTemporaryDir>
