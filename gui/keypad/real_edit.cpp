@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // TRealEdit and TRealSpinEdit: the value lives in the text only; reading parses the text,
 // writing formats it with the edit's decimals and unit.
-#include "keypad/real_edit.h"
+#include "gui/keypad/real_edit.h"
 
-#include "keypad/keypad_accessibility.h"
-#include "settings_store/store_routines.h"
+#include "gui/keypad/keypad_accessibility.h"
+#include "gui/settings_store/setting_texts.h"
 
 #include <QAccessible>
 #include <QKeyEvent>

@@ -1,9 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Default settings name, window fitting and the date and real conversions for the store.
-#include "settings_store/store_routines.h"
-
-#include "files/program_dir.h"
-#include "settings_store/ini_values.h"
+#include "gui/platform/screen_fitting.h"
 
 #include <QGuiApplication>
 #include <QLayout>
@@ -14,11 +10,6 @@
 #include <limits>
 
 namespace quorvel {
-
-QString ProgramIniName()
-{
-    return ProgramDir() + SettingsFileName();
-}
 
 QRect FitRectToScreen(QRect frame, const QRect& available)
 {
@@ -100,30 +91,6 @@ void FitFormToScreen(QWidget* window)
     const QRect reachable = PullTitleBarOntoScreens(fitted, areas);
     if (reachable.topLeft() != frame.topLeft())
         window->move(reachable.topLeft());
-}
-
-double TextToReal(const QString& text)
-{
-    return parseRealText(text.toStdU16String()).value_or(0.0);
-}
-
-QString DateTimeToText(const QDateTime& dateTime)
-{
-    const QDate date = dateTime.date();
-    const QTime time = dateTime.time();
-    return QString::fromStdU16String(formatDateTimeText(
-        {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()}));
-}
-
-QDateTime TextToDateTime(const QString& text)
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    const auto fields = parseDateTimeText(text.toStdU16String(), now.date().year());
-    if (!fields)
-        return now;
-    const QDateTime result(QDate(fields->year, fields->month, fields->day),
-                           QTime(fields->hour, fields->minute, fields->second));
-    return result.isValid() ? result : now;
 }
 
 } // namespace quorvel

@@ -1,20 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The small routines that the settings code uses beside ComponentStore: the default settings file
-// name, fitting a window onto the screen, and the fixed-format texts of reals and date-times.
+// Windows fitted to the screens they are shown on, so that a stored place from another screen or
+// scale never hides a window or its title bar.
 #pragma once
 
-#include <QDateTime>
 #include <QList>
 #include <QMargins>
 #include <QRect>
-#include <QString>
 
 class QWidget;
 
 namespace quorvel {
-
-// The settings file in the program folder: ProgramDir() + SettingsFileName() ("Quorvel.ini").
-QString ProgramIniName();
 
 // The window's frame is made to fit the available area of its screen: a window more than 20
 // pixels taller (wider) than the area becomes 20 pixels less than it; then a window reaching
@@ -39,16 +34,5 @@ inline constexpr int kTitleBarGrip = 48;
 // A title bar and borders as window managers draw them, in the pixels of the program's screen (at
 // twice the scale, a frame of 24 device pixels is 12 of these).
 inline constexpr QMargins kAssumedFrame{4, kTitleBarHeight, 4, 4};
-
-// The whole text read as a number with "." as decimal point (leading blanks allowed); 0 when it
-// is not one.
-double TextToReal(const QString& text);
-
-// "dd.mm.yyyy", followed by " hh:mm:ss" when the time of day is not midnight. The time always
-// uses the 24-hour "hh:mm:ss" form, so a file reads the same under every regional setting.
-QString DateTimeToText(const QDateTime& dateTime);
-// Reads what DateTimeToText writes (also with one-digit fields, two-digit years, and "h:m"); the
-// current local date and time when the text cannot be read.
-QDateTime TextToDateTime(const QString& text);
 
 } // namespace quorvel

@@ -25,10 +25,10 @@
 //
 // An edit whose class has a "Wert" property (TRealEdit) gets that value read and written back
 // after loading, so that the number is shown again in the edit's own format.
-#include "settings_store/component_rows.h"
+#include "gui/settings_store/component_rows.h"
 
-#include "settings_store/component_store.h"
-#include "settings_store/store_routines.h"
+#include "gui/settings_store/component_store.h"
+#include "gui/settings_store/setting_texts.h"
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ComponentStore: the walk over a window's widgets and the typed reads and writes of the ini
 // document.
-#include "settings_store/component_store.h"
+#include "gui/settings_store/component_store.h"
 
-#include "files/regular_file.h"
-#include "settings_store/component_rows.h"
-#include "settings_store/settings_file.h"
-#include "settings_store/store_routines.h"
+#include "gui/files/regular_file.h"
+#include "gui/settings_store/component_rows.h"
+#include "gui/settings_store/settings_file.h"
 
 #include <QWidget>
 

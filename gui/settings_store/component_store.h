@@ -5,7 +5,7 @@
 // other settings values. The rows that say what each class stores are in component_rows.cpp.
 #pragma once
 
-#include "settings_store/ini_document.h"
+#include "engine/settings_store/ini_document.h"
 
 #include <QByteArray>
 #include <QString>

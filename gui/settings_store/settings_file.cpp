@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file on the disk: its atomic write, and the exit's replacement that keeps the
 // previous file as its backup.
-#include "settings_store/settings_file.h"
+#include "gui/settings_store/settings_file.h"
 
-#include "files/atomic_file.h"
-#include "files/regular_file.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/program_dir.h"
+#include "gui/files/regular_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -170,6 +171,11 @@ void RemoveLeftoverBackupSide(const QString& path)
     if (QFileInfo(fresh).isFile() && !QFileInfo(fresh).isSymLink())
         QFile::remove(fresh);
     QDir().rmdir(side); // only when nothing else is in it
+}
+
+QString ProgramIniName()
+{
+    return ProgramDir() + SettingsFileName();
 }
 
 } // namespace quorvel

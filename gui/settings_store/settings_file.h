@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The settings file on the disk: its atomic write and the exit's backup of the previous settings
-// file. Every function returns an empty text on success, else what failed, in German, ready for a
-// message box.
+// The settings file on the disk: its name, its atomic write and the exit's backup of the previous
+// settings file. Every function returns an empty text on success, else what failed, in German,
+// ready for a message box.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 
 namespace quorvel {
+
+// The settings file in the program folder: ProgramDir() + SettingsFileName() ("Quorvel.ini").
+QString ProgramIniName();
 
 // The backup name: the file's extension replaced by ".b01" ("Quorvel.ini" -> "Quorvel.b01").
 QString BackupFileName(const QString& fileName);

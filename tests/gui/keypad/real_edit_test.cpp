@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // TRealEdit and TRealSpinEdit: reading and writing the value through the text, the arrow steps,
 // and the layout of the arrows.
-#include "keypad/real_edit.h"
-#include "settings_store/store_routines.h"
+#include "gui/keypad/real_edit.h"
+#include "gui/settings_store/setting_texts.h"
 
 #include <QSignalSpy>
 #include <QToolButton>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ComponentStore on a small window of its own: what SaveForm writes, and that LoadForm brings it
 // back.
-#include "settings_store/component_store.h"
-#include "test_files.h"
+#include "gui/settings_store/component_store.h"
+#include "tests/gui/settings_store/test_files.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The module routines beside ComponentStore: default file name, fitting onto the screen, date and
 // real texts; and the settings file's backup and atomic write.
-#include "settings_store/component_store.h"
-#include "settings_store/settings_file.h"
-#include "settings_store/store_routines.h"
+#include "gui/platform/screen_fitting.h"
+#include "gui/settings_store/component_store.h"
+#include "gui/settings_store/setting_texts.h"
+#include "gui/settings_store/settings_file.h"
 
-#include "files/program_dir.h"
-#include "test_files.h"
+#include "gui/files/program_dir.h"
+#include "tests/gui/settings_store/test_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
