@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sampling a diagram's formulas on a copy of the page's evaluator.
-#include "diagram/sampling.h"
+#include "engine/diagram/sampling.h"
 
-#include "base/quorvel_error.h"
-#include "base/text_helpers.h"
-#include "diagram/axis_numbers.h"
-#include "formula/formula_names.h"
-#include "quantity/quantity_text.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/base/text_helpers.h"
+#include "engine/diagram/axis_numbers.h"
+#include "engine/formula/formula_names.h"
+#include "engine/quantity/quantity_text.h"
 
 #include <algorithm>
 #include <array>
@@ -123,30 +123,31 @@ TSINumber boundary(TEFParser& parser, std::u16string& buffer, std::u16string_vie
     return value;
 }
 
+// The curves' formulas as a message names them: quoted, without blanks, separated by commas.
+std::u16string formulaList(const std::vector<CurveRequest>& curves)
+{
+    std::u16string list;
+    for (const CurveRequest& curve : curves) {
+        if (&curve != &curves.front())
+            list += u", ";
+        list += quoted(RemoveChar(Trim(curve.formula), u' '));
+    }
+    return list;
+}
+
 void checkVariable(TEFParser& parser, const DiagramRequest& request)
 {
     if (Trim(request.variable).empty())
         throw QuorvelError(u"Keine Variable angegeben.");
-    std::vector<std::u16string> all;
-    for (const CurveRequest& curve : request.curves) {
-        for (std::u16string& name : FormulaVariables(parser, curve.formula)) {
-            if (name == request.variable)
-                return;
-            if (std::find(all.begin(), all.end(), name) == all.end())
-                all.push_back(std::move(name));
-        }
-    }
-    std::u16string message = quoted(request.variable) + u" ist keine Variable " +
-                             (request.curves.size() == 1 ? u"der Formel " : u"der Formeln ");
-    for (const CurveRequest& curve : request.curves) {
-        if (&curve != &request.curves.front())
-            message += u", ";
-        message += quoted(RemoveChar(Trim(curve.formula), u' '));
-    }
+    const std::vector<std::u16string> all = CurveVariables(parser, request.curves);
+    if (std::find(all.begin(), all.end(), request.variable) != all.end())
+        return;
+    std::u16string message = quoted(request.variable) + u" ist keine Variable";
     if (all.empty()) {
-        message += u"; sie enth\u00E4lt keine Variablen.";
+        message += u": " + NoVariableText(request.curves);
     } else {
-        message += u" (Variablen: ";
+        message += (request.curves.size() == 1 ? u" der Formel " : u" der Formeln ") +
+                   formulaList(request.curves) + u" (Variablen: ";
         for (const std::u16string& name : all) {
             if (&name != &all.front())
                 message += u", ";
@@ -213,6 +214,30 @@ double significant(double v)
 }
 
 } // namespace
+
+std::vector<std::u16string> CurveVariables(TEFParser& parser,
+                                           const std::vector<CurveRequest>& curves)
+{
+    std::vector<std::u16string> all;
+    for (const CurveRequest& curve : curves) {
+        for (std::u16string& name : FormulaVariables(parser, curve.formula)) {
+            if (std::find(all.begin(), all.end(), name) == all.end())
+                all.push_back(std::move(name));
+        }
+    }
+    return all;
+}
+
+std::u16string NoVariableText(const std::vector<CurveRequest>& curves)
+{
+    return curves.size() == 1
+               ? u"Die Formel " + formulaList(curves) +
+                     u" enth\u00E4lt keine Variable, \u00FCber der sie gezeichnet werden "
+                     u"k\u00F6nnte."
+               : u"Die Formeln " + formulaList(curves) +
+                     u" enthalten keine Variable, \u00FCber der sie gezeichnet werden "
+                     u"k\u00F6nnten.";
+}
 
 std::vector<double> AxisPoints(double a, double b, std::size_t n, AxisScale scale)
 {

@@ -7,8 +7,8 @@
 // the diagram keeps to sample a zoomed range again and to read values off.
 #pragma once
 
-#include "diagram/curve_refinement.h"
-#include "formula/ef_parser.h"
+#include "engine/diagram/curve_refinement.h"
+#include "engine/formula/evaluator.h"
 
 #include <cmath>
 #include <cstdint>
@@ -155,6 +155,13 @@ private:
 // six digits finer than the step (0.1 to 0.3 in 201 points gives 0.101, not
 // 0.10099999999999999); geometric on a logarithmic axis. The ends are a and b exactly.
 std::vector<double> AxisPoints(double a, double b, std::size_t n, AxisScale scale);
+
+// The variables of the curves' formulas, each once, in the order they first appear: what a
+// diagram of them can be drawn over.
+std::vector<std::u16string> CurveVariables(TEFParser& parser,
+                                           const std::vector<CurveRequest>& curves);
+// Why curves whose formulas hold no variable cannot be drawn, as one sentence.
+std::u16string NoVariableText(const std::vector<CurveRequest>& curves);
 
 // An axis label: the name and its unit, «t [s]»; without brackets for a dimensionless axis.
 std::u16string AxisTitle(std::u16string_view name, const AxisUnit& unit);

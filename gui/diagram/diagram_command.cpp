@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "diagram/diagram_command.h"
+#include "gui/diagram/diagram_command.h"
 
-#include "diagram/diagram_dialog.h"
-#include "diagram/diagram_window.h"
-#include "formula/formula_names.h"
-#include "platform/message_boxes.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/worksheet/line_evaluation.h"
+#include "gui/diagram/diagram_dialog.h"
+#include "gui/diagram/diagram_window.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,16 +12,10 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
-#include <algorithm>
 #include <utility>
 
 namespace quorvel {
 namespace {
-
-QString quoted(const std::u16string& text)
-{
-    return QStringLiteral("\u201E%1\u201C").arg(QString::fromStdU16String(text));
-}
 
 const QString kWhereFormulas = QStringLiteral(
     " Setzen Sie die Schreibmarke in eine Zeile mit einer Formel (etwa \u201Eweg = v*t\u201C oder "
@@ -76,25 +69,9 @@ PageDiagram DiagramOfPage(TEFParser& parser, const QTextEdit& page)
         return result;
     }
 
-    for (const CurveRequest& curve : result.curves) {
-        for (std::u16string& name : FormulaVariables(parser, curve.formula)) {
-            if (std::find(result.variables.begin(), result.variables.end(), name) ==
-                result.variables.end())
-                result.variables.push_back(std::move(name));
-        }
-    }
+    result.variables = CurveVariables(parser, result.curves);
     if (result.variables.empty()) {
-        QStringList names;
-        for (const CurveRequest& curve : result.curves)
-            names << quoted(curve.formula);
-        result.message =
-            result.curves.size() == 1
-                ? QStringLiteral("Die Formel %1 enth\u00E4lt keine Variable, \u00FCber der sie "
-                                 "gezeichnet werden k\u00F6nnte.")
-                      .arg(names.front())
-                : QStringLiteral("Die Formeln %1 enthalten keine Variable, \u00FCber der sie "
-                                 "gezeichnet werden k\u00F6nnten.")
-                      .arg(names.join(QStringLiteral(", ")));
+        result.message = QString::fromStdU16String(NoVariableText(result.curves));
         result.curves.clear();
     }
     return result;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "diagram_fixture.h"
+#include "tests/engine/diagram/diagram_fixture.h"
 
-#include "base/text_encoding.h"
-#include "diagram/diagram_layout.h"
+#include "engine/base/text_encoding.h"
+#include "engine/diagram/diagram_layout.h"
 
 #include <cmath>
 
@@ -164,8 +164,8 @@ TEST_F(DiagramTest, RequestsThatCannotBeDrawnAreRefusedClearly)
         {refusal({u"v*t"}, u"T", u"0s", u"10s"),
          "\u201ET\u201C ist keine Variable der Formel \u201Ev*t\u201C (Variablen: v, t)."},
         {refusal({u"3m", u"4m"}, u"m", u"0s", u"10s"),
-         "\u201Em\u201C ist keine Variable der Formeln \u201E3m\u201C, \u201E4m\u201C; sie "
-         "enth\u00E4lt keine Variablen."},
+         "\u201Em\u201C ist keine Variable: Die Formeln \u201E3m\u201C, \u201E4m\u201C "
+         "enthalten keine Variable, \u00FCber der sie gezeichnet werden k\u00F6nnten."},
         {refusal({u"v*t", u"v"}, u"t", u"0s", u"10s"),
          "Die Formeln haben verschiedene Dimensionen: \u201Ev*t\u201C in m, \u201Ev\u201C in "
          "m/s."},
