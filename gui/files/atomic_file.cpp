@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file writer in the toolkit's strings, the trash, and the leftovers of killed saves.
-#include "files/atomic_file.h"
+#include "gui/files/atomic_file.h"
 
-#include "base/system_messages.h"
+#include "engine/base/system_messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,6 +46,12 @@ QString AtomicFile::write(const QByteArray& bytes)
 QString AtomicFile::commit()
 {
     return QString::fromStdString(m_file.commit());
+}
+
+QString NotWrittenText(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
+        .arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString WriteFileReason(const QString& path, const QByteArray& bytes, FileOwner owner)

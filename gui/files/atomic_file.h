@@ -8,7 +8,7 @@
 // toolkit's "unknown error".
 #pragma once
 
-#include "base/file_writer.h"
+#include "engine/base/file_writer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -43,6 +43,8 @@ private:
 // reader. Empty on success, else only the reason (the system's words, in German), for callers
 // that name the file themselves.
 QString WriteFileReason(const QString& path, const QByteArray& bytes, FileOwner owner);
+// The sentence every window shows for a file that could not be written, naming it and why.
+QString NotWrittenText(const QString& path, const QString& reason);
 
 // Moves the file to the trash, or deletes it where the system has no trash for it.
 QString RemoveToTrash(const QString& path);

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/page_files.h"
+#include "gui/files/page_files.h"
 
-#include "base/text_encoding.h"
-#include "files/atomic_file.h"
-#include "files/regular_file.h"
-#include "page_layout/long_lines.h"
-#include "page_layout/long_page_layout.h"
-#include "rtf/reader.h"
-#include "rtf/writer.h"
+#include "engine/base/text_encoding.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/regular_file.h"
+#include "gui/page_layout/long_lines.h"
+#include "gui/page_layout/long_page_layout.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 
 #include <QDir>
 #include <QTextDocument>
@@ -82,8 +82,7 @@ QString WriteDocumentFile(const QString& path, const QByteArray& bytes, FileOwne
     const QString reason = WriteFileReason(path, bytes, owner);
     if (reason.isEmpty())
         return {};
-    return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
-        .arg(QDir::toNativeSeparators(path), reason);
+    return NotWrittenText(path, reason);
 }
 
 } // namespace quorvel

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "worksheet/sheet_printing.h"
+#include "gui/worksheet/sheet_printing.h"
 
-#include "files/page_files.h"
-#include "platform/message_boxes.h"
-#include "worksheet/main_window.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/page_files.h"
+#include "gui/platform/message_boxes.h"
+#include "gui/worksheet/main_window.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -110,8 +110,7 @@ QString WritePdf(const QTextDocument& page, const QString& name, const QString& 
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          kPaperMargins, QPageLayout::Millimeter));
         if (PrintPage(page, name, date, writer) == 0)
-            return QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
-                .arg(QDir::toNativeSeparators(path), QStringLiteral("PDF nicht erzeugt"));
+            return NotWrittenText(path, QStringLiteral("PDF nicht erzeugt"));
     }
     return WriteDocumentFile(path, pdf.data());
 }
