@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The journal's records: their bytes, reading them back, applying them, and making them from a
 // page's changes.
-#include "files/page_journal.h"
+#include "gui/files/page_journal.h"
 
-#include "files/atomic_file.h"
-#include "files/regular_file.h"
-#include "rtf/reader.h"
-#include "rtf/writer.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/regular_file.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 
 #include <QFile>
 
@@ -254,7 +254,7 @@ QByteArray PageAfterJournal(const QByteArray& pageFile, const QString& journalPa
                             const std::atomic<bool>& cancel)
 {
     JournalReader reader(journalPath);
-    if (!reader.valid() || !(reader.base() == JournalBaseOf(pageFile)))
+    if (!reader.startedOn(JournalBaseOf(pageFile)))
         return {};
     QTextDocument doc;
     doc.setUndoRedoEnabled(false);

@@ -82,6 +82,9 @@ public:
     // Whether the header is whole; then base() is the page file it was started on.
     bool valid() const { return m_valid; }
     JournalBase base() const { return m_base; }
+    // Whether this journal belongs to the page file of that base: its header is whole and was
+    // written on those bytes. Only then do its records apply to the page file.
+    bool startedOn(const JournalBase& pageBase) const { return m_valid && m_base == pageBase; }
     qint64 size() const { return m_size; }
     // The end of the header or of the last whole record read.
     qint64 offset() const { return m_offset; }

@@ -2,11 +2,11 @@
 // The writer thread. It owns the journals' file descriptors; everything else it gets as bytes
 // through the queue, so it never touches a document or a window. A long journal is rewritten
 // from a whole-page record that a thread of its own makes from the page file and the journal.
-#include "files/save_queue.h"
+#include "gui/files/save_queue.h"
 
-#include "files/atomic_file.h"
-#include "files/page_journal.h"
-#include "files/regular_file.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/page_journal.h"
+#include "gui/files/regular_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -299,7 +299,7 @@ void SaveQueue::start(Journal& journal)
         JournalReader old(journal.journalPath);
         // Records of this page file that it does not hold yet (its last write failed): they
         // stay, and the new ones follow them.
-        if (old.valid() && old.base() == base) {
+        if (old.startedOn(base)) {
             qint64 baseEnd = old.offset();
             JournalRecord record;
             bool first = true;
@@ -349,8 +349,7 @@ bool SaveQueue::writePage(Journal& journal, const QByteArray& rtf, std::int64_t 
     const QString reason = WriteFileReason(journal.pagePath, rtf, FileOwner::Program);
     if (!reason.isEmpty()) {
         // The journal still holds every change; it goes on.
-        report(journal.pagePath, QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
-                                     .arg(shown(journal.pagePath), reason));
+        report(journal.pagePath, NotWrittenText(journal.pagePath, reason));
         return false;
     }
     report(journal.pagePath, {});
