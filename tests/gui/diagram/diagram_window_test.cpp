@@ -4,13 +4,14 @@
 // pointer and at the arrow keys, the files, the clipboard, and the window as paper under a dark
 // scheme and as a chart for screen readers (grabbed as PNG into QUORVEL_PICTURE_DIR for a person
 // to look at).
-#include "diagram_samples.h"
-#include "gui_test_support.h"
+#include "tests/gui/dark_palette.h"
+#include "tests/gui/diagram/diagram_samples.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "diagram/diagram_view.h"
-#include "diagram/diagram_window.h"
-#include "diagram/picture_files.h"
-#include "platform/message_boxes.h"
+#include "gui/diagram/diagram_view.h"
+#include "gui/diagram/diagram_window.h"
+#include "gui/diagram/picture_files.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -391,15 +392,8 @@ void DiagramWindowTest::theWindowIsPaperAndNamedForScreenReaders()
 {
     const QPalette before = QApplication::palette();
     for (const bool dark : {false, true}) {
-        if (dark) {
-            QPalette scheme;
-            scheme.setColor(QPalette::Window, QColor(0x2a, 0x2a, 0x2e));
-            scheme.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
-            scheme.setColor(QPalette::Base, QColor(0x1c, 0x1c, 0x1e));
-            scheme.setColor(QPalette::Button, QColor(0x33, 0x33, 0x36));
-            scheme.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
-            QApplication::setPalette(scheme);
-        }
+        if (dark)
+            QApplication::setPalette(DarkPalette());
         DiagramWindow window;
         window.resize(720, 480);
         // Falling times on the earth and the moon; below a height of zero there are none.

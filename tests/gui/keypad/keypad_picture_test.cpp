@@ -2,11 +2,12 @@
 // Grabs the keypad window to a PNG file in the working folder, to be looked at: "keypad.png" at
 // the screen's own scale, "keypad@<n>x.png" where the screen has a device pixel ratio n above 1
 // (run it with QT_SCALE_FACTOR=4 for a sharp enlargement). Checks a few pixels on the way.
-#include "keypad/keypad_window.h"
+#include "gui/keypad/keypad_window.h"
+#include "tests/gui/dark_palette.h"
 
-#include "fake_worksheet.h"
-#include "keypad/hemisphere_button.h"
-#include "keypad/real_edit.h"
+#include "gui/keypad/hemisphere_button.h"
+#include "gui/keypad/real_edit.h"
+#include "tests/gui/keypad/fake_worksheet.h"
 
 #include <QApplication>
 #include <QDir>
@@ -67,19 +68,6 @@ double captionContrast(const THemisphereButton& key)
     return count == 0 ? 0 : contrast(ink, luminance(face.pixel((middle / count).toPoint())));
 }
 
-// A dark desktop theme, as Fusion's dark palettes have it: light text on dark grey.
-QPalette darkPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(53, 53, 53));
-    p.setColor(QPalette::WindowText, QColor(238, 238, 238));
-    p.setColor(QPalette::Base, QColor(35, 35, 35));
-    p.setColor(QPalette::Text, QColor(238, 238, 238));
-    p.setColor(QPalette::Button, QColor(53, 53, 53));
-    p.setColor(QPalette::ButtonText, QColor(238, 238, 238));
-    return p;
-}
-
 } // namespace
 
 class KeypadPictureTest : public QObject
@@ -130,7 +118,7 @@ private slots:
     void captionsStayReadableUnderADarkTheme()
     {
         const QPalette before = QApplication::palette();
-        QApplication::setPalette(darkPalette());
+        QApplication::setPalette(test::DarkPalette());
         FakeWorksheet sheet;
         KeypadWindow form(sheet);
         form.show();
