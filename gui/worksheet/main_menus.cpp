@@ -7,12 +7,12 @@
 // reaches; it is not part of what the entry reads. The key hints at the end of captions and the
 // shortcuts come from the key table (key_table.h); no shortcut is a key of the pages. A screen
 // reader hears an entry's caption without its padding and hint, and its key as the key binding.
-#include "worksheet/main_window.h"
+#include "gui/worksheet/main_window.h"
 
-#include "platform/accessibility.h"
-#include "worksheet/documents.h"
-#include "worksheet/key_table.h"
-#include "worksheet/sheet_printing.h"
+#include "gui/platform/accessibility.h"
+#include "gui/worksheet/documents.h"
+#include "gui/worksheet/key_table.h"
+#include "gui/worksheet/sheet_printing.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -170,11 +170,11 @@ void MainWindow::CreateMainMenu()
     keyEntry(optionen, "Einheiteneditieren1", QStringLiteral("&Einheiten editieren    "),
              SheetCommand::UnitDefinitions, &MainWindow::ShowUnitDefinitions);
 
-    EigeneFormeln1 = bar->addMenu(QStringLiteral("&Ablage"));
-    EigeneFormeln1->setObjectName(QStringLiteral("EigeneFormeln1"));
-    entry(EigeneFormeln1, "Bearbeiten2", QStringLiteral("&Bearbeiten..."),
+    m_ablageMenu = bar->addMenu(QStringLiteral("&Ablage"));
+    m_ablageMenu->setObjectName(QStringLiteral("EigeneFormeln1"));
+    entry(m_ablageMenu, "Bearbeiten2", QStringLiteral("&Bearbeiten..."),
           &MainWindow::ShowFormulaEditor);
-    EigeneFormeln1->addSeparator();
+    m_ablageMenu->addSeparator();
 
     // A title without entries: clicking it acts.
     QAction* hilfe = bar->addAction(QStringLiteral("&Hilfe"));
@@ -186,21 +186,21 @@ void MainWindow::CreateMainMenu()
 
 void MainWindow::CreatePopupMenu()
 {
-    PM = new QMenu(this);
-    PM->setObjectName(QStringLiteral("PM"));
-    QAction* einfuegen = PM->addAction(QStringLiteral("Einfügen"));
+    m_popupMenu = new QMenu(this);
+    m_popupMenu->setObjectName(QStringLiteral("PM"));
+    QAction* einfuegen = m_popupMenu->addAction(QStringLiteral("Einfügen"));
     einfuegen->setObjectName(QStringLiteral("Einfgen2"));
     einfuegen->setEnabled(false);
-    PM->addSeparator();
-    m_functions = PM->addMenu(QStringLiteral("&Funktionen"));
+    m_popupMenu->addSeparator();
+    m_functions = m_popupMenu->addMenu(QStringLiteral("&Funktionen"));
     m_functions->setObjectName(QStringLiteral("Funktionen1"));
-    m_variables = PM->addMenu(QStringLiteral("&Variablen"));
+    m_variables = m_popupMenu->addMenu(QStringLiteral("&Variablen"));
     m_variables->setObjectName(QStringLiteral("Variablen1"));
-    m_units = PM->addMenu(QStringLiteral("&Einheiten"));
+    m_units = m_popupMenu->addMenu(QStringLiteral("&Einheiten"));
     m_units->setObjectName(QStringLiteral("Einheiten1"));
-    PM->addSeparator();
-    PM->addAction(m_diagram);
-    connect(PM, &QMenu::aboutToShow, this, &MainWindow::PMPopup);
+    m_popupMenu->addSeparator();
+    m_popupMenu->addAction(m_diagram);
+    connect(m_popupMenu, &QMenu::aboutToShow, this, &MainWindow::PMPopup);
 
     auto* popupKey = new QAction(this);
     popupKey->setObjectName(QStringLiteral("PopupKey"));
@@ -212,7 +212,7 @@ void MainWindow::CreatePopupMenu()
 void MainWindow::showPopupAtCaret()
 {
     QTextEdit* page = CurrentEditor();
-    PM->popup(page->viewport()->mapToGlobal(page->cursorRect().bottomLeft()));
+    m_popupMenu->popup(page->viewport()->mapToGlobal(page->cursorRect().bottomLeft()));
 }
 
 QMenu* MainWindow::popupSubmenu(int index) const

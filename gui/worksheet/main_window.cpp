@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // MainWindow's creation (FormCreate, design values), its pages, the first showing, and the one
 // place through which it reaches the keypad, the formula library and the help window.
-#include "worksheet/main_window.h"
+#include "gui/worksheet/main_window.h"
 
-#include "base/quorvel_error.h"
-#include "formula_library/formula_editor.h"
-#include "help/help_window.h"
-#include "keypad/keypad_window.h"
-#include "page_layout/long_lines.h"
-#include "platform/keyboard_panes.h"
-#include "platform/message_boxes.h"
-#include "platform/paper_palette.h"
-#include "platform/window_system.h"
-#include "unit_definitions/unit_definitions_window.h"
-#include "worksheet/sheet_page.h"
+#include "engine/base/quorvel_error.h"
+#include "gui/formula_library/formula_editor.h"
+#include "gui/help/help_window.h"
+#include "gui/keypad/keypad_window.h"
+#include "gui/page_layout/long_lines.h"
+#include "gui/platform/keyboard_panes.h"
+#include "gui/platform/message_boxes.h"
+#include "gui/platform/paper_palette.h"
+#include "gui/platform/window_system.h"
+#include "gui/unit_definitions/unit_definitions_window.h"
+#include "gui/worksheet/sheet_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,35 +45,35 @@ void MainWindow::FormCreate()
     resize(525, 437);
     move(441, 177);
 
-    FirstShow = true;
-    KeypadVisible = false;
+    m_firstShow = true;
+    m_keypadVisible = false;
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setTabPosition(QTabWidget::South);
-    PageControl1->setDocumentMode(true);
-    PageControl1->setAccessibleName(QStringLiteral("Arbeitsblätter"));
-    Memo1 = createPage(QStringLiteral("Memo1"), QStringLiteral("Berechnung"));
-    Memo2 = createPage(QStringLiteral("Memo2"), QStringLiteral("Notizen"));
-    m_sheet1 = std::make_unique<SheetEditor>(*Memo1);
-    m_sheet2 = std::make_unique<SheetEditor>(*Memo2);
-    setCentralWidget(PageControl1);
-    connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
+    m_pageControl = new QTabWidget(this);
+    m_pageControl->setObjectName(QStringLiteral("PageControl1"));
+    m_pageControl->setTabPosition(QTabWidget::South);
+    m_pageControl->setDocumentMode(true);
+    m_pageControl->setAccessibleName(QStringLiteral("Arbeitsblätter"));
+    m_calculationPage = createPage(QStringLiteral("Memo1"), QStringLiteral("Berechnung"));
+    m_notesPage = createPage(QStringLiteral("Memo2"), QStringLiteral("Notizen"));
+    m_sheet1 = std::make_unique<SheetEditor>(*m_calculationPage);
+    m_sheet2 = std::make_unique<SheetEditor>(*m_notesPage);
+    setCentralWidget(m_pageControl);
+    connect(m_pageControl, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
 
     CreateMainMenu();
     CreatePopupMenu();
     BuildFunctionList();
 
-    m_current = Memo1;
-    PageControl1->setCurrentIndex(0);
-    Memo1->setFocus(); // typing goes to the page as soon as the window is active
+    m_current = m_calculationPage;
+    m_pageControl->setCurrentIndex(0);
+    m_calculationPage->setFocus(); // typing goes to the page as soon as the window is active
     // The first stop of F6: the active page.
     AddPaneWindow(*this, [this] { return QList<QWidget*>{CurrentEditor()}; });
 }
 
 QTextEdit* MainWindow::createPage(const QString& objectName, const QString& caption)
 {
-    auto* memo = new SheetPage(PageControl1);
+    auto* memo = new SheetPage(m_pageControl);
     memo->setObjectName(objectName);
     memo->setAccessibleName(caption);
     // "Courier New" 11 pt bold black; fontconfig gives its metric twin Liberation Mono.
@@ -91,21 +91,21 @@ QTextEdit* MainWindow::createPage(const QString& objectName, const QString& capt
     memo->setAcceptRichText(true);
     memo->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(memo, &QWidget::customContextMenuRequested, this,
-            [this, memo](const QPoint& pos) { PM->popup(memo->viewport()->mapToGlobal(pos)); });
+            [this, memo](const QPoint& pos) { m_popupMenu->popup(memo->viewport()->mapToGlobal(pos)); });
     memo->installEventFilter(this);
-    PageControl1->addTab(memo, caption);
+    m_pageControl->addTab(memo, caption);
     return memo;
 }
 
 void MainWindow::setPageCaption(int index, const QString& caption)
 {
-    PageControl1->setTabText(index, caption);
+    m_pageControl->setTabText(index, caption);
     page(index)->setAccessibleName(caption);
 }
 
 void MainWindow::onPageChanged(int index)
 {
-    m_current = index == 1 ? Memo2 : Memo1;
+    m_current = index == 1 ? m_notesPage : m_calculationPage;
 }
 
 QTextEdit* MainWindow::CurrentEditor() const
@@ -115,7 +115,7 @@ QTextEdit* MainWindow::CurrentEditor() const
 
 SheetEditor& MainWindow::currentSheet() const
 {
-    return m_current == Memo2 ? *m_sheet2 : *m_sheet1;
+    return m_current == m_notesPage ? *m_sheet2 : *m_sheet1;
 }
 
 void MainWindow::setKeypad(KeypadWindow* keypad)
@@ -145,9 +145,9 @@ void MainWindow::ShowUnitDefinitions()
 void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!FirstShow)
+    if (!m_firstShow)
         return;
-    FirstShow = false;
+    m_firstShow = false;
     // After the show has finished, so that the modal unit definitions window opens over a
     // main window that is already on the screen.
     QMetaObject::invokeMethod(this, &MainWindow::FormShow, Qt::QueuedConnection);
@@ -159,7 +159,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    KeypadVisible = m_keypad != nullptr && m_keypad->isVisible();
+    m_keypadVisible = m_keypad != nullptr && m_keypad->isVisible();
     QMainWindow::closeEvent(event);
 }
 
@@ -167,7 +167,7 @@ void MainWindow::FormShow()
 {
     if (m_keypad) {
         m_keypad->applyStayOnTop(); // the check box as the settings left it
-        if (KeypadVisible)
+        if (m_keypadVisible)
             m_keypad->showKeypad();
     }
     if (!m_unitWindow)

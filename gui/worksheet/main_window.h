@@ -3,19 +3,17 @@
 // evaluator of the program. This class holds the window and wires things up; its work lives in
 // files of its own:
 //   sheet_keys.cpp        MemoKeyPress / MemoKeyDown: the keys, from the table of key_table.h
-//   sheet_evaluation.cpp  EvalSheetLine, ShowLine, RecalcSheet, ListQuantities on the editor
+//   sheet_evaluation.cpp  evaluateLine, ShowLine, RecalcSheet, insertQuantityList on the editor
 //   sheet_commands.cpp    InsertText, the formatting and "Bearbeiten" commands
 //   main_menus.cpp        MainMenu1 and PM with their run-time entries
-//
-// Road of one line: key -> MemoKeyPress -> LineEvaluator::Enter -> EvalSheetLine -> EvalLine ->
-// TEFParser::Evaluate -> Strwandeln -> ShowLine -> the line rewritten by SheetEditor::replaceLine.
+// docs/architecture.md follows one line from the key to the page.
 #pragma once
 
-#include "formula/ef_parser.h"
-#include "formula_library/formula_library_host.h"
-#include "keypad/worksheet_port.h"
-#include "worksheet/line_evaluation.h"
-#include "worksheet/sheet_editor.h"
+#include "engine/formula/evaluator.h"
+#include "engine/worksheet/line_evaluation.h"
+#include "gui/formula_library/formula_library_host.h"
+#include "gui/keypad/worksheet_port.h"
+#include "gui/worksheet/sheet_editor.h"
 
 #include <QMainWindow>
 
@@ -68,8 +66,8 @@ public:
     void setSheetPrinting(SheetPrinting* printing) { m_printing = printing; }
 
     // The two pages: 0 "Berechnung" (Memo1), 1 "Notizen" (Memo2).
-    QTextEdit* page(int index) const { return index == 1 ? Memo2 : Memo1; }
-    QTabWidget* pageControl() const { return PageControl1; }
+    QTextEdit* page(int index) const { return index == 1 ? m_notesPage : m_calculationPage; }
+    QTabWidget* pageControl() const { return m_pageControl; }
     // A page's tab caption, which is also the name a screen reader gives the page.
     void setPageCaption(int index, const QString& caption);
 
@@ -83,12 +81,12 @@ public:
     bool MemoKeyDown(int key, Qt::KeyboardModifiers modifiers);
 
     // Line evaluation on the active page (sheet_evaluation.cpp). t is line i's text as read
-    // once by the caller; ShowLine writes the evaluated line over it; ListQuantities writes a
-    // table's lines below the caret's line.
-    void EvalSheetLine(int i, const QString& t);
+    // once by the caller; ShowLine writes the evaluated line over it; insertQuantityList writes
+    // a table's lines below the caret's line.
+    void evaluateLine(int i, const QString& t);
     void ShowLine(int i, const QString& t, const LineOutput& out);
     void RecalcSheet();
-    void ListQuantities(const std::vector<std::u16string>& texts);
+    void insertQuantityList(const std::vector<std::u16string>& texts);
 
     // Editing (sheet_commands.cpp).
     void InsertText(const QString& text, int back) override;
@@ -105,11 +103,11 @@ public:
     QAction* AddPopupItem(const QString& caption, int index);
     void PMPopup();
     void onPopupEntry(QAction* entry);
-    QMenu* popupMenu() const { return PM; }
+    QMenu* popupMenu() const { return m_popupMenu; }
     // Shift+F10: the popup menu at the caret of the active page.
     void showPopupAtCaret();
     QMenu* functionMenu() const { return m_functions; }
-    QMenu* ablageMenu() const override { return EigeneFormeln1; }
+    QMenu* ablageMenu() const override { return m_ablageMenu; }
 
     // The rest of WorksheetPort and FormulaLibraryHost: the active page's editing operations
     // for the keypad and the formula library.
@@ -154,10 +152,12 @@ public:
     // everything, where the user chose to keep working).
     void setCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
 
-    bool FirstShow = true;
+    // Whether the window has had its first showing (keypad state, unit definitions check).
+    bool shownOnce() const { return !m_firstShow; }
     // Whether the keypad is shown: read from the settings for the first showing, and taken
     // again when the main window closes, since the application then closes the keypad too.
-    bool KeypadVisible = false;
+    bool keypadVisible() const { return m_keypadVisible; }
+    void setKeypadVisible(bool visible) { m_keypadVisible = visible; }
 
 signals:
     // "Diagramm...": a diagram of the active page's caret line or selected lines.
@@ -181,6 +181,8 @@ private:
     QMenu* popupSubmenu(int index) const;
 
     std::function<bool()> m_closeGuard;
+    bool m_firstShow = true;
+    bool m_keypadVisible = false;
     TEFParser m_parser;
     LineEvaluator m_lines{m_parser};
     KeypadWindow* m_keypad = nullptr;
@@ -191,18 +193,18 @@ private:
     DocumentCommands* m_documents = nullptr;
     SheetPrinting* m_printing = nullptr;
 
-    QTabWidget* PageControl1 = nullptr;
-    QTextEdit* Memo1 = nullptr;
-    QTextEdit* Memo2 = nullptr;
+    QTabWidget* m_pageControl = nullptr;
+    QTextEdit* m_calculationPage = nullptr;
+    QTextEdit* m_notesPage = nullptr;
     std::unique_ptr<SheetEditor> m_sheet1;
     std::unique_ptr<SheetEditor> m_sheet2;
     QTextEdit* m_current = nullptr;
 
-    QMenu* PM = nullptr;
+    QMenu* m_popupMenu = nullptr;
     QMenu* m_functions = nullptr;
     QMenu* m_variables = nullptr;
     QMenu* m_units = nullptr;
-    QMenu* EigeneFormeln1 = nullptr;
+    QMenu* m_ablageMenu = nullptr;
     QAction* m_diagram = nullptr;
 };
 

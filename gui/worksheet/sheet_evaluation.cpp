@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Line evaluation on the editor (EvalSheetLine, ShowLine, RecalcSheet and ListQuantities): the
+// Line evaluation on the editor (evaluateLine, ShowLine, RecalcSheet and insertQuantityList): the
 // engine computes the new line or listing; this file writes it with its colours and moves the
 // caret to the start of the next line.
-#include "worksheet/main_window.h"
+#include "gui/worksheet/main_window.h"
 
-#include "base/text_helpers.h"
+#include "engine/base/text_helpers.h"
 
 #include <QColor>
 
@@ -36,7 +36,7 @@ QList<TextRun> runsOf(const LineOutput& out)
 
 } // namespace
 
-void MainWindow::EvalSheetLine(int i, const QString& t)
+void MainWindow::evaluateLine(int i, const QString& t)
 {
     ShowLine(i, t, m_lines.EvalSheetLine(viewOf(t), Decimals()));
 }
@@ -72,12 +72,12 @@ void MainWindow::RecalcSheet()
     for (int i = 0; i < n; ++i) {
         const QString t = sheet.line(i);
         if (!t.isEmpty())
-            EvalSheetLine(i, t);
+            evaluateLine(i, t);
     }
     sheet.endBatch();
 }
 
-void MainWindow::ListQuantities(const std::vector<std::u16string>& texts)
+void MainWindow::insertQuantityList(const std::vector<std::u16string>& texts)
 {
     SheetEditor& sheet = currentSheet();
     sheet.setSelectionColor(kBlack);

@@ -2,9 +2,9 @@
 // The keys of both pages: Enter and Esc, and the dispatch of the key table (key_table.h). The event
 // filter lets them act before the editor: a consumed key never reaches QTextEdit (Enter never
 // splits a line, Ctrl+Insert never copies).
-#include "worksheet/main_window.h"
+#include "gui/worksheet/main_window.h"
 
-#include "worksheet/key_table.h"
+#include "gui/worksheet/key_table.h"
 
 #include <QKeyEvent>
 #include <QTextEdit>
@@ -31,7 +31,7 @@ QChar typedCharacter(const QKeyEvent& event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && (watched == Memo1 || watched == Memo2)) {
+    if (event->type() == QEvent::KeyPress && (watched == m_calculationPage || watched == m_notesPage)) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (MemoKeyDown(key->key(), key->modifiers()))
             return true;
@@ -53,7 +53,7 @@ bool MainWindow::MemoKeyPress(QChar key)
         if (outcome.listing == ListCommand::None)
             ShowLine(row, text, outcome.line);
         else
-            ListQuantities(outcome.entries);
+            insertQuantityList(outcome.entries);
         return true;
     }
     if (key == QChar(kEsc))

@@ -2,9 +2,9 @@
 // UnitDefinitionsWindow "Einheit eingeben": design values, compiling on every close attempt, the
 // window staying open while a line fails or the evaluator raises, and the first showing's
 // check of the main window.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "platform/message_boxes.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -243,7 +243,7 @@ void UnitDefinitionsWindowTest::firstShowingWithFailingDefinitionOpensTheWindowM
     QCOMPARE(driver.seen, QStringList{"Fehler bei Einheitendefinition"});
     QVERIFY(wasModal);
     QVERIFY(mainWindow.parser().Units.IndexOf(u"kp") >= 0);
-    QVERIFY(!mainWindow.FirstShow);
+    QVERIFY(mainWindow.shownOnce());
 
     // Later showings do not check again.
     mainWindow.hide();

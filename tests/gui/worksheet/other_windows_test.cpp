@@ -3,12 +3,12 @@
 // anzeigen", the decimal places read from the keypad at every evaluation, the keypad's state at
 // the first showing, "Bearbeiten..." and the formula entries of "Ablage"; F6 among the page, the
 // keypad's fields and the notes.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "files/program_dir.h"
-#include "keypad/hemisphere_button.h"
-#include "keypad/real_edit.h"
-#include "platform/message_boxes.h"
+#include "gui/files/program_dir.h"
+#include "gui/keypad/hemisphere_button.h"
+#include "gui/keypad/real_edit.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -171,7 +171,7 @@ void OtherWindowsTest::firstShowingAppliesTheKeypadState()
     auto* onTop = windows.keypad.findChild<QCheckBox*>(QStringLiteral("CBOnTop"));
     QVERIFY(onTop);
     onTop->setChecked(true); // as the settings would restore it
-    windows.mainWindow.KeypadVisible = true;
+    windows.mainWindow.setKeypadVisible(true);
     windows.mainWindow.show();
     QVERIFY(QTest::qWaitFor([&] { return windows.keypad.isVisible(); }));
     QVERIFY(windows.mainWindow.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
