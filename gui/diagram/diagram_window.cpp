@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "diagram/diagram_window.h"
+#include "gui/diagram/diagram_window.h"
 
-#include "diagram/axis_numbers.h"
-#include "diagram/csv_writer.h"
-#include "diagram/diagram_view.h"
-#include "diagram/picture_files.h"
-#include "platform/message_boxes.h"
+#include "engine/diagram/axis_numbers.h"
+#include "engine/diagram/csv_writer.h"
+#include "gui/diagram/diagram_view.h"
+#include "gui/diagram/picture_files.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,8 +61,8 @@ QLineEdit* rangeField(QWidget* parent, QHBoxLayout* row, const QString& caption,
     field->setObjectName(QString::fromLatin1(name));
     field->setAccessibleName(accessibleName);
     field->setAccessibleDescription(QStringLiteral(
-        "Eine Zahl in der Einheit der Achse oder eine Gr\u00F6\u00DFe wie 2.5km; Eingabetaste "
-        "zeigt den Bereich."));
+        "Eine Zahl in der Einheit der Achse oder eine Gr\u00F6\u00DFe wie 2.5km; die "
+        "Eingabetaste zeigt den Bereich."));
     field->setMinimumWidth(70);
     label->setBuddy(field);
     row->addWidget(label);

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // KeypadWindow: the keypad's controls, built from one table of keys, and the handlers that act on
 // the worksheet through WorksheetPort.
-#include "keypad/keypad_window.h"
+#include "gui/keypad/keypad_window.h"
 
-#include "keypad/hemisphere_button.h"
-#include "keypad/real_edit.h"
-#include "keypad/worksheet_port.h"
-#include "platform/accessibility.h"
-#include "platform/keyboard_panes.h"
-#include "platform/window_system.h"
+#include "gui/keypad/hemisphere_button.h"
+#include "gui/keypad/real_edit.h"
+#include "gui/keypad/worksheet_port.h"
+#include "gui/platform/accessibility.h"
+#include "gui/platform/keyboard_panes.h"
+#include "gui/platform/window_system.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -158,22 +158,22 @@ void KeypadWindow::buildKeys()
         {"HemisphereButton17", "^2", 8, 40, olive, 11, true, typing, "", "Hoch zwei", ""},
         {"HemisphereButton24", "^3", 40, 40, olive, 11, true, typing, "", "Hoch drei", ""},
         {"HemisphereButton18", "sqrt", 72, 40, olive, 11, true, &KeypadWindow::onSquareRootKey, "",
-         "Wurzel", "Fügt sqrt() ein, die Einfügemarke zwischen den Klammern"},
+         "Wurzel", "Fügt sqrt() ein, die Schreibmarke zwischen den Klammern"},
         {"HemisphereButton16", "^", 112, 40, blue, 11, true, typing, "", "Hoch", ""},
         {"HemisphereButton10", "C", 148, 40, brown, 13, true, &KeypadWindow::onDeleteKey, "",
-         "Zeichen löschen", "Löscht das Zeichen vor der Einfügemarke"},
+         "Zeichen löschen", "Löscht das Zeichen vor der Schreibmarke"},
         {"hemi", "1", 8, 76, orange, 13, true, typing, "", "Eins", ""},
         {"HemisphereButton1", "2", 40, 76, orange, 13, true, typing, "", "Zwei", ""},
         {"HemisphereButton2", "3", 72, 76, orange, 13, true, typing, "", "Drei", ""},
         {"HemisphereButton12", "/", 112, 76, blue, 11, true, typing, "", "Geteilt durch", ""},
         {"HemisphereButton22", "CL", 148, 76, brown, 13, true, &KeypadWindow::onClearLineKey, "",
-         "Zeile leeren", "Leert die Zeile der Einfügemarke"},
+         "Zeile leeren", "Leert die Zeile der Schreibmarke"},
         {"HemisphereButton3", "4", 8, 108, orange, 13, true, typing, "", "Vier", ""},
         {"HemisphereButton4", "5", 40, 108, orange, 13, true, typing, "", "Fünf", ""},
         {"HemisphereButton5", "6", 72, 108, orange, 13, true, typing, "", "Sechs", ""},
         {"HemisphereButton13", "*", 112, 108, blue, 13, true, typing, "", "Mal", ""},
         {"HemisphereButton23", "->", 148, 108, brown, 13, false, &KeypadWindow::onRewriteLineKey,
-         "Ans Ende springen", "Zeilenende", "Setzt die Einfügemarke ans Ende der Zeile"},
+         "Ans Ende springen", "Zeilenende", "Setzt die Schreibmarke ans Ende der Zeile"},
         {"HemisphereButton6", "7", 8, 140, orange, 13, true, typing, "", "Sieben", ""},
         {"HemisphereButton7", "8", 40, 140, orange, 13, true, typing, "", "Acht", ""},
         {"HemisphereButton8", "9", 72, 140, orange, 13, true, typing, "", "Neun", ""},
@@ -185,7 +185,7 @@ void KeypadWindow::buildKeys()
         {"HemisphereButton11", ".", 72, 172, olive, 13, true, typing, "", "Dezimalpunkt", ""},
         {"HemisphereButton15", "-", 112, 172, blue, 13, true, typing, "", "Minus", ""},
         {"HemisphereButton20", "=", 148, 172, orange, 13, true, &KeypadWindow::onEnterOrResultKey,
-         "", "Zeile berechnen", "Berechnet die Zeile der Einfügemarke wie die Eingabetaste"},
+         "", "Zeile berechnen", "Berechnet die Zeile der Schreibmarke wie die Eingabetaste"},
     };
 
     // The faces keep their colours under every desktop theme, so the captions keep theirs: a

@@ -2,13 +2,13 @@
 // Reading the options of quorvel-calc with getopt_long, which the shell user knows: options
 // before or after the file, "--name=value" or "--name value", unambiguous abbreviations.
 // Numbers go through std::from_chars, never through the C locale.
-#include "command_line.h"
+#include "tools/quorvel-calc/command_line.h"
 
-#include "diagram_command.h"
+#include "tools/quorvel-calc/diagram_command.h"
 
-#include "base/licence_notice.h"
-#include "base/quorvel_error.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/base/licence_notice.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/worksheet/line_evaluation.h"
 
 #include <charconv>
 #include <cmath>
@@ -247,8 +247,8 @@ std::string_view UsageText()
            "gilt UTF-8. Ab der ersten Zeile, die kein gültiges UTF-8 ist, wird die Eingabe\n"
            "als Windows-1252 gelesen; das steht dann einmal auf der Standardfehlerausgabe.\n"
            "\n"
-           "Zeilen \"VARS\" und \"UNITS\" werden von der Liste der Variablen bzw. Einheiten\n"
-           "gefolgt. Bricht die Berechnung einer Zeile ab (etwa \"1/0\"), bleibt die Zeile\n"
+           "Auf Zeilen \"VARS\" und \"UNITS\" folgt die Liste der Variablen bzw. Einheiten.\n"
+           "Bricht die Berechnung einer Zeile ab (etwa \"1/0\"), bleibt die Zeile\n"
            "unverändert, und auf der Standardfehlerausgabe steht \"Zeile N: Meldung\".\n"
            "\n"
            "Felder der JSON-Objekte:\n"
@@ -287,7 +287,7 @@ std::string_view UsageText()
            "  --ausgabe DATEI        die Endung wählt das Format: .svg (das Bild) oder\n"
            "                         .csv (Kopfzeile \"NAME [Einheit];FORMEL [Einheit]\",\n"
            "                         je Punkt eine Zeile, \";\" zwischen den Spalten,\n"
-           "                         Dezimalpunkt, leer wo die Formel keinen Wert hat);\n"
+           "                         Dezimalpunkt, leer, wo die Formel keinen Wert hat);\n"
            "                         eine gewöhnliche DATEI entsteht ganz oder gar\n"
            "                         nicht; eine FIFO oder ein Gerät bekommt die Bytes\n"
            "                         als Strom; \"-\" schreibt die Werte (.csv) auf die\n"
@@ -303,7 +303,7 @@ std::string_view UsageText()
            "enthält jeden Punkt.\n"
            "Punkte, an denen die Formel scheitert (etwa Division durch null), bleiben\n"
            "Lücken; ihre Anzahl steht auf der Standardfehlerausgabe. Rückgabewert im\n"
-           "Diagrammodus: 0, wenn mindestens ein Punkt einen Wert hat; 1, wenn keiner; 2\n"
+           "Diagrammmodus: 0, wenn mindestens ein Punkt einen Wert hat; 1, wenn keiner; 2\n"
            "bei falschem Aufruf (auch einer Variablen, die FORMEL nicht verwendet, oder\n"
            "Größen verschiedener Dimension), unlesbarer Datei, fehlerhaften\n"
            "Einheitendefinitionen oder wenn DATEI nicht geschrieben werden kann.\n";
