@@ -4,12 +4,12 @@
 // zoomed) within one frame, 16 ms; a request of 10,000 points with poles, sampled adaptively,
 // within 50 ms; a zoom step that samples the visible range of 3 curves again and lays them out
 // within one frame.
-#include "diagram/csv_writer.h"
-#include "diagram/diagram_layout.h"
-#include "diagram/sampling.h"
-#include "diagram/svg_writer.h"
-#include "unit_definitions/unit_compiler.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/diagram/csv_writer.h"
+#include "engine/diagram/diagram_layout.h"
+#include "engine/diagram/sampling.h"
+#include "engine/diagram/svg_writer.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "engine/worksheet/line_evaluation.h"
 
 #include <benchmark/benchmark.h>
 

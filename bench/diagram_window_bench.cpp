@@ -5,10 +5,10 @@
 // parabola and a fast oscillation, whose many turns are the painter's hardest work. Zoomed in
 // deeply, the diagram's points are too few for the screen, and every step samples the visible
 // range again. The goal: within one frame, 16 ms.
-#include "qt_bench_main.h"
+#include "bench/qt_bench_main.h"
 
-#include "diagram/diagram_view.h"
-#include "unit_definitions/unit_compiler.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "gui/diagram/diagram_view.h"
 
 #include <QApplication>
 #include <QImage>

@@ -2,14 +2,14 @@
 // Engine benchmarks. Targets: Evaluate + Strwandeln at most 1 µs per formula;
 // EvalLine over the 10,000-line sheet under 15 ms. The corpus comes from make_corpus; pass
 // --corpus=DIR to use another folder.
-#include "base/quorvel_error.h"
-#include "base/text_encoding.h"
-#include "formula/ef_parser.h"
-#include "quantity/quantity_text.h"
-#include "unit_definitions/unit_compiler.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/base/text_encoding.h"
+#include "engine/formula/evaluator.h"
+#include "engine/quantity/quantity_text.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "engine/worksheet/line_evaluation.h"
 #ifdef QUORVEL_BENCH_CALC
-#include "sheet_runner.h"
+#include "tools/quorvel-calc/sheet_runner.h"
 #endif
 
 #include <benchmark/benchmark.h>

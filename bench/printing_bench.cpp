@@ -2,10 +2,10 @@
 // The PDF of an evaluated page (results, red marks, labels, prose) as "Als PDF speichern..."
 // writes it, on pages of two lengths so that the growth shows. The goal: 10,000 lines in
 // under 2 s.
-#include "bench_sheet.h"
-#include "program_windows.h"
-#include "qt_bench_main.h"
-#include "worksheet/sheet_printing.h"
+#include "app/program_windows.h"
+#include "bench/bench_sheet.h"
+#include "bench/qt_bench_main.h"
+#include "gui/worksheet/sheet_printing.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -5,13 +5,13 @@
 // longest pause of the event loop meanwhile, and the peak memory against the journal's size.
 //
 //   replay_bench [RECORDS]
-#include "files/page_journal.h"
-#include "files/program_dir.h"
-#include "page_recovery.h"
-#include "program_settings.h"
-#include "program_windows.h"
-#include "qt_bench_main.h"
-#include "rtf/writer.h"
+#include "app/page_recovery.h"
+#include "app/program_windows.h"
+#include "app/settings_load_save.h"
+#include "bench/qt_bench_main.h"
+#include "gui/files/page_journal.h"
+#include "gui/files/program_dir.h"
+#include "gui/rtf/writer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 // RTF benchmarks. Target: writing and reading a formatted 10,000-line page each under 100 ms.
 // "WithLayout" reads into a document that has a layout, as the document of a text edit has;
 // the difference to ReadRtf is the layout's own work, not the reader's.
-#include "qt_bench_main.h"
-#include "rtf/reader.h"
-#include "rtf/writer.h"
+#include "bench/qt_bench_main.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 
 #include <QGuiApplication>
 #include <QTextCursor>

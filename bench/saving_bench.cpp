@@ -14,15 +14,15 @@
 // (ms), the longest pause of the event loop beyond its 1 ms timer, the 99.9th
 // percentile of those pauses, and the longest delay of a key; the journal's size at the end (small
 // when the idle saves wrote the page whole).
-#include "bench_sheet.h"
-#include "continuous_saving.h"
-#include "files/atomic_file.h"
-#include "files/page_journal.h"
-#include "files/program_dir.h"
-#include "program_settings.h"
-#include "program_windows.h"
-#include "qt_bench_main.h"
-#include "rtf/writer.h"
+#include "app/continuous_saving.h"
+#include "app/program_windows.h"
+#include "app/settings_load_save.h"
+#include "bench/bench_sheet.h"
+#include "bench/qt_bench_main.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/page_journal.h"
+#include "gui/files/program_dir.h"
+#include "gui/rtf/writer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

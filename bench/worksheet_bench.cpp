@@ -3,9 +3,9 @@
 // Enter on the last line of a page, each on pages of two lengths so that the growth shows.
 // Runs on the offscreen platform with the program's windows; the time includes the repaint that
 // follows the key.
-#include "bench_sheet.h"
-#include "program_windows.h"
-#include "qt_bench_main.h"
+#include "app/program_windows.h"
+#include "bench/bench_sheet.h"
+#include "bench/qt_bench_main.h"
 
 #include <QApplication>
 #include <QTextCursor>

@@ -5,10 +5,10 @@
 // draw no curve outside its plot.
 // Findings: a crash, a hang (a loop over a floating-point counter), a broken rule below, or
 // undefined behaviour.
-#include "fuzz_checks.h"
+#include "fuzz/fuzz_checks.h"
 
-#include "diagram/axis_numbers.h"
-#include "diagram/diagram_layout.h"
+#include "engine/diagram/axis_numbers.h"
+#include "engine/diagram/diagram_layout.h"
 
 #include <algorithm>
 #include <charconv>

@@ -6,12 +6,12 @@
 // Every line must end in an output line (the engine catches its own exceptions inside
 // EvalLine); anything else - a crash, an escaping exception, a mark outside the line, a hang,
 // a leak or undefined behaviour - is a finding.
-#include "fuzz_checks.h"
+#include "fuzz/fuzz_checks.h"
 
-#include "base/text_encoding.h"
-#include "formula/ef_parser.h"
-#include "unit_definitions/unit_compiler.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/base/text_encoding.h"
+#include "engine/formula/evaluator.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "engine/worksheet/line_evaluation.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // the run at once, so libFuzzer keeps the input that broke it.
 #pragma once
 
-#include "base/text_encoding.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/base/text_encoding.h"
+#include "engine/worksheet/line_evaluation.h"
 
 #include <cstddef>
 

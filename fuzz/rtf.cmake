@@ -14,7 +14,7 @@ if(TARGET Qt6::Gui)
     ${PROJECT_SOURCE_DIR}/gui/rtf/codepages.cpp
     ${PROJECT_SOURCE_DIR}/gui/rtf/writer.cpp
     ${PROJECT_SOURCE_DIR}/engine/base/text_encoding.cpp)
-  target_include_directories(rtf_reader_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/gui ${PROJECT_SOURCE_DIR}/engine)
+  target_include_directories(rtf_reader_fuzz PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(rtf_reader_fuzz PRIVATE Qt6::Gui)
   quorvel_target_options(rtf_reader_fuzz)
 endif()

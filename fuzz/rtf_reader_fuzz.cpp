@@ -2,8 +2,8 @@
 // Fuzz target for the RTF reader: any bytes must read without a crash, a hang or undefined
 // behaviour, and whatever was read must survive the writer: write, read, write gives the same
 // RTF twice. Seed it with tests/platform/fixtures. QTextDocument needs no GUI application.
-#include "rtf/reader.h"
-#include "rtf/writer.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 
 #include <QTextDocument>
 

@@ -5,8 +5,8 @@
 // it again gives the same document.
 //
 // ./quorvel.sh fuzz builds and runs it with clang; its seeds also run as an ordinary test.
-#include "settings_store/ini_document.h"
-#include "settings_store/ini_values.h"
+#include "engine/settings_store/ini_document.h"
+#include "engine/settings_store/ini_values.h"
 
 #include <cmath>
 #include <cstddef>

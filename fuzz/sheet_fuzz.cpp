@@ -6,13 +6,13 @@
 // and the last result carry from line to line.
 // Findings: a crash, an escaping exception, a mark outside its line, a failed line without
 // text, a listing whose length differs from its table, a hang, a leak or undefined behaviour.
-#include "fuzz_checks.h"
+#include "fuzz/fuzz_checks.h"
 
-#include "base/quorvel_error.h"
-#include "base/text_encoding.h"
-#include "formula/ef_parser.h"
-#include "unit_definitions/unit_compiler.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/base/text_encoding.h"
+#include "engine/formula/evaluator.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "engine/worksheet/line_evaluation.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,14 +7,14 @@
 // the text routines only through here.
 // Findings: a crash, an exception other than the engine's own, two compiles that differ, a line
 // count that changed, a hang, a leak or undefined behaviour.
-#include "fuzz_checks.h"
+#include "fuzz/fuzz_checks.h"
 
-#include "base/quorvel_error.h"
-#include "base/text_encoding.h"
-#include "formula/ef_parser.h"
-#include "quantity/quantity_text.h"
-#include "unit_definitions/unit_compiler.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/base/text_encoding.h"
+#include "engine/formula/evaluator.h"
+#include "engine/quantity/quantity_text.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "engine/worksheet/line_evaluation.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -2,7 +2,7 @@
 // Build tool: turns a help text written in Markdown into the RTF help file the help window
 // shows. Headings, list bullets and code spans are written out as plain formatted runs, since
 // the help window shows a plain rich-text page.
-#include "rtf/writer.h"
+#include "gui/rtf/writer.h"
 
 #include <QFile>
 #include <QGuiApplication>

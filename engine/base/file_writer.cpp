@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The writer on the system's own calls (open, write, fsync, rename), so that each step's errno
 // is at hand when it fails.
-#include "base/file_writer.h"
+#include "engine/base/file_writer.h"
 
-#include "base/system_messages.h"
+#include "engine/base/system_messages.h"
 
 #include <cerrno>
 #include <csignal>

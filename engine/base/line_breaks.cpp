@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Encoding and decoding of the line-break marks of stored formulas.
-#include "base/line_breaks.h"
+#include "engine/base/line_breaks.h"
 
 namespace quorvel {
 

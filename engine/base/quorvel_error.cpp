@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/quorvel_error.h"
+#include "engine/base/quorvel_error.h"
 
-#include "base/text_encoding.h"
+#include "engine/base/text_encoding.h"
 
 namespace quorvel {
 

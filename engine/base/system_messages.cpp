@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // German reasons for the errno values that opening, reading, writing, syncing and renaming files
 // meet.
-#include "base/system_messages.h"
+#include "engine/base/system_messages.h"
 
 #include <cerrno>
 #include <cstring>

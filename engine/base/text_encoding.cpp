@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1252 and UTF-8 conversion for the engine, without any locale involvement.
-#include "base/text_encoding.h"
+#include "engine/base/text_encoding.h"
 
-#include "base/vector_steps.h"
+#include "engine/base/vector_steps.h"
 
 #include <algorithm>
 #include <array>

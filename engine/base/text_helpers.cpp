@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/text_helpers.h"
+#include "engine/base/text_helpers.h"
 
-#include "base/quorvel_error.h"
+#include "engine/base/quorvel_error.h"
 
 #include <algorithm>
 
@@ -52,12 +52,12 @@ void RemoveCharInto(std::u16string& out, std::u16string_view text, char16_t c)
     }
 }
 
-Tstrarray::Tstrarray(std::int32_t capacity)
+TStrArray::TStrArray(std::int32_t capacity)
     : m_items(static_cast<std::size_t>(capacity) + 1), m_capacity(capacity)
 {
 }
 
-void Tstrarray::setitem(std::int32_t i, std::u16string_view s)
+void TStrArray::setitem(std::int32_t i, std::u16string_view s)
 {
     if (i < 0 || i >= m_capacity)
         throw QuorvelError(u"Arraygrenzen \u00FCberschritten in strarray.setitem");
@@ -68,7 +68,7 @@ void Tstrarray::setitem(std::int32_t i, std::u16string_view s)
         m_filled = i + 1;
 }
 
-void Tstrarray::clearItems(std::int32_t from, std::int32_t to)
+void TStrArray::clearItems(std::int32_t from, std::int32_t to)
 {
     if (from < 0 || to > m_capacity)
         throw QuorvelError(u"Arraygrenzen \u00FCberschritten in strarray.setitem");
@@ -80,7 +80,7 @@ void Tstrarray::clearItems(std::int32_t from, std::int32_t to)
     m_count = std::max(m_count, to);
 }
 
-const std::u16string& Tstrarray::getitem(std::int32_t i) const
+const std::u16string& TStrArray::getitem(std::int32_t i) const
 {
     if (i < 0 || i >= m_count)
         throw QuorvelError(u"Arraygrenzen \u00FCberschritten in strarray.getitem");
@@ -116,7 +116,7 @@ std::u16string_view tokenObj::FetchToken(std::u16string_view delimiters)
     return m_text.substr(skip, end - skip);
 }
 
-std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters, Tstrarray& array)
+std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters, TStrArray& array)
 {
     tokenObj tokens(Trim(text));
     std::int32_t j = 0;

@@ -42,10 +42,10 @@ std::u16string RemoveChar(std::u16string_view text, char16_t c);
 void RemoveCharInto(std::u16string& out, std::u16string_view text, char16_t c);
 
 // A fixed number of string slots; count is the highest slot ever written plus one.
-class Tstrarray
+class TStrArray
 {
 public:
-    explicit Tstrarray(std::int32_t capacity);
+    explicit TStrArray(std::int32_t capacity);
 
     void setitem(std::int32_t i, std::u16string_view s);
     // setitem(i, "") for every i in [from, to).
@@ -80,6 +80,6 @@ private:
 
 // Splits the trimmed text at the delimiters into trimmed, non-empty parts stored from slot 0;
 // slots up to 19 are cleared behind them. Returns the number of parts.
-std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters, Tstrarray& array);
+std::int32_t SplitLine(std::u16string_view text, std::u16string_view delimiters, TStrArray& array);
 
 } // namespace quorvel

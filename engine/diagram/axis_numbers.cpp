@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Round ticks and the texts of a diagram's numbers.
-#include "diagram/axis_numbers.h"
+#include "engine/diagram/axis_numbers.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Axis ranges: robust limits, room around constant values, linear and logarithmic mapping.
-#include "diagram/axis_ranges.h"
+#include "engine/diagram/axis_ranges.h"
 
-#include "diagram/axis_numbers.h"
+#include "engine/diagram/axis_numbers.h"
 
 #include <algorithm>
 #include <limits>

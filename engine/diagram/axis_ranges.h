@@ -3,7 +3,7 @@
 // logarithmic. Ranges from -1e308 to 1e308 are computed with halves, so no span overflows.
 #pragma once
 
-#include "diagram/sampling.h"
+#include "engine/diagram/sampling.h"
 
 #include <vector>
 

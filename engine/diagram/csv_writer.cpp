@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a diagram's points as semicolon-separated values.
-#include "diagram/csv_writer.h"
+#include "engine/diagram/csv_writer.h"
 
-#include "base/text_encoding.h"
-#include "diagram/axis_numbers.h"
+#include "engine/base/text_encoding.h"
+#include "engine/diagram/axis_numbers.h"
 
 namespace quorvel {
 namespace {

@@ -5,7 +5,7 @@
 // (the points sampled between them for the drawing are not).
 #pragma once
 
-#include "diagram/sampling.h"
+#include "engine/diagram/sampling.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A curve's polylines: clipping to the plot, breaks, and thinning to pixel columns.
-#include "diagram/curve_drawing.h"
+#include "engine/diagram/curve_drawing.h"
 
 #include <algorithm>
 #include <array>

@@ -6,8 +6,8 @@
 // few thousand, which every SVG reader opens.
 #pragma once
 
-#include "diagram/axis_ranges.h"
-#include "diagram/drawing.h"
+#include "engine/diagram/axis_ranges.h"
+#include "engine/diagram/drawing.h"
 
 #include <vector>
 

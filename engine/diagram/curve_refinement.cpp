@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Adaptive sampling between the evenly spaced points of a curve.
-#include "diagram/curve_refinement.h"
+#include "engine/diagram/curve_refinement.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The diagram's layout: margins from estimated text sizes, ticks that fit, and the curves.
-#include "diagram/diagram_layout.h"
+#include "engine/diagram/diagram_layout.h"
 
-#include "diagram/axis_numbers.h"
+#include "engine/diagram/axis_numbers.h"
 
 #include <algorithm>
 #include <array>

@@ -9,10 +9,10 @@
 //   SampleDiagram -> DiagramData -> LayoutDiagram -> Picture -> WriteSvg | the window's painter
 #pragma once
 
-#include "diagram/axis_ranges.h"
-#include "diagram/curve_drawing.h"
-#include "diagram/drawing.h"
-#include "diagram/sampling.h"
+#include "engine/diagram/axis_ranges.h"
+#include "engine/diagram/curve_drawing.h"
+#include "engine/diagram/drawing.h"
+#include "engine/diagram/sampling.h"
 
 #include <optional>
 

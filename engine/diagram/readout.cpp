@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The values of a diagram's curves at one x.
-#include "diagram/readout.h"
+#include "engine/diagram/readout.h"
 
-#include "diagram/axis_numbers.h"
+#include "engine/diagram/axis_numbers.h"
 
 #include <algorithm>
 #include <charconv>

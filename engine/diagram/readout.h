@@ -4,7 +4,7 @@
 // value between two drawn points), and written with the units the formula's result has.
 #pragma once
 
-#include "diagram/sampling.h"
+#include "engine/diagram/sampling.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the drawing model as SVG 1.1. Coordinates with two decimals: a hundredth of a unit is
 // far below what any screen or printer shows.
-#include "diagram/svg_writer.h"
+#include "engine/diagram/svg_writer.h"
 
-#include "base/text_encoding.h"
+#include "engine/base/text_encoding.h"
 
 #include <charconv>
 #include <cmath>

@@ -3,7 +3,7 @@
 // <text> so that they stay searchable and readable.
 #pragma once
 
-#include "diagram/drawing.h"
+#include "engine/diagram/drawing.h"
 
 #include <string>
 

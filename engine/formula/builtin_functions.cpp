@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Each routine pops its arguments (last argument first), pushes exactly one result, and
 // reports whether it accepts the arguments' dimensions.
-#include "formula/builtin_functions.h"
+#include "engine/formula/builtin_functions.h"
 
-#include "base/quorvel_error.h"
-#include "formula/ef_parser.h"
-#include "formula/float_faults.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/formula/evaluator.h"
+#include "engine/formula/float_faults.h"
 
 #include <cmath>
 

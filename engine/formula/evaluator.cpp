@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recursive evaluator: one EvalExpr call per operator level, working on the text itself.
-#include "formula/ef_parser.h"
+#include "engine/formula/evaluator.h"
 
-#include "base/quorvel_error.h"
-#include "base/text_helpers.h"
-#include "formula/builtin_functions.h"
-#include "formula/float_faults.h"
-#include "formula/number_literal.h"
-#include "formula/scanner.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/base/text_helpers.h"
+#include "engine/formula/builtin_functions.h"
+#include "engine/formula/float_faults.h"
+#include "engine/formula/number_literal.h"
+#include "engine/formula/scanner.h"
 
 #include <cmath>
 #include <limits>
@@ -173,7 +173,7 @@ bool TEFParser::Pop(TSINumber& value)
 bool TEFParser::lookupOperand(std::u16string_view name, TSINumber& result, bool& valid,
                               std::int32_t& function)
 {
-    const std::size_t hash = TSiVarList::HashOf(name);
+    const std::size_t hash = TSIVarList::HashOf(name);
     std::int32_t i = Units.IndexOf(name, hash);
     if (i >= 1) {
         ErrPos += Length32(name);

@@ -20,8 +20,8 @@
 // ErrPos/ErrLen mark the span to show in red.
 #pragma once
 
-#include "formula/number_literal.h"
-#include "quantity/si_lists.h"
+#include "engine/formula/number_literal.h"
+#include "engine/quantity/si_lists.h"
 
 #include <array>
 #include <cstdint>
@@ -54,8 +54,8 @@ public:
     std::u16string ErrMsg = u"OK!";
     std::int32_t ErrPos = 1;
     std::int32_t ErrLen = 0;
-    TSiVarList Vars;
-    TSiUnitList Units;
+    TSIVarList Vars;
+    TSIUnitList Units;
 
     // Prepares formula (trimmed, blanks removed) and evaluates it. On return formula holds what
     // was not read (empty after a complete evaluation). False with ErrMsg/ErrPos/ErrLen set on

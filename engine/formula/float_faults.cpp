@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "formula/float_faults.h"
+#include "engine/formula/float_faults.h"
 
-#include "base/quorvel_error.h"
+#include "engine/base/quorvel_error.h"
 
 #include <cstdint>
 

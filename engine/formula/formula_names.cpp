@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Walking a formula operand by operand with the scanner, as EvalExpr would, to collect names.
-#include "formula/formula_names.h"
+#include "engine/formula/formula_names.h"
 
-#include "base/text_helpers.h"
-#include "formula/scanner.h"
+#include "engine/base/text_helpers.h"
+#include "engine/formula/scanner.h"
 
 #include <algorithm>
 

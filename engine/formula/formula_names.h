@@ -3,7 +3,7 @@
 // what a diagram may sweep.
 #pragma once
 
-#include "formula/ef_parser.h"
+#include "engine/formula/evaluator.h"
 
 #include <string>
 #include <string_view>

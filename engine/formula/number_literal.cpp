@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Recognising and converting number literals, independent of the C locale.
-#include "formula/number_literal.h"
+#include "engine/formula/number_literal.h"
 
-#include "base/quorvel_error.h"
+#include "engine/base/quorvel_error.h"
 
 #include <algorithm>
 #include <array>

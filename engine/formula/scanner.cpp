@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The scanner: it cuts one operand and the operator behind it from the front of the formula
 // text, tells an operator's level, and finds the end of a bracket.
-#include "formula/scanner.h"
+#include "engine/formula/scanner.h"
 
-#include "base/text_helpers.h"
-#include "formula/ef_parser.h"
-#include "formula/number_literal.h"
+#include "engine/base/text_helpers.h"
+#include "engine/formula/evaluator.h"
+#include "engine/formula/number_literal.h"
 
 #include <array>
 #include <cstdint>

@@ -6,8 +6,8 @@
 // memory, cost more than the cutting itself. The rest lives in scanner.cpp.
 #pragma once
 
-#include "formula/ef_parser.h"
-#include "formula/number_literal.h"
+#include "engine/formula/evaluator.h"
+#include "engine/formula/number_literal.h"
 
 #include <array>
 #include <string_view>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Number and unit texts of results.
-#include "quantity/quantity_text.h"
+#include "engine/quantity/quantity_text.h"
 
-#include "base/quorvel_error.h"
+#include "engine/base/quorvel_error.h"
 
 #include <algorithm>
 #include <bit>
@@ -167,7 +167,7 @@ std::u16string composeUnit(const TSINumber& x,
 
 // The entry a quantity of x's dimension is written in: the first the formula named (Used),
 // else the first of them all; nullptr when the table has none of that dimension.
-const TSIVar* findSameUnitEntry(const TSiVarList& table, const TSINumber& x)
+const TSIVar* findSameUnitEntry(const TSIVarList& table, const TSINumber& x)
 {
     std::int32_t i = table.FirstUsedOfDimension(x);
     if (i < 0)
@@ -219,7 +219,7 @@ std::u16string FixedText(double v, std::int32_t decimals)
     return text;
 }
 
-bool FindSameUnit(const TSiVarList& table, const TSINumber& x, TSIVar& u)
+bool FindSameUnit(const TSIVarList& table, const TSINumber& x, TSIVar& u)
 {
     const TSIVar* entry = findSameUnitEntry(table, x);
     u = entry ? *entry : TSIVar{SiOne, {}, false};
@@ -247,7 +247,7 @@ double IntPow(std::int32_t n, double x)
     return r;
 }
 
-void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
+void UsedUnitToStr(const TSIVarList& table, const TSINumber& x, double& divisor,
                    std::u16string& text)
 {
     static const TSIVar unnamed{SiOne, {}, false};
@@ -276,7 +276,7 @@ namespace {
 // ShownUnit's unit: a table entry's name, read where it lies, or a unit composed into composed.
 // Always inlined: as a call, once for every result, it cost more than its own work.
 [[gnu::always_inline]] inline std::u16string_view
-shownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std::u16string& composed)
+shownUnit(const TSIVarList& table, const TSINumber& x, double& divisor, std::u16string& composed)
 {
     if (const TSIVar* u = findSameUnitEntry(table, x)) {
         divisor = u->Quantity.Value;
@@ -290,20 +290,20 @@ shownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std::u16
 
 } // namespace
 
-void ShownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std::u16string& text)
+void ShownUnit(const TSIVarList& table, const TSINumber& x, double& divisor, std::u16string& text)
 {
     std::u16string composed;
     text = shownUnit(table, x, divisor, composed);
 }
 
-std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits)
+std::u16string Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits)
 {
     std::u16string text;
     Strwandeln(table, x, digits, text);
     return text;
 }
 
-void Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits,
+void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits,
                 std::u16string& text)
 {
     std::u16string composed;

@@ -3,7 +3,7 @@
 // the units a formula named (the Used marks of the unit table) or composed from base units.
 #pragma once
 
-#include "quantity/si_lists.h"
+#include "engine/quantity/si_lists.h"
 
 #include <cstdint>
 #include <string>
@@ -24,11 +24,11 @@ std::u16string FixedText(double v, std::int32_t decimals);
 
 // The first Used entry of x's dimension in table order, else the first of that dimension.
 // Returns false (and u = the unnamed dimensionless entry) when the table has none.
-bool FindSameUnit(const TSiVarList& table, const TSINumber& x, TSIVar& u);
+bool FindSameUnit(const TSIVarList& table, const TSINumber& x, TSIVar& u);
 
 // A unit composed of the preferred unit of each base dimension; divisor is its SI value.
 // Raises "Zero Unit in UsedUnitToStr" when a factor is (nearly) zero.
-void UsedUnitToStr(const TSiVarList& table, const TSINumber& x, double& divisor,
+void UsedUnitToStr(const TSIVarList& table, const TSINumber& x, double& divisor,
                    std::u16string& text);
 
 double IntPow(std::int32_t n, double x);
@@ -36,13 +36,13 @@ double IntPow(std::int32_t n, double x);
 // The unit a result is written in: the preferred entry of x's dimension (FindSameUnit), else
 // one composed from the base dimensions (UsedUnitToStr). x.Value / divisor is the number shown.
 // Raises as Strwandeln does for a unit of value zero.
-void ShownUnit(const TSiVarList& table, const TSINumber& x, double& divisor, std::u16string& text);
+void ShownUnit(const TSIVarList& table, const TSINumber& x, double& divisor, std::u16string& text);
 
 // The result text: number immediately followed by the unit. digits 0: up to ten decimals;
 // -n: exactly n decimals; n: n decimals when that is shorter than the general form.
-std::u16string Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits);
+std::u16string Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits);
 // The same into text, whose room is reused from line to line; text is untouched when it raises.
-void Strwandeln(const TSiVarList& table, const TSINumber& x, std::int32_t digits,
+void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits,
                 std::u16string& text);
 
 } // namespace quorvel

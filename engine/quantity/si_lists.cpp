@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The named quantity tables: variables and units.
-#include "quantity/si_lists.h"
+#include "engine/quantity/si_lists.h"
 
-#include "base/quorvel_error.h"
+#include "engine/base/quorvel_error.h"
 
 #include <algorithm>
 #include <array>
@@ -49,7 +49,7 @@ std::size_t slotsFor(std::int32_t count)
 
 // Names are short: a multiply-and-add over the characters, then the high bits folded down
 // for the power-of-two table.
-std::size_t TSiVarList::HashOf(std::u16string_view name)
+std::size_t TSIVarList::HashOf(std::u16string_view name)
 {
     std::uint64_t h = name.size();
     for (char16_t c : name)
@@ -77,7 +77,7 @@ std::size_t hashDimension(const TSINumber& x)
 
 } // namespace
 
-void TSiVarList::Clear()
+void TSIVarList::Clear()
 {
     TQuantityList<TSIVar>::Clear();
     std::fill(m_slots.begin(), m_slots.end(), -1);
@@ -86,7 +86,7 @@ void TSiVarList::Clear()
     m_dimensions = 0;
 }
 
-std::int32_t TSiVarList::Add(const TSIVar& element)
+std::int32_t TSIVarList::Add(const TSIVar& element)
 {
     IncCount();
     slot(Count - 1) = element;
@@ -98,7 +98,7 @@ std::int32_t TSiVarList::Add(const TSIVar& element)
     return Count - 1;
 }
 
-void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
+void TSIVarList::SetItem(std::int32_t index, const TSIVar& element)
 {
     Grow(index);
     const bool renamed = index >= Count || slot(index).Name != element.Name;
@@ -115,7 +115,7 @@ void TSiVarList::SetItem(std::int32_t index, const TSIVar& element)
         rebuildDimensions();
 }
 
-std::int32_t TSiVarList::IndexOf(std::u16string_view name, std::size_t hash) const
+std::int32_t TSIVarList::IndexOf(std::u16string_view name, std::size_t hash) const
 {
     if (m_slots.empty())
         return -1;
@@ -129,7 +129,7 @@ std::int32_t TSiVarList::IndexOf(std::u16string_view name, std::size_t hash) con
     }
 }
 
-std::int32_t TSiVarList::AddOrReplace(const TSIVar& element)
+std::int32_t TSIVarList::AddOrReplace(const TSIVar& element)
 {
     const std::int32_t i = IndexOf(element.Name);
     if (i < 0)
@@ -138,7 +138,7 @@ std::int32_t TSiVarList::AddOrReplace(const TSIVar& element)
     return i;
 }
 
-void TSiVarList::RemoveLast()
+void TSIVarList::RemoveLast()
 {
     if (Count == 0)
         return;
@@ -150,7 +150,7 @@ void TSiVarList::RemoveLast()
 }
 
 // The index holds the last entry of each name.
-void TSiVarList::indexName(std::int32_t index)
+void TSIVarList::indexName(std::int32_t index)
 {
     if (2 * (static_cast<std::size_t>(m_indexed) + 1) > m_slots.size()) {
         rebuildIndex(); // entry index is already in the table, so this indexes it too
@@ -172,7 +172,7 @@ void TSiVarList::indexName(std::int32_t index)
     }
 }
 
-void TSiVarList::rebuildIndex()
+void TSIVarList::rebuildIndex()
 {
     m_slots.assign(slotsFor(Count), -1);
     m_indexed = 0;
@@ -180,13 +180,13 @@ void TSiVarList::rebuildIndex()
         indexName(i);
 }
 
-void TSiVarList::IndexDimensions()
+void TSIVarList::IndexDimensions()
 {
     m_dimensionsIndexed = true;
     rebuildDimensions();
 }
 
-std::int32_t TSiVarList::FirstOfDimension(const TSINumber& x) const
+std::int32_t TSIVarList::FirstOfDimension(const TSINumber& x) const
 {
     if (!m_dimensionsIndexed) {
         for (std::int32_t i = 0; i < Count; ++i) {
@@ -205,7 +205,7 @@ std::int32_t TSiVarList::FirstOfDimension(const TSINumber& x) const
     }
 }
 
-std::int32_t TSiVarList::FirstUsedOfDimension(const TSINumber& x) const
+std::int32_t TSIVarList::FirstUsedOfDimension(const TSINumber& x) const
 {
     // m_used lists every entry whose mark is set (and perhaps some whose mark was overwritten
     // since), in the order they were named; the first in the list's order is the smallest index.
@@ -221,7 +221,7 @@ std::int32_t TSiVarList::FirstUsedOfDimension(const TSINumber& x) const
 }
 
 // The index holds the first entry of each dimension.
-void TSiVarList::indexDimension(std::int32_t index)
+void TSIVarList::indexDimension(std::int32_t index)
 {
     if (2 * (static_cast<std::size_t>(m_dimensions) + 1) > m_dimensionSlots.size()) {
         rebuildDimensions(); // entry index is already in the table, so this indexes it too
@@ -241,7 +241,7 @@ void TSiVarList::indexDimension(std::int32_t index)
     }
 }
 
-void TSiVarList::rebuildDimensions()
+void TSIVarList::rebuildDimensions()
 {
     m_dimensionSlots.assign(slotsFor(Count), -1);
     m_dimensions = 0;
@@ -249,7 +249,7 @@ void TSiVarList::rebuildDimensions()
         indexDimension(i);
 }
 
-void TSiVarList::ClearUsed()
+void TSIVarList::ClearUsed()
 {
     // Marks beyond Count are kept, as a walk over the entries would keep them: SetItem may
     // bring such a slot back with what it held.
@@ -265,7 +265,7 @@ void TSiVarList::ClearUsed()
     m_used.resize(static_cast<std::size_t>(kept - m_used.begin()));
 }
 
-void TSiUnitList::SetBaseUnits()
+void TSIUnitList::SetBaseUnits()
 {
     Clear();
     Add(SiVarMake(u"", 1, 0, 0, 0, 0, 0, 0, 0));

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Growable arrays of quantities: the evaluator's value stack (TSINumberList), its variable
-// table (TSiVarList) and its unit table (TSiUnitList, which starts with the SI base units).
+// table (TSIVarList) and its unit table (TSIUnitList, which starts with the SI base units).
 #pragma once
 
-#include "quantity/si_number.h"
+#include "engine/quantity/si_number.h"
 
 #include <cstdint>
 #include <string>
@@ -90,7 +90,7 @@ public:
 
 // Items and Count are written only through the operations below: they keep an index from each
 // name to its last entry, so that a lookup does not walk a table of hundreds of variables.
-class TSiVarList : public TQuantityList<TSIVar>
+class TSIVarList : public TQuantityList<TSIVar>
 {
 public:
     void Clear();
@@ -157,10 +157,10 @@ private:
     std::int32_t m_dimensions = 0;
 };
 
-class TSiUnitList : public TSiVarList
+class TSIUnitList : public TSIVarList
 {
 public:
-    TSiUnitList()
+    TSIUnitList()
     {
         IndexDimensions();
         SetBaseUnits();

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Arithmetic on quantities: values as IEEE doubles, dimensions as exponent vectors.
-#include "quantity/si_number.h"
+#include "engine/quantity/si_number.h"
 
-#include "base/quorvel_error.h"
+#include "engine/base/quorvel_error.h"
 
 namespace quorvel {
 

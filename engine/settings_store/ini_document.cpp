@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The in-memory settings file: parsing, lookup without regard to case, and writing it back.
-#include "settings_store/ini_document.h"
+#include "engine/settings_store/ini_document.h"
 
-#include "base/text_encoding.h"
-#include "base/text_helpers.h"
-#include "settings_store/ini_values.h"
+#include "engine/base/text_encoding.h"
+#include "engine/base/text_helpers.h"
+#include "engine/settings_store/ini_values.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Locale-free number and date texts for the settings file (std::to_chars / std::from_chars only).
-#include "settings_store/ini_values.h"
+#include "engine/settings_store/ini_values.h"
 
-#include "base/text_helpers.h"
+#include "engine/base/text_helpers.h"
 
 #include <array>
 #include <charconv>

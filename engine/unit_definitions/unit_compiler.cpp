@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "unit_definitions/unit_compiler.h"
+#include "engine/unit_definitions/unit_compiler.h"
 
-#include "base/text_helpers.h"
+#include "engine/base/text_helpers.h"
 
 namespace quorvel {
 

@@ -2,7 +2,7 @@
 // Compiling the user's unit definition lines ("name = formula ; comment") into the unit table.
 #pragma once
 
-#include "formula/ef_parser.h"
+#include "engine/formula/evaluator.h"
 
 #include <string>
 #include <vector>

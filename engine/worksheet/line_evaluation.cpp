@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Deciding what a worksheet line is and writing its result.
-#include "worksheet/line_evaluation.h"
+#include "engine/worksheet/line_evaluation.h"
 
-#include "base/quorvel_error.h"
-#include "base/vector_steps.h"
-#include "formula/number_literal.h"
-#include "formula/scanner.h"
-#include "quantity/quantity_text.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/base/vector_steps.h"
+#include "engine/formula/number_literal.h"
+#include "engine/formula/scanner.h"
+#include "engine/quantity/quantity_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,7 +65,7 @@ bool isPlain(LineMarks marks)
 // What a line is whose text without blanks (blankFree) split at "=" into a parts (p0, p1 the
 // first two). aux is scratch.
 LineKind classifyLine(std::u16string_view line, std::u16string_view blankFree, std::int32_t a,
-                      std::u16string_view p0, std::u16string_view p1, Tstrarray& aux)
+                      std::u16string_view p0, std::u16string_view p1, TStrArray& aux)
 {
     if (a == 0)
         return LineKind::Unchanged;
@@ -125,7 +125,7 @@ ListCommand ListCommandOf(std::u16string_view line)
     return ListCommand::None;
 }
 
-std::vector<std::u16string> ListQuantities(const TSiVarList& list)
+std::vector<std::u16string> ListQuantities(const TSIVarList& list)
 {
     std::vector<std::u16string> lines;
     lines.reserve(static_cast<std::size_t>(list.Count));
@@ -150,8 +150,8 @@ LineFormula FormulaOfLine(const TEFParser& parser, std::u16string_view line)
     if (Trim(line).empty() || ListCommandOf(line) != ListCommand::None)
         return {};
     const std::u16string_view rest = SplitLabel(line).rest;
-    Tstrarray eqTokens{50};
-    Tstrarray auxTokens{50};
+    TStrArray eqTokens{50};
+    TStrArray auxTokens{50};
     try {
         const std::u16string blankFree = RemoveChar(rest, u' ');
         const std::int32_t a = SplitLine(blankFree, u"=", eqTokens);

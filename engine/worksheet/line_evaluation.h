@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Worksheet lines as text: what a line is (prose, expression, assignment), its evaluation, and
-// the text that replaces it. Shared by the main window and quorvel-calc.
-//
-// Road of one line: key -> MemoKeyPress -> Enter -> EvalSheetLine -> SplitLabel + evalLine ->
-// TEFParser::EvaluatePrepared -> Strwandeln -> the line rewritten (formula " = " result, or the
-// message with its span marked red).
+// the text that replaces it. Shared by the main window and quorvel-calc; docs/architecture.md
+// follows one line from the key to the page.
 #pragma once
 
-#include "base/text_helpers.h"
-#include "formula/ef_parser.h"
+#include "engine/base/text_helpers.h"
+#include "engine/formula/evaluator.h"
 
 #include <cstdint>
 #include <optional>
@@ -45,7 +42,7 @@ enum class ListCommand { None, Vars, Units };
 ListCommand ListCommandOf(std::u16string_view line);
 
 // One line per entry: name " = " value in SI base units and the unit in base units.
-std::vector<std::u16string> ListQuantities(const TSiVarList& list);
+std::vector<std::u16string> ListQuantities(const TSIVarList& list);
 
 // The decimal-places setting as the keypad field holds it (a real number), rounded to the
 // nearest integer; raises when it is no number or lies beyond the 32-bit range.
@@ -105,8 +102,8 @@ private:
                        std::u16string& output, bool& ok);
 
     TEFParser& m_parser;
-    Tstrarray m_eqTokens{50};
-    Tstrarray m_auxTokens{50};
+    TStrArray m_eqTokens{50};
+    TStrArray m_auxTokens{50};
     std::u16string m_blankFree; // the line without blanks
     std::u16string m_evaluated; // the output of a labelled line before its label goes in front
     std::u16string m_fault;     // the message of the fault that left the last line as typed

@@ -5,7 +5,7 @@
 // is only read: its text, variables and marks stay as they were.
 #pragma once
 
-#include "diagram/sampling.h"
+#include "engine/diagram/sampling.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "diagram/diagram_dialog.h"
+#include "gui/diagram/diagram_dialog.h"
 
-#include "base/quorvel_error.h"
-#include "platform/message_boxes.h"
+#include "engine/base/quorvel_error.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QApplication>
 #include <QCheckBox>

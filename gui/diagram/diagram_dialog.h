@@ -5,7 +5,7 @@
 // its message is shown and the dialog stays open for the correction.
 #pragma once
 
-#include "diagram/sampling.h"
+#include "engine/diagram/sampling.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "diagram/diagram_view.h"
+#include "gui/diagram/diagram_view.h"
 
-#include "diagram/axis_numbers.h"
-#include "diagram/picture_painter.h"
+#include "engine/diagram/axis_numbers.h"
+#include "gui/diagram/picture_painter.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -8,8 +8,8 @@
 // evaluated there and marked on the curve.
 #pragma once
 
-#include "diagram/diagram_layout.h"
-#include "diagram/readout.h"
+#include "engine/diagram/diagram_layout.h"
+#include "engine/diagram/readout.h"
 
 #include <QWidget>
 

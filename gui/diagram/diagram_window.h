@@ -7,8 +7,8 @@
 // shows.
 #pragma once
 
-#include "diagram/sampling.h"
-#include "platform/print_preview.h"
+#include "engine/diagram/sampling.h"
+#include "gui/platform/print_preview.h"
 
 #include <QString>
 #include <QWidget>

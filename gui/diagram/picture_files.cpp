@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "diagram/picture_files.h"
+#include "gui/diagram/picture_files.h"
 
-#include "diagram/picture_painter.h"
-#include "diagram/svg_writer.h"
-#include "files/page_files.h"
+#include "engine/diagram/svg_writer.h"
+#include "gui/diagram/picture_painter.h"
+#include "gui/files/page_files.h"
 
 #include <QBuffer>
 #include <QDir>

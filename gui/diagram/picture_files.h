@@ -4,7 +4,7 @@
 // picture by the picture painter.
 #pragma once
 
-#include "diagram/drawing.h"
+#include "engine/diagram/drawing.h"
 
 #include <QByteArray>
 #include <QImage>

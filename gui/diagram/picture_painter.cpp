@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "diagram/picture_painter.h"
+#include "gui/diagram/picture_painter.h"
 
-#include "diagram/curve_drawing.h"
+#include "engine/diagram/curve_drawing.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -4,7 +4,7 @@
 // SVG file shows.
 #pragma once
 
-#include "diagram/drawing.h"
+#include "engine/diagram/drawing.h"
 
 class QPainter;
 

@@ -3,7 +3,7 @@
 // worksheet's documents, the page files kept from run to run, and the help window.
 #pragma once
 
-#include "base/file_writer.h"
+#include "engine/base/file_writer.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the program folder: beside the executable of a build or a portable copy when we may
 // write there, per user for an installed program.
-#include "files/program_dir.h"
+#include "gui/files/program_dir.h"
 
-#include "files/atomic_file.h"
-#include "files/regular_file.h"
+#include "gui/files/atomic_file.h"
+#include "gui/files/regular_file.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading without blocking: the file is opened with O_NONBLOCK, which a FIFO honours at once,
 // and only read after fstat() has shown a regular file.
-#include "files/regular_file.h"
+#include "gui/files/regular_file.h"
 
-#include "base/file_writer.h"
-#include "files/atomic_file.h"
+#include "engine/base/file_writer.h"
+#include "gui/files/atomic_file.h"
 
 #include <QFile>
 

@@ -10,7 +10,7 @@
 // when it starts and when it ends.
 #pragma once
 
-#include "files/page_journal.h"
+#include "gui/files/page_journal.h"
 
 #include <QByteArray>
 #include <QFont>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Formeleditor" window and the "Ablage" menu's formula entries.
-#include "formula_library/formula_editor.h"
+#include "gui/formula_library/formula_editor.h"
 
-#include "formula_library/formula_library_host.h"
-#include "formula_library/formula_text.h"
-#include "platform/message_boxes.h"
+#include "gui/formula_library/formula_library_host.h"
+#include "gui/formula_library/formula_text.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Formula text between QTextEdit and the library, with CR LF as the line break.
-#include "formula_library/formula_text.h"
+#include "gui/formula_library/formula_text.h"
 
 #include <QTextEdit>
 

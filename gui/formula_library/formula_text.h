@@ -5,7 +5,7 @@
 // files.
 #pragma once
 
-#include "base/line_breaks.h"
+#include "engine/base/line_breaks.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "help/help_window.h"
+#include "gui/help/help_window.h"
 
-#include "files/page_files.h"
-#include "files/program_dir.h"
-#include "platform/accessibility.h"
-#include "platform/paper_palette.h"
+#include "gui/files/page_files.h"
+#include "gui/files/program_dir.h"
+#include "gui/platform/accessibility.h"
+#include "gui/platform/paper_palette.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // THemisphereButton: look settings, image rebuilds, painting by raster operations, and the
 // mouse rules of a push button or a member of a toggle group.
-#include "keypad/hemisphere_button.h"
+#include "gui/keypad/hemisphere_button.h"
 
-#include "keypad/keypad_accessibility.h"
+#include "gui/keypad/keypad_accessibility.h"
 
 #include <QMouseEvent>
 #include <QPainter>

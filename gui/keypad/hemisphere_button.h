@@ -4,7 +4,7 @@
 // only composes those images with what lies beneath.
 #pragma once
 
-#include "keypad/hemisphere_images.h"
+#include "gui/keypad/hemisphere_images.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 // Shading of the round keypad keys: bevel rings walked with the midpoint ellipse algorithm, the
 // face lit from the upper left, glyph and caption, and the composition into the up, down and
 // mask images. All per-pixel work of a key happens here, never while painting.
-#include "keypad/hemisphere_images.h"
+#include "gui/keypad/hemisphere_images.h"
 
 #include <QFontMetrics>
 #include <QPainter>

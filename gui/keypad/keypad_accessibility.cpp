@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Accessible interfaces of the round keys and of the real-number spin edit, and the factory that
 // hands them to Qt's accessibility.
-#include "keypad/keypad_accessibility.h"
+#include "gui/keypad/keypad_accessibility.h"
 
-#include "keypad/hemisphere_button.h"
-#include "keypad/real_edit.h"
-#include "platform/accessibility.h"
+#include "gui/keypad/hemisphere_button.h"
+#include "gui/keypad/real_edit.h"
+#include "gui/platform/accessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

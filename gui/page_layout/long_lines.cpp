@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "page_layout/long_lines.h"
+#include "gui/page_layout/long_lines.h"
 
-#include "page_layout/long_line_keys.h"
-#include "page_layout/long_page_layout.h"
+#include "gui/page_layout/long_line_keys.h"
+#include "gui/page_layout/long_page_layout.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

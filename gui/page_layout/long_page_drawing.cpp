@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The long-page layout's drawing, hit-testing and caret: short lines through their own layouts,
 // a long line in pieces of kLineSliceChars characters, each shaped on its own when it is needed.
-#include "page_layout/long_page_layout.h"
+#include "gui/page_layout/long_page_layout.h"
 
-#include "page_layout/long_lines.h"
+#include "gui/page_layout/long_lines.h"
 
 #include <QPainter>
 #include <QTextBlock>

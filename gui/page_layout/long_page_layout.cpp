@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The long-page layout's lines and positions: each line's height measured from its character
 // formats, the tops summed from the heights, and a line shaped only when it is asked for.
-#include "page_layout/long_page_layout.h"
+#include "gui/page_layout/long_page_layout.h"
 
-#include "page_layout/long_lines.h"
+#include "gui/page_layout/long_lines.h"
 
 #include <QFontMetricsF>
 #include <QTextBlock>

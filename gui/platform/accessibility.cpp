@@ -2,7 +2,7 @@
 // The program's accessible interfaces beside Qt's: one factory, asked before Qt's own, that
 // answers for plain QWidget windows, combo boxes and menu entries marked by
 // SetAccessibleMenuEntry and leaves every other object to Qt.
-#include "platform/accessibility.h"
+#include "gui/platform/accessibility.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

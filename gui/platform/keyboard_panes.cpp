@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The F6 order and the windows that pass their keys on: one application event filter takes F6,
 // and each window that passes its keys on has a filter of its own.
-#include "platform/keyboard_panes.h"
+#include "gui/platform/keyboard_panes.h"
 
-#include "platform/window_system.h"
+#include "gui/platform/window_system.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes built as QMessageBox objects (not the static helpers), so that the buttons are
 // exactly the ones the program has always shown.
-#include "platform/message_boxes.h"
+#include "gui/platform/message_boxes.h"
 
-#include "platform/keyboard_panes.h"
-#include "platform/window_system.h"
+#include "gui/platform/keyboard_panes.h"
+#include "gui/platform/window_system.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

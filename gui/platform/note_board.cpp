@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/note_board.h"
+#include "gui/platform/note_board.h"
 
-#include "platform/message_boxes.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QMessageBox>
 

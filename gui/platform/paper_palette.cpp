@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/paper_palette.h"
+#include "gui/platform/paper_palette.h"
 
 #include <QPalette>
 #include <QTextBlock>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/print_preview.h"
+#include "gui/platform/print_preview.h"
 
 #include <QComboBox>
 #include <QGraphicsView>

@@ -2,9 +2,9 @@
 // The tokens of a start, and activation with them: on Wayland through Qt's xdg-activation, which
 // takes the token from the environment; on X11 through the window manager's messages of the
 // startup-notification and EWMH conventions, sent on Qt's own X connection.
-#include "platform/window_activation.h"
+#include "gui/platform/window_activation.h"
 
-#include "platform/window_system.h"
+#include "gui/platform/window_system.h"
 
 #include <QGuiApplication>
 #include <QList>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/window_system.h"
+#include "gui/platform/window_system.h"
 
 #include <QGuiApplication>
 

@@ -4,9 +4,9 @@
 // the C1 control of the same number below 0xA0 (as Windows-1252 does here) and as U+FFFD above.
 // Qt's QStringDecoder knows these code pages only when Qt was built with ICU (Debian's is, and
 // agrees with these tables); the tables keep the reader independent of how Qt was built.
-#include "rtf/codepages.h"
+#include "gui/rtf/codepages.h"
 
-#include "base/text_encoding.h"
+#include "engine/base/text_encoding.h"
 
 #include <string>
 

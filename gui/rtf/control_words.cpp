@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The table of control words: character formats, paragraphs, special characters, Unicode,
 // the document's code page, the font and colour tables, and the destinations to skip.
-#include "rtf/control_words.h"
+#include "gui/rtf/control_words.h"
 
 #include <unordered_map>
 

@@ -4,12 +4,12 @@
 // of the document (style sheet, document info, pictures, headers, field instructions, anything
 // marked \*) are skipped whole. Text is collected per run and inserted once per format change,
 // so reading is linear in the size of the data.
-#include "rtf/reader.h"
+#include "gui/rtf/reader.h"
 
-#include "rtf/codepages.h"
-#include "rtf/control_words.h"
-#include "rtf/format.h"
-#include "rtf/tokenizer.h"
+#include "gui/rtf/codepages.h"
+#include "gui/rtf/control_words.h"
+#include "gui/rtf/format.h"
+#include "gui/rtf/tokenizer.h"
 
 #include <QColor>
 #include <QStringDecoder>

@@ -2,7 +2,7 @@
 // RTF tokens: a backslash starts a control word (letters, an optional signed number and an
 // optional space that belongs to the word) or a control symbol (one other character); braces
 // open and close groups; CR and LF outside control words carry no meaning.
-#include "rtf/tokenizer.h"
+#include "gui/rtf/tokenizer.h"
 
 #include <algorithm>
 #include <cstdint>

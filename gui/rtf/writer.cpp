@@ -2,10 +2,10 @@
 // The RTF writer: walks the blocks and fragments of the document once, writes only the control
 // words that change from one run to the next, and collects the font and colour tables on the
 // way; the header with both tables is put in front at the end.
-#include "rtf/writer.h"
+#include "gui/rtf/writer.h"
 
-#include "rtf/codepages.h"
-#include "rtf/format.h"
+#include "gui/rtf/codepages.h"
+#include "gui/rtf/format.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The unit definitions window: design values, the compile over the memo's lines and
 // the close query that keeps the window open while a line fails.
-#include "unit_definitions/unit_definitions_window.h"
+#include "gui/unit_definitions/unit_definitions_window.h"
 
-#include "base/quorvel_error.h"
-#include "platform/message_boxes.h"
-#include "unit_definitions/unit_compiler.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

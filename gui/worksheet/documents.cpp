@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "worksheet/documents.h"
+#include "gui/worksheet/documents.h"
 
-#include "files/page_files.h"
-#include "platform/message_boxes.h"
-#include "worksheet/main_window.h"
+#include "gui/files/page_files.h"
+#include "gui/platform/message_boxes.h"
+#include "gui/worksheet/main_window.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

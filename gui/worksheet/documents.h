@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Datei" menu's "Text laden" and "Text speichern" of the main window, as RTF through
-// the page files of the platform layer.
+// gui/files/page_files.h.
 #pragma once
 
 #include <QObject>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The font dialog: an embedded QFontDialog (without its own buttons) and two combo boxes with
 // the colours and character sets of the Windows font dialog.
-#include "worksheet/font_dialog.h"
+#include "gui/worksheet/font_dialog.h"
 
-#include "platform/accessibility.h"
+#include "gui/platform/accessibility.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 // original dialog also offered and QFontDialog lacks, the colour and the character set.
 #pragma once
 
-#include "worksheet/sheet_editor.h"
+#include "gui/worksheet/sheet_editor.h"
 
 #include <QDialog>
 

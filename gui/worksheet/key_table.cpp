@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "worksheet/key_table.h"
+#include "gui/worksheet/key_table.h"
 
 #include <algorithm>
 #include <array>

@@ -2,11 +2,11 @@
 // The editing commands on the active page: insertion at the caret, the character
 // formats (styles, script position, size, standard font, font dialog) and the "Bearbeiten"
 // menu's commands.
-#include "worksheet/main_window.h"
+#include "gui/worksheet/main_window.h"
 
-#include "base/quorvel_error.h"
-#include "platform/message_boxes.h"
-#include "worksheet/font_dialog.h"
+#include "engine/base/quorvel_error.h"
+#include "gui/platform/message_boxes.h"
+#include "gui/worksheet/font_dialog.h"
 
 #include <QTextEdit>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The editor layer over QTextEdit: lines are the document's blocks, so finding line i and the
 // caret's row are lookups in the document's block map and do not grow with the page.
-#include "worksheet/sheet_editor.h"
+#include "gui/worksheet/sheet_editor.h"
 
 #include <QFont>
 #include <QTextBlock>

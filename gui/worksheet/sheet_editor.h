@@ -4,7 +4,7 @@
 // undo, clipboard), on top of a QTextEdit whose blocks are the lines.
 #pragma once
 
-#include "rtf/format.h"
+#include "gui/rtf/format.h"
 
 #include <QColor>
 #include <QList>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SheetPage: rich text from the clipboard or a drop, read as QTextEdit reads it, with its
 // backgrounds removed before it reaches the page.
-#include "worksheet/sheet_page.h"
+#include "gui/worksheet/sheet_page.h"
 
-#include "platform/paper_palette.h"
+#include "gui/platform/paper_palette.h"
 
 #include <QMimeData>
 #include <QTextCursor>

@@ -5,7 +5,7 @@
 // every sheet carries a footer with the page's name, the date and "Seite n von m".
 #pragma once
 
-#include "platform/print_preview.h"
+#include "gui/platform/print_preview.h"
 
 #include <QDate>
 #include <QObject>

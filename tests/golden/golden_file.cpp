@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The golden file format: see golden_file.h.
-#include "golden_file.h"
+#include "tests/golden/golden_file.h"
 
-#include "base/text_encoding.h"
+#include "engine/base/text_encoding.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -3,13 +3,13 @@
 //   LineEvaluator  in-process through SheetRunner and LineEvaluator (text, success, red span);
 //   Program        the built quorvel-calc with pipes (exact bytes, exit status, no stderr);
 //   Terminal       quorvel-calc on a pseudo-terminal (the red span as ANSI colour).
-#include "golden_file.h"
-#include "process_runner.h"
+#include "tests/golden/golden_file.h"
+#include "tests/tools/process_runner.h"
 
-#include "base/text_encoding.h"
-#include "command_line.h"
-#include "sheet_runner.h"
-#include "unit_definitions/unit_compiler.h"
+#include "engine/base/text_encoding.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "tools/quorvel-calc/command_line.h"
+#include "tools/quorvel-calc/sheet_runner.h"
 
 #include <gtest/gtest.h>
 

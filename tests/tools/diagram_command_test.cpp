@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quorvel-calc --diagramm: its options, and the program writing SVG and CSV files as a script
 // would call it.
-#include "process_runner.h"
+#include "tests/tools/process_runner.h"
 
-#include "command_line.h"
-#include "sheet_runner.h"
+#include "tools/quorvel-calc/command_line.h"
+#include "tools/quorvel-calc/sheet_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Child processes for the command-line tests: fork/exec with pipes, or forkpty.
-#include "process_runner.h"
+#include "tests/tools/process_runner.h"
 
 #include <cerrno>
 #include <chrono>

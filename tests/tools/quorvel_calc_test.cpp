@@ -2,13 +2,13 @@
 // quorvel-calc: line splitting, options, rendering, and the program's behaviour at its edges
 // (encodings, standard input, exit statuses, unit definition files). What the lines evaluate
 // to is pinned by the golden files.
-#include "process_runner.h"
+#include "tests/tools/process_runner.h"
 
-#include "base/text_encoding.h"
-#include "command_line.h"
-#include "name_completion.h"
-#include "sheet_runner.h"
-#include "unit_definitions/unit_compiler.h"
+#include "engine/base/text_encoding.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "tools/quorvel-calc/command_line.h"
+#include "tools/quorvel-calc/name_completion.h"
+#include "tools/quorvel-calc/sheet_runner.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The diagram mode of quorvel-calc.
-#include "diagram_command.h"
+#include "tools/quorvel-calc/diagram_command.h"
 
-#include "base/file_writer.h"
-#include "base/quorvel_error.h"
-#include "base/text_encoding.h"
-#include "diagram/csv_writer.h"
-#include "diagram/diagram_layout.h"
-#include "diagram/svg_writer.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/base/file_writer.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/base/text_encoding.h"
+#include "engine/diagram/csv_writer.h"
+#include "engine/diagram/diagram_layout.h"
+#include "engine/diagram/svg_writer.h"
+#include "engine/worksheet/line_evaluation.h"
 
 #include <algorithm>
 #include <string>

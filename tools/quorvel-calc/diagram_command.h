@@ -3,8 +3,8 @@
 // --diagramm formula sampled over --variable and written as SVG or CSV to --ausgabe.
 #pragma once
 
-#include "command_line.h"
-#include "sheet_runner.h"
+#include "tools/quorvel-calc/command_line.h"
+#include "tools/quorvel-calc/sheet_runner.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Descriptor reads and writes that survive interruptions and non-blocking descriptors.
-#include "file_streams.h"
+#include "tools/quorvel-calc/file_streams.h"
 
 #include <cerrno>
 

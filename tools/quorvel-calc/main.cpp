@@ -3,14 +3,14 @@
 // would, and prints the result. A filter: lines are read, evaluated and written one after the
 // other, so memory does not grow with the sheet and each answer comes as soon as its line.
 // This file reads the arguments and moves the bytes; sheet_runner does the rest.
-#include "command_line.h"
-#include "diagram_command.h"
-#include "file_streams.h"
-#include "sheet_runner.h"
-#include "terminal_session.h"
+#include "tools/quorvel-calc/command_line.h"
+#include "tools/quorvel-calc/diagram_command.h"
+#include "tools/quorvel-calc/file_streams.h"
+#include "tools/quorvel-calc/sheet_runner.h"
+#include "tools/quorvel-calc/terminal_session.h"
 
-#include "base/system_messages.h"
-#include "unit_definitions/unit_compiler.h"
+#include "engine/base/system_messages.h"
+#include "engine/unit_definitions/unit_compiler.h"
 
 #include <cstdlib>
 #include <exception>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "name_completion.h"
+#include "tools/quorvel-calc/name_completion.h"
 
-#include "base/text_encoding.h"
+#include "engine/base/text_encoding.h"
 
 #include <algorithm>
 
@@ -48,7 +48,7 @@ std::vector<std::string> NameCompletions(const TEFParser& parser, std::string_vi
         if (startsWithIgnoringAsciiCase(parser.Funcs[i].Name, name))
             completions.push_back(before + EncodeUtf8(parser.Funcs[i].Name) + "(");
     }
-    const auto addFrom = [&](const TSiVarList& list) {
+    const auto addFrom = [&](const TSIVarList& list) {
         for (std::int32_t i = 0; i < list.Count; ++i) {
             const TSIVar entry = list.Getitem(i);
             if (entry.Name.starts_with(name))

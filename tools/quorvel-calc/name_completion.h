@@ -2,7 +2,7 @@
 // Tab completion at quorvel-calc's prompt: the names a formula can use at the caret.
 #pragma once
 
-#include "formula/ef_parser.h"
+#include "engine/formula/evaluator.h"
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding a sheet line by line as its bytes arrive.
-#include "sheet_decoder.h"
+#include "tools/quorvel-calc/sheet_decoder.h"
 
-#include "base/text_encoding.h"
+#include "engine/base/text_encoding.h"
 
 namespace quorvel::calc {
 namespace {

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The worksheet run of quorvel-calc.
-#include "sheet_runner.h"
+#include "tools/quorvel-calc/sheet_runner.h"
 
-#include "base/quorvel_error.h"
-#include "base/text_encoding.h"
-#include "quantity/quantity_text.h"
-#include "unit_definitions/unit_compiler.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/base/text_encoding.h"
+#include "engine/quantity/quantity_text.h"
+#include "engine/unit_definitions/unit_compiler.h"
 
 #include <nlohmann/json.hpp>
 

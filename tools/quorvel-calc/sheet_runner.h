@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Running a worksheet as Enter on every line from top to bottom would, and writing the result
-// as text or JSON: the core of quorvel-calc, shared with its tests.
-//
-// bytes -> SheetDecoder (one line at a time) -> CalcSession -> SheetRunner (VARS/UNITS
-// listing, or LineEvaluator::EvalSheetLine) -> AppendRendered (UTF-8, red mark on a terminal)
-// or JsonLine
+// as text or JSON: the core of quorvel-calc, shared with its tests (its road in
+// docs/architecture.md).
 #pragma once
 
-#include "formula/ef_parser.h"
-#include "sheet_decoder.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/formula/evaluator.h"
+#include "engine/worksheet/line_evaluation.h"
+#include "tools/quorvel-calc/sheet_decoder.h"
 
 #include <optional>
 #include <string>

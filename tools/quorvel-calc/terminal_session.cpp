@@ -2,12 +2,12 @@
 // GNU Readline through its callback interface: the program waits for the terminal itself, so a
 // signal interrupts the wait and is handled here, between two keys, instead of inside
 // Readline's own handlers, which could not drop the line being typed.
-#include "terminal_session.h"
+#include "tools/quorvel-calc/terminal_session.h"
 
-#include "name_completion.h"
+#include "tools/quorvel-calc/name_completion.h"
 
-#include "base/file_writer.h"
-#include "base/system_messages.h"
+#include "engine/base/file_writer.h"
+#include "engine/base/system_messages.h"
 
 #include <cerrno>
 #include <clocale>

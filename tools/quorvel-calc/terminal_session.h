@@ -3,8 +3,8 @@
 // names with Tab. Results and red marks are written as for a sheet on standard input.
 #pragma once
 
-#include "file_streams.h"
-#include "sheet_runner.h"
+#include "tools/quorvel-calc/file_streams.h"
+#include "tools/quorvel-calc/sheet_runner.h"
 
 namespace quorvel::calc {
 

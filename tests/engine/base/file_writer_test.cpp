@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The one file writer against every kind of thing that can lie at a path, for a user's file and
 // for one of the program's own, and against threads that write at the same time.
-#include "base/file_writer.h"
+#include "engine/base/file_writer.h"
 
 #include <gtest/gtest.h>
 

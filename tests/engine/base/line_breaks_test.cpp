@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The line-break marks of stored formulas: CR and LF to the characters of bytes 141 and 138.
-#include "base/line_breaks.h"
+#include "engine/base/line_breaks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1252 and UTF-8 conversions of the engine.
-#include "base/text_encoding.h"
+#include "engine/base/text_encoding.h"
 
 #include <gtest/gtest.h>
 

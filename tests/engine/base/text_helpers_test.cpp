@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/quorvel_error.h"
-#include "base/text_helpers.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/base/text_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ TEST(TextHelpers, TokenizerSkipsRunsOfDelimiters)
 
 TEST(TextHelpers, SplitLineCountsNonEmptyTrimmedParts)
 {
-    Tstrarray parts(50);
+    TStrArray parts(50);
     EXPECT_EQ(SplitLine(u" a = b = ", u"=", parts), 2);
     EXPECT_EQ(parts.getitem(0), u"a");
     EXPECT_EQ(parts.getitem(1), u"b");
@@ -64,6 +64,6 @@ TEST(TextHelpers, SplitLineCountsNonEmptyTrimmedParts)
     } catch (const QuorvelError& e) {
         EXPECT_EQ(e.message(), u"Arraygrenzen \u00FCberschritten in strarray.setitem");
     }
-    Tstrarray fresh(50);
+    TStrArray fresh(50);
     EXPECT_THROW(fresh.getitem(0), QuorvelError);
 }

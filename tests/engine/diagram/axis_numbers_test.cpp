@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/text_encoding.h"
-#include "diagram/axis_numbers.h"
+#include "engine/base/text_encoding.h"
+#include "engine/diagram/axis_numbers.h"
 
 #include <gtest/gtest.h>
 

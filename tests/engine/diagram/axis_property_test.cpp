@@ -4,9 +4,9 @@
 // labels and the whole layout. Each must end with a bounded number of ticks whose labels read
 // back as the ticks, and curves that stay inside the plot. A loop that counted with a double
 // would hang here.
-#include "base/text_encoding.h"
-#include "diagram/axis_numbers.h"
-#include "diagram/diagram_layout.h"
+#include "engine/base/text_encoding.h"
+#include "engine/diagram/axis_numbers.h"
+#include "engine/diagram/diagram_layout.h"
 
 #include <gtest/gtest.h>
 

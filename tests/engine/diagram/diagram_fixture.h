@@ -2,11 +2,11 @@
 // Shared by the diagram tests: a page's evaluator with the default units, and requests for it.
 #pragma once
 
-#include "base/quorvel_error.h"
-#include "diagram/sampling.h"
-#include "diagram_request.h"
-#include "unit_definitions/unit_compiler.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/diagram/sampling.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "engine/worksheet/line_evaluation.h"
+#include "tests/engine/diagram/diagram_request.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // of points. Shared by the engine's diagram tests and the window tests.
 #pragma once
 
-#include "diagram/sampling.h"
+#include "engine/diagram/sampling.h"
 
 #include <initializer_list>
 #include <string>

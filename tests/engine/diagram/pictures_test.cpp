@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The diagram as picture, SVG and CSV: what the curves, titles and values look like where a
 // reader (or another program) finds them.
-#include "diagram_fixture.h"
+#include "tests/engine/diagram/diagram_fixture.h"
 
-#include "base/text_encoding.h"
+#include "engine/base/text_encoding.h"
 
-#include "diagram/csv_writer.h"
-#include "diagram/diagram_layout.h"
-#include "diagram/svg_writer.h"
+#include "engine/diagram/csv_writer.h"
+#include "engine/diagram/diagram_layout.h"
+#include "engine/diagram/svg_writer.h"
 
 #include <algorithm>
 #include <regex>

@@ -2,11 +2,11 @@
 // Curves that run into poles, jump, or only seem to vary: sampled again where they jump, broken
 // where they diverge, with a y range that shows the bulk of their values, and read off at any x
 // with the formula's own value.
-#include "diagram_fixture.h"
+#include "tests/engine/diagram/diagram_fixture.h"
 
-#include "diagram/axis_ranges.h"
-#include "diagram/diagram_layout.h"
-#include "diagram/readout.h"
+#include "engine/diagram/axis_ranges.h"
+#include "engine/diagram/diagram_layout.h"
+#include "engine/diagram/readout.h"
 
 #include <numbers>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/quorvel_error.h"
-#include "evaluation_helpers.h"
+#include "engine/base/quorvel_error.h"
+#include "tests/engine/formula/evaluation_helpers.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // Shared by the formula tests: evaluate a text and look at value, dimension and error state.
 #pragma once
 
-#include "base/quorvel_error.h"
-#include "formula/ef_parser.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/formula/evaluator.h"
 
 #include <string>
 

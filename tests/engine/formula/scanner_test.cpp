@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "formula/ef_parser.h"
-#include "formula/number_literal.h"
+#include "engine/formula/evaluator.h"
+#include "engine/formula/number_literal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/quorvel_error.h"
-#include "quantity/quantity_text.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/quantity/quantity_text.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@ using namespace quorvel;
 
 namespace {
 
-TSiUnitList unitsWith(std::initializer_list<TSIVar> extra)
+TSIUnitList unitsWith(std::initializer_list<TSIVar> extra)
 {
-    TSiUnitList units;
+    TSIUnitList units;
     for (const TSIVar& u : extra)
         units.Add(u);
     return units;
@@ -101,7 +101,7 @@ TEST(QuantityText, RealToTextAsTheExactFixedConversion)
 
 TEST(QuantityText, UsedUnitsWinOverBaseUnitsAndTheFirstDefinedWins)
 {
-    TSiUnitList units = unitsWith({SiVarMake(u"mm", 0.001, 1, 0, 0, 0, 0, 0, 0),
+    TSIUnitList units = unitsWith({SiVarMake(u"mm", 0.001, 1, 0, 0, 0, 0, 0, 0),
                                    SiVarMake(u"km", 1000, 1, 0, 0, 0, 0, 0, 0)});
     const TSINumber length = SiSet(1500, 1, 0, 0, 0, 0, 0, 0);
     EXPECT_EQ(Strwandeln(units, length, 0), u"1500m");
@@ -122,7 +122,7 @@ TEST(QuantityText, UsedUnitsWinOverBaseUnitsAndTheFirstDefinedWins)
 
 TEST(QuantityText, DimensionlessResults)
 {
-    TSiUnitList units = unitsWith({SiVarMake(u"\u20AC", 1, 0, 0, 0, 0, 0, 0, 0)});
+    TSIUnitList units = unitsWith({SiVarMake(u"\u20AC", 1, 0, 0, 0, 0, 0, 0, 0)});
     EXPECT_EQ(Strwandeln(units, SiSet(0.5, 0, 0, 0, 0, 0, 0, 0), 0), u"0.5");
     units.SetUsed(8);
     EXPECT_EQ(Strwandeln(units, SiSet(7, 0, 0, 0, 0, 0, 0, 0), 0), u"7\u20AC");
@@ -130,7 +130,7 @@ TEST(QuantityText, DimensionlessResults)
 
 TEST(QuantityText, ComposedUnitsUsePreferredUnitsOfEachBaseDimension)
 {
-    TSiUnitList units = unitsWith({SiVarMake(u"g", 0.001, 0, 1, 0, 0, 0, 0, 0)});
+    TSIUnitList units = unitsWith({SiVarMake(u"g", 0.001, 0, 1, 0, 0, 0, 0, 0)});
     units.SetUsed(8);
     EXPECT_EQ(Strwandeln(units, SiSet(1500, -3, 1, 0, 0, 0, 0, 0), 0), u"1500000g/m\u00B3");
     EXPECT_EQ(Strwandeln(units, SiSet(2, 0, 0, 1, 0, 1, 0, 0), 0), u"2sA");
@@ -145,7 +145,7 @@ TEST(QuantityText, ComposedUnitsUsePreferredUnitsOfEachBaseDimension)
 
 TEST(QuantityText, DecimalPlaces)
 {
-    TSiUnitList units;
+    TSIUnitList units;
     const auto metres = [](double v) { return SiSet(v, 1, 0, 0, 0, 0, 0, 0); };
     EXPECT_EQ(Strwandeln(units, metres(1.0 / 3), 2), u"0.33m");
     EXPECT_EQ(Strwandeln(units, metres(2.5), 2), u"2.5m");
@@ -158,7 +158,7 @@ TEST(QuantityText, DecimalPlaces)
 
 TEST(QuantityText, ZeroUnitsRaise)
 {
-    TSiUnitList units = unitsWith({SiVarMake(u"z", 0, 1, 0, 0, 0, 0, 0, 0)});
+    TSIUnitList units = unitsWith({SiVarMake(u"z", 0, 1, 0, 0, 0, 0, 0, 0)});
     units.SetUsed(8);
     try {
         Strwandeln(units, SiSet(3, 1, 0, 0, 0, 0, 0, 0), 0);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/quorvel_error.h"
-#include "quantity/si_lists.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/quantity/si_lists.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ using namespace quorvel;
 
 TEST(SiLists, UnitTableStartsWithTheBaseUnits)
 {
-    TSiUnitList units;
+    TSIUnitList units;
     EXPECT_EQ(units.Count, 8);
     EXPECT_EQ(units.IndexOf(u"kg"), 2);
     EXPECT_EQ(units.IndexOf(u""), 0);
@@ -25,7 +25,7 @@ TEST(SiLists, UnitTableStartsWithTheBaseUnits)
 
 TEST(SiLists, GrowthKeepsElementsAndStaysAheadOfCount)
 {
-    TSiVarList vars;
+    TSIVarList vars;
     for (int i = 0; i < 100; ++i) {
         const char16_t name[] = {u'v', static_cast<char16_t>(u'A' + i % 26), 0};
         vars.Add(SiVarMake(name, i, 0, 0, 0, 0, 0, 0, 0));
@@ -44,7 +44,7 @@ TEST(SiLists, GrowthKeepsElementsAndStaysAheadOfCount)
 
 TEST(SiLists, AddOrReplaceKeepsThePlaceOfARedefinedName)
 {
-    TSiUnitList units;
+    TSIUnitList units;
     const int first = units.AddOrReplace(SiVarMake(u"N", 1, 1, 1, -2, 0, 0, 0, 0));
     units.AddOrReplace(SiVarMake(u"km", 1000, 1, 0, 0, 0, 0, 0, 0));
     EXPECT_EQ(units.AddOrReplace(SiVarMake(u"N", 2, 1, 1, -2, 0, 0, 0, 0)), first);
@@ -55,7 +55,7 @@ TEST(SiLists, AddOrReplaceKeepsThePlaceOfARedefinedName)
 
 TEST(SiLists, GetitemOutsideTheElementsRaisesWithTheIndex)
 {
-    TSiVarList vars;
+    TSIVarList vars;
     vars.Add(SiVarMake(u"a", 1, 0, 0, 0, 0, 0, 0, 0));
     for (int index : {1, -1, 7}) {
         try {
@@ -74,21 +74,21 @@ TEST(SiLists, GetitemOutsideTheElementsRaisesWithTheIndex)
 
 TEST(SiLists, SetItemBeyondCountFillsWithEmptyEntries)
 {
-    TSiVarList vars;
+    TSIVarList vars;
     vars.SetItem(5, SiVarMake(u"x", 3, 0, 0, 0, 0, 0, 0, 0));
     EXPECT_EQ(vars.Count, 6);
     for (int i = 0; i < 5; ++i) {
         EXPECT_TRUE(vars.at(i).Name.empty());
         EXPECT_EQ(vars.at(i).Quantity.Value, 0);
     }
-    TSiVarList empty;
+    TSIVarList empty;
     empty.ClearUsed();
     EXPECT_EQ(empty.Count, 0);
 }
 
 TEST(SiLists, LatestEntryWinsAndClearUsedResetsMarks)
 {
-    TSiVarList vars;
+    TSIVarList vars;
     vars.Add(SiVarMake(u"x", 1, 0, 0, 0, 0, 0, 0, 0));
     vars.Add(SiVarMake(u"x", 2, 0, 0, 0, 0, 0, 0, 0));
     EXPECT_EQ(vars.IndexOf(u"x"), 1);
@@ -119,14 +119,14 @@ std::u16string ManyNames(int i)
 
 TEST(SiLists, LookupsStayRightInLargeTables)
 {
-    TSiVarList vars;
+    TSIVarList vars;
     for (int i = 0; i < 5000; ++i)
         vars.AddOrReplace(SiVarSet(ManyNames(i), SiOne));
     EXPECT_EQ(vars.Count, 5000);
     for (int i = 0; i < 5000; i += 7)
         EXPECT_EQ(vars.IndexOf(ManyNames(i)), i);
     EXPECT_EQ(vars.IndexOf(u"v"), -1);
-    const TSiVarList copy = vars;
+    const TSIVarList copy = vars;
     EXPECT_EQ(copy.IndexOf(u"va\u4E00"), 0);
 }
 
@@ -134,7 +134,7 @@ namespace {
 
 // The first entry of x's dimension (of those a formula named, when used), by a walk over the
 // entries.
-std::int32_t walked(const TSiVarList& list, const TSINumber& x, bool used)
+std::int32_t walked(const TSIVarList& list, const TSINumber& x, bool used)
 {
     for (std::int32_t i = 0; i < list.Count; ++i) {
         if (SiSameUnit(list.at(i).Quantity, x) && (!used || list.at(i).Used))
@@ -149,13 +149,13 @@ std::int32_t walked(const TSiVarList& list, const TSINumber& x, bool used)
 // of a dimension, also after entries change their dimension, leave or come back.
 TEST(SiLists, FirstEntryOfADimension)
 {
-    TSiUnitList units;
-    TSiVarList vars;
+    TSIUnitList units;
+    TSIVarList vars;
     const TSINumber length = SiSet(1, 1, 0, 0, 0, 0, 0, 0);
     const TSINumber time = SiSet(1, 0, 0, 1, 0, 0, 0, 0);
     const std::array dimensions = {length, time, SiSet(1, 7, 1, 0, 0, 0, 0, 0),
                                    SiSet(1, 0, 9, 0, 0, 0, 0, 0)};
-    for (TSiVarList* list : {static_cast<TSiVarList*>(&units), &vars}) {
+    for (TSIVarList* list : {static_cast<TSIVarList*>(&units), &vars}) {
         for (int i = 0; i < 150; ++i) // past the index's first size
             list->Add(SiVarSet(ManyNames(i), i % 3 == 0 ? length : SiSet(1, i, 1, 0, 0, 0, 0, 0)));
         for (const int named : {141, 30, 7, 13, 6})

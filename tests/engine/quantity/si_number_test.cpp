@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/quorvel_error.h"
-#include "quantity/si_number.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/quantity/si_number.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The in-memory ini document: how a file is read, looked up, changed and written back.
-#include "settings_store/ini_document.h"
-#include "settings_store/ini_values.h"
+#include "engine/settings_store/ini_document.h"
+#include "engine/settings_store/ini_values.h"
 
 #include <gtest/gtest.h>
 

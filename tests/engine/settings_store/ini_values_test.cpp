@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed text forms of integers, reals and date-times in the settings file.
-#include "settings_store/ini_values.h"
+#include "engine/settings_store/ini_values.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A settings file as the original program wrote it: Windows-1252 bytes, CR LF, a unit line with
 // "€" and a stored formula whose line breaks are the bytes 141 and 138.
-#include "settings_store/ini_document.h"
+#include "engine/settings_store/ini_document.h"
 
 #include <gtest/gtest.h>
 

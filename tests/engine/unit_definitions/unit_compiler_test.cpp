@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/quorvel_error.h"
-#include "unit_definitions/unit_compiler.h"
+#include "engine/base/quorvel_error.h"
+#include "engine/unit_definitions/unit_compiler.h"
 
 #include <gtest/gtest.h>
 

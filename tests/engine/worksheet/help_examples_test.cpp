@@ -2,9 +2,9 @@
 // The examples of the German help are promises to the user: every line written there with its
 // result must come back exactly so when Enter evaluates it. They run in the order the help gives
 // them, because later examples use variables that earlier ones define.
-#include "base/text_encoding.h"
-#include "unit_definitions/unit_compiler.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/base/text_encoding.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "engine/worksheet/line_evaluation.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // "Diagramm..." on the program's pages: the entries in "Bearbeiten" and the popup menu with their
 // shortcut, the messages when there is nothing to draw or the range is refused, and a diagram
 // that leaves the page as it was.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "diagram/diagram_command.h"
-#include "diagram/diagram_dialog.h"
-#include "diagram/diagram_view.h"
-#include "platform/message_boxes.h"
-#include "worksheet/key_table.h"
+#include "gui/diagram/diagram_command.h"
+#include "gui/diagram/diagram_dialog.h"
+#include "gui/diagram/diagram_view.h"
+#include "gui/platform/message_boxes.h"
+#include "gui/worksheet/key_table.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,10 +3,10 @@
 // formulas over one variable.
 #pragma once
 
-#include "diagram/sampling.h"
-#include "diagram_request.h"
-#include "unit_definitions/unit_compiler.h"
-#include "worksheet/line_evaluation.h"
+#include "engine/diagram/sampling.h"
+#include "engine/unit_definitions/unit_compiler.h"
+#include "engine/worksheet/line_evaluation.h"
+#include "tests/engine/diagram/diagram_request.h"
 
 #include <initializer_list>
 #include <string>

@@ -2,11 +2,11 @@
 // The painter against the values: the curve's pixels where the diagram's numbers put them, no
 // pixels across a gap, a thinned curve that looks as the whole one does, and the axis titles
 // painted at their anchors, the y title upright.
-#include "diagram_samples.h"
+#include "tests/gui/diagram/diagram_samples.h"
 
-#include "diagram/diagram_layout.h"
-#include "diagram/picture_files.h"
-#include "diagram/svg_writer.h"
+#include "engine/diagram/diagram_layout.h"
+#include "engine/diagram/svg_writer.h"
+#include "gui/diagram/picture_files.h"
 
 #include <QImage>
 #include <QTest>

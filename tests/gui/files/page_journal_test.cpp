@@ -2,12 +2,12 @@
 // The pages' journals: every kind of change a page goes through, recorded by PageWatcher and
 // replayed on the page file it started from, gives the page as it is, formats and red marks
 // included; and a journal cut short or damaged keeps exactly its whole records.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "files/page_files.h"
-#include "files/page_journal.h"
-#include "rtf/reader.h"
-#include "rtf/writer.h"
+#include "gui/files/page_files.h"
+#include "gui/files/page_journal.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>

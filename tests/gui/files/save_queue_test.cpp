@@ -2,10 +2,10 @@
 // The writer thread alone, with a disk that fails on demand: what failed is reported once per
 // file and tried again, nothing is appended behind a torn record, a long journal is rewritten
 // from a whole page, and a program's file is never written through a link.
-#include "files/page_journal.h"
-#include "files/save_queue.h"
-#include "rtf/reader.h"
-#include "rtf/writer.h"
+#include "gui/files/page_journal.h"
+#include "gui/files/save_queue.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 
 #include <QFile>
 #include <QTemporaryDir>

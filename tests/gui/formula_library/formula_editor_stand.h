@@ -5,11 +5,11 @@
 // FormulaLibraryWindow through its real widgets.
 #pragma once
 
-#include "formula_library/formula_editor.h"
-#include "formula_library/formula_library_host.h"
-#include "message_box_driver.h"
-#include "platform/accessibility.h"
-#include "worksheet/sheet_editor.h"
+#include "gui/formula_library/formula_editor.h"
+#include "gui/formula_library/formula_library_host.h"
+#include "gui/platform/accessibility.h"
+#include "gui/worksheet/sheet_editor.h"
+#include "tests/gui/formula_library/message_box_driver.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

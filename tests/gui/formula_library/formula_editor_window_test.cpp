@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Formeleditor" window: its controls and look, and the text field, title
 // field and selection handlers ("Holen", "Einsetzen", a click in the list, "Bearbeiten...").
-#include "formula_editor_stand.h"
+#include "tests/gui/formula_library/formula_editor_stand.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The library's three sequences (titles, stored texts, "Ablage" entries) through "Merken",
 // "Löschen" and the settings interface, and inserting formulas from the "Ablage" menu.
-#include "formula_editor_stand.h"
+#include "tests/gui/formula_library/formula_editor_stand.h"
 
 #include <QTextBlock>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/program_dir.h"
-#include "help/help_window.h"
+#include "gui/files/program_dir.h"
+#include "gui/help/help_window.h"
 
 #include <QAccessible>
 #include <QApplication>

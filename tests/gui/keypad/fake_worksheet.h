@@ -4,8 +4,8 @@
 // the worksheet's key handling.
 #pragma once
 
-#include "keypad/worksheet_port.h"
-#include "worksheet/sheet_editor.h"
+#include "gui/keypad/worksheet_port.h"
+#include "gui/worksheet/sheet_editor.h"
 
 #include <QTextEdit>
 #include <QVBoxLayout>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // THemisphereButton as a widget: defaults, when the images are rebuilt, painting, and the mouse
 // rules of push buttons and toggle groups.
-#include "keypad/hemisphere_button.h"
+#include "gui/keypad/hemisphere_button.h"
 
 #include <QSignalSpy>
 #include <QtTest>

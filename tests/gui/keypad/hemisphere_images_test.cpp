@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Pixels of the round keys' images, above all for the keypad's settings: 31 × 31, a lowered
 // outer ring of width 2, attenuation 1.
-#include "keypad/hemisphere_images.h"
+#include "gui/keypad/hemisphere_images.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keypad's state lives where the settings store looks for it: the function list, the
 // stay-on-top box and the decimal-places field are saved under "Form2" and come back.
-#include "keypad/keypad_window.h"
+#include "gui/keypad/keypad_window.h"
 
-#include "fake_worksheet.h"
-#include "keypad/real_edit.h"
-#include "settings_store/component_store.h"
+#include "gui/keypad/real_edit.h"
+#include "gui/settings_store/component_store.h"
+#include "tests/gui/keypad/fake_worksheet.h"
 
 #include <QCheckBox>
 #include <QComboBox>

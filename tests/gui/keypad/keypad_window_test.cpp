@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keypad window driven as a user would: clicking its keys and fields, with a fake worksheet
 // in place of the main window.
-#include "keypad/keypad_window.h"
+#include "gui/keypad/keypad_window.h"
 
-#include "fake_worksheet.h"
-#include "keypad/hemisphere_button.h"
-#include "keypad/real_edit.h"
+#include "gui/keypad/hemisphere_button.h"
+#include "gui/keypad/real_edit.h"
+#include "tests/gui/keypad/fake_worksheet.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,11 +2,11 @@
 // A page too long for the toolkit's own layout (its positions end near 8.4 million pixels, and it
 // shapes a whole line at once) gets the long-page layout, whether it is loaded, pasted or typed:
 // the caret, typing, clicks and painting reach its last line and the end of a very long line.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "files/page_files.h"
-#include "page_layout/long_lines.h"
-#include "page_layout/long_page_layout.h"
+#include "gui/files/page_files.h"
+#include "gui/page_layout/long_lines.h"
+#include "gui/page_layout/long_page_layout.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>

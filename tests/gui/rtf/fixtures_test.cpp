@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // RTF written by other programs loads with its text, colours and styles.
-#include "rtf_test_support.h"
+#include "tests/gui/rtf/rtf_test_support.h"
 
-#include "rtf/writer.h"
+#include "gui/rtf/writer.h"
 
 #include <QFile>
 #include <QTextDocument>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF reader, one row per control word or rule: an RTF body and the lines and runs it gives.
-#include "rtf_test_support.h"
+#include "tests/gui/rtf/rtf_test_support.h"
 
-#include "rtf/reader.h"
+#include "gui/rtf/reader.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

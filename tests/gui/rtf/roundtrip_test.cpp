@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever the writer writes reads back as the same lines and runs.
-#include "rtf_test_support.h"
+#include "tests/gui/rtf/rtf_test_support.h"
 
-#include "rtf/reader.h"
-#include "rtf/writer.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 
 #include <QTextDocument>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Building and taking apart formatted test documents.
-#include "rtf_test_support.h"
+#include "tests/gui/rtf/rtf_test_support.h"
 
-#include "rtf/format.h"
-#include "rtf/reader.h"
+#include "gui/rtf/format.h"
+#include "gui/rtf/reader.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF writer: the shape of what it writes, one rule per test.
-#include "rtf_test_support.h"
+#include "tests/gui/rtf/rtf_test_support.h"
 
-#include "rtf/writer.h"
+#include "gui/rtf/writer.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

@@ -2,12 +2,12 @@
 // What a screen reader gets from the program, read through Qt's accessibility interfaces: a name
 // for every control of every window, the keypad's keys as buttons that can be pressed, the
 // decimal-places field with its value, the menus' entries without padding and key hints.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "keypad/hemisphere_button.h"
-#include "platform/accessibility.h"
-#include "platform/message_boxes.h"
-#include "worksheet/font_dialog.h"
+#include "gui/keypad/hemisphere_button.h"
+#include "gui/platform/accessibility.h"
+#include "gui/platform/message_boxes.h"
+#include "gui/worksheet/font_dialog.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Ctrl key table and Insert on the real pages: formats of the selection, the
 // consumed keys, and the keys left to the editor.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "platform/message_boxes.h"
-#include "worksheet/font_dialog.h"
+#include "gui/platform/message_boxes.h"
+#include "gui/worksheet/font_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>

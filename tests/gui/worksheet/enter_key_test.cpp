@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Enter, F9, VARS/UNITS and Esc on the real pages, as a user types them: the line text, the colour
 // of its runs (red spans shown as [..]) and where the caret lands.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "platform/message_boxes.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QTabWidget>
 #include <QTest>
@@ -258,7 +258,7 @@ void EnterKeyTest::f9RecalculatesTheSheet()
                                             "b+1 = 7", "", "Notiz: c = b*2 = 12", "   ",
                                             "[Pi] = Variable not found", "Ende der Rechnung", ""}));
     // The table was cleared first: Pi, PU and the old variable are gone.
-    const TSiVarList& vars = w.mainWindow.parser().Vars;
+    const TSIVarList& vars = w.mainWindow.parser().Vars;
     QCOMPARE(vars.Count, 3);
     QCOMPARE(vars.at(0).Name, std::u16string(u"a"));
     QCOMPARE(vars.at(2).Name, std::u16string(u"c"));

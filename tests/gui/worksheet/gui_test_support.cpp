@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Window test helpers; see gui_test_support.h.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "files/program_dir.h"
+#include "gui/files/program_dir.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -3,7 +3,7 @@
 // lines with their colour runs, and a driver that answers modal boxes and dialogs.
 #pragma once
 
-#include "program_windows.h"
+#include "app/program_windows.h"
 
 #include <QColor>
 #include <QList>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main menu and the popup menu and the commands behind them: exact
 // captions, the run-time lists, the insertion click, and the commands with their questions.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "platform/message_boxes.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -370,7 +370,7 @@ void MenusTest::alleVariablenLoeschenAnsweredNoStillRedefinesPi()
     driver.thenPressNo();
     findAction(w.mainWindow, "AlleVariablenlschen1")->trigger();
     QVERIFY(driver.waitDone());
-    const TSiVarList& vars = w.mainWindow.parser().Vars;
+    const TSIVarList& vars = w.mainWindow.parser().Vars;
     QCOMPARE(vars.Count, 3); // Pi, PU, a
     QCOMPARE(vars.at(vars.IndexOf(u"Pi")).Quantity.Value, 3.141592653589793);
     QVERIFY(vars.IndexOf(u"a") >= 0);

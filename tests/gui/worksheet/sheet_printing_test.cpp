@@ -4,10 +4,10 @@
 // wrapped long lines, the red mark, sheets and footers); Ctrl+P reaching the print dialog, and
 // the preview worked by keyboard, whose picture is written for the README like the other
 // window pictures.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "platform/accessibility.h"
-#include "platform/message_boxes.h"
+#include "gui/platform/accessibility.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QComboBox>
 #include <QDate>

@@ -4,9 +4,9 @@
 // list, the unit definitions window, and the pages and help under a dark colour scheme. Written as
 // PNG files into the folder named by QUORVEL_PICTURE_DIR (default: this test's build folder) for a
 // person to look at; the test itself checks only that the marks are where they belong.
-#include "gui_test_support.h"
+#include "tests/gui/worksheet/gui_test_support.h"
 
-#include "platform/message_boxes.h"
+#include "gui/platform/message_boxes.h"
 
 #include <QApplication>
 #include <QDir>
