@@ -4,7 +4,7 @@
 # with QUORVEL_PROFILE=generate in the given folder together with make_corpus, reads lines as
 # people write them (make_corpus's formulas and worksheet, not the formulas timed against units)
 # and the golden files' lines, which reach the error paths too. The folder is then configured
-# with QUORVEL_PROFILE=use and built again. Used by quorvel.sh and debian/rules.
+# with QUORVEL_PROFILE=use and built again. Used by packaging/profiled_build.sh and debian/rules.
 #
 # The counts must be the same at every run, or two builds of one source give two programs: the
 # lines are read from a file, never through a pipe, whose reads return as much as happened to

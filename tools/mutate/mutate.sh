@@ -30,7 +30,7 @@ while [ $# -gt 0 ]; do
 done
 cd "$(dirname "$0")/../.."
 list=${list:-tools/mutate/mutations.txt}
-build=build-mutate
+build=build-mutate              # the mutate preset's folder (CMakePresets.json)
 jobs=$(nproc 2>/dev/null || echo 2)
 backup=$build/mutant-backup     # the original text of the file under mutation
 backup_of=$build/mutant-file    # which file that is
@@ -171,16 +171,15 @@ select_mutants
 
 # --- build and test ----------------------------------------------------------------------------
 # Engine, quorvel-calc and their tests only, unoptimised: a mutant rebuilds one file and relinks.
-# Warnings stay warnings here, since a fault may well draw one.
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O0 -DQUORVEL_GUI=OFF \
-    -DQUORVEL_TESTS=ON -DQUORVEL_WERROR=OFF >/dev/null
+# Warnings stay warnings here, since a fault may well draw one. The preset says so, and which
+# tests judge a mutant.
+cmake --preset mutate >/dev/null
 
-build_tests() { cmake --build "$build" -j "$jobs" >"$build/mutant-build.log" 2>&1; }
+build_tests() { cmake --build --preset mutate -j "$jobs" >"$build/mutant-build.log" 2>&1; }
 # The first failing test's name on stdout; status 0 when every test passed.
 run_tests() {
     local out status=0
-    out=$(ctest --test-dir "$build" -j "$jobs" --timeout 60 --stop-on-failure \
-        -E '^(engine_refuses_|mutation_list_fits$)' 2>&1) || status=$?
+    out=$(ctest --preset mutate -j "$jobs" 2>&1) || status=$?
     [ "$status" -eq 0 ] && return 0
     sed -n '/The following tests FAILED:/{n;s/^[[:space:]]*[0-9]* - //;s/ ([^()]*)$//;p;q}' <<<"$out"
     return 1
