@@ -4,6 +4,7 @@
 // list, the unit definitions window, and the pages and help under a dark colour scheme. Written as
 // PNG files into the folder named by QUORVEL_PICTURE_DIR (default: this test's build folder) for a
 // person to look at; the test itself checks only that the marks are where they belong.
+#include "tests/gui/dark_palette.h"
 #include "tests/gui/worksheet/gui_test_support.h"
 
 #include "gui/platform/message_boxes.h"
@@ -100,14 +101,9 @@ void WindowPicturesTest::pictures()
 void WindowPicturesTest::pagesArePaperUnderADarkScheme()
 {
     const QPalette before = QApplication::palette();
-    QPalette dark;
-    for (auto [role, color] : {std::pair{QPalette::Window, qRgb(0x2a, 0x2a, 0x2e)},
-                               {QPalette::Base, qRgb(0x1c, 0x1c, 0x1e)},
-                               {QPalette::Text, qRgb(0xf0, 0xe0, 0x40)},
-                               {QPalette::WindowText, qRgb(0xee, 0xee, 0xee)},
-                               {QPalette::Button, qRgb(0x33, 0x33, 0x36)},
-                               {QPalette::ButtonText, qRgb(0xee, 0xee, 0xee)}})
-        dark.setColor(role, QColor(color));
+    // Yellow text, so that a page drawing in the theme's text colour is seen at once.
+    QPalette dark = DarkPalette();
+    dark.setColor(QPalette::Text, QColor(0xf0, 0xe0, 0x40));
     QApplication::setPalette(dark);
     {
         Windows w;

@@ -1,0 +1,27 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The include roots refuse "gui/..." in the engine, but a path with ".." walks out of any root.
+# So every quoted include of a layer must name, from the repository root, a layer it may use.
+# Usage: cmake -DROOT=<repository> -P includes_check.cmake
+set(allowed_engine "engine/")
+set(allowed_tools/quorvel-calc "engine/|tools/quorvel-calc/")
+set(allowed_gui "engine/|gui/")
+set(allowed_app "engine/|gui/|app/")
+set(faults "")
+foreach(layer engine tools/quorvel-calc gui app)
+  file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
+  foreach(file IN LISTS files)
+    file(STRINGS ${ROOT}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*" "\\1" path "${line}")
+      if(path MATCHES "\\.moc$")
+        continue()
+      endif()
+      if(path MATCHES "\\.\\." OR NOT path MATCHES "^(${allowed_${layer}})")
+        string(APPEND faults "  ${file}: \"${path}\"\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "Includes outside the layers a file may use:\n${faults}")
+endif()
