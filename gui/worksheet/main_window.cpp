@@ -90,8 +90,9 @@ QTextEdit* MainWindow::createPage(const QString& objectName, const QString& capt
     memo->setTabChangesFocus(false);
     memo->setAcceptRichText(true);
     memo->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(memo, &QWidget::customContextMenuRequested, this,
-            [this, memo](const QPoint& pos) { m_popupMenu->popup(memo->viewport()->mapToGlobal(pos)); });
+    connect(memo, &QWidget::customContextMenuRequested, this, [this, memo](const QPoint& pos) {
+        m_popupMenu->popup(memo->viewport()->mapToGlobal(pos));
+    });
     memo->installEventFilter(this);
     m_pageControl->addTab(memo, caption);
     return memo;

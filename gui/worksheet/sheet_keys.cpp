@@ -31,7 +31,8 @@ QChar typedCharacter(const QKeyEvent& event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && (watched == m_calculationPage || watched == m_notesPage)) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == m_calculationPage || watched == m_notesPage)) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (MemoKeyDown(key->key(), key->modifiers()))
             return true;
