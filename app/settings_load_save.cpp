@@ -1,37 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings_load_save.h"
 
-#include "app/continuous_saving.h"
-#include "app/exit_saving.h"
 #include "app/page_recovery.h"
 #include "app/program_windows.h"
-#include "app/single_instance.h"
-#include "app/termination_signals.h"
 #include "app/window_places.h"
 #include "gui/files/atomic_file.h"
 #include "gui/files/page_files.h"
 #include "gui/files/page_journal.h"
 #include "gui/files/program_dir.h"
 #include "gui/files/regular_file.h"
-#include "gui/platform/message_boxes.h"
-#include "gui/platform/note_board.h"
 #include "gui/platform/window_system.h"
 #include "gui/rtf/reader.h"
 #include "gui/settings_store/component_store.h"
 #include "gui/settings_store/settings_file.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
