@@ -26,6 +26,11 @@ ProgramWindows::ProgramWindows()
     mainWindow.setSheetPrinting(&printing);
     QObject::connect(&mainWindow, &MainWindow::diagramRequested, &diagram,
                      [this] { diagramCommand.run(*mainWindow.CurrentEditor()); });
+    QObject::connect(
+        &mainWindow, &MainWindow::diagramEditRequested, &diagram,
+        [this](int position) { diagramCommand.edit(*mainWindow.CurrentEditor(), position); });
+    QObject::connect(&diagram, &DiagramWindow::insertRequested, &mainWindow,
+                     [this] { diagramCommand.insertShown(*mainWindow.CurrentEditor()); });
 }
 
 } // namespace quorvel

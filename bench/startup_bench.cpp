@@ -8,6 +8,8 @@
 //                                   start, then Ctrl+End, a typed character and closing, the way
 //                                   a user reaches the end of a long page and leaves
 //   startup_bench --line [--runs N] the same with a page that is one line of 50,000,000 characters
+//   startup_bench --diagrams [--runs N]  a report of 20 diagrams of 1,000 points each, and the
+//                                   same lines without the diagrams: start, then closing
 //   startup_bench --child FOLDER [--end]   one program life; prints its time stamps
 //   startup_bench --prepare FOLDER [short|empty|line]   only writes the folder, e.g. to profile
 //                                   a child
@@ -23,6 +25,7 @@
 #include "app/program_life.h"
 #include "app/program_windows.h"
 #include "app/settings_load_save.h"
+#include "bench/bench_diagrams.h"
 #include "bench/bench_sheet.h"
 #include "bench/qt_bench_main.h"
 #include "gui/files/atomic_file.h"
@@ -128,9 +131,10 @@ int runChild(int argc, char** argv, const QString& folder, bool goToEnd)
     return watch.shown > 0 ? 0 : 1;
 }
 
-enum class Page { Sheet, Short, Empty, Line };
+enum class Page { Sheet, Short, Empty, Line, Diagrams, DiagramLines };
 constexpr int kBigLines = 1000000;
 constexpr int kLineChars = 50000000;
+constexpr int kDiagrams = 20;
 
 // The settings and both pages as the program leaves them. A big page is written straight as
 // RTF, in the page's default font, so that preparing it lays nothing out.
@@ -141,10 +145,19 @@ bool prepareFolder(const QString& folder, Page kind)
     bool ok = false;
     {
         quorvel::ProgramWindows windows;
-        windows.mainWindow.CurrentEditor()->setPlainText(quorvel::bench::sheetText(10000));
-        windows.mainWindow.RecalcSheet(); // results and red marks, as a worked sheet has them
+        if (kind == Page::Diagrams || kind == Page::DiagramLines) {
+            windows.mainWindow.CurrentEditor()->setPlainText(
+                quorvel::bench::diagramSheetText(kDiagrams));
+            if (kind == Page::Diagrams)
+                quorvel::bench::insertDiagrams(windows.mainWindow, kDiagrams, 1000);
+            else
+                windows.mainWindow.RecalcSheet();
+        } else {
+            windows.mainWindow.CurrentEditor()->setPlainText(quorvel::bench::sheetText(10000));
+            windows.mainWindow.RecalcSheet(); // results and red marks, as a worked sheet has them
+        }
         ok = quorvel::SaveSettings(windows).isEmpty();
-        if (ok && kind != Page::Sheet) {
+        if (ok && (kind == Page::Short || kind == Page::Empty || kind == Page::Line)) {
             QTextDocument big;
             big.setDefaultFont(windows.mainWindow.page(0)->document()->defaultFont());
             if (kind == Page::Line) {
@@ -186,7 +199,7 @@ bool runSeries(const QString& title, Page kind, int runs)
     QTemporaryDir folder;
     // Prepared in a process of its own: a child's peak memory counts its parent's from before
     // the exec, and the parent stays small.
-    const char* kinds[] = {"sheet", "short", "empty", "line"};
+    const char* kinds[] = {"sheet", "short", "empty", "line", "diagrams", "diagramlines"};
     if (!folder.isValid() ||
         QProcess::execute(QCoreApplication::applicationFilePath(),
                           {QStringLiteral("--prepare"), folder.path(),
@@ -194,7 +207,7 @@ bool runSeries(const QString& title, Page kind, int runs)
         std::fprintf(stderr, "cannot prepare the program folder\n");
         return false;
     }
-    const bool goToEnd = kind != Page::Sheet;
+    const bool goToEnd = kind == Page::Short || kind == Page::Empty || kind == Page::Line;
     std::printf("\n%s: QV1.rtf %lld bytes; %d runs\n", title.toLocal8Bit().constData(),
                 static_cast<long long>(QFileInfo(folder.filePath(quorvel::PageFileName(0))).size()),
                 runs);
@@ -248,6 +261,9 @@ int runParent(int argc, char** argv, Page kind, int runs)
              runSeries(QStringLiteral("1,000,000 empty lines"), Page::Empty, runs);
     else if (kind == Page::Line)
         ok = runSeries(QStringLiteral("one line of 50,000,000 characters"), Page::Line, runs);
+    else if (kind == Page::Diagrams)
+        ok = runSeries(QStringLiteral("20 diagrams of 1,000 points"), Page::Diagrams, runs) &&
+             runSeries(QStringLiteral("their lines alone"), Page::DiagramLines, runs);
     else
         ok = runSeries(QStringLiteral("10,000-line sheet"), Page::Sheet, runs);
     return ok ? 0 : 1;
@@ -266,15 +282,20 @@ int main(int argc, char** argv)
         return runChild(argc, argv, QString::fromLocal8Bit(argv[2]), has(2, "--end"));
     if (has(0, "--prepare") && args.size() >= 2) {
         QApplication app(argc, argv);
-        const Page kind = has(2, "short")   ? Page::Short
-                          : has(2, "empty") ? Page::Empty
-                          : has(2, "line")  ? Page::Line
-                                            : Page::Sheet;
+        const Page kind = has(2, "short")          ? Page::Short
+                          : has(2, "empty")        ? Page::Empty
+                          : has(2, "line")         ? Page::Line
+                          : has(2, "diagrams")     ? Page::Diagrams
+                          : has(2, "diagramlines") ? Page::DiagramLines
+                                                   : Page::Sheet;
         return prepareFolder(QString::fromLocal8Bit(argv[2]), kind) ? 0 : 1;
     }
-    const Page kind = has(0, "--big") ? Page::Short : has(0, "--line") ? Page::Line : Page::Sheet;
+    const Page kind = has(0, "--big")        ? Page::Short
+                      : has(0, "--line")     ? Page::Line
+                      : has(0, "--diagrams") ? Page::Diagrams
+                                             : Page::Sheet;
     const std::size_t at = kind == Page::Sheet ? 0 : 1;
-    int runs = kind == Page::Sheet ? 15 : 3;
+    int runs = kind == Page::Sheet || kind == Page::Diagrams ? 15 : 3;
     if (has(at, "--runs") && args.size() > at + 1)
         runs = std::max(1, std::atoi(args[at + 1].c_str()));
     return runParent(argc, argv, kind, runs);

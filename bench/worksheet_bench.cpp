@@ -4,6 +4,7 @@
 // Runs on the offscreen platform with the program's windows; the time includes the repaint that
 // follows the key.
 #include "app/program_windows.h"
+#include "bench/bench_diagrams.h"
 #include "bench/bench_sheet.h"
 #include "bench/qt_bench_main.h"
 
@@ -101,6 +102,37 @@ void BM_EnterOnLastLine(benchmark::State& state)
     state.counters["lines"] = static_cast<double>(sheet.memo->document()->blockCount());
 }
 BENCHMARK(BM_EnterOnLastLine)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// F9 on a report page of 20 diagrams of 1,000 points each. Changing: every speed changes, so
+// every diagram is drawn and written as a picture again; unchanged: the usual F9, where the
+// diagrams are sampled but stay as they are.
+void BM_RecalcDiagrams(benchmark::State& state)
+{
+    constexpr int kDiagrams = 20;
+    const bool changing = state.range(0) != 0;
+    ProgramWindows windows;
+    QTextEdit& page = *windows.mainWindow.CurrentEditor();
+    page.setPlainText(quorvel::bench::diagramSheetText(kDiagrams));
+    quorvel::bench::insertDiagrams(windows.mainWindow, kDiagrams, 1000);
+    windows.mainWindow.show();
+    QCoreApplication::processEvents();
+    int round = 0;
+    for (auto _ : state) {
+        if (changing) {
+            state.PauseTiming();
+            ++round;
+            for (int i = 0; i < kDiagrams; ++i) {
+                QTextCursor line(page.document()->findBlockByNumber(1 + 3 * i));
+                line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                line.insertText(QStringLiteral("a%1 = %2m/s").arg(i).arg(i + round + 1));
+            }
+            state.ResumeTiming();
+        }
+        windows.mainWindow.RecalcSheet();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_RecalcDiagrams)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -3,11 +3,14 @@
 
 #include "engine/worksheet/line_evaluation.h"
 #include "gui/diagram/diagram_dialog.h"
+#include "gui/diagram/diagram_view.h"
 #include "gui/diagram/diagram_window.h"
+#include "gui/diagram/page_diagrams.h"
 #include "gui/platform/message_boxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -44,6 +47,7 @@ PageDiagram DiagramOfPage(TEFParser& parser, const QTextEdit& page)
                 {std::move(line.formula), std::move(line.shownIn),
                  u"Zeile " + QString::number(b.blockNumber() + 1).toStdU16String(),
                  std::move(line.name)});
+            result.lastLine = b.blockNumber();
         }
         if (b == last)
             break;
@@ -83,25 +87,113 @@ DiagramCommand::DiagramCommand(TEFParser& parser, DiagramWindow& window, QWidget
     runDialog = [](DiagramDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
 }
 
-void DiagramCommand::run(const QTextEdit& page)
+void DiagramCommand::run(QTextEdit& page)
 {
+    const QTextCursor caret = page.textCursor();
+    if (!caret.hasSelection()) {
+        const int diagram = DiagramAt(*page.document(), caret.position());
+        if (diagram >= 0) {
+            edit(page, diagram);
+            return;
+        }
+    }
     PageDiagram found = DiagramOfPage(m_parser, page);
     if (!found.message.isEmpty()) {
         ShowInfo(found.message, &m_parent);
         return;
     }
     DiagramDialog dialog(m_parser, std::move(found.curves), found.variables, &m_parent);
-    dialog.chooseVariable(m_variable);
-    dialog.pointsBox->setValue(m_points);
-    dialog.logXBox->setChecked(m_logX);
-    dialog.logYBox->setChecked(m_logY);
+    prepare(dialog, nullptr);
     if (!runDialog(dialog))
         return;
+    remember(dialog);
+    QTextCursor after(page.document()->findBlockByNumber(found.lastLine));
+    if (dialog.insertChosen()) {
+        insertInto(page, after, dialog.data());
+        return;
+    }
+    m_page = &page;
+    m_after = after;
+    m_window.showDiagram(std::move(dialog.data()));
+}
+
+void DiagramCommand::edit(QTextEdit& page, int position)
+{
+    QTextCursor at(page.document());
+    at.setPosition(position + 1);
+    const std::optional<DiagramRequest> request =
+        RequestOfPairs(PictureOf(at.charFormat()).request);
+    if (!request) {
+        ShowInfo(QStringLiteral("Dieses Diagramm l\u00E4sst sich nicht bearbeiten: seine Anfrage "
+                                "nennt keine Formel oder keine Variable."),
+                 &m_parent);
+        return;
+    }
+    const std::vector<std::u16string> variables = CurveVariables(m_parser, request->curves);
+    if (variables.empty()) {
+        ShowInfo(QString::fromStdU16String(NoVariableText(request->curves)), &m_parent);
+        return;
+    }
+    DiagramDialog dialog(m_parser, request->curves, variables, &m_parent);
+    prepare(dialog, &*request);
+    if (!runDialog(dialog))
+        return;
+    remember(dialog);
+    // The dialog is modal, but a check costs nothing: the picture must still stand there.
+    if (DiagramAt(*page.document(), position) != position)
+        return;
+    at.setPosition(position);
+    if (dialog.insertChosen()) {
+        insertInto(page, at, dialog.data());
+        return;
+    }
+    ReplacePicture(*page.document(), position, DiagramPicture(dialog.data()));
+    m_page = &page;
+    m_after = at;
+    m_window.showDiagram(std::move(dialog.data()));
+}
+
+void DiagramCommand::insertShown(QTextEdit& current)
+{
+    const DiagramData& data = m_window.view()->data();
+    if (data.curves.empty())
+        return;
+    if (m_page == &current && !m_after.isNull())
+        insertInto(current, m_after, data);
+    else
+        insertInto(current, current.textCursor(), data);
+}
+
+void DiagramCommand::prepare(DiagramDialog& dialog, const DiagramRequest* request) const
+{
+    if (request == nullptr) {
+        dialog.chooseVariable(m_variable);
+        dialog.pointsBox->setValue(m_points);
+        dialog.logXBox->setChecked(m_logX);
+        dialog.logYBox->setChecked(m_logY);
+        return;
+    }
+    dialog.chooseVariable(QString::fromStdU16String(request->variable));
+    dialog.fromEdit->setText(QString::fromStdU16String(request->from));
+    dialog.toEdit->setText(QString::fromStdU16String(request->to));
+    dialog.pointsBox->setValue(request->points);
+    dialog.logXBox->setChecked(request->xScale == AxisScale::Logarithmic);
+    dialog.logYBox->setChecked(request->yScale == AxisScale::Logarithmic);
+}
+
+void DiagramCommand::remember(const DiagramDialog& dialog)
+{
     m_variable = dialog.variableBox->currentText();
     m_points = dialog.pointsBox->value();
     m_logX = dialog.logXBox->isChecked();
     m_logY = dialog.logYBox->isChecked();
-    m_window.showDiagram(std::move(dialog.data()));
+}
+
+void DiagramCommand::insertInto(QTextEdit& page, QTextCursor after, const DiagramData& data)
+{
+    InsertPictureLine(after, DiagramPicture(data));
+    page.setTextCursor(after);
+    page.ensureCursorVisible();
 }
 
 } // namespace quorvel

@@ -11,6 +11,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -100,6 +101,17 @@ DiagramDialog::DiagramDialog(TEFParser& parser, std::vector<CurveRequest> curves
     form->addRow(logYBox);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    // Beside "OK", which shows the diagram in its window: the diagram straight into the page.
+    insertButton =
+        buttons->addButton(QStringLiteral("Diagramm &einf\u00FCgen"), QDialogButtonBox::ActionRole);
+    insertButton->setObjectName(QStringLiteral("DiagrammEinfuegen"));
+    insertButton->setAccessibleDescription(
+        QStringLiteral("Setzt das Diagramm als Bild in eine eigene Zeile der Seite; F9 zeichnet "
+                       "es neu."));
+    connect(insertButton, &QPushButton::clicked, this, [this] {
+        m_insert = true;
+        accept();
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -156,6 +168,7 @@ void DiagramDialog::done(int result)
     if (result == QDialog::Accepted) {
         const QString refusal = attempt();
         if (!refusal.isEmpty()) {
+            m_insert = false;
             ShowInfo(refusal, this);
             return;
         }

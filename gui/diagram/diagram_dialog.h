@@ -16,6 +16,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 
 namespace quorvel {
@@ -38,6 +39,8 @@ public:
     // else the engine's German message.
     QString attempt();
     DiagramData& data() { return m_data; }
+    // Whether the dialog was confirmed with "Diagramm einfügen" rather than "OK".
+    bool insertChosen() const { return m_insert; }
 
     QComboBox* variableBox = nullptr;
     QLineEdit* fromEdit = nullptr;
@@ -45,6 +48,7 @@ public:
     QSpinBox* pointsBox = nullptr;
     QCheckBox* logXBox = nullptr;
     QCheckBox* logYBox = nullptr;
+    QPushButton* insertButton = nullptr;
 
 public slots:
     void done(int result) override;
@@ -55,6 +59,7 @@ private:
     TEFParser& m_parser;
     std::vector<CurveRequest> m_curves;
     DiagramData m_data;
+    bool m_insert = false;
 };
 
 } // namespace quorvel

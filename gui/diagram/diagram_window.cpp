@@ -87,6 +87,11 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_QuitOnClose, false);
 
     m_view = new DiagramView(this);
+    QPushButton* insert =
+        button(this, "DiagrammEinfuegen", QStringLiteral("Diagramm &einf\u00FCgen"));
+    insert->setAccessibleDescription(QStringLiteral(
+        "Setzt das Diagramm als Bild in die Seite, nach den Zeilen, die es zeichnet; F9 zeichnet "
+        "es dort neu."));
     QPushButton* save = button(this, "BildSpeichern", QStringLiteral("Als &Bild speichern..."));
     QPushButton* copy = button(this, "Kopieren", QStringLiteral("&Kopieren"));
     QPushButton* values = button(this, "WerteKopieren", QStringLiteral("&Werte kopieren"));
@@ -107,7 +112,7 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     // "Ganzes Diagramm" stands below the view, beside the hint that names its keys: with both
     // print buttons in one row, the row was wider than a screen at twice the scale.
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {save, copy, values, print, preview})
+    for (QPushButton* b : {insert, save, copy, values, print, preview})
         buttons->addWidget(b);
     buttons->addStretch();
     auto* bottom = new QHBoxLayout;
@@ -128,6 +133,7 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addWidget(m_view, 1);
     layout->addLayout(bottom);
 
+    connect(insert, &QPushButton::clicked, this, &DiagramWindow::insertRequested);
     connect(save, &QPushButton::clicked, this, &DiagramWindow::onSavePicture);
     connect(copy, &QPushButton::clicked, this, &DiagramWindow::onCopyPicture);
     connect(values, &QPushButton::clicked, this, &DiagramWindow::onCopyValues);
@@ -136,6 +142,13 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_whole, &QPushButton::clicked, m_view, &DiagramView::showWhole);
     connect(m_view, &DiagramView::rangesChanged, this, &DiagramWindow::onRangesChanged);
     connect(m_view, &DiagramView::readoutChanged, this, &DiagramWindow::onReadoutChanged);
+    // The same commands as a menu of the view (right click, the menu key or Umschalt+F10).
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (QPushButton* b : {insert, save, copy, values, print, preview}) {
+        auto* action = new QAction(b->text(), m_view);
+        connect(action, &QAction::triggered, b, &QPushButton::click);
+        m_view->addAction(action);
+    }
 
     // Whichever control has the focus: zoom keys as in other viewers, Esc closes.
     connect(keyAction(this, {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}),

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // DiagramWindow ("Diagramm"): one diagram at a time, zoomable, with the visible ranges in fields
 // that take typed ones, the curves' values at the trace (pointer or arrow keys) in a status line
-// that screen readers read, and the commands that take it elsewhere: "Als Bild speichern..."
+// that screen readers read, and the commands that take it elsewhere: "Diagramm einfügen" (into the
+// page, where F9 redraws it), "Als Bild speichern..."
 // (PNG, SVG, PDF), "Kopieren" (the picture), "Werte kopieren" (the points as CSV text) and
 // "Drucken..." and "Druckvorschau...". Files, clipboard and paper show the ranges the window
 // shows.
@@ -57,6 +58,10 @@ public:
     // chosen file or nothing; the print dialog and the preview are paper's.
     std::function<QString(const QString&)> runSaveDialog;
     PaperOutput paper{*this};
+
+signals:
+    // "Diagramm einfügen": the diagram shown, into the page.
+    void insertRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -3,6 +3,7 @@
 
 #include "gui/page_layout/long_line_keys.h"
 #include "gui/page_layout/long_page_layout.h"
+#include "gui/page_layout/picture_objects.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -47,6 +48,7 @@ QString TextBetween(const QTextDocument* doc, int from, int to)
 void FollowPageLength(QTextEdit& page)
 {
     QTextDocument& doc = *page.document();
+    ShowPicturesOf(doc);
     if (!qobject_cast<LongPageLayout*>(doc.documentLayout()) &&
         !doc.property(kFollowsLength).toBool()) {
         doc.setProperty(kFollowsLength, true);

@@ -4,12 +4,14 @@
 #include "gui/page_layout/long_page_layout.h"
 
 #include "gui/page_layout/long_lines.h"
+#include "gui/page_layout/picture_objects.h"
 
 #include <QFontMetricsF>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextLayout>
+#include <QTextObjectInterface>
 
 #include <algorithm>
 #include <climits>
@@ -27,7 +29,10 @@ double lineHeight(qreal ascent, qreal descent, qreal leading)
 
 } // namespace
 
-LongPageLayout::LongPageLayout(QTextDocument* doc) : QAbstractTextDocumentLayout(doc) {}
+LongPageLayout::LongPageLayout(QTextDocument* doc) : QAbstractTextDocumentLayout(doc)
+{
+    ShowPicturesOn(*this);
+}
 
 // Most lines share a handful of formats: the metrics are looked up by format index, and a format
 // is built (format()) only the first time its index is seen.
@@ -36,9 +41,16 @@ template <typename Format> QSizeF LongPageLayout::metricsOf(int index, const For
     const auto found = m_formatMetrics.constFind(index);
     if (found != m_formatMetrics.constEnd())
         return *found;
-    const QFontMetricsF fm(format().font().resolve(document()->defaultFont()), paintDevice());
-    const QSizeF metrics(fm.averageCharWidth(),
-                         lineHeight(fm.ascent(), fm.descent(), qMax<qreal>(fm.leading(), 0)));
+    const QTextCharFormat charFormat = format();
+    const QFontMetricsF fm(charFormat.font().resolve(document()->defaultFont()), paintDevice());
+    QSizeF metrics(fm.averageCharWidth(),
+                   lineHeight(fm.ascent(), fm.descent(), qMax<qreal>(fm.leading(), 0)));
+    // A picture's line is as high as the picture.
+    if (QTextObjectInterface* handler =
+            charFormat.isImageFormat() ? handlerForObject(QTextFormat::ImageObject) : nullptr) {
+        const QSizeF picture = handler->intrinsicSize(document(), 0, charFormat);
+        metrics = {picture.width(), std::max(metrics.height(), picture.height())};
+    }
     m_formatMetrics.insert(index, metrics);
     return metrics;
 }

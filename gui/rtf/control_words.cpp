@@ -61,7 +61,17 @@ const std::unordered_map<std::string_view, WordInfo>& controlWords()
             {"blue", {Word::Blue}},
             {"fcharset", {Word::FontCharset}},
             {"cpg", {Word::FontCodePage}},
+            {"pict", {Word::Picture}},
+            {"picw", {Word::PictureWidth}},
+            {"pich", {Word::PictureHeight}},
+            {"picwgoal", {Word::GoalWidth}},
+            {"pichgoal", {Word::GoalHeight}},
+            {"picscalex", {Word::ScaleX}},
+            {"picscaley", {Word::ScaleY}},
         };
+        for (std::string_view name : {"pngblip", "jpegblip", "emfblip", "wmetafile", "macpict",
+                                      "pmmetafile", "dibitmap", "wbitmap"})
+            table.emplace(name, WordInfo{Word::PictureKind});
         // Every kind of underline reads as underline.
         for (std::string_view name :
              {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
@@ -72,11 +82,11 @@ const std::unordered_map<std::string_view, WordInfo>& controlWords()
         // field's result (\fldrslt) is ordinary text.
         // clang-format off
         for (std::string_view name : {
-                 "stylesheet", "info", "pict", "object", "header", "headerl", "headerr",
+                 "stylesheet", "info", "object", "header", "headerl", "headerr",
                  "headerf", "footer", "footerl", "footerr", "footerf", "fldinst", "footnote",
                  "annotation", "xe", "tc", "txe", "rxe", "listtable", "listoverridetable",
                  "revtbl", "rsidtbl", "filetbl", "generator", "pgdsctbl", "themedata",
-                 "colorschememapping", "latentstyles", "datastore", "shp", "shpinst", "shppict",
+                 "colorschememapping", "latentstyles", "datastore", "shp", "shpinst",
                  "nonshppict", "do", "template", "userprops", "docvar", "xmlnstbl", "mmathPr",
                  "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "panose", "falt",
                  "fname", "atnid", "atnauthor", "atntime", "atnref", "bkmkstart", "bkmkend",

@@ -36,7 +36,15 @@ enum class Word : unsigned char {
     Blue,
     FontCharset,
     FontCodePage,
-    Skip, // a destination without document text
+    Skip,          // a destination without document text
+    Picture,       // \pict: a picture's destination
+    PictureKind,   // the form of its bytes: \pngblip, \wmetafile8 ...
+    PictureWidth,  // \picw
+    PictureHeight, // \pich
+    GoalWidth,     // \picwgoal
+    GoalHeight,    // \pichgoal
+    ScaleX,        // \picscalex
+    ScaleY,        // \picscaley
 };
 
 struct WordInfo

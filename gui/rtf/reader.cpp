@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The RTF reader: a group-state machine over the tokens of tokenizer.h. Every group saves the
 // character state of its parent and gets it back when it closes; destinations that hold no text
-// of the document (style sheet, document info, pictures, headers, field instructions, anything
-// marked \*) are skipped whole. Text is collected per run and inserted once per format change,
-// so reading is linear in the size of the data.
+// of the document (style sheet, document info, headers, field instructions, anything marked \*
+// but our diagram requests and the pictures word processors mark so) are skipped whole. A
+// picture becomes one image character that keeps its bytes as they came. Text is collected per
+// run and inserted once per format change, so reading is linear in the size of the data.
 #include "gui/rtf/reader.h"
 
 #include "gui/rtf/codepages.h"
 #include "gui/rtf/control_words.h"
 #include "gui/rtf/format.h"
+#include "gui/rtf/picture_format.h"
 #include "gui/rtf/tokenizer.h"
 
 #include <QColor>
@@ -51,7 +53,47 @@ struct CharState
     bool operator==(const CharState&) const = default;
 };
 
-enum class Destination : unsigned char { Body, FontTable, ColourTable };
+enum class Destination : unsigned char { Body, FontTable, ColourTable, Picture, DiagramRequest };
+
+// The words of a \pict group as they come, until its bytes are complete.
+struct PictureState
+{
+    QString kind;
+    QByteArray bytes;
+    int width = 0; // \picw, \pich
+    int height = 0;
+    int goalWidth = 0; // \picwgoal, \pichgoal in twips
+    int goalHeight = 0;
+    int scaleX = 100; // \picscalex, \picscaley in percent
+    int scaleY = 100;
+    int pendingNibble = -1; // a hex digit still waiting for its partner
+};
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The size a picture is shown at, in page pixels: its goal size scaled, else \picw and \pich
+// read as pixels (bitmaps) or hundredths of a millimetre (metafiles).
+QSizeF shownSizeOf(const PictureState& p)
+{
+    const bool metafile =
+        !IsShowablePicture(p.kind) && !p.kind.startsWith(u"dib") && !p.kind.startsWith(u"wbitmap");
+    const double perNative = metafile ? 96.0 / 2540.0 : 1.0;
+    const double w = p.goalWidth > 0 ? p.goalWidth / kTwipsPerPixel : p.width * perNative;
+    const double h = p.goalHeight > 0 ? p.goalHeight / kTwipsPerPixel : p.height * perNative;
+    const auto scaled = [](double v, int percent) {
+        return std::clamp(v * (percent > 0 ? percent : 100) / 100.0, 0.0, 100000.0);
+    };
+    return {scaled(w, p.scaleX), scaled(h, p.scaleY)};
+}
 
 struct GroupState
 {
@@ -98,6 +140,7 @@ public:
             if (m_run.size() >= kRunChunkChars)
                 flushRun();
         }
+        placeLonelyRequest();
         flushRun();
         m_cursor.endEditBlock();
     }
@@ -153,6 +196,8 @@ private:
             bytes(text);
             break;
         case Token::Kind::Binary: // picture data and the like: never text
+            if (m_state.destination == Destination::Picture)
+                m_picture.bytes.append(text.data(), static_cast<qsizetype>(text.size()));
             break;
         }
     }
@@ -164,6 +209,8 @@ private:
             return;
         }
         m_stack.push_back(m_state);
+        if (m_state.destination == Destination::DiagramRequest)
+            m_requestNameWanted = true; // {\formel v*t}: the first word names the pair
     }
 
     void closeGroup()
@@ -179,6 +226,11 @@ private:
         const Destination closing = m_state.destination;
         m_state = m_stack.back();
         m_stack.pop_back();
+        if (closing == Destination::Picture && m_state.destination != Destination::Picture)
+            insertPicture();
+        if (closing == Destination::DiagramRequest &&
+            m_state.destination != Destination::DiagramRequest)
+            m_pendingRequest = std::move(m_request);
         if (closing != m_state.destination)
             m_lastFormat.reset(); // the font or colour table may have changed
         if (m_stack.empty())      // the closing brace of {\rtf1 ...}: the document ends here
@@ -186,9 +238,8 @@ private:
     }
 
     // Reads to the brace that closes the current group, ignoring everything inside.
-    void skipGroup()
+    void skipGroup(std::size_t depth = 0)
     {
-        std::size_t depth = 0;
         for (;;) {
             const Token token = m_tokens.next();
             if (token.kind == Token::Kind::End) {
@@ -225,7 +276,7 @@ private:
             character(u'\u2011');
             break;
         case '*':
-            skipGroup();
+            optionalDestination();
             break;
         case '\n':
             if (m_state.destination == Destination::Body)
@@ -236,8 +287,50 @@ private:
         }
     }
 
+    // A group marked \* is skipped unless its first word is one this reader knows: our own
+    // diagram request, and the picture that word processors wrap in \shppict.
+    void optionalDestination()
+    {
+        const Token token = m_tokens.next();
+        if (token.kind == Token::Kind::ControlWord && m_state.destination == Destination::Body) {
+            if (token.text == "quorveldiagramm") {
+                m_state.destination = Destination::DiagramRequest;
+                m_request.clear();
+                m_requestNameWanted = false;
+                return;
+            }
+            if (token.text == "shppict")
+                return; // its \pict group follows as in the body
+        }
+        switch (token.kind) {
+        case Token::Kind::End:
+            m_done = true;
+            break;
+        case Token::Kind::GroupEnd:
+            closeGroup();
+            break;
+        case Token::Kind::GroupStart:
+            skipGroup(1);
+            break;
+        default:
+            skipGroup();
+            break;
+        }
+    }
+
     void controlWord(const Token& token)
     {
+        if (m_state.destination == Destination::DiagramRequest && m_requestNameWanted) {
+            m_requestNameWanted = false;
+            m_request.append(
+                QString::fromLatin1(token.text.data(), static_cast<qsizetype>(token.text.size())));
+            m_request.append(QString());
+            return;
+        }
+        if (m_state.destination == Destination::Picture) {
+            pictureWord(token);
+            return;
+        }
         const rtf::WordInfo* found = rtf::FindControlWord(token.text);
         if (!found)
             return;
@@ -283,6 +376,14 @@ private:
             m_colourEntry = {};
             m_lastFormat.reset();
             return;
+        case Word::Picture:
+            if (m_state.destination != Destination::Body) {
+                skipGroup();
+                return;
+            }
+            m_state.destination = Destination::Picture;
+            m_picture = PictureState{};
+            return;
         default:
             break;
         }
@@ -296,7 +397,80 @@ private:
         case Destination::ColourTable:
             colourTableWord(info.word, param);
             break;
+        case Destination::Picture:
+        case Destination::DiagramRequest:
+            break;
         }
+    }
+
+    void pictureWord(const Token& token)
+    {
+        const rtf::WordInfo* found = rtf::FindControlWord(token.text);
+        if (!found)
+            return;
+        const int param = token.parameter;
+        switch (found->word) {
+        case Word::PictureKind:
+            m_picture.kind =
+                QString::fromLatin1(token.text.data(), static_cast<qsizetype>(token.text.size()));
+            if (token.hasParameter)
+                m_picture.kind += QString::number(param);
+            break;
+        case Word::PictureWidth:
+            m_picture.width = param;
+            break;
+        case Word::PictureHeight:
+            m_picture.height = param;
+            break;
+        case Word::GoalWidth:
+            m_picture.goalWidth = param;
+            break;
+        case Word::GoalHeight:
+            m_picture.goalHeight = param;
+            break;
+        case Word::ScaleX:
+            m_picture.scaleX = param;
+            break;
+        case Word::ScaleY:
+            m_picture.scaleY = param;
+            break;
+        default:
+            break;
+        }
+    }
+
+    // The hex digits of a picture's bytes; blanks and line ends between them do not count.
+    void pictureHex(std::string_view data)
+    {
+        for (const char c : data) {
+            const int value = hexValue(c);
+            if (value < 0)
+                continue;
+            if (m_picture.pendingNibble < 0) {
+                m_picture.pendingNibble = value;
+            } else {
+                m_picture.bytes.append(static_cast<char>(m_picture.pendingNibble << 4 | value));
+                m_picture.pendingNibble = -1;
+            }
+        }
+    }
+
+    // The closed \pict group as one image character, with the request that came right before.
+    void insertPicture()
+    {
+        PagePicture picture;
+        picture.kind = m_picture.kind;
+        picture.bytes = std::move(m_picture.bytes);
+        picture.nativeSize = QSize(m_picture.width, m_picture.height);
+        picture.shownSize = shownSizeOf(m_picture);
+        picture.request = std::move(m_pendingRequest);
+        m_pendingRequest.clear();
+        m_picture = PictureState{};
+        if (picture.bytes.isEmpty() && picture.request.isEmpty())
+            return; // nothing to show or keep
+        beginText();
+        flushRun();
+        m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), ImageFormatOf(picture));
     }
 
     void bodyWord(Word word, bool hasParam, int param)
@@ -437,6 +611,15 @@ private:
                     character(codePageOf(m_fontEntry).decode(static_cast<unsigned char>(c)));
             }
             break;
+        case Destination::Picture:
+            pictureHex(data);
+            break;
+        case Destination::DiagramRequest:
+            if (!m_request.isEmpty())
+                for (const char c : data)
+                    m_request.last().append(QChar(CodePage::findOrWindows1252(rtf::kWindows1252)
+                                                      .decode(static_cast<unsigned char>(c))));
+            break;
         case Destination::ColourTable:
             for (const char c : data) {
                 if (c != ';')
@@ -467,6 +650,11 @@ private:
         }
         if (isStructureCharacter(c))
             return;
+        if (m_state.destination == Destination::DiagramRequest) {
+            if (!m_request.isEmpty())
+                m_request.last().append(QChar(c));
+            return;
+        }
         if (m_state.destination == Destination::Body) {
             beginText();
             m_run.append(QChar(c));
@@ -481,6 +669,7 @@ private:
     // last line does not add an empty line, and "a\par\par}" is "a" and one empty line.
     void endParagraph()
     {
+        placeLonelyRequest();
         if (m_inserting) {
             breakParagraph();
             return;
@@ -509,8 +698,17 @@ private:
         m_blockHasText = false;
     }
 
+    // A request that no picture follows (one written by hand, or whose picture another program
+    // dropped) still stands where it was: as an empty picture that the next redraw fills.
+    void placeLonelyRequest()
+    {
+        if (!m_pendingRequest.isEmpty())
+            insertPicture();
+    }
+
     void beginText()
     {
+        placeLonelyRequest();
         if (m_paragraphEnded) {
             breakParagraph();
             m_paragraphEnded = false;
@@ -611,6 +809,10 @@ private:
     } m_colourEntry;
 
     std::optional<std::pair<CharState, QTextCharFormat>> m_lastFormat; // toFormat's last answer
+    PictureState m_picture;
+    QStringList m_request;        // the diagram request being read: name, text, ...
+    QStringList m_pendingRequest; // the one read last, for the picture that follows it
+    bool m_requestNameWanted = false;
     QString m_run; // text of the current run, not yet inserted; may span several lines
     CharState m_runFormat;
     bool m_paragraphEnded = false; // a \par ended the last block; the next one is not begun yet

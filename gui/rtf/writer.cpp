@@ -6,6 +6,7 @@
 
 #include "gui/rtf/codepages.h"
 #include "gui/rtf/format.h"
+#include "gui/rtf/picture_format.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -116,13 +117,18 @@ public:
                 const int fragmentTo = std::min(fragment.position() + fragment.length(), pieceTo);
                 if (fragmentTo <= fragmentFrom)
                     continue;
-                const RunFormat format = resolve(fragment.charFormat());
+                const QTextCharFormat charFormat = fragment.charFormat();
+                empty = false;
+                if (IsPagePicture(charFormat)) {
+                    writePictures(charFormat, textOf(fragment, fragmentFrom, fragmentTo));
+                    continue;
+                }
+                const RunFormat format = resolve(charFormat);
                 writeFormat(format);
                 // A range keeps a line break inside a line as the character it is.
                 appendText(m_body, textOf(fragment, fragmentFrom, fragmentTo),
                            m_fonts[static_cast<std::size_t>(format.font)].page, m_needDelimiter,
                            !m_whole);
-                empty = false;
             }
             if (m_whole) {
                 // An empty line keeps the format that typing there would get.
@@ -160,6 +166,62 @@ private:
         cursor.setPosition(from);
         cursor.setPosition(to, QTextCursor::KeepAnchor);
         return cursor.selectedText();
+    }
+
+    // Each image character of the text as the picture its format carries: first the diagram
+    // request in a destination other readers skip, then a standard \pict group with the bytes
+    // as they came, so that word processors show what the page shows.
+    void writePictures(const QTextCharFormat& format, const QString& text)
+    {
+        const PagePicture picture = PictureOf(format);
+        for (const QChar c : text) {
+            if (c != QChar::ObjectReplacementCharacter)
+                continue; // text typed right behind a picture can carry its format
+            if (!picture.request.isEmpty()) {
+                m_body.append("{\\*\\quorveldiagramm");
+                for (qsizetype k = 0; k + 1 < picture.request.size(); k += 2) {
+                    m_body.append('{');
+                    m_body.append('\\');
+                    m_body.append(picture.request[k].toLatin1());
+                    bool needDelimiter = true;
+                    appendText(m_body, picture.request[k + 1], nullptr, needDelimiter, true);
+                    m_body.append('}');
+                }
+                m_body.append("}");
+            }
+            if (!picture.bytes.isEmpty()) {
+                m_body.append("{\\pict");
+                if (!picture.kind.isEmpty()) {
+                    m_body.append('\\');
+                    m_body.append(picture.kind.toLatin1());
+                }
+                const QSizeF shown = picture.shownSize;
+                const QSize native =
+                    picture.nativeSize.isEmpty() ? shown.toSize() : picture.nativeSize;
+                word("\\picw", native.width());
+                word("\\pich", native.height());
+                word("\\picwgoal", static_cast<int>(std::lround(shown.width() * kTwipsPerPixel)));
+                word("\\pichgoal", static_cast<int>(std::lround(shown.height() * kTwipsPerPixel)));
+                appendHex(m_body, picture.bytes);
+                m_body.append('}');
+            }
+            m_needDelimiter = false;
+        }
+    }
+
+    static void appendHex(QByteArray& out, const QByteArray& bytes)
+    {
+        static constexpr char kHex[] = "0123456789abcdef";
+        constexpr qsizetype kBytesPerLine = 64;
+        out.reserve(out.size() + bytes.size() * 2 + bytes.size() / kBytesPerLine + 2);
+        for (qsizetype k = 0; k < bytes.size(); ++k) {
+            if (k % kBytesPerLine == 0)
+                out.append('\n');
+            const auto byte = static_cast<unsigned char>(bytes[k]);
+            out.append(kHex[byte >> 4]);
+            out.append(kHex[byte & 0xF]);
+        }
+        out.append('\n');
     }
 
     QByteArray header()

@@ -94,6 +94,7 @@ QTextEdit* MainWindow::createPage(const QString& objectName, const QString& capt
         m_popupMenu->popup(memo->viewport()->mapToGlobal(pos));
     });
     memo->installEventFilter(this);
+    connect(memo, &SheetPage::diagramActivated, this, &MainWindow::diagramEditRequested);
     m_pageControl->addTab(memo, caption);
     return memo;
 }

@@ -162,6 +162,8 @@ public:
 signals:
     // "Diagramm...": a diagram of the active page's caret line or selected lines.
     void diagramRequested();
+    // A double click on the diagram at that position of the active page: change its request.
+    void diagramEditRequested(int position);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

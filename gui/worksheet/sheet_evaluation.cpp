@@ -5,8 +5,11 @@
 #include "gui/worksheet/main_window.h"
 
 #include "engine/base/text_helpers.h"
+#include "gui/diagram/page_diagrams.h"
+#include "gui/rtf/picture_format.h"
 
 #include <QColor>
+#include <QTextEdit>
 
 #include <string_view>
 
@@ -71,9 +74,11 @@ void MainWindow::RecalcSheet()
     const int n = sheet.lineCount();
     for (int i = 0; i < n; ++i) {
         const QString t = sheet.line(i);
-        if (!t.isEmpty())
+        if (!t.isEmpty() && !HoldsObject(t))
             evaluateLine(i, t);
     }
+    // The diagrams show what the lines now say.
+    RedrawDiagrams(*sheet.widget().document(), m_parser);
     sheet.endBatch();
 }
 

@@ -4,6 +4,7 @@
 // splits a line, Ctrl+Insert never copies).
 #include "gui/worksheet/main_window.h"
 
+#include "gui/rtf/picture_format.h"
 #include "gui/worksheet/key_table.h"
 
 #include <QKeyEvent>
@@ -49,6 +50,8 @@ bool MainWindow::MemoKeyPress(QChar key)
         SheetEditor& sheet = currentSheet();
         const int row = sheet.caretRow();
         const QString text = sheet.line(row);
+        if (HoldsObject(text))
+            return false; // a picture's line is no formula: Enter breaks it as in any editor
         const LineEvaluator::EnterOutcome outcome =
             m_lines.Enter(text.toStdU16String(), Decimals());
         if (outcome.listing == ListCommand::None)

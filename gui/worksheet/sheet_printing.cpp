@@ -3,6 +3,7 @@
 
 #include "gui/files/atomic_file.h"
 #include "gui/files/page_files.h"
+#include "gui/page_layout/picture_objects.h"
 #include "gui/platform/message_boxes.h"
 #include "gui/worksheet/main_window.h"
 
@@ -66,6 +67,7 @@ int PrintPage(const QTextDocument& page, const QString& name, const QDate& date,
     // and the page height makes the layout move a line that would be cut onto the next sheet.
     std::unique_ptr<QTextDocument> doc(page.clone());
     QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    ShowPicturesOn(*layout);
     layout->setPaintDevice(&device);
     QTextOption option = doc->defaultTextOption();
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);

@@ -8,6 +8,9 @@
 #include "gui/diagram/diagram_dialog.h"
 #include "gui/diagram/diagram_view.h"
 #include "gui/platform/message_boxes.h"
+#include "gui/rtf/picture_format.h"
+#include "gui/rtf/reader.h"
+#include "gui/rtf/writer.h"
 #include "gui/worksheet/key_table.h"
 
 #include <QCheckBox>
@@ -15,6 +18,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTest>
 #include <QTextBlock>
@@ -42,6 +47,20 @@ void preparePage(Windows& w, const QStringList& lines, QPoint from, QPoint to)
     memo.setTextCursor(c);
 }
 
+PagePicture pictureOnLine(const QTextEdit& memo, int line)
+{
+    QTextCursor cursor(memo.document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::NextCharacter);
+    return PictureOf(cursor.charFormat());
+}
+
+void replaceLine(QTextEdit& memo, int line, const QString& text)
+{
+    QTextCursor cursor(memo.document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+}
+
 } // namespace
 
 class DiagramCommandTest : public QObject
@@ -56,6 +75,7 @@ private slots:
     void refusedRangesKeepTheDialogOpen_data();
     void refusedRangesKeepTheDialogOpen();
     void aDiagramLeavesThePageAsItWas();
+    void diagramsInThePageFollowTheirLines();
 };
 
 void DiagramCommandTest::theEntryEndsBothMenusWithItsShortcut()
@@ -207,3 +227,58 @@ void DiagramCommandTest::aDiagramLeavesThePageAsItWas()
 
 QTEST_MAIN(DiagramCommandTest)
 #include "diagram_command_test.moc"
+
+void DiagramCommandTest::diagramsInThePageFollowTheirLines()
+{
+    Windows w;
+    QTextEdit& memo = *w.memo1();
+    preparePage(w, {"v = 2m/s", "t = 5s", "x = v*t", "Ende"}, QPoint(0, 2), QPoint(0, 2));
+    w.diagramCommand.runDialog = [](DiagramDialog& dialog) {
+        dialog.chooseVariable(QStringLiteral("t"));
+        dialog.pointsBox->setValue(11);
+        dialog.insertButton->click();
+        return dialog.result() == QDialog::Accepted;
+    };
+    w.mainWindow.diagramAction()->trigger();
+    const QString picture(QChar::ObjectReplacementCharacter);
+    QCOMPARE(pageLines(memo).mid(2, 2), (QStringList{"x = v*t = 10m", picture}));
+    QCOMPARE(pageLines(memo).size(), 6);
+    const PagePicture inserted = pictureOnLine(memo, 3);
+    QVERIFY(!QImage::fromData(inserted.bytes, "PNG").isNull());
+    QCOMPARE(inserted.request.mid(0, 6),
+             (QStringList{"formel", "v*t", "anzeige", "10m", "name", "x"}));
+    memo.undo();
+    QCOMPARE(pageLines(memo).size(), 5);
+    memo.redo();
+    QCOMPARE(pageLines(memo).at(3), picture);
+
+    // Enter on the picture's line is the editor's: the line is no formula to rewrite.
+    setCaret(memo, 3, 1);
+    QVERIFY(!w.mainWindow.MemoKeyPress(QChar(13)));
+
+    replaceLine(memo, 0, QStringLiteral("v = 5m/s"));
+    w.mainWindow.RecalcSheet();
+    const PagePicture redrawn = pictureOnLine(memo, 3);
+    QVERIFY(redrawn.bytes != inserted.bytes);
+    QVERIFY(redrawn.fault.isEmpty());
+
+    // A request that no longer draws keeps its picture, marked with the reason.
+    replaceLine(memo, 1, QStringLiteral("t = 5kg"));
+    w.mainWindow.RecalcSheet();
+    QCOMPARE(pictureOnLine(memo, 3).bytes, redrawn.bytes);
+    QVERIFY(!pictureOnLine(memo, 3).fault.isEmpty());
+    replaceLine(memo, 1, QStringLiteral("t = 5s"));
+    w.mainWindow.RecalcSheet();
+    QVERIFY(pictureOnLine(memo, 3).fault.isEmpty());
+
+    // A page file whose request lost its picture gets one at the next F9.
+    QByteArray rtf = WriteRtf(*memo.document());
+    rtf = QString::fromLatin1(rtf)
+              .remove(QRegularExpression(QStringLiteral("\\{\\\\pict[^}]*\\}")))
+              .toLatin1();
+    QVERIFY(!rtf.contains("\\pict"));
+    QVERIFY(ReadRtf(rtf, *memo.document()));
+    QVERIFY(pictureOnLine(memo, 3).bytes.isEmpty());
+    w.mainWindow.RecalcSheet();
+    QVERIFY(!QImage::fromData(pictureOnLine(memo, 3).bytes, "PNG").isNull());
+}

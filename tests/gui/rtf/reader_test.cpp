@@ -114,7 +114,7 @@ const ReaderCase kCases[] = {
     {"raw_8bit_text", "\\f2 \xC0", {{{.text = "А", .family = "Times New Roman", .charset = 204}}}},
     {"skipped_destinations",
      R"({\*\unknowndest secret}a{\stylesheet{\s0 Normal;}}b{\info{\title T}}c)"
-     R"({\pict\pngblip 89504e47}d{\object{\*\objdata 00}}e{\header H}{\footer F}{\headerl x})"
+     R"({\nonshppict{\pict\wmetafile8 0102}}d{\object{\*\objdata 00}}e{\header H}{\footer F}{\headerl x})"
      R"({\footerr y}f)",
      {{{"abcdef"}}}},
     {"field_result_is_kept",

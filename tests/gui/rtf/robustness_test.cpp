@@ -46,7 +46,8 @@ TEST(RtfRobustness, StopsAtBinaryDataBeyondTheEnd)
     EXPECT_EQ(TextOf("{\\rtf1 a\\bin999999 xyz"), QStringLiteral("a"));
     EXPECT_EQ(TextOf("{\\rtf1 a\\bin99999999999999999999 xyz}"), QStringLiteral("a"));
     EXPECT_EQ(TextOf("{\\rtf1 a\\bin-5 b}"), QStringLiteral("ab"));
-    EXPECT_EQ(TextOf("{\\rtf1 a{\\pict\\bin4 }}}}}b}"), QStringLiteral("ab"));
+    // The braces are the picture's bytes, not the group's end.
+    EXPECT_EQ(TextOf("{\\rtf1 a{\\pict\\bin4 }}}}}b}"), QStringLiteral("a\uFFFCb"));
 }
 
 TEST(RtfRobustness, KeepsWhatATruncatedFileHas)
@@ -116,12 +117,45 @@ TEST(RtfRobustness, KeepsTheDocumentUsableAfterStructureCharacters)
 // A small fuzzer in the test suite: random bytes and random RTF fragments after "{\rtf1".
 TEST(RtfRobustness, SurvivesRandomInput)
 {
-    const char* pieces[] = {"{",     "}",      "\\",           "\\'",       "\\'e4",      "\\u",
-                            "\\u-5", "\\uc9",  "\\bin",        "\\bin3 ",   "\\par",      "\\*",
-                            "\\f",   "\\fs",   "\\cf",         "\\fonttbl", "\\colortbl", "\\red",
-                            ";",     "\\b",    "\\super",      "\\plain",   "x",          " ",
-                            "9",     "-",      "\\fldinst",    "\\fldrslt", "\\pict",     "\r\n",
-                            "\\uc0", "\\deff", "\\ansicpg1253"};
+    const char* pieces[] = {"{",
+                            "}",
+                            "\\",
+                            "\\'",
+                            "\\'e4",
+                            "\\u",
+                            "\\u-5",
+                            "\\uc9",
+                            "\\bin",
+                            "\\bin3 ",
+                            "\\par",
+                            "\\*",
+                            "\\f",
+                            "\\fs",
+                            "\\cf",
+                            "\\fonttbl",
+                            "\\colortbl",
+                            "\\red",
+                            ";",
+                            "\\b",
+                            "\\super",
+                            "\\plain",
+                            "x",
+                            " ",
+                            "9",
+                            "-",
+                            "\\fldinst",
+                            "\\fldrslt",
+                            "\\pict",
+                            "\r\n",
+                            "\\uc0",
+                            "\\deff",
+                            "\\ansicpg1253",
+                            "\\*\\quorveldiagramm",
+                            "\\pngblip",
+                            "\\picwgoal",
+                            "\\picscalex",
+                            "\\*\\shppict",
+                            "\\formel"};
     std::mt19937 random(12345);
     for (int round = 0; round < 3000; ++round) {
         QByteArray rtf = "{\\rtf1";
