@@ -112,12 +112,14 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     // "Ganzes Diagramm" stands below the view, beside the hint that names its keys: with both
     // print buttons in one row, the row was wider than a screen at twice the scale.
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {insert, save, copy, values, print, preview})
+    for (QPushButton* b : {save, copy, values, print, preview})
         buttons->addWidget(b);
     buttons->addStretch();
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_status, 1);
     bottom->addWidget(m_whole, 0, Qt::AlignBottom);
+    bottom->addWidget(insert, 0, Qt::AlignBottom); // the row above is full at twice the scale
+    setTabOrder(m_whole, insert);
     auto* ranges = new QHBoxLayout;
     m_range = {
         rangeField(this, ranges, QStringLiteral("&x von"), "XVon", QStringLiteral("x-Achse von")),

@@ -23,8 +23,20 @@ QTextImageFormat ImageFormatOf(const PagePicture& picture)
     format.setProperty(kPictureKindProperty, picture.kind);
     format.setProperty(kPictureBytesProperty, picture.bytes);
     format.setProperty(kPictureNativeSizeProperty, picture.nativeSize);
-    if (!picture.request.isEmpty())
+    if (!picture.request.isEmpty()) {
         format.setProperty(kDiagramRequestProperty, picture.request);
+        // What the picture shows, for the pointer: «Diagramm: v*t, 2*v*t über t».
+        QStringList formulas;
+        QString variable;
+        for (qsizetype k = 0; k + 1 < picture.request.size(); k += 2) {
+            if (picture.request[k] == QLatin1String("formel"))
+                formulas << picture.request[k + 1];
+            else if (picture.request[k] == QLatin1String("variable"))
+                variable = picture.request[k + 1];
+        }
+        format.setToolTip(QStringLiteral("Diagramm: %1 \u00FCber %2 (Doppelklick: \u00E4ndern)")
+                              .arg(formulas.join(QStringLiteral(", ")), variable));
+    }
     if (!picture.fault.isEmpty())
         format.setProperty(kDiagramFaultProperty, picture.fault);
     return format;
