@@ -12,7 +12,6 @@
 #include <QHash>
 #include <QImageWriter>
 #include <QPainter>
-#include <QPicture>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -70,15 +69,12 @@ PagePicture pictureOf(const Picture& drawing, const QStringList& request)
     picture.shownSize = QSizeF(drawing.width, drawing.height);
     picture.request = request;
 
-    QPicture vectors;
-    {
-        QPainter painter(&vectors);
-        PaintPicture(painter, drawing);
-    }
-    vectors.setBoundingRect(QRect(0, 0, static_cast<int>(std::lround(drawing.width)),
-                                  static_cast<int>(std::lround(drawing.height))));
     const QString name = ImageFormatOf(picture).name();
-    RememberVectors(name, vectors);
+    RememberVectors(name, [drawing](QPainter& painter, const QRectF& rect) {
+        painter.translate(rect.topLeft());
+        painter.scale(rect.width() / drawing.width, rect.height() / drawing.height);
+        PaintPicture(painter, drawing);
+    });
     drawnFrom().insert(name, fingerprintOf(drawing));
     return picture;
 }

@@ -9,12 +9,12 @@
 #include <QLocale>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QPicture>
 #include <QTextDocument>
 #include <QTextFormat>
 #include <QTextObjectInterface>
 
 #include <algorithm>
+#include <utility>
 
 namespace quorvel {
 namespace {
@@ -26,9 +26,9 @@ constexpr double kMaxScreenHeight = 1000; // page pixels: an A4 sheet's text is 
 // Decoded images, in KiB: a screen's worth of diagrams at two device pixels to a pixel.
 constexpr int kDecodedKiB = 96 * 1024;
 
-QCache<QString, QPicture>& rememberedVectors()
+QCache<QString, VectorPainter>& rememberedVectors()
 {
-    static QCache<QString, QPicture> cache(kRememberedVectors);
+    static QCache<QString, VectorPainter> cache(kRememberedVectors);
     return cache;
 }
 
@@ -118,13 +118,9 @@ public:
         painter->setRenderHint(QPainter::SmoothPixmapTransform);
         const QPaintEngine* engine = painter->paintEngine();
         const bool paper = engine != nullptr && engine->type() != QPaintEngine::Raster;
-        const QPicture* vectors = paper ? rememberedVectors().object(image.name()) : nullptr;
+        const VectorPainter* vectors = paper ? rememberedVectors().object(image.name()) : nullptr;
         if (vectors != nullptr) {
-            const QRectF bounds = vectors->boundingRect();
-            painter->translate(rect.topLeft());
-            if (!bounds.isEmpty())
-                painter->scale(rect.width() / bounds.width(), rect.height() / bounds.height());
-            painter->drawPicture(0, 0, *vectors);
+            (*vectors)(*painter, rect);
             painter->restore();
             painter->save();
         } else if (const QImage decoded = imageOf(
@@ -193,9 +189,9 @@ void ShowPicturesOn(QAbstractTextDocumentLayout& layout)
         layout.registerHandler(QTextFormat::ImageObject, new PictureObjects(&layout));
 }
 
-void RememberVectors(const QString& imageName, const QPicture& vectors)
+void RememberVectors(const QString& imageName, VectorPainter vectors)
 {
-    rememberedVectors().insert(imageName, new QPicture(vectors));
+    rememberedVectors().insert(imageName, new VectorPainter(std::move(vectors)));
 }
 
 } // namespace quorvel

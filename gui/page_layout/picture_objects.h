@@ -7,8 +7,11 @@
 
 #include <QString>
 
+#include <functional>
+
 class QAbstractTextDocumentLayout;
-class QPicture;
+class QPainter;
+class QRectF;
 class QTextDocument;
 
 namespace quorvel {
@@ -18,8 +21,11 @@ namespace quorvel {
 void ShowPicturesOf(QTextDocument& doc);
 void ShowPicturesOn(QAbstractTextDocumentLayout& layout);
 
+// Paints a picture's vectors into a rectangle.
+using VectorPainter = std::function<void(QPainter&, const QRectF&)>;
+
 // Keeps the vectors of the picture of that image name for printouts and PDF files, for the
 // rest of the session (the most recent ones, within a bound).
-void RememberVectors(const QString& imageName, const QPicture& vectors);
+void RememberVectors(const QString& imageName, VectorPainter vectors);
 
 } // namespace quorvel

@@ -6,6 +6,8 @@
 // window pictures.
 #include "tests/gui/worksheet/gui_test_support.h"
 
+#include "gui/diagram/page_diagrams.h"
+
 #include "gui/platform/accessibility.h"
 #include "gui/platform/message_boxes.h"
 
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QTextBlock>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -91,6 +94,7 @@ private slots:
     void sheetsAndFooters();
     void ctrlPPrintsThroughThePrintDialog();
     void thePreviewIsWorkedByKeyboard();
+    void diagramsPrintAsVectors();
 
 private:
     QTemporaryDir m_dir;
@@ -270,5 +274,26 @@ void SheetPrintingTest::thePreviewIsWorkedByKeyboard()
     QCOMPARE(pageLines(*w.memo1()).size(), sheet.size() + 1); // the page itself is unchanged
 }
 
+void SheetPrintingTest::diagramsPrintAsVectors()
+{
+    Windows w;
+    typeSheet(w.mainWindow, *w.memo1(), {QStringLiteral("v = 2m/s"), QStringLiteral("t = 5s")});
+    DiagramRequest request;
+    request.curves = {{u"v*t", {}, {}, u"weg"}};
+    request.variable = u"t";
+    request.from = u"0s";
+    request.to = u"10s";
+    for (int i = 0; i < 4; ++i) {
+        QTextCursor after(w.memo1()->document()->lastBlock());
+        InsertPictureLine(after, DiagramPicture(SampleDiagram(w.mainWindow.parser(), request)));
+    }
+    const QString pdf = m_dir.filePath(QStringLiteral("Diagramme.pdf"));
+    savePdf(w, pdf);
+    // Drawn as vectors, the axes' titles are text; four diagrams of 9.5 cm need two sheets.
+    QCOMPARE(pdfText(pdf).count(QStringLiteral("t [s]")), 4);
+    QCOMPARE(pdfPages(pdf), 2);
+}
+
 QTEST_MAIN(SheetPrintingTest)
 #include "sheet_printing_test.moc"
+
