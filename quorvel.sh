@@ -26,7 +26,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # startup ID in the openbox one.
 packages=(cmake g++ make pkgconf libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-wayland libwayland-dev libxcb1-dev
-          zlib1g-dev fonts-liberation2 xvfb xauth xdotool x11-utils openbox weston imagemagick
+          zlib1g-dev libpng-dev fonts-liberation2 xvfb xauth xdotool x11-utils openbox weston imagemagick
           nlohmann-json3-dev poppler-utils appstream desktop-file-utils man-db mandoc librsvg2-bin
           libreadline-dev)
 # Making and checking the package: dpkg-buildpackage, debhelper, lintian; the rest of what the

@@ -6,15 +6,15 @@
 #include "engine/diagram/svg_writer.h"
 #include "gui/diagram/picture_files.h"
 #include "gui/diagram/picture_painter.h"
+#include "gui/diagram/png_writer.h"
 #include "gui/page_layout/picture_objects.h"
 
-#include <QBuffer>
 #include <QHash>
-#include <QImageWriter>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <cmath>
 #include <functional>
@@ -45,28 +45,21 @@ std::size_t fingerprintOf(const Picture& picture)
     return std::hash<std::string>{}(WriteSvg(picture));
 }
 
-QByteArray pngOf(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    // A diagram is mostly paper: a light compression is nearly as small and several times
-    // quicker, which a redraw of many diagrams feels.
-    writer.setQuality(70);
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32)))
-        return {};
-    return bytes;
-}
-
-PagePicture pictureOf(const Picture& drawing, const QStringList& request)
+// The drawing's pixels and PNG: the costly part, safe on any thread.
+PagePicture rendered(const Picture& drawing)
 {
     PagePicture picture;
     picture.kind = QStringLiteral("pngblip");
     const QImage image = PictureImage(drawing, kPixelsPerUnit);
-    picture.bytes = pngOf(image);
+    picture.bytes = EncodePng(image);
     picture.nativeSize = image.size();
     picture.shownSize = QSizeF(drawing.width, drawing.height);
+    return picture;
+}
+
+// The rendered picture with its request, its vectors and fingerprint remembered for the session.
+PagePicture withRequest(PagePicture picture, const Picture& drawing, const QStringList& request)
+{
     picture.request = request;
 
     const QString name = ImageFormatOf(picture).name();
@@ -150,7 +143,8 @@ std::optional<DiagramRequest> RequestOfPairs(const QStringList& pairs)
 
 PagePicture DiagramPicture(const DiagramData& data)
 {
-    return pictureOf(pageDrawing(data), RequestPairs(data.request));
+    const Picture drawing = pageDrawing(data);
+    return withRequest(rendered(drawing), drawing, RequestPairs(data.request));
 }
 
 void InsertPictureLine(QTextCursor& cursor, const PagePicture& picture)
@@ -227,6 +221,15 @@ void RedrawDiagrams(QTextDocument& doc, const TEFParser& parser)
         }
     }
 
+    // Sampled one after the other with the page's evaluator; the pictures that changed are then
+    // rendered side by side, which is most of the time.
+    struct Redraw
+    {
+        int position;
+        QStringList request;
+        Picture drawing;
+    };
+    std::vector<Redraw> redraws;
     for (const Found& found : diagrams) {
         PagePicture picture = PictureOf(found.format);
         QString fault;
@@ -236,19 +239,11 @@ void RedrawDiagrams(QTextDocument& doc, const TEFParser& parser)
                                    "Variable.");
         } else {
             try {
-                const Picture drawing = pageDrawing(SampleDiagram(parser, *request));
-                const QString name = found.format.toImageFormat().name();
-                const auto drawn = drawnFrom().constFind(name);
-                if (drawn != drawnFrom().constEnd() && *drawn == fingerprintOf(drawing) &&
-                    !picture.bytes.isEmpty()) {
-                    if (!picture.fault.isEmpty()) {
-                        picture.fault.clear();
-                        ReplacePicture(doc, found.position, picture);
-                    }
-                    continue;
-                }
-                ReplacePicture(doc, found.position, pictureOf(drawing, picture.request));
-                continue;
+                Picture drawing = pageDrawing(SampleDiagram(parser, *request));
+                const auto drawn = drawnFrom().constFind(found.format.toImageFormat().name());
+                if (drawn == drawnFrom().constEnd() || *drawn != fingerprintOf(drawing) ||
+                    picture.bytes.isEmpty())
+                    redraws.push_back({found.position, picture.request, std::move(drawing)});
             } catch (const QuorvelError& refusal) {
                 fault = text(refusal.message());
             }
@@ -258,6 +253,12 @@ void RedrawDiagrams(QTextDocument& doc, const TEFParser& parser)
             ReplacePicture(doc, found.position, picture);
         }
     }
+    const QList<PagePicture> pictures = QtConcurrent::blockingMapped<QList<PagePicture>>(
+        redraws, [](const Redraw& redraw) { return rendered(redraw.drawing); });
+    for (std::size_t k = 0; k < redraws.size(); ++k)
+        ReplacePicture(doc, redraws[k].position,
+                       withRequest(pictures[static_cast<qsizetype>(k)], redraws[k].drawing,
+                                   redraws[k].request));
 }
 
 } // namespace quorvel

@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
-#include <QTextBlock>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -26,6 +25,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
 
 using namespace quorvel;
@@ -296,4 +296,3 @@ void SheetPrintingTest::diagramsPrintAsVectors()
 
 QTEST_MAIN(SheetPrintingTest)
 #include "sheet_printing_test.moc"
-
