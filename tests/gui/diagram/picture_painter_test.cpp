@@ -7,6 +7,7 @@
 #include "engine/diagram/diagram_layout.h"
 #include "engine/diagram/svg_writer.h"
 #include "gui/diagram/picture_files.h"
+#include "gui/diagram/png_writer.h"
 
 #include <QImage>
 #include <QTest>
@@ -65,6 +66,7 @@ private slots:
     void theCurveLiesWhereItsValuesSay();
     void thinnedCurvesLookAsTheWholeOnes();
     void axisTitlesArePaintedAtTheirAnchors();
+    void thePagesPngKeepsEveryPixel();
 };
 
 void PicturePainterTest::theCurveLiesWhereItsValuesSay_data()
@@ -158,6 +160,14 @@ void PicturePainterTest::axisTitlesArePaintedAtTheirAnchors()
     QVERIFY(inkIn(image, {x->at.x, x->at.y - h, 3 * h, h + 2}) > 10);
     QVERIFY(inkIn(image, {y->at.x - h, y->at.y - 3 * h, h + 2, 3 * h}) > 10);
     QVERIFY(inkIn(image, {y->at.x - h, y->at.y, h + 2, 3 * h}) > 10);
+}
+
+void PicturePainterTest::thePagesPngKeepsEveryPixel()
+{
+    const QImage picture = PictureImage(LayoutDiagram(distanceDiagram()).picture, 1.0);
+    const QImage back = QImage::fromData(EncodePng(picture), "PNG");
+    QCOMPARE(back.convertToFormat(QImage::Format_RGB32),
+             picture.convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(PicturePainterTest)
