@@ -79,104 +79,95 @@ QString centimetres(double pixels)
     return QLocale(QLocale::German).toString(pixels * 2.54 / 96.0, 'f', 1);
 }
 
-class PictureObjects : public QObject, public QTextObjectInterface
-{
-    Q_OBJECT
-    Q_INTERFACES(QTextObjectInterface)
-
-public:
-    using QObject::QObject;
-
-    QSizeF intrinsicSize(QTextDocument* doc, int, const QTextFormat& format) override
-    {
-        const QTextImageFormat image = format.toImageFormat();
-        QSizeF size(image.width(), image.height());
-        if (size.width() <= 0 || size.height() <= 0) {
-            const QImage decoded = imageOf(image, QSize());
-            size = decoded.isNull() ? kDefaultSize : QSizeF(decoded.size());
-        }
-        const QPaintDevice* device = doc->documentLayout()->paintDevice();
-        const double scale = device != nullptr ? device->logicalDpiX() / 96.0 : 1.0;
-        size *= scale;
-        // Never wider than the text, nor higher than a sheet: a picture is not cut.
-        double fit = 1.0;
-        const double margins = 2 * doc->documentMargin();
-        if (doc->textWidth() > margins + 1)
-            fit = std::min(fit, (doc->textWidth() - margins) / size.width());
-        if (doc->pageSize().height() > margins + 1 && doc->pageSize().height() < 1e6)
-            fit = std::min(fit, (doc->pageSize().height() - margins) * 0.95 / size.height());
-        else // a screen page: no taller than a sheet of paper would hold
-            fit = std::min(fit, kMaxScreenHeight * scale / size.height());
-        return size * fit;
-    }
-
-    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
-                    const QTextFormat& format) override
-    {
-        const QTextImageFormat image = format.toImageFormat();
-        painter->save();
-        painter->setRenderHint(QPainter::SmoothPixmapTransform);
-        const QPaintEngine* engine = painter->paintEngine();
-        const bool paper = engine != nullptr && engine->type() != QPaintEngine::Raster;
-        const VectorPainter* vectors = paper ? rememberedVectors().object(image.name()) : nullptr;
-        if (vectors != nullptr) {
-            (*vectors)(*painter, rect);
-            painter->restore();
-            painter->save();
-        } else if (const QImage decoded = imageOf(
-                       image, paper ? QSize() : (rect.size() * devicePixelsOf(*painter)).toSize());
-                   !decoded.isNull()) {
-            painter->drawImage(rect, decoded);
-        } else {
-            drawPlaceholder(*painter, rect, PictureOf(format));
-        }
-        const QString fault = format.stringProperty(kDiagramFaultProperty);
-        if (!fault.isEmpty())
-            drawFault(*painter, rect, fault);
-        painter->restore();
-    }
-
-private:
-    static double devicePixelsOf(const QPainter& painter)
-    {
-        const QPaintDevice* device = painter.device();
-        const double scale = painter.transform().m11();
-        return (device ? device->devicePixelRatioF() : 1.0) * (scale > 0 ? scale : 1.0);
-    }
-
-    static void drawPlaceholder(QPainter& painter, const QRectF& rect, const PagePicture& picture)
-    {
-        painter.fillRect(rect, QColor(240, 240, 240));
-        painter.setPen(QPen(QColor(96, 96, 96), 1, Qt::DashLine));
-        painter.drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
-        const QString text =
-            picture.bytes.isEmpty()
-                ? QStringLiteral("Diagramm, noch nicht gezeichnet: F9 zeichnet es.")
-                : QStringLiteral("Bild im Format %1, %2 \u00D7 %3 cm: hier nicht darstellbar, "
-                                 "bleibt in der Datei erhalten.")
-                      .arg(formName(picture.kind), centimetres(picture.shownSize.width()),
-                           centimetres(picture.shownSize.height()));
-        painter.setPen(Qt::black);
-        painter.drawText(rect.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, text);
-    }
-
-    // The reason a diagram was not redrawn, over its old picture, as a failing line is red.
-    static void drawFault(QPainter& painter, const QRectF& rect, const QString& fault)
-    {
-        const QColor red(255, 0, 0);
-        painter.setPen(QPen(red, 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect.adjusted(1, 1, -1, -1));
-        const QRectF band(rect.left() + 2, rect.bottom() - rect.height() / 4, rect.width() - 4,
-                          rect.height() / 4 - 2);
-        painter.fillRect(band, QColor(255, 255, 255, 230));
-        painter.setPen(red);
-        painter.drawText(band.adjusted(6, 2, -6, -2), Qt::AlignCenter | Qt::TextWordWrap,
-                         QStringLiteral("Nicht neu gezeichnet: ") + fault);
-    }
-};
-
 } // namespace
+
+QSizeF PictureObjects::intrinsicSize(QTextDocument* doc, int, const QTextFormat& format)
+{
+    const QTextImageFormat image = format.toImageFormat();
+    QSizeF size(image.width(), image.height());
+    if (size.width() <= 0 || size.height() <= 0) {
+        const QImage decoded = imageOf(image, QSize());
+        size = decoded.isNull() ? kDefaultSize : QSizeF(decoded.size());
+    }
+    const QPaintDevice* device = doc->documentLayout()->paintDevice();
+    const double scale = device != nullptr ? device->logicalDpiX() / 96.0 : 1.0;
+    size *= scale;
+    // Never wider than the text, nor higher than a sheet: a picture is not cut.
+    double fit = 1.0;
+    const double margins = 2 * doc->documentMargin();
+    if (doc->textWidth() > margins + 1)
+        fit = std::min(fit, (doc->textWidth() - margins) / size.width());
+    if (doc->pageSize().height() > margins + 1 && doc->pageSize().height() < 1e6)
+        fit = std::min(fit, (doc->pageSize().height() - margins) * 0.95 / size.height());
+    else // a screen page: no taller than a sheet of paper would hold
+        fit = std::min(fit, kMaxScreenHeight * scale / size.height());
+    return size * fit;
+}
+
+void PictureObjects::drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
+                                const QTextFormat& format)
+{
+    const QTextImageFormat image = format.toImageFormat();
+    painter->save();
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    const QPaintEngine* engine = painter->paintEngine();
+    const bool paper = engine != nullptr && engine->type() != QPaintEngine::Raster;
+    const VectorPainter* vectors = paper ? rememberedVectors().object(image.name()) : nullptr;
+    if (vectors != nullptr) {
+        (*vectors)(*painter, rect);
+        painter->restore();
+        painter->save();
+    } else if (const QImage decoded = imageOf(
+                   image, paper ? QSize() : (rect.size() * devicePixelsOf(*painter)).toSize());
+               !decoded.isNull()) {
+        painter->drawImage(rect, decoded);
+    } else {
+        drawPlaceholder(*painter, rect, PictureOf(format));
+    }
+    const QString fault = format.stringProperty(kDiagramFaultProperty);
+    if (!fault.isEmpty())
+        drawFault(*painter, rect, fault);
+    painter->restore();
+}
+
+double PictureObjects::devicePixelsOf(const QPainter& painter)
+{
+    const QPaintDevice* device = painter.device();
+    const double scale = painter.transform().m11();
+    return (device ? device->devicePixelRatioF() : 1.0) * (scale > 0 ? scale : 1.0);
+}
+
+void PictureObjects::drawPlaceholder(QPainter& painter, const QRectF& rect,
+                                     const PagePicture& picture)
+{
+    painter.fillRect(rect, QColor(240, 240, 240));
+    painter.setPen(QPen(QColor(96, 96, 96), 1, Qt::DashLine));
+    painter.drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+    const QString text =
+        picture.bytes.isEmpty()
+            ? QStringLiteral("Diagramm, noch nicht gezeichnet: F9 zeichnet es.")
+            : QStringLiteral("Bild im Format %1, %2 \u00D7 %3 cm: hier nicht darstellbar, "
+                             "bleibt in der Datei erhalten.")
+                  .arg(formName(picture.kind), centimetres(picture.shownSize.width()),
+                       centimetres(picture.shownSize.height()));
+    painter.setPen(Qt::black);
+    painter.drawText(rect.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, text);
+}
+
+// The reason a diagram was not redrawn, over its old picture, as a failing line is red.
+void PictureObjects::drawFault(QPainter& painter, const QRectF& rect, const QString& fault)
+{
+    const QColor red(255, 0, 0);
+    painter.setPen(QPen(red, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect.adjusted(1, 1, -1, -1));
+    const QRectF band(rect.left() + 2, rect.bottom() - rect.height() / 4, rect.width() - 4,
+                      rect.height() / 4 - 2);
+    painter.fillRect(band, QColor(255, 255, 255, 230));
+    painter.setPen(red);
+    painter.drawText(band.adjusted(6, 2, -6, -2), Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("Nicht neu gezeichnet: ") + fault);
+}
 
 void ShowPicturesOf(QTextDocument& doc)
 {
@@ -195,5 +186,3 @@ void RememberVectors(const QString& imageName, VectorPainter vectors)
 }
 
 } // namespace quorvel
-
-#include "picture_objects.moc"

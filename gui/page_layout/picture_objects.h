@@ -5,7 +5,9 @@
 // reason. On paper a diagram drawn in this session is painted as vectors.
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <QTextObjectInterface>
 
 #include <functional>
 
@@ -15,6 +17,28 @@ class QRectF;
 class QTextDocument;
 
 namespace quorvel {
+
+struct PagePicture;
+
+// The drawing of a layout's image characters; ShowPicturesOn installs it.
+class PictureObjects : public QObject, public QTextObjectInterface
+{
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+public:
+    using QObject::QObject;
+
+    QSizeF intrinsicSize(QTextDocument* doc, int position, const QTextFormat& format) override;
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int position,
+                    const QTextFormat& format) override;
+
+private:
+    static double devicePixelsOf(const QPainter& painter);
+    static void drawPlaceholder(QPainter& painter, const QRectF& rect, const PagePicture& picture);
+    // The reason a diagram was not redrawn, over its old picture, as a failing line is red.
+    static void drawFault(QPainter& painter, const QRectF& rect, const QString& fault);
+};
 
 // Installs the page's picture drawing on the document's present layout. A new layout (a long
 // page's, a printout's copy) needs it again.
