@@ -12,6 +12,7 @@
 #include "gui/files/regular_file.h"
 #include "gui/platform/note_board.h"
 #include "gui/platform/window_system.h"
+#include "gui/rtf/picture_format.h"
 #include "gui/settings_store/component_store.h"
 #include "gui/settings_store/settings_file.h"
 
@@ -27,6 +28,13 @@ namespace quorvel {
 namespace {
 
 constexpr int kTickMs = 1000;
+
+// A picture is one character but writes its bytes twice over (as hex): a page whose pictures
+// alone would be a long page is journaled like one, not written whole on the window's thread.
+bool tooHeavyForSnapshots(const QTextDocument& doc)
+{
+    return PictureBytesOf(doc) * 2 > ContinuousSaving::kSnapshotChars;
+}
 // How long the exit waits for its writes before it says what is not on the disk.
 constexpr std::chrono::seconds kExitWait{60};
 // How long an exit hook waits for the writer: long enough for a batch, short enough that a
@@ -149,8 +157,9 @@ std::int64_t ContinuousSaving::baseLength(int index) const
 {
     // A small page opens its journal as a whole-page record, so that the journal can be
     // replayed even when its page file is replaced by another; a long one would cost too much.
-    const int length = JournalLength(*m_windows.mainWindow.page(index)->document());
-    return length <= kSnapshotChars ? length : -1;
+    const QTextDocument& doc = *m_windows.mainWindow.page(index)->document();
+    const int length = JournalLength(doc);
+    return length <= kSnapshotChars && !tooHeavyForSnapshots(doc) ? length : -1;
 }
 
 WriteProblems ContinuousSaving::saveForExit()
@@ -275,7 +284,9 @@ void ContinuousSaving::tick()
         if (watcher->takeChanged())
             m_sinceChange[index].restart();
         const QTextEdit& page = *m_windows.mainWindow.page(index);
-        if (watcher->recordsSinceSnapshot == 0 || JournalLength(*page.document()) > kSnapshotChars)
+        if (watcher->recordsSinceSnapshot == 0 ||
+            JournalLength(*page.document()) > kSnapshotChars ||
+            tooHeavyForSnapshots(*page.document()))
             continue;
         if (m_sinceChange[index].elapsed() < kIdleMs) {
             waiting = true;

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
@@ -161,6 +162,12 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
             &DiagramView::showWhole);
     connect(keyAction(this, {QKeySequence(Qt::Key_Escape)}), &QAction::triggered, this,
             &QWidget::close);
+    // Shift+F10 opens the view's menu as the menu key does, wherever the focus is.
+    connect(keyAction(this, {QKeySequence(Qt::SHIFT | Qt::Key_F10)}), &QAction::triggered, this,
+            [this] {
+                QMenu::exec(m_view->actions(), m_view->mapToGlobal(m_view->rect().center()),
+                            nullptr, m_view);
+            });
 
     runSaveDialog = [this](const QString& preset) {
         QFileDialog dialog(this, QStringLiteral("Als Bild speichern"), preset,

@@ -16,6 +16,7 @@
 #include <QTextDocument>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -239,7 +240,14 @@ void RedrawDiagrams(QTextDocument& doc, const TEFParser& parser)
                                    "Variable.");
         } else {
             try {
-                Picture drawing = pageDrawing(SampleDiagram(parser, *request));
+                const DiagramData data = SampleDiagram(parser, *request);
+                // A diagram without a single point shows nothing the old picture did not.
+                if (std::all_of(data.curves.begin(), data.curves.end(),
+                                [&data](const SampledCurve& curve) {
+                                    return static_cast<std::size_t>(curve.failed) >= data.x.size();
+                                }))
+                    throw QuorvelError(FailureNote(data, 0));
+                Picture drawing = pageDrawing(data);
                 const auto drawn = drawnFrom().constFind(found.format.toImageFormat().name());
                 if (drawn == drawnFrom().constEnd() || *drawn != fingerprintOf(drawing) ||
                     picture.bytes.isEmpty())

@@ -21,6 +21,7 @@ namespace {
 
 // A picture without a size of its own (a request not drawn yet) takes a diagram's.
 constexpr QSizeF kDefaultSize(600, 360);
+constexpr QSizeF kPlaceholderSize(300, 90);
 constexpr int kRememberedVectors = 200;
 constexpr double kMaxScreenHeight = 1000; // page pixels: an A4 sheet's text is about 950
 // Decoded images, in KiB: a screen's worth of diagrams at two device pixels to a pixel.
@@ -51,7 +52,8 @@ QImage imageOf(const QTextImageFormat& format, QSize target)
     if (IsShowablePicture(format.stringProperty(kPictureKindProperty)))
         image.loadFromData(format.property(kPictureBytesProperty).toByteArray());
     if (!image.isNull() && target.isValid() && target.width() < image.width())
-        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        image = image.scaled(target.expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio,
+                             Qt::SmoothTransformation);
     decodedImages().insert(key, new QImage(image),
                            static_cast<int>(std::max<qsizetype>(1, image.sizeInBytes() / 1024)));
     return image;
@@ -89,6 +91,11 @@ QSizeF PictureObjects::intrinsicSize(QTextDocument* doc, int, const QTextFormat&
         const QImage decoded = imageOf(image, QSize());
         size = decoded.isNull() ? kDefaultSize : QSizeF(decoded.size());
     }
+    // A placeholder needs the room for its words; a sliver of a picture stays visible.
+    const QSizeF least = IsShowablePicture(format.stringProperty(kPictureKindProperty))
+                             ? QSizeF(4, 4)
+                             : kPlaceholderSize;
+    size = size.expandedTo(least);
     const QPaintDevice* device = doc->documentLayout()->paintDevice();
     const double scale = device != nullptr ? device->logicalDpiX() / 96.0 : 1.0;
     size *= scale;

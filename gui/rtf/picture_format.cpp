@@ -2,6 +2,7 @@
 #include "gui/rtf/picture_format.h"
 
 #include <QCryptographicHash>
+#include <QTextDocument>
 
 namespace quorvel {
 
@@ -40,6 +41,15 @@ QTextImageFormat ImageFormatOf(const PagePicture& picture)
     if (!picture.fault.isEmpty())
         format.setProperty(kDiagramFaultProperty, picture.fault);
     return format;
+}
+
+qsizetype PictureBytesOf(const QTextDocument& doc)
+{
+    qsizetype bytes = 0;
+    for (const QTextFormat& format : doc.allFormats())
+        if (IsPagePicture(format))
+            bytes += format.property(kPictureBytesProperty).toByteArray().size();
+    return bytes;
 }
 
 bool IsPagePicture(const QTextFormat& format)

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QTextFormat>
 
+class QTextDocument;
+
 namespace quorvel {
 
 // The RTF word that names the bytes' form: "pngblip", "jpegblip", "emfblip", "wmetafile8" ...
@@ -20,6 +22,7 @@ inline constexpr int kPictureBytesProperty = QTextFormat::UserProperty + 3;
 // \picw and \pich as the file gave them (pixels, or hundredths of a millimetre for metafiles).
 inline constexpr int kPictureNativeSizeProperty = QTextFormat::UserProperty + 4;
 // A diagram's request: name, text, name, text ... in the order written ("formel", "v*t", ...).
+// A group the reader does not know has an empty name and its RTF as it came for the text.
 inline constexpr int kDiagramRequestProperty = QTextFormat::UserProperty + 5;
 // Why the request could not be drawn at the last redraw; the picture then is the one before.
 inline constexpr int kDiagramFaultProperty = QTextFormat::UserProperty + 6;
@@ -46,6 +49,9 @@ QTextImageFormat ImageFormatOf(const PagePicture& picture);
 // The picture a format carries; empty bytes for a format that is no page picture.
 PagePicture PictureOf(const QTextFormat& format);
 bool IsPagePicture(const QTextFormat& format);
+
+// The bytes of the pictures the document's formats hold: what its file writes beyond its text.
+qsizetype PictureBytesOf(const QTextDocument& doc);
 
 // Whether a line's text holds a picture (or another object): such a line is no formula.
 inline bool HoldsObject(const QString& line)

@@ -128,7 +128,7 @@ public:
     // inserting: the data is a range (WriteRtfRange) that goes in at the cursor; each \par is a
     // separator in the format of that moment.
     Reader(std::string_view data, const QTextCursor& cursor, bool inserting = false)
-        : m_tokens(data), m_cursor(cursor), m_inserting(inserting)
+        : m_data(data), m_tokens(data), m_cursor(cursor), m_inserting(inserting)
     {
     }
 
@@ -208,9 +208,13 @@ private:
             ++m_overflow;
             return;
         }
+        // {\formel v*t}: the first word of a group right inside the request names the pair.
+        if (m_state.destination == Destination::DiagramRequest &&
+            m_stack.size() == m_requestDepth) {
+            m_requestNameWanted = true;
+            m_requestGroupStart = m_tokens.position() - 1;
+        }
         m_stack.push_back(m_state);
-        if (m_state.destination == Destination::DiagramRequest)
-            m_requestNameWanted = true; // {\formel v*t}: the first word names the pair
     }
 
     void closeGroup()
@@ -297,10 +301,15 @@ private:
                 m_state.destination = Destination::DiagramRequest;
                 m_request.clear();
                 m_requestNameWanted = false;
+                m_requestDepth = m_stack.size();
                 return;
             }
             if (token.text == "shppict")
                 return; // its \pict group follows as in the body
+        }
+        if (m_requestNameWanted) {
+            keepUnknownRequestGroup(token);
+            return;
         }
         switch (token.kind) {
         case Token::Kind::End:
@@ -321,6 +330,14 @@ private:
     void controlWord(const Token& token)
     {
         if (m_state.destination == Destination::DiagramRequest && m_requestNameWanted) {
+            static const std::unordered_map<std::string_view, bool> known = {
+                {"formel", true},   {"anzeige", true}, {"name", true},
+                {"variable", true}, {"von", true},     {"bis", true},
+                {"punkte", true},   {"logx", true},    {"logy", true}};
+            if (!known.contains(token.text)) {
+                keepUnknownRequestGroup(token);
+                return;
+            }
             m_requestNameWanted = false;
             m_request.append(
                 QString::fromLatin1(token.text.data(), static_cast<qsizetype>(token.text.size())));
@@ -403,6 +420,27 @@ private:
         }
     }
 
+    // A group of the request that a later version may have written: kept as it came, to be
+    // written back so, from its brace to its closing brace.
+    void keepUnknownRequestGroup(const Token& first)
+    {
+        m_requestNameWanted = false;
+        if (first.kind == Token::Kind::GroupStart)
+            skipGroup(1);
+        else if (first.kind == Token::Kind::GroupEnd)
+            closeGroup();
+        else if (first.kind == Token::Kind::End)
+            m_done = true;
+        else
+            skipGroup();
+        if (m_done)
+            return; // cut off by the end of the data: writing it back would open a group
+        const std::size_t end = std::min(m_tokens.position(), m_data.size());
+        m_request.append(QString());
+        m_request.append(QString::fromLatin1(m_data.data() + m_requestGroupStart,
+                                             static_cast<qsizetype>(end - m_requestGroupStart)));
+    }
+
     void pictureWord(const Token& token)
     {
         const rtf::WordInfo* found = rtf::FindControlWord(token.text);
@@ -410,6 +448,9 @@ private:
             return;
         const int param = token.parameter;
         switch (found->word) {
+        case Word::Picture: // a picture inside a picture is none of its bytes
+            skipGroup();
+            break;
         case Word::PictureKind:
             m_picture.kind =
                 QString::fromLatin1(token.text.data(), static_cast<qsizetype>(token.text.size()));
@@ -783,6 +824,7 @@ private:
         return format;
     }
 
+    std::string_view m_data;
     rtf::Tokenizer m_tokens;
     QTextCursor m_cursor;
     const bool m_inserting;
@@ -813,6 +855,8 @@ private:
     QStringList m_request;        // the diagram request being read: name, text, ...
     QStringList m_pendingRequest; // the one read last, for the picture that follows it
     bool m_requestNameWanted = false;
+    std::size_t m_requestDepth = 0;      // groups open where the request began
+    std::size_t m_requestGroupStart = 0; // where the request's current group began
     QString m_run; // text of the current run, not yet inserted; may span several lines
     CharState m_runFormat;
     bool m_paragraphEnded = false; // a \par ended the last block; the next one is not begun yet

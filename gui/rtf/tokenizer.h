@@ -39,6 +39,8 @@ class Tokenizer
 public:
     explicit Tokenizer(std::string_view data) : m_data(data) {}
     Token next();
+    // Where the next token starts in the data.
+    std::size_t position() const { return m_pos; }
 
 private:
     Token controlWord();

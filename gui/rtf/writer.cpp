@@ -180,6 +180,10 @@ private:
             if (!picture.request.isEmpty()) {
                 m_body.append("{\\*\\quorveldiagramm");
                 for (qsizetype k = 0; k + 1 < picture.request.size(); k += 2) {
+                    if (picture.request[k].isEmpty()) { // a group kept as it came
+                        m_body.append(picture.request[k + 1].toLatin1());
+                        continue;
+                    }
                     m_body.append('{');
                     m_body.append('\\');
                     m_body.append(picture.request[k].toLatin1());

@@ -4,6 +4,7 @@
 #include "gui/worksheet/sheet_page.h"
 
 #include "gui/diagram/page_diagrams.h"
+#include "gui/platform/message_boxes.h"
 #include "gui/platform/paper_palette.h"
 #include "gui/rtf/picture_format.h"
 #include "gui/rtf/reader.h"
@@ -101,12 +102,16 @@ void SheetPage::insertFromMimeData(const QMimeData* source)
     }
     if (source->hasImage() && !source->hasHtml()) {
         const PagePicture picture = pastedPicture(*source);
-        if (!picture.bytes.isEmpty()) {
-            caret.insertText(QString(QChar::ObjectReplacementCharacter), ImageFormatOf(picture));
-            setTextCursor(caret);
-            ensureCursorVisible();
+        if (picture.bytes.isEmpty()) {
+            ShowInfo(QStringLiteral("Das Bild in der Zwischenablage l\u00E4sst sich nicht "
+                                    "einf\u00FCgen: es ist zu gro\u00DF oder nicht lesbar."),
+                     this);
             return;
         }
+        caret.insertText(QString(QChar::ObjectReplacementCharacter), ImageFormatOf(picture));
+        setTextCursor(caret);
+        ensureCursorVisible();
+        return;
     }
     if (!acceptRichText() || !source->hasHtml()) {
         QTextEdit::insertFromMimeData(source);

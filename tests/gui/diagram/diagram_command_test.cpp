@@ -270,6 +270,14 @@ void DiagramCommandTest::diagramsInThePageFollowTheirLines()
     replaceLine(memo, 1, QStringLiteral("t = 5s"));
     w.mainWindow.RecalcSheet();
     QVERIFY(pictureOnLine(memo, 3).fault.isEmpty());
+    // So does one of whose points none has a value (v is gone).
+    const QByteArray shown = pictureOnLine(memo, 3).bytes;
+    replaceLine(memo, 0, QStringLiteral("w = 5m/s"));
+    w.mainWindow.RecalcSheet();
+    QCOMPARE(pictureOnLine(memo, 3).bytes, shown);
+    QVERIFY(pictureOnLine(memo, 3).fault.contains(QStringLiteral("ohne Wert")));
+    replaceLine(memo, 0, QStringLiteral("v = 5m/s"));
+    w.mainWindow.RecalcSheet();
 
     // A page file whose request lost its picture gets one at the next F9.
     QByteArray rtf = WriteRtf(*memo.document());

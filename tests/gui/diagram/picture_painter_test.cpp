@@ -8,9 +8,13 @@
 #include "engine/diagram/svg_writer.h"
 #include "gui/diagram/picture_files.h"
 #include "gui/diagram/png_writer.h"
+#include "gui/page_layout/picture_objects.h"
+#include "gui/rtf/picture_format.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QImage>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -67,6 +71,7 @@ private slots:
     void thinnedCurvesLookAsTheWholeOnes();
     void axisTitlesArePaintedAtTheirAnchors();
     void thePagesPngKeepsEveryPixel();
+    void aPlaceholderHasRoomForItsWords();
 };
 
 void PicturePainterTest::theCurveLiesWhereItsValuesSay_data()
@@ -168,6 +173,20 @@ void PicturePainterTest::thePagesPngKeepsEveryPixel()
     const QImage back = QImage::fromData(EncodePng(picture), "PNG");
     QCOMPARE(back.convertToFormat(QImage::Format_RGB32),
              picture.convertToFormat(QImage::Format_RGB32));
+}
+
+void PicturePainterTest::aPlaceholderHasRoomForItsWords()
+{
+    QTextDocument doc;
+    ShowPicturesOf(doc);
+    PagePicture metafile;
+    metafile.kind = QStringLiteral("wmetafile8");
+    metafile.bytes = "\x01\x02";
+    metafile.shownSize = {75, 37}; // 2 by 1 cm
+    const QSizeF size = doc.documentLayout()
+                            ->handlerForObject(QTextFormat::ImageObject)
+                            ->intrinsicSize(&doc, 0, ImageFormatOf(metafile));
+    QVERIFY(size.width() >= 300 && size.height() >= 90);
 }
 
 QTEST_MAIN(PicturePainterTest)
