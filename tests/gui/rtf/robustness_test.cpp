@@ -117,45 +117,14 @@ TEST(RtfRobustness, KeepsTheDocumentUsableAfterStructureCharacters)
 // A small fuzzer in the test suite: random bytes and random RTF fragments after "{\rtf1".
 TEST(RtfRobustness, SurvivesRandomInput)
 {
-    const char* pieces[] = {"{",
-                            "}",
-                            "\\",
-                            "\\'",
-                            "\\'e4",
-                            "\\u",
-                            "\\u-5",
-                            "\\uc9",
-                            "\\bin",
-                            "\\bin3 ",
-                            "\\par",
-                            "\\*",
-                            "\\f",
-                            "\\fs",
-                            "\\cf",
-                            "\\fonttbl",
-                            "\\colortbl",
-                            "\\red",
-                            ";",
-                            "\\b",
-                            "\\super",
-                            "\\plain",
-                            "x",
-                            " ",
-                            "9",
-                            "-",
-                            "\\fldinst",
-                            "\\fldrslt",
-                            "\\pict",
-                            "\r\n",
-                            "\\uc0",
-                            "\\deff",
-                            "\\ansicpg1253",
-                            "\\*\\quorveldiagramm",
-                            "\\pngblip",
-                            "\\picwgoal",
-                            "\\picscalex",
-                            "\\*\\shppict",
-                            "\\formel"};
+    // clang-format off
+    const char* pieces[] = {"{", "}", "\\", "\\'", "\\'e4", "\\u", "\\u-5", "\\uc9", "\\bin",
+                            "\\bin3 ", "\\par", "\\*", "\\f", "\\fs", "\\cf", "\\fonttbl",
+                            "\\colortbl", "\\red", ";", "\\b", "\\super", "\\plain", "x", " ", "9",
+                            "-", "\\fldinst", "\\fldrslt", "\\pict", "\r\n", "\\uc0", "\\deff",
+                            "\\ansicpg1253", "\\*\\quorveldiagramm", "\\pngblip", "\\picwgoal",
+                            "\\picscalex", "\\*\\shppict", "\\formel"};
+    // clang-format on
     std::mt19937 random(12345);
     for (int round = 0; round < 3000; ++round) {
         QByteArray rtf = "{\\rtf1";
