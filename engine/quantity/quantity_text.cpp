@@ -317,6 +317,13 @@ std::u16string Strwandeln(const TSIVarList& table, const TSINumber& x, std::int3
 void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits,
                 std::u16string& text)
 {
+    ShownParts parts;
+    Strwandeln(table, x, digits, text, parts);
+}
+
+void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits,
+                std::u16string& text, ShownParts& parts)
+{
     std::u16string composed;
     double divisor = 1.0;
     const std::u16string_view unit = shownUnit(table, x, divisor, composed);
@@ -344,6 +351,8 @@ void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits
     text.resize(length + unit.size());
     std::copy(buffer, end, text.begin());
     std::copy(unit.begin(), unit.end(), text.begin() + static_cast<std::ptrdiff_t>(length));
+    parts.divisor = divisor;
+    parts.unitStart = length;
 }
 
 } // namespace quorvel

@@ -4,6 +4,7 @@
 
 #include "engine/base/quorvel_error.h"
 #include "engine/base/text_encoding.h"
+#include "engine/base/vector_steps.h"
 #include "engine/quantity/quantity_text.h"
 #include "engine/unit_definitions/unit_compiler.h"
 
@@ -14,8 +15,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quorvel::calc {
 
@@ -59,16 +63,11 @@ std::string RenderLine(const LineOutput& line, bool colour)
 ResultNumbers ResultNumbersOf(const TEFParser& parser, const TSINumber& x)
 {
     ResultNumbers numbers;
-    ResultNumbersOf(parser, x, numbers);
-    return numbers;
-}
-
-void ResultNumbersOf(const TEFParser& parser, const TSINumber& x, ResultNumbers& numbers)
-{
     double divisor = 1.0;
     ShownUnit(parser.Units, x, divisor, numbers.unit);
     numbers.shown = x.Value / divisor;
     numbers.si = x;
+    return numbers;
 }
 
 namespace {
@@ -89,27 +88,30 @@ bool needsEscape(char c)
     return static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\';
 }
 
-// Whether bytes hold one of them, eight bytes at a time (bit tricks that tell whether a word
-// holds a byte below a value or equal to one): most texts are a handful of words long, and a
-// branch per byte took more time than the escaping of the rare text that needs it.
+// Whether bytes hold one of them, eight bytes a step: most texts are a few steps long, and a
+// branch per byte cost more than the escaping of the rare text that needs it.
 bool anyNeedsEscape(std::string_view bytes)
 {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-    const auto hasZero = [](std::uint64_t w) { return (w - kOnes) & ~w & kHighs; };
-    const auto escapable = [&](std::size_t at) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, bytes.data() + at, sizeof w);
-        const std::uint64_t below = (w - kOnes * 0x20) & ~w & kHighs;
-        return (below | hasZero(w ^ (kOnes * '"')) | hasZero(w ^ (kOnes * '\\'))) != 0;
-    };
-    if (bytes.size() < 8)
-        return std::any_of(bytes.begin(), bytes.end(), needsEscape);
-    for (std::size_t i = 0; i + 8 < bytes.size(); i += 8) {
-        if (escapable(i))
-            return true;
+    const std::size_t n = bytes.size();
+#if defined(__SSE2__)
+    if (n >= 8) {
+        __m128i any = _mm_setzero_si128();
+        const auto step = [&](std::size_t i) {
+            const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes.data() + i));
+            // v <= 0x1F as unsigned bytes: the minimum of the two is v itself.
+            any = _mm_or_si128(any, _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v));
+            any = _mm_or_si128(any, _mm_cmpeq_epi8(v, _mm_set1_epi8('"')));
+            any = _mm_or_si128(any, _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
+        };
+        InStepsOfEight(n, step);
+        // The upper eight lanes compared zeros with zeros: only the lower eight count.
+        return (_mm_movemask_epi8(any) & 0xFF) != 0;
     }
-    return escapable(bytes.size() - 8); // the last word, overlapping the one before
+#endif
+    bool any = false;
+    for (const char c : bytes)
+        any |= needsEscape(c);
+    return any;
 }
 
 // The inside of a JSON string, escaped as JSON libraries write it: the short forms where JSON
@@ -324,7 +326,12 @@ void CalcSession::line(std::u16string_view text, std::string& out, std::string& 
         if (m_json) {
             const ResultNumbers* result = nullptr;
             if (!failed && m_runner.Result()) {
-                ResultNumbersOf(m_parser, *m_runner.Result(), m_resultNumbers);
+                // The unit the result text was written in, as the evaluation chose it: choosing
+                // it again walked the unit table a second time for every line.
+                const LineEvaluator::EnterOutcome& outcome = m_runner.Outcome();
+                m_resultNumbers.si = *outcome.result;
+                m_resultNumbers.shown = outcome.result->Value / outcome.divisor;
+                m_resultNumbers.unit.assign(outcome.unit);
                 result = &m_resultNumbers;
             }
             m_jsonLine.End(out, m_jsonLine.Marked() ? m_parser.ErrMsg : m_fault, result);

@@ -39,6 +39,8 @@ public:
 
     // The quantity the last line's result shows, when it has one (see EnterOutcome::result).
     const std::optional<TSINumber>& Result() const { return m_outcome.result; }
+    // The last line's outcome, with the unit its result text shows.
+    const LineEvaluator::EnterOutcome& Outcome() const { return m_outcome; }
 
     std::vector<LineOutput> Run(const std::vector<std::u16string>& lines, double decimals);
 
@@ -71,8 +73,6 @@ struct ResultNumbers
 // The numbers of x as the line's result text writes it, with the parser's units as they were
 // left by that line's evaluation.
 ResultNumbers ResultNumbersOf(const TEFParser& parser, const TSINumber& x);
-// The same into numbers, whose unit text keeps its room from line to line.
-void ResultNumbersOf(const TEFParser& parser, const TSINumber& x, ResultNumbers& numbers);
 
 // The JSON line (without "\n") for input line number of the sheet: what it read, what Enter
 // made of it (several lines joined by "\n" for a listing), whether it succeeded, the engine's
