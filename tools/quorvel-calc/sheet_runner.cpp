@@ -5,7 +5,6 @@
 #include "engine/base/quorvel_error.h"
 #include "engine/base/text_encoding.h"
 #include "engine/base/vector_steps.h"
-#include "engine/quantity/quantity_text.h"
 #include "engine/unit_definitions/unit_compiler.h"
 
 #include <nlohmann/json.hpp>
@@ -58,16 +57,6 @@ std::string RenderLine(const LineOutput& line, bool colour)
     std::string text;
     AppendRendered(text, line, colour);
     return text;
-}
-
-ResultNumbers ResultNumbersOf(const TEFParser& parser, const TSINumber& x)
-{
-    ResultNumbers numbers;
-    double divisor = 1.0;
-    ShownUnit(parser.Units, x, divisor, numbers.unit);
-    numbers.shown = x.Value / divisor;
-    numbers.si = x;
-    return numbers;
 }
 
 namespace {

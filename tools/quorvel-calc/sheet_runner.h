@@ -70,10 +70,6 @@ struct ResultNumbers
     std::u16string unit;
     TSINumber si;
 };
-// The numbers of x as the line's result text writes it, with the parser's units as they were
-// left by that line's evaluation.
-ResultNumbers ResultNumbersOf(const TEFParser& parser, const TSINumber& x);
-
 // The JSON line (without "\n") for input line number of the sheet: what it read, what Enter
 // made of it (several lines joined by "\n" for a listing), whether it succeeded, the engine's
 // message, the red mark in characters from 0, and for a successful line that has a result,
