@@ -492,11 +492,14 @@ TEST(JsonLine, SameBytesAsTheJsonLibrary)
     // Texts with every kind of character a JSON string treats apart: control characters (with
     // and without a short escape), quotes, backslashes, DEL, two- and three-byte characters, a
     // pair of surrogates, lone surrogates; of every length around the eight bytes read at once.
-    const std::vector<std::u16string> pieces = {
-        u"",       u"a",      u"3km+0.5km = 3.5km", u"\"",     u"\\",     u"\n",   u"\t",
-        u"\r",     u"\b",     u"\f",                u"\x01",   u"\x1b",   u"\x1f", u"\x7f",
-        u"\u00E4", u"\u00B2", u"\u20AC",            u"\U0001D538", u"\xD800", u"\xDC00", u" ",
-        u"/"};
+    const std::vector<std::u16string> pieces = {u"",       u"a",      u"3km+0.5km = 3.5km",
+                                                u"\"",     u"\\",     u"\n",
+                                                u"\t",     u"\r",     u"\b",
+                                                u"\f",     u"\x01",   u"\x1b",
+                                                u"\x1f",   u"\x7f",   u"\u00E4",
+                                                u"\u00B2", u"\u20AC", u"\U0001D538",
+                                                u"\xD800", u"\xDC00", u" ",
+                                                u"/"};
     // Numbers: whole ones on either side of 2^53 and of the signs, fractions near the switch to
     // exponents, the extremes, NaN and the infinities.
     const std::vector<double> numbers = {0.0,

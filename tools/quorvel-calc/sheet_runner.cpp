@@ -224,8 +224,7 @@ void JsonLineWriter::Output(std::string& out, const LineOutput& line)
     appendJsonText(out, line.text);
 }
 
-void JsonLineWriter::End(std::string& out, std::u16string_view message,
-                         const ResultNumbers* result)
+void JsonLineWriter::End(std::string& out, std::u16string_view message, const ResultNumbers* result)
 {
     const bool ok = !m_marked && message.empty();
     if (!ok) {
