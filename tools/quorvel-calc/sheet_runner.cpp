@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -173,15 +174,18 @@ public:
     // A whole number goes into JSON without a fraction ("3500", not "3500.0"); any other in the
     // shortest form that reads back as the same double, written by the JSON library's own
     // routine so that the figures stay those its documents always had; NaN and infinity as null.
-    JsonPiece& number(double value)
+    // Returns the characters written, which stay in the piece.
+    std::string_view Number(double value)
     {
+        char* const start = m_end;
         constexpr double kWholeExact = 9007199254740992.0; // 2^53
         if (std::fabs(value) < kWholeExact && value == std::trunc(value))
-            return integer(static_cast<std::int64_t>(value));
-        if (!std::isfinite(value))
-            return *this << "null"sv;
-        m_end = nlohmann::detail::to_chars(m_end, m_chars.data() + m_chars.size(), value);
-        return *this;
+            integer(static_cast<std::int64_t>(value));
+        else if (!std::isfinite(value))
+            *this << "null"sv;
+        else
+            m_end = nlohmann::detail::to_chars(m_end, m_chars.data() + m_chars.size(), value);
+        return {start, static_cast<std::size_t>(m_end - start)};
     }
     void AppendTo(std::string& out) const
     {
@@ -241,12 +245,21 @@ void JsonLineWriter::End(std::string& out, std::u16string_view message, const Re
         tail.AppendTo(out);
         return;
     }
-    (tail << ",\"ergebnis\":{\"zahl\":"sv).number(result->shown) << ",\"einheit\":\""sv;
+    tail << ",\"ergebnis\":{\"zahl\":"sv;
+    const std::string_view shown = tail.Number(result->shown);
+    tail << ",\"einheit\":\""sv;
     tail.AppendTo(out);
     appendJsonText(out, result->unit);
     const auto& e = result->si.Exponents;
     JsonPiece si;
-    (si << "\",\"si\":{\"zahl\":"sv).number(result->si.Value);
+    si << "\",\"si\":{\"zahl\":"sv;
+    // In a unit of value 1 (m, kg, N, J, ...) the two numbers are one: its digits are written
+    // once, as the shortest form is a tenth of a JSON line's time.
+    if (std::bit_cast<std::uint64_t>(result->si.Value) ==
+        std::bit_cast<std::uint64_t>(result->shown))
+        si << shown;
+    else
+        si.Number(result->si.Value);
     (si << ",\"kg\":"sv).integer(e[KG]) << ",\"m\":"sv;
     (si.integer(e[M]) << ",\"s\":"sv).integer(e[S]) << ",\"K\":"sv;
     (si.integer(e[KELVIN]) << ",\"A\":"sv).integer(e[AMPERE]) << ",\"mol\":"sv;
