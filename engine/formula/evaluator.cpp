@@ -37,17 +37,32 @@ private:
     int& m_depth;
 };
 
-std::size_t initialOf(std::u16string_view name)
+// The hash of a function's name as FindFunction compares it, the case of A to Z ignored.
+std::size_t foldedHash(std::u16string_view name)
 {
-    const char16_t c = name.empty() ? u'\0' : UpperAscii(name.front());
-    return c >= u'A' && c <= u'Z' ? static_cast<std::size_t>(c - u'A') : 26;
+    std::uint64_t h = name.size();
+    for (const char16_t c : name)
+        h = h * 131 + UpperAscii(c);
+    h *= 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(h >> 40);
+}
+
+bool sameFolded(std::u16string_view a, std::u16string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (UpperAscii(a[k]) != UpperAscii(b[k]))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
 TEFParser::TEFParser()
 {
-    m_firstOfInitial.fill(-1);
+    m_functionSlots.fill(-1);
     RegisterBuiltinFunctions(*this);
     SetVar(u"Pi", TSINumber{3.141592653589793, {}});
     SetVar(u"PU", SiSet(101300, -1, 1, -2, 0, 0, 0, 0));
@@ -92,19 +107,12 @@ void TEFParser::SetVar(std::u16string_view name, const TSINumber& value)
 
 std::int32_t TEFParser::FindFunction(std::u16string_view name) const
 {
-    const std::size_t initial = initialOf(name);
-    for (std::int32_t i = m_firstOfInitial[initial]; i >= 0;
-         i = m_nextOfInitial[static_cast<std::size_t>(i)]) {
-        const std::u16string& candidate = Funcs[static_cast<std::size_t>(i)].Name;
-        if (candidate.size() != name.size())
-            continue;
-        bool same = true;
-        for (std::size_t k = 0; k < name.size() && same; ++k)
-            same = UpperAscii(candidate[k]) == UpperAscii(name[k]);
-        if (same)
+    constexpr std::size_t mask = kFunctionSlots - 1;
+    for (std::size_t s = foldedHash(name) & mask;; s = (s + 1) & mask) {
+        const std::int32_t i = m_functionSlots[s];
+        if (i < 0 || sameFolded(Funcs[static_cast<std::size_t>(i)].Name, name))
             return i;
     }
-    return -1;
 }
 
 void TEFParser::ClearError()
@@ -150,13 +158,17 @@ void TEFParser::AddFunction(std::u16string_view name, TFuncRoutine routine, std:
     const auto index = static_cast<std::int32_t>(FuncCount);
     Funcs[FuncCount] = TFuncEntry{routine, std::u16string(name), argCount};
     ++FuncCount;
-    // Appended at the end of its initial's list, which is found by walking it: functions are
-    // added only while the parser is made.
-    m_nextOfInitial[static_cast<std::size_t>(index)] = -1;
-    std::int32_t* link = &m_firstOfInitial[initialOf(name)];
-    while (*link >= 0)
-        link = &m_nextOfInitial[static_cast<std::size_t>(*link)];
-    *link = index;
+    // A later function of the same name is never found, as it never was.
+    constexpr std::size_t mask = kFunctionSlots - 1;
+    for (std::size_t s = foldedHash(name) & mask;; s = (s + 1) & mask) {
+        std::int16_t& slot = m_functionSlots[s];
+        if (slot < 0) {
+            slot = static_cast<std::int16_t>(index);
+            break;
+        }
+        if (sameFolded(Funcs[static_cast<std::size_t>(slot)].Name, name))
+            break;
+    }
 }
 
 bool TEFParser::Pop(TSINumber& value)

@@ -125,11 +125,13 @@ private:
 
     std::u16string m_prepared; // reused between evaluations
     int m_depth = 0;
-    // The functions by the upper case of their first character (A to Z, then one list for every
-    // other), each list in the order of Funcs, so that a name is compared with few others.
-    static constexpr std::size_t kInitials = 27;
-    std::array<std::int32_t, kInitials> m_firstOfInitial;
-    std::array<std::int32_t, std::tuple_size_v<decltype(Funcs)>> m_nextOfInitial{};
+    // The functions by their names with A to Z in upper case: open addressing over indexes of
+    // Funcs (-1: empty), a power of two in size and at most half full, each name once with its
+    // first function. A name is found with one hash and a comparison or two, where a list of
+    // the functions of its initial took a comparison with each.
+    static constexpr std::size_t kFunctionSlots = 256;
+    static_assert(kFunctionSlots >= 2 * std::tuple_size_v<decltype(Funcs)>);
+    std::array<std::int16_t, kFunctionSlots> m_functionSlots;
 };
 
 } // namespace quorvel

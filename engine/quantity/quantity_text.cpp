@@ -134,35 +134,55 @@ char* fixedText(char* begin, char* last, double v, std::int32_t decimals)
     return end;
 }
 
-// Writes the unit terms for exponents x with names[b] standing for base unit b.
-std::u16string composeUnit(const TSINumber& x,
-                           const std::array<std::u16string_view, BaseUnitCount>& names)
+// ExponentStr's text appended to out, without a string of its own.
+void appendExponent(std::u16string& out, std::int32_t n)
 {
-    std::u16string text;
+    switch (n) {
+    case 1:
+        return;
+    case 2:
+        out += u'\u00B2';
+        return;
+    case 3:
+        out += u'\u00B3';
+        return;
+    default: {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+        out += u'^';
+        appendAscii(out, digits, end);
+        return;
+    }
+    }
+}
+
+// Appends the unit terms for exponents x with names[b] standing for base unit b.
+void composeUnit(std::u16string& text, const TSINumber& x,
+                 const std::array<std::u16string_view, BaseUnitCount>& names)
+{
     const int positive = SiPosCount(x);
     const int negative = SiNegCount(x);
     if (positive > 0) {
         for (BaseUnit b : kTextOrder) {
             if (x.Exponents[b] > 0) {
                 text += names[b];
-                text += ExponentStr(x.Exponents[b]);
+                appendExponent(text, x.Exponents[b]);
             }
         }
     } else if (negative > 0) {
-        text = u"*1";
+        text += u"*1";
     }
     if (negative > 0) {
         text += negative == 1 ? u"/" : u"/(";
         for (BaseUnit b : kTextOrder) {
             if (x.Exponents[b] < 0) {
                 text += names[b];
-                text += ExponentStr(WrapSub(0, x.Exponents[b]));
+                appendExponent(text, WrapSub(0, x.Exponents[b]));
             }
         }
         if (negative > 1)
             text += u')';
     }
-    return text;
 }
 
 // The entry a quantity of x's dimension is written in: the first the formula named (Used),
@@ -179,26 +199,16 @@ const TSIVar* findSameUnitEntry(const TSIVarList& table, const TSINumber& x)
 
 std::u16string ExponentStr(std::int32_t n)
 {
-    switch (n) {
-    case 1:
-        return {};
-    case 2:
-        return u"\u00B2";
-    case 3:
-        return u"\u00B3";
-    default: {
-        char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-        std::u16string text = u"^";
-        appendAscii(text, digits, end);
-        return text;
-    }
-    }
+    std::u16string text;
+    appendExponent(text, n);
+    return text;
 }
 
 std::u16string SiUnitToStr(const TSINumber& x)
 {
-    return composeUnit(x, kSymbols);
+    std::u16string text;
+    composeUnit(text, x, kSymbols);
+    return text;
 }
 
 std::u16string RealToText(double v)
@@ -251,14 +261,14 @@ void UsedUnitToStr(const TSIVarList& table, const TSINumber& x, double& divisor,
                    std::u16string& text)
 {
     static const TSIVar unnamed{SiOne, {}, false};
+    // Each base dimension is written in its preferred unit, chosen as for a whole result.
+    std::array<std::int32_t, BaseUnitCount> preferred{};
+    table.PreferredBaseEntries(preferred);
     std::array<std::u16string_view, BaseUnitCount> names{};
     long double product = 1.0L;
     for (BaseUnit b : kTextOrder) {
-        // Each base dimension is written in its preferred unit, chosen as for a whole result.
-        TSINumber dimension = SiOne;
-        dimension.Exponents[b] = 1;
-        const TSIVar* preferred = findSameUnitEntry(table, dimension);
-        const TSIVar* unit = preferred != nullptr ? preferred : &unnamed;
+        const TSIVar* unit =
+            preferred[b] >= 0 ? &table.Items[static_cast<std::size_t>(preferred[b])] : &unnamed;
         const double factor = IntPow(x.Exponents[b], unit->Quantity.Value);
         if (std::fabs(factor) < 1e-22)
             throw QuorvelError(u"Zero Unit in UsedUnitToStr");
@@ -268,7 +278,8 @@ void UsedUnitToStr(const TSIVarList& table, const TSINumber& x, double& divisor,
     divisor = static_cast<double>(product);
     if (std::fabs(divisor) < 1e-22)
         throw QuorvelError(u"Zero Unit in UsedUnitToStr");
-    text = composeUnit(x, names);
+    text.clear();
+    composeUnit(text, x, names);
 }
 
 namespace {
@@ -306,6 +317,13 @@ std::u16string Strwandeln(const TSIVarList& table, const TSINumber& x, std::int3
 void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits,
                 std::u16string& text)
 {
+    ShownParts parts;
+    Strwandeln(table, x, digits, text, parts);
+}
+
+void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits,
+                std::u16string& text, ShownParts& parts)
+{
     std::u16string composed;
     double divisor = 1.0;
     const std::u16string_view unit = shownUnit(table, x, divisor, composed);
@@ -333,6 +351,8 @@ void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits
     text.resize(length + unit.size());
     std::copy(buffer, end, text.begin());
     std::copy(unit.begin(), unit.end(), text.begin() + static_cast<std::ptrdiff_t>(length));
+    parts.divisor = divisor;
+    parts.unitStart = length;
 }
 
 } // namespace quorvel

@@ -44,5 +44,14 @@ std::u16string Strwandeln(const TSIVarList& table, const TSINumber& x, std::int3
 // The same into text, whose room is reused from line to line; text is untouched when it raises.
 void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits,
                 std::u16string& text);
+// What Strwandeln wrote besides the text: its unit's SI value (x.Value / divisor is the number
+// shown, in full) and where the unit starts in the text.
+struct ShownParts
+{
+    double divisor = 1.0;
+    std::size_t unitStart = 0;
+};
+void Strwandeln(const TSIVarList& table, const TSINumber& x, std::int32_t digits,
+                std::u16string& text, ShownParts& parts);
 
 } // namespace quorvel

@@ -84,12 +84,14 @@ void TSIVarList::Clear()
     m_indexed = 0;
     std::fill(m_dimensionSlots.begin(), m_dimensionSlots.end(), -1);
     m_dimensions = 0;
+    m_firstOfBaseKnown = false;
 }
 
 std::int32_t TSIVarList::Add(const TSIVar& element)
 {
     IncCount();
     slot(Count - 1) = element;
+    m_firstOfBaseKnown = false;
     if (element.Used)
         listUsed(Count - 1);
     indexName(Count - 1);
@@ -107,6 +109,7 @@ void TSIVarList::SetItem(std::int32_t index, const TSIVar& element)
     if (index >= Count)
         Count = index + 1; // the slots in between come back with what they held before
     slot(index) = element;
+    m_firstOfBaseKnown = false;
     if (element.Used)
         listUsed(index);
     if (renamed)
@@ -144,6 +147,7 @@ void TSIVarList::RemoveLast()
         return;
     --Count;
     slot(Count) = TSIVar{};
+    m_firstOfBaseKnown = false;
     rebuildIndex();
     if (m_dimensionsIndexed)
         rebuildDimensions();
@@ -218,6 +222,49 @@ std::int32_t TSIVarList::FirstUsedOfDimension(const TSINumber& x) const
             first = i;
     }
     return first;
+}
+
+namespace {
+
+// The base unit whose dimension x has alone, to the first power; BaseUnitCount for any other.
+std::size_t baseOf(const TSINumber& x)
+{
+    std::size_t base = BaseUnitCount;
+    for (std::size_t b = 0; b < BaseUnitCount; ++b) {
+        if (x.Exponents[b] == 0)
+            continue;
+        if (x.Exponents[b] != 1 || base != BaseUnitCount)
+            return BaseUnitCount;
+        base = b;
+    }
+    return base;
+}
+
+} // namespace
+
+void TSIVarList::PreferredBaseEntries(std::array<std::int32_t, BaseUnitCount>& entries) const
+{
+    entries.fill(-1);
+    for (const std::int32_t i : m_used) {
+        if (i >= Count)
+            continue;
+        const TSIVar& entry = Items[static_cast<std::size_t>(i)];
+        const std::size_t b = baseOf(entry.Quantity);
+        if (entry.Used && b < BaseUnitCount && (entries[b] < 0 || i < entries[b]))
+            entries[b] = i;
+    }
+    if (!m_firstOfBaseKnown) {
+        for (std::size_t b = 0; b < BaseUnitCount; ++b) {
+            TSINumber dimension = SiOne;
+            dimension.Exponents[b] = 1;
+            m_firstOfBase[b] = FirstOfDimension(dimension);
+        }
+        m_firstOfBaseKnown = true;
+    }
+    for (std::size_t b = 0; b < BaseUnitCount; ++b) {
+        if (entries[b] < 0)
+            entries[b] = m_firstOfBase[b];
+    }
 }
 
 // The index holds the first entry of each dimension.

@@ -5,6 +5,7 @@
 
 #include "engine/quantity/si_number.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -118,6 +119,11 @@ public:
     // The same among the entries a formula named (Used). The named entries are few, so they are
     // searched instead of all entries of the dimension, of which a result's unit is chosen.
     std::int32_t FirstUsedOfDimension(const TSINumber& x) const;
+    // For each base unit (storage order), the entry of exactly its dimension that a unit
+    // composed of base units writes it with: FirstUsedOfDimension, else FirstOfDimension; -1
+    // when there is none. One walk over the named entries for all seven, where seven lookups
+    // walked them seven times; the first of each is kept until the list changes.
+    void PreferredBaseEntries(std::array<std::int32_t, BaseUnitCount>& entries) const;
 
 protected:
     // Keeps an index of the entries by dimension from now on. Worth it for a table that is
@@ -155,6 +161,10 @@ private:
     bool m_dimensionsIndexed = false;
     std::vector<std::int32_t> m_dimensionSlots;
     std::int32_t m_dimensions = 0;
+
+    // FirstOfDimension of each base unit, while m_firstOfBaseKnown; every change forgets them.
+    mutable std::array<std::int32_t, BaseUnitCount> m_firstOfBase{};
+    mutable bool m_firstOfBaseKnown = false;
 };
 
 class TSIUnitList : public TSIVarList

@@ -254,7 +254,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, bool plain, double d
                 p.Units.ClearUsed();
                 evaluate(scratch, p1); // only the Used marks it leaves count
             }
-            Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult);
+            Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult, m_shown);
             m_result = result;
             join({p0, LastResult});
         } else {
@@ -276,7 +276,7 @@ bool LineEvaluator::evalLineSteps(std::u16string_view line, bool plain, double d
             p.Units.ClearUsed();
             evaluate(scratch, p2);
         }
-        Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult);
+        Strwandeln(p.Units, result, RoundDecimals(decimals), LastResult, m_shown);
         p.SetVar(p0, result);
         m_result = result;
         const std::int32_t n = SplitLine(p1, kOperatorChars, m_auxTokens);
@@ -343,6 +343,10 @@ void LineEvaluator::Enter(std::u16string_view line, double decimals, EnterOutcom
         m_result.reset(); // a blank line is not evaluated
         EvalSheetLine(line, decimals, outcome.line);
         outcome.result = m_result;
+        if (m_result) {
+            outcome.divisor = m_shown.divisor;
+            outcome.unit = std::u16string_view(LastResult).substr(m_shown.unitStart);
+        }
         break;
     case ListCommand::Vars:
         outcome.entries = ListQuantities(m_parser.Vars);

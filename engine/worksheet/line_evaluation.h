@@ -6,6 +6,7 @@
 
 #include "engine/base/text_helpers.h"
 #include "engine/formula/evaluator.h"
+#include "engine/quantity/quantity_text.h"
 
 #include <cstdint>
 #include <optional>
@@ -87,6 +88,10 @@ public:
         // The quantity the line's result text shows, when the line evaluated to one and ended
         // without failing; nothing for prose, listings, failed lines and faults.
         std::optional<TSINumber> result;
+        // With a result: the SI value of the unit its text shows and that unit's text, read in
+        // the evaluator's LastResult (valid until the next line).
+        double divisor = 1.0;
+        std::u16string_view unit;
     };
     EnterOutcome Enter(std::u16string_view line, double decimals);
     void Enter(std::u16string_view line, double decimals, EnterOutcome& outcome);
@@ -108,6 +113,7 @@ private:
     std::u16string m_evaluated; // the output of a labelled line before its label goes in front
     std::u16string m_fault;     // the message of the fault that left the last line as typed
     std::optional<TSINumber> m_result; // the quantity behind the last line's result text
+    ShownParts m_shown;                // and how LastResult shows it
 };
 
 } // namespace quorvel

@@ -14,7 +14,10 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include <stdlib.h>
@@ -425,6 +428,144 @@ TEST(Program, JsonResultsAsNumbers)
     EXPECT_EQ(result({"-e", "F = 80kg*9.81m/s\xC2\xB2"})["einheit"], "N") << "an assignment";
     EXPECT_EQ(result({"-e", "x = 0.1m*3"})["zahl"].get<double>(), 0.1 * 3);
     EXPECT_TRUE(result({"-e", "sin = 3"}).is_null()) << "a refused name has no result";
+}
+
+// The object as the JSON library builds and writes it: the JSON lines have always been written
+// so, and scripts that compare them byte by byte must not see a difference.
+std::string libraryJsonLine(std::size_t number, std::u16string_view input,
+                            const std::vector<LineOutput>& outputs, std::u16string_view message,
+                            const std::optional<calc::ResultNumbers>& result)
+{
+    const auto jsonNumber = [](double value) -> nlohmann::ordered_json {
+        if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value))
+            return static_cast<std::int64_t>(value);
+        return value;
+    };
+    const auto characters = [](std::u16string_view text, std::size_t position) {
+        const std::u16string_view before = text.substr(0, std::min(position, text.size()));
+        return static_cast<std::int64_t>(before.size()) -
+               std::count_if(before.begin(), before.end(),
+                             [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; });
+    };
+    std::u16string joined;
+    bool marked = false;
+    std::int64_t position = 0;
+    std::int64_t length = 0;
+    for (const LineOutput& line : outputs) {
+        if (&line != &outputs.front())
+            joined += u'\n';
+        if (!line.ok && !marked) {
+            const auto start = static_cast<std::size_t>(std::max(0, line.markStart));
+            const std::size_t end = start + static_cast<std::size_t>(std::max(0, line.markLength));
+            position = characters(line.text, start);
+            length = characters(line.text, end) - position;
+            marked = true;
+        }
+        joined += line.text;
+    }
+    const bool ok = !marked && message.empty();
+    nlohmann::ordered_json object = {{"zeile", number},
+                                     {"eingabe", EncodeUtf8(input)},
+                                     {"ausgabe", EncodeUtf8(joined)},
+                                     {"erfolg", ok},
+                                     {"meldung", ok ? std::string() : EncodeUtf8(message)},
+                                     {"markierung", {{"position", position}, {"laenge", length}}}};
+    if (ok && result) {
+        const auto& e = result->si.Exponents;
+        object["ergebnis"] = {{"zahl", jsonNumber(result->shown)},
+                              {"einheit", EncodeUtf8(result->unit)},
+                              {"si",
+                               {{"zahl", jsonNumber(result->si.Value)},
+                                {"kg", e[KG]},
+                                {"m", e[M]},
+                                {"s", e[S]},
+                                {"K", e[KELVIN]},
+                                {"A", e[AMPERE]},
+                                {"mol", e[MOL]},
+                                {"cd", e[CD]}}}};
+    }
+    return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+TEST(JsonLine, SameBytesAsTheJsonLibrary)
+{
+    // Texts with every kind of character a JSON string treats apart: control characters (with
+    // and without a short escape), quotes, backslashes, DEL, two- and three-byte characters, a
+    // pair of surrogates, lone surrogates; of every length around the eight bytes read at once.
+    const std::vector<std::u16string> pieces = {u"",       u"a",      u"3km+0.5km = 3.5km",
+                                                u"\"",     u"\\",     u"\n",
+                                                u"\t",     u"\r",     u"\b",
+                                                u"\f",     u"\x01",   u"\x1b",
+                                                u"\x1f",   u"\x7f",   u"\u00E4",
+                                                u"\u00B2", u"\u20AC", u"\U0001D538",
+                                                u"\xD800", u"\xDC00", u" ",
+                                                u"/"};
+    // Numbers: whole ones on either side of 2^53 and of the signs, fractions near the switch to
+    // exponents, the extremes, NaN and the infinities.
+    const std::vector<double> numbers = {0.0,
+                                         -0.0,
+                                         1.0,
+                                         -3500.0,
+                                         0.1,
+                                         1.0 / 3.0,
+                                         3.5,
+                                         1e-5,
+                                         1.5e-4,
+                                         0.001,
+                                         123456789012345.6,
+                                         9007199254740991.0,
+                                         9007199254740992.0,
+                                         -9007199254740994.0,
+                                         1e16,
+                                         1e21,
+                                         1.7976931348623157e308,
+                                         4.9406564584124654e-324,
+                                         2.2250738585072014e-308,
+                                         std::nan(""),
+                                         HUGE_VAL,
+                                         -HUGE_VAL};
+    std::uint64_t state = 38;
+    const auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return state >> 33;
+    };
+    const auto text = [&] {
+        std::u16string t;
+        for (std::uint64_t n = next() % 12; n > 0; --n)
+            t += pieces[next() % pieces.size()];
+        return t;
+    };
+    const auto anyNumber = [&] {
+        if (next() % 2 == 0)
+            return numbers[next() % numbers.size()];
+        // Any bit pattern: every kind of double the evaluator might end with.
+        return std::bit_cast<double>((next() << 32) ^ next());
+    };
+    for (int round = 0; round < 20000; ++round) {
+        std::vector<LineOutput> outputs(1 + next() % 3);
+        for (LineOutput& output : outputs) {
+            output.ok = next() % 3 != 0;
+            output.text = text();
+            output.markStart = static_cast<std::int32_t>(next() % 40) - 4;
+            output.markLength = static_cast<std::int32_t>(next() % 12) - 2;
+        }
+        std::optional<calc::ResultNumbers> result;
+        if (next() % 4 != 0) {
+            result.emplace();
+            result->shown = anyNumber();
+            result->unit = text();
+            // Often the same number, as in a unit of value 1.
+            result->si.Value = next() % 3 == 0 ? result->shown : anyNumber();
+            for (auto& exponent : result->si.Exponents)
+                exponent = static_cast<std::int32_t>(next() % 7 == 0 ? next() : next() % 5) - 2;
+        }
+        const std::size_t number = next() % 3 == 0 ? next() * next() : next() % 100;
+        const std::u16string input = text();
+        const std::u16string message = next() % 2 == 0 ? std::u16string() : text();
+        ASSERT_EQ(calc::JsonLine(number, input, outputs, message, result),
+                  libraryJsonLine(number, input, outputs, message, result))
+            << "round " << round;
+    }
 }
 
 TEST(Program, ColourOnTerminalsUnlessRefused)

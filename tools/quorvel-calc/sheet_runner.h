@@ -8,6 +8,7 @@
 #include "engine/worksheet/line_evaluation.h"
 #include "tools/quorvel-calc/sheet_decoder.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,8 @@ public:
 
     // The quantity the last line's result shows, when it has one (see EnterOutcome::result).
     const std::optional<TSINumber>& Result() const { return m_outcome.result; }
+    // The last line's outcome, with the unit its result text shows.
+    const LineEvaluator::EnterOutcome& Outcome() const { return m_outcome; }
 
     std::vector<LineOutput> Run(const std::vector<std::u16string>& lines, double decimals);
 
@@ -67,10 +70,6 @@ struct ResultNumbers
     std::u16string unit;
     TSINumber si;
 };
-// The numbers of x as the line's result text writes it, with the parser's units as they were
-// left by that line's evaluation.
-ResultNumbers ResultNumbersOf(const TEFParser& parser, const TSINumber& x);
-
 // The JSON line (without "\n") for input line number of the sheet: what it read, what Enter
 // made of it (several lines joined by "\n" for a listing), whether it succeeded, the engine's
 // message, the red mark in characters from 0, and for a successful line that has a result,
@@ -78,6 +77,25 @@ ResultNumbers ResultNumbersOf(const TEFParser& parser, const TSINumber& x);
 std::string JsonLine(std::size_t number, std::u16string_view input,
                      const std::vector<LineOutput>& outputs, std::u16string_view message,
                      const std::optional<ResultNumbers>& result = std::nullopt);
+
+// JsonLine's object written piece by piece straight into the output, as Enter hands out the
+// line's outputs: a sheet of a million lines in JSON costs no more allocations than as text.
+// Begin, Output for each output in turn, then End.
+class JsonLineWriter
+{
+public:
+    void Begin(std::string& out, std::size_t number, std::u16string_view input);
+    void Output(std::string& out, const LineOutput& line);
+    // True once an output failed with a mark; its message is then the one to give End.
+    bool Marked() const { return m_marked; }
+    void End(std::string& out, std::u16string_view message, const ResultNumbers* result);
+
+private:
+    bool m_first = true;
+    bool m_marked = false;
+    std::int64_t m_markPosition = 0;
+    std::int64_t m_markLength = 0;
+};
 
 // The sheet's lines as they arrive, each evaluated and written at once: its output (text or
 // JSON) is appended to out, faults ("Zeile N: <message>") and notices to err. The evaluator
@@ -106,7 +124,8 @@ private:
     int m_status = ExitOk;
     std::size_t m_number = 0;
     bool m_toldEncoding = false;
-    std::vector<LineOutput> m_outputs; // one line's, for its JSON object
+    JsonLineWriter m_jsonLine;
+    ResultNumbers m_resultNumbers; // reused, so that its unit text keeps its room
     std::u16string m_fault;
 };
 

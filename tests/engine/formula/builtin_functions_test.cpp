@@ -51,6 +51,19 @@ TEST_F(Functions, TableOrderAndNames)
     }
     EXPECT_EQ(parser.FindFunction(u"rhoLUFT"), 26);
     EXPECT_EQ(parser.FindFunction(u"sinx"), -1);
+    // Every name in any case of A to Z, and nothing else: not a longer name, not another letter.
+    for (std::size_t i = 0; i < 27; ++i) {
+        std::u16string lower = names[i];
+        for (char16_t& c : lower)
+            c = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+        EXPECT_EQ(parser.FindFunction(lower), static_cast<std::int32_t>(i)) << i;
+        EXPECT_EQ(parser.FindFunction(std::u16string(names[i]) + u"Q"), -1) << i;
+    }
+    for (const char16_t* other : {u"", u"S\u0130N", u"SIN\u00B2", u"ABS ", u"\u00C4BS"})
+        EXPECT_EQ(parser.FindFunction(other), -1);
+    // A later function of a name already there is never the one found.
+    parser.AddFunction(u"Sqrt", parser.Funcs[0].Routine, 1);
+    EXPECT_EQ(parser.FindFunction(u"sqrt"), 18);
 }
 
 TEST_F(Functions, Trigonometry)

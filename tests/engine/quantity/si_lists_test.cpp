@@ -177,3 +177,42 @@ TEST(SiLists, FirstEntryOfADimension)
         EXPECT_EQ(list->FirstOfDimension(length), 0);
     }
 }
+
+// A unit composed of base units writes each base dimension in the first named unit of exactly
+// that dimension, else in the first of them all; what the table holds counts as it is now, also
+// after a first answer was given.
+TEST(SiLists, PreferredUnitsOfTheBaseDimensions)
+{
+    TSIUnitList units;
+    const auto expectWalked = [&units](const char* when) {
+        std::array<std::int32_t, BaseUnitCount> entries{};
+        units.PreferredBaseEntries(entries);
+        for (std::size_t b = 0; b < BaseUnitCount; ++b) {
+            TSINumber dimension = SiOne;
+            dimension.Exponents[b] = 1;
+            const std::int32_t used = walked(units, dimension, true);
+            EXPECT_EQ(entries[b], used >= 0 ? used : walked(units, dimension, false))
+                << when << ", base unit " << b;
+        }
+    };
+    const std::int32_t km = units.Add(SiVarSet(u"km", SiSet(1000, 1, 0, 0, 0, 0, 0, 0)));
+    const std::int32_t h = units.Add(SiVarSet(u"h", SiSet(3600, 0, 0, 1, 0, 0, 0, 0)));
+    const std::int32_t newton = units.Add(SiVarSet(u"N", SiSet(1, 1, 1, -2, 0, 0, 0, 0)));
+    units.Add(SiVarSet(u"m2", SiSet(1, 2, 0, 0, 0, 0, 0, 0)));
+    expectWalked("none named");
+    for (const std::int32_t named : {newton, h, km})
+        units.SetUsed(named);
+    expectWalked("km, h and N named");
+    units.ClearUsed();
+    expectWalked("marks cleared");
+    units.SetItem(units.IndexOf(u"m"), SiVarSet(u"m", SiSet(1, 0, 0, 1, 0, 0, 0, 0)));
+    expectWalked("m made a time");
+    units.RemoveLast();
+    units.Add(SiVarSet(u"mm", SiSet(0.001, 1, 0, 0, 0, 0, 0, 0)));
+    units.Add(SiVarSet(u"g", SiSet(0.001, 0, 1, 0, 0, 0, 0, 0)));
+    expectWalked("units added");
+    units.Clear();
+    expectWalked("cleared");
+    units.Add(SiVarSet(u"cd", SiSet(1, 0, 0, 0, 0, 0, 0, 1)));
+    expectWalked("one added to an empty table");
+}
