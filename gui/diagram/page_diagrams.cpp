@@ -59,7 +59,8 @@ PagePicture rendered(const Picture& drawing)
 }
 
 // The rendered picture with its request, its vectors and fingerprint remembered for the session.
-PagePicture withRequest(PagePicture picture, const Picture& drawing, const QStringList& request)
+PagePicture withRequest(PagePicture picture, const Picture& drawing, std::size_t fingerprint,
+                        const QStringList& request)
 {
     picture.request = request;
 
@@ -69,7 +70,7 @@ PagePicture withRequest(PagePicture picture, const Picture& drawing, const QStri
         painter.scale(rect.width() / drawing.width, rect.height() / drawing.height);
         PaintPicture(painter, drawing);
     });
-    drawnFrom().insert(name, fingerprintOf(drawing));
+    drawnFrom().insert(name, fingerprint);
     return picture;
 }
 
@@ -145,7 +146,8 @@ std::optional<DiagramRequest> RequestOfPairs(const QStringList& pairs)
 PagePicture DiagramPicture(const DiagramData& data)
 {
     const Picture drawing = pageDrawing(data);
-    return withRequest(rendered(drawing), drawing, RequestPairs(data.request));
+    return withRequest(rendered(drawing), drawing, fingerprintOf(drawing),
+                       RequestPairs(data.request));
 }
 
 void InsertPictureLine(QTextCursor& cursor, const PagePicture& picture)
@@ -229,6 +231,7 @@ void RedrawDiagrams(QTextDocument& doc, const TEFParser& parser)
         int position;
         QStringList request;
         Picture drawing;
+        std::size_t fingerprint;
     };
     std::vector<Redraw> redraws;
     for (const Found& found : diagrams) {
@@ -248,10 +251,12 @@ void RedrawDiagrams(QTextDocument& doc, const TEFParser& parser)
                                 }))
                     throw QuorvelError(FailureNote(data, 0));
                 Picture drawing = pageDrawing(data);
+                const std::size_t fingerprint = fingerprintOf(drawing);
                 const auto drawn = drawnFrom().constFind(found.format.toImageFormat().name());
-                if (drawn == drawnFrom().constEnd() || *drawn != fingerprintOf(drawing) ||
+                if (drawn == drawnFrom().constEnd() || *drawn != fingerprint ||
                     picture.bytes.isEmpty())
-                    redraws.push_back({found.position, picture.request, std::move(drawing)});
+                    redraws.push_back(
+                        {found.position, picture.request, std::move(drawing), fingerprint});
             } catch (const QuorvelError& refusal) {
                 fault = text(refusal.message());
             }
@@ -266,7 +271,7 @@ void RedrawDiagrams(QTextDocument& doc, const TEFParser& parser)
     for (std::size_t k = 0; k < redraws.size(); ++k)
         ReplacePicture(doc, redraws[k].position,
                        withRequest(pictures[static_cast<qsizetype>(k)], redraws[k].drawing,
-                                   redraws[k].request));
+                                   redraws[k].fingerprint, redraws[k].request));
 }
 
 } // namespace quorvel

@@ -69,17 +69,6 @@ struct PictureState
     int pendingNibble = -1; // a hex digit still waiting for its partner
 };
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The size a picture is shown at, in page pixels: its goal size scaled, else \picw and \pich
 // read as pixels (bitmaps) or hundredths of a millimetre (metafiles).
 QSizeF shownSizeOf(const PictureState& p)
@@ -484,7 +473,7 @@ private:
     void pictureHex(std::string_view data)
     {
         for (const char c : data) {
-            const int value = hexValue(c);
+            const int value = rtf::HexValue(c);
             if (value < 0)
                 continue;
             if (m_picture.pendingNibble < 0) {

@@ -27,7 +27,9 @@ Token tokenOf(Token::Kind kind)
     return token;
 }
 
-int hexValue(char c)
+} // namespace
+
+int HexValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -37,8 +39,6 @@ int hexValue(char c)
         return c - 'A' + 10;
     return -1;
 }
-
-} // namespace
 
 Token Tokenizer::next()
 {
@@ -122,8 +122,8 @@ Token Tokenizer::controlSymbol()
     Token token = tokenOf(Token::Kind::ControlSymbol);
     token.symbol = c == '\r' ? '\n' : c;
     if (c == '\'') {
-        const int high = m_pos < m_data.size() ? hexValue(m_data[m_pos]) : -1;
-        const int low = m_pos + 1 < m_data.size() ? hexValue(m_data[m_pos + 1]) : -1;
+        const int high = m_pos < m_data.size() ? HexValue(m_data[m_pos]) : -1;
+        const int low = m_pos + 1 < m_data.size() ? HexValue(m_data[m_pos + 1]) : -1;
         if (high >= 0 && low >= 0) {
             token.kind = Token::Kind::HexByte;
             token.byte = static_cast<unsigned char>(high * 16 + low);

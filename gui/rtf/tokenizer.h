@@ -34,6 +34,9 @@ struct Token
 };
 
 // Never reads past the end of the data: a truncated control word, \' or \binN simply ends there.
+// The value of a hex digit, -1 for any other character.
+int HexValue(char c);
+
 class Tokenizer
 {
 public:
