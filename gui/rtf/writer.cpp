@@ -98,37 +98,41 @@ public:
     {
         const int size = std::max(0, m_to - m_from);
         m_body.reserve(size + size / 4 + 64);
-        for (QTextBlock block = m_doc.findBlock(m_from); block.isValid(); block = block.next()) {
-            const int start = block.position();
+        // Positions are counted along, not asked for: each question costs a search of the
+        // whole document, and a long page has millions of fragments.
+        QTextBlock block = m_doc.findBlock(m_from);
+        for (int start = block.isValid() ? block.position() : 0; block.isValid();
+             start += block.length(), block = block.next()) {
             const int end = start + block.length() - 1; // where its paragraph separator stands
             if (start > m_to)
                 break;
             const int pieceFrom = std::max(start, m_from);
             const int pieceTo = std::min(end, m_to);
-            // Finding a block's fragments costs a search of the whole document, worth saving
-            // on the many empty lines of a long page.
+            // Finding a block's fragments costs a search too, worth saving on the many empty
+            // lines of a long page.
             bool empty = true;
+            int fragmentStart = start;
             for (auto it = pieceTo > pieceFrom ? block.begin() : QTextBlock::iterator();
                  !it.atEnd(); ++it) {
                 const QTextFragment fragment = it.fragment();
-                if (!fragment.isValid())
-                    continue;
-                const int fragmentFrom = std::max(fragment.position(), pieceFrom);
-                const int fragmentTo = std::min(fragment.position() + fragment.length(), pieceTo);
-                if (fragmentTo <= fragmentFrom)
+                const int position = fragmentStart;
+                fragmentStart += fragment.length();
+                const int fragmentFrom = std::max(position, pieceFrom);
+                const int fragmentTo = std::min(fragmentStart, pieceTo);
+                if (!fragment.isValid() || fragmentTo <= fragmentFrom)
                     continue;
                 const QTextCharFormat charFormat = fragment.charFormat();
                 empty = false;
+                const QString text = textOf(fragment, position, fragmentFrom, fragmentTo);
                 if (IsPagePicture(charFormat)) {
-                    writePictures(charFormat, textOf(fragment, fragmentFrom, fragmentTo));
+                    writePictures(charFormat, text);
                     continue;
                 }
-                const RunFormat format = resolve(charFormat);
+                const RunFormat format = resolveCached(charFormat);
                 writeFormat(format);
                 // A range keeps a line break inside a line as the character it is.
-                appendText(m_body, textOf(fragment, fragmentFrom, fragmentTo),
-                           m_fonts[static_cast<std::size_t>(format.font)].page, m_needDelimiter,
-                           !m_whole);
+                appendText(m_body, text, m_fonts[static_cast<std::size_t>(format.font)].page,
+                           m_needDelimiter, !m_whole);
             }
             if (m_whole) {
                 // An empty line keeps the format that typing there would get.
@@ -156,11 +160,11 @@ public:
     }
 
 private:
-    // The fragment's characters from..to. A part of a fragment is copied alone: a character typed
-    // into a line of millions must not copy the line.
-    QString textOf(const QTextFragment& fragment, int from, int to) const
+    // The fragment's characters from..to; it starts at position. A part of a fragment is
+    // copied alone: a character typed into a line of millions must not copy the line.
+    QString textOf(const QTextFragment& fragment, int position, int from, int to) const
     {
-        if (from == fragment.position() && to == fragment.position() + fragment.length())
+        if (from == position && to == position + fragment.length())
             return fragment.text();
         QTextCursor cursor(const_cast<QTextDocument*>(&m_doc));
         cursor.setPosition(from);
@@ -277,6 +281,18 @@ private:
         return static_cast<int>(m_colours.size()); // index 0 is the automatic colour
     }
 
+    // Runs of a page mostly share a few formats: the format of the run before is resolved
+    // once. Formats of the same document compare by their shared data first.
+    RunFormat resolveCached(const QTextCharFormat& format)
+    {
+        if (!m_lastResolved || !(m_lastFormat == format)) {
+            m_lastFormat = format;
+            m_lastResolved = true;
+            m_lastRun = resolve(format);
+        }
+        return m_lastRun;
+    }
+
     // The run's effective format: what the format does not set comes from the default font.
     RunFormat resolve(const QTextCharFormat& format)
     {
@@ -358,6 +374,9 @@ private:
     std::vector<QRgb> m_colours;
     QByteArray m_body;
     RunFormat m_written;
+    QTextCharFormat m_lastFormat;
+    RunFormat m_lastRun;
+    bool m_lastResolved = false;
     bool m_needDelimiter = true; // the body follows \pard
 };
 
