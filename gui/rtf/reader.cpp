@@ -623,11 +623,25 @@ private:
                 m_run.append(decoder->decode(kept));
                 break;
             }
+            // Decoded straight into the run's storage: a page of long lines is mostly text
+            // tokens, and appending a character at a time cost more than the rest of reading.
+            // A line of millions of characters goes in in pieces, so that it is not held
+            // twice, as bytes decoded and in the page.
             const CodePage& page = CodePage::findOrWindows1252(number);
-            for (const char c : data) {
-                const auto byte = static_cast<unsigned char>(c);
-                if (byte >= 0x20 || byte == '\t')
-                    m_run.append(QChar(page.decode(byte)));
+            while (!data.empty()) {
+                const std::string_view piece = data.substr(0, kRunChunkChars);
+                data.remove_prefix(piece.size());
+                const qsizetype at = m_run.size();
+                m_run.resize(at + static_cast<qsizetype>(piece.size()));
+                QChar* out = m_run.data() + at;
+                for (const char c : piece) {
+                    const auto byte = static_cast<unsigned char>(c);
+                    if (byte >= 0x20 || byte == '\t')
+                        *out++ = QChar(page.decode(byte));
+                }
+                m_run.truncate(out - m_run.constData());
+                if (m_run.size() >= kRunChunkChars)
+                    flushRun();
             }
             break;
         }
