@@ -16,7 +16,7 @@ THemisphereButton::THemisphereButton(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true); // mouseMove is reported also while no button is held
     resize(25, 25);
-    RebuildImages(); // there are no stored images: the look is computed at creation
+    RebuildImages(); // there are no stored images: the look is computed when first needed
 }
 
 template <typename T> void THemisphereButton::setLookValue(T HemisphereLook::*field, const T& value)
@@ -175,17 +175,26 @@ bool THemisphereButton::IsOnFace(QPointF p) const
 
 void THemisphereButton::RebuildImages()
 {
-    HemisphereLook look = m_look;
-    look.Font = font();
-    look.FontColor = palette().color(foregroundRole());
-    const qreal ratio = devicePixelRatioF();
-    if (auto images = quorvel::RebuildImages(look, size(), ratio)) {
-        m_images = std::move(*images);
-        ++m_rebuildCount;
-    }
+    // Only marked here: the keypad makes and sets up all its keys at start, before it is shown,
+    // and shading them took a tenth of the start. The images are computed when first needed.
+    m_imagesStale = true;
+    ++m_rebuildCount;
     m_imageSize = size(); // remembered even when too small to draw
-    m_imageRatio = ratio;
+    m_imageRatio = devicePixelRatioF();
     update();
+}
+
+const HemisphereImages& THemisphereButton::images() const
+{
+    if (m_imagesStale) {
+        m_imagesStale = false;
+        HemisphereLook look = m_look;
+        look.Font = font();
+        look.FontColor = palette().color(foregroundRole());
+        if (auto images = quorvel::RebuildImages(look, m_imageSize, m_imageRatio))
+            m_images = std::move(*images);
+    }
+    return m_images;
 }
 
 void THemisphereButton::rebuildIfStale()
@@ -225,10 +234,11 @@ bool THemisphereButton::event(QEvent* event)
 // rest: (background AND mask) OR (image AND NOT mask).
 void THemisphereButton::paintEvent(QPaintEvent*)
 {
-    const QImage& mask = m_images.ImageMask;
+    const HemisphereImages& images = this->images();
+    const QImage& mask = images.ImageMask;
     if (mask.isNull())
         return;
-    QImage face = m_down ? m_images.ImageIn : m_images.ImageOut;
+    QImage face = m_down ? images.ImageIn : images.ImageOut;
     {
         QPainter f(&face);
         f.setCompositionMode(QPainter::RasterOp_NotSourceAndDestination);

@@ -70,10 +70,11 @@ public:
     // disabled button ignores it.
     void click();
 
-    const QImage& ImageOut() const { return m_images.ImageOut; }
-    const QImage& ImageIn() const { return m_images.ImageIn; }
-    const QImage& ImageMask() const { return m_images.ImageMask; }
-    // How often the images have been computed; lets tests see that painting never shades.
+    const QImage& ImageOut() const { return images().ImageOut; }
+    const QImage& ImageIn() const { return images().ImageIn; }
+    const QImage& ImageMask() const { return images().ImageMask; }
+    // How often the look changed so that the images had to be computed anew (once each, when
+    // next needed); lets tests see that painting never shades.
     int rebuildCount() const { return m_rebuildCount; }
 
 signals:
@@ -100,11 +101,13 @@ private:
     // The end of a click on the face: clicked(), then the state of a push or group button.
     void finishClick(bool downAtPress);
     void RebuildImages();
+    const HemisphereImages& images() const;
     void rebuildIfStale(); // after a size or screen change
     QList<THemisphereButton*> groupMates() const;
 
     HemisphereLook m_look;
-    HemisphereImages m_images;
+    mutable HemisphereImages m_images;
+    mutable bool m_imagesStale = true;
     QSize m_imageSize;
     qreal m_imageRatio = 0;
     int m_rebuildCount = 0;
