@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/page_recovery.h"
 
+#include "app/page_preread.h"
 #include "app/program_windows.h"
 #include "gui/files/atomic_file.h"
 #include "gui/files/page_files.h"
@@ -361,7 +362,7 @@ QString PutAside(const QString& path, QString* reason)
 }
 
 FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
-                      std::unique_ptr<JournalReplay>* later)
+                      std::unique_ptr<JournalReplay>* later, PagePreread* preread)
 {
     QTextEdit& page = *windows.mainWindow.page(index);
     const QString name = pageName(windows, index);
@@ -370,7 +371,8 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
 
     // The page file: read through a link, but the link itself is put aside, as the program
     // writes its pages only into files of its own.
-    FileRead file = ReadRegularFile(path);
+    PrereadPage early = preread ? preread->take(index) : PrereadPage{ReadRegularFile(path), {}};
+    FileRead& file = early.file;
     QString keptLink; // where the link was put aside
     if (S_ISLNK(kindAt(path))) {
         QString reason;
@@ -463,7 +465,6 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
     if (file.state == FileRead::State::Missing && !replay && !replayOntoPage)
         return found;
 
-    std::unique_ptr<QTextDocument> doc = NewPageDocument(page);
     bool writeNow = false;
     if (file.state == FileRead::State::Regular && !IsRtf(file.bytes) && holdsText(file.bytes)) {
         // Not a file the program wrote: it stays, under a name of its own, before anything is
@@ -486,7 +487,14 @@ FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
             writeNow = true;
         }
     }
-    ReadPageBytes(file.bytes, *doc);
+    std::unique_ptr<QTextDocument> doc;
+    if (early.doc && file.state == FileRead::State::Regular) {
+        doc = std::move(early.doc);
+        TakePageSettings(page, *doc);
+    } else {
+        doc = NewPageDocument(page);
+        ReadPageBytes(file.bytes, *doc);
+    }
     if (replayOntoPage) {
         // The records apply to the page file in the replay's own document.
         replay = std::make_unique<JournalReplay>(index, JournalReplay::Target::Page, journalPath,

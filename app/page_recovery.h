@@ -30,6 +30,8 @@ class QTextDocument;
 
 namespace quorvel {
 
+class PagePreread;
+
 struct ProgramWindows;
 class JournalReader;
 
@@ -96,10 +98,10 @@ inline constexpr qint64 kReplayAtOnceBytes = qint64{1} << 20;
 // know. A replay that has to wait for the window (when `later` is given) is handed over through
 // it, with its page left empty and read-only; otherwise every replay is done before this
 // returns. Returns what journal was found (only a session that did not end normally leaves one)
-// and where its work goes.
+// and where its work goes. The page file comes from `preread` when it is given.
 enum class FoundJournal { None, Empty, OntoPage, Elsewhere };
 FoundJournal LoadPage(ProgramWindows& windows, int index, QStringList& notes,
-                      std::unique_ptr<JournalReplay>* later);
+                      std::unique_ptr<JournalReplay>* later, PagePreread* preread = nullptr);
 
 // What happens when a replay has finished: a page's replay is shown in the page (and true
 // returned: its journal goes on from here); a file's replay is written beside the page file,

@@ -4,6 +4,7 @@
 #include "app/continuous_saving.h"
 #include "app/exit_saving.h"
 #include "app/leftovers.h"
+#include "app/page_preread.h"
 #include "app/page_recovery.h"
 #include "app/program_windows.h"
 #include "app/settings_load_save.h"
@@ -58,11 +59,13 @@ int RunQuorvel(QApplication& app, const QString& folder, const ActivationToken& 
     // Only the copy that holds the folder may clear away what killed saves left there.
     if (ProgramDirProblem().isEmpty())
         RemoveLeftovers(ProgramDir());
+    // While the windows are built, the pages are read.
+    PagePreread preread;
     InstallGermanTranslations(app);
     ProgramWindows windows;
     NoteBoard notes(&windows.mainWindow);
     std::vector<std::unique_ptr<JournalReplay>> replays;
-    const QStringList startNotes = LoadSettings(windows, &replays);
+    const QStringList startNotes = LoadSettings(windows, &replays, &preread);
     QList<int> replayedPages;
     for (const auto& replay : replays) {
         if (replay->target() == JournalReplay::Target::Page)

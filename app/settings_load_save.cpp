@@ -58,7 +58,7 @@ QString pageName(const ProgramWindows& windows, int index)
 } // namespace
 
 QStringList LoadSettings(ProgramWindows& windows,
-                         std::vector<std::unique_ptr<JournalReplay>>* later)
+                         std::vector<std::unique_ptr<JournalReplay>>* later, PagePreread* preread)
 {
     QStringList notes;
     if (const QString problem = ProgramDirProblem(); !problem.isEmpty())
@@ -135,7 +135,8 @@ QStringList LoadSettings(ProgramWindows& windows,
     bool elsewhere = false;
     for (int index : {0, 1}) {
         std::unique_ptr<JournalReplay> replay;
-        const FoundJournal journal = LoadPage(windows, index, notes, later ? &replay : nullptr);
+        const FoundJournal journal =
+            LoadPage(windows, index, notes, later ? &replay : nullptr, preread);
         found = found || journal != FoundJournal::None;
         elsewhere = elsewhere || journal == FoundJournal::Elsewhere;
         if (replay)

@@ -16,15 +16,18 @@ namespace quorvel {
 
 class ComponentStore;
 class JournalReplay;
+class PagePreread;
 struct ProgramWindows;
 
 // Reads the settings file, if it is a regular file, and the page files that exist, each with
 // the changes its journal holds after a session that did not end normally (page_recovery.h).
 // Returns the notes for the user (a folder that cannot be written, a file that is not a regular
 // file, a kept file, an abnormal end), each a paragraph. Long replays are handed over through
-// `later` when it is given, to run once the window is shown; otherwise all are done here.
+// `later` when it is given, to run once the window is shown; otherwise all are done here. The
+// page files come from `preread` when it is given.
 QStringList LoadSettings(ProgramWindows& windows,
-                         std::vector<std::unique_ptr<JournalReplay>>* later = nullptr);
+                         std::vector<std::unique_ptr<JournalReplay>>* later = nullptr,
+                         PagePreread* preread = nullptr);
 
 // The settings file's bytes for the windows as they are now. The window places a platform cannot
 // report are copied from `earlier` (the settings file as the session found it), read from the

@@ -22,13 +22,19 @@ std::unique_ptr<QTextDocument> NewPageDocument(const QTextEdit& page)
     // The text goes into a new document that then replaces the page's: filling the document
     // on screen made the editor lay all of it out twice, and a long page loaded four times
     // slower. The new one keeps the page's settings and has the owner that deletes the old.
-    const QTextDocument& current = *page.document();
-    auto doc = std::make_unique<QTextDocument>(current.parent());
-    doc->setDefaultFont(current.defaultFont());
-    doc->setDefaultTextOption(current.defaultTextOption());
-    doc->setDocumentMargin(current.documentMargin());
-    doc->setIndentWidth(current.indentWidth());
+    auto doc = std::make_unique<QTextDocument>();
+    TakePageSettings(page, *doc);
     return doc;
+}
+
+void TakePageSettings(const QTextEdit& page, QTextDocument& doc)
+{
+    const QTextDocument& current = *page.document();
+    doc.setParent(current.parent());
+    doc.setDefaultFont(current.defaultFont());
+    doc.setDefaultTextOption(current.defaultTextOption());
+    doc.setDocumentMargin(current.documentMargin());
+    doc.setIndentWidth(current.indentWidth());
 }
 
 void ReadPageBytes(const QByteArray& bytes, QTextDocument& doc)

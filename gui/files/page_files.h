@@ -24,6 +24,8 @@ bool LoadDocument(QTextEdit& page, const QString& path, QString* error);
 // the page's font and settings; the bytes read into it as above; and the document shown in the
 // page in place of its old one, with the long-page layout where the page is long.
 std::unique_ptr<QTextDocument> NewPageDocument(const QTextEdit& page);
+// Gives a document made elsewhere (on another thread, say) the page's font, settings and owner.
+void TakePageSettings(const QTextEdit& page, QTextDocument& doc);
 void ReadPageBytes(const QByteArray& bytes, QTextDocument& doc);
 void ShowDocument(QTextEdit& page, std::unique_ptr<QTextDocument> doc);
 
