@@ -55,15 +55,29 @@ void appendText(QByteArray& out, QStringView text, const rtf::CodePage* page, bo
                 bool lineAsCharacter = false)
 {
     static constexpr char kHex[] = "0123456789abcdef";
-    for (const QChar qc : text) {
-        const char16_t c = qc.unicode();
-        if (c == u'\\' || c == u'{' || c == u'}') {
-            out.append('\\');
-            out.append(static_cast<char>(c));
-            needDelimiter = false;
-        } else if (c >= 0x20 && c < 0x7F) {
+    const auto plain = [](char16_t c) {
+        return c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}';
+    };
+    qsizetype k = 0;
+    while (k < text.size()) {
+        // Most of a page is plain ASCII: a stretch of it goes in at once.
+        qsizetype end = k;
+        while (end < text.size() && plain(text[end].unicode()))
+            ++end;
+        if (end > k) {
             if (needDelimiter)
                 out.append(' ');
+            const qsizetype at = out.size();
+            out.resize(at + (end - k));
+            std::transform(text.begin() + k, text.begin() + end, out.begin() + at,
+                           [](QChar c) { return static_cast<char>(c.unicode()); });
+            needDelimiter = false;
+            k = end;
+            continue;
+        }
+        const char16_t c = text[k++].unicode();
+        if (c == u'\\' || c == u'{' || c == u'}') {
+            out.append('\\');
             out.append(static_cast<char>(c));
             needDelimiter = false;
         } else if (c == u'\t' || (c == u'\u2028' && !lineAsCharacter)) {
