@@ -306,7 +306,8 @@ void AddCurveItems(std::vector<PictureItem>& items, const PlotFrame& frame, cons
         const PicturePoint b = next;
         double t0 = 0.0;
         double t1 = 1.0;
-        if (!clipSegment(a, b, plot, t0, t1)) {
+        // Most segments lie inside, where clipping keeps them whole: no divisions for them.
+        if (!(inside(a, plot) && inside(b, plot)) && !clipSegment(a, b, plot, t0, t1)) {
             stroker.endPiece();
             open = false;
             continue;
