@@ -46,13 +46,13 @@ std::u16string number(std::int64_t n)
     return {digits, end};
 }
 
-// Evaluates formula; the message of a failure or raised fault goes to message.
-bool evaluate(TEFParser& parser, std::u16string& buffer, std::u16string_view formula,
-              TSINumber& result, std::u16string& message)
+// Runs one of the parser's evaluations; the message of a failure or raised fault goes to
+// message.
+template <typename Evaluation>
+bool attempt(TEFParser& parser, std::u16string& message, Evaluation evaluation)
 {
-    buffer.assign(formula);
     try {
-        if (parser.Evaluate(result, buffer))
+        if (evaluation())
             return true;
         message = parser.ErrMsg;
     } catch (const QuorvelError& fault) {
@@ -61,19 +61,20 @@ bool evaluate(TEFParser& parser, std::u16string& buffer, std::u16string_view for
     return false;
 }
 
+// Evaluates formula as typed.
+bool evaluate(TEFParser& parser, std::u16string& buffer, std::u16string_view formula,
+              TSINumber& result, std::u16string& message)
+{
+    buffer.assign(formula);
+    return attempt(parser, message, [&] { return parser.Evaluate(result, buffer); });
+}
+
 // The same for a curve's formula, which is trimmed and free of blanks already: read where it
 // lies, a million times over without a copy.
 bool evaluatePrepared(TEFParser& parser, std::u16string_view formula, TSINumber& result,
                       std::u16string& message)
 {
-    try {
-        if (parser.EvaluatePrepared(result, formula))
-            return true;
-        message = parser.ErrMsg;
-    } catch (const QuorvelError& fault) {
-        message = fault.message();
-    }
-    return false;
+    return attempt(parser, message, [&] { return parser.EvaluatePrepared(result, formula); });
 }
 
 // A unit composed of base dimensions that cannot be misread on an axis: «m·s²» (not «ms²»,
