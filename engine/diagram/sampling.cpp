@@ -13,6 +13,7 @@
 #include <charconv>
 #include <future>
 #include <limits>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -519,10 +520,15 @@ DiagramData SampleDiagram(const TEFParser& page, const DiagramRequest& request)
         std::vector<std::future<void>> running;
         for (std::size_t t = 0; t + 1 < threads; ++t) {
             helpers[t].Units.ClearUsed();
-            running.push_back(std::async(std::launch::async, [&, t] {
+            const auto sampleOne = [&, t] {
                 sampleStretch(helpers[t], swept, point, curve.formula, xs, stretches[t],
                               curve.values, kindOf);
-            }));
+            };
+            try {
+                running.push_back(std::async(std::launch::async, sampleOne));
+            } catch (const std::system_error&) {
+                sampleOne(); // no thread to be had: this one samples the stretch too
+            }
         }
         sampleStretch(parser, swept, point, curve.formula, xs, stretches.back(), curve.values,
                       kindOf);
