@@ -47,12 +47,16 @@ AxisRange withRoom(double lo, double hi, bool log)
 
 } // namespace
 
-double AxisFraction(const AxisRange& r, AxisScale scale, double v)
+AxisMap::AxisMap(const AxisRange& r, AxisScale scale) : m_log(logarithmic(scale))
 {
     const AxisRange in = inner(r, scale);
-    if (logarithmic(scale))
-        v = v > 0.0 ? std::log10(v) : std::numeric_limits<double>::quiet_NaN();
-    return (v * 0.5 - in.min * 0.5) / (in.max * 0.5 - in.min * 0.5);
+    m_halfMin = in.min * 0.5;
+    m_halfSpan = in.max * 0.5 - in.min * 0.5;
+}
+
+double AxisFraction(const AxisRange& r, AxisScale scale, double v)
+{
+    return AxisMap(r, scale).fraction(v);
 }
 
 double AxisValueAt(const AxisRange& r, AxisScale scale, double fraction)
@@ -94,17 +98,23 @@ AxisRange FullYRange(const DiagramData& data)
     double hi = -lo;
     std::vector<double> values;
     for (const SampledCurve& curve : data.curves) {
+        // Only a curve with poles needs its values gathered, for their bulk; a million points
+        // of any other are read once.
         values.clear();
-        for (const double v : curve.values) {
+        double low = std::numeric_limits<double>::infinity();
+        double high = -low;
+        for (double v : curve.values) {
             if (IsGap(v) || !std::isfinite(v) || (log && !(v > 0.0)))
                 continue;
-            values.push_back(log ? std::log10(v) : v);
+            if (log)
+                v = std::log10(v);
+            low = v < low ? v : low;     // the first of equals and
+            high = v >= high ? v : high; // the last, as minmax_element takes them
+            if (curve.poles > 0)
+                values.push_back(v);
         }
-        if (values.empty())
+        if (low > high)
             continue;
-        const auto [least, most] = std::minmax_element(values.begin(), values.end());
-        double low = *least;
-        double high = *most;
         if (curve.poles > 0) {
             const ValueBand bulk = BulkBand(values);
             if (bulk.high > bulk.low) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace quorvel {
 namespace {
@@ -20,15 +21,93 @@ bool valid(PicturePoint p)
     return !std::isnan(p.x) && !std::isnan(p.y);
 }
 
-PicturePoint place(const PlotFrame& f, LinePoint p)
+// From a line's values to picture positions.
+class Placing
 {
-    const double fx = AxisFraction(f.x, f.xScale, p.x);
-    const double fy = AxisFraction(f.y, f.yScale, p.y);
-    if (std::isnan(fx) || std::isnan(fy))
-        return {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
-    return {f.plot.x + std::clamp(fx, -kFar, kFar) * f.plot.width,
-            f.plot.bottom() - std::clamp(fy, -kFar, kFar) * f.plot.height};
-}
+public:
+    explicit Placing(const PlotFrame& f) : m_x(f.x, f.xScale), m_y(f.y, f.yScale), m_plot(f.plot) {}
+    PicturePoint operator()(LinePoint p) const
+    {
+        const double fx = m_x.fraction(p.x);
+        const double fy = m_y.fraction(p.y);
+        if (std::isnan(fx) || std::isnan(fy))
+            return {std::numeric_limits<double>::quiet_NaN(),
+                    std::numeric_limits<double>::quiet_NaN()};
+        return {m_plot.x + std::clamp(fx, -kFar, kFar) * m_plot.width,
+                m_plot.bottom() - std::clamp(fy, -kFar, kFar) * m_plot.height};
+    }
+
+private:
+    AxisMap m_x;
+    AxisMap m_y;
+    PictureRect m_plot;
+};
+
+// ThinToColumns as the points come: a million points of a curve are never held at once.
+class ColumnThinner
+{
+public:
+    ColumnThinner(std::vector<PicturePoint>& out, double columnsPerUnit, double offset)
+        : m_out(out), m_columns(columnsPerUnit), m_offset(offset)
+    {
+    }
+
+    void add(PicturePoint p)
+    {
+        if (!(m_columns > 0.0)) {
+            m_out.push_back(p);
+            return;
+        }
+        const double column = std::floor(p.x * m_columns + m_offset);
+        if (m_open && column == m_column) {
+            const std::size_t index = m_count++;
+            if (p.y < m_low.y) {
+                m_low = p;
+                m_lowIndex = index;
+            }
+            if (p.y > m_high.y) {
+                m_high = p;
+                m_highIndex = index;
+            }
+            m_last = p;
+            return;
+        }
+        finish();
+        m_open = true;
+        m_column = column;
+        m_first = m_low = m_high = m_last = p;
+        m_count = 1;
+        m_lowIndex = m_highIndex = 0;
+    }
+
+    // The run of the last column into the output.
+    void finish()
+    {
+        if (!m_open)
+            return;
+        m_open = false;
+        const bool lowFirst = m_lowIndex <= m_highIndex;
+        for (const PicturePoint& p :
+             {m_first, lowFirst ? m_low : m_high, lowFirst ? m_high : m_low, m_last}) {
+            if (m_out.empty() || m_out.back().x != p.x || m_out.back().y != p.y)
+                m_out.push_back(p);
+        }
+    }
+
+private:
+    std::vector<PicturePoint>& m_out;
+    double m_columns;
+    double m_offset;
+    bool m_open = false;
+    double m_column = 0.0;
+    PicturePoint m_first;
+    PicturePoint m_low;
+    PicturePoint m_high;
+    PicturePoint m_last;
+    std::size_t m_count = 0;
+    std::size_t m_lowIndex = 0;
+    std::size_t m_highIndex = 0;
+};
 
 // Liang-Barsky: the part of the segment a-b inside r as the parameters t0 <= t1 in [0, 1];
 // false when nothing of it is inside.
@@ -88,16 +167,23 @@ class Stroker
 {
 public:
     Stroker(std::vector<PictureItem>& items, const CurveStyle& style, double columnsPerUnit)
-        : m_items(items), m_style(style), m_columns(columnsPerUnit)
+        : m_items(items), m_style(style), m_columns(columnsPerUnit),
+          m_thinner(m_piece, columnsPerUnit, 0.0)
     {
     }
 
-    std::vector<PicturePoint> piece;
+    // The piece of line drawn now, thinned as it grows.
+    void add(PicturePoint p)
+    {
+        ++m_added;
+        m_thinner.add(p);
+    }
 
     void endPiece()
     {
-        if (piece.size() >= 2) {
-            ThinToColumns(piece, m_columns);
+        m_thinner.finish();
+        std::vector<PicturePoint>& piece = m_piece;
+        if (m_added >= 2) {
             const auto [least, most] = std::minmax_element(
                 piece.begin(), piece.end(), [](auto a, auto b) { return a.y < b.y; });
             if (m_columns > 0.0 && column(piece.front()) == column(piece.back()) &&
@@ -106,10 +192,11 @@ public:
                 stack(piece.front().x, least->y, most->y);
             } else {
                 endStack();
-                emit(piece);
+                emit(std::exchange(piece, {}));
             }
         }
         piece.clear();
+        m_added = 0;
     }
 
     // A lone value, or a stretch within one column: overlapping ones are one stroke.
@@ -159,6 +246,9 @@ private:
     std::vector<PictureItem>& m_items;
     CurveStyle m_style;
     double m_columns;
+    std::vector<PicturePoint> m_piece;
+    std::size_t m_added = 0; // points of the piece before thinning
+    ColumnThinner m_thinner;
     bool m_stacked = false;
     double m_stackColumn = 0.0;
     double m_x = 0.0;
@@ -172,51 +262,40 @@ void ThinToColumns(std::vector<PicturePoint>& points, double columnsPerUnit, dou
 {
     if (!(columnsPerUnit > 0.0) || points.size() < 3)
         return;
-    const auto column = [&](std::size_t i) {
-        return std::floor(points[i].x * columnsPerUnit + offset);
-    };
-    std::size_t kept = 0; // points[0, kept) are the result so far
-    for (std::size_t i = 0; i < points.size();) {
-        const double x = column(i);
-        std::size_t end = i + 1;
-        std::size_t low = i;
-        std::size_t high = i;
-        for (; end < points.size() && column(end) == x; ++end) {
-            low = points[end].y < points[low].y ? end : low;
-            high = points[end].y > points[high].y ? end : high;
-        }
-        // Read before anything of the run is overwritten: kept never passes i.
-        const std::array<PicturePoint, 4> run = {points[i], points[std::min(low, high)],
-                                                 points[std::max(low, high)], points[end - 1]};
-        for (const PicturePoint& p : run) {
-            if (kept == 0 || points[kept - 1].x != p.x || points[kept - 1].y != p.y)
-                points[kept++] = p;
-        }
-        i = end;
-    }
-    points.resize(kept);
+    std::vector<PicturePoint> kept;
+    ColumnThinner thinner(kept, columnsPerUnit, offset);
+    for (const PicturePoint& p : points)
+        thinner.add(p);
+    thinner.finish();
+    points = std::move(kept);
 }
 
 void AddCurveItems(std::vector<PictureItem>& items, const PlotFrame& frame, const CurveLine& line,
                    const CurveStyle& style, double columnsPerUnit)
 {
     const auto [from, to] = visibleWindow(line, frame.x);
-    std::vector<PicturePoint> placed(to - from);
-    for (std::size_t i = from; i < to; ++i)
-        placed[i - from] = place(frame, line[i]);
-    const std::size_t n = placed.size();
+    const Placing place(frame);
+    const std::size_t n = to - from;
     const PictureRect& plot = frame.plot;
     Stroker stroker(items, style, columnsPerUnit);
     bool open = false; // the piece's last point is where the next segment starts
+    // Each point is placed once, as the next one of the point before.
+    PicturePoint next = n > 0 ? place(line[from]) : PicturePoint{};
+    bool validBefore = false;
     for (std::size_t i = 0; i < n; ++i) {
-        const PicturePoint a = placed[i];
+        const PicturePoint a = next;
+        const bool last = i + 1 >= n;
+        if (!last)
+            next = place(line[from + i + 1]);
+        const bool firstOfStretch = !validBefore;
+        validBefore = valid(a);
         if (!valid(a)) {
             stroker.endPiece();
             open = false;
             continue;
         }
-        const bool lastOfStretch = i + 1 >= n || !valid(placed[i + 1]);
-        if ((i == 0 || !valid(placed[i - 1])) && lastOfStretch) {
+        const bool lastOfStretch = last || !valid(next);
+        if (firstOfStretch && lastOfStretch) {
             // A point between two breaks is still a value: a short dash shows it.
             if (inside(a, plot))
                 stroker.stack(a.x, a.y, a.y);
@@ -224,10 +303,11 @@ void AddCurveItems(std::vector<PictureItem>& items, const PlotFrame& frame, cons
         }
         if (lastOfStretch)
             continue; // the segment to it was drawn from the point before
-        const PicturePoint b = placed[i + 1];
+        const PicturePoint b = next;
         double t0 = 0.0;
         double t1 = 1.0;
-        if (!clipSegment(a, b, plot, t0, t1)) {
+        // Most segments lie inside, where clipping keeps them whole: no divisions for them.
+        if (!(inside(a, plot) && inside(b, plot)) && !clipSegment(a, b, plot, t0, t1)) {
             stroker.endPiece();
             open = false;
             continue;
@@ -236,9 +316,9 @@ void AddCurveItems(std::vector<PictureItem>& items, const PlotFrame& frame, cons
         const PicturePoint end{a.x + t1 * (b.x - a.x), a.y + t1 * (b.y - a.y)};
         if (!open || t0 > 0.0) {
             stroker.endPiece();
-            stroker.piece.push_back(start);
+            stroker.add(start);
         }
-        stroker.piece.push_back(end);
+        stroker.add(end);
         open = t1 >= 1.0;
         if (!open)
             stroker.endPiece();

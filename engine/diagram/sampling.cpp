@@ -11,13 +11,20 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <future>
 #include <limits>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace quorvel {
 namespace {
 
 constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
+// Below this many points a curve's share of a thread is too small to pay for the copy of the
+// evaluator the thread samples on.
+constexpr std::size_t kPointsPerThread = 50'000;
+constexpr std::size_t kMostThreads = 8;
 
 // The base units in the order unit texts name them.
 constexpr std::array<BaseUnit, BaseUnitCount> kTextOrder = {KG, M, S, KELVIN, AMPERE, MOL, CD};
@@ -40,19 +47,35 @@ std::u16string number(std::int64_t n)
     return {digits, end};
 }
 
-// Evaluates formula; the message of a failure or raised fault goes to message.
-bool evaluate(TEFParser& parser, std::u16string& buffer, std::u16string_view formula,
-              TSINumber& result, std::u16string& message)
+// Runs one of the parser's evaluations; the message of a failure or raised fault goes to
+// message.
+template <typename Evaluation>
+bool attempt(TEFParser& parser, std::u16string& message, Evaluation evaluation)
 {
-    buffer.assign(formula);
     try {
-        if (parser.Evaluate(result, buffer))
+        if (evaluation())
             return true;
         message = parser.ErrMsg;
     } catch (const QuorvelError& fault) {
         message = fault.message();
     }
     return false;
+}
+
+// Evaluates formula as typed.
+bool evaluate(TEFParser& parser, std::u16string& buffer, std::u16string_view formula,
+              TSINumber& result, std::u16string& message)
+{
+    buffer.assign(formula);
+    return attempt(parser, message, [&] { return parser.Evaluate(result, buffer); });
+}
+
+// The same for a curve's formula, which is trimmed and free of blanks already: read where it
+// lies, a million times over without a copy.
+bool evaluatePrepared(TEFParser& parser, std::u16string_view formula, TSINumber& result,
+                      std::u16string& message)
+{
+    return attempt(parser, message, [&] { return parser.EvaluatePrepared(result, formula); });
 }
 
 // A unit composed of base dimensions that cannot be misread on an axis: «m·s²» (not «ms²»,
@@ -191,11 +214,66 @@ public:
                                          m_counts.begin());
     }
     const TSINumber& kind(std::int32_t k) const { return m_kinds[static_cast<std::size_t>(k)]; }
+    // Adds the kinds and counts of the points after these; gives each of other's kinds its
+    // index here. The kinds stay in the order their first points have.
+    std::vector<std::int32_t> merge(const Dimensions& other)
+    {
+        std::vector<std::int32_t> index(other.m_kinds.size());
+        for (std::size_t k = 0; k < other.m_kinds.size(); ++k) {
+            index[k] = add(other.m_kinds[k]);
+            m_counts[static_cast<std::size_t>(index[k])] += other.m_counts[k] - 1;
+        }
+        return index;
+    }
 
 private:
     std::vector<TSINumber> m_kinds;
     std::vector<std::size_t> m_counts;
 };
+
+// A curve's points first..last sampled on one evaluator: the kind of each point's dimension
+// (-1: no value) and the first that failed, with the evaluator's message.
+struct Stretch
+{
+    std::size_t first = 0;
+    std::size_t last = 0;
+    Dimensions kinds;
+    std::size_t failed = std::numeric_limits<std::size_t>::max();
+    std::u16string message;
+};
+
+void sampleStretch(TEFParser& parser, std::int32_t swept, TSIVar point, std::u16string_view formula,
+                   const std::vector<double>& xs, Stretch& stretch, std::vector<double>& values,
+                   std::vector<std::int32_t>& kindOf)
+{
+    TSINumber result;
+    std::u16string message;
+    for (std::size_t i = stretch.first; i < stretch.last; ++i) {
+        point.Quantity.Value = xs[i];
+        parser.Vars.SetItem(swept, point);
+        if (evaluatePrepared(parser, formula, result, message)) {
+            kindOf[i] = stretch.kinds.add(result);
+            values[i] = result.Value;
+        } else {
+            kindOf[i] = -1;
+            values[i] = kGap;
+            if (stretch.failed > i) {
+                stretch.failed = i;
+                stretch.message = message;
+            }
+        }
+    }
+}
+
+// The Used marks another evaluator's formulas left, added to list's: the units they name choose
+// how a result is shown.
+void addUsedMarks(TSIVarList& list, const TSIVarList& other)
+{
+    for (std::int32_t i = 0; i < other.Count && i < list.Count; ++i) {
+        if (other.at(i).Used && !list.at(i).Used)
+            list.SetUsed(i);
+    }
+}
 
 std::u16string dimensionMessage(const TSINumber& found, const TSINumber& curve)
 {
@@ -305,7 +383,7 @@ double DiagramSource::value(std::size_t c, double x, std::u16string* why)
     m_parser.Vars.SetItem(m_swept, m_point);
     TSINumber result;
     std::u16string message;
-    if (!evaluate(m_parser, m_buffer, curve.formula, result, message)) {
+    if (!evaluatePrepared(m_parser, curve.formula, result, message)) {
         if (why != nullptr)
             *why = std::move(message);
         return kGap;
@@ -415,6 +493,12 @@ DiagramData SampleDiagram(const TEFParser& page, const DiagramRequest& request)
 
     const std::int32_t swept = sweep(parser, request.variable);
     TSIVar point = SiVarSet(request.variable, from);
+    // A long request is shared between threads, each with a copy of the evaluator; this one
+    // samples the last stretch, so that it ends as if it had sampled every point.
+    const std::size_t threads = std::clamp<std::size_t>(
+        std::min<std::size_t>(std::thread::hardware_concurrency(), n / kPointsPerThread), 1,
+        kMostThreads);
+    std::vector<TEFParser> helpers(threads - 1, parser);
 
     std::vector<DiagramSource::Curve> dimensions;
     std::vector<AxisUnit> units;
@@ -427,26 +511,50 @@ DiagramData SampleDiagram(const TEFParser& page, const DiagramRequest& request)
         curve.formula = RemoveChar(Trim(asked.formula), u' ');
         curve.name = asked.name;
         curve.values.resize(n);
-        Dimensions kinds;
-        std::size_t firstFailed = n; // the first point whose evaluation failed
-        std::u16string message;
         parser.Units.ClearUsed(); // the marks the formula leaves choose its unit
-        TSINumber result;
-        for (std::size_t i = 0; i < n; ++i) {
-            point.Quantity.Value = xs[i];
-            parser.Vars.SetItem(swept, point);
-            if (evaluate(parser, buffer, curve.formula, result, message)) {
-                kindOf[i] = kinds.add(result);
-                curve.values[i] = result.Value;
-            } else {
-                kindOf[i] = -1;
-                curve.values[i] = kGap;
-                if (firstFailed == n) {
-                    firstFailed = i;
-                    curve.failureMessage = message;
-                }
+        std::vector<Stretch> stretches(threads);
+        for (std::size_t t = 0; t < threads; ++t) {
+            stretches[t].first = n * t / threads;
+            stretches[t].last = n * (t + 1) / threads;
+        }
+        std::vector<std::future<void>> running;
+        for (std::size_t t = 0; t + 1 < threads; ++t) {
+            helpers[t].Units.ClearUsed();
+            const auto sampleOne = [&, t] {
+                sampleStretch(helpers[t], swept, point, curve.formula, xs, stretches[t],
+                              curve.values, kindOf);
+            };
+            try {
+                running.push_back(std::async(std::launch::async, sampleOne));
+            } catch (const std::system_error&) {
+                sampleOne(); // no thread to be had: this one samples the stretch too
             }
         }
+        sampleStretch(parser, swept, point, curve.formula, xs, stretches.back(), curve.values,
+                      kindOf);
+        for (std::future<void>& stretch : running)
+            stretch.get();
+        Dimensions kinds;
+        std::size_t firstFailed = n; // the first point whose evaluation failed
+        for (std::size_t t = 0; t < threads; ++t) {
+            const Stretch& stretch = stretches[t];
+            const std::vector<std::int32_t> index = kinds.merge(stretch.kinds);
+            if (t > 0) { // the first stretch's kinds are the first here
+                for (std::size_t i = stretch.first; i < stretch.last; ++i) {
+                    if (kindOf[i] >= 0)
+                        kindOf[i] = index[static_cast<std::size_t>(kindOf[i])];
+                }
+            }
+            if (firstFailed == n && stretch.failed < n) {
+                firstFailed = stretch.failed;
+                curve.failureMessage = stretch.message;
+            }
+            if (t + 1 < threads) {
+                addUsedMarks(parser.Units, helpers[t].Units);
+                addUsedMarks(parser.Vars, helpers[t].Vars);
+            }
+        }
+        std::u16string message;
         DiagramSource::Curve dimension{curve.formula, {}, false};
         const std::int32_t majority = kinds.majority();
         if (majority >= 0) {

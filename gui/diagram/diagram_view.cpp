@@ -373,7 +373,11 @@ void DiagramView::paintEvent(QPaintEvent*)
 void DiagramView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    relayout();
+    // A hidden window's view gets its size before it is shown, and the event for it when it is
+    // shown: a million points are not laid out twice for one size.
+    if (m_layout.picture.width != std::max(1, width()) ||
+        m_layout.picture.height != std::max(1, height()))
+        relayout();
 }
 
 void DiagramView::mousePressEvent(QMouseEvent* event)

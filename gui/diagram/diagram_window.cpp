@@ -189,6 +189,9 @@ DiagramWindow::DiagramWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void DiagramWindow::showDiagram(DiagramData diagram)
 {
+    // The view takes the size it is shown at before it lays the diagram out.
+    if (!isVisible())
+        layout()->activate();
     m_view->setData(std::move(diagram));
     setWindowTitle(QStringLiteral("Diagramm: ") + m_view->accessibleName());
     onReadoutChanged(m_view->readout());

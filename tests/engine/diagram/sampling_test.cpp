@@ -99,6 +99,17 @@ TEST_F(DiagramTest, FailingPointsAreCountedGaps)
     EXPECT_EQ(d.curves[0].firstFailure, 0u);
     EXPECT_EQ(d.curves[0].failureMessage, u"Dimension ohne Einheit statt m");
     EXPECT_EQ(d.curves[0].values[3], 1.0);
+    // Long requests are sampled in stretches, on several threads where there are several: the
+    // dimensions count over all of them, a tie goes to the one seen first (m before m², which
+    // only the later stretch has), the first failure is the first point's.
+    d = sample({u"1m^TRUNC(n)"}, u"n", u"0.5", u"3.5", 300001);
+    EXPECT_EQ(d.yUnit.name, u"m");
+    EXPECT_EQ(d.curves[0].failed, 200001);
+    EXPECT_EQ(d.curves[0].firstFailure, 0u);
+    EXPECT_EQ(d.curves[0].failureMessage, u"Dimension ohne Einheit statt m");
+    EXPECT_TRUE(IsGap(d.curves[0].values[49999]));
+    EXPECT_EQ(d.curves[0].values[50000], 1.0);
+    EXPECT_TRUE(IsGap(d.curves[0].values[150000]));
 }
 
 TEST_F(DiagramTest, AxisUnitsAndNamesCannotBeMisread)

@@ -104,6 +104,7 @@ class DiagramWindowTest : public QObject
 
 private slots:
     void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
+    void theDiagramIsLaidOutAtTheSizeShown();
     void zoomChangesTheRangesAndGanzesDiagrammRestoresThem();
     void typedRangesAreShown();
     void zoomSamplesThePoleAgain();
@@ -115,6 +116,21 @@ private slots:
     void theClipboardGetsThePictureAndTheValues();
     void theWindowIsPaperAndNamedForScreenReaders();
 };
+
+void DiagramWindowTest::theDiagramIsLaidOutAtTheSizeShown()
+{
+    // Laid out before the window is shown, and not again when it is: at the size shown.
+    Shown s;
+    const auto laidOut = [&s] {
+        const Picture& picture = s.view.currentLayout().picture;
+        return QSize(qRound(picture.width), qRound(picture.height));
+    };
+    QCOMPARE(laidOut(), s.view.size());
+    const int before = s.view.width();
+    s.window.resize(900, 640);
+    QTRY_VERIFY(s.view.width() > before);
+    QCOMPARE(laidOut(), s.view.size());
+}
 
 void DiagramWindowTest::zoomChangesTheRangesAndGanzesDiagrammRestoresThem()
 {
