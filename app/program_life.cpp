@@ -102,7 +102,9 @@ int RunQuorvel(QApplication& app, const QString& folder, const ActivationToken& 
     windows.mainWindow.show();
     instance.setFrontRequestHandler(
         [&windows](const ActivationToken& later) { BringToFront(windows.mainWindow, later); });
-    QTimer::singleShot(0, &windows.mainWindow, [&notes, &late, startNotes] {
+    QTimer::singleShot(0, &windows.mainWindow, [&notes, &late, &instance, startNotes] {
+        if (!instance.note().isEmpty())
+            notes.addNotes({instance.note()});
         notes.addNotes(startNotes);
         late.start();
     });

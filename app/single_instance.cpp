@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/single_instance.h"
 
+#include "app/page_recovery.h"
+#include "engine/base/file_writer.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace quorvel {
 namespace {
@@ -41,7 +47,8 @@ QString serverNameFor(const QString& programDir)
 } // namespace
 
 SingleInstance::SingleInstance(const QString& programDir)
-    : m_lock(lockFileName(programDir)), m_serverName(serverNameFor(programDir))
+    : m_lock(lockFileName(programDir)), m_serverName(serverNameFor(programDir)),
+      m_lockPath(lockFileName(programDir))
 {
     // Only a dead owner makes a lock stale: a copy may run for weeks.
     m_lock.setStaleLockTime(0);
@@ -49,8 +56,37 @@ SingleInstance::SingleInstance(const QString& programDir)
 
 SingleInstance::~SingleInstance() = default;
 
+// The lock reads what it finds under its name: a FIFO there kept the start waiting for ever,
+// without a window. Anything but a file is put aside, as under the other names of the folder.
+// False when it cannot be: then the lock is not tried.
+bool SingleInstance::clearLockName()
+{
+    struct stat info
+    {
+    };
+    if (::lstat(QFile::encodeName(m_lockPath).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return true;
+    const QString kind = QString::fromStdString(NotRegularFileText(info.st_mode));
+    const QString shown = QDir::toNativeSeparators(m_lockPath);
+    QString reason;
+    const QString kept = PutAside(m_lockPath, &reason);
+    if (kept.isEmpty()) {
+        m_note = QStringLiteral("Unter dem Namen der Sperrdatei %1 liegt etwas anderes (%2), und "
+                                "es lie\u00DF sich nicht beiseitelegen: %3. Ein zweites Quorvel "
+                                "mit diesem Programmordner wird in dieser Sitzung nicht erkannt.")
+                     .arg(shown, kind, reason);
+        return false;
+    }
+    m_note = QStringLiteral("Unter dem Namen der Sperrdatei %1 lag etwas anderes (%2). Es ist "
+                            "unver\u00E4ndert als «%3» erhalten.")
+                 .arg(shown, kind, QFileInfo(kept).fileName());
+    return true;
+}
+
 SingleInstance::Claim SingleInstance::claim(const ActivationToken& token)
 {
+    if (!clearLockName())
+        return Claim::Claimed;
     if (m_lock.tryLock(0)) {
         listen();
         return Claim::Claimed;

@@ -36,6 +36,9 @@ public:
     // is taken over. A folder that cannot hold a lock file is not guarded: the program runs.
     // When another copy runs, it is handed this start's token.
     Claim claim(const ActivationToken& token = {});
+    // What the user should know after claim(): something other than a file stood under the lock
+    // file's name and was put aside. Empty when nothing was.
+    const QString& note() const { return m_note; }
 
     // What this copy does when a later start asks, with that start's token: bring its window to
     // the front. Until it is set (during the start, while the window is not yet shown), a
@@ -49,9 +52,12 @@ private:
     void listen();
     void answer(QLocalSocket* socket, const ActivationToken& token);
     bool askRunningCopy(const ActivationToken& token) const;
+    bool clearLockName();
 
     QLockFile m_lock;
     QString m_serverName;
+    QString m_lockPath;
+    QString m_note;
     std::unique_ptr<QLocalServer> m_server;
     std::function<void(const ActivationToken&)> m_onFrontRequest;
 };

@@ -15,6 +15,8 @@
 #include <QWidget>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <thread>
 
@@ -33,6 +35,7 @@ private slots:
     void tokenLine_data();
     void tokenLine();
     void aLockOfACopyThatNoLongerRunsIsTakenOver();
+    void aFifoUnderTheLocksNameIsPutAside();
 };
 
 void ProgramStartTest::commandLine_data()
@@ -188,6 +191,25 @@ void ProgramStartTest::aLockOfACopyThatNoLongerRunsIsTakenOver()
 
     SingleInstance start(folder.path());
     QCOMPARE(start.claim(), SingleInstance::Claim::Claimed);
+}
+
+// The lock reads what stands under its name; a FIFO there held the start for ever.
+void ProgramStartTest::aFifoUnderTheLocksNameIsPutAside()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString lock = folder.filePath(QStringLiteral("Quorvel.lock"));
+    QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
+    SingleInstance start(folder.path());
+    QCOMPARE(start.claim(), SingleInstance::Claim::Claimed);
+    QVERIFY2(start.note().contains(QStringLiteral("«Quorvel.lock.unlesbar»")),
+             qPrintable(start.note()));
+    struct stat kept
+    {
+    };
+    QCOMPARE(::lstat(QFile::encodeName(lock + QStringLiteral(".unlesbar")).constData(), &kept), 0);
+    QVERIFY(S_ISFIFO(kept.st_mode));
+    QVERIFY(QFileInfo(lock).isFile()); // the lock of this copy
 }
 
 QTEST_MAIN(ProgramStartTest)
