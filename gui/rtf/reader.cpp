@@ -713,6 +713,10 @@ private:
     // last line does not add an empty line, and "a\par\par}" is "a" and one empty line.
     void endParagraph()
     {
+        // A lead byte without its trail byte is half a character: it must not pair with the
+        // next line's first byte.
+        if (m_decoder)
+            m_decoder->resetState();
         placeLonelyRequest();
         if (m_inserting) {
             breakParagraph();
