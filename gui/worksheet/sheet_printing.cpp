@@ -20,8 +20,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextFrame>
 #include <QTextEdit>
+#include <QTextFrame>
 #include <QTextOption>
 
 #include <memory>

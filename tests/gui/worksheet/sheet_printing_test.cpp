@@ -26,7 +26,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBlockFormat>
+#include <QTextCursor>
 #include <QTextEdit>
+
+#include <cmath>
+#include <utility>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -92,6 +97,7 @@ private slots:
     void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
     void pdfHoldsThePageAsShown();
     void sheetsAndFooters();
+    void lineAlignmentReachesPaper();
     void ctrlPPrintsThroughThePrintDialog();
     void thePreviewIsWorkedByKeyboard();
     void diagramsPrintAsVectors();
@@ -182,6 +188,45 @@ void SheetPrintingTest::sheetsAndFooters()
         }
     }
     QCOMPARE(lastLine, 200);
+}
+
+// Paper is laid out from a copy of the page: each line's own format goes with it, the first
+// line's as well. Word boxes in points, the printable width between the binder's margin on the
+// left and the narrower one on the right.
+void SheetPrintingTest::lineAlignmentReachesPaper()
+{
+    Windows w;
+    setPageLines(*w.memo1(),
+                 {QStringLiteral("Mitte"), QStringLiteral("Links"), QStringLiteral("Rechts")});
+    for (const auto& [line, alignment] : {std::pair{0, Qt::AlignHCenter}, {2, Qt::AlignRight}}) {
+        QTextBlockFormat format;
+        format.setAlignment(alignment);
+        QTextCursor(w.memo1()->document()->findBlockByNumber(line)).mergeBlockFormat(format);
+    }
+    const QString pdf = m_dir.filePath(QStringLiteral("Ausrichtung.pdf"));
+    savePdf(w, pdf);
+
+    const QString boxes =
+        run(QStringLiteral(PDFTOTEXT), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const double width = QRegularExpression(QStringLiteral("<page width=\"([\\d.]+)\""))
+                             .match(boxes)
+                             .captured(1)
+                             .toDouble();
+    auto box = [&](const QString& word) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\"[^>]*xMax=\"([\\d.]+)\"[^>]*>") +
+                               word + QStringLiteral("<"))
+                .match(boxes);
+        return std::pair{m.captured(1).toDouble(), m.captured(2).toDouble()};
+    };
+    constexpr double mm = 72.0 / 25.4;
+    const double left = 20 * mm;
+    const double right = width - 15 * mm;
+    QVERIFY2(width > 500, qPrintable(boxes));
+    QVERIFY(std::abs(box(QStringLiteral("Links")).first - left) < 2);
+    QVERIFY(std::abs(box(QStringLiteral("Rechts")).second - right) < 2);
+    const auto [from, to] = box(QStringLiteral("Mitte"));
+    QVERIFY(std::abs((from + to) / 2 - (left + right) / 2) < 2);
 }
 
 // Ctrl+P goes straight to the system's print dialog; the page reaches the printer it chose (a
