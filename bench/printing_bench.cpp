@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The PDF of an evaluated page (results, red marks, labels, prose) as "Als PDF speichern..."
 // writes it, on pages of three lengths so that the growth shows. The goal: 100,000 lines
-// (about 2,000 sheets) in under 1.5 s.
+// (1,695 A4 sheets) in under 1.5 s.
 #include "app/program_windows.h"
 #include "bench/bench_sheet.h"
 #include "bench/qt_bench_main.h"
