@@ -52,9 +52,12 @@ void drawFooter(QPainter& painter, const QRectF& area, const QString& name, cons
 
 // The page's blocks and characters with their formats, copied straight into a new document.
 // QTextDocument::clone copies everything twice (into a fragment, then out of it), which on a
-// long page cost more than laying it out; a page holds no tables, lists or frames, only blocks.
+// long page cost more than laying it out. A page's own lines are plain blocks; a table or a list
+// pasted from elsewhere brings frames and list objects, which only the clone carries over.
 std::unique_ptr<QTextDocument> paperCopy(const QTextDocument& page)
 {
+    if (!page.rootFrame()->childFrames().isEmpty())
+        return std::unique_ptr<QTextDocument>(page.clone());
     auto doc = std::make_unique<QTextDocument>();
     doc->setUndoRedoEnabled(false);
     doc->setDefaultFont(page.defaultFont());
@@ -64,11 +67,14 @@ std::unique_ptr<QTextDocument> paperCopy(const QTextDocument& page)
     QTextCursor cursor(doc.get());
     cursor.beginEditBlock();
     for (QTextBlock block = page.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        if (format.objectIndex() != -1) // an item of a list
+            return std::unique_ptr<QTextDocument>(page.clone());
         if (block == page.begin()) {
-            cursor.setBlockFormat(block.blockFormat());
+            cursor.setBlockFormat(format);
             cursor.setBlockCharFormat(block.charFormat());
         } else {
-            cursor.insertBlock(block.blockFormat(), block.charFormat());
+            cursor.insertBlock(format, block.charFormat());
         }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();

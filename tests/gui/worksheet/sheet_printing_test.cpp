@@ -98,6 +98,7 @@ private slots:
     void pdfHoldsThePageAsShown();
     void sheetsAndFooters();
     void lineAlignmentReachesPaper();
+    void pastedTablesAndListsPrint();
     void ctrlPPrintsThroughThePrintDialog();
     void thePreviewIsWorkedByKeyboard();
     void diagramsPrintAsVectors();
@@ -227,6 +228,34 @@ void SheetPrintingTest::lineAlignmentReachesPaper()
     QVERIFY(std::abs(box(QStringLiteral("Rechts")).second - right) < 2);
     const auto [from, to] = box(QStringLiteral("Mitte"));
     QVERIFY(std::abs((from + to) / 2 - (left + right) / 2) < 2);
+}
+
+// A table or a list pasted from another program is printed as the page shows it: cells side by
+// side, list items numbered.
+void SheetPrintingTest::pastedTablesAndListsPrint()
+{
+    const QList<std::pair<QString, QStringList>> pastes{
+        {QStringLiteral("<table><tr><td>Zelle11</td><td>Zelle12</td></tr></table>"),
+         {QStringLiteral("Zelle11 +Zelle12")}},
+        {QStringLiteral("<ol><li>Erstens</li><li>Zweitens</li></ol>"),
+         {QStringLiteral("1\\. +Erstens"), QStringLiteral("2\\. +Zweitens")}}};
+    for (const auto& [html, lines] : pastes) {
+        Windows w;
+        setPageLines(*w.memo1(), {QStringLiteral("Vorher")});
+        QTextCursor end(w.memo1()->document());
+        end.movePosition(QTextCursor::End);
+        end.insertHtml(html + QStringLiteral("<p>Nachher</p>"));
+        const QString pdf = m_dir.filePath(QStringLiteral("Eingefuegt.pdf"));
+        savePdf(w, pdf);
+        const QString text = pdfText(pdf);
+        for (const QString& line :
+             lines + QStringList{QStringLiteral("Vorher"), QStringLiteral("Nachher")})
+            QVERIFY2(QRegularExpression(QStringLiteral("^ *") + line + QStringLiteral(" *$"),
+                                        QRegularExpression::MultilineOption)
+                         .match(text)
+                         .hasMatch(),
+                     qPrintable(line + QStringLiteral(" in\n") + text));
+    }
 }
 
 // Ctrl+P goes straight to the system's print dialog; the page reaches the printer it chose (a
