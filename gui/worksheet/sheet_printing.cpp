@@ -17,8 +17,11 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextFrame>
 #include <QTextOption>
 
 #include <memory>
@@ -47,6 +50,41 @@ void drawFooter(QPainter& painter, const QRectF& area, const QString& name, cons
     painter.restore();
 }
 
+// The page's blocks and characters with their formats, copied straight into a new document.
+// QTextDocument::clone copies everything twice (into a fragment, then out of it), which on a
+// long page cost more than laying it out. A page's own lines are plain blocks; a table or a list
+// pasted from elsewhere brings frames and list objects, which only the clone carries over.
+std::unique_ptr<QTextDocument> paperCopy(const QTextDocument& page)
+{
+    if (!page.rootFrame()->childFrames().isEmpty())
+        return std::unique_ptr<QTextDocument>(page.clone());
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setUndoRedoEnabled(false);
+    doc->setDefaultFont(page.defaultFont());
+    doc->setDefaultTextOption(page.defaultTextOption());
+    doc->setIndentWidth(page.indentWidth());
+    doc->rootFrame()->setFrameFormat(page.rootFrame()->frameFormat());
+    QTextCursor cursor(doc.get());
+    cursor.beginEditBlock();
+    for (QTextBlock block = page.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        if (format.objectIndex() != -1) // an item of a list
+            return std::unique_ptr<QTextDocument>(page.clone());
+        if (block == page.begin()) {
+            cursor.setBlockFormat(format);
+            cursor.setBlockCharFormat(block.charFormat());
+        } else {
+            cursor.insertBlock(format, block.charFormat());
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            cursor.insertText(fragment.text(), fragment.charFormat());
+        }
+    }
+    cursor.endEditBlock();
+    return doc;
+}
+
 } // namespace
 
 int PrintPage(const QTextDocument& page, const QString& name, const QDate& date,
@@ -65,7 +103,7 @@ int PrintPage(const QTextDocument& page, const QString& name, const QDate& date,
 
     // A copy laid out for the device: fonts keep their point sizes at the paper's resolution,
     // and the page height makes the layout move a line that would be cut onto the next sheet.
-    std::unique_ptr<QTextDocument> doc(page.clone());
+    std::unique_ptr<QTextDocument> doc = paperCopy(page);
     QAbstractTextDocumentLayout* layout = doc->documentLayout();
     ShowPicturesOn(*layout);
     layout->setPaintDevice(&device);

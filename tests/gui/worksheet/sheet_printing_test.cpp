@@ -26,7 +26,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBlockFormat>
+#include <QTextCursor>
 #include <QTextEdit>
+
+#include <cmath>
+#include <utility>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -92,6 +97,8 @@ private slots:
     void initTestCase() { InstallGermanTranslations(*QCoreApplication::instance()); }
     void pdfHoldsThePageAsShown();
     void sheetsAndFooters();
+    void lineAlignmentReachesPaper();
+    void pastedTablesAndListsPrint();
     void ctrlPPrintsThroughThePrintDialog();
     void thePreviewIsWorkedByKeyboard();
     void diagramsPrintAsVectors();
@@ -182,6 +189,73 @@ void SheetPrintingTest::sheetsAndFooters()
         }
     }
     QCOMPARE(lastLine, 200);
+}
+
+// Paper is laid out from a copy of the page: each line's own format goes with it, the first
+// line's as well. Word boxes in points, the printable width between the binder's margin on the
+// left and the narrower one on the right.
+void SheetPrintingTest::lineAlignmentReachesPaper()
+{
+    Windows w;
+    setPageLines(*w.memo1(),
+                 {QStringLiteral("Mitte"), QStringLiteral("Links"), QStringLiteral("Rechts")});
+    for (const auto& [line, alignment] : {std::pair{0, Qt::AlignHCenter}, {2, Qt::AlignRight}}) {
+        QTextBlockFormat format;
+        format.setAlignment(alignment);
+        QTextCursor(w.memo1()->document()->findBlockByNumber(line)).mergeBlockFormat(format);
+    }
+    const QString pdf = m_dir.filePath(QStringLiteral("Ausrichtung.pdf"));
+    savePdf(w, pdf);
+
+    const QString boxes =
+        run(QStringLiteral(PDFTOTEXT), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const double width = QRegularExpression(QStringLiteral("<page width=\"([\\d.]+)\""))
+                             .match(boxes)
+                             .captured(1)
+                             .toDouble();
+    auto box = [&](const QString& word) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\"[^>]*xMax=\"([\\d.]+)\"[^>]*>") +
+                               word + QStringLiteral("<"))
+                .match(boxes);
+        return std::pair{m.captured(1).toDouble(), m.captured(2).toDouble()};
+    };
+    constexpr double mm = 72.0 / 25.4;
+    const double left = 20 * mm;
+    const double right = width - 15 * mm;
+    QVERIFY2(width > 500, qPrintable(boxes));
+    QVERIFY(std::abs(box(QStringLiteral("Links")).first - left) < 2);
+    QVERIFY(std::abs(box(QStringLiteral("Rechts")).second - right) < 2);
+    const auto [from, to] = box(QStringLiteral("Mitte"));
+    QVERIFY(std::abs((from + to) / 2 - (left + right) / 2) < 2);
+}
+
+// A table or a list pasted from another program is printed as the page shows it: cells side by
+// side, list items numbered.
+void SheetPrintingTest::pastedTablesAndListsPrint()
+{
+    const QList<std::pair<QString, QStringList>> pastes{
+        {QStringLiteral("<table><tr><td>Zelle11</td><td>Zelle12</td></tr></table>"),
+         {QStringLiteral("Zelle11 +Zelle12")}},
+        {QStringLiteral("<ol><li>Erstens</li><li>Zweitens</li></ol>"),
+         {QStringLiteral("1\\. +Erstens"), QStringLiteral("2\\. +Zweitens")}}};
+    for (const auto& [html, lines] : pastes) {
+        Windows w;
+        setPageLines(*w.memo1(), {QStringLiteral("Vorher")});
+        QTextCursor end(w.memo1()->document());
+        end.movePosition(QTextCursor::End);
+        end.insertHtml(html + QStringLiteral("<p>Nachher</p>"));
+        const QString pdf = m_dir.filePath(QStringLiteral("Eingefuegt.pdf"));
+        savePdf(w, pdf);
+        const QString text = pdfText(pdf);
+        for (const QString& line :
+             lines + QStringList{QStringLiteral("Vorher"), QStringLiteral("Nachher")})
+            QVERIFY2(QRegularExpression(QStringLiteral("^ *") + line + QStringLiteral(" *$"),
+                                        QRegularExpression::MultilineOption)
+                         .match(text)
+                         .hasMatch(),
+                     qPrintable(line + QStringLiteral(" in\n") + text));
+    }
 }
 
 // Ctrl+P goes straight to the system's print dialog; the page reaches the printer it chose (a
