@@ -151,13 +151,13 @@ public:
             if (m_whole) {
                 // An empty line keeps the format that typing there would get.
                 if (empty)
-                    writeFormat(resolve(block.charFormat()));
+                    writeFormat(resolveCached(block.charFormat()));
                 m_body.append("\\par\n");
                 m_needDelimiter = false;
             } else if (end < m_to) {
                 // In a range each line end carries its own format, the one typing on an empty
                 // line after it gets, so that a change replayed gives the page exactly as it was.
-                writeFormat(resolve(block.next().charFormat()));
+                writeFormat(resolveCached(block.next().charFormat()));
                 m_body.append("\\par\n");
                 m_needDelimiter = false;
             }
