@@ -5,6 +5,7 @@
 #include "engine/base/file_writer.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@ namespace {
 const QByteArray kAnswer = QByteArrayLiteral("vorn\n");
 // A start that sends no request line (an older version) is answered without a token.
 constexpr int kRequestWaitMs = 2000;
+constexpr qint64 kUnwrittenLockMs = 2000;
 
 QString lockFileName(const QString& programDir)
 {
@@ -83,6 +85,21 @@ bool SingleInstance::clearLockName()
     return true;
 }
 
+// A copy writes its lock within moments of making it: one that still names no owner after
+// that (empty after a crash or a full disk, or garbage) was never held by a copy that runs,
+// and would otherwise keep every later start out.
+bool SingleInstance::holdsNoOwner() const
+{
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (m_lock.getLockInfo(&pid, &host, &application))
+        return false;
+    const QFileInfo lock(m_lockPath);
+    return lock.exists() &&
+           qAbs(lock.lastModified().msecsTo(QDateTime::currentDateTime())) > kUnwrittenLockMs;
+}
+
 SingleInstance::Claim SingleInstance::claim(const ActivationToken& token)
 {
     if (!clearLockName())
@@ -99,7 +116,9 @@ SingleInstance::Claim SingleInstance::claim(const ActivationToken& token)
         if (askRunningCopy(token))
             return Claim::HandedOver;
         QThread::msleep(100);
-        // It may also just have ended.
+        // It may also just have ended, or have left a lock it never finished writing.
+        if (holdsNoOwner())
+            m_lock.removeStaleLockFile();
         if (m_lock.tryLock(0)) {
             listen();
             return Claim::Claimed;

@@ -53,6 +53,7 @@ private:
     void answer(QLocalSocket* socket, const ActivationToken& token);
     bool askRunningCopy(const ActivationToken& token) const;
     bool clearLockName();
+    bool holdsNoOwner() const;
 
     QLockFile m_lock;
     QString m_serverName;

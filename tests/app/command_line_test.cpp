@@ -36,6 +36,7 @@ private slots:
     void tokenLine();
     void aLockOfACopyThatNoLongerRunsIsTakenOver();
     void aFifoUnderTheLocksNameIsPutAside();
+    void aLockThatNamesNoOwnerIsTakenOver();
 };
 
 void ProgramStartTest::commandLine_data()
@@ -210,6 +211,25 @@ void ProgramStartTest::aFifoUnderTheLocksNameIsPutAside()
     QCOMPARE(::lstat(QFile::encodeName(lock + QStringLiteral(".unlesbar")).constData(), &kept), 0);
     QVERIFY(S_ISFIFO(kept.st_mode));
     QVERIFY(QFileInfo(lock).isFile()); // the lock of this copy
+}
+
+// A crash or a full disk can leave the lock empty: it kept every later start out.
+void ProgramStartTest::aLockThatNamesNoOwnerIsTakenOver()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    for (const QByteArray& bytes : {QByteArray(), QByteArray("hello\n")}) {
+        QFile lock(folder.filePath(QStringLiteral("Quorvel.lock")));
+        QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        lock.write(bytes);
+        lock.close();
+        QVERIFY(lock.open(QIODevice::ReadWrite));
+        QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
+        lock.close();
+        SingleInstance start(folder.path());
+        QCOMPARE(start.claim(), SingleInstance::Claim::Claimed);
+    }
 }
 
 QTEST_MAIN(ProgramStartTest)
