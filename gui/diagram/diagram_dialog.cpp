@@ -79,6 +79,8 @@ DiagramDialog::DiagramDialog(TEFParser& parser, std::vector<CurveRequest> curves
     pointsBox = new QSpinBox;
     pointsBox->setObjectName(QStringLiteral("Punkte"));
     pointsBox->setRange(kMinDiagramPoints, kMaxDiagramPoints);
+    // A count out of range becomes the nearest one the field shows, not the one before it.
+    pointsBox->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     pointsBox->setValue(kDefaultDiagramPoints);
 
     // Bode plots, decades: a logarithmic x axis spaces the points geometrically.
@@ -154,6 +156,8 @@ DiagramRequest DiagramDialog::request() const
 
 QString DiagramDialog::attempt()
 {
+    // What the field shows is what is drawn, also when OK comes while it is being typed into.
+    pointsBox->interpretText();
     try {
         const WaitCursor wait;
         m_data = SampleDiagram(m_parser, request());

@@ -75,6 +75,7 @@ private slots:
     void refusedRangesKeepTheDialogOpen_data();
     void refusedRangesKeepTheDialogOpen();
     void aDiagramLeavesThePageAsItWas();
+    void aPointCountOutOfRangeIsCorrectedWhereItShows();
     void diagramsInThePageFollowTheirLines();
 };
 
@@ -223,6 +224,25 @@ void DiagramCommandTest::aDiagramLeavesThePageAsItWas()
     QCOMPARE(pageLines(*w.memo1()), before);
     QCOMPARE(w.memo1()->document()->revision(), revision);
     QCOMPARE(w.mainWindow.parser().VarCount(), variables);
+}
+
+// "1" typed into the points field stayed on screen while the diagram took the earlier 201.
+void DiagramCommandTest::aPointCountOutOfRangeIsCorrectedWhereItShows()
+{
+    Windows w;
+    preparePage(w, {"v = 3m/s", "t = 5s", "x = v*t"}, QPoint(0, 2), QPoint(0, 2));
+    QString shown;
+    w.diagramCommand.runDialog = [&](DiagramDialog& dialog) {
+        dialog.chooseVariable(QStringLiteral("t"));
+        dialog.pointsBox->selectAll();
+        QTest::keyClicks(dialog.pointsBox, QStringLiteral("1"));
+        const bool drawn = dialog.attempt().isEmpty();
+        shown = dialog.pointsBox->text();
+        return drawn;
+    };
+    w.mainWindow.diagramAction()->trigger();
+    QCOMPARE(w.diagram.view()->data().x.size(), std::size_t(2));
+    QCOMPARE(shown, QStringLiteral("2"));
 }
 
 QTEST_MAIN(DiagramCommandTest)
