@@ -16,8 +16,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include <sys/stat.h>
-
 namespace quorvel {
 namespace {
 
@@ -49,8 +47,7 @@ QString serverNameFor(const QString& programDir)
 } // namespace
 
 SingleInstance::SingleInstance(const QString& programDir)
-    : m_lock(lockFileName(programDir)), m_serverName(serverNameFor(programDir)),
-      m_lockPath(lockFileName(programDir))
+    : m_lock(lockFileName(programDir)), m_serverName(serverNameFor(programDir))
 {
     // Only a dead owner makes a lock stale: a copy may run for weeks.
     m_lock.setStaleLockTime(0);
@@ -63,15 +60,14 @@ SingleInstance::~SingleInstance() = default;
 // False when it cannot be: then the lock is not tried.
 bool SingleInstance::clearLockName()
 {
-    struct stat info
-    {
-    };
-    if (::lstat(QFile::encodeName(m_lockPath).constData(), &info) != 0 || S_ISREG(info.st_mode))
+    const QString path = m_lock.fileName();
+    const QString kind =
+        QString::fromStdString(OwnFileProblem(QFile::encodeName(path).toStdString()));
+    if (kind.isEmpty())
         return true;
-    const QString kind = QString::fromStdString(NotRegularFileText(info.st_mode));
-    const QString shown = QDir::toNativeSeparators(m_lockPath);
+    const QString shown = QDir::toNativeSeparators(path);
     QString reason;
-    const QString kept = PutAside(m_lockPath, &reason);
+    const QString kept = PutAside(path, &reason);
     if (kept.isEmpty()) {
         m_note = QStringLiteral("Unter dem Namen der Sperrdatei %1 liegt etwas anderes (%2), und "
                                 "es lie\u00DF sich nicht beiseitelegen: %3. Ein zweites Quorvel "
@@ -95,7 +91,7 @@ bool SingleInstance::holdsNoOwner() const
     QString application;
     if (m_lock.getLockInfo(&pid, &host, &application))
         return false;
-    const QFileInfo lock(m_lockPath);
+    const QFileInfo lock(m_lock.fileName());
     return lock.exists() &&
            qAbs(lock.lastModified().msecsTo(QDateTime::currentDateTime())) > kUnwrittenLockMs;
 }

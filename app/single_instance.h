@@ -57,7 +57,6 @@ private:
 
     QLockFile m_lock;
     QString m_serverName;
-    QString m_lockPath;
     QString m_note;
     std::unique_ptr<QLocalServer> m_server;
     std::function<void(const ActivationToken&)> m_onFrontRequest;
